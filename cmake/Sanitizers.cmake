@@ -1,0 +1,7 @@
+# BOXORA_SANITIZE="address,undefined" or "thread": applied to every target.
+if(BOXORA_SANITIZE)
+  set(_san "-fsanitize=${BOXORA_SANITIZE}")
+  add_compile_options(${_san} -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(${_san})
+  message(STATUS "Sanitizers: ${BOXORA_SANITIZE}")
+endif()

@@ -1,0 +1,58 @@
+#include "platform/AppPaths.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace boxora {
+namespace {
+
+std::string StripTrailingSlashes(std::string p) {
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    return p;
+}
+
+std::string ExecutableFolder() {
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return ".";
+    return exe.parent_path().string();
+}
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return "/tmp";
+}
+
+}  // namespace
+
+std::string ProgramFolder() {
+    if (const char* home = std::getenv("BOXORA_HOME"); home && *home) return StripTrailingSlashes(home);
+    return ExecutableFolder();
+}
+
+std::string LanguagesFolder() { return ProgramFolder() + "/languages/"; }
+std::string ObjectsFolder() { return ProgramFolder() + "/data/Objects/"; }
+std::string TextureFolder() { return ProgramFolder() + "/data/texture/"; }
+
+std::string UserDataFolder() {
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg && xdg[0] == '/') return StripTrailingSlashes(xdg);
+    return HomeFolder() + "/.local/share";
+}
+
+std::string TemplateFolder() {
+    const std::string folder = UserDataFolder() + "/Boxora/Templates/";
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    return folder;
+}
+
+std::string FileNamePart(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos || slash + 1 >= path.size()) return path;
+    return path.substr(slash + 1);
+}
+
+}  // namespace boxora

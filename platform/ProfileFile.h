@@ -1,0 +1,76 @@
+#pragma once
+// Profile (INI) files with the rules of the classic private-profile
+// functions: "[section]" headers, "key=value" lines, section and key names
+// compared without regard to letter case, the first occurrence of a section
+// or key wins, values trimmed of surrounding blanks and of one pair of
+// enclosing quotes. Files are UTF-16LE with byte-order mark (scene files) or
+// UTF-8 with or without mark (language and settings files); a file keeps its
+// encoding when it is written back.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace boxora {
+
+enum class ProfileEncoding { Utf8, Utf8Bom, Utf16LeBom };
+
+class ProfileDocument {
+public:
+    // Files larger than this are read only up to this size.
+    static constexpr std::size_t kMaxFileBytes = 64u << 20;
+
+    ProfileDocument() = default;
+
+    // A missing or unreadable file gives an empty document (UTF-8).
+    static ProfileDocument Load(const std::string& path);
+    static ProfileDocument Parse(std::string_view bytes);
+
+    // The value of key in section, or def when either is missing; cut to
+    // bufferUnits - 1 UTF-16 units like a bounded buffer of bufferUnits.
+    std::string GetString(std::string_view section, std::string_view key, std::string_view def,
+                          std::size_t bufferUnits = 260) const;
+    bool HasKey(std::string_view section, std::string_view key) const;
+    bool HasSection(std::string_view section) const;
+
+    // Replaces the key's value, or adds the key at the end of its section, or
+    // appends the section. Line breaks inside the value become blanks.
+    void SetString(std::string_view section, std::string_view key, std::string_view value);
+
+    // Section names in file order, as many whole names as fit a buffer of
+    // bufferUnits UTF-16 units (each name followed by a terminator, plus a
+    // final one).
+    std::vector<std::string> SectionNames(std::size_t bufferUnits = 32767) const;
+
+    ProfileEncoding Encoding() const { return encoding_; }
+    void SetEncoding(ProfileEncoding e) { encoding_ = e; }
+
+    std::string Serialize() const;
+    // Writes atomically (temporary file, then rename).
+    bool Save(const std::string& path, std::string* error = nullptr) const;
+
+private:
+    enum class LineKind { Other, Section, Key };
+    struct Line {
+        LineKind kind = LineKind::Other;
+        std::string text;   // whole line as read or written
+        std::string name;   // section name or key name
+        std::string value;  // key value (trimmed, quotes removed)
+    };
+
+    int FindSection(std::string_view section) const;           // index of header line or -1
+    int FindKey(int sectionLine, std::string_view key) const;   // index of key line or -1
+    static Line ParseLine(std::string text);
+
+    std::vector<Line> lines_;
+    ProfileEncoding encoding_ = ProfileEncoding::Utf8;
+};
+
+// One-call forms, in the manner of the platform's profile functions.
+std::string GetProfileString(const std::string& path, std::string_view section, std::string_view key,
+                             std::string_view def, std::size_t bufferUnits = 260);
+bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
+                        std::string_view value);
+std::vector<std::string> GetProfileSectionNames(const std::string& path, std::size_t bufferUnits = 32767);
+
+}  // namespace boxora
