@@ -1,0 +1,87 @@
+#pragma once
+// IEngine: the one interface through which the user interface changes and
+// shows the scene. 45 operations in a fixed order, then the destructor.
+#include <string>
+#include <vector>
+
+#include "engine/RenderJob.h"
+
+class C3DObject;
+class IFrameSink;
+
+// One entry of GetObjectList: the user-defined name (at most 255 UTF-16
+// units) and the object id.
+struct ObjectListEntry {
+    std::string name;
+    int id = -1;
+};
+
+class IEngine {
+public:
+    // 0: creates the preview ("window") context, whose finished frames go to
+    // sink, and the offscreen context; seeds the random generator. False when
+    // a context cannot be made.
+    virtual bool Initialize(IFrameSink* sink) = 0;
+    // 1: stops and joins both worker threads and releases the contexts.
+    virtual bool Release() = 0;
+    // 2: requests a preview redraw (starts the worker threads on first use).
+    virtual void Redraw(int unused = 0) = 0;
+    // 3: applies a viewport size (height 0 becomes 1).
+    virtual void Resize(int width, int height) = 0;
+    // 4: queues a model file for loading on the scene thread.
+    virtual void AddObject(const std::string& path) = 0;
+    // 5: sets the image of cover face 0..5 of an object.
+    virtual void SetObjectImage(int id, int face, const std::string& path) = 0;
+    // 6: deletes an object at once (on the thread that holds the engine lock).
+    virtual void DeleteObject(int id, bool recompute) = 0;
+    // 7: the object with this id, or null.
+    virtual C3DObject* GetObject(int id) = 0;
+    // 8: one entry per object, in list order.
+    virtual std::vector<ObjectListEntry> GetObjectList() = 0;
+    // 9-17
+    virtual void SetObjectTranslateX(int id, int value) = 0;
+    virtual void SetObjectTranslateY(int id, int value) = 0;
+    virtual void SetObjectTranslateZ(int id, int value) = 0;
+    virtual void SetObjectRotateX(int id, int degrees) = 0;
+    virtual void SetObjectRotateY(int id, int degrees) = 0;
+    virtual void SetObjectRotateZ(int id, int degrees) = 0;
+    virtual void SetObjectScaleX(int id, float factor) = 0;
+    virtual void SetObjectScaleY(int id, float factor) = 0;
+    virtual void SetObjectScaleZ(int id, float factor) = 0;
+    // 18-26
+    virtual void SetGlobalLightBrightness(float value) = 0;
+    virtual void EnableLightSource1(bool enabled) = 0;
+    virtual void SetLightHorizontalRotation(float value) = 0;
+    virtual void SetLightVerticalRotation(float value) = 0;
+    virtual void SetLightDistance(float value) = 0;
+    virtual void EnableLightSource2(bool enabled) = 0;
+    virtual void SetLightHorizontalRotation2(float value) = 0;
+    virtual void SetLightVerticalRotation2(float value) = 0;
+    virtual void SetLightDistance2(float value) = 0;
+    // 27-30
+    virtual void SetShadowDirection(float value) = 0;
+    virtual void SetShadowLength(float value) = 0;
+    virtual void SetShadowIntensity(int value) = 0;
+    virtual void SetShadowBlur(int value) = 0;
+    // 31-36
+    virtual void SetCameraHorizontalRotation(float value) = 0;
+    virtual void SetCameraVerticalRotation(float value) = 0;
+    virtual void SetCameraTargetHorizontal(int value) = 0;
+    virtual void SetCameraTargetVertical(int value) = 0;
+    virtual void SetCameraZoom(float value) = 0;
+    virtual void SetCameraPerspective(float value) = 0;
+    // 37-40
+    virtual void SetReflectionOpacity(int value) = 0;
+    virtual void SetReflectionLength(int value) = 0;
+    virtual void SetBackgroundColor(unsigned int colorref) = 0;
+    virtual void SetBackgroundTransparent(bool transparent) = 0;
+    // 41-44
+    virtual void DeleteAllObjects() = 0;
+    virtual void LoadScene(const std::string& path) = 0;
+    // Writes the scene file on the calling thread. Returns false when the
+    // file could not be written (the previous file is then left intact).
+    virtual bool SaveScene(const std::string& path) = 0;
+    virtual void RenderToFile(const RenderJob& job) = 0;
+    // 45
+    virtual ~IEngine() = default;
+};

@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+
+// A render-to-file request: output file, size, format code and the export
+// options of the Rendering tab.
+struct RenderJob {
+    std::string fileName;     // full path, extension included
+    int width = 0;            // 1..3000
+    int height = 0;           // 1..3000
+    int format = 4;           // image format code: 1 BMP, 2 GIF, 3 JPG, 4 PNG, 6 TIFF, 7 TGA, 11 JP2, 12 JPC, 14 PNM, 15 RAS
+    int pngInterlace = 0;     // 1 interlaced
+    int jpegQuality = 100;    // 0..100
+    int jpegOptions = 0;      // bit value 8 optimised coding, 16 progressive
+    int gifCompression = 0;   // 0 LZW, 1 none, 2 RLE
+    int tiffCompression = 0;  // 0 auto, 1 none, 2 RLE, 4 fax, 5 LZW, 7 JPEG, 32773 PackBits
+};

@@ -1,0 +1,80 @@
+#include "engine/SceneParams.h"
+
+#include <cmath>
+
+namespace {
+float Radians(float degrees) { return degrees * kPi / 180.0f; }
+}  // namespace
+
+std::array<float, 4> LightPosition(float verticalDeg, float horizontalDeg, float distance) {
+    const float r = 4.0f * distance;
+    const float v = Radians(verticalDeg);
+    const float h = Radians(horizontalDeg);
+    return {r * std::cos(v) * std::cos(h), r * std::sin(v), r * std::cos(v) * std::sin(h), 1.0f};
+}
+
+std::array<float, 4> ShadowLightVector(float elevationDeg, float directionDeg) {
+    const float e = Radians(elevationDeg);
+    const float d = Radians(directionDeg);
+    return {1600.0f * std::cos(e) * std::cos(d), 1600.0f * std::sin(e), 1600.0f * std::sin(d) * std::cos(e), 0.0f};
+}
+
+void SceneParams::Reset() {
+    RenderMode = 1;
+    cameraVerticalRotation = 36;
+    cameraHorizontalRotation = 0;
+    cameraZoom = 2;
+    viewportWidth = 0;
+    viewportHeight = 0;
+    ShadowLightDir.Set({0, 0, 50, 0});
+    eyeBase.Set({0, 0, 50, 1});
+    cameraTarget.Set({0, 40, 0, 1});
+    referenceDistance = 50;
+    shadowElevation = 30;
+    shadowDirection = 0;
+    globalLightBrightness = 20;
+    Light_Source_Enabled_1 = true;
+    light1VerticalRotation = 30;
+    light1HorizontalRotation = 70;
+    light1Distance = 50;
+    Light_Source_Enabled_2 = true;
+    light2VerticalRotation = 10;
+    light2HorizontalRotation = 140;
+    light2Distance = 50;
+    accumulationPasses = 0;
+    Camera_Perspective = 1;
+    Reflection_Length = 20;
+    Reflection_Opacity = 20;
+    Shadow_Intensity = 20;
+    Shadow_Blur = 20;
+    backgroundColor = 0xFFFFFFu;
+    backgroundTransparent = false;
+    outputFormat = 4;
+    RecomputeLight1Position();
+    RecomputeLight2Position();
+    RecomputeShadowLightDir();
+}
+
+void SceneParams::RecomputeLight1Position() {
+    light1Position.Set(LightPosition(light1VerticalRotation, light1HorizontalRotation, light1Distance));
+}
+
+void SceneParams::RecomputeLight2Position() {
+    light2Position.Set(LightPosition(light2VerticalRotation, light2HorizontalRotation, light2Distance));
+}
+
+void SceneParams::RecomputeShadowLightDir() {
+    ShadowLightDir.Set(ShadowLightVector(shadowElevation, shadowDirection));
+}
+
+float SceneParams::ShadowLength() const { return (85.0f - shadowElevation) * 1.25f; }
+
+void SceneParams::SetShadowLengthPlain(float length) {
+    shadowElevation = 85.0f - 0.8f * length;
+    RecomputeShadowLightDir();
+}
+
+void SceneParams::SetShadowDirectionPlain(float direction) {
+    shadowDirection = direction;
+    RecomputeShadowLightDir();
+}

@@ -1,0 +1,69 @@
+#pragma once
+// ImageCodec: the one image class between the program and the format
+// libraries. Decodes files for textures, thumbnails and template previews
+// and encodes rendered frames into the export formats.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "image/ImageData.h"
+#include "image/ImageFormat.h"
+
+class ImageCodec {
+public:
+    ImageCodec() = default;
+
+    // Decodes the file with the given format code; code 0 tries the decoders
+    // on the content. A missing or undecodable file leaves the image empty
+    // (width and height 0) and returns false; LastError() says why.
+    bool Load(const std::string& path, int format);
+    bool LoadFromMemory(const uint8_t* data, std::size_t size, int format);
+
+    uint32_t GetWidth() const { return data_.width; }
+    uint32_t GetHeight() const { return data_.height; }
+    int GetBpp() const { return data_.bpp; }
+    bool HasAlpha() const { return !data_.alpha.empty(); }
+
+    // Width × height × 3 bytes, B, G, R per pixel, rows in stored order
+    // (bottom row first), no padding; palette images are looked up.
+    // Empty when the image is empty.
+    std::vector<uint8_t> Encode2RGB_Ex() const;
+
+    // Builds a 24-bit image from a pixel array. bpp 32: B, G, R, A quads, the
+    // A bytes becoming the alpha plane; bpp 24: B, G, R triples. The first row
+    // of the array becomes the bottom row unless flip is set.
+    bool CreateFromArray(const uint8_t* pixels, uint32_t width, uint32_t height, int bpp, int bytesPerLine,
+                         bool flip);
+
+    void SetJpegQuality(int quality);
+    // Option word for one format (JPEG bits, GIF compression, TIFF
+    // compression, PNG interlace).
+    void SetCodecOption(int option, int format);
+
+    // Reduces a true-colour image to 8 bits with the fixed 256-colour
+    // palette, each pixel mapped to the nearest palette colour; the alpha
+    // plane is kept. Only bpp 8 without error diffusion and without a given
+    // palette is supported.
+    bool DecreaseBpp(int bpp = 8, bool errorDiffusion = false, const uint8_t* palette = nullptr,
+                     int importantColors = 0);
+
+    // Encodes and writes the file. The previous file of that name survives a
+    // failure; on failure false is returned and error (if given) says why.
+    bool Save(const std::string& path, int format, std::string* error = nullptr) const;
+
+    void Destroy() { data_.Clear(); }
+
+    // For thumbnails: width × height × 4 bytes R, G, B, A, top row first
+    // (alpha 255 where the image has no alpha plane).
+    std::vector<uint8_t> ToRgbaTopDown() const;
+
+    const imagecodec::ImageData& Data() const { return data_; }
+    imagecodec::ImageData& MutableData() { return data_; }
+    const std::string& LastError() const { return lastError_; }
+    const imagecodec::EncodeOptions& Options() const { return options_; }
+
+private:
+    imagecodec::ImageData data_;
+    imagecodec::EncodeOptions options_;
+    std::string lastError_;
+};
