@@ -153,6 +153,11 @@ public:
     // timeout or when the threads are not running.
     bool WaitForIdle(std::chrono::milliseconds timeout);
 
+    // Called by the scene thread with "changes", "delete", "add", "load" or
+    // "textures" each time it starts on a non-empty queue (diagnostics and
+    // tests). Set before the threads start.
+    void SetQueueTrace(std::function<void(const char* queue)> trace) { queueTrace_ = std::move(trace); }
+
     // The scene-file load, as the scene thread performs it (engine lock
     // held by the caller).
     void LoadSceneNow(const std::string& path);
@@ -186,6 +191,9 @@ private:
     void BeginGlSection();
     void DrawPreviewFrame(int mode);
     bool WorkQueued() const;
+    void Trace(const char* queue) {
+        if (queueTrace_) queueTrace_(queue);
+    }
 
     SceneParams params_;
     GlReleaseQueue releaseQueue_;
@@ -231,6 +239,7 @@ private:
     int appliedHeight_ = -1;
 
     std::atomic<float> progress_{0};
+    std::function<void(const char*)> queueTrace_;
 };
 
 // The program's engine.

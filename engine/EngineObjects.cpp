@@ -60,6 +60,7 @@ void CEngine::RunLockedOrQueued(std::function<bool()> change) {
 void CEngine::ApplyQueuedChanges() {
     // Engine lock held.
     bool redraw = false;
+    bool traced = false;
     while (true) {
         std::function<bool()> change;
         {
@@ -68,6 +69,8 @@ void CEngine::ApplyQueuedChanges() {
             change = std::move(changeQueue_.front());
             changeQueue_.pop_front();
         }
+        if (!traced && std::this_thread::get_id() == sceneThreadId_.load()) Trace("changes");
+        traced = true;
         redraw = change() || redraw;
     }
     if (redraw) Redraw();

@@ -63,6 +63,7 @@ void CEngine::ProcessDeleteQueue() {
             id = deleteQueue_.front();
             deleteQueue_.pop_front();
         }
+        if (!deleted) Trace("delete");
         DeleteObjectLocked(id, false);
         deleted = true;
     }
@@ -81,6 +82,7 @@ void CEngine::ProcessAddQueue() {
     }
     if (count == 0) return;
     BeginGlSection();
+    Trace("add");
     NotifyBegin(boxora::ENGINE_OP_ADD_OBJECTS);
     models_.SetBatchSize(static_cast<int>(count));
     while (true) {
@@ -111,6 +113,7 @@ void CEngine::ProcessLoadQueue() {
             loadQueue_.pop_front();
         }
         BeginGlSection();
+        Trace("load");
         LoadSceneNow(path);
     }
 }
@@ -118,5 +121,6 @@ void CEngine::ProcessLoadQueue() {
 void CEngine::ProcessPendingTextures() {
     std::lock_guard lock(lock_);
     BeginGlSection();
+    if (!models_.Textures().PendingTextures().empty()) Trace("textures");
     models_.Textures().UploadPendingTextures();
 }

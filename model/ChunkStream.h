@@ -15,6 +15,8 @@ public:
     std::size_t End() const { return end_; }
     std::size_t Remaining() const { return end_ - pos_; }
     void SkipToEnd() { pos_ = end_; }
+    // Moves to an offset within the range (clamped to its end).
+    void Seek(std::size_t offset) { pos_ = offset < end_ ? (offset > pos_ ? offset : pos_) : end_; }
 
     bool U8(uint8_t& v) {
         if (Remaining() < 1) return Fail();

@@ -64,6 +64,7 @@ bool NextChunk(ChunkStream& s, ChunkHeader& h) {
     h.payload = start + kHeaderBytes;
     h.end = std::min<std::size_t>(start + length, s.End());
     if (h.end < h.payload) h.end = h.payload;
+    s.Seek(h.end);
     return true;
 }
 
