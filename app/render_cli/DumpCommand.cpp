@@ -15,13 +15,13 @@ bool EndsWithIgnoreCase(const std::string& s, std::string_view suffix) {
 }
 
 void WriteFloats(JsonWriter& w, const SharedValue<float>* values, int n) {
-    w.BeginArray();
+    w.BeginInlineArray();
     for (int i = 0; i < n; ++i) w.Number(values[i].Get());
     w.EndArray();
 }
 
 void WriteVec4(JsonWriter& w, const SharedVec4& v) {
-    w.BeginArray();
+    w.BeginInlineArray();
     for (int i = 0; i < 4; ++i) w.Number(v[i]);
     w.EndArray();
 }
@@ -104,7 +104,7 @@ void WriteMaterials(JsonWriter& w, const SceneModel& model) {
         w.Key("index").Int(m.index);
         w.Key("name").String(m.name);
         w.Key("file").String(m.file);
-        w.Key("colour").BeginArray();
+        w.Key("colour").BeginInlineArray();
         for (uint8_t c : m.color) w.Int(c);
         w.EndArray();
         w.Key("owner").Int(m.ownerObject);

@@ -40,6 +40,10 @@ void JsonWriter::BeforeValue() {
         return;
     }
     if (!levels_.empty()) {
+        if (levels_.back().inlined) {
+            if (levels_.back().count++ > 0) out_ += ", ";
+            return;
+        }
         if (levels_.back().count++ > 0) out_ += ',';
         NewLine();
     }
@@ -68,8 +72,15 @@ JsonWriter& JsonWriter::BeginArray() {
     return *this;
 }
 
+JsonWriter& JsonWriter::BeginInlineArray() {
+    BeforeValue();
+    out_ += '[';
+    levels_.push_back({true, 0, true});
+    return *this;
+}
+
 JsonWriter& JsonWriter::EndArray() {
-    const bool any = !levels_.empty() && levels_.back().count > 0;
+    const bool any = !levels_.empty() && levels_.back().count > 0 && !levels_.back().inlined;
     if (!levels_.empty()) levels_.pop_back();
     if (any) NewLine();
     out_ += ']';

@@ -11,6 +11,8 @@ public:
     JsonWriter& BeginObject();
     JsonWriter& EndObject();
     JsonWriter& BeginArray();
+    // An array written on one line (for short lists of numbers or names).
+    JsonWriter& BeginInlineArray();
     JsonWriter& EndArray();
     // The key of the next value (inside an object).
     JsonWriter& Key(std::string_view key);
@@ -33,6 +35,7 @@ private:
     struct Level {
         bool array;
         int count;
+        bool inlined = false;
     };
     std::vector<Level> levels_;
     bool afterKey_ = false;
