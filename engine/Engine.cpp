@@ -29,30 +29,39 @@ bool CEngine::Initialize(IFrameSink* sink) {
 }
 
 bool CEngine::Release() {
+    std::thread scene, render;
     {
         std::lock_guard start(startMutex_);
         if (threadsStarted_) {
             running_ = false;
-            {
-                std::lock_guard signal(signalMutex_);
-                redrawCounter_ = 2;
-            }
-            sceneWake_.notify_all();
-            {
-                std::lock_guard render(renderMutex_);
-            }
-            renderWake_.notify_all();
-            if (sceneThread_.joinable()) sceneThread_.join();
-            if (renderThread_.joinable()) renderThread_.join();
-            threadsStarted_ = false;
-            sceneThreadId_ = std::thread::id();
-            renderThreadId_ = std::thread::id();
-            {
-                std::lock_guard signal(signalMutex_);
-                sceneAsleep_ = false;
-            }
-            idleChanged_.notify_all();
+            scene = std::move(sceneThread_);
+            render = std::move(renderThread_);
         }
+    }
+    if (scene.joinable() || render.joinable()) {
+        // Wake both threads; they see the running flag cleared and end (a
+        // render job in progress ends first). The start lock is not held
+        // here: the scene thread may still request redraws on its way out.
+        {
+            std::lock_guard signal(signalMutex_);
+            redrawCounter_ = 2;
+        }
+        sceneWake_.notify_all();
+        {
+            std::lock_guard wake(renderMutex_);
+        }
+        renderWake_.notify_all();
+        if (scene.joinable()) scene.join();
+        if (render.joinable()) render.join();
+        std::lock_guard start(startMutex_);
+        threadsStarted_ = false;
+        sceneThreadId_ = std::thread::id();
+        renderThreadId_ = std::thread::id();
+        {
+            std::lock_guard signal(signalMutex_);
+            sceneAsleep_ = false;
+        }
+        idleChanged_.notify_all();
     }
     if (!initialized_) return true;
     initialized_ = false;

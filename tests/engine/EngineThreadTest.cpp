@@ -243,7 +243,13 @@ TEST_F(EngineThreadTest, ReleaseWhileBusyEndsBothThreads) {
     renderer->jobMillis = 200;
     engine.RenderToFile(RenderJob{});
     for (int i = 0; i < 5; ++i) engine.SetCameraZoom(static_cast<float>(i));
+    // The scene thread requests a redraw of its own after deletions, maybe
+    // while Release waits for it.
+    for (int i = 0; i < 3; ++i) engine.QueueObjectDeletion(40 + i);
+    engine.Redraw();
     std::this_thread::sleep_for(20ms);
+    engine.QueueObjectDeletion(50);
+    engine.Redraw();
     const auto t0 = std::chrono::steady_clock::now();
     EXPECT_TRUE(engine.Release());
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 5s);
