@@ -53,6 +53,7 @@ LayoutRule LayoutCenterHorzRule(int first, int last, int reference, int offset =
 struct LayoutRect {
     int id = 0;
     int left = 0, top = 0, right = 0, bottom = 0;
+    bool operator==(const LayoutRect&) const = default;
 };
 
 // Dialog units: a horizontal unit is a quarter of the dialog font's average
