@@ -66,8 +66,12 @@ struct DialogUnits {
 };
 
 // Solves rules for the children (in Z order, top first) of a client area of
-// the given size. On success returns true and fills moved with the new
-// rectangle of every control a rule touched (sizes below 0 become 0). When a
-// rule cannot be resolved returns false and moves nothing.
+// the given size. The list ends at the first LayoutEnd rule; with duplicate
+// ids a rule acts on the first such child. On success returns true and fills
+// moved with the new rectangle of every control a rule touched (sizes below 0
+// become 0). When a rule cannot be resolved (its reference or target never
+// becomes known, or the rule itself is malformed) returns false and leaves
+// moved empty. Contradicting rules that leave a value undetermined still
+// fill moved but return false.
 bool SolveLayout(const std::vector<LayoutRect>& children, int clientWidth, int clientHeight,
                  std::vector<LayoutRule> rules, const DialogUnits& units, std::vector<LayoutRect>& moved);
