@@ -69,7 +69,8 @@ struct DialogUnits {
 // the given size. The list ends at the first LayoutEnd rule; with duplicate
 // ids a rule acts on the first such child. On success returns true and fills
 // moved with the new rectangle of every control a rule touched (sizes below 0
-// become 0). When a rule cannot be resolved (its reference or target never
+// become 0), in the order of children; children with the reserved ids
+// LAYOUT_ID_PARENT and LAYOUT_ID_END are ignored. When a rule cannot be resolved (its reference or target never
 // becomes known, or the rule itself is malformed) returns false and leaves
 // moved empty. Contradicting rules that leave a value undetermined still
 // fill moved but return false.
