@@ -83,7 +83,12 @@ void CEngine::ApplySceneFile(const SceneFileData& data) {
         if (section.type) object.type = *section.type;
         if (section.userName) models_.SetUserName(object, *section.userName);
         for (int k = 0; k < kCoverFaceCount; ++k) {
-            if (section.images[k]) SetObjectImageLocked(object.id, k, *section.images[k]);
+            // A face the section does not name keeps the model's own image,
+            // which the model load left without texture.
+            if (section.images[k])
+                SetObjectImageLocked(object.id, k, *section.images[k]);
+            else if (!object.coverImages[k].empty())
+                SetObjectImageLocked(object.id, k, std::string(object.coverImages[k]));
             AddProgress(step);
         }
         static constexpr ObjectField kFields[9] = {

@@ -52,6 +52,8 @@ public:
     // last object is gone).
     void ResetMaterialsAndCounters();
 
+    SceneParams& Params() { return params_; }
+
 private:
     SceneParams& params_;
     SceneModel model_;

@@ -84,6 +84,7 @@ public:
     const std::vector<CSide*>& MirroredOrder() const { return mirroredOrder_; }
 
     void SetOrderingBackend(ISideOrderingBackend* backend) { backend_ = backend; }
+    SceneParams& Params() { return params_; }
     // True when a newer redraw request means the current full frame should
     // be given up.
     void SetAbandonTest(std::function<bool()> test) { abandonTest_ = std::move(test); }

@@ -177,6 +177,21 @@ TEST_F(SceneFileTest, LoadAppliesValuesModelsImagesAndTransforms) {
     EXPECT_EQ(n.back().message, boxora::WM_ENGINE_SCENE_CHANGED);
 }
 
+TEST_F(SceneFileTest, FacesTheSectionDoesNotNameKeepTheModelsImages) {
+    const std::string top = AddTexture("top.png");
+    AddCatalogueModel("Box", fixtures::BoxModel("Box", 10, 0, {"", "", "", "", "top.png", ""}));
+    const std::string path = dir.File("partial.scn");
+    testsupport::WriteFileBytes(path, Utf16File("[OBJECT_0]\r\nObject_Name=Box\r\nImage_Front=\r\n"));
+    LoadNow(path);
+    ASSERT_EQ(engine.GetObjectList().size(), 1u);
+    const C3DObject& o = *engine.GetObject(0);
+    EXPECT_EQ(o.coverImages[4], top);
+    EXPECT_EQ(o.coverImages[0], "");
+    EXPECT_EQ(o.faces[8].textured, 1);  // faces 8 and 9 are "Top"
+    EXPECT_EQ(o.faces[0].textured, 0);
+    EXPECT_EQ(engine.Textures().AllTextures().size(), 1u);
+}
+
 TEST_F(SceneFileTest, MissingFileDeletesObjectsAndKeepsParameters) {
     AddCatalogueModel("Box", fixtures::BoxModel());
     {
