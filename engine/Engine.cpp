@@ -7,7 +7,7 @@
 
 CEngine::CEngine()
     : models_(params_, releaseQueue_), sides_(params_, models_.Model(), releaseQueue_),
-      renderer_(CreateFrameRenderer()) {
+      renderer_(CreateFrameRenderer(*this)) {
     models_.Textures().SetThreadRole([this] { return RoleOfCurrentThread(); });
     models_.SetProgress([this](float delta) { AddProgress(delta); });
     sides_.SetAbandonTest([this] { return !ContinueCondition(true); });

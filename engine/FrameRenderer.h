@@ -21,12 +21,14 @@
 //                    engine's WM_ENGINE_BEGIN (kind 1) and WM_ENGINE_END
 //   InvalidateShadowList  any thread, no lock: mark the cached shadow stale
 //
-// The production renderer is made by CreateFrameRenderer(); tests install
-// their own with CEngine::SetFrameRenderer.
+// The production renderer is made by CreateFrameRenderer(engine) (the
+// OpenGL renderer of that engine); tests install their own with
+// CEngine::SetFrameRenderer.
 #include <memory>
 
 #include "engine/RenderJob.h"
 
+class CEngine;
 class IFrameSink;
 
 class IFrameRenderer {
@@ -45,4 +47,4 @@ public:
 };
 
 // The OpenGL renderer of the program.
-std::unique_ptr<IFrameRenderer> CreateFrameRenderer();
+std::unique_ptr<IFrameRenderer> CreateFrameRenderer(CEngine& engine);

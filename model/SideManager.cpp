@@ -102,12 +102,14 @@ void CSideManager::InvalidateMaterialSideLists(int material) {
 }
 
 void CSideManager::Resize(int width, int height) {
-    if (width < 0) width = 0;
-    if (height < 0) height = 0;
-    if (width == depthWidth_ && height == depthHeight_) return;
-    depthWidth_ = width;
-    depthHeight_ = height;
-    const std::size_t n = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    depthOne_.assign(n, 1.0f);
-    depthAll_.assign(n, 1.0f);
+    // Only the size is kept here; the buffers follow it when the next
+    // ordering reads depth (the preview switches between its own size and
+    // the ordering viewport every full frame, and nothing reads them there).
+    depthWidth_ = width < 0 ? 0 : width;
+    depthHeight_ = height < 0 ? 0 : height;
+}
+
+void CSideManager::ForgetSideLists() {
+    for (CSide& side : sides_)
+        for (DisplayListSlot& slot : side.slots) slot = DisplayListSlot{};
 }

@@ -71,8 +71,12 @@ public:
     void InvalidateSideLists();
     void InvalidateObjectSideLists(const C3DObject* object);
     void InvalidateMaterialSideLists(int material);
+    // Forgets every display list without releasing it: the context that
+    // held them has ended.
+    void ForgetSideLists();
 
-    // Sizes the two depth buffers (width x height floats each).
+    // The size of the depth buffers the ordering reads (width x height
+    // floats each; allocated when they are next filled).
     void Resize(int width, int height);
     int DepthWidth() const { return depthWidth_; }
     int DepthHeight() const { return depthHeight_; }
@@ -84,6 +88,7 @@ public:
     const std::vector<CSide*>& MirroredOrder() const { return mirroredOrder_; }
 
     void SetOrderingBackend(ISideOrderingBackend* backend) { backend_ = backend; }
+    ISideOrderingBackend* OrderingBackend() const { return backend_; }
     SceneParams& Params() { return params_; }
     // True when a newer redraw request means the current full frame should
     // be given up.

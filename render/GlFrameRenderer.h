@@ -1,11 +1,36 @@
 #pragma once
-// The OpenGL renderer behind the engine: contexts, frames and render jobs.
+// The OpenGL renderer behind the engine: the two rendering contexts, the
+// preview frames of the scene thread and the render jobs of the render
+// thread.
+//
+// Contexts (OSMesa, RGBA 8 bits, depth 24, stencil 8, accumulation 16 bits
+// per channel): the window context belongs to the scene thread and draws
+// the preview; each completed frame is handed to the frame sink (the
+// preview's buffer swap). Its surface is never smaller than the side
+// ordering's 256 × 256 viewport; a smaller preview uses its lower left
+// corner. The offscreen context belongs to the render thread; it is 1 × 1
+// at rest and takes the size of each render job.
 #include <atomic>
+#include <memory>
 
 #include "engine/FrameRenderer.h"
+#include "render/ObjectDrawing.h"
+
+class CEngine;
+class CShadowManager2;
+
+namespace boxora {
+class OsMesaContext;
+class SceneFrame;
+class SidePasses;
+class GlSideOrdering;
+}  // namespace boxora
 
 class GlFrameRenderer : public IFrameRenderer {
 public:
+    explicit GlFrameRenderer(CEngine& engine);
+    ~GlFrameRenderer() override;
+
     bool CreateContexts(IFrameSink* sink) override;
     bool ReleaseContexts() override;
     void BeginSceneThread() override;
@@ -17,7 +42,33 @@ public:
     void PerformRenderJob(const RenderJob& job) override;
     void InvalidateShadowList() override;
 
+    // The preview viewport the scene thread draws (after its next Resize).
+    int PreviewWidth() const { return previewWidth_; }
+    int PreviewHeight() const { return previewHeight_; }
+    // Frames handed to the sink so far.
+    long PresentedFrames() const { return presented_.load(); }
+
 private:
-    IFrameSink* sink_ = nullptr;
-    std::atomic<bool> shadowListValid_{false};
+    // Sizes the window surface for the preview viewport (at least the
+    // ordering viewport in each direction); false when it cannot be had.
+    bool FitWindowSurface(bool allowShrink);
+    void SetViewportAndCamera(int width, int height);
+
+    CEngine& engine_;
+    std::atomic<IFrameSink*> sink_{nullptr};
+    std::unique_ptr<boxora::OsMesaContext> window_;
+    std::unique_ptr<boxora::OsMesaContext> offscreen_;
+    bool windowContextFresh_ = false;  // no texture uploaded into it yet
+
+    boxora::ObjectDrawingScene scene_;
+    std::unique_ptr<CShadowManager2> shadow_;
+    std::unique_ptr<boxora::SidePasses> passes_;
+    std::unique_ptr<boxora::GlSideOrdering> ordering_;
+    std::unique_ptr<boxora::SceneFrame> frame_;
+
+    // The preview viewport (engine lock held when written).
+    int previewWidth_ = 0;
+    int previewHeight_ = 0;
+    bool previewViewportStale_ = true;
+    std::atomic<long> presented_{0};
 };

@@ -3,6 +3,8 @@
 #include <GL/osmesa.h>
 #include <sys/mman.h>
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "render/FrameSink.h"
@@ -189,6 +191,26 @@ void OsMesaContext::Finish() {
 void OsMesaContext::Present(IFrameSink& sink) {
     Finish();
     sink.OnPreviewFrame(buffer_.get(), width_, height_);
+}
+
+void OsMesaContext::Present(IFrameSink& sink, int width, int height) {
+    width = std::min(width, width_);
+    height = std::min(height, height_);
+    if (width <= 0 || height <= 0) return;
+    if (width == width_ && height == height_) {
+        Present(sink);
+        return;
+    }
+    Finish();
+    const std::size_t row = static_cast<std::size_t>(width) * 4;
+    try {
+        region_.resize(row * static_cast<std::size_t>(height));
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    for (int y = 0; y < height; ++y)
+        std::memcpy(region_.data() + row * y, buffer_.get() + static_cast<std::size_t>(width_) * 4 * y, row);
+    sink.OnPreviewFrame(region_.data(), width, height);
 }
 
 }  // namespace boxora

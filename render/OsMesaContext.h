@@ -67,6 +67,9 @@ public:
     // Finishes drawing and hands the colour buffer (RGBA, bottom row first)
     // to the sink: the preview's "swap". Must be current.
     void Present(IFrameSink& sink);
+    // The same for the lower left width × height pixels of the surface (the
+    // viewport of a frame smaller than the surface), clamped to the surface.
+    void Present(IFrameSink& sink, int width, int height);
 
     // Finishes drawing; afterwards Pixels() holds the frame.
     void Finish();
@@ -85,6 +88,7 @@ private:
 
     void* handle_ = nullptr;  // OSMesaContext
     std::unique_ptr<uint8_t[]> buffer_;
+    std::vector<uint8_t> region_;  // Present's copy of a part of the surface
     int width_ = 0;
     int height_ = 0;
 };

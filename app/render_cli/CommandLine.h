@@ -4,11 +4,14 @@
 #include <string>
 #include <vector>
 
-enum class Command { None, Help, Dump };
+#include "PreviewCommand.h"
+
+enum class Command { None, Help, Dump, Preview };
 
 struct CommandLine {
     Command command = Command::None;
     std::string file;   // the input file of the command
+    PreviewOptions preview;  // --preview and its options
     std::string error;  // set when the arguments cannot be used
 };
 

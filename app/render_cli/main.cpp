@@ -5,6 +5,7 @@
 
 #include "CommandLine.h"
 #include "DumpCommand.h"
+#include "PreviewCommand.h"
 
 int main(int argc, char** argv) {
     const CommandLine cl = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
             return 0;
         case Command::Dump:
             return RunDumpCommand(cl.file);
+        case Command::Preview:
+            return RunPreviewCommand(cl.preview);
         case Command::None:
             break;
     }

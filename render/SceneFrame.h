@@ -1,0 +1,72 @@
+#pragma once
+// One frame of the scene on the current context, by render mode:
+// 0 quick preview, 1 full preview, 2 off-screen render.
+//
+// Frame: clear (colour from the background, alpha 0), projection, camera and
+// scene transform, light model and positions, progress 3, the side order
+// (modes 1 and 2; its result becomes the frame's), progress 5, the shadow
+// pre-pass (mode 2), the accumulation loop around the scene pass, the end of
+// the shadow pre-pass's image. The frame's result says whether it was
+// completed and may be shown.
+//
+// Scene pass, with clip plane 4 keeping y >= 0 and the lights switched by
+// their flags:
+//   mode 0  grid (transparent background); every side plainly, then the
+//           floor reflection; light markers
+//   mode 1  mirror sides; grid; the opaque sides, then the floor reflection;
+//           the shadow; the transparent sides; light markers. Every step but
+//           the markers runs only while no newer redraw request has arrived.
+//   mode 2  (once per antialiasing sample) progress; frame list A: mirror
+//           sides, opaque sides and floor reflection; the shadow; frame list
+//           B: transparent sides and coverage alpha; progress
+#include "model/Side.h"
+#include "render/BackgroundGrid.h"
+#include "render/CameraMath.h"
+#include "render/LightMarkers.h"
+
+class CEngine;
+class CShadowManager2;
+
+namespace boxora {
+
+class SidePasses;
+
+class SceneFrame {
+public:
+    SceneFrame(CEngine& engine, SidePasses& passes, CShadowManager2& shadow);
+
+    // Draws the frame on a width × height viewport; true when it completed.
+    bool Draw(int renderMode, int width, int height);
+
+    // The grid's display list: delete it (its context current) or forget it
+    // (its context is gone).
+    void ReleaseGrid() { grid_.Release(); }
+    void ForgetGrid() { grid_.Forget(); }
+
+    const CameraSetup& Camera() const { return camera_; }
+
+private:
+    bool AntialiasPass(int renderMode);
+    bool ScenePass(int renderMode);
+    bool QuickScenePass();
+    bool FullScenePass();
+    bool OffscreenScenePass();
+    // Whether a full frame goes on, given the previous step's result.
+    bool Continue(bool previous) const;
+    void DrawGrid();
+    void DrawMarkers();
+    void DeleteFrameLists();
+
+    CEngine& engine_;
+    SidePasses& passes_;
+    CShadowManager2& shadow_;
+    CameraSetup camera_;
+    int width_ = 1;
+    int height_ = 1;
+    BackgroundGrid grid_;
+    LightMarkers markers_;
+    DisplayListSlot frameListA_;
+    DisplayListSlot frameListB_;
+};
+
+}  // namespace boxora

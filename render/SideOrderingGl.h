@@ -1,0 +1,36 @@
+#pragma once
+// The OpenGL part of the side ordering: silhouettes into the depth buffer of
+// a 256 × 256 viewport (the frame's own viewport in off-screen renders), and
+// the depth buffer read back for the side manager's comparison.
+#include <vector>
+
+#include "model/SideManager.h"
+
+class CEngine;
+
+namespace boxora {
+
+class SidePasses;
+
+class GlSideOrdering : public ISideOrderingBackend {
+public:
+    static constexpr int kOrderingSide = 256;
+
+    GlSideOrdering(CEngine& engine, SidePasses& passes) : engine_(engine), passes_(passes) {}
+
+    bool Available() override;
+    void BeginRun(bool mirrored) override;
+    void ClearDepth() override;
+    void DrawSilhouette(CSide& side) override;
+    void ReadDepth(std::vector<float>& out) override;
+    void EndRun(bool mirrored) override;
+
+private:
+    CEngine& engine_;
+    SidePasses& passes_;
+    int savedWidth_ = 0;
+    int savedHeight_ = 0;
+    bool floorClipWasOn_ = false;
+};
+
+}  // namespace boxora
