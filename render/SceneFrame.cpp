@@ -65,7 +65,12 @@ bool SceneFrame::Draw(int renderMode, int width, int height) {
 
 bool SceneFrame::AntialiasPass(int renderMode) {
     const int n = engine_.Params().accumulationPasses;
-    if (n <= 0) return ScenePass(renderMode);
+    if (n <= 0) {
+        const bool result = ScenePass(renderMode);
+        // The frame lists of an off-screen pass live for one frame only.
+        DeleteFrameLists();
+        return result;
+    }
     GLint viewport[4] = {0, 0, width_, height_};
     glGetIntegerv(GL_VIEWPORT, viewport);
     const double fovy = FieldOfView(engine_.Params().Camera_Perspective);

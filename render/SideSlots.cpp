@@ -227,8 +227,8 @@ void After(int slot) {
 
 }  // namespace
 
-SlotListCounters& ThreadSlotListCounters() {
-    thread_local SlotListCounters counters;
+SlotListCounters& SideListCounters() {
+    static SlotListCounters counters;
     return counters;
 }
 
@@ -242,7 +242,7 @@ bool DrawSideSlot(const ObjectDrawingScene& scene, CSide& side, int slot) {
     Before(scene, slot);
     if (cached && list.built) {
         glCallList(list.name);
-        ++ThreadSlotListCounters().replayed;
+        ++SideListCounters().replayed;
     } else {
         if (cached) {
             if (list.name != 0) glDeleteLists(list.name, 1);
@@ -250,7 +250,7 @@ bool DrawSideSlot(const ObjectDrawingScene& scene, CSide& side, int slot) {
             list.built = list.name != 0;
             if (list.built) {
                 glNewList(list.name, GL_COMPILE_AND_EXECUTE);
-                ++ThreadSlotListCounters().built;
+                ++SideListCounters().built;
             }
         }
         SlotEmitter(scene, side, slot).Emit();

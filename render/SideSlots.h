@@ -14,6 +14,8 @@
 //   6 faded mirror surface    the same, capped at the mirror level
 //   7 faded alpha mark        the fade alpha into the alpha channel only
 //   8 faded transparent       the fade capped at the transparency level
+#include <atomic>
+
 #include "model/Side.h"
 #include "render/ObjectDrawing.h"
 
@@ -23,12 +25,12 @@ namespace boxora {
 // side object's transform applied inside. Always true.
 bool DrawSideSlot(const ObjectDrawingScene& scene, CSide& side, int slot);
 
-// Counts of display lists recorded and replayed by DrawSideSlot on this
-// thread, for diagnostics and tests.
+// Counts of side display lists recorded and replayed by DrawSideSlot in
+// this process, for diagnostics and tests.
 struct SlotListCounters {
-    long built = 0;
-    long replayed = 0;
+    std::atomic<long> built{0};
+    std::atomic<long> replayed{0};
 };
-SlotListCounters& ThreadSlotListCounters();
+SlotListCounters& SideListCounters();
 
 }  // namespace boxora
