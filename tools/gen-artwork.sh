@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Draws the default cover artwork of the package catalogue (data/texture/)
-# and the placeholder thumbnails of the models (data/Objects/<name>.png).
+# Draws the default cover artwork of the package catalogue (data/texture/).
+# The models' thumbnails (data/Objects/<name>.png) are rendered from the
+# models and this artwork by tools/render-thumbnails.sh.
 #
-#   tools/gen-artwork.sh [TEXTURE_FOLDER [OBJECTS_FOLDER]]
+#   tools/gen-artwork.sh [TEXTURE_FOLDER]
 #
 # Needs ImageMagick (convert or magick) and the DejaVu fonts of
 # fonts-dejavu-core; scripts/install-deps installs both. Every product,
@@ -14,8 +15,7 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 TEX=${1:-$ROOT/data/texture}
-OBJ=${2:-$ROOT/data/Objects}
-mkdir -p "$TEX" "$OBJ"
+mkdir -p "$TEX"
 
 if [ -x /usr/bin/convert ]; then IM=/usr/bin/convert
 elif command -v magick >/dev/null 2>&1; then IM=magick
@@ -452,60 +452,10 @@ make_gift() {
     "${bottomBars[@]}"
 }
 
-# ---------------------------------------------------------------------------
-# Placeholder thumbnails: the front and the spine of each package drawn in
-# a simple perspective on the list's mask grey (RGB 192, 192, 192), 112 × 112.
-# ---------------------------------------------------------------------------
-thumbnail() {  # name front spine aspect(w/h) depth(d/h) [frame width in pixels of front]
-  local name=$1 front=$2 spine=$3 aspect=$4 depth=$5 frame=${6:-0}
-  if [ "$frame" -gt 0 ]; then
-    # The picture sits in a polished frame on the front.
-    "$IM" "$front" -bordercolor '#c9ced8' -border "$frame" "$WORK/framed.png"
-    front=$WORK/framed.png
-  fi
-  local geometry
-  geometry=$(awk -v a="$aspect" -v d="$depth" 'BEGIN {
-    # Package height H and width W in pixels so that the drawing fits 92 px.
-    H = 86; W = H * a; S = H * d * 0.9 + 4
-    if (W + S > 92) { k = 92 / (W + S); H *= k; W *= k; S *= k }
-    x0 = (112 - W - S) / 2 + S; y0 = (112 - H) / 2 - 2
-    # front: left edge taller (nearer), right edge slightly shorter
-    fl = x0; fr = x0 + W; ft = y0; fb = y0 + H; dr = H * 0.04
-    printf "%.1f %.1f %.1f %.1f %.1f %.1f %.1f\n", fl, fr, ft, fb, dr, S, H
-  }')
-  read -r fl fr ft fb dr s hh <<<"$geometry"
-  local fw fh sw sh
-  read -r fw fh <<<"$("$IM" "$front" -format '%w %h' info:)"
-  read -r sw sh <<<"$("$IM" "$spine" -format '%w %h' info:)"
-  local frontPts spinePts shadow
-  frontPts=$(awk -v fl="$fl" -v fr="$fr" -v ft="$ft" -v fb="$fb" -v dr="$dr" -v w="$fw" -v h="$fh" 'BEGIN {
-    printf "0,0 %.1f,%.1f  %d,0 %.1f,%.1f  %d,%d %.1f,%.1f  0,%d %.1f,%.1f", fl, ft, w, fr, ft + dr, w, h, fr, fb - dr, h, fl, fb }')
-  spinePts=$(awk -v fl="$fl" -v ft="$ft" -v fb="$fb" -v s="$s" -v w="$sw" -v h="$sh" 'BEGIN {
-    printf "0,0 %.1f,%.1f  %d,0 %.1f,%.1f  %d,%d %.1f,%.1f  0,%d %.1f,%.1f", fl - s, ft + 3, w, fl, ft, w, h, fl, fb, h, fl - s, fb - 3 }')
-  shadow=$(awk -v fl="$fl" -v fr="$fr" -v fb="$fb" -v s="$s" 'BEGIN { printf "ellipse %.1f,%.1f %.1f,4 0,360", (fl - s + fr) / 2, fb + 2, (fr - fl + s) / 2 + 4 }')
-  save_png "$OBJ/$name.png" -size 112x112 xc:'rgb(192,192,192)' \
-    \( -size 112x112 xc:none -fill 'rgba(0,0,0,0.35)' -draw "$shadow" -blur 0x3 \) -composite \
-    \( "$spine" -alpha set -virtual-pixel transparent -fill black -colorize 30% \
-       -define distort:viewport=112x112+0+0 -distort Perspective "$spinePts" \) -composite \
-    \( "$front" -alpha set -virtual-pixel transparent \
-       -define distort:viewport=112x112+0+0 -distort Perspective "$frontPts" \) -composite \
-    -alpha off
-}
-
-make_thumbnails() {
-  thumbnail "Box" "$TEX/box_front.jpg" "$TEX/box_left.jpg" 0.714 0.214
-  thumbnail "DVD Box" "$TEX/dvd_front.jpg" "$TEX/dvd_spine.jpg" 0.706 0.074
-  thumbnail "CD_DVD" "$TEX/cd_front.jpg" "$TEX/cd_spine_left.jpg" 1.13 0.087
-  thumbnail "Book" "$TEX/book_front.jpg" "$TEX/book_spine.jpg" 0.685 0.164
-  thumbnail "Slim Box" "$TEX/slim_front.jpg" "$TEX/slim_left.jpg" 0.703 0.068
-  thumbnail "Mirror Box" "$TEX/gift_front.jpg" "$TEX/gift_left.jpg" 0.714 0.214 25
-}
-
 make_box
 make_dvd
 make_cd
 make_book
 make_slim
 make_gift
-make_thumbnails
-echo "gen-artwork: $(ls "$TEX" | wc -l) images in $TEX ($(du -sh "$TEX" | cut -f1)), thumbnails in $OBJ"
+echo "gen-artwork: $(ls "$TEX" | wc -l) images in $TEX ($(du -sh "$TEX" | cut -f1)); render the thumbnails with tools/render-thumbnails.sh"

@@ -65,7 +65,7 @@ TEST_F(PreviewFrameTest, BoxIsCentredLitAndShowsEachCoverImageOnItsFace) {
     engine.SetCameraHorizontalRotation(0);
     engine.SetObjectRotateX(box->id, 180);
     ASSERT_TRUE(Idle());
-    const auto bottom = PixelAt(Frame(1), Project(*box, kFaceCentres[4]));
+    const auto bottom = PixelAt(Frame(1), Project(*box, kFaceCentres[5]));
     EXPECT_TRUE(ShowsColour(bottom, CoverColours()[5]))
         << int(bottom[0]) << "," << int(bottom[1]) << "," << int(bottom[2]);
 }
