@@ -2,10 +2,13 @@
 
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
 #include "engine/SceneParams.h"
+#include "model/MirrorMath.h"
+#include "render/Mat4.h"
 
 namespace {
 
@@ -28,24 +31,32 @@ void PopPixelProjection() {
     glPopMatrix();
 }
 
-// glDrawPixels of a whole-frame RGBA image at the lower left corner. The
-// pixels are laid over the frame as they are: depth test and user clip
-// planes are left out of the composite.
-void DrawFrameImage(const std::vector<uint8_t>& rgba, int width, int height) {
-    if (rgba.size() < static_cast<std::size_t>(width) * height * 4) return;
-    glRasterPos2i(0, 0);
-    glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-}
-
-bool ReadFrame(std::vector<uint8_t>& rgba, int width, int height) {
+bool ReadFrameRect(std::vector<uint8_t>& rgba, int x, int y, int width, int height) {
     try {
         rgba.resize(static_cast<std::size_t>(width) * height * 4);
     } catch (const std::bad_alloc&) {
         return false;
     }
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     return true;
+}
+
+bool ReadFrame(std::vector<uint8_t>& rgba, int width, int height) { return ReadFrameRect(rgba, 0, 0, width, height); }
+
+// glDrawPixels of an RGBA image with its lower left corner at window (x, y)
+// (the pixel projection of the viewport is current). The pixels are laid
+// over the frame as they are: depth test and user clip planes are left out
+// of the composites (CompositeState).
+void DrawImageAt(const std::vector<uint8_t>& rgba, int x, int y, int width, int height) {
+    if (rgba.size() < static_cast<std::size_t>(width) * height * 4) return;
+    glRasterPos2i(x, y);
+    glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+}
+
+// The same for a whole-frame image.
+void DrawFrameImage(const std::vector<uint8_t>& rgba, int width, int height) {
+    DrawImageAt(rgba, 0, 0, width, height);
 }
 
 // Saves and clears the state the composites must not see, and puts it back.
@@ -63,6 +74,54 @@ public:
     CompositeState(const CompositeState&) = delete;
     CompositeState& operator=(const CompositeState&) = delete;
 };
+
+// The window rectangle (x, y, width, height) that the silhouettes of every
+// object flattened along the given lights can cover, with a margin, within
+// a width × height viewport; the whole viewport when a flattened point
+// falls behind the eye. Empty (width 0) when nothing of it is in view.
+std::array<int, 4> ShadowWindowRect(const SceneModel& model, const std::vector<std::array<float, 16>>& shadows,
+                                    int width, int height) {
+    const std::array<int, 4> whole{0, 0, width, height};
+    boxora::Mat4 modelview{}, projection{};
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview.data());
+    glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
+    const boxora::Mat4 eyeToClip = projection;
+    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+    for (const auto& object : model.objects) {
+        if (object->vertices.empty()) continue;
+        // The object's box in drawing axes (memory (x, y, z) drawn at (x, z, y)).
+        Vector3 lo{1e30f, 1e30f, 1e30f}, hi{-1e30f, -1e30f, -1e30f};
+        for (const Vector3& v : object->vertices) {
+            const Vector3 d{v.x, v.z, v.y};
+            lo = {std::min(lo.x, d.x), std::min(lo.y, d.y), std::min(lo.z, d.z)};
+            hi = {std::max(hi.x, d.x), std::max(hi.y, d.y), std::max(hi.z, d.z)};
+        }
+        const Matrix4 objectMatrix = ObjectTransformMatrix(*object);
+        for (const auto& shadow : shadows) {
+            boxora::Mat4 flatten{}, placed{};
+            for (int i = 0; i < 16; ++i) flatten[i] = shadow[i], placed[i] = objectMatrix[i];
+            const boxora::Mat4 m = boxora::Multiply(modelview, boxora::Multiply(flatten, placed));
+            for (int corner = 0; corner < 8; ++corner) {
+                const boxora::Vec4 p{corner & 1 ? hi.x : lo.x, corner & 2 ? hi.y : lo.y, corner & 4 ? hi.z : lo.z, 1};
+                boxora::Vec4 eye = boxora::Transform(m, p);
+                if (!(std::abs(eye[3]) > 1e-9)) return whole;
+                for (double& c : eye) c /= eye[3];
+                if (eye[2] > -1e-3) return whole;  // at or behind the eye
+                const boxora::Vec4 clip = boxora::Transform(eyeToClip, eye);
+                if (!(clip[3] > 1e-9)) return whole;
+                const double wx = (clip[0] / clip[3] + 1) * width / 2.0, wy = (clip[1] / clip[3] + 1) * height / 2.0;
+                x0 = std::min(x0, wx), x1 = std::max(x1, wx), y0 = std::min(y0, wy), y1 = std::max(y1, wy);
+            }
+        }
+    }
+    if (x0 > x1) return {0, 0, 0, 0};
+    const int left = static_cast<int>(std::clamp(std::floor(x0) - 2, 0.0, static_cast<double>(width)));
+    const int right = static_cast<int>(std::clamp(std::ceil(x1) + 2, 0.0, static_cast<double>(width)));
+    const int bottom = static_cast<int>(std::clamp(std::floor(y0) - 2, 0.0, static_cast<double>(height)));
+    const int top = static_cast<int>(std::clamp(std::ceil(y1) + 2, 0.0, static_cast<double>(height)));
+    if (right <= left || top <= bottom) return {0, 0, 0, 0};
+    return {left, bottom, right - left, top - bottom};
+}
 
 }  // namespace
 
@@ -100,8 +159,28 @@ bool CShadowManager2::DrawShadow(const boxora::ObjectDrawingScene& scene, int wi
 }
 
 bool CShadowManager2::DrawPreviewShadow(const boxora::ObjectDrawingScene& scene, int width, int height) {
+    // The four samples' lights.
+    const int passes = boxora::ShadowPassCount(params_.Shadow_Blur, shadowQuality_, true);
+    const int n = boxora::ShadowGridSide(passes);
+    const float length = params_.ShadowLength();
+    const float direction = params_.shadowDirection;
+    std::vector<std::array<float, 16>> samples;
+    for (int i = 0; i < 4; ++i) {
+        const float l = length + boxora::ShadowJitterPreview(n, i, true);
+        const float d = direction + boxora::ShadowJitterPreview(n, i, false);
+        samples.push_back(boxora::ShadowMatrix(plane_, ShadowLightVector(85.0f - 0.8f * l, d)));
+    }
+    // Everything below happens within the part of the frame the shadow can
+    // reach: elsewhere the composite gives back the frame unchanged, so the
+    // read-backs, clears, accumulation and pixel copies are kept to it.
+    const std::array<int, 4> rect = ShadowWindowRect(scene.model, samples, width, height);
+    const int rx = rect[0], ry = rect[1], rw = rect[2], rh = rect[3];
+    if (rw <= 0 || rh <= 0) return true;
+
     // 1. The frame so far.
-    if (!ReadFrame(savedScene_, width, height)) return true;
+    if (!ReadFrameRect(savedScene_, rx, ry, rw, rh)) return true;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(rx, ry, rw, rh);
 
     // 2.-5. Four flattened silhouettes, averaged. The depth test keeps the
     // parts hidden behind objects out; depth writes are off.
@@ -110,15 +189,11 @@ bool CShadowManager2::DrawPreviewShadow(const boxora::ObjectDrawingScene& scene,
     glDisable(GL_LIGHTING);
     glDisable(GL_LIGHT0);
     glColor4fv(kShadowColor.data());
-    const int passes = boxora::ShadowPassCount(params_.Shadow_Blur, shadowQuality_, true);
-    const int n = boxora::ShadowGridSide(passes);
-    const float length = params_.ShadowLength();
-    const float direction = params_.shadowDirection;
     for (int i = 0; i < 4; ++i) {
         glClear(GL_COLOR_BUFFER_BIT);
         glPushMatrix();
-        MultShadowMatrix(length + boxora::ShadowJitterPreview(n, i, true),
-                         direction + boxora::ShadowJitterPreview(n, i, false));
+        shadowMatrix_ = samples[i];
+        glMultMatrixf(shadowMatrix_.data());
         boxora::DrawAll(scene, boxora::kSkipNothing, boxora::kSkipNothing, false, false);
         glPopMatrix();
         glAccum(i == 0 ? GL_LOAD : GL_ACCUM, 0.25f);
@@ -126,7 +201,7 @@ bool CShadowManager2::DrawPreviewShadow(const boxora::ObjectDrawingScene& scene,
     glAccum(GL_RETURN, 1.0f);
 
     // 6. The blurred shadow alone.
-    const bool haveShadow = ReadFrame(shadowBuffer_, width, height);
+    const bool haveShadow = ReadFrameRect(shadowBuffer_, rx, ry, rw, rh);
     if (light1) glEnable(GL_LIGHT0);
     glEnable(GL_LIGHTING);
 
@@ -137,16 +212,17 @@ bool CShadowManager2::DrawPreviewShadow(const boxora::ObjectDrawingScene& scene,
     {
         CompositeState state;
         glDisable(GL_BLEND);
-        DrawFrameImage(savedScene_, width, height);
+        DrawImageAt(savedScene_, rx, ry, rw, rh);
         if (haveShadow) {
             glEnable(GL_BLEND);
             glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-            DrawFrameImage(shadowBuffer_, width, height);
-            DrawFrameImage(savedScene_, width, height);
+            DrawImageAt(shadowBuffer_, rx, ry, rw, rh);
+            DrawImageAt(savedScene_, rx, ry, rw, rh);
         }
     }
     glDisable(GL_BLEND);
     PopPixelProjection();
+    glDisable(GL_SCISSOR_TEST);
     glDepthMask(GL_TRUE);
     return true;
 }

@@ -176,6 +176,30 @@ TEST_F(PreviewFrameTest, NothingBelowTheFloorButTheReflection) {
     }
 }
 
+TEST_F(PreviewFrameTest, FullFramesLayTheSoftShadowOnTheFloor) {
+    Start(320, 240);
+    C3DObject* box = Add("Box", TestBox(50, 15, 70, {}));
+    ASSERT_NE(box, nullptr);
+    engine.SetReflectionOpacity(0);
+    ASSERT_TRUE(Idle());
+    // Direction 0, elevation 30: the light comes from +x, the shadow of the
+    // 140 high box reaches about 240 along -x. Object coordinates: the
+    // floor is drawn y = -70.
+    const std::array<double, 3> inShadow{-110, -69.5, 0}, beside{110, -69.5, 0};
+    const auto shadowed = PixelAt(Frame(1), Project(*box, inShadow));
+    EXPECT_LT(shadowed[0], 235);
+    EXPECT_GT(shadowed[0], 100);  // translucent grey
+    EXPECT_EQ(shadowed[0], shadowed[2]);
+    EXPECT_TRUE(IsBackground(PixelAt(Frame(1), Project(*box, beside))));
+    // Quick frames draw no shadow.
+    EXPECT_TRUE(IsBackground(PixelAt(Frame(0), Project(*box, inShadow))));
+    // Turned by 180 degrees it falls on the other side.
+    engine.SetShadowDirection(180);
+    ASSERT_TRUE(Idle());
+    EXPECT_TRUE(IsBackground(PixelAt(Frame(1), Project(*box, inShadow))));
+    EXPECT_LT(PixelAt(Frame(1), Project(*box, beside))[0], 235);
+}
+
 TEST_F(PreviewFrameTest, BackgroundColourAndTransparentGrid) {
     Start(200, 150);
     auto gridPixels = [](const boxora::PreviewFrame& f, int& grid, int& white) {
