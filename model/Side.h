@@ -25,6 +25,10 @@ enum SideSlot : int {
     kSideSlotCount = 9
 };
 
+// The material of a side that gathers an object's faces without a valid
+// material (drawn red, like every face of a scene without materials).
+constexpr int kUnassignedMaterial = -1;
+
 struct DisplayListSlot {
     bool built = false;
     unsigned name = 0;  // GL display list of the window context, 0 = none
@@ -36,7 +40,7 @@ public:
 
     int kind = SIDE_PLAIN;
     C3DObject* object = nullptr;  // owner of the side's first face
-    int material = -1;            // material index
+    int material = -1;            // material index, or kUnassignedMaterial
     std::vector<MeshFace*> faces;
     std::vector<int> faceIndices;  // each face's index in its object's face array
     Matrix4 reflectionMatrix = IdentityMatrix();

@@ -22,23 +22,34 @@ void CSideManager::BuildSides() {
     directOrder_.clear();
     mirroredOrder_.clear();
     const std::size_t materialCount = model_.materials.size();
-    if (materialCount == 0) return;
 
     std::vector<std::vector<MeshFace*>> facesOf(materialCount);
     std::vector<std::vector<int>> indicesOf(materialCount);
+    std::vector<CSide> unassigned;
     for (const auto& object : model_.objects) {
+        CSide loose;
         for (std::size_t k = 0; k < object->faces.size(); ++k) {
             MeshFace& face = object->faces[k];
             face.owner = object.get();
             face.inMirrorSide = 0;
             face.inTransparentSide = 0;
-            // Faces without a valid material belong to no side.
-            if (face.material >= materialCount) continue;
+            if (face.material >= materialCount) {
+                // A face without a valid material still shows: the faces of
+                // an object that have none form a plain side of their own.
+                loose.faces.push_back(&face);
+                loose.faceIndices.push_back(static_cast<int>(k));
+                continue;
+            }
             const tMaterialInfo& m = model_.materials[face.material];
             face.inMirrorSide = m.mirrorLevel != 0 ? 1 : 0;
             face.inTransparentSide = m.transparencyLevel != 0 ? 1 : 0;
             facesOf[face.material].push_back(&face);
             indicesOf[face.material].push_back(static_cast<int>(k));
+        }
+        if (!loose.faces.empty()) {
+            loose.object = object.get();
+            loose.material = kUnassignedMaterial;
+            unassigned.push_back(std::move(loose));
         }
     }
 
@@ -61,6 +72,7 @@ void CSideManager::BuildSides() {
         }
         sides_.push_back(std::move(side));
     }
+    for (CSide& side : unassigned) sides_.push_back(std::move(side));
     for (CSide& side : sides_) {
         directOrder_.push_back(&side);
         mirroredOrder_.push_back(&side);

@@ -50,9 +50,11 @@ public:
     CSideManager& operator=(const CSideManager&) = delete;
 
     // Regroups all faces of all objects into sides (the previous sides'
-    // display lists are released), sets each face's owner and side flags,
-    // computes the mirror planes in world space. The orders become the
-    // array order until the next OrderSides.
+    // display lists are released): one side per material in use, in
+    // material order, then one plain side per object for its faces without
+    // a valid material (material kUnassignedMaterial). Sets each face's
+    // owner and side flags, computes the mirror planes in world space. The
+    // orders become the array order until the next OrderSides.
     void BuildSides();
 
     // Orders the sides front to back, first for the direct view, then, if

@@ -23,8 +23,9 @@ int SidePasses::Mode() const { return scene_.params.RenderMode; }
 void SidePasses::PositionLights() const { boxora::PositionLights(scene_.params); }
 
 bool SidePasses::Skipped(const CSide& side, int key1, int key2) {
-    if ((key1 == SKIP_MIRRORS && side.kind == SIDE_MIRROR) || key1 == side.material) return true;
-    if ((key2 == SKIP_TRANSPARENT && side.kind == SIDE_TRANSPARENT) || key2 == side.material) return true;
+    const bool named = side.material >= 0;  // a side id; not the sides of faces without one
+    if ((key1 == SKIP_MIRRORS && side.kind == SIDE_MIRROR) || (named && key1 == side.material)) return true;
+    if ((key2 == SKIP_TRANSPARENT && side.kind == SIDE_TRANSPARENT) || (named && key2 == side.material)) return true;
     return false;
 }
 

@@ -93,28 +93,29 @@ private:
     }
 
     // The per-corner colour of the slot; alpha is the fade alpha of the
-    // corner for the faded slots.
+    // corner for the faded slots. A side without a valid material (every
+    // side of a scene without materials) keeps the red set before its list
+    // in the unfaded slots and is red with the fade alpha in the faded ones.
     void CornerColour(float fadeAlpha) const {
-        const bool materials = !scene_.model.materials.empty();
-        if (!materials && slot_ != SLOT_FADED_MIRROR_SURFACE && slot_ != SLOT_FADED_ALPHA_MARK) return;
-        if (materials && material_ == nullptr && slot_ != SLOT_FADED_ALPHA_MARK) return;
-        const float r = material_ ? material_->color[0] / 255.0f : 1.0f;
-        const float g = material_ ? material_->color[1] / 255.0f : 0.0f;
-        const float b = material_ ? material_->color[2] / 255.0f : 0.0f;
+        const tMaterialInfo* m = material_;
+        const float r = m ? m->color[0] / 255.0f : 1.0f;
+        const float g = m ? m->color[1] / 255.0f : 0.0f;
+        const float b = m ? m->color[2] / 255.0f : 0.0f;
         switch (slot_) {
             case SLOT_PLAIN: {
+                if (!m) break;
                 const GLfloat ambient[4] = {r, g, b, 1.0f};
                 glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
-                glColor3ub(material_->color[0], material_->color[1], material_->color[2]);
+                glColor3ub(m->color[0], m->color[1], m->color[2]);
                 break;
             }
             case SLOT_MIRROR_SURFACE:
             case SLOT_TRANSPARENT_SURFACE: {
-                const uint8_t level =
-                    slot_ == SLOT_MIRROR_SURFACE ? material_->mirrorLevel : material_->transparencyLevel;
+                if (!m) break;
+                const uint8_t level = slot_ == SLOT_MIRROR_SURFACE ? m->mirrorLevel : m->transparencyLevel;
                 const GLfloat ambient[4] = {r, g, b, level / 255.0f};
                 glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
-                glColor4ub(material_->color[0], material_->color[1], material_->color[2], level);
+                glColor4ub(m->color[0], m->color[1], m->color[2], level);
                 break;
             }
             case SLOT_FADED_PLAIN: {
@@ -123,9 +124,7 @@ private:
                 break;
             }
             case SLOT_FADED_MIRROR_SURFACE: {
-                // Without materials: red with the fade alpha.
-                GLfloat c[4] = {r, g, b, fadeAlpha};
-                if (materials) c[3] = std::min(fadeAlpha, material_->mirrorLevel / 255.0f);
+                const GLfloat c[4] = {r, g, b, m ? std::min(fadeAlpha, m->mirrorLevel / 255.0f) : fadeAlpha};
                 SetColour(c);
                 break;
             }
@@ -135,7 +134,7 @@ private:
                 break;
             }
             case SLOT_FADED_TRANSPARENT_SURFACE: {
-                const GLfloat c[4] = {r, g, b, std::min(fadeAlpha, material_->transparencyLevel / 255.0f)};
+                const GLfloat c[4] = {r, g, b, m ? std::min(fadeAlpha, m->transparencyLevel / 255.0f) : fadeAlpha};
                 SetColour(c);
                 break;
             }
@@ -180,14 +179,16 @@ private:
 };
 
 // "No-material red": with no materials in the scene, ambient and current
-// colour red once, and no per-corner colours.
-void NoMaterialRed(const ObjectDrawingScene& scene) {
-    if (!scene.model.materials.empty()) return;
+// colour red once, and no per-corner colours. The same for the faces an
+// object has without a valid material.
+void NoMaterialRed(const ObjectDrawingScene& scene, const CSide& side) {
+    const bool valid = side.material >= 0 && static_cast<std::size_t>(side.material) < scene.model.materials.size();
+    if (valid) return;
     const GLfloat red[4] = {1, 0, 0, 1};
     SetColour(red);
 }
 
-void Before(const ObjectDrawingScene& scene, int slot) {
+void Before(const ObjectDrawingScene& scene, const CSide& side, int slot) {
     switch (slot) {
         case SLOT_SILHOUETTE:
             break;
@@ -202,7 +203,7 @@ void Before(const ObjectDrawingScene& scene, int slot) {
             break;
         }
         default:
-            NoMaterialRed(scene);
+            NoMaterialRed(scene, side);
             break;
     }
 }
@@ -239,7 +240,7 @@ bool DrawSideSlot(const ObjectDrawingScene& scene, CSide& side, int slot) {
 
     glPushMatrix();
     ApplyTransform(*side.object);
-    Before(scene, slot);
+    Before(scene, side, slot);
     if (cached && list.built) {
         glCallList(list.name);
         ++SideListCounters().replayed;

@@ -150,6 +150,26 @@ TEST_F(PreviewFrameTest, BackFacesAreCulled) {
     for (int mode : {0, 1}) EXPECT_FALSE(IsBackground(PixelAt(Frame(mode), Project(*away, {0, 0, 0}))));
 }
 
+TEST_F(PreviewFrameTest, ModelWithoutMaterialsIsDrawnRed) {
+    Start(320, 240);
+    // A box whose file defines none of the materials its faces name.
+    model3ds::Model bare = TestBox(50, 15, 70, {});
+    bare.materials.clear();
+    C3DObject* box = Add("Box", bare);
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(engine.Models().Model().materials.empty());
+    for (int mode : {0, 1}) {
+        const auto front = PixelAt(Frame(mode), Project(*box, kFaceCentres[0]));
+        EXPECT_GT(front[0], 100) << mode;
+        EXPECT_LT(front[1], front[0] / 3) << mode;
+        EXPECT_EQ(front[1], front[2]) << mode;
+        // Its floor reflection is a faint red, not an opaque one.
+        const auto mirrored = PixelAt(Frame(mode), Project(*box, {0, -70 - 20, 15}));
+        EXPECT_GT(mirrored[1], 150) << mode;
+        EXPECT_GT(mirrored[0], mirrored[1]) << mode;
+    }
+}
+
 TEST_F(PreviewFrameTest, NothingBelowTheFloorButTheReflection) {
     if (!BmpDecoderAvailable()) GTEST_SKIP() << "no BMP decoder linked";
     Start(320, 240);
