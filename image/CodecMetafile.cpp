@@ -33,6 +33,7 @@
 #define BOXORA_WMF_READY 1
 #endif
 #if defined(BOXORA_HAVE_EMF2SVG) && defined(BOXORA_HAVE_RSVG)
+#include <dlfcn.h>
 #include <emf2svg.h>
 #define BOXORA_EMF_READY 1
 #endif
@@ -85,6 +86,8 @@ Size FitProportions(double w, double h, double side) {
 
 struct WmfInfo {
     std::size_t length = 0;  // through the end-of-file record
+    std::size_t headerAt = 0;
+    uint32_t largestRecordWords = 0;
     bool placeable = false;
     int16_t left = 0, top = 0, right = 0, bottom = 0;
     uint16_t unitsPerInch = 0;
@@ -106,13 +109,16 @@ bool CheckWmf(const uint8_t* data, std::size_t size, WmfInfo& info, std::string&
     const uint16_t type = Le16(data + at), headerWords = Le16(data + at + 2), version = Le16(data + at + 4);
     if ((type != 1 && type != 2) || headerWords != 9 || (version != 0x100 && version != 0x300))
         return reason = "not a WMF file", false;
+    info.headerAt = at;
     std::size_t pos = at + kWmfHeaderSize;
     for (std::size_t n = 0;; ++n) {
         if (n > kMaxRecords) return reason = "WMF has too many records", false;
         if (!Fits(size, pos, 6)) return reason = "WMF records are truncated", false;
-        const uint64_t bytes = uint64_t{Le32(data + pos)} * 2;
+        const uint32_t words = Le32(data + pos);
+        const uint64_t bytes = uint64_t{words} * 2;
         const uint16_t function = Le16(data + pos + 4);
         if (bytes < 6 || !Fits(size, pos, bytes)) return reason = "WMF record size is invalid", false;
+        info.largestRecordWords = std::max(info.largestRecordWords, words);
         pos += static_cast<std::size_t>(bytes);
         if (function == 0) break;  // end of file
     }
@@ -120,16 +126,48 @@ bool CheckWmf(const uint8_t* data, std::size_t size, WmfInfo& info, std::string&
     return true;
 }
 
+#if defined(BOXORA_EMF_READY)
+// libemf2svg parses records through libUEMF without that library's own
+// record checks; they are exported by libUEMF (loaded with libemf2svg), so
+// they are looked up and applied to every record first.
+using RecordCheck = int (*)(const char*);
+RecordCheck EmfRecordCheck() {
+    static const RecordCheck check = []() -> RecordCheck {
+        void* lib = dlopen("libuemf.so.0", RTLD_LAZY);
+        return lib ? reinterpret_cast<RecordCheck>(dlsym(lib, "U_emf_record_safe")) : nullptr;
+    }();
+    return check;
+}
+#endif
+
 bool CheckEmf(const uint8_t* data, std::size_t size, std::size_t& length, std::string& reason) {
     if (size < 88 || Le32(data) != kEmrHeader || Le32(data + 40) != kEmfSignature)
         return reason = "not an EMF file", false;
+    // Header fields that point inside the header record.
+    const uint32_t headerBytes = Le32(data + 4);
+    if (headerBytes < 88 || headerBytes > size) return reason = "EMF header is invalid", false;
+    const uint32_t descriptionChars = Le32(data + 60), descriptionAt = Le32(data + 64);
+    if (descriptionChars && (descriptionAt < 88 || !Fits(headerBytes, descriptionAt, uint64_t{descriptionChars} * 2)))
+        return reason = "EMF description is out of place", false;
+    if (headerBytes >= 100) {
+        const uint32_t formatBytes = Le32(data + 88), formatAt = Le32(data + 92);
+        if (formatBytes && (formatAt < 100 || !Fits(headerBytes, formatAt, formatBytes)))
+            return reason = "EMF pixel format is out of place", false;
+    }
+#if defined(BOXORA_EMF_READY)
+    const RecordCheck recordCheck = EmfRecordCheck();
+#endif
     std::size_t pos = 0;
     for (std::size_t n = 0;; ++n) {
         if (n > kMaxRecords) return reason = "EMF has too many records", false;
         if (!Fits(size, pos, 8)) return reason = "EMF records are truncated", false;
         const uint32_t type = Le32(data + pos), bytes = Le32(data + pos + 4);
         if (bytes < 8 || bytes % 4 != 0 || !Fits(size, pos, bytes)) return reason = "EMF record size is invalid", false;
-        if (n == 0 && (type != kEmrHeader || bytes < 88)) return reason = "EMF header is invalid", false;
+        if (n == 0 && type != kEmrHeader) return reason = "EMF header is invalid", false;
+#if defined(BOXORA_EMF_READY)
+        if (recordCheck && !recordCheck(reinterpret_cast<const char*>(data + pos)))
+            return reason = "EMF record is damaged", false;
+#endif
         pos += bytes;
         if (type == kEmrEof) break;
     }
@@ -225,6 +263,13 @@ bool DecodeWmf(const uint8_t* data, const WmfInfo& info, uint32_t maxSide, Image
 #if defined(BOXORA_WMF_READY)
     std::lock_guard<std::mutex> guard(ConverterLock());
     std::vector<unsigned char> copy(data, data + info.length);  // outlives the player
+    // The player allocates by the header's file size and largest record;
+    // give it the values the records were checked against.
+    auto put32 = [&copy](std::size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) copy[at + i] = static_cast<unsigned char>(v >> (8 * i));
+    };
+    put32(info.headerAt + 6, static_cast<uint32_t>((info.length - info.headerAt) / 2));
+    put32(info.headerAt + 12, info.largestRecordWords);
     wmfAPI_Options options{};
     options.function = WmfCairoDevice;
     const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;

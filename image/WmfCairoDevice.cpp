@@ -7,12 +7,12 @@
 #include <libwmf/macro.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
 
-#include "image/DibReader.h"
 
 namespace imagecodec::metafile {
 namespace {
@@ -339,20 +339,45 @@ void BmpDraw(wmfAPI* api, wmfBMP_Draw_t* b) {
     cairo_restore(cr);
 }
 
+// True when a DIB's header is consistent with its data: known depth and
+// compression, a colour table that fits, and pixel rows that fit (or, run-
+// length coded, a size the data could plausibly describe). libwmf's own
+// reader trusts these fields when it allocates.
+bool SaneDib(const uint8_t* p, std::size_t n) {
+    auto le16 = [p](std::size_t at) { return uint32_t(p[at] | (p[at + 1] << 8)); };
+    auto le32 = [p, &le16](std::size_t at) { return le16(at) | (le16(at + 2) << 16); };
+    if (n < 12) return false;
+    const uint32_t headerSize = le32(0);
+    uint64_t w, h;
+    uint32_t bits, compression = 0, colors = 0;
+    if (headerSize == 12) {
+        w = le16(4), h = le16(6), bits = le16(10);
+    } else if (headerSize >= 40 && headerSize <= 124 && n >= headerSize) {
+        const int32_t sw = static_cast<int32_t>(le32(4)), sh = static_cast<int32_t>(le32(8));
+        if (sw <= 0 || sh == 0 || sh == INT32_MIN) return false;
+        w = uint64_t(sw), h = uint64_t(sh < 0 ? -int64_t(sh) : sh);
+        bits = le16(14), compression = le32(16), colors = le32(32);
+    } else {
+        return false;
+    }
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+    if (compression > 3 || w == 0 || h == 0 || w * h > kMaxBitmapPixels) return false;
+    if (colors > (bits <= 8 ? (1u << bits) : 256u)) return false;
+    const uint64_t entries = colors ? colors : (bits <= 8 ? (1u << bits) : 0);
+    const uint64_t tableBytes = entries * (headerSize == 12 ? 3 : 4) + (compression == 3 && headerSize == 40 ? 12 : 0);
+    if (headerSize + tableBytes > n) return false;
+    const uint64_t rest = n - headerSize - tableBytes;
+    if (compression == 1 || compression == 2) return w * h <= (rest + 64) * 16384;
+    return ((w * bits + 31) / 32) * 4 * h <= rest;
+}
+
 void BmpRead(wmfAPI* api, wmfBMP_Read_t* r) {
     r->bmp.data = nullptr;
     r->bmp.width = 0;
     r->bmp.height = 0;
-    // A bitmap whose header asks for more pixels than its data could hold,
-    // or than we are willing to draw, is left out before libwmf allocates.
-    if (!r->buffer || r->length <= 0) return;
-    uint32_t w = 0, h = 0;
-    int bits = 0;
-    if (!dib::PeekDib(r->buffer, static_cast<std::size_t>(r->length), w, h, bits)) return;
-    if (uint64_t{w} * h > kMaxBitmapPixels || w > 0xFFFF || h > 0xFFFF) return;
-    const uint64_t stride = ((uint64_t{w} * std::max(bits, 1) + 31) / 32) * 4;
-    const bool compressed = r->length >= 20 && (r->buffer[16] == 1 || r->buffer[16] == 2) && r->buffer[0] != 12;
-    if (!compressed && stride * h > static_cast<uint64_t>(r->length)) return;
+    // A bitmap whose header does not match its data is left out before
+    // libwmf allocates anything for it.
+    if (!r->buffer || r->length <= 0 || !SaneDib(r->buffer, static_cast<std::size_t>(r->length))) return;
     wmf_ipa_bmp_read(api, r);
 }
 
