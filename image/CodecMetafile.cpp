@@ -50,6 +50,7 @@ constexpr std::size_t kWmfHeaderSize = 18;
 constexpr uint32_t kEmfSignature = 0x464D4520;  // " EMF"
 constexpr uint32_t kEmrHeader = 1;
 constexpr uint32_t kEmrEof = 14;
+constexpr uint32_t kEmrLastType = 122;
 constexpr std::size_t kMaxRecords = 1u << 20;
 constexpr double kDpi = 96.0;
 
@@ -140,6 +141,15 @@ RecordCheck EmfRecordCheck() {
 }
 #endif
 
+// Record types 1..122 without a defined record.
+bool ReservedEmfType(uint32_t type) {
+    switch (type) {
+        case 69: case 96: case 97: case 102: case 103: case 105: case 106: case 107: case 109: case 110:
+        case 111: case 112: case 113: case 117: case 119: case 120: case 121: return true;
+        default: return false;
+    }
+}
+
 bool CheckEmf(const uint8_t* data, std::size_t size, std::size_t& length, std::string& reason) {
     if (size < 88 || Le32(data) != kEmrHeader || Le32(data + 40) != kEmfSignature)
         return reason = "not an EMF file", false;
@@ -164,8 +174,11 @@ bool CheckEmf(const uint8_t* data, std::size_t size, std::size_t& length, std::s
         const uint32_t type = Le32(data + pos), bytes = Le32(data + pos + 4);
         if (bytes < 8 || bytes % 4 != 0 || !Fits(size, pos, bytes)) return reason = "EMF record size is invalid", false;
         if (n == 0 && type != kEmrHeader) return reason = "EMF header is invalid", false;
+        if (type == 0 || type > kEmrLastType) return reason = "EMF record type is unknown", false;
 #if defined(BOXORA_EMF_READY)
-        if (recordCheck && !recordCheck(reinterpret_cast<const char*>(data + pos)))
+        // Reserved types carry nothing to draw; the checker has no rule for
+        // them (and says so on the console), so they are not handed to it.
+        if (recordCheck && !ReservedEmfType(type) && !recordCheck(reinterpret_cast<const char*>(data + pos)))
             return reason = "EMF record is damaged", false;
 #endif
         pos += bytes;
@@ -383,6 +396,16 @@ bool DecodeMetafileLimited(const uint8_t* data, std::size_t size, ImageData& out
 }
 
 }  // namespace metafile
+
+#if defined(BOXORA_EMF_READY)
+// libemf2svg shuts fontconfig down (FcFini) after each piece of text it
+// converts, tearing the font configuration away from every other user in the
+// process: cairo and librsvg here, and the Qt front end on its own thread.
+// The program keeps fontconfig for its whole run, so that shutdown is
+// replaced by nothing (the definition in the program comes first when the
+// library's call is bound).
+extern "C" void FcFini(void) {}
+#endif
 
 bool DecodeMetafile(const uint8_t* data, std::size_t size, ImageData& out, std::string* why) {
     return metafile::DecodeMetafileLimited(data, size, out, why, metafile::kMaxMetafileSide);

@@ -3,7 +3,9 @@
 #include "image/CodecRegistry.h"
 
 // While the format families are being filled in, a codec that is not linked
-// yet reads as "format not supported" instead of breaking the build.
+// yet reads as "format not supported" instead of breaking the build. A weak
+// reference alone does not pull a codec's object out of the static library,
+// so a codec's declarations lose the marker once the codec exists.
 #define BOXORA_PENDING_CODEC __attribute__((weak))
 
 namespace imagecodec {
@@ -23,16 +25,16 @@ BOXORA_PENDING_CODEC bool DecodePnm(const uint8_t*, std::size_t, ImageData&, std
 BOXORA_PENDING_CODEC bool EncodePnm(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
 BOXORA_PENDING_CODEC bool DecodeRas(const uint8_t*, std::size_t, ImageData&, std::string*);
 BOXORA_PENDING_CODEC bool EncodeRas(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-BOXORA_PENDING_CODEC bool DecodeBmp(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool EncodeBmp(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-BOXORA_PENDING_CODEC bool DecodeIco(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool DecodeTga(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool EncodeTga(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-BOXORA_PENDING_CODEC bool DecodePcx(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool DecodeWbmp(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool DecodeGif(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool EncodeGif(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-BOXORA_PENDING_CODEC bool DecodeMetafile(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool DecodeBmp(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool EncodeBmp(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
+bool DecodeIco(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool DecodeTga(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool EncodeTga(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
+bool DecodePcx(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool DecodeWbmp(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool DecodeGif(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool EncodeGif(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
+bool DecodeMetafile(const uint8_t*, std::size_t, ImageData&, std::string*);
 
 namespace {
 

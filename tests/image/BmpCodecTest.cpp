@@ -458,3 +458,25 @@ TEST(IcoDecode, PngCompressedEntry) {
     ASSERT_EQ(img.width, 20u);
     EXPECT_TRUE(SamePicture(source, img));
 }
+
+TEST(BmpAndIconFormats, RecognisedByContentAndReachedThroughTheTable) {
+    BmpSpec s;
+    s.width = 3, s.height = 2, s.bitCount = 24;
+    s.bits = PackRows(3, 2, 24, false, [](int x, int y) { return uint32_t(x * 0x102030 + y); });
+    const Bytes bmp = BuildBmp(s);
+    ASSERT_EQ(imagecodec::SniffFormat(bmp.data(), bmp.size()), FORMAT_BMP);
+    const IconEntry e = DibEntry(4, 24, [](int, int) { return 0x123456u; }, [](int, int) { return false; });
+    const Bytes ico = BuildIcon({e}, 1), cur = BuildIcon({e}, 2);
+    EXPECT_EQ(imagecodec::SniffFormat(ico.data(), ico.size()), FORMAT_ICO);
+    EXPECT_EQ(imagecodec::SniffFormat(cur.data(), cur.size()), FORMAT_ICO);
+    for (ImageFormat f : {FORMAT_BMP, FORMAT_ICO}) {
+        const imagecodec::CodecEntry* entry = imagecodec::FindCodec(f);
+        ASSERT_TRUE(entry && entry->decode);
+        ImageData img;
+        const Bytes& file = f == FORMAT_BMP ? bmp : ico;
+        EXPECT_TRUE(entry->decode(file.data(), file.size(), img, nullptr));
+        EXPECT_FALSE(img.Empty());
+    }
+    EXPECT_NE(imagecodec::FindCodec(FORMAT_BMP)->encode, nullptr);
+    EXPECT_EQ(imagecodec::FindCodec(FORMAT_ICO)->encode, nullptr);
+}

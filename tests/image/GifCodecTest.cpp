@@ -320,3 +320,14 @@ TEST(GifDecode, RefusesDamagedFiles) {
     none.push_back(0x3B);
     DecodeGif(none, false);
 }
+
+TEST(GifFormat, RecognisedByContentAndReachedThroughTheTable) {
+    const ImageData img = MakeImage8(5, 4, [](uint32_t x, uint32_t y) { return uint8_t(x + y); }, PaletteRamp);
+    const Bytes file = EncodeGif(img, 0);
+    EXPECT_EQ(imagecodec::SniffFormat(file.data(), file.size()), FORMAT_GIF);
+    const imagecodec::CodecEntry* entry = imagecodec::FindCodec(FORMAT_GIF);
+    ASSERT_TRUE(entry && entry->decode && entry->encode);
+    ImageData back;
+    EXPECT_TRUE(entry->decode(file.data(), file.size(), back, nullptr));
+    EXPECT_TRUE(SamePicture(img, back));
+}

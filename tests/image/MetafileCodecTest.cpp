@@ -1,5 +1,6 @@
 // WMF and EMF rasterising: natural size, colours, transparency outside the
 // drawing, and refusal of damaged files.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include "image/CodecMetafile.h"
@@ -137,6 +138,49 @@ Bytes BuildEmf(int w, int h, const std::vector<WmfDrawing::Rect>& rects) {
     return out;
 }
 
+// An EMF that writes a word in a chosen font.
+Bytes BuildEmfText(int w, int h, const std::string& text) {
+    Bytes records;
+    Bytes font;
+    Put32(font, 82);   // ExtCreateFontIndirectW
+    Put32(font, 104);
+    Put32(font, 3);    // handle
+    for (int v : {-24, 0, 0, 0, 700}) Put32(font, uint32_t(v));
+    for (int i = 0; i < 8; ++i) Put8(font, 0);
+    const std::string face = "Arial";
+    for (int i = 0; i < 32; ++i) Put16(font, i < int(face.size()) ? face[i] : 0);
+    records.insert(records.end(), font.begin(), font.end());
+    EmfRecord(records, 37, {3});         // SelectObject
+    EmfRecord(records, 24, {0x000080});  // SetTextColor
+    Bytes t;
+    const uint32_t n = static_cast<uint32_t>(text.size());
+    const uint32_t stringAt = 76, dxAt = stringAt + ((2 * n + 3) & ~3u);
+    Put32(t, 84);  // ExtTextOutW
+    Put32(t, dxAt + 4 * n);
+    for (int i = 0; i < 4; ++i) Put32(t, 0);  // bounds
+    Put32(t, 1);                              // graphics mode
+    Put32(t, 0x3F800000);                     // x scale 1.0
+    Put32(t, 0x3F800000);                     // y scale 1.0
+    Put32(t, 10);
+    Put32(t, uint32_t(h / 2));  // reference point
+    Put32(t, n);
+    Put32(t, stringAt);
+    Put32(t, 0);  // options
+    for (int v : {0, 0, w, h}) Put32(t, uint32_t(v));
+    Put32(t, dxAt);
+    for (char c : text) Put16(t, uint8_t(c));
+    while (t.size() < dxAt) Put8(t, 0);
+    for (uint32_t i = 0; i < n; ++i) Put32(t, 14);
+    records.insert(records.end(), t.begin(), t.end());
+    // Header and end of file from the shape builder, records swapped in.
+    Bytes file = BuildEmf(w, h, {});
+    const std::size_t bodyAt = 108;
+    file.insert(file.begin() + bodyAt + 28 /* after the null pen's two records */, records.begin(), records.end());
+    const uint32_t total = static_cast<uint32_t>(file.size());
+    for (int i = 0; i < 4; ++i) file[48 + i] = uint8_t(total >> (8 * i));
+    return file;
+}
+
 ImageData Decode(const Bytes& file, bool expectOk = true, uint32_t maxSide = imagecodec::metafile::kMaxMetafileSide) {
     ImageData img;
     std::string why;
@@ -246,6 +290,36 @@ TEST(EmfDecode, DrawsAtTheBoundsSize) {
     ImageData viaTable;
     EXPECT_TRUE(imagecodec::FindCodec(FORMAT_WMF)->decode(file.data(), file.size(), viaTable, nullptr));
     EXPECT_EQ(viaTable.width, img.width);
+}
+
+TEST(EmfDecode, DrawsTextBetweenOtherFontUsers) {
+    // Text in an EMF, before and after text drawn by cairo for a WMF: the
+    // converters share the process's font configuration.
+    auto inked = [](const ImageData& img) {
+        int n = 0;
+        for (uint32_t y = 0; y < img.height; ++y)
+            for (uint32_t x = 0; x < img.width; ++x) n += At(img, x, y).a > 128;
+        return n;
+    };
+    const Bytes emf = BuildEmfText(160, 60, "Boxora");
+    EXPECT_GT(inked(Decode(emf)), 20);
+#if defined(BOXORA_HAVE_LIBWMF)
+    WmfDrawing d;
+    d.extW = 300, d.extH = 60;
+    d.text = "Boxora";
+    EXPECT_GT(inked(Decode(BuildWmf(d))), 20);
+#endif
+    EXPECT_GT(inked(Decode(emf)), 20);
+    EXPECT_GT(inked(Decode(emf)), 20);
+}
+
+extern "C" void FcFini(void);
+
+TEST(EmfDecode, FontconfigShutdownIsDisarmedForTheWholeProcess) {
+    // The converter's call is bound to the program's own (empty) FcFini.
+    void* bound = dlsym(RTLD_DEFAULT, "FcFini");
+    ASSERT_NE(bound, nullptr);
+    EXPECT_EQ(bound, reinterpret_cast<void*>(&FcFini));
 }
 
 TEST(EmfDecode, RefusesDamagedFiles) {

@@ -293,3 +293,20 @@ TEST(WbmpDecode, AgreesWithAnIndependentWriter) {
     EXPECT_EQ(ToRgba(img), MagickRgba("wbmp:" + dir.File("out.wbmp")));
     EXPECT_EQ(At(img, 0, 0), (Rgba{0, 0, 0, 255}));  // PBM 1 is black
 }
+
+TEST(PcxWbmpTgaFormats, ReachedThroughTheTable) {
+    PcxSpec s;
+    s.planes = 3, s.width = 4, s.height = 2;
+    const Bytes pcx = BuildPcx(s, [](int y, int p) { return Bytes(4, uint8_t(y + p)); });
+    EXPECT_EQ(imagecodec::SniffFormat(pcx.data(), pcx.size()), FORMAT_PCX);
+    for (ImageFormat f : {FORMAT_PCX, FORMAT_WBMP, FORMAT_TGA}) {
+        const imagecodec::CodecEntry* entry = imagecodec::FindCodec(f);
+        ASSERT_TRUE(entry && entry->decode) << f;
+        EXPECT_EQ(entry->encode != nullptr, f == FORMAT_TGA);
+    }
+    ImageData img;
+    EXPECT_TRUE(imagecodec::FindCodec(FORMAT_PCX)->decode(pcx.data(), pcx.size(), img, nullptr));
+    const Bytes wbmp = BuildWbmp(3, 3, [](int x, int) { return x == 1; });
+    EXPECT_TRUE(imagecodec::FindCodec(FORMAT_WBMP)->decode(wbmp.data(), wbmp.size(), img, nullptr));
+    EXPECT_EQ(At(img, 1, 2), (Rgba{255, 255, 255, 255}));
+}
