@@ -53,6 +53,8 @@ constexpr uint32_t kEmrEof = 14;
 constexpr uint32_t kEmrLastType = 122;
 constexpr std::size_t kMaxRecords = 1u << 20;
 constexpr double kDpi = 96.0;
+// Records × picture pixels an EMF may cost (see DecodeMetafileLimited).
+constexpr double kEmfPixelBudget = 1e11;
 
 // The library state of libwmf and libemf2svg is not known to be safe
 // across threads; metafiles are rare, so they are converted one at a time.
@@ -150,7 +152,7 @@ bool ReservedEmfType(uint32_t type) {
     }
 }
 
-bool CheckEmf(const uint8_t* data, std::size_t size, std::size_t& length, std::string& reason) {
+bool CheckEmf(const uint8_t* data, std::size_t size, std::size_t& length, std::size_t& records, std::string& reason) {
     if (size < 88 || Le32(data) != kEmrHeader || Le32(data + 40) != kEmfSignature)
         return reason = "not an EMF file", false;
     // Header fields that point inside the header record.
@@ -171,6 +173,7 @@ bool CheckEmf(const uint8_t* data, std::size_t size, std::size_t& length, std::s
     for (std::size_t n = 0;; ++n) {
         if (n > kMaxRecords) return reason = "EMF has too many records", false;
         if (!Fits(size, pos, 8)) return reason = "EMF records are truncated", false;
+        records = n + 1;
         const uint32_t type = Le32(data + pos), bytes = Le32(data + pos + 4);
         if (bytes < 8 || bytes % 4 != 0 || !Fits(size, pos, bytes)) return reason = "EMF record size is invalid", false;
         if (n == 0 && type != kEmrHeader) return reason = "EMF header is invalid", false;
@@ -384,8 +387,12 @@ bool DecodeMetafileLimited(const uint8_t* data, std::size_t size, ImageData& out
     maxSide = std::clamp<uint32_t>(maxSide, 1, kMaxMetafileSide);
     std::string reason;
     if (size >= 44 && Le32(data) == kEmrHeader && Le32(data + 40) == kEmfSignature) {
-        std::size_t length = 0;
-        if (!CheckEmf(data, size, length, reason)) return Fail(out, why, reason.c_str());
+        std::size_t length = 0, records = 0;
+        if (!CheckEmf(data, size, length, records, reason)) return Fail(out, why, reason.c_str());
+        // The SVG is drawn in one go, so a file of very many records gets a
+        // smaller picture rather than an endless drawing.
+        const double sideForRecords = std::sqrt(kEmfPixelBudget / double(std::max<std::size_t>(records, 1)));
+        maxSide = std::min<uint32_t>(maxSide, static_cast<uint32_t>(std::max(64.0, sideForRecords)));
         return DecodeEmf(data, length, maxSide, out, why);
     }
     WmfInfo info;
