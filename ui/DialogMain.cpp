@@ -83,7 +83,7 @@ std::vector<LayoutRule> CDialogMain::BuildLayoutRules() const {
 
 bool CDialogMain::Relayout() {
     if (!tabs_ || !preview_) return false;
-    const bool ok = boxora::ApplyLayoutRules(this, BuildLayoutRules(), true);
+    const bool ok = ::ApplyLayoutRules(this, BuildLayoutRules(), true);
     preview_->raise();
     return ok;
 }

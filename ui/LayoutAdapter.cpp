@@ -46,7 +46,10 @@ DialogUnits DialogUnitsOf(const QWidget* dialog) {
     return du;
 }
 
+}  // namespace boxora
+
 bool ApplyLayoutRules(QWidget* dialog, const std::vector<LayoutRule>& rules, bool repaint) {
+    using namespace boxora;
     if (!dialog) return false;
     if (dialog->window()->isMinimized()) return true;
     std::vector<LayoutRect> children;
@@ -69,5 +72,3 @@ bool ApplyLayoutRules(QWidget* dialog, const std::vector<LayoutRule>& rules, boo
     }
     return ok;
 }
-
-}  // namespace boxora

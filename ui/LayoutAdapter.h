@@ -19,8 +19,8 @@ QWidget* FindControl(const QWidget* dialog, int id);
 // The dialog-unit mapping of a widget's font.
 DialogUnits DialogUnitsOf(const QWidget* dialog);
 
+}  // namespace boxora
+
 // Lays out dialog's direct children by rules. Returns false (moving nothing)
 // when a rule cannot be resolved; a minimized window is left alone.
-bool ApplyLayoutRules(QWidget* dialog, const std::vector<LayoutRule>& rules, bool repaint);
-
-}  // namespace boxora
+bool ApplyLayoutRules(QWidget* dialog, const std::vector<LayoutRule>& rules, bool repaint = true);

@@ -17,7 +17,7 @@ CTabPage::CTabPage(boxora::EngineBinding& engine, QWidget* parent) : QWidget(par
 bool CTabPage::Relayout() {
     const std::vector<LayoutRule> rules = BuildLayoutRules();
     if (rules.empty()) return true;
-    return boxora::ApplyLayoutRules(this, rules, true);
+    return ::ApplyLayoutRules(this, rules, true);
 }
 
 QWidget* CTabPage::Control(int id) const { return boxora::FindControl(this, id); }

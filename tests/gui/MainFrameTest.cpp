@@ -13,6 +13,7 @@
 #include <QToolBar>
 #include <QUrlQuery>
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 #include "lang/Lng.h"
@@ -404,3 +405,10 @@ TEST_F(Frame, NotifierQueuesMessageBoxesFromOtherThreadsAndAnswersAtOnce) {
 }
 
 }  // namespace
+
+TEST(RuntimeFiles, HelpIsShippedBesideTheProgram) {
+    const auto help = testsupport::AppDir() / "help" / "index.html";
+    ASSERT_TRUE(std::filesystem::exists(help));
+    const std::string text = testsupport::ReadFileBytes(help.string());
+    EXPECT_NE(text.find("<title>Boxora Help</title>"), std::string::npos);
+}
