@@ -1,6 +1,6 @@
 #include "ui/AboutDlg.h"
 
-#include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPainter>
@@ -41,15 +41,20 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     version_ = new QLabel(VersionText());
     build_ = new QLabel(BuildText());
     auto* notice = new QLabel(QStringLiteral(
-        "Copyright \u00a9 Talvenor. All rights reserved.\n"
-        "Boxora renders three-dimensional package pictures from flat cover artwork.\n"
-        "This program is protected by copyright law. Unauthorised copying or\n"
-        "distribution of this program, or any part of it, is prohibited."));
+        "Copyright \u00a9 Talvenor. All rights reserved.\n\n"
+        "This program is protected by copyright law. Copying or distributing it, or any part of it, "
+        "without the written permission of Talvenor is prohibited."));
+    notice->setMinimumWidth(380);
     notice->setWordWrap(true);
     notice->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    auto* ok = new QPushButton(QStringLiteral("OK"));
+    ok->setDefault(true);
+    ok->setMinimumWidth(90);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
 
     auto* text = new QVBoxLayout;
     text->setSpacing(4);
@@ -63,7 +68,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     grid->setContentsMargins(kLogoRect.right() + 28, kLogoRect.top() - 4, 24, 18);
     grid->addLayout(text, 0, 0);
     grid->setRowStretch(1, 1);
-    grid->addWidget(buttons, 2, 0);
+    grid->addLayout(buttons, 2, 0);
     setMinimumSize(520, 230);
 }
 

@@ -89,7 +89,7 @@ std::vector<UiThemeInfo> UiTheme::Available() {
     themes.push_back({QStringLiteral("light"), QStringLiteral("Boxora Light")});
     themes.push_back({QStringLiteral("dark"), QStringLiteral("Boxora Dark")});
     for (const QString& key : QStyleFactory::keys())
-        themes.push_back({QStringLiteral("style:") + key, key + QStringLiteral(" (classic)")});
+        themes.push_back({QStringLiteral("style:") + key, key + QStringLiteral(" (standard colours)")});
     return themes;
 }
 
