@@ -1,9 +1,7 @@
-# Copies the run-time folders (languages/, data/, help/) of the source tree
-# beside the executables. A folder that does not exist yet is skipped, so a
-# checkout without, say, data/ still builds.
-#   cmake -DSOURCE_DIR=<src> -DDEST_DIR=<dst> -DFOLDERS=languages,data,help -P CopyRuntimeData.cmake
-string(REPLACE "," ";" folder_list "${FOLDERS}")
-foreach(folder IN LISTS folder_list)
+# Copies the run-time folders (languages/, data/, help/) beside the executables.
+# Run with -DSOURCE_DIR=<source tree> -DDEST_DIR=<program folder>. A folder
+# the checkout does not have (yet) is skipped, so a fresh clone still builds.
+foreach(folder languages data help)
   if(IS_DIRECTORY "${SOURCE_DIR}/${folder}")
     file(COPY "${SOURCE_DIR}/${folder}" DESTINATION "${DEST_DIR}")
   endif()

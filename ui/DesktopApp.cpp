@@ -1,10 +1,10 @@
 #include "ui/DesktopApp.h"
 
 #include <QApplication>
-#include <QStandardPaths>
 #include <memory>
 
 #include "platform/Settings.h"
+#include "platform/qt/QtSettingsStore.h"
 #include "ui/BoxoraApp.h"
 #include "ui/MainFrame.h"
 
@@ -13,9 +13,8 @@ int RunDesktopApp(int argc, char** argv, boxora::EngineBinding& engine) {
     QApplication::setApplicationName(QStringLiteral("Boxora"));
     QApplication app(argc, argv);
 
-    // Per-user settings: the INI file QSettings("Talvenor", "Boxora") uses.
-    const QString configFolder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    boxora::FileSettingsStore settings((configFolder + QStringLiteral("/Talvenor/Boxora.conf")).toStdString());
+    // Per-user settings under Talvenor/Boxora.
+    boxora::QtSettingsStore settings;
     boxora::SetSettingsStore(&settings);
 
     std::vector<std::string> params;

@@ -7,13 +7,12 @@
 
 #include "engine/IEngine.h"
 #include "engine/SceneParams.h"
+#include "render/PreviewMouse.h"
 #include "ui/DialogCamera.h"
 #include "ui/DialogLight.h"
 #include "ui/DialogShadow.h"
-#include "ui/PreviewDragMath.h"
 #include "ui/RightControlKey.h"
 
-namespace pv = boxora::preview;
 
 CDialogOpenGL::CDialogOpenGL(boxora::EngineBinding& engine, QWidget* parent) : QWidget(parent), engine_(engine) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -146,7 +145,7 @@ void CDialogOpenGL::mouseMoveEvent(QMouseEvent* event) {
 
 void CDialogOpenGL::DragShadow(int dx, int dy) {
     const SceneParams& s = *engine_.scene;
-    const pv::ShadowValues v = pv::ShadowDrag(s.shadowDirection, s.ShadowLength(), dx, dy);
+    const boxora::ShadowDragValues v = boxora::ShadowDrag(s.shadowDirection, s.ShadowLength(), dx, dy);
     {
         boxora::EngineLockGuard lock(engine_);
         if (shadow_) {
@@ -162,8 +161,9 @@ void CDialogOpenGL::DragShadow(int dx, int dy) {
 
 void CDialogOpenGL::DragLight(bool secondLight, int dx, int dy) {
     const SceneParams& s = *engine_.scene;
-    const pv::Angles a = secondLight ? pv::LightDrag(s.light2HorizontalRotation, s.light2VerticalRotation, dx, dy)
-                                     : pv::LightDrag(s.light1HorizontalRotation, s.light1VerticalRotation, dx, dy);
+    const boxora::LightDragValues a =
+        secondLight ? boxora::LightDrag(s.light2HorizontalRotation, s.light2VerticalRotation, dx, dy)
+                    : boxora::LightDrag(s.light1HorizontalRotation, s.light1VerticalRotation, dx, dy);
     const int h = static_cast<int>(a.horizontal);
     const int v = static_cast<int>(a.vertical);
     if (light_) {
@@ -182,16 +182,16 @@ void CDialogOpenGL::DragLight(bool secondLight, int dx, int dy) {
 
 void CDialogOpenGL::Pan(int dx, int dy, bool redraw) {
     const SceneParams& s = *engine_.scene;
-    const pv::Target t = pv::PanDrag(s.cameraTarget[0], s.cameraTarget[1], dx, dy);
-    engine_.engine->SetCameraTargetHorizontal(t.horizontal);
-    engine_.engine->SetCameraTargetVertical(t.vertical);
+    const boxora::PanValues t = boxora::PanDrag(s.cameraTarget[0], s.cameraTarget[1], dx, dy);
+    engine_.engine->SetCameraTargetHorizontal(t.targetHorizontal);
+    engine_.engine->SetCameraTargetVertical(t.targetVertical);
     RefreshCamera(CDialogCamera::RefreshAll);
     if (redraw) engine_.engine->Redraw(0);
 }
 
 void CDialogOpenGL::Orbit(int dx, int dy) {
     const SceneParams& s = *engine_.scene;
-    const pv::Angles a = pv::OrbitDrag(s.cameraHorizontalRotation, s.cameraVerticalRotation, dx, dy);
+    const boxora::OrbitValues a = boxora::OrbitDrag(s.cameraHorizontalRotation, s.cameraVerticalRotation, dx, dy);
     engine_.engine->SetCameraHorizontalRotation(a.horizontal);
     engine_.engine->SetCameraVerticalRotation(a.vertical);
     RefreshCamera(CDialogCamera::RefreshRotation);
@@ -199,7 +199,7 @@ void CDialogOpenGL::Orbit(int dx, int dy) {
 }
 
 void CDialogOpenGL::ChangePerspective(int dy) {
-    const int perspective = pv::PerspectiveDrag(engine_.scene->Camera_Perspective, dy);
+    const int perspective = boxora::PerspectiveDrag(engine_.scene->Camera_Perspective, dy);
     engine_.engine->SetCameraPerspective(static_cast<float>(perspective));
     RefreshCamera(CDialogCamera::RefreshAll);
 }
@@ -223,12 +223,12 @@ void CDialogOpenGL::HandleWheel(int delta, Qt::KeyboardModifiers modifiers) {
         const int usable = total / 40 * 40;
         wheelRemainder_ = total - usable;
         if (usable == 0) return;
-        engine_.engine->SetCameraZoom(static_cast<float>(pv::WheelZoom(s.cameraZoom, usable)));
+        engine_.engine->SetCameraZoom(static_cast<float>(boxora::WheelZoom(s.cameraZoom, usable)));
         RefreshCamera(CDialogCamera::RefreshZoom);
         return;
     }
     const bool second = RightControlHeld(modifiers);
-    const int distance = pv::WheelDistance(second ? s.light2Distance : s.light1Distance, delta);
+    const int distance = boxora::WheelLightDistance(second ? s.light2Distance : s.light1Distance, delta);
     if (light_) {
         light_->LightRow(second ? 2 : 1, 2)->WriteValue(distance);
     } else if (second) {

@@ -1,74 +1,91 @@
 #include "ui/LayoutAdapter.h"
 
+#include <algorithm>
+
+#include <QFont>
 #include <QFontMetrics>
+#include <QRect>
 #include <QVariant>
 #include <QWidget>
 
 namespace boxora {
 namespace {
-constexpr char kControlIdProperty[] = "boxoraControlId";
 
-// Direct child widgets, top of the Z order first.
-QList<QWidget*> ChildWidgetsTopFirst(const QWidget* dialog) {
-    QList<QWidget*> out;
-    const auto& kids = dialog->children();
-    for (auto it = kids.crbegin(); it != kids.crend(); ++it) {
-        auto* w = qobject_cast<QWidget*>(*it);
-        if (w && !w->isWindow()) out.push_back(w);
+constexpr const char* kControlIdProperty = "boxoraControlId";
+
+// Direct child widgets (not separate windows) from the top of the stacking
+// order down.
+std::vector<QWidget*> ChildrenTopFirst(const QWidget* dialog) {
+    std::vector<QWidget*> widgets;
+    const QObjectList& children = dialog->children();
+    for (auto it = children.crbegin(); it != children.crend(); ++it) {
+        QWidget* w = qobject_cast<QWidget*>(*it);
+        if (w && !w->isWindow()) widgets.push_back(w);
     }
-    return out;
+    return widgets;
 }
+
 }  // namespace
 
-void SetControlId(QWidget* widget, int id) {
-    if (widget) widget->setProperty(kControlIdProperty, id);
-}
+void SetControlId(QWidget* widget, int id) { widget->setProperty(kControlIdProperty, id); }
 
 int ControlId(const QWidget* widget) {
-    if (!widget) return 0;
-    const QVariant v = widget->property(kControlIdProperty);
-    return v.isValid() ? v.toInt() : 0;
+    const QVariant id = widget->property(kControlIdProperty);
+    return id.isValid() ? id.toInt() : 0;
 }
 
 QWidget* FindControl(const QWidget* dialog, int id) {
-    if (!dialog || id == 0) return nullptr;
-    for (QWidget* w : ChildWidgetsTopFirst(dialog))
+    for (QWidget* w : ChildrenTopFirst(dialog))
         if (ControlId(w) == id) return w;
     return nullptr;
 }
 
-DialogUnits DialogUnitsOf(const QWidget* dialog) {
-    const QFontMetrics fm(dialog->font());
-    const int width52 = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    DialogUnits du;
-    du.averageCharWidth = std::max(1, (width52 / 26 + 1) / 2);
-    du.charHeight = std::max(1, fm.height());
-    return du;
+DialogUnits DialogUnitsOf(const QFont& font) {
+    const QFontMetrics metrics(font);
+    const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    DialogUnits units;
+    units.averageCharWidth = std::max(1, (letters / 26 + 1) / 2);
+    units.charHeight = std::max(1, metrics.height());
+    return units;
 }
+
+DialogUnits DialogUnitsOf(const QWidget* widget) { return DialogUnitsOf(widget->font()); }
 
 }  // namespace boxora
 
 bool ApplyLayoutRules(QWidget* dialog, const std::vector<LayoutRule>& rules, bool repaint) {
-    using namespace boxora;
-    if (!dialog) return false;
-    if (dialog->window()->isMinimized()) return true;
+    if (!dialog || dialog->window()->isMinimized()) return true;
+
+    std::vector<QWidget*> widgets;
     std::vector<LayoutRect> children;
-    QList<QWidget*> widgets = ChildWidgetsTopFirst(dialog);
-    for (QWidget* w : widgets) {
-        const int id = ControlId(w);
-        if (id == 0) continue;
+    for (QWidget* w : boxora::ChildrenTopFirst(dialog)) {
+        const int id = boxora::ControlId(w);
+        if (id == 0 || id == LAYOUT_ID_PARENT || id == LAYOUT_ID_END) continue;
         const QRect g = w->geometry();
-        children.push_back({id, g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
+        widgets.push_back(w);
+        children.push_back(LayoutRect{id, g.x(), g.y(), g.x() + g.width(), g.y() + g.height()});
     }
-    if (children.empty()) return true;
+
     std::vector<LayoutRect> moved;
-    const bool ok = SolveLayout(children, dialog->width(), dialog->height(), rules, DialogUnitsOf(dialog), moved);
-    if (!ok && moved.empty()) return false;
+    const bool solved =
+        SolveLayout(children, dialog->width(), dialog->height(), rules, boxora::DialogUnitsOf(dialog), moved);
+    if (moved.empty()) return solved;
+
+    // The moved rectangles come in the order of the children, so each is
+    // matched to the next child with its id (this keeps duplicates apart).
+    const bool updates = dialog->updatesEnabled();
+    dialog->setUpdatesEnabled(false);
+    std::vector<QWidget*> touched;
+    std::size_t next = 0;
     for (const LayoutRect& r : moved) {
-        QWidget* w = FindControl(dialog, r.id);
-        if (!w) continue;
+        while (next < children.size() && children[next].id != r.id) ++next;
+        if (next == children.size()) break;
+        QWidget* w = widgets[next++];
         w->setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
-        if (repaint) w->update();
+        touched.push_back(w);
     }
-    return ok;
+    dialog->setUpdatesEnabled(updates);
+    if (repaint)
+        for (QWidget* w : touched) w->update();
+    return solved;
 }
