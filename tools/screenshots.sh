@@ -59,7 +59,7 @@ done
 [ ${#languages[@]} -gt 0 ] || languages=(English)
 
 for language in "${languages[@]}"; do
-  slug="$(echo "$language" | tr -c '[:alnum:]' '_' | sed 's/_*$//')"
+  slug="$(printf '%s' "$language" | iconv -f UTF-8 -t ASCII//TRANSLIT 2>/dev/null | tr -c '[:alnum:]' '_' | sed 's/_*$//')"
   for i in "${!TABS[@]}"; do
     shot "$language" light "$i" "${slug}-${i}-${TABS[$i]}.png"
   done

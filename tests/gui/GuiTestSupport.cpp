@@ -119,13 +119,13 @@ transp=Transparent (ohne Hintergrund)
 }  // namespace
 
 QApplication& App() {
+    // The test program's environment normally made it before the first test.
+    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
     static int argc = 1;
     static char name[] = "boxora_tests_gui";
     static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        return new QApplication(argc, argv);
-    }();
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static QApplication* app = new QApplication(argc, argv);
     return *app;
 }
 

@@ -11,7 +11,7 @@
 
 namespace guitest {
 
-// The process's QApplication (created on first use).
+// The process's QApplication (created on first use when none exists).
 QApplication& App();
 
 // While alive: BOXORA_HOME points at a temporary program folder holding

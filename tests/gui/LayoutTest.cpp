@@ -178,3 +178,22 @@ TEST_F(Layout, TabsComeInTheirFixedOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Layout, PagesLaidOutInsideThePanelLayoutStillPaint) {
+    CDialogMain panel(binding);
+    panel.resize(1100, 650);
+    panel.show();
+    panel.Tabs()->setCurrentIndex(CTabCtrlMain::Camera);
+    guitest::ProcessEvents();
+    panel.resize(1200, 700);  // the panel's layout resizes the tabs, whose pages lay out in turn
+    guitest::ProcessEvents();
+    for (int i = 0; i < CTabCtrlMain::PageCount; ++i) EXPECT_TRUE(panel.Tabs()->PageAt(i)->updatesEnabled()) << i;
+    // The page really paints: its group frame's caption area is not black.
+    const QImage shot = panel.Tabs()->CameraPage()->grab().toImage();
+    const QColor pixel = shot.pixelColor(shot.width() / 2, shot.height() - 5);
+    EXPECT_EQ(pixel, panel.Tabs()->CameraPage()->palette().color(QPalette::Window));
+}
+
+}  // namespace
