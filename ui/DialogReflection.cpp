@@ -59,9 +59,11 @@ void CDialogReflection::ApplyLanguageTexts() {
     colorRadio_->setText(Text("cl"));
     transparentRadio_->setText(Text("transp"));
     colorButton_->setText(Text("bgcl"));
-    // The rules only move the button: size it to its caption here.
+    // The rules only move the button and the second radio: size them to
+    // their captions here.
     colorButton_->resize(std::max(DialogX(kColorButtonUnits), colorButton_->sizeHint().width()),
                          colorButton_->height());
+    transparentRadio_->resize(std::max(DialogX(70), transparentRadio_->sizeHint().width()), transparentRadio_->height());
     Relayout();
 }
 

@@ -163,8 +163,9 @@ void CMainFrame::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setMinimumHeight(21);
     bar->setSizeGripEnabled(true);
+    // 150 pixels, or wider when a language's status text needs it.
     messagePane_ = new QLabel(bar);
-    messagePane_->setFixedWidth(150);
+    messagePane_->setMinimumWidth(150);
     messagePane_->setContentsMargins(4, 0, 4, 0);
     bar->addWidget(messagePane_);
 
