@@ -9,6 +9,7 @@
 //  - the engine lock (re-entrant), held while the pages re-read the scene.
 #include <functional>
 
+class CEngine;
 class IEngine;
 struct SceneParams;
 
@@ -21,6 +22,10 @@ struct EngineBinding {
     std::function<void()> lock;
     std::function<void()> unlock;
 };
+
+// The binding of the program's engine: its operations, its scene parameters,
+// its preview size and its lock.
+EngineBinding BindEngine(CEngine& engine);
 
 // Holds the engine lock of a binding for its lifetime (no-op when the binding
 // has no lock).

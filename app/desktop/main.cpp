@@ -1,10 +1,8 @@
 // boxora: the desktop application.
-#include "tests/gui/FakeEngine.h"
+#include "engine/Engine.h"
 #include "ui/DesktopApp.h"
 
 int main(int argc, char** argv) {
-    // Until the engine is wired in, a recording stand-in keeps the scene values.
-    static FakeEngine engine;
-    boxora::EngineBinding binding = engine.Binding();
-    return RunDesktopApp(argc, argv, binding);
+    boxora::EngineBinding engine = boxora::BindEngine(Engine());
+    return RunDesktopApp(argc, argv, engine);
 }
