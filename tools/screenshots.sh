@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Starts the desktop program under Xvfb at 1280 x 800, shows every tab page in
 # every shipped language (and the dark theme in English) and saves one PNG per
-# view:  tools/screenshots.sh [build folder] [output folder]
+# view:  tools/screenshots.sh [build folder] [output folder, default <build>/screenshots]
 # Needs xvfb, xdotool and imagemagick (scripts/install-deps installs them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD="${1:-build}"
-OUT="${2:-screenshots}"
+OUT="${2:-$BUILD/screenshots}"
 APP="$BUILD/app/boxora"
 [ -x "$APP" ] || { echo "screenshots: $APP not built" >&2; exit 1; }
 mkdir -p "$OUT"
