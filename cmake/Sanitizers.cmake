@@ -5,8 +5,9 @@ if(BOXORA_SANITIZE)
   add_link_options(${_san})
   message(STATUS "Sanitizers: ${BOXORA_SANITIZE}")
 endif()
-# libFuzzer builds: all code gets coverage instrumentation, so the fuzz
-# targets are guided by the readers they call, not only by their own file.
+
+# Fuzzing builds instrument every target for coverage, so that libFuzzer is
+# guided by the code under test and not only by the fuzz target's own file.
 if(BOXORA_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
