@@ -180,7 +180,7 @@ bool EncodeTga(const ImageData& image, const EncodeOptions&, std::vector<uint8_t
     out.push_back(0);           // no image id
     out.push_back(0);           // no colour map
     out.push_back(kTrueColor);  // uncompressed true colour
-    out.insert(out.end(), 5, 0);  // colour map specification
+    out.insert(out.end(), 5, 0);  // colour map fields (none)
     PutLe16(out, 0);            // x origin
     PutLe16(out, 0);            // y origin
     PutLe16(out, image.width);
