@@ -24,6 +24,8 @@ constexpr int kMaxScans = 500;
 // Memory libjpeg may take for its own buffers (the coefficient buffer of a
 // progressive image of the largest allowed size fits).
 constexpr long kMaxLibraryMemory = 1536L << 20;
+// From this quality on, chroma is not subsampled.
+constexpr int kFullChromaQuality = 90;
 
 struct ErrorManager {
     jpeg_error_mgr pub;
@@ -158,6 +160,12 @@ bool WriteJpeg(EncodeState* s, const ImageData* image, const EncodeOptions* opti
     if (quality < 0) quality = 0;
     if (quality > 100) quality = 100;
     jpeg_set_quality(&s->cinfo, quality, TRUE);
+    // High qualities keep the colour at full resolution: sharp coloured
+    // edges (text on a cover) would otherwise bleed.
+    if (quality >= kFullChromaQuality) {
+        s->cinfo.comp_info[0].h_samp_factor = 1;
+        s->cinfo.comp_info[0].v_samp_factor = 1;
+    }
     s->cinfo.optimize_coding = (options->jpegOptions & 8) ? TRUE : FALSE;
     if (options->jpegOptions & 16) jpeg_simple_progression(&s->cinfo);
     jpeg_start_compress(&s->cinfo, TRUE);

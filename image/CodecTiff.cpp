@@ -159,6 +159,83 @@ bool ReadRgbDirect(TIFF* tif, uint16_t spp, int alphaKind, ImageData& out, Messa
     return true;
 }
 
+// libtiff's RGBA reader premultiplies unassociated alpha for RGB images.
+// These replacements place the samples unchanged, so colour under
+// transparent pixels survives and nothing is lost to rounding.
+inline uint8_t To8(uint16_t v) { return static_cast<uint8_t>((v + 128u) / 257u); }
+// The reader's pixel word: R in the low byte, then G, B, A (TIFFGetR...).
+inline uint32_t PackRgba(uint32_t r, uint32_t g, uint32_t b, uint32_t a) { return r | g << 8 | b << 16 | a << 24; }
+
+void PutStraightContig8(TIFFRGBAImage* img, uint32_t* cp, uint32_t, uint32_t, uint32_t w, uint32_t h, int32_t fromskew,
+                        int32_t toskew, unsigned char* pp) {
+    const int spp = img->samplesperpixel;
+    fromskew *= spp;
+    for (; h > 0; --h) {
+        for (uint32_t x = w; x > 0; --x, pp += spp) *cp++ = PackRgba(pp[0], pp[1], pp[2], pp[3]);
+        cp += toskew;
+        pp += fromskew;
+    }
+}
+
+void PutStraightContig16(TIFFRGBAImage* img, uint32_t* cp, uint32_t, uint32_t, uint32_t w, uint32_t h,
+                         int32_t fromskew, int32_t toskew, unsigned char* pp) {
+    const int spp = img->samplesperpixel;
+    auto* wp = reinterpret_cast<uint16_t*>(pp);
+    fromskew *= spp;
+    for (; h > 0; --h) {
+        for (uint32_t x = w; x > 0; --x, wp += spp) *cp++ = PackRgba(To8(wp[0]), To8(wp[1]), To8(wp[2]), To8(wp[3]));
+        cp += toskew;
+        wp += fromskew;
+    }
+}
+
+void PutStraightSeparate8(TIFFRGBAImage*, uint32_t* cp, uint32_t, uint32_t, uint32_t w, uint32_t h, int32_t fromskew,
+                          int32_t toskew, unsigned char* r, unsigned char* g, unsigned char* b, unsigned char* a) {
+    for (; h > 0; --h) {
+        for (uint32_t x = w; x > 0; --x) *cp++ = PackRgba(*r++, *g++, *b++, *a++);
+        r += fromskew;
+        g += fromskew;
+        b += fromskew;
+        a += fromskew;
+        cp += toskew;
+    }
+}
+
+void PutStraightSeparate16(TIFFRGBAImage*, uint32_t* cp, uint32_t, uint32_t, uint32_t w, uint32_t h,
+                           int32_t fromskew, int32_t toskew, unsigned char* r, unsigned char* g, unsigned char* b,
+                           unsigned char* a) {
+    auto *wr = reinterpret_cast<uint16_t*>(r), *wg = reinterpret_cast<uint16_t*>(g),
+         *wb = reinterpret_cast<uint16_t*>(b), *wa = reinterpret_cast<uint16_t*>(a);
+    for (; h > 0; --h) {
+        for (uint32_t x = w; x > 0; --x) *cp++ = PackRgba(To8(*wr++), To8(*wg++), To8(*wb++), To8(*wa++));
+        wr += fromskew;
+        wg += fromskew;
+        wb += fromskew;
+        wa += fromskew;
+        cp += toskew;
+    }
+}
+
+// Replaces the premultiplying routines; true when the colour the reader
+// delivers is straight (not premultiplied).
+bool UseStraightAlpha(TIFFRGBAImage& img) {
+    if (img.alpha != EXTRASAMPLE_UNASSALPHA) return img.alpha == 0;
+    if (img.photometric != PHOTOMETRIC_RGB) return true;  // only RGB routines premultiply
+    if (img.isContig && img.samplesperpixel >= 4) {
+        if (img.bitspersample == 8) img.put.contig = PutStraightContig8;
+        else if (img.bitspersample == 16) img.put.contig = PutStraightContig16;
+        else return false;
+        return true;
+    }
+    if (!img.isContig && img.samplesperpixel >= 4) {
+        if (img.bitspersample == 8) img.put.separate = PutStraightSeparate8;
+        else if (img.bitspersample == 16) img.put.separate = PutStraightSeparate16;
+        else return false;
+        return true;
+    }
+    return false;
+}
+
 // Everything else through libtiff's RGBA reader, in bands of whole strips
 // or tiles so each is decoded once.
 bool ReadThroughRgba(TIFF* tif, uint32_t w, uint32_t h, ImageData& out, Message& msg) {
@@ -174,6 +251,7 @@ bool ReadThroughRgba(TIFF* tif, uint32_t w, uint32_t h, ImageData& out, Message&
         return false;
     }
     const bool alpha = img.alpha != 0;
+    const bool straight = UseStraightAlpha(img);
     if (!out.Allocate(w, h, 24, alpha)) {
         TIFFRGBAImageEnd(&img);
         std::snprintf(msg.text, sizeof msg.text, "not enough memory for the image");
@@ -210,17 +288,16 @@ bool ReadThroughRgba(TIFF* tif, uint32_t w, uint32_t h, ImageData& out, Message&
                 const uint32_t px = src[x];
                 const auto rr = static_cast<uint8_t>(TIFFGetR(px)), gg = static_cast<uint8_t>(TIFFGetG(px)),
                            bb = static_cast<uint8_t>(TIFFGetB(px)), aa = static_cast<uint8_t>(TIFFGetA(px));
-                if (a) {
-                    // The RGBA reader hands out premultiplied colour.
+                if (a && !straight) {
                     dst[3 * x + 0] = Unpremultiply(bb, aa);
                     dst[3 * x + 1] = Unpremultiply(gg, aa);
                     dst[3 * x + 2] = Unpremultiply(rr, aa);
-                    a[x] = aa;
                 } else {
                     dst[3 * x + 0] = bb;
                     dst[3 * x + 1] = gg;
                     dst[3 * x + 2] = rr;
                 }
+                if (a) a[x] = aa;
             }
         }
     }
@@ -407,14 +484,15 @@ bool WriteTiff(TIFF* tif, const ImageData& image, const EncodeOptions& options, 
         if (!TIFFSetField(tif, TIFFTAG_JPEGQUALITY, quality)) return false;
         uint32_t multiple = 8;
         if (ycbcr) {
-            // Chroma at half resolution, as in JPEG files; the strips then
-            // hold whole 16-row blocks.
-            if (!TIFFSetField(tif, TIFFTAG_YCBCRSUBSAMPLING, 2, 2) ||
+            // Chroma at half resolution below quality 90, as in JPEG files
+            // (the strips then hold whole 16-row blocks); full resolution above.
+            const int sub = quality >= 90 ? 1 : 2;
+            if (!TIFFSetField(tif, TIFFTAG_YCBCRSUBSAMPLING, sub, sub) ||
                 !TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB))
                 return false;
-            multiple = 16;
+            multiple = 8 * sub;
         }
-        rowsPerStrip = static_cast<uint32_t>(std::max<std::size_t>(1, kStripBytes / lineBytes));
+        rowsPerStrip = static_cast<uint32_t>(std::clamp<std::size_t>(kStripBytes / lineBytes, 1, h));
         rowsPerStrip = (rowsPerStrip + multiple - 1) / multiple * multiple;
     } else {
         rowsPerStrip = static_cast<uint32_t>(std::clamp<std::size_t>(kStripBytes / lineBytes, 1, h));

@@ -25,7 +25,7 @@ inline std::vector<uint8_t> MakeFrame(uint32_t w, uint32_t h, bool withAlpha) {
             const bool bar = (x / 4) % 5 == 0;
             p[0] = static_cast<uint8_t>(disc ? 40 : (x * 255) / (w > 1 ? w - 1 : 1));
             p[1] = static_cast<uint8_t>(bar ? 250 : (y * 255) / (h > 1 ? h - 1 : 1));
-            p[2] = static_cast<uint8_t>(disc ? 220 : ((x + y) * 7) & 0xFF);
+            p[2] = static_cast<uint8_t>(disc ? 220 : ((x + y) * 255) / (w + h));
             uint8_t a = 255;
             if (withAlpha) {
                 if (disc) a = 255;
@@ -71,6 +71,20 @@ inline double MeanDifference(const std::vector<uint8_t>& a, const std::vector<ui
     double sum = 0;
     for (std::size_t i = 0; i < a.size(); ++i) sum += std::abs(static_cast<int>(a[i]) - static_cast<int>(b[i]));
     return sum / static_cast<double>(a.size());
+}
+
+// Mean colour difference over the pixels that b shows fully opaque.
+inline double MeanDifferenceWhereOpaque(const ImageCodec& a, const ImageCodec& b) {
+    const auto x = a.ToRgbaTopDown(), y = b.ToRgbaTopDown();
+    if (x.size() != y.size() || x.empty()) return 256;
+    double sum = 0;
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < x.size(); i += 4) {
+        if (y[i + 3] != 255) continue;
+        for (int c = 0; c < 3; ++c) sum += std::abs(static_cast<int>(x[i + c]) - static_cast<int>(y[i + c]));
+        n += 3;
+    }
+    return n ? sum / static_cast<double>(n) : 0.0;
 }
 
 }  // namespace imagetest
