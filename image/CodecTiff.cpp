@@ -262,7 +262,9 @@ bool ReadThroughRgba(TIFF* tif, uint32_t w, uint32_t h, ImageData& out, Message&
         TIFFGetField(tif, TIFFTAG_TILELENGTH, &band);
     else
         TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &band);
-    band = std::clamp<uint32_t>(band, 64, h);
+    // Whole strips or tiles per band, at least 64 rows.
+    band = std::clamp<uint32_t>(band, 1, h);
+    band = std::min(h, band * ((63 + band) / band));
     img.req_orientation = ORIENTATION_TOPLEFT;
     bool ok = true;
     std::vector<uint32_t> raster;
