@@ -5,3 +5,9 @@ if(BOXORA_SANITIZE)
   add_link_options(${_san})
   message(STATUS "Sanitizers: ${BOXORA_SANITIZE}")
 endif()
+
+# Fuzzing builds instrument every target for coverage, so that libFuzzer is
+# guided by the code under test and not only by the fuzz target's own file.
+if(BOXORA_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

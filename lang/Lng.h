@@ -1,7 +1,10 @@
 #pragma once
 // CLng: the language reader. Lists the ".lng" files of the languages folder,
 // remembers the chosen one ("ActualLanguage" setting) and answers text
-// lookups by section and key, falling back to "English.lng".
+// lookups by section and key, falling back to "English.lng". The current and
+// the English file are parsed once and kept until another language is
+// selected or the list is rebuilt.
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -36,10 +39,17 @@ public:
     std::string CurrentPath() const;
 
 private:
+    struct CachedFile;
+    // The parsed file at path, loaded on first use (caller holds mutex_).
+    std::shared_ptr<const CachedFile> CachedLocked(std::shared_ptr<const CachedFile>& slot,
+                                                   const std::string& path) const;
+
     mutable std::mutex mutex_;
     std::vector<LNG_FILE> languages_;
     std::string currentPath_;
     int currentIndex_ = -1;
+    mutable std::shared_ptr<const CachedFile> currentFile_;
+    mutable std::shared_ptr<const CachedFile> englishFile_;
 };
 
 // The program-wide language reader.

@@ -78,13 +78,14 @@ ProfileDocument ProfileDocument::Parse(std::string_view bytes) {
     ProfileDocument doc;
     const std::string text = DecodeText(bytes, doc.encoding_);
     std::size_t start = 0;
-    while (start < text.size()) {
+    while (start < text.size() && doc.lines_.size() < kMaxLines) {
         std::size_t end = start;
         while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
         std::string lineText = text.substr(start, end - start);
         for (char& c : lineText)
             if (c == '\0') c = ' ';
         doc.lines_.push_back(ParseLine(std::move(lineText)));
+        if (doc.lines_.back().kind == LineKind::Section) doc.IndexSection(doc.lines_.size() - 1);
         if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
         start = end + 1;
     }
@@ -103,11 +104,13 @@ ProfileDocument ProfileDocument::Load(const std::string& path) {
     return Parse(bytes);
 }
 
+void ProfileDocument::IndexSection(std::size_t line) {
+    sections_.emplace(ToUpperText(lines_[line].name), static_cast<int>(line));
+}
+
 int ProfileDocument::FindSection(std::string_view section) const {
-    for (std::size_t i = 0; i < lines_.size(); ++i)
-        if (lines_[i].kind == LineKind::Section && EqualsIgnoreCase(lines_[i].name, section))
-            return static_cast<int>(i);
-    return -1;
+    const auto it = sections_.find(ToUpperText(section));
+    return it == sections_.end() ? -1 : it->second;
 }
 
 int ProfileDocument::FindKey(int sectionLine, std::string_view key) const {
@@ -140,6 +143,7 @@ void ProfileDocument::SetString(std::string_view section, std::string_view key, 
     const int s = FindSection(section);
     if (s < 0) {
         lines_.push_back(ParseLine("[" + SanitizeValue(section) + "]"));
+        IndexSection(lines_.size() - 1);
         lines_.push_back(ParseLine(cleanKey + "=" + clean));
         return;
     }
@@ -156,6 +160,8 @@ void ProfileDocument::SetString(std::string_view section, std::string_view key, 
         if (lines_[i].kind == LineKind::Key) insertAt = i + 1;
     Line line = ParseLine(cleanKey + "=" + clean);
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(line));
+    for (auto& entry : sections_)
+        if (entry.second >= static_cast<int>(insertAt)) ++entry.second;
 }
 
 std::vector<std::string> ProfileDocument::SectionNames(std::size_t bufferUnits) const {

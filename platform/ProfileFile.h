@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace boxora {
@@ -19,6 +20,9 @@ class ProfileDocument {
 public:
     // Files larger than this are read only up to this size.
     static constexpr std::size_t kMaxFileBytes = 64u << 20;
+    // Lines after this many are ignored, which bounds the memory a hostile
+    // file of empty lines can claim.
+    static constexpr std::size_t kMaxLines = 1u << 20;
 
     ProfileDocument() = default;
 
@@ -61,8 +65,12 @@ private:
     int FindSection(std::string_view section) const;           // index of header line or -1
     int FindKey(int sectionLine, std::string_view key) const;   // index of key line or -1
     static Line ParseLine(std::string text);
+    void IndexSection(std::size_t line);  // records a header line unless its name is known
 
     std::vector<Line> lines_;
+    // Upper-cased section name -> its first header line, so that lookups in
+    // files with many sections stay cheap.
+    std::unordered_map<std::string, int> sections_;
     ProfileEncoding encoding_ = ProfileEncoding::Utf8;
 };
 

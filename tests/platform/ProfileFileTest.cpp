@@ -107,3 +107,75 @@ TEST(ProfileFile, LineBreaksInValuesCannotBreakTheFile) {
     EXPECT_EQ(again.SectionNames(), std::vector<std::string>{"S"});
     EXPECT_EQ(again.GetString("S", "path", ""), "/tmp/a b [EVIL] k=1");
 }
+
+TEST(ProfileFile, LanguageFileWithUtf8ByteOrderMark) {
+    auto doc = ProfileDocument::Parse("\xEF\xBB\xBF[Info]\r\nLanguage=Čeština\r\n[Menu]\r\nmenufile=&Soubor\r\n");
+    EXPECT_EQ(doc.Encoding(), ProfileEncoding::Utf8Bom);
+    EXPECT_EQ(doc.GetString("Info", "Language", ""), "Čeština");
+    EXPECT_EQ(doc.SectionNames(), (std::vector<std::string>{"Info", "Menu"}));
+    // Written back, the mark stays and is not doubled.
+    doc.SetString("Menu", "menuhelp", "&Nápověda");
+    const std::string bytes = doc.Serialize();
+    EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF[Info]", 0), 0u);
+    EXPECT_EQ(ProfileDocument::Parse(bytes).GetString("menu", "MENUHELP", ""), "&Nápověda");
+    // Without the mark the same text reads the same.
+    EXPECT_EQ(ProfileDocument::Parse("[Info]\nLanguage=Čeština").GetString("Info", "Language", ""), "Čeština");
+}
+
+TEST(ProfileFile, LanguageFileInUtf16) {
+    testsupport::TempDir dir;
+    const std::string path = dir.File("Magyar.lng");
+    testsupport::WriteFileBytes(path, Utf16File(u"[Info]\r\nLanguage=Magyar \U0001F600\r\n[Menu]\r\nmenufile=&Fájl\r\n"));
+    EXPECT_EQ(GetProfileString(path, "Info", "Language", ""), "Magyar \xF0\x9F\x98\x80");
+    EXPECT_EQ(GetProfileString(path, "MENU", "MenuFile", ""), "&Fájl");
+    EXPECT_EQ(GetProfileSectionNames(path), (std::vector<std::string>{"Info", "Menu"}));
+}
+
+TEST(ProfileFile, KeysBeforeTheFirstSectionBelongToNone) {
+    auto doc = ProfileDocument::Parse("k=orphan\nLanguage=x\n[S]\nk=inside\n");
+    EXPECT_EQ(doc.GetString("S", "k", ""), "inside");
+    EXPECT_EQ(doc.GetString("", "k", "def"), "def");
+    EXPECT_EQ(doc.GetString("Info", "Language", "def"), "def");
+    EXPECT_EQ(doc.SectionNames(), std::vector<std::string>{"S"});
+}
+
+TEST(ProfileFile, BlankCommentAndOddLines) {
+    auto doc = ProfileDocument::Parse(
+        "\n   \n; header comment\n  [ S ]  \n\t\n; k=commented\n# k2=also\nk = spaced value \nno equals sign\n"
+        "eq=a=b\nempty=\n=nameless\n[T]\rcr=only\r[U]\r\nlast=no newline");
+    EXPECT_EQ(doc.GetString("S", "k", ""), "spaced value");
+    EXPECT_EQ(doc.GetString("S", "k2", "def"), "def");
+    EXPECT_EQ(doc.GetString("S", "no equals sign", "def"), "def");
+    EXPECT_EQ(doc.GetString("S", "eq", ""), "a=b");
+    EXPECT_EQ(doc.GetString("S", "empty", "def"), "");  // present and empty is not the default
+    EXPECT_EQ(doc.GetString("T", "cr", ""), "only");
+    EXPECT_EQ(doc.GetString("U", "last", ""), "no newline");
+    EXPECT_EQ(doc.SectionNames(), (std::vector<std::string>{"S", "T", "U"}));
+}
+
+TEST(ProfileFile, LookupsStayRightAsKeysAreAdded) {
+    std::string text;
+    for (int i = 0; i < 3000; ++i) text += "[OBJECT_" + std::to_string(i) + "]\nObject_Name=box" + std::to_string(i) + "\n";
+    auto doc = ProfileDocument::Parse(text);
+    for (int i = 0; i < 3000; i += 7) doc.SetString("OBJECT_" + std::to_string(i), "Object_Type", std::to_string(i));
+    doc.SetString("scene", "Background", "1");
+    doc.SetString("Scene", "Transparent", "0");  // same section in another case
+    for (int i = 0; i < 3000; ++i) {
+        const std::string s = "object_" + std::to_string(i);
+        ASSERT_EQ(doc.GetString(s, "object_name", ""), "box" + std::to_string(i));
+        ASSERT_EQ(doc.GetString(s, "Object_Type", "-"), i % 7 == 0 ? std::to_string(i) : "-");
+    }
+    const auto again = ProfileDocument::Parse(doc.Serialize());
+    EXPECT_EQ(again.GetString("OBJECT_2996", "Object_Type", ""), "2996");
+    EXPECT_EQ(again.GetString("SCENE", "Transparent", ""), "0");
+    EXPECT_EQ(again.SectionNames(1u << 20).back(), "scene");
+}
+
+TEST(ProfileFile, HugeLineCountsAreBounded) {
+    // A file of nothing but line breaks: the lines past the limit are not read.
+    const std::string breaks(ProfileDocument::kMaxLines + 5, '\n');
+    auto doc = ProfileDocument::Parse(breaks + "[S]\nk=v\n");
+    EXPECT_EQ(doc.GetString("S", "k", "def"), "def");
+    EXPECT_TRUE(doc.SectionNames().empty());
+    EXPECT_EQ(ProfileDocument::Parse("[S]\nk=v\n" + breaks).GetString("S", "k", ""), "v");
+}

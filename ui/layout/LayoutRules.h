@@ -53,6 +53,7 @@ LayoutRule LayoutCenterHorzRule(int first, int last, int reference, int offset =
 struct LayoutRect {
     int id = 0;
     int left = 0, top = 0, right = 0, bottom = 0;
+    bool operator==(const LayoutRect&) const = default;
 };
 
 // Dialog units: a horizontal unit is a quarter of the dialog font's average
@@ -65,8 +66,13 @@ struct DialogUnits {
 };
 
 // Solves rules for the children (in Z order, top first) of a client area of
-// the given size. On success returns true and fills moved with the new
-// rectangle of every control a rule touched (sizes below 0 become 0). When a
-// rule cannot be resolved returns false and moves nothing.
+// the given size. The list ends at the first LayoutEnd rule; with duplicate
+// ids a rule acts on the first such child. On success returns true and fills
+// moved with the new rectangle of every control a rule touched (sizes below 0
+// become 0), in the order of children; children with the reserved ids
+// LAYOUT_ID_PARENT and LAYOUT_ID_END are ignored. When a rule cannot be resolved (its reference or target never
+// becomes known, or the rule itself is malformed) returns false and leaves
+// moved empty. Contradicting rules that leave a value undetermined still
+// fill moved but return false.
 bool SolveLayout(const std::vector<LayoutRect>& children, int clientWidth, int clientHeight,
                  std::vector<LayoutRule> rules, const DialogUnits& units, std::vector<LayoutRect>& moved);

@@ -1,0 +1,194 @@
+#include "render/OsMesaContext.h"
+
+#include <GL/osmesa.h>
+#include <sys/mman.h>
+
+#include <new>
+
+#include "render/FrameSink.h"
+#include "render/GlCapabilities.h"
+
+namespace boxora {
+
+namespace {
+
+OSMesaContext Handle(void* h) { return static_cast<OSMesaContext>(h); }
+
+// The thread's current OSMesa binding, so that it can be put back.
+struct CurrentBinding {
+    OSMesaContext context = nullptr;
+    void* buffer = nullptr;
+    GLint width = 0;
+    GLint height = 0;
+
+    static CurrentBinding Take() {
+        CurrentBinding b;
+        b.context = OSMesaGetCurrentContext();
+        if (b.context) {
+            GLint format = 0;
+            if (!OSMesaGetColorBuffer(b.context, &b.width, &b.height, &format, &b.buffer)) b.context = nullptr;
+        }
+        return b;
+    }
+    void Restore() const {
+        if (context)
+            OSMesaMakeCurrent(context, buffer, GL_UNSIGNED_BYTE, width, height);
+        else
+            OSMesaMakeCurrent(nullptr, nullptr, 0, 0, 0);
+    }
+};
+
+// Pixel transfers of this file read tightly packed RGBA rows into memory we
+// own; whatever pack state the drawing code left must not move them.
+class DefaultPackState {
+public:
+    DefaultPackState() {
+        glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+        glPixelStorei(GL_PACK_SKIP_ROWS, 0);
+        glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+        glPixelStorei(GL_PACK_SWAP_BYTES, GL_FALSE);
+        glPixelStorei(GL_PACK_LSB_FIRST, GL_FALSE);
+    }
+    ~DefaultPackState() { glPopClientAttrib(); }
+    DefaultPackState(const DefaultPackState&) = delete;
+    DefaultPackState& operator=(const DefaultPackState&) = delete;
+};
+
+// Asks the system for the address space and commit charge that a surface
+// would take, without touching it. The renderer does not survive every
+// failed allocation of its own buffers, so a size that cannot be had is
+// refused before the renderer tries.
+bool MemoryAvailable(uint64_t bytes) {
+    if (bytes > static_cast<uint64_t>(SIZE_MAX / 2)) return false;
+    void* p = mmap(nullptr, static_cast<size_t>(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) return false;
+    munmap(p, static_cast<size_t>(bytes));
+    return true;
+}
+
+// Drains the error flags; true when any was GL_OUT_OF_MEMORY or when
+// failOnAny is set and any error was pending.
+bool HadErrors(bool failOnAny) {
+    bool failed = false;
+    for (int i = 0; i < 16; ++i) {
+        GLenum e = glGetError();
+        if (e == GL_NO_ERROR) break;
+        if (failOnAny || e == GL_OUT_OF_MEMORY) failed = true;
+    }
+    return failed;
+}
+
+}  // namespace
+
+OsMesaContext::OsMesaContext(void* handle) : handle_(handle) {}
+
+OsMesaContext::~OsMesaContext() {
+    Release();
+    if (handle_) OSMesaDestroyContext(Handle(handle_));
+}
+
+std::unique_ptr<OsMesaContext> OsMesaContext::Create(std::string* error) {
+    auto fail = [error](const std::string& why) -> std::unique_ptr<OsMesaContext> {
+        if (error) *error = why;
+        return nullptr;
+    };
+    OSMesaContext handle = OSMesaCreateContextExt(OSMESA_RGBA, kRequiredDepthBits, kRequiredStencilBits,
+                                                  kRequiredAccumBits, nullptr);
+    if (!handle) return fail("cannot create an OpenGL context (OSMesa)");
+    std::unique_ptr<OsMesaContext> context(new (std::nothrow) OsMesaContext(handle));
+    if (!context) {
+        OSMesaDestroyContext(handle);
+        return fail("out of memory");
+    }
+    context->buffer_.reset(new (std::nothrow) uint8_t[4]{});
+    if (!context->buffer_) return fail("out of memory");
+    context->width_ = 1;
+    context->height_ = 1;
+
+    const CurrentBinding previous = CurrentBinding::Take();
+    std::string missing;
+    if (!context->MakeCurrent()) {
+        missing = "cannot make the OpenGL context current";
+    } else {
+        missing = MissingFramebufferFeatures(QueryFramebufferBits());
+        if (!missing.empty()) missing = "the OpenGL context lacks: " + missing;
+    }
+    previous.Restore();
+    if (!missing.empty()) return fail(missing);
+    return context;
+}
+
+bool OsMesaContext::Bind(uint8_t* buffer, int width, int height) {
+    if (!OSMesaMakeCurrent(Handle(handle_), buffer, GL_UNSIGNED_BYTE, width, height)) return false;
+    OSMesaPixelStore(OSMESA_Y_UP, 1);
+    return true;
+}
+
+bool OsMesaContext::MakeCurrent() { return Bind(buffer_.get(), width_, height_); }
+
+bool OsMesaContext::Resize(int width, int height) {
+    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return false;
+    if (width == width_ && height == height_) return MakeCurrent();
+
+    const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+    if (!MemoryAvailable(pixels * (4 + kRendererBytesPerPixel))) return false;
+    std::unique_ptr<uint8_t[]> fresh(new (std::nothrow) uint8_t[pixels * 4]);
+    if (!fresh) return false;
+
+    // The renderer allocates its buffers lazily; a one-pixel read makes it
+    // validate the surface now, so that a shortage shows up as an error here
+    // instead of a failure in the middle of a frame.
+    bool ok = Bind(fresh.get(), width, height);
+    if (ok) {
+        HadErrors(false);
+        uint8_t probe[4];
+        {
+            DefaultPackState pack;
+            glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, probe);
+        }
+        ok = !HadErrors(true);
+    }
+    if (!ok) {
+        // Back to the previous surface, which also lets the renderer drop
+        // whatever it managed to allocate for the new one.
+        MakeCurrent();
+        HadErrors(false);
+        return false;
+    }
+    buffer_ = std::move(fresh);
+    width_ = width;
+    height_ = height;
+    return true;
+}
+
+void OsMesaContext::Release() {
+    if (IsCurrent()) OSMesaMakeCurrent(nullptr, nullptr, 0, 0, 0);
+}
+
+bool OsMesaContext::IsCurrent() const { return handle_ && OSMesaGetCurrentContext() == Handle(handle_); }
+
+bool OsMesaContext::ReadPixels(std::vector<uint8_t>& rgba) const {
+    if (!IsCurrent()) return false;
+    const size_t bytes = static_cast<size_t>(width_) * static_cast<size_t>(height_) * 4;
+    try {
+        rgba.resize(bytes);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    DefaultPackState pack;
+    glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return true;
+}
+
+void OsMesaContext::Finish() {
+    if (IsCurrent()) glFinish();
+}
+
+void OsMesaContext::Present(IFrameSink& sink) {
+    Finish();
+    sink.OnPreviewFrame(buffer_.get(), width_, height_);
+}
+
+}  // namespace boxora
