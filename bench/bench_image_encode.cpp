@@ -22,6 +22,9 @@
 
 namespace {
 
+// Not a format: only the reduction to the 8-bit standard palette.
+constexpr int kReduceOnly = -1;
+
 struct Case {
     const char* label;
     int format;
@@ -48,6 +51,7 @@ const Case kCases[] = {
     {"TIFF none", FORMAT_TIF, 1, "tiff"},
     {"TIFF PackBits", FORMAT_TIF, 32773, "tiff"},
     {"TIFF JPEG", FORMAT_TIF, 7, "tiff"},
+    {"DecreaseBpp only", kReduceOnly, 0, ""},
 };
 
 // A frame as the renderer delivers it: B, G, R, A, bottom row first. A
@@ -120,6 +124,17 @@ int RunCase(const Case& c, uint32_t n, const std::string& folder) {
     img.SetCodecOption(c.format == FORMAT_GIF ? c.option : 0, FORMAT_GIF);
     img.SetCodecOption(c.format == FORMAT_TIF ? c.option : 0, FORMAT_TIF);
     img.SetCodecOption(c.format == FORMAT_PNG ? c.option : 0, FORMAT_PNG);
+    if (c.format == kReduceOnly) {
+        const long baseKiB = CurrentRssKiB();
+        const auto t0 = std::chrono::steady_clock::now();
+        if (!img.DecreaseBpp()) return 1;
+        const auto t1 = std::chrono::steady_clock::now();
+        rusage ru{};
+        getrusage(RUSAGE_SELF, &ru);
+        std::printf("%-26s %8.0f %8s %7s %9s %8ld %8ld\n", c.label, Seconds(t0, t1) * 1000, "-", "-", "-",
+                    ru.ru_maxrss / 1024, (ru.ru_maxrss - baseKiB) / 1024);
+        return 0;
+    }
     const auto* codec = imagecodec::FindCodec(static_cast<ImageFormat>(c.format));
     if (!codec || !codec->encode) {
         std::printf("%-26s unsupported\n", c.label);

@@ -21,6 +21,8 @@ namespace {
 // header's sizes must stay below this many samples in all.
 constexpr uint64_t kMaxDecodedSamples = 200ull << 20;
 constexpr OPJ_UINT32 kMaxComponents = 4;
+// Written files are cut into tiles of this size.
+constexpr uint32_t kTileSize = 1024;
 
 struct Message {
     char text[200];
@@ -292,6 +294,8 @@ OPJ_BOOL OutSeek(OPJ_OFF_T to, void* user) {
     return OPJ_TRUE;
 }
 
+// Writes tile by tile: the frame never exists as 32-bit samples in full,
+// which keeps the memory for a 3000 × 3000 frame to a few megabytes.
 bool Encode(OPJ_CODEC_FORMAT kind, const ImageData& source, std::vector<uint8_t>& out, std::string* why) {
     out.clear();
     if (source.Empty()) return Fail(why, "the image is empty");
@@ -306,27 +310,17 @@ bool Encode(OPJ_CODEC_FORMAT kind, const ImageData& source, std::vector<uint8_t>
         parms[i].prec = 8;
         parms[i].sgnd = 0;
     }
+    const uint32_t tilesX = (w + kTileSize - 1) / kTileSize, tilesY = (h + kTileSize - 1) / kTileSize;
+    std::vector<uint8_t> tile(static_cast<std::size_t>(n) * std::min(w, kTileSize) * std::min(h, kTileSize));
     std::vector<uint8_t> bgr(static_cast<std::size_t>(w) * 3);
-    opj_image_t* image = opj_image_create(n, parms, OPJ_CLRSPC_SRGB);
+
+    opj_image_t* image = opj_image_tile_create(n, parms, OPJ_CLRSPC_SRGB);
     if (!image) return Fail(why, "not enough memory");
     image->x0 = image->y0 = 0;
     image->x1 = w;
     image->y1 = h;
     if (n == 4) image->comps[3].alpha = 1;
-    {
-        for (uint32_t y = 0; y < h; ++y) {
-            const uint32_t stored = h - 1 - y;
-            RowToBgr(source, stored, bgr.data());
-            const std::size_t row = static_cast<std::size_t>(y) * w;
-            const uint8_t* a = n == 4 ? source.alpha.data() + static_cast<std::size_t>(stored) * w : nullptr;
-            for (uint32_t x = 0; x < w; ++x) {
-                image->comps[0].data[row + x] = bgr[3 * x + 2];
-                image->comps[1].data[row + x] = bgr[3 * x + 1];
-                image->comps[2].data[row + x] = bgr[3 * x + 0];
-                if (a) image->comps[3].data[row + x] = a[x];
-            }
-        }
-    }
+
     opj_cparameters_t params;
     opj_set_default_encoder_parameters(&params);
     params.tcp_numlayers = 1;
@@ -334,7 +328,10 @@ bool Encode(OPJ_CODEC_FORMAT kind, const ImageData& source, std::vector<uint8_t>
     params.cp_disto_alloc = 1;
     params.irreversible = 0;
     params.tcp_mct = 1;  // reversible colour transform on R, G, B
-    // The lowest resolution level must still hold a pixel.
+    params.tile_size_on = OPJ_TRUE;
+    params.cp_tx0 = params.cp_ty0 = 0;
+    params.cp_tdx = params.cp_tdy = static_cast<int>(kTileSize);
+    // The lowest resolution level of the image must still hold a pixel.
     int levels = 1;
     while (levels < 6 && (std::min(w, h) >> levels) > 0) ++levels;
     params.numresolution = levels;
@@ -351,9 +348,31 @@ bool Encode(OPJ_CODEC_FORMAT kind, const ImageData& source, std::vector<uint8_t>
         opj_stream_set_skip_function(stream, OutSkip);
         opj_stream_set_seek_function(stream, OutSeek);
         ok = opj_setup_encoder(codec, &params, image) && opj_codec_set_threads(codec, WorkerThreads()) &&
-             opj_start_compress(codec, image, stream) && opj_encode(codec, stream) &&
-             opj_end_compress(codec, stream);
+             opj_start_compress(codec, image, stream);
     }
+    // Tiles in raster order, each as one plane per component, top row first.
+    for (uint32_t ty = 0; ok && ty < tilesY; ++ty) {
+        const uint32_t y0 = ty * kTileSize, th = std::min(kTileSize, h - y0);
+        for (uint32_t tx = 0; ok && tx < tilesX; ++tx) {
+            const uint32_t x0 = tx * kTileSize, tw = std::min(kTileSize, w - x0);
+            const std::size_t plane = static_cast<std::size_t>(tw) * th;
+            for (uint32_t y = 0; y < th; ++y) {
+                const uint32_t stored = h - 1 - (y0 + y);
+                RowToBgr(source, stored, bgr.data());
+                const uint8_t* a = n == 4 ? source.alpha.data() + static_cast<std::size_t>(stored) * w : nullptr;
+                const std::size_t row = static_cast<std::size_t>(y) * tw;
+                for (uint32_t x = 0; x < tw; ++x) {
+                    const uint8_t* p = &bgr[3 * static_cast<std::size_t>(x0 + x)];
+                    tile[row + x] = p[2];
+                    tile[plane + row + x] = p[1];
+                    tile[2 * plane + row + x] = p[0];
+                    if (a) tile[3 * plane + row + x] = a[x0 + x];
+                }
+            }
+            ok = opj_write_tile(codec, ty * tilesX + tx, tile.data(), static_cast<OPJ_UINT32>(plane * n), stream);
+        }
+    }
+    ok = ok && opj_end_compress(codec, stream);
     if (stream) opj_stream_destroy(stream);
     if (codec) opj_destroy_codec(codec);
     opj_image_destroy(image);

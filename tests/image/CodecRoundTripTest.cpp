@@ -305,6 +305,18 @@ TEST(CodecRoundTrip, Jpeg2000FilesCarryTheirSignatures) {
     EXPECT_NE(s.find("cdef"), std::string::npos);
 }
 
+TEST(CodecRoundTrip, Jpeg2000TilesJoinWithoutSeams) {
+    // Written in 1024-pixel tiles: the last column and row of tiles are
+    // 6 pixels wide and 1 pixel high here.
+    ImageCodec img = MakeImage(1030, 1025, true);
+    for (int format : {FORMAT_JP2, FORMAT_JPC}) {
+        ImageCodec back;
+        ASSERT_TRUE(RoundTrip(img, format, back)) << back.LastError();
+        EXPECT_EQ(back.Encode2RGB_Ex(), img.Encode2RGB_Ex()) << format;
+        EXPECT_EQ(back.Data().alpha, img.Data().alpha) << format;
+    }
+}
+
 TEST(CodecRoundTrip, PnmAndRasHeadersAreStandard) {
     ImageCodec img = MakeImage(5, 3, false);
     std::vector<uint8_t> pnm, ras;
