@@ -90,30 +90,45 @@ OPJ_BOOL InSeek(OPJ_OFF_T to, void* user) {
     return OPJ_TRUE;
 }
 
-// One component, sampled at image pixel (x, y), scaled to 0..255.
-struct ComponentReader {
-    const opj_image_comp_t* comp = nullptr;
-    int64_t offset = 0;  // added to signed samples
-    int64_t maxValue = 255;
-    OPJ_UINT32 originX = 0, originY = 0;  // image origin on the reference grid
-
+// One component, sampled at image pixel (x, y), scaled to 0..255. The
+// sample positions of a row are looked up once per image, so subsampled
+// components cost no more than full ones.
+class ComponentReader {
+public:
     void Init(const opj_image_t* image, OPJ_UINT32 index) {
-        comp = &image->comps[index];
-        const OPJ_UINT32 prec = comp->prec;
-        maxValue = (int64_t{1} << prec) - 1;
-        offset = comp->sgnd ? (int64_t{1} << (prec - 1)) : 0;
-        originX = image->x0;
-        originY = image->y0;
+        comp_ = &image->comps[index];
+        const OPJ_UINT32 prec = comp_->prec;
+        maxValue_ = (int64_t{1} << prec) - 1;
+        offset_ = comp_->sgnd ? (int64_t{1} << (prec - 1)) : 0;
+        plain8_ = prec == 8 && !comp_->sgnd;
+        originY_ = image->y0;
+        const OPJ_UINT32 w = image->x1 - image->x0;
+        columns_.resize(w);
+        for (OPJ_UINT32 x = 0; x < w; ++x) {
+            const int64_t cx = static_cast<int64_t>((image->x0 + static_cast<uint64_t>(x)) / comp_->dx) - comp_->x0;
+            columns_[x] = static_cast<uint32_t>(std::clamp<int64_t>(cx, 0, static_cast<int64_t>(comp_->w) - 1));
+        }
     }
-    uint8_t At(OPJ_UINT32 x, OPJ_UINT32 y) const {
-        int64_t cx = static_cast<int64_t>((originX + static_cast<uint64_t>(x)) / comp->dx) - comp->x0;
-        int64_t cy = static_cast<int64_t>((originY + static_cast<uint64_t>(y)) / comp->dy) - comp->y0;
-        cx = std::clamp<int64_t>(cx, 0, static_cast<int64_t>(comp->w) - 1);
-        cy = std::clamp<int64_t>(cy, 0, static_cast<int64_t>(comp->h) - 1);
-        int64_t v = static_cast<int64_t>(comp->data[static_cast<std::size_t>(cy) * comp->w + static_cast<std::size_t>(cx)]) + offset;
-        v = std::clamp<int64_t>(v, 0, maxValue);
-        return static_cast<uint8_t>((v * 255 + maxValue / 2) / maxValue);
+    void SetRow(OPJ_UINT32 y) {
+        int64_t cy = static_cast<int64_t>((originY_ + static_cast<uint64_t>(y)) / comp_->dy) - comp_->y0;
+        cy = std::clamp<int64_t>(cy, 0, static_cast<int64_t>(comp_->h) - 1);
+        row_ = comp_->data + static_cast<std::size_t>(cy) * comp_->w;
     }
+    uint8_t At(OPJ_UINT32 x) const {
+        const int64_t raw = row_[columns_[x]];
+        if (plain8_) return static_cast<uint8_t>(std::clamp<int64_t>(raw, 0, 255));
+        const int64_t v = std::clamp<int64_t>(raw + offset_, 0, maxValue_);
+        return static_cast<uint8_t>((v * 255 + maxValue_ / 2) / maxValue_);
+    }
+
+private:
+    const opj_image_comp_t* comp_ = nullptr;
+    const OPJ_INT32* row_ = nullptr;
+    std::vector<uint32_t> columns_;
+    int64_t offset_ = 0;
+    int64_t maxValue_ = 255;
+    bool plain8_ = false;
+    OPJ_UINT32 originY_ = 0;
 };
 
 inline uint8_t Clamp255(double v) { return static_cast<uint8_t>(std::clamp(v + 0.5, 0.0, 255.0)); }
@@ -185,29 +200,36 @@ bool ConvertImage(const opj_image_t* image, ImageData& out, Message& msg) {
         const std::size_t stored = h - 1 - y;
         uint8_t* dst = out.pixels.data() + stored * w * 3;
         uint8_t* a = alphaIndex >= 0 ? out.alpha.data() + stored * w : nullptr;
+        c0.SetRow(y);
+        if (!grey) {
+            c1.SetRow(y);
+            c2.SetRow(y);
+            if (cmyk) c3.SetRow(y);
+        }
+        if (a) ca.SetRow(y);
         for (OPJ_UINT32 x = 0; x < w; ++x) {
             uint8_t r, g, b;
             if (grey) {
-                r = g = b = c0.At(x, y);
+                r = g = b = c0.At(x);
             } else if (ycc) {
-                const double Y = c0.At(x, y), cb = c1.At(x, y) - 128.0, cr = c2.At(x, y) - 128.0;
+                const double Y = c0.At(x), cb = c1.At(x) - 128.0, cr = c2.At(x) - 128.0;
                 r = Clamp255(Y + 1.402 * cr);
                 g = Clamp255(Y - 0.344136 * cb - 0.714136 * cr);
                 b = Clamp255(Y + 1.772 * cb);
             } else if (cmyk) {
-                const unsigned k = 255u - c3.At(x, y);
-                r = static_cast<uint8_t>((255u - c0.At(x, y)) * k / 255u);
-                g = static_cast<uint8_t>((255u - c1.At(x, y)) * k / 255u);
-                b = static_cast<uint8_t>((255u - c2.At(x, y)) * k / 255u);
+                const unsigned k = 255u - c3.At(x);
+                r = static_cast<uint8_t>((255u - c0.At(x)) * k / 255u);
+                g = static_cast<uint8_t>((255u - c1.At(x)) * k / 255u);
+                b = static_cast<uint8_t>((255u - c2.At(x)) * k / 255u);
             } else {
-                r = c0.At(x, y);
-                g = c1.At(x, y);
-                b = c2.At(x, y);
+                r = c0.At(x);
+                g = c1.At(x);
+                b = c2.At(x);
             }
             dst[3 * x + 0] = b;
             dst[3 * x + 1] = g;
             dst[3 * x + 2] = r;
-            if (a) a[x] = ca.At(x, y);
+            if (a) a[x] = ca.At(x);
         }
     }
     return true;
