@@ -1,12 +1,25 @@
 // boxora-render: the command-line front end of the engine.
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <vector>
+
+#include "CommandLine.h"
+#include "DumpCommand.h"
 
 int main(int argc, char** argv) {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
-        std::printf("Usage: boxora-render --help\n");
-        return argc < 2 ? 1 : 0;
+    const CommandLine cl = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!cl.error.empty()) {
+        std::fprintf(stderr, "boxora-render: %s (try --help)\n", cl.error.c_str());
+        return 2;
     }
-    std::fprintf(stderr, "boxora-render: unknown option %s\n", argv[1]);
+    switch (cl.command) {
+        case Command::Help:
+            std::fputs(HelpText().c_str(), stdout);
+            return 0;
+        case Command::Dump:
+            return RunDumpCommand(cl.file);
+        case Command::None:
+            break;
+    }
     return 2;
 }

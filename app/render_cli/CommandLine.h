@@ -1,0 +1,18 @@
+#pragma once
+// Options of boxora-render. Each command has its own source file; new
+// commands add a Command value, their options here and a Run function.
+#include <string>
+#include <vector>
+
+enum class Command { None, Help, Dump };
+
+struct CommandLine {
+    Command command = Command::None;
+    std::string file;   // the input file of the command
+    std::string error;  // set when the arguments cannot be used
+};
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The text printed by --help.
+std::string HelpText();

@@ -1,0 +1,248 @@
+#pragma once
+// CEngine: the one engine of the program, behind IEngine. It owns the scene
+// parameters, the geometry store, the sides, the textures, the renderer and
+// the two worker threads with their work queues.
+//
+// Threads and locking
+// - The user-interface thread makes every IEngine call. The scene thread
+//   processes the work queues (delete, add, load, pending textures, in that
+//   order) and draws preview frames; the render thread performs render jobs.
+// - The engine lock (re-entrant) guards the object list, the materials, the
+//   textures, the sides and all OpenGL work. The scene thread holds it for
+//   each queue and each frame, the render thread for a whole job.
+// - Scalar scene settings are relaxed atomics in SceneParams; their setters
+//   do not lock.
+// - The four queues have a small lock of their own, so that appending never
+//   waits for a frame or a render job.
+// - Changes of objects and sides requested on the user-interface thread
+//   (object setters, SetObjectImage, invalidating side lists) try the engine
+//   lock for a short while and are applied at once when they get it; while a
+//   render job runs, or when the lock stays busy, they are queued and the
+//   scene thread applies them, in order, at its next turn. A change applied
+//   at once is visible to GetObject right after the call.
+// - No OpenGL call is made on a thread without a current context. Display
+//   lists and textures released on other threads are deleted by the scene
+//   thread (GlReleaseQueue).
+// - RedrawCounter: Redraw sets it to 2 and wakes the scene thread. The scene
+//   thread draws a quick frame; if the counter is no longer 2 (no newer
+//   request) it draws a full frame; then it decrements the counter and
+//   sleeps while it is 0 or less. A request arriving during a frame sets it
+//   back to 2, so changes that keep coming get quick frames only and one
+//   full frame follows when they stop. The counter is changed under a mutex
+//   paired with a condition variable, so no request is lost between the
+//   thread's last look at it and its sleep.
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/FrameRenderer.h"
+#include "engine/IEngine.h"
+#include "engine/ReentrantLock.h"
+#include "engine/SceneParams.h"
+#include "model/ModelManager.h"
+#include "model/SideManager.h"
+#include "render/GlReleaseQueue.h"
+
+struct SceneFileData;
+
+class CEngine : public IEngine {
+public:
+    CEngine();
+    ~CEngine() override;
+    CEngine(const CEngine&) = delete;
+    CEngine& operator=(const CEngine&) = delete;
+
+    // --- IEngine ---
+    bool Initialize(IFrameSink* sink) override;
+    bool Release() override;
+    void Redraw(int unused = 0) override;
+    void Resize(int width, int height) override;
+    void AddObject(const std::string& path) override;
+    void SetObjectImage(int id, int face, const std::string& path) override;
+    void DeleteObject(int id, bool recompute) override;
+    C3DObject* GetObject(int id) override;
+    std::vector<ObjectListEntry> GetObjectList() override;
+    void SetObjectTranslateX(int id, int value) override;
+    void SetObjectTranslateY(int id, int value) override;
+    void SetObjectTranslateZ(int id, int value) override;
+    void SetObjectRotateX(int id, int degrees) override;
+    void SetObjectRotateY(int id, int degrees) override;
+    void SetObjectRotateZ(int id, int degrees) override;
+    void SetObjectScaleX(int id, float factor) override;
+    void SetObjectScaleY(int id, float factor) override;
+    void SetObjectScaleZ(int id, float factor) override;
+    void SetGlobalLightBrightness(float value) override;
+    void EnableLightSource1(bool enabled) override;
+    void SetLightHorizontalRotation(float value) override;
+    void SetLightVerticalRotation(float value) override;
+    void SetLightDistance(float value) override;
+    void EnableLightSource2(bool enabled) override;
+    void SetLightHorizontalRotation2(float value) override;
+    void SetLightVerticalRotation2(float value) override;
+    void SetLightDistance2(float value) override;
+    void SetShadowDirection(float value) override;
+    void SetShadowLength(float value) override;
+    void SetShadowIntensity(int value) override;
+    void SetShadowBlur(int value) override;
+    void SetCameraHorizontalRotation(float value) override;
+    void SetCameraVerticalRotation(float value) override;
+    void SetCameraTargetHorizontal(int value) override;
+    void SetCameraTargetVertical(int value) override;
+    void SetCameraZoom(float value) override;
+    void SetCameraPerspective(float value) override;
+    void SetReflectionOpacity(int value) override;
+    void SetReflectionLength(int value) override;
+    void SetBackgroundColor(unsigned int colorref) override;
+    void SetBackgroundTransparent(bool transparent) override;
+    void DeleteAllObjects() override;
+    void LoadScene(const std::string& path) override;
+    bool SaveScene(const std::string& path) override;
+    void RenderToFile(const RenderJob& job) override;
+
+    // --- Further operations ---
+    // Queues an object for deletion by the scene thread; the caller then
+    // calls Redraw.
+    void QueueObjectDeletion(int id);
+    // The preview's size; the scene thread applies it with Resize before its
+    // next frame.
+    void SetPreviewSize(int width, int height);
+
+    // The engine lock, for the control panel's refresh and the preview's
+    // shadow drag: std::lock_guard lock(Engine().Lock());
+    ReentrantLock& Lock() { return lock_; }
+
+    SceneParams& Params() { return params_; }
+    CModelManager& Models() { return models_; }
+    CSideManager& Sides() { return sides_; }
+    CTextureStore& Textures() { return models_.Textures(); }
+    GlReleaseQueue& ReleaseQueue() { return releaseQueue_; }
+    IFrameRenderer& Renderer() { return *renderer_; }
+    // Replaces the renderer; only before Initialize.
+    void SetFrameRenderer(std::unique_ptr<IFrameRenderer> renderer);
+
+    // --- For the renderer ---
+    // The continue condition of full frames: (previous result and render
+    // mode not 1) or a scene load pending or RedrawCounter not 2.
+    bool ContinueCondition(bool previousResult) const;
+    int RedrawCounter() const { return redrawCounter_.load(); }
+    bool LoadPending() const { return loadPending_.load(); }
+    // Set by Release: a render job in progress should stop early.
+    bool RenderAbortRequested() const { return !running_.load(); }
+    bool RenderJobActive() const { return renderJobActive_.load(); }
+    ThreadRole RoleOfCurrentThread() const;
+
+    // Progress and notifications to the main window.
+    void NotifyBegin(int kind);
+    void NotifyEnd();
+    void ReportProgress(float value);
+    void AddProgress(float delta);
+    void NotifySceneChanged();
+
+    // --- State for tools and tests ---
+    bool Initialized() const { return initialized_.load(); }
+    bool ThreadsRunning() const { return threadsStarted_.load(); }
+    // Waits until the worker threads have nothing left to do: queues empty,
+    // no queued change, no render job, the scene thread asleep. False on
+    // timeout or when the threads are not running.
+    bool WaitForIdle(std::chrono::milliseconds timeout);
+
+    // Called by the scene thread with "changes", "delete", "add", "load" or
+    // "textures" each time it starts on a non-empty queue (diagnostics and
+    // tests). Set before the threads start.
+    void SetQueueTrace(std::function<void(const char* queue)> trace) { queueTrace_ = std::move(trace); }
+
+    // The scene-file load, as the scene thread performs it (engine lock
+    // held by the caller).
+    void LoadSceneNow(const std::string& path);
+    void ApplySceneFile(const SceneFileData& data);
+    // DeleteObject's work, engine lock held.
+    void DeleteObjectLocked(int id, bool recompute);
+    // SetObjectImage's work, engine lock held; false when the object or its
+    // cover face does not exist.
+    bool SetObjectImageLocked(int id, int face, const std::string& path);
+
+private:
+    enum class ObjectField { TranslateX, TranslateY, TranslateZ, RotateX, RotateY, RotateZ, ScaleX, ScaleY, ScaleZ };
+
+    // Runs change under the engine lock now if it can get it soon, else
+    // queues it for the scene thread; a change that returns true redraws.
+    void RunLockedOrQueued(std::function<bool()> change);
+    void ApplyQueuedChanges();
+    void ChangeObject(int id, ObjectField field, float value);
+    bool ApplyObjectChangeLocked(int id, ObjectField field, float value);
+
+    void StartThreads();
+    void RequestRedraw();
+    void SceneThreadMain();
+    void RenderThreadMain();
+    void ProcessQueues();
+    void ProcessDeleteQueue();
+    void ProcessAddQueue();
+    void ProcessLoadQueue();
+    void ProcessPendingTextures();
+    // Start of a locked section of the scene thread that may use OpenGL.
+    void BeginGlSection();
+    void DrawPreviewFrame(int mode);
+    bool WorkQueued() const;
+    void Trace(const char* queue) {
+        if (queueTrace_) queueTrace_(queue);
+    }
+
+    SceneParams params_;
+    GlReleaseQueue releaseQueue_;
+    CModelManager models_;
+    CSideManager sides_;
+    std::unique_ptr<IFrameRenderer> renderer_;
+    ReentrantLock lock_;
+
+    // Work queues (guarded by queueMutex_).
+    mutable std::mutex queueMutex_;
+    std::deque<int> deleteQueue_;
+    std::deque<std::string> addQueue_;
+    std::deque<std::string> loadQueue_;
+    std::deque<std::function<bool()>> changeQueue_;
+
+    // Threads and signalling.
+    std::atomic<bool> initialized_{false};
+    std::atomic<bool> threadsStarted_{false};
+    std::atomic<bool> running_{false};
+    std::atomic<bool> loadPending_{false};
+    std::atomic<bool> renderJobActive_{false};
+    std::atomic<int> redrawCounter_{0};
+    std::mutex startMutex_;
+    mutable std::mutex signalMutex_;  // guards changes of redrawCounter_ and sceneAsleep_
+    std::condition_variable sceneWake_;
+    std::condition_variable idleChanged_;
+    bool sceneAsleep_ = false;
+    std::mutex renderMutex_;  // guards renderJobs_ and renderBusy_
+    std::condition_variable renderWake_;
+    std::deque<RenderJob> renderJobs_;
+    bool renderBusy_ = false;
+    std::thread sceneThread_;
+    std::thread renderThread_;
+    std::atomic<std::thread::id> uiThreadId_{};
+    std::atomic<std::thread::id> sceneThreadId_{};
+    std::atomic<std::thread::id> renderThreadId_{};
+
+    // Preview size requested by the preview widget, and the size the scene
+    // thread applied last.
+    std::atomic<int> previewWidth_{0};
+    std::atomic<int> previewHeight_{0};
+    int appliedWidth_ = -1;
+    int appliedHeight_ = -1;
+
+    std::atomic<float> progress_{0};
+    std::function<void(const char*)> queueTrace_;
+};
+
+// The program's engine.
+CEngine& Engine();
+// Its scene parameters.
+SceneParams& EngineParams();

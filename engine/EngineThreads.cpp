@@ -1,0 +1,144 @@
+// The engine's two worker threads: the scene thread (work queues and
+// preview frames) and the render thread (render jobs).
+#include "engine/Engine.h"
+#include "platform/Notifier.h"
+
+void CEngine::Redraw(int) {
+    if (!initialized_) return;
+    {
+        std::lock_guard start(startMutex_);
+        if (!threadsStarted_) {
+            StartThreads();
+            return;
+        }
+    }
+    RequestRedraw();
+}
+
+void CEngine::RequestRedraw() {
+    {
+        std::lock_guard signal(signalMutex_);
+        redrawCounter_ = 2;
+        sceneAsleep_ = false;
+    }
+    sceneWake_.notify_all();
+}
+
+void CEngine::StartThreads() {
+    // startMutex_ is held by the caller.
+    uiThreadId_ = std::this_thread::get_id();
+    running_ = true;
+    {
+        std::lock_guard signal(signalMutex_);
+        redrawCounter_ = 2;
+        sceneAsleep_ = false;
+    }
+    threadsStarted_ = true;
+    sceneThread_ = std::thread([this] { SceneThreadMain(); });
+    renderThread_ = std::thread([this] { RenderThreadMain(); });
+}
+
+void CEngine::BeginGlSection() { releaseQueue_.Drain(); }
+
+void CEngine::DrawPreviewFrame(int mode) {
+    std::lock_guard lock(lock_);
+    BeginGlSection();
+    const int w = previewWidth_, h = previewHeight_;
+    if (w != appliedWidth_ || h != appliedHeight_) {
+        Resize(w, h);
+        appliedWidth_ = w;
+        appliedHeight_ = h;
+    }
+    params_.RenderMode = mode;
+    renderer_->DrawFrame(mode);
+}
+
+void CEngine::SceneThreadMain() {
+    sceneThreadId_ = std::this_thread::get_id();
+    renderer_->BeginSceneThread();
+    while (running_) {
+        ProcessQueues();
+        DrawPreviewFrame(RENDER_MODE_QUICK);
+        if (redrawCounter_ != 2 && running_) DrawPreviewFrame(RENDER_MODE_FULL);
+
+        std::unique_lock signal(signalMutex_);
+        if (redrawCounter_.fetch_sub(1) - 1 <= 0) {
+            sceneAsleep_ = true;
+            idleChanged_.notify_all();
+            sceneWake_.wait(signal, [this] { return redrawCounter_ > 0 || !running_; });
+            sceneAsleep_ = false;
+        }
+    }
+    {
+        std::lock_guard lock(lock_);
+        BeginGlSection();
+    }
+    renderer_->EndSceneThread();
+}
+
+void CEngine::RenderToFile(const RenderJob& job) {
+    {
+        std::lock_guard render(renderMutex_);
+        renderJobs_.push_back(job);
+    }
+    renderWake_.notify_all();
+}
+
+void CEngine::RenderThreadMain() {
+    renderThreadId_ = std::this_thread::get_id();
+    renderer_->BeginRenderThread();
+    while (true) {
+        RenderJob job;
+        {
+            std::unique_lock render(renderMutex_);
+            renderWake_.wait(render, [this] { return !running_ || !renderJobs_.empty(); });
+            if (!running_) break;
+            job = std::move(renderJobs_.front());
+            renderJobs_.pop_front();
+            renderBusy_ = true;
+        }
+        renderJobActive_ = true;
+        {
+            std::lock_guard lock(lock_);
+            NotifyBegin(boxora::ENGINE_OP_RENDER);
+            renderer_->PerformRenderJob(job);
+            NotifyEnd();
+        }
+        renderJobActive_ = false;
+        NotifySceneChanged();
+        {
+            std::lock_guard render(renderMutex_);
+            renderBusy_ = false;
+        }
+        // Changes queued during the job are applied by the scene thread.
+        RequestRedraw();
+        idleChanged_.notify_all();
+    }
+    renderer_->EndRenderThread();
+}
+
+bool CEngine::WorkQueued() const {
+    std::lock_guard queues(queueMutex_);
+    return !deleteQueue_.empty() || !addQueue_.empty() || !loadQueue_.empty() || !changeQueue_.empty();
+}
+
+bool CEngine::WaitForIdle(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (threadsStarted_) {
+        bool renderIdle;
+        {
+            std::lock_guard render(renderMutex_);
+            renderIdle = renderJobs_.empty() && !renderBusy_;
+        }
+        {
+            std::unique_lock signal(signalMutex_);
+            if (sceneAsleep_ && renderIdle && !WorkQueued()) return true;
+            if (idleChanged_.wait_until(signal, std::min(deadline, std::chrono::steady_clock::now() +
+                                                                       std::chrono::milliseconds(20))) ==
+                    std::cv_status::timeout &&
+                std::chrono::steady_clock::now() >= deadline)
+                return false;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// IFrameRenderer: what the engine asks of the rendering layer. The engine
+// owns the threads, the lock, the queues and the scene data; the renderer
+// owns the OpenGL contexts and draws. Every call comes from the engine at a
+// fixed point:
+//
+//   CreateContexts   Initialize, user-interface thread
+//   ReleaseContexts  Release, user-interface thread, after both worker
+//                    threads have ended
+//   BeginSceneThread / EndSceneThread    first and last thing the scene
+//                    thread does (make the window context current and set
+//                    the fixed lighting state / make no context current)
+//   BeginRenderThread / EndRenderThread  the same for the render thread
+//                    and the offscreen context
+//   ApplySize        from the engine's Resize, engine lock held; may come
+//                    from a thread without a context (then only sizes are
+//                    kept, no OpenGL call is made)
+//   DrawFrame        scene thread (modes 0 and 1) with the engine lock held;
+//                    returns whether the frame was completed
+//   PerformRenderJob render thread with the engine lock held, between the
+//                    engine's WM_ENGINE_BEGIN (kind 1) and WM_ENGINE_END
+//   InvalidateShadowList  any thread, no lock: mark the cached shadow stale
+//
+// The production renderer is made by CreateFrameRenderer(); tests install
+// their own with CEngine::SetFrameRenderer.
+#include <memory>
+
+#include "engine/RenderJob.h"
+
+class IFrameSink;
+
+class IFrameRenderer {
+public:
+    virtual ~IFrameRenderer() = default;
+    virtual bool CreateContexts(IFrameSink* sink) = 0;
+    virtual bool ReleaseContexts() = 0;
+    virtual void BeginSceneThread() = 0;
+    virtual void EndSceneThread() = 0;
+    virtual void BeginRenderThread() = 0;
+    virtual void EndRenderThread() = 0;
+    virtual void ApplySize(int width, int height) = 0;
+    virtual bool DrawFrame(int renderMode) = 0;
+    virtual void PerformRenderJob(const RenderJob& job) = 0;
+    virtual void InvalidateShadowList() = 0;
+};
+
+// The OpenGL renderer of the program.
+std::unique_ptr<IFrameRenderer> CreateFrameRenderer();

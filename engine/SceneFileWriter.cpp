@@ -1,0 +1,64 @@
+#include "engine/SceneFile.h"
+#include "engine/SceneParams.h"
+#include "platform/TextUtil.h"
+
+const char* const kImageKeys[kCoverFaceCount] = {"Image_Front", "Image_Back", "Image_Left",
+                                                 "Image_Right", "Image_Top",  "Image_Bottom"};
+const char* const kTransformKeys[9] = {"Translate_X", "Translate_Y", "Translate_Z", "Rotate_X", "Rotate_Y",
+                                       "Rotate_Z",    "Scale_X",     "Scale_Y",     "Scale_Z"};
+
+namespace {
+
+std::string F(float v) { return boxora::FormatFloat6(v); }
+std::string D(long long v) { return std::to_string(v); }
+
+}  // namespace
+
+boxora::ProfileDocument BuildSceneDocument(const SceneParams& p, const SceneModel& model) {
+    boxora::ProfileDocument doc;
+    doc.SetEncoding(boxora::ProfileEncoding::Utf16LeBom);
+
+    for (std::size_t i = 0; i < model.objects.size(); ++i) {
+        const C3DObject& o = *model.objects[i];
+        const std::string section = "OBJECT_" + std::to_string(i);
+        doc.SetString(section, "Object_Name", o.name);
+        doc.SetString(section, "User_Defined_Name", o.userName);
+        doc.SetString(section, "Object_Type", D(o.type));
+        for (int k = 0; k < kCoverFaceCount; ++k) doc.SetString(section, kImageKeys[k], o.coverImages[k]);
+        const float values[9] = {o.translate[0], o.translate[1], o.translate[2], o.rotate[0], o.rotate[1],
+                                 o.rotate[2],    o.scale[0],     o.scale[1],     o.scale[2]};
+        for (int k = 0; k < 9; ++k) doc.SetString(section, kTransformKeys[k], F(values[k]));
+    }
+
+    const char* ls = "LIGHT_SHADOW";
+    doc.SetString(ls, "Global_Light_Brightness", F(p.globalLightBrightness));
+    doc.SetString(ls, "Light_Source_Enabled_1", D(p.Light_Source_Enabled_1 ? 1 : 0));
+    doc.SetString(ls, "Light_Horizontal_Rotation", F(p.light1HorizontalRotation));
+    doc.SetString(ls, "Light_Vertical_Rotation", F(p.light1VerticalRotation));
+    doc.SetString(ls, "Light_Distance", F(p.light1Distance));
+    doc.SetString(ls, "Light_Source_Enabled_2", D(p.Light_Source_Enabled_2 ? 1 : 0));
+    doc.SetString(ls, "Light_Horizontal_Rotation_2", F(p.light2HorizontalRotation));
+    doc.SetString(ls, "Light_Vertical_Rotation_2", F(p.light2VerticalRotation));
+    doc.SetString(ls, "Light_Distance_2", F(p.light2Distance));
+    doc.SetString(ls, "Direction", F(p.shadowDirection));
+    doc.SetString(ls, "Length", F(p.ShadowLength()));
+    doc.SetString(ls, "Shadow_Intensity", D(p.Shadow_Intensity));
+    doc.SetString(ls, "Shadow_Blur", D(p.Shadow_Blur));
+
+    const char* cam = "CAMERA";
+    doc.SetString(cam, "Camera_Horizontal_Rotation", F(p.cameraHorizontalRotation));
+    doc.SetString(cam, "Camera_Vertical_Rotation", F(p.cameraVerticalRotation));
+    doc.SetString(cam, "Camera_Target_Horizontal", F(p.cameraTarget[0]));
+    doc.SetString(cam, "Camera_Target_Vertical", F(p.cameraTarget[1]));
+    doc.SetString(cam, "Camera_Zoom", F(p.cameraZoom));
+    doc.SetString(cam, "Camera_Perspective", F(p.Camera_Perspective));
+
+    const char* refl = "REFLECTION";
+    doc.SetString(refl, "Reflection_Length", F(p.Reflection_Length));
+    doc.SetString(refl, "Reflection_Opacity", F(p.Reflection_Opacity));
+    doc.SetString(refl, "Background_Transparent", D(p.backgroundTransparent ? 1 : 0));
+    doc.SetString(refl, "Background_Color", D(static_cast<int32_t>(p.backgroundColor.Get())));
+
+    doc.SetString("SCENE", "Version", "1.8");
+    return doc;
+}

@@ -1,0 +1,24 @@
+// Scene-file reader: any bytes must parse into values with every default
+// and rule applied, and a model path is only ever formed inside the objects
+// folder.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "engine/SceneFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const SceneFileData scene = ParseSceneFile(bytes);
+    if (scene.camera && !(scene.camera->zoom >= 0.0f && scene.camera->zoom <= 100.0f) &&
+        scene.camera->zoom == scene.camera->zoom)
+        std::abort();
+    for (const SceneObjectSection& o : scene.objects) {
+        if (const auto path = ModelPathForObjectName(o.objectName)) {
+            const std::string_view name(o.objectName);
+            if (name.find('/') != std::string_view::npos || name == "..") std::abort();
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,53 @@
+#include "model/ModelManager.h"
+
+#include "model/CoverFaces.h"
+#include "platform/TextUtil.h"
+
+CModelManager::CModelManager(SceneParams& params, GlReleaseQueue& releaseQueue)
+    : params_(params), textures_(textureNames_, releaseQueue) {}
+
+bool CModelManager::LoadModelFile(const std::string& path, bool allTextures) {
+    const ImportResult result = reader_.Import(path, model_, batchSize_, progress_);
+    if (result.objectsAdded == 0) return false;
+    AppendObjects(reader_.TakeNewObjects());
+
+    C3DObject& last = *model_.objects.back();
+    last.translate[1] = last.height / 2.0f;
+
+    for (const tMaterialInfo& entry : reader_.FileMaterials()) {
+        if (entry.index >= model_.materials.size()) continue;
+        tMaterialInfo& m = model_.materials[entry.index];
+        if (m.file.empty()) continue;
+        if (allTextures || CoverFaceIndex(m.name) < 0) textures_.TextureLoad(m.file, m.index);
+    }
+
+    last.type = ObjectTypeFromName(last.name);
+    AssignCoverFaces(last, reader_.FileMaterials(), model_.materials);
+    if (progress_) progress_(5.0f / static_cast<float>(batchSize_));
+    return true;
+}
+
+void CModelManager::AppendObjects(std::vector<std::unique_ptr<C3DObject>> objects) {
+    std::lock_guard lock(listMutex_);
+    for (auto& o : objects) model_.objects.push_back(std::move(o));
+}
+
+std::unique_ptr<C3DObject> CModelManager::RemoveObjectAt(int position) {
+    std::lock_guard lock(listMutex_);
+    if (position < 0 || position >= model_.ObjectCount()) return nullptr;
+    auto it = model_.objects.begin() + position;
+    std::unique_ptr<C3DObject> removed = std::move(*it);
+    model_.objects.erase(it);
+    return removed;
+}
+
+void CModelManager::SetUserName(C3DObject& object, const std::string& name) {
+    std::lock_guard lock(listMutex_);
+    object.userName = boxora::CutToUtf16Units(name, 255);
+}
+
+void CModelManager::ResetMaterialsAndCounters() {
+    model_.materials.clear();
+    model_.nextMaterialIndex = 0;
+    model_.nextObjectId = 0;
+}

@@ -1,0 +1,66 @@
+#pragma once
+// CModelManager: the scene's geometry store. Holds the scene model (objects
+// and materials), the texture-name table indexed by material index, and the
+// 3DS reader; loads model files and finishes their objects.
+//
+// Changes happen with the engine lock held. The object list itself (its
+// membership and order, and the user-defined names) is in addition guarded
+// by ListMutex(), so that the user interface can look objects up without
+// waiting for the engine lock.
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "model/ModelReader.h"
+#include "model/ModelTypes.h"
+#include "render/TextureStore.h"
+
+struct SceneParams;
+
+class CModelManager {
+public:
+    using ProgressFn = ModelReader::ProgressFn;
+
+    CModelManager(SceneParams& params, GlReleaseQueue& releaseQueue);
+
+    // Reads one model file and finishes the last object it holds: lifts it
+    // onto the floor (translate y = height / 2), loads the textures of the
+    // file's materials (all of them with allTextures, otherwise all but the
+    // cover faces), sets its type and cover faces. True when the file added
+    // at least one object.
+    bool LoadModelFile(const std::string& path, bool allTextures);
+
+    // Number of files in the current load batch (progress is split by it).
+    void SetBatchSize(int files) { batchSize_ = files < 1 ? 1 : files; }
+    void SetProgress(ProgressFn progress) { progress_ = std::move(progress); }
+
+    SceneModel& Model() { return model_; }
+    const SceneModel& Model() const { return model_; }
+    const ModelReader& Reader() const { return reader_; }
+    CTextureStore& Textures() { return textures_; }
+    TextureNameTable& TextureNames() { return textureNames_; }
+
+    std::mutex& ListMutex() const { return listMutex_; }
+    // Under ListMutex(): appends objects, removes the object at a position
+    // (returned), sets an object's user-defined name (cut to 255 units).
+    void AppendObjects(std::vector<std::unique_ptr<C3DObject>> objects);
+    std::unique_ptr<C3DObject> RemoveObjectAt(int position);
+    void SetUserName(C3DObject& object, const std::string& name);
+
+    // Empties the material array and returns both counters to 0 (after the
+    // last object is gone).
+    void ResetMaterialsAndCounters();
+
+    SceneParams& Params() { return params_; }
+
+private:
+    SceneParams& params_;
+    SceneModel model_;
+    ModelReader reader_;
+    TextureNameTable textureNames_{};
+    CTextureStore textures_;
+    mutable std::mutex listMutex_;
+    int batchSize_ = 1;
+    ProgressFn progress_;
+};

@@ -1,0 +1,111 @@
+#pragma once
+// CSideManager: groups the faces of all objects into sides (one per material
+// in use), keeps their mirror planes in world space, their cached display
+// lists and the two visibility orders (direct, and mirrored in the floor),
+// front-most side first.
+//
+// Every operation runs with the engine lock held. Display lists are only
+// marked stale here; their names go to the GlReleaseQueue and are deleted by
+// the thread that owns the preview context.
+#include <functional>
+#include <vector>
+
+#include "model/Side.h"
+
+struct SceneParams;
+class GlReleaseQueue;
+
+// The OpenGL part of the side ordering, provided by the renderer: it draws
+// side silhouettes into the depth buffer and reads it back. Called only on a
+// thread with a current context, with the engine lock held.
+class ISideOrderingBackend {
+public:
+    virtual ~ISideOrderingBackend() = default;
+    // False when ordering cannot be done now (no current context): the
+    // manager then keeps the sides in array order.
+    virtual bool Available() = 0;
+    // Start of one ordering run: save the matrix and the viewport size,
+    // switch to the ordering viewport (256 x 256 unless rendering off
+    // screen, sizing the manager's depth buffers through the engine's
+    // Resize), for the mirrored run also set up the floor mirror (clip plane
+    // 4 off, culled face swapped, clip plane 5 on, scale (1, -1, 1)), colour
+    // writes off, depth cleared.
+    virtual void BeginRun(bool mirrored) = 0;
+    virtual void ClearDepth() = 0;
+    // Draws the side's silhouette (slot 0) into the depth buffer.
+    virtual void DrawSilhouette(CSide& side) = 0;
+    // Reads the depth buffer (GL_DEPTH_COMPONENT, GL_FLOAT) into out, which
+    // holds DepthWidth() x DepthHeight() values.
+    virtual void ReadDepth(std::vector<float>& out) = 0;
+    // End of the run: restore the viewport through Resize, colour writes
+    // on, undo the mirrored set-up, restore the matrix.
+    virtual void EndRun(bool mirrored) = 0;
+};
+
+class CSideManager {
+public:
+    CSideManager(SceneParams& params, SceneModel& model, GlReleaseQueue& releaseQueue);
+    virtual ~CSideManager();
+    CSideManager(const CSideManager&) = delete;
+    CSideManager& operator=(const CSideManager&) = delete;
+
+    // Regroups all faces of all objects into sides (the previous sides'
+    // display lists are released), sets each face's owner and side flags,
+    // computes the mirror planes in world space. The orders become the
+    // array order until the next OrderSides.
+    void BuildSides();
+
+    // Orders the sides front to back, first for the direct view, then, if
+    // that completed, for the view mirrored in the floor. When abandonable,
+    // the abandon test is consulted on the way and a run that is abandoned
+    // leaves the previous order in place; returns false then.
+    bool OrderSides(bool abandonable);
+
+    // Recomputes the world-space clip plane and reflection matrix of every
+    // mirror side from its object's current transform.
+    void RefreshMirrors();
+
+    // Marks display lists stale (and releases their names): of every side,
+    // of the sides holding faces of one object, or of the first side with
+    // one material.
+    void InvalidateSideLists();
+    void InvalidateObjectSideLists(const C3DObject* object);
+    void InvalidateMaterialSideLists(int material);
+
+    // Sizes the two depth buffers (width x height floats each).
+    void Resize(int width, int height);
+    int DepthWidth() const { return depthWidth_; }
+    int DepthHeight() const { return depthHeight_; }
+
+    std::vector<CSide>& Sides() { return sides_; }
+    const std::vector<CSide>& Sides() const { return sides_; }
+    // Front-most first. Pointers into Sides(), valid until the next BuildSides.
+    const std::vector<CSide*>& DirectOrder() const { return directOrder_; }
+    const std::vector<CSide*>& MirroredOrder() const { return mirroredOrder_; }
+
+    void SetOrderingBackend(ISideOrderingBackend* backend) { backend_ = backend; }
+    SceneParams& Params() { return params_; }
+    // True when a newer redraw request means the current full frame should
+    // be given up.
+    void SetAbandonTest(std::function<bool()> test) { abandonTest_ = std::move(test); }
+
+private:
+    void ReleaseSlots(CSide& side);
+    bool RunOrdering(bool mirrored, bool abandonable);
+    bool Abandon() const { return abandonTest_ && abandonTest_(); }
+    // True when no pixel of buffer one is hidden by another side.
+    bool Unobstructed(bool abandonable, bool& abandoned) const;
+
+    SceneParams& params_;
+    SceneModel& model_;
+    GlReleaseQueue& releaseQueue_;
+    int depthWidth_ = 0;
+    int depthHeight_ = 0;
+    std::vector<float> depthOne_;  // depth of one side
+    std::vector<float> depthAll_;  // depth of all sides
+    std::vector<CSide> sides_;
+    std::vector<CSide*> directOrder_;
+    std::vector<CSide*> mirroredOrder_;
+    ISideOrderingBackend* backend_ = nullptr;
+    std::function<bool()> abandonTest_;
+};

@@ -1,0 +1,5 @@
+#include "render/GlCurrent.h"
+
+#include <GL/osmesa.h>
+
+bool HasCurrentGlContext() { return OSMesaGetCurrentContext() != nullptr; }

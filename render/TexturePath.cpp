@@ -1,0 +1,24 @@
+#include "render/TexturePath.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+bool FileExists(const std::string& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    return !ec && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
+
+}  // namespace
+
+std::optional<std::string> ResolveTexturePath(const std::string& path, const std::string& textureFolder) {
+    if (path.empty()) return std::nullopt;
+    std::string p = path;
+    std::replace(p.begin(), p.end(), '\\', '/');
+    if (p.find('/') != std::string::npos && FileExists(p)) return p;
+    const std::string candidate = textureFolder + p;
+    if (FileExists(candidate)) return candidate;
+    return std::nullopt;
+}

@@ -1,0 +1,10 @@
+#pragma once
+// Where a texture image named by a model or chosen by the user is found.
+#include <optional>
+#include <string>
+
+// Backslashes of paths written on other systems become "/". A path with a
+// folder is used when the file exists; a bare name, or a path whose file
+// does not exist, is tried below textureFolder (which ends with "/") as it
+// stands. No result when neither exists.
+std::optional<std::string> ResolveTexturePath(const std::string& path, const std::string& textureFolder);

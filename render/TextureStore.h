@@ -1,0 +1,85 @@
+#pragma once
+// The textures of the scene's materials. A material's texture lives in both
+// OpenGL contexts under the same name, found in the texture-name table by
+// material index. Names come from a counter that only grows (the first is
+// 1) and are never reused.
+//
+// TextureLoad resolves an image path and, on a worker thread, gives the
+// material a new name and uploads the image into the current context. On the
+// user-interface thread, which owns no context, it only records the image:
+// the scene thread uploads it at its next turn (UploadPendingTextures). The
+// all-textures list keeps one record per material index so that every
+// texture can be uploaded again into the offscreen context of a render job
+// (ReuploadAllTextures).
+//
+// Everything here runs with the engine lock held.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <string>
+
+class GlReleaseQueue;
+
+constexpr int kTextureSlots = 256;
+using TextureNameTable = std::array<uint32_t, kTextureSlots>;
+
+struct TEXTURE {
+    std::string path;  // resolved full path
+    int format = 0;    // ImageFormat code
+    int index = 0;     // material index
+};
+
+// Which thread calls: the user-interface thread, the scene thread (owner of
+// the preview context) or another one (the render thread).
+enum class ThreadRole { Ui, Scene, Other };
+
+class CTextureStore {
+public:
+    CTextureStore(TextureNameTable& names, GlReleaseQueue& releaseQueue);
+
+    void SetThreadRole(std::function<ThreadRole()> role) { role_ = std::move(role); }
+    // Folder tried for bare names and missing paths; TextureFolder() unless set.
+    void SetTextureFolder(std::string folder) { textureFolder_ = std::move(folder); }
+
+    // Loads the image at path as the texture of material index. path is
+    // rewritten to the resolved full path, or to "*" (with the
+    // "Common"/"textnotfound" message) when no file is found; an empty path
+    // does nothing. Indices outside the table get no texture.
+    void TextureLoad(std::string& path, int index);
+
+    // Scene thread: uploads the recorded images of the user-interface
+    // thread into the current context.
+    void UploadPendingTextures();
+    // Render thread: uploads every recorded texture into the current
+    // context under its name; the lists stay as they are.
+    void ReuploadAllTextures();
+    // Render thread, after a job: deletes those copies from its context.
+    void DeleteReuploadedTextures();
+
+    // Gives up the texture of a material index: the name is released in the
+    // preview context (later, by the scene thread) and its table entry
+    // becomes 0.
+    void ReleaseTexture(int index);
+    // Drops the records of a material index from both lists (its object is
+    // gone).
+    void ForgetIndex(int index);
+
+    const std::list<TEXTURE>& AllTextures() const { return all_; }
+    const std::list<TEXTURE>& PendingTextures() const { return pending_; }
+    uint32_t LastName() const { return counter_; }
+    TextureNameTable& Names() { return names_; }
+
+private:
+    ThreadRole Role() const { return role_ ? role_() : ThreadRole::Ui; }
+    static void Replace(std::list<TEXTURE>& list, const TEXTURE& record);
+    uint32_t NewName() { return ++counter_; }
+
+    TextureNameTable& names_;
+    GlReleaseQueue& releaseQueue_;
+    std::function<ThreadRole()> role_;
+    std::string textureFolder_;
+    uint32_t counter_ = 0;
+    std::list<TEXTURE> all_;
+    std::list<TEXTURE> pending_;
+};

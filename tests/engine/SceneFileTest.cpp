@@ -1,0 +1,299 @@
+// Scene files: the writer's format, the reader's defaults and rules, and
+// the save/load round trip through the engine.
+#include <gtest/gtest.h>
+
+#include "EngineTestSupport.h"
+#include "engine/SceneFile.h"
+#include "platform/TextUtil.h"
+
+namespace {
+
+std::string Utf16File(const std::string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : boxora::Utf8ToUtf16(text)) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return bytes;
+}
+
+std::string Utf8Of(const std::string& utf16File) {
+    std::u16string wide;
+    for (std::size_t i = 2; i + 1 < utf16File.size(); i += 2)
+        wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(utf16File[i]) |
+                                             (static_cast<unsigned char>(utf16File[i + 1]) << 8)));
+    return boxora::Utf16ToUtf8(wide);
+}
+
+TEST(SceneFileParse, ReaderRulesAndDefaults) {
+    const SceneFileData d = ParseSceneFile(Utf16File(
+        "[LIGHT_SHADOW]\r\nLight_Source_Enabled_1=2\r\nLight_Source_Enabled_2=1\r\nDirection=45.500000\r\n"
+        "Length=68.750000\r\n"
+        "[CAMERA]\r\nCamera_Zoom=250\r\nCamera_Vertical_Rotation=-5\r\nCamera_Perspective=abc\r\n"
+        "[REFLECTION]\r\nBackground_Transparent=2\r\nBackground_Color=16777215\r\n"
+        "[My Box]\r\nObject_Name=Box\r\n[SCENE]\r\nVersion=1.8\r\n"));
+    ASSERT_TRUE(d.lightShadow && d.camera && d.reflection);
+    EXPECT_FALSE(d.lightShadow->light1Enabled);
+    EXPECT_TRUE(d.lightShadow->light2Enabled);
+    EXPECT_EQ(d.lightShadow->shadowDirection, 45);
+    EXPECT_EQ(d.lightShadow->shadowLength, 68);
+    // Absent keys take the reader's defaults, not the reset values.
+    EXPECT_FLOAT_EQ(d.lightShadow->light2Horizontal, 130.0f);
+    EXPECT_FLOAT_EQ(d.lightShadow->light2Vertical, 20.0f);
+    EXPECT_FLOAT_EQ(d.lightShadow->brightness, 20.0f);
+    EXPECT_FLOAT_EQ(d.lightShadow->light1Horizontal, 0.0f);
+    EXPECT_EQ(d.lightShadow->shadowBlur, 20);
+    EXPECT_EQ(d.lightShadow->shadowIntensity, 0);
+    EXPECT_FLOAT_EQ(d.camera->zoom, 100.0f);
+    EXPECT_FLOAT_EQ(d.camera->vertical, -5.0f);
+    EXPECT_FLOAT_EQ(d.camera->perspective, 0.0f);
+    EXPECT_TRUE(d.reflection->backgroundTransparent);
+    EXPECT_EQ(d.reflection->backgroundColor, 0xFFFFFFu);
+    ASSERT_EQ(d.objects.size(), 1u);
+    EXPECT_EQ(d.objects[0].section, "My Box");
+    EXPECT_EQ(d.objects[0].objectName, "Box");
+    EXPECT_FALSE(d.objects[0].transform[0]);
+    EXPECT_EQ(d.sectionCount, 5);
+}
+
+TEST(SceneFileParse, SectionNamesBeyondTheBufferAreIgnored) {
+    std::string text;
+    for (int i = 0; i < 600; ++i) text += "[OBJECT_" + std::to_string(i) + "]\r\nObject_Name=Box\r\n";
+    const SceneFileData d = ParseSceneFile(Utf16File(text));
+    // "OBJECT_n" plus its terminator: the names that fit 4000 units.
+    EXPECT_GT(d.objects.size(), 300u);
+    EXPECT_LT(d.objects.size(), 450u);
+}
+
+TEST(SceneFileParse, ObjectNamesMayNotLeaveTheObjectsFolder) {
+    EXPECT_TRUE(ModelPathForObjectName("DVD Box"));
+    EXPECT_FALSE(ModelPathForObjectName("../../etc/passwd"));
+    EXPECT_FALSE(ModelPathForObjectName("sub\\Box"));
+    EXPECT_FALSE(ModelPathForObjectName(".."));
+    EXPECT_FALSE(ModelPathForObjectName(""));
+}
+
+class SceneFileTest : public EngineTestBase {
+protected:
+    void LoadNow(const std::string& path) {
+        std::lock_guard lock(engine.Lock());
+        engine.LoadSceneNow(path);
+    }
+    CEngine engine;
+};
+
+TEST_F(SceneFileTest, WriterFormatAndOrder) {
+    AddCatalogueModel("Box", fixtures::BoxModel());
+    {
+        std::lock_guard lock(engine.Lock());
+        engine.Models().LoadModelFile(ObjectPath("Box"), true);
+    }
+    engine.SetCameraHorizontalRotation(36);
+    const std::string path = dir.File("a.scn");
+    ASSERT_TRUE(engine.SaveScene(path));
+    const std::string bytes = testsupport::ReadFileBytes(path);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+    const std::string text = Utf8Of(bytes);
+    const char* order[] = {"[OBJECT_0]", "Object_Name=Box", "User_Defined_Name=Box", "Object_Type=1",
+                           "Image_Front=", "Image_Bottom=", "Translate_X=0.000000", "Translate_Y=5.000000",
+                           "Scale_Z=1.000000", "[LIGHT_SHADOW]", "Global_Light_Brightness=20.000000",
+                           "Light_Source_Enabled_1=1", "Light_Horizontal_Rotation=70.000000",
+                           "Light_Distance_2=50.000000", "Direction=0.000000", "Length=68.750000",
+                           "Shadow_Intensity=20", "Shadow_Blur=20", "[CAMERA]",
+                           "Camera_Horizontal_Rotation=36.000000", "Camera_Target_Vertical=40.000000",
+                           "Camera_Perspective=1.000000", "[REFLECTION]", "Reflection_Length=20.000000",
+                           "Background_Transparent=0", "Background_Color=16777215", "[SCENE]", "Version=1.8"};
+    std::size_t at = 0;
+    for (const char* item : order) {
+        const std::size_t found = text.find(item, at);
+        ASSERT_NE(found, std::string::npos) << item;
+        at = found;
+    }
+}
+
+TEST_F(SceneFileTest, SavingOverALargerSceneLeavesNoStaleSections) {
+    const std::string path = dir.File("s.scn");
+    testsupport::WriteFileBytes(path, Utf16File("[OBJECT_0]\r\nObject_Name=Box\r\n[OBJECT_1]\r\nObject_Name=Box\r\n"
+                                                "[OBJECT_2]\r\nObject_Name=Box\r\n"));
+    ASSERT_TRUE(engine.SaveScene(path));
+    const SceneFileData d = ParseSceneFile(testsupport::ReadFileBytes(path));
+    EXPECT_TRUE(d.objects.empty());
+    EXPECT_EQ(d.sectionCount, 4);
+}
+
+TEST_F(SceneFileTest, FailedSaveIsReportedAndLeavesNoFileBehind) {
+    EXPECT_FALSE(engine.SaveScene(dir.File("missing-folder/x.scn")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("missing-folder")));
+    // A folder in the way of the file: the save fails, the folder stays.
+    std::filesystem::create_directories(dir.File("taken.scn"));
+    EXPECT_FALSE(engine.SaveScene(dir.File("taken.scn")));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("taken.scn")));
+}
+
+TEST_F(SceneFileTest, LoadAppliesValuesModelsImagesAndTransforms) {
+    AddCatalogueModel("Box", fixtures::BoxModel());
+    const std::string front = AddTexture("front.png");
+    const std::string path = dir.File("l.scn");
+    testsupport::WriteFileBytes(path, Utf16File(
+        "[Anything]\r\nObject_Name=Box\r\nUser_Defined_Name=My package\r\nObject_Type=2\r\n"
+        "Image_Front=front.png\r\nImage_Back=*\r\nTranslate_X=12.500000\r\nRotate_Y=-30.000000\r\n"
+        "Scale_Z=2.000000\r\n"
+        "[OBJECT_1]\r\nObject_Name=../../Box\r\n"
+        "[LIGHT_SHADOW]\r\nLength=68.750000\r\nDirection=45.500000\r\nShadow_Intensity=33\r\n"
+        "[CAMERA]\r\nCamera_Zoom=250\r\nCamera_Vertical_Rotation=-5\r\n"
+        "[REFLECTION]\r\nBackground_Color=255\r\nBackground_Transparent=2\r\n"));
+    LoadNow(path);
+    ASSERT_EQ(engine.GetObjectList().size(), 1u);
+    const C3DObject& o = *engine.GetObject(0);
+    EXPECT_EQ(o.userName, "My package");
+    EXPECT_EQ(o.type, 2);
+    EXPECT_EQ(o.coverImages[0], front);
+    EXPECT_EQ(o.coverImages[1], "*");
+    EXPECT_FLOAT_EQ(o.translate[0], 12.5f);
+    EXPECT_FLOAT_EQ(o.translate[1], 5.0f);  // absent: the lift stays
+    EXPECT_FLOAT_EQ(o.rotate[1], -30.0f);
+    EXPECT_FLOAT_EQ(o.scale[2], 2.0f);
+    EXPECT_FLOAT_EQ(o.scale[0], 1.0f);
+    const SceneParams& p = engine.Params();
+    EXPECT_NEAR(p.shadowElevation, 30.6f, 1e-4);
+    EXPECT_FLOAT_EQ(p.shadowDirection, 45.0f);
+    EXPECT_EQ(p.Shadow_Intensity, 33);
+    EXPECT_FLOAT_EQ(p.light2HorizontalRotation, 130.0f);
+    EXPECT_FLOAT_EQ(p.cameraZoom, 100.0f);
+    EXPECT_FLOAT_EQ(p.cameraVerticalRotation, -5.0f);
+    EXPECT_EQ(p.backgroundColor, 255u);
+    EXPECT_TRUE(p.backgroundTransparent);
+    EXPECT_EQ(engine.Sides().Sides().size(), 7u);
+    // The escaping object name was refused with a message; the "*" image
+    // of Back was reported as not found.
+    bool refused = false;
+    for (const auto& m : notes.Messages()) refused = refused || m.text.find("../../Box") != std::string::npos;
+    EXPECT_TRUE(refused);
+    const auto n = notes.Notifications();
+    ASSERT_FALSE(n.empty());
+    EXPECT_EQ(n.front().message, boxora::WM_ENGINE_BEGIN);
+    EXPECT_EQ(n.front().wParam, boxora::ENGINE_OP_LOAD_SCENE);
+    EXPECT_EQ(n.back().message, boxora::WM_ENGINE_SCENE_CHANGED);
+}
+
+TEST_F(SceneFileTest, FacesTheSectionDoesNotNameKeepTheModelsImages) {
+    const std::string top = AddTexture("top.png");
+    AddCatalogueModel("Box", fixtures::BoxModel("Box", 10, 0, {"", "", "", "", "top.png", ""}));
+    const std::string path = dir.File("partial.scn");
+    testsupport::WriteFileBytes(path, Utf16File("[OBJECT_0]\r\nObject_Name=Box\r\nImage_Front=\r\n"));
+    LoadNow(path);
+    ASSERT_EQ(engine.GetObjectList().size(), 1u);
+    const C3DObject& o = *engine.GetObject(0);
+    EXPECT_EQ(o.coverImages[4], top);
+    EXPECT_EQ(o.coverImages[0], "");
+    EXPECT_EQ(o.faces[8].textured, 1);  // faces 8 and 9 are "Top"
+    EXPECT_EQ(o.faces[0].textured, 0);
+    EXPECT_EQ(engine.Textures().AllTextures().size(), 1u);
+}
+
+TEST_F(SceneFileTest, MissingFileDeletesObjectsAndKeepsParameters) {
+    AddCatalogueModel("Box", fixtures::BoxModel());
+    {
+        std::lock_guard lock(engine.Lock());
+        engine.Models().LoadModelFile(ObjectPath("Box"), true);
+    }
+    engine.SetCameraZoom(42);
+    LoadNow(dir.File("none.scn"));
+    EXPECT_TRUE(engine.GetObjectList().empty());
+    EXPECT_FLOAT_EQ(engine.Params().cameraZoom, 42.0f);
+}
+
+TEST_F(SceneFileTest, RoundTripThroughTheEngineReproducesEveryParameter) {
+    AddCatalogueModel("Box", fixtures::BoxModel());
+    const std::string back = AddTexture("back.jpg");
+    CountingRenderer* renderer = new CountingRenderer;
+    engine.SetFrameRenderer(std::unique_ptr<IFrameRenderer>(renderer));
+    ASSERT_TRUE(engine.Initialize(nullptr));
+    engine.Redraw();
+    engine.AddObject(ObjectPath("Box"));
+    engine.AddObject(ObjectPath("Box"));
+    engine.Redraw();
+    ASSERT_TRUE(engine.WaitForIdle(std::chrono::seconds(20)));
+    ASSERT_EQ(engine.GetObjectList().size(), 2u);
+
+    engine.SetObjectImage(1, 1, back);
+    engine.SetObjectTranslateZ(1, -44);
+    engine.SetObjectRotateX(0, 15);
+    engine.SetObjectScaleX(1, 0.75f);
+    engine.SetGlobalLightBrightness(55);
+    engine.EnableLightSource1(false);
+    engine.SetLightHorizontalRotation(12);
+    engine.SetLightVerticalRotation(34);
+    engine.SetLightDistance(56);
+    engine.EnableLightSource2(true);
+    engine.SetLightHorizontalRotation2(78);
+    engine.SetLightVerticalRotation2(9);
+    engine.SetLightDistance2(10);
+    engine.SetShadowDirection(200);
+    engine.SetShadowLength(40);
+    engine.SetShadowIntensity(61);
+    engine.SetShadowBlur(7);
+    engine.SetCameraHorizontalRotation(300);
+    engine.SetCameraVerticalRotation(22);
+    engine.SetCameraTargetHorizontal(-30);
+    engine.SetCameraTargetVertical(65);
+    engine.SetCameraZoom(33);
+    engine.SetCameraPerspective(80);
+    engine.SetReflectionOpacity(45);
+    engine.SetReflectionLength(70);
+    engine.SetBackgroundColor(0x123456);
+    engine.SetBackgroundTransparent(true);
+    ASSERT_TRUE(engine.WaitForIdle(std::chrono::seconds(20)));
+
+    const std::string path = dir.File("round.scn");
+    ASSERT_TRUE(engine.SaveScene(path));
+    const SceneParams saved = engine.Params();
+    engine.Params().Reset();
+    engine.DeleteAllObjects();
+    ASSERT_TRUE(engine.WaitForIdle(std::chrono::seconds(20)));
+    ASSERT_TRUE(engine.GetObjectList().empty());
+
+    engine.LoadScene(path);
+    ASSERT_TRUE(engine.WaitForIdle(std::chrono::seconds(20)));
+    const SceneParams& p = engine.Params();
+    EXPECT_FLOAT_EQ(p.globalLightBrightness, saved.globalLightBrightness);
+    EXPECT_EQ(p.Light_Source_Enabled_1.Get(), false);
+    EXPECT_EQ(p.Light_Source_Enabled_2.Get(), true);
+    EXPECT_FLOAT_EQ(p.light1HorizontalRotation, 12);
+    EXPECT_FLOAT_EQ(p.light1VerticalRotation, 34);
+    EXPECT_FLOAT_EQ(p.light1Distance, 56);
+    EXPECT_FLOAT_EQ(p.light2HorizontalRotation, 78);
+    EXPECT_FLOAT_EQ(p.light2VerticalRotation, 9);
+    EXPECT_FLOAT_EQ(p.light2Distance, 10);
+    EXPECT_FLOAT_EQ(p.light1Position[0], saved.light1Position[0]);
+    EXPECT_FLOAT_EQ(p.shadowDirection, 200);
+    EXPECT_NEAR(p.ShadowLength(), 40.0f, 1e-4);
+    EXPECT_EQ(p.Shadow_Intensity, 61);
+    EXPECT_EQ(p.Shadow_Blur, 7);
+    EXPECT_FLOAT_EQ(p.cameraHorizontalRotation, 300);
+    EXPECT_FLOAT_EQ(p.cameraVerticalRotation, 22);
+    EXPECT_FLOAT_EQ(p.cameraTarget[0], -30);
+    EXPECT_FLOAT_EQ(p.cameraTarget[1], 65);
+    EXPECT_FLOAT_EQ(p.cameraZoom, 33);
+    EXPECT_FLOAT_EQ(p.Camera_Perspective, 80);
+    EXPECT_FLOAT_EQ(p.Reflection_Opacity, 45);
+    EXPECT_FLOAT_EQ(p.Reflection_Length, 70);
+    EXPECT_EQ(p.backgroundColor, 0x123456u);
+    EXPECT_TRUE(p.backgroundTransparent);
+
+    ASSERT_EQ(engine.GetObjectList().size(), 2u);
+    const C3DObject& o0 = *engine.GetObject(0);
+    const C3DObject& o1 = *engine.GetObject(1);
+    EXPECT_FLOAT_EQ(o0.rotate[0], 15);
+    EXPECT_FLOAT_EQ(o1.translate[2], -44);
+    EXPECT_FLOAT_EQ(o1.translate[1], 5);
+    EXPECT_FLOAT_EQ(o1.scale[0], 0.75f);
+    EXPECT_EQ(o1.coverImages[1], back);
+    EXPECT_EQ(o1.type, 1);
+    // Loaded on the scene thread: the image has a texture name.
+    EXPECT_NE(engine.Textures().Names()[7 + 1], 0u);
+    engine.Release();
+}
+
+}  // namespace
