@@ -8,10 +8,6 @@
 #include "tests/image/HandMadeImages.h"
 #include "tests/support/TestSupport.h"
 
-// ImageCodec's operations arrive with the standard palette; until then
-// this file has nothing to test.
-#if __has_include("image/StandardPalette.h")
-
 using namespace handmade;
 
 namespace {
@@ -86,5 +82,3 @@ TEST(SaveLoadFormats, GifWithEachCompressionKeepsTheReducedPictureAndTransparenc
         }
     }
 }
-
-#endif
