@@ -47,7 +47,7 @@ public:
     Vector3 mirrorNormal;  // object space, file axis order
     Vector3 mirrorPoint;   // object space, file axis order
     std::array<double, 4> clipPlane{};  // drawing axis order
-    std::array<DisplayListSlot, kSideSlotCount> slots{};
+    std::array<DisplayListSlot, kSideSlotCount> listSlots{};
 
     // A mirror that faces up keeps the floor clip while its reflection is
     // drawn; one whose plane normal has a drawing-y below 1e-7 does not.

@@ -9,7 +9,7 @@ CSideManager::CSideManager(SceneParams& params, SceneModel& model, GlReleaseQueu
 CSideManager::~CSideManager() = default;
 
 void CSideManager::ReleaseSlots(CSide& side) {
-    for (DisplayListSlot& slot : side.slots) {
+    for (DisplayListSlot& slot : side.listSlots) {
         if (slot.built || slot.name != 0) releaseQueue_.ReleaseList(slot.name);
         slot.built = false;
         slot.name = 0;

@@ -1,13 +1,33 @@
 #include "ui/DesktopApp.h"
 
 #include <QApplication>
-#include <QMainWindow>
+#include <memory>
 
-int RunDesktopApp(int argc, char** argv) {
+#include "platform/Settings.h"
+#include "platform/qt/QtSettingsStore.h"
+#include "ui/BoxoraApp.h"
+#include "ui/MainFrame.h"
+
+int RunDesktopApp(int argc, char** argv, boxora::EngineBinding& engine) {
+    QApplication::setOrganizationName(QStringLiteral("Talvenor"));
+    QApplication::setApplicationName(QStringLiteral("Boxora"));
     QApplication app(argc, argv);
-    QMainWindow frame;
-    frame.setWindowTitle("Boxora");
-    frame.resize(1000, 700);
-    frame.show();
-    return app.exec();
+
+    // Per-user settings under Talvenor/Boxora.
+    boxora::QtSettingsStore settings;
+    boxora::SetSettingsStore(&settings);
+
+    std::vector<std::string> params;
+    for (int i = 1; i < argc; ++i) params.emplace_back(argv[i]);
+
+    int result = 1;
+    {
+        CBoxoraApp boxoraApp(engine);
+        if (boxoraApp.InitInstance(params)) {
+            result = app.exec();
+            boxoraApp.ExitInstance();
+        }
+    }
+    boxora::SetSettingsStore(nullptr);
+    return result;
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "ui/EngineBinding.h"
 
-// Runs the desktop application; returns the process exit code.
-int RunDesktopApp(int argc, char** argv);
+// Runs the desktop application with the given engine; returns the process
+// exit code.
+int RunDesktopApp(int argc, char** argv, boxora::EngineBinding& engine);

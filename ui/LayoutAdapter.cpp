@@ -73,8 +73,12 @@ bool ApplyLayoutRules(QWidget* dialog, const std::vector<LayoutRule>& rules, boo
 
     // The moved rectangles come in the order of the children, so each is
     // matched to the next child with its id (this keeps duplicates apart).
+    // Hold the dialog's repaints during the batch. When an enclosing layout
+    // already holds them (a page laid out while its parent is), leave the flag
+    // alone: setting it here would mark the page as explicitly disabled and it
+    // would never paint again once the parent re-enables its children.
     const bool updates = dialog->updatesEnabled();
-    dialog->setUpdatesEnabled(false);
+    if (updates) dialog->setUpdatesEnabled(false);
     std::vector<QWidget*> touched;
     std::size_t next = 0;
     for (const LayoutRect& r : moved) {
@@ -84,7 +88,7 @@ bool ApplyLayoutRules(QWidget* dialog, const std::vector<LayoutRule>& rules, boo
         w->setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
         touched.push_back(w);
     }
-    dialog->setUpdatesEnabled(updates);
+    if (updates) dialog->setUpdatesEnabled(true);
     if (repaint)
         for (QWidget* w : touched) w->update();
     return solved;

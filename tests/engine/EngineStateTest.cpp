@@ -105,12 +105,12 @@ TEST_F(EngineStateTest, TransformChangeReleasesOnlyThatObjectsLists) {
     LoadDirect(AddCatalogueModel("B", fixtures::QuadModel("B", "MB", {0, 0, 255})));
     auto& sides = engine.Sides().Sides();
     ASSERT_EQ(sides.size(), 2u);
-    sides[0].slots[1] = {true, 11};
-    sides[1].slots[1] = {true, 12};
+    sides[0].listSlots[1] = {true, 11};
+    sides[1].listSlots[1] = {true, 12};
     const double planeBefore = sides[1].clipPlane[3];
     engine.SetObjectTranslateY(1, 40);  // moves the mirror
-    EXPECT_TRUE(sides[0].slots[1].built);
-    EXPECT_FALSE(sides[1].slots[1].built);
+    EXPECT_TRUE(sides[0].listSlots[1].built);
+    EXPECT_FALSE(sides[1].listSlots[1].built);
     EXPECT_NE(sides[1].clipPlane[3], planeBefore);
 }
 

@@ -132,20 +132,20 @@ TEST_F(SidesTest, InvalidationReleasesOnlyTheAffectedLists) {
     sides.BuildSides();
     auto& s = sides.Sides();
     for (CSide& side : s)
-        for (int k = 0; k < kSideSlotCount; ++k) side.slots[k] = {true, static_cast<unsigned>(100 + side.material * 10 + k)};
+        for (int k = 0; k < kSideSlotCount; ++k) side.listSlots[k] = {true, static_cast<unsigned>(100 + side.material * 10 + k)};
     sides.InvalidateObjectSideLists(&a);
-    EXPECT_FALSE(s[0].slots[3].built);
-    EXPECT_EQ(s[0].slots[3].name, 0u);
-    EXPECT_TRUE(s[1].slots[3].built);
+    EXPECT_FALSE(s[0].listSlots[3].built);
+    EXPECT_EQ(s[0].listSlots[3].name, 0u);
+    EXPECT_TRUE(s[1].listSlots[3].built);
     EXPECT_EQ(releaseQueue.PendingLists(), 9u);
     sides.InvalidateMaterialSideLists(1);
-    EXPECT_FALSE(s[1].slots[0].built);
+    EXPECT_FALSE(s[1].listSlots[0].built);
     EXPECT_EQ(releaseQueue.PendingLists(), 18u);
-    s[0].slots[2] = {true, 5};
+    s[0].listSlots[2] = {true, 5};
     sides.InvalidateSideLists();
     EXPECT_EQ(releaseQueue.PendingLists(), 19u);
     // Rebuilding releases the lists of the old sides as well.
-    s[1].slots[4] = {false, 6};
+    s[1].listSlots[4] = {false, 6};
     sides.BuildSides();
     EXPECT_EQ(releaseQueue.PendingLists(), 20u);
 }

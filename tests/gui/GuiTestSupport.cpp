@@ -1,0 +1,157 @@
+#include "tests/gui/GuiTestSupport.h"
+
+#include <QCoreApplication>
+#include <cstdlib>
+#include <filesystem>
+
+namespace guitest {
+namespace {
+
+const char kEnglish[] = R"([Info]
+Language=English
+[Menu]
+menufile=&File
+menurnd=&Render
+menuoptions=&Options
+menuhelp=&Help
+menutheme=&UI Theme
+menulng=&Language
+menunew=&New Project
+menuopen=&Open Project...
+menusave=&Save Project
+menusaveas=Save Project &As...
+menusaveast=Save Project as &Template...
+menuexit=E&xit
+menuras=Render and &Save
+menucai=Contents and &Index
+menuhome=Visit &Homepage...
+menuabout=&About Boxora...
+[Toolbar]
+tlbnew=New Project
+tlbopen=Open Project
+tlbsave=Save Project
+tlbras=Render and Save
+[StatusBar]
+render=Rendering...
+loadtmpl=Loading template...
+loadobj=Loading objects...
+loadproj=Loading project...
+[About]
+version=Version
+build=Build
+[Preview]
+preview=Preview
+[TabGeneral]
+general=General
+[TabScene]
+scene=Scene
+[TabObjects]
+objects=Objects
+[TabCamera]
+camera=Camera
+camh=Horizontal rotation
+camv=Vertical rotation
+camtv=Camera target horizontal
+camth=Camera target vertical
+camz=Zoom
+camp=Perspective
+[TabLighting]
+lighting=Lighting
+gl=Global Light
+br=Brightness
+ls1=Light source 1
+lh1=Horizontal rotation
+lv1=Vertical rotation
+ld1=Distance
+ls2=Light source 2
+lh2=Horizontal rotation
+lv2=Vertical rotation
+ld2=Distance
+[TabShadows]
+shadows=Shadows
+sh=Shadows
+sd=Direction
+sl=Length
+si=Intensity
+sb=Blur
+[TabReflection]
+reflection=Reflection
+refl=Reflection
+rl=Length
+ro=Opacity
+bg=Background
+cl=Color
+transp=Transparent
+bgcl=Background color
+[TabRendering]
+rendering=Rendering
+)";
+
+// Deliberately incomplete: missing keys fall back to English.
+const char kDeutsch[] = R"([Info]
+Language=Deutsch
+[Menu]
+menufile=&Datei
+menurnd=&Rendern
+menuoptions=&Optionen
+menuhelp=&Hilfe
+menutheme=&Oberfläche
+menulng=&Sprache
+menunew=&Neues Projekt
+menuexit=&Beenden
+[Toolbar]
+tlbnew=Neues Projekt
+tlbras=Rendern und speichern
+[StatusBar]
+loadproj=Projekt wird geladen...
+[Preview]
+preview=Vorschau
+[TabCamera]
+camera=Kamera
+camh=Horizontale Drehung
+[TabShadows]
+shadows=Schatten
+sd=Richtung
+[TabReflection]
+transp=Transparent (ohne Hintergrund)
+)";
+
+}  // namespace
+
+QApplication& App() {
+    // The test program's environment normally made it before the first test.
+    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
+    static int argc = 1;
+    static char name[] = "boxora_tests_gui";
+    static char* argv[] = {name, nullptr};
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+GuiEnvironment::GuiEnvironment() {
+    App();
+    if (const char* home = std::getenv("BOXORA_HOME")) {
+        hadHome_ = true;
+        previousHome_ = home;
+    }
+    std::filesystem::create_directories(home_.Path() / "languages");
+    testsupport::WriteFileBytes(home_.File("languages/English.lng"), kEnglish);
+    testsupport::WriteFileBytes(home_.File("languages/Deutsch.lng"), kDeutsch);
+    setenv("BOXORA_HOME", home_.Path().c_str(), 1);
+    boxora::SetSettingsStore(&settings_);
+}
+
+GuiEnvironment::~GuiEnvironment() {
+    boxora::SetSettingsStore(nullptr);
+    if (hadHome_)
+        setenv("BOXORA_HOME", previousHome_.c_str(), 1);
+    else
+        unsetenv("BOXORA_HOME");
+}
+
+void ProcessEvents() {
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+}  // namespace guitest

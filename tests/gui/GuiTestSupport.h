@@ -1,0 +1,37 @@
+#pragma once
+// Shared set-up of the desktop tests: one QApplication on the offscreen
+// platform, a private program folder with two small language files, and an
+// in-memory settings store.
+#include <QApplication>
+#include <memory>
+#include <string>
+
+#include "platform/Settings.h"
+#include "tests/support/TestSupport.h"
+
+namespace guitest {
+
+// The process's QApplication (created on first use when none exists).
+QApplication& App();
+
+// While alive: BOXORA_HOME points at a temporary program folder holding
+// languages/English.lng and languages/Deutsch.lng, and the settings live in
+// memory.
+class GuiEnvironment {
+public:
+    GuiEnvironment();
+    ~GuiEnvironment();
+    boxora::MemorySettingsStore& Settings() { return settings_; }
+    std::string ProgramFolder() const { return home_.Path().string(); }
+
+private:
+    testsupport::TempDir home_;
+    boxora::MemorySettingsStore settings_;
+    std::string previousHome_;
+    bool hadHome_ = false;
+};
+
+// Processes pending events (queued calls, repaints).
+void ProcessEvents();
+
+}  // namespace guitest

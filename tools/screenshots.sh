@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Starts the desktop program under Xvfb at 1280 x 800, shows every tab page in
+# every shipped language (and the dark theme in English) and saves one PNG per
+# view:  tools/screenshots.sh [build folder] [output folder, default <build>/screenshots]
+# Needs xvfb, xdotool and imagemagick (scripts/install-deps installs them).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD="${1:-build}"
+OUT="${2:-$BUILD/screenshots}"
+APP="$BUILD/app/boxora"
+[ -x "$APP" ] || { echo "screenshots: $APP not built" >&2; exit 1; }
+mkdir -p "$OUT"
+
+DISPLAY_NUM="${SCREENSHOT_DISPLAY:-:97}"
+WORK="$(mktemp -d)"
+trap 'kill "$XVFB_PID" 2>/dev/null || true; rm -rf "$WORK"' EXIT
+Xvfb "$DISPLAY_NUM" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB_PID=$!
+export DISPLAY="$DISPLAY_NUM"
+export XDG_RUNTIME_DIR="$WORK/runtime"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done 2>/dev/null || sleep 1
+
+TABS=(general scene objects camera lighting shadows reflection rendering)
+
+# shot <language display name> <theme id> <tab index> <file name>
+shot() {
+  local language="$1" theme="$2" tab="$3" file="$4"
+  local config="$WORK/config"
+  rm -rf "$config" && mkdir -p "$config/Talvenor"
+  cat > "$config/Talvenor/Boxora.conf" <<CONF
+[General]
+WinPosX=0
+WinPosY=0
+WinWidth=1280
+WinHeight=800
+WinMaximized=0
+ActualLanguage=$language
+UITheme=$theme
+CONF
+  XDG_CONFIG_HOME="$config" "$APP" --screenshot-tab "$tab" >/dev/null 2>&1 &
+  local pid=$!
+  xdotool search --sync --onlyvisible --name "Boxora" >/dev/null 2>&1 || true
+  sleep "${SCREENSHOT_DELAY:-1.5}"
+  import -window root "$OUT/$file"
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  echo "$OUT/$file"
+}
+
+languages=()
+for lng in "$BUILD"/app/languages/*.lng; do
+  [ -f "$lng" ] || continue
+  # Language files may be UTF-16 (with a byte-order mark) or UTF-8.
+  if [ "$(head -c2 "$lng" | od -An -tx1 | tr -d ' ')" = "fffe" ]; then text="$(iconv -f UTF-16 -t UTF-8 "$lng")"; else text="$(cat "$lng")"; fi
+  name="$(printf '%s\n' "$text" | sed -n 's/^[[:space:]]*Language[[:space:]]*=[[:space:]]*//p' | head -n1 | tr -d '\r')"
+  languages+=("${name:-English}")
+done
+[ ${#languages[@]} -gt 0 ] || languages=(English)
+
+for language in "${languages[@]}"; do
+  slug="$(printf '%s' "$language" | iconv -f UTF-8 -t ASCII//TRANSLIT 2>/dev/null | tr -c '[:alnum:]' '_' | sed 's/_*$//')"
+  for i in "${!TABS[@]}"; do
+    shot "$language" light "$i" "${slug}-${i}-${TABS[$i]}.png"
+  done
+done
+for i in 3 4 6; do
+  shot English dark "$i" "English-dark-${i}-${TABS[$i]}.png"
+done

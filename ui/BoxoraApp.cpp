@@ -1,0 +1,50 @@
+#include "ui/BoxoraApp.h"
+
+#include "platform/AppPaths.h"
+#include "platform/Notifier.h"
+#include "platform/qt/QtNotifier.h"
+#include "ui/CommandLineInfo.h"
+#include "ui/DialogMain.h"
+#include "ui/MainFrame.h"
+#include "ui/TabCtrlMain.h"
+#include "ui/UiTheme.h"
+
+CBoxoraApp::CBoxoraApp(boxora::EngineBinding& engine) : engine_(engine) {}
+
+CBoxoraApp::~CBoxoraApp() {
+    if (notifier_) {
+        notifier_->SetNotificationHandler(nullptr);
+        boxora::SetNotifier(nullptr);
+    }
+    // The frame (and with it the preview, which stops the engine's threads)
+    // goes before the notifier.
+    frame_.reset();
+    notifier_.reset();
+}
+
+bool CBoxoraApp::InitInstance(const std::vector<std::string>& params) {
+    boxora::UiTheme::Restore();
+
+    notifier_ = std::make_unique<boxora::QtNotifier>();
+    boxora::SetNotifier(notifier_.get());
+
+    frame_ = std::make_unique<CMainFrame>(engine_);
+    notifier_->SetNotificationHandler([frame = frame_.get()](int message, int wParam) {
+        frame->OnEngineNotify(message, wParam);
+    });
+    frame_->RestorePlacement();
+
+    CCustomCommandLineInfo commandLine;
+    commandLine.ParseParams(params);
+    if (commandLine.StartTab() >= 0 && frame_->Panel()) frame_->Panel()->Tabs()->setCurrentIndex(commandLine.StartTab());
+    if (!commandLine.FileToOpen().empty()) {
+        const std::string& path = commandLine.FileToOpen();
+        frame_->OpenProjectByPath(path, boxora::FileNamePart(path));
+    }
+    return true;
+}
+
+int CBoxoraApp::ExitInstance() {
+    boxora::UiTheme::Save();
+    return 0;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// The program's command line: "-o path" (or "/o path") opens a project at
+// start; "--screenshot-tab N" shows tab page N first (used by the screenshot
+// tool). Everything else is ignored.
+#include <string>
+#include <vector>
+
+class CCustomCommandLineInfo {
+public:
+    // Reads the parameters (without the program name).
+    void ParseParams(const std::vector<std::string>& params);
+
+    const std::string& FileToOpen() const { return fileToOpen_; }
+    bool OpenFlagPending() const { return openFlagPending_; }
+    // The tab page to show first, -1 for the default.
+    int StartTab() const { return startTab_; }
+
+    // A flag is "-name", or "/name" where name holds no further "/" (an
+    // absolute path such as "/home/me/box.scn" stays a parameter).
+    static bool IsFlag(const std::string& param);
+
+private:
+    void ParseParam(const std::string& param);
+
+    std::string fileToOpen_;
+    bool openFlagPending_ = false;
+    bool tabFlagPending_ = false;
+    int startTab_ = -1;
+};

@@ -1,0 +1,130 @@
+#include "ui/DialogMain.h"
+
+#include <QApplication>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "lang/Lng.h"
+#include "ui/DialogCamera.h"
+#include "ui/DialogGeneral.h"
+#include "ui/DialogLight.h"
+#include "ui/DialogObjects.h"
+#include "ui/DialogOpenGL.h"
+#include "ui/DialogReflection.h"
+#include "ui/DialogRender.h"
+#include "ui/DialogScene.h"
+#include "ui/DialogShadow.h"
+#include "ui/GroupBox.h"
+#include "ui/LayoutAdapter.h"
+#include "ui/TabCtrlMain.h"
+
+namespace {
+constexpr int IDC_PREVIEW_GROUP = 1133;
+constexpr int IDC_PREVIEW_SETTINGS_GROUP = 1134;
+constexpr int IDC_TAB_MAIN = 1000;
+constexpr int IDC_PREVIEW = 1139;  // the preview window's own id among the panel's children
+}  // namespace
+
+CDialogMain::CDialogMain(boxora::EngineBinding& engine, QWidget* parent) : QWidget(parent), engine_(engine) {
+    setAutoFillBackground(true);
+    previewGroup_ = new GroupBox("Preview", this);
+    boxora::SetControlId(previewGroup_, IDC_PREVIEW_GROUP);
+    previewSettingsGroup_ = new GroupBox("Preview settings", this);
+    boxora::SetControlId(previewSettingsGroup_, IDC_PREVIEW_SETTINGS_GROUP);
+    previewSettingsGroup_->hide();
+
+    tabs_ = new CTabCtrlMain(engine, this);
+    boxora::SetControlId(tabs_, IDC_TAB_MAIN);
+
+    preview_ = new CDialogOpenGL(engine, this);
+    boxora::SetControlId(preview_, IDC_PREVIEW);
+    preview_->SetPages(tabs_->CameraPage(), tabs_->LightPage(), tabs_->ShadowPage());
+
+    // Template geometry in dialog units, replaced by the first layout.
+    const DialogUnits du = boxora::DialogUnitsOf(this);
+    auto place = [&du](QWidget* w, int x, int y, int cx, int cy) {
+        w->setGeometry(du.ToPixelsX(x), du.ToPixelsY(y), du.ToPixelsX(cx), du.ToPixelsY(cy));
+    };
+    place(tabs_, 308, 6, 320, 294);
+    place(previewGroup_, 0, 1, 292, 239);
+    place(previewSettingsGroup_, 1, 257, 291, 48);
+    place(preview_, 7, 11, 278, 221);
+
+    // Wheel turns anywhere on the panel reach the preview when the cursor is
+    // over it.
+    qApp->installEventFilter(this);
+}
+
+CDialogMain::~CDialogMain() {
+    qApp->removeEventFilter(this);
+    delete preview_;
+    preview_ = nullptr;
+}
+
+int CDialogMain::TabWidthUnits(int clientWidth) { return std::min(static_cast<int>(clientWidth * 0.3), 400); }
+
+std::vector<LayoutRule> CDialogMain::BuildLayoutRules() const {
+    const int w = TabWidthUnits(width());
+    return {
+        LayoutMoveRule(IDC_TAB_MAIN, LayoutTop, LAYOUT_ID_PARENT, LayoutTop, 4),
+        LayoutMoveRule(IDC_TAB_MAIN, LayoutLeft, LAYOUT_ID_PARENT, LayoutRight, -w),
+        LayoutResizeRule(IDC_TAB_MAIN, LayoutRight, LAYOUT_ID_PARENT, LayoutRight),
+        LayoutResizeRule(IDC_TAB_MAIN, LayoutBottom, LAYOUT_ID_PARENT, LayoutBottom),
+        LayoutMoveRule(IDC_PREVIEW_GROUP, LayoutTop, LAYOUT_ID_PARENT, LayoutTop, 3),
+        LayoutMoveRule(IDC_PREVIEW_GROUP, LayoutLeft, LAYOUT_ID_PARENT, LayoutLeft, 7),
+        LayoutResizeRule(IDC_PREVIEW_GROUP, LayoutRight, IDC_TAB_MAIN, LayoutLeft, -3),
+        LayoutResizeRule(IDC_PREVIEW_GROUP, LayoutBottom, LAYOUT_ID_PARENT, LayoutBottom, -7),
+        LayoutMoveRule(IDC_PREVIEW, LayoutTop, IDC_PREVIEW_GROUP, LayoutTop, 10),
+        LayoutMoveRule(IDC_PREVIEW, LayoutLeft, IDC_PREVIEW_GROUP, LayoutLeft, 7),
+        LayoutResizeRule(IDC_PREVIEW, LayoutRight, IDC_PREVIEW_GROUP, LayoutRight, -7),
+        LayoutResizeRule(IDC_PREVIEW, LayoutBottom, IDC_PREVIEW_GROUP, LayoutBottom, -7),
+    };
+}
+
+bool CDialogMain::Relayout() {
+    if (!tabs_ || !preview_) return false;
+    const bool ok = ::ApplyLayoutRules(this, BuildLayoutRules(), true);
+    preview_->raise();
+    return ok;
+}
+
+void CDialogMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Relayout();
+}
+
+bool CDialogMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel && preview_ && watched != preview_) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && (widget == this || isAncestorOf(widget))) {
+            auto* wheel = static_cast<QWheelEvent*>(event);
+            const QPoint local = preview_->mapFromGlobal(wheel->globalPosition().toPoint());
+            if (preview_->rect().contains(local)) {
+                preview_->HandleWheel(wheel->angleDelta().y(), wheel->modifiers());
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CDialogMain::ApplyLanguageTexts() {
+    previewGroup_->setTitle(QString::fromStdString(Lng().GetText("Preview", "preview")));
+    tabs_->ApplyLanguageTexts();
+}
+
+void CDialogMain::RefreshFromScene() {
+    boxora::EngineLockGuard lock(engine_);
+    tabs_->GeneralPage()->RefreshFromEngine();
+    tabs_->ScenePage()->RefreshFromEngine();
+    tabs_->ObjectsPage()->RefreshFromEngine();
+    tabs_->LightPage()->RefreshFromEngine();
+    tabs_->ShadowPage()->RefreshFromEngine();
+    tabs_->CameraPage()->RefreshFromEngine();
+    tabs_->ReflectionPage()->RefreshFromEngine();
+    tabs_->RenderPage()->RefreshFromEngine();
+}
+
+void CDialogMain::SaveProjectAsTemplate() { tabs_->GeneralPage()->SaveProjectAsTemplate(); }
+
+void CDialogMain::RenderAndSave() { tabs_->RenderPage()->RenderAndSave(); }

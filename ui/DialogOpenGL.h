@@ -1,0 +1,73 @@
+#pragma once
+// The live preview. The engine draws frames on its scene thread and hands
+// each finished one to this window (IFrameSink), which copies it, schedules a
+// repaint on the UI thread and paints it 1:1. The window reports its size to
+// the engine and turns mouse drags and wheel turns into camera, light and
+// shadow changes, updating the Camera, Lighting and Shadows tabs.
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+#include <atomic>
+#include <mutex>
+
+#include "render/FrameSink.h"
+#include "ui/EngineBinding.h"
+
+class CDialogCamera;
+class CDialogLight;
+class CDialogShadow;
+
+class CDialogOpenGL : public QWidget, public IFrameSink {
+    Q_OBJECT
+public:
+    explicit CDialogOpenGL(boxora::EngineBinding& engine, QWidget* parent = nullptr);
+    // Stops the engine's threads (and with them the frames) before the window goes.
+    ~CDialogOpenGL() override;
+
+    // The pages the mouse control keeps up to date.
+    void SetPages(CDialogCamera* camera, CDialogLight* light, CDialogShadow* shadow);
+
+    // IFrameSink, called on the scene thread.
+    void OnPreviewFrame(const uint8_t* rgba, int width, int height) override;
+
+    // The latest finished frame, top row first (null before the first one).
+    QImage LatestFrame() const;
+    bool EngineInitialized() const { return initialized_; }
+
+    // Wheel handling: delta in eighths of a degree (120 per notch).
+    void HandleWheel(int delta, Qt::KeyboardModifiers modifiers);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void ReportSize();
+    bool RightControlHeld(Qt::KeyboardModifiers modifiers) const;
+    void DragShadow(int dx, int dy);
+    void DragLight(bool secondLight, int dx, int dy);
+    void Pan(int dx, int dy, bool redraw);
+    void Orbit(int dx, int dy);
+    void ChangePerspective(int dy);
+    void RefreshCamera(int selector);
+
+    boxora::EngineBinding& engine_;
+    CDialogCamera* camera_ = nullptr;
+    CDialogLight* light_ = nullptr;
+    CDialogShadow* shadow_ = nullptr;
+    bool initialized_ = false;
+
+    mutable std::mutex frameMutex_;
+    QImage frame_;
+    std::atomic<bool> repaintQueued_{false};
+
+    bool dragging_ = false;
+    bool havePrevious_ = false;
+    QPoint previous_;
+    int wheelRemainder_ = 0;
+};

@@ -1,0 +1,56 @@
+#include "ui/DialogShadow.h"
+
+#include <QLabel>
+
+#include "engine/IEngine.h"
+#include "engine/SceneParams.h"
+#include "lang/Lng.h"
+#include "ui/GroupBox.h"
+
+namespace {
+constexpr int IDC_SHADOW_GROUP = 1187;
+constexpr ParamRowIds kDirection{1188, 1191, 1192, 1184};
+constexpr ParamRowIds kLength{1189, 1193, 1194, 1185};
+constexpr ParamRowIds kIntensity{55538, 1020, 1040, 1043};
+constexpr ParamRowIds kBlur{1200, 1199, 1201, 1198};
+
+QString Text(const char* key) { return QString::fromStdString(Lng().GetText("TabShadows", key)); }
+}  // namespace
+
+CDialogShadow::CDialogShadow(boxora::EngineBinding& engine, QWidget* parent) : CTabPage(engine, parent) {
+    IEngine* e = engine_.engine;
+    group_ = AddGroup(IDC_SHADOW_GROUP, "Shadows");
+    rows_[0] = AddParamRow(kDirection, 0, 360, 90, "Direction",
+                           [e](int v) { e->SetShadowDirection(static_cast<float>(v)); });
+    rows_[1] = AddParamRow(kLength, 0, 100, 30, "Length", [e](int v) { e->SetShadowLength(static_cast<float>(v)); });
+    rows_[2] = AddParamRow(kIntensity, 0, 100, 20, "Intensity", [e](int v) { e->SetShadowIntensity(v); });
+    rows_[3] = AddParamRow(kBlur, 0, 100, 20, "Blur", [e](int v) { e->SetShadowBlur(v); });
+    for (ParamSpinBinding* row : rows_) row->Initialize();
+}
+
+void CDialogShadow::ApplyLanguageTexts() {
+    group_->setTitle(Text("sh"));
+    rows_[0]->Label()->setText(Text("sd"));
+    rows_[1]->Label()->setText(Text("sl"));
+    rows_[2]->Label()->setText(Text("si"));
+    rows_[3]->Label()->setText(Text("sb"));
+}
+
+void CDialogShadow::RefreshFromEngine() {
+    const SceneParams& s = *engine_.scene;
+    rows_[0]->RefreshFrom(s.shadowDirection);
+    rows_[1]->RefreshFrom(s.ShadowLength());
+    rows_[2]->RefreshFrom(s.Shadow_Intensity);
+    rows_[3]->RefreshFrom(s.Shadow_Blur);
+}
+
+std::vector<LayoutRule> CDialogShadow::BuildLayoutRules() const {
+    std::vector<LayoutRule> rules;
+    int previous = 0;
+    for (const ParamSpinBinding* row : rows_) {
+        ParamSpinBinding::AppendRowRules(rules, row->Ids(), IDC_SHADOW_GROUP, previous);
+        previous = row->Ids().spin;
+    }
+    ParamSpinBinding::AppendGroupRules(rules, IDC_SHADOW_GROUP, 0, previous);
+    return rules;
+}

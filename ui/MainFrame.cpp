@@ -1,0 +1,424 @@
+#include "ui/MainFrame.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrlQuery>
+
+#include "engine/IEngine.h"
+#include "lang/Lng.h"
+#include "platform/AppPaths.h"
+#include "platform/Notifier.h"
+#include "platform/Settings.h"
+#include "platform/TextUtil.h"
+#include "ui/AboutDlg.h"
+#include "ui/ChildView.h"
+#include "ui/CommandIds.h"
+#include "ui/DialogMain.h"
+#include "ui/Resources.h"
+#include "ui/UiTheme.h"
+
+using namespace boxora;
+
+namespace {
+
+constexpr char kPlacementUnset[] = "1234567890";
+constexpr int kPlacementUnsetValue = 1234567890;
+constexpr char kCommandIdProperty[] = "boxoraCommandId";
+
+struct MenuText {
+    int id;
+    const char* key;
+};
+// Item texts of the menus, section "Menu".
+constexpr MenuText kMenuTexts[] = {
+    {ID_FILE_NEW_PROJECT, "menunew"},       {ID_FILE_OPEN_PROJECT, "menuopen"},
+    {ID_FILE_SAVE_PROJECT, "menusave"},     {ID_FILE_SAVE_PROJECT_AS, "menusaveas"},
+    {ID_FILE_SAVE_AS_TEMPLATE, "menusaveast"}, {ID_APP_EXIT, "menuexit"},
+    {ID_RENDER_AND_SAVE, "menuras"},        {ID_HELP_CONTENTS, "menucai"},
+    {ID_HELP_HOMEPAGE, "menuhome"},         {ID_APP_ABOUT, "menuabout"},
+};
+// Toolbar tips, section "Toolbar".
+constexpr MenuText kToolbarTips[] = {
+    {ID_TOOLBAR_NEW, "tlbnew"},
+    {ID_TOOLBAR_OPEN, "tlbopen"},
+    {ID_TOOLBAR_SAVE_AS, "tlbsave"},
+    {ID_TOOLBAR_RENDER, "tlbras"},
+};
+
+QString MenuString(const char* key) { return QString::fromStdString(Lng().GetText("Menu", key)); }
+
+}  // namespace
+
+CMainFrame::CMainFrame(EngineBinding& engine, QWidget* parent) : QMainWindow(parent), engine_(engine) {
+    InitResources();
+    setWindowTitle(QStringLiteral("Boxora"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/logo256.png")));
+    setMinimumSize(800, 572);
+    resize(1180, 760);
+
+    view_ = new CChildView(engine_, this);
+    setCentralWidget(view_);
+
+    BuildMenus();
+    BuildToolBar();
+    BuildLanguageMenu();  // also applies the language texts
+    BuildStatusBar();
+
+    hooks_.openByPath = [this](const std::string& path, const std::string& fileName) {
+        if (engine_.engine) engine_.engine->LoadScene(path);
+        SetProjectTitle(fileName);
+    };
+    urlOpener_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+}
+
+CMainFrame::~CMainFrame() = default;
+
+CDialogMain* CMainFrame::Panel() const { return view_ ? view_->Panel() : nullptr; }
+
+QAction* CMainFrame::AddCommand(QMenu* menu, int id, const QString& text, const QString& icon) {
+    auto* action = new QAction(text, this);
+    action->setProperty(kCommandIdProperty, id);
+    if (!icon.isEmpty()) action->setIcon(QIcon(icon));
+    connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+    if (menu) menu->addAction(action);
+    actions_[id] = action;
+    return action;
+}
+
+void CMainFrame::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    fileMenu_ = bar->addMenu(QStringLiteral("&File"));
+    QAction* newProject = AddCommand(fileMenu_, ID_FILE_NEW_PROJECT, QStringLiteral("&New Project\tCtrl+N"),
+                                     QStringLiteral(":/icons/menu/new.png"));
+    newProject->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    newProject->setShortcutContext(Qt::ApplicationShortcut);
+    AddCommand(fileMenu_, ID_FILE_OPEN_PROJECT, QStringLiteral("&Open Project..."), ":/icons/menu/open.png");
+    AddCommand(fileMenu_, ID_FILE_SAVE_PROJECT, QStringLiteral("&Save Project"), ":/icons/menu/save.png");
+    AddCommand(fileMenu_, ID_FILE_SAVE_PROJECT_AS, QStringLiteral("Save Project &As..."), ":/icons/menu/saveas.png");
+    fileMenu_->addSeparator();
+    AddCommand(fileMenu_, ID_FILE_SAVE_AS_TEMPLATE, QStringLiteral("Save Project as &Template..."),
+               ":/icons/menu/template.png");
+    fileMenu_->addSeparator();
+    AddCommand(fileMenu_, ID_APP_EXIT, QStringLiteral("E&xit"), ":/icons/menu/exit.png");
+
+    renderMenu_ = bar->addMenu(QStringLiteral("&Render"));
+    AddCommand(renderMenu_, ID_RENDER_AND_SAVE, QStringLiteral("Render and &Save"), ":/icons/menu/render.png");
+
+    optionsMenu_ = bar->addMenu(QStringLiteral("&Options"));
+    themeMenu_ = optionsMenu_->addMenu(QStringLiteral("&UI Theme"));
+    languageMenu_ = optionsMenu_->addMenu(QStringLiteral("&Language"));
+    BuildThemeMenu();
+
+    helpMenu_ = bar->addMenu(QStringLiteral("&Help"));
+    AddCommand(helpMenu_, ID_HELP_CONTENTS, QStringLiteral("Contents and &Index"), ":/icons/menu/help.png");
+    helpMenu_->addSeparator();
+    AddCommand(helpMenu_, ID_HELP_HOMEPAGE, QStringLiteral("Visit &Homepage..."), ":/icons/menu/home.png");
+    helpMenu_->addSeparator();
+    AddCommand(helpMenu_, ID_APP_ABOUT, QStringLiteral("&About Boxora..."), ":/icons/menu/about.png");
+
+    // Item texts follow the language each time a menu opens.
+    for (QMenu* menu : {fileMenu_, renderMenu_, helpMenu_})
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateMenuTexts);
+    connect(languageMenu_, &QMenu::aboutToShow, this, &CMainFrame::UpdateLanguageMarks);
+    connect(themeMenu_, &QMenu::aboutToShow, this, &CMainFrame::UpdateThemeMarks);
+}
+
+void CMainFrame::BuildToolBar() {
+    toolbar_ = addToolBar(QStringLiteral("Standard"));
+    toolbar_->setObjectName(QStringLiteral("StandardToolBar"));
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    toolbar_->setIconSize(QSize(32, 32));
+    toolbar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolbar_->setContextMenuPolicy(Qt::PreventContextMenu);
+    struct Button {
+        int id;
+        const char* tip;
+        const char* icon;
+    };
+    const Button buttons[] = {
+        {ID_TOOLBAR_NEW, "New Project", ":/icons/toolbar/new.png"},
+        {ID_TOOLBAR_OPEN, "Open Project", ":/icons/toolbar/open.png"},
+        {ID_TOOLBAR_SAVE_AS, "Save Project", ":/icons/toolbar/save.png"},
+        {ID_TOOLBAR_RENDER, "Render and Save", ":/icons/toolbar/render.png"},
+    };
+    for (const Button& b : buttons) {
+        if (b.id == ID_TOOLBAR_RENDER) toolbar_->addSeparator();
+        QAction* action = AddCommand(nullptr, b.id, QString::fromLatin1(b.tip), QString::fromLatin1(b.icon));
+        action->setToolTip(QString::fromLatin1(b.tip));
+        toolbar_->addAction(action);
+    }
+}
+
+void CMainFrame::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setMinimumHeight(21);
+    bar->setSizeGripEnabled(true);
+    // 150 pixels, or wider when a language's status text needs it.
+    messagePane_ = new QLabel(bar);
+    messagePane_->setMinimumWidth(150);
+    messagePane_->setContentsMargins(4, 0, 4, 0);
+    bar->addWidget(messagePane_);
+
+    progressPane_ = new QWidget(bar);
+    progressPane_->setFixedWidth(500);
+    auto* layout = new QHBoxLayout(progressPane_);
+    layout->setContentsMargins(2, 2, 2, 2);
+    progress_ = new QProgressBar(progressPane_);
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+    progress_->setMaximumHeight(14);
+    layout->addWidget(progress_);
+    progress_->hide();
+    bar->addWidget(progressPane_);
+}
+
+void CMainFrame::BuildLanguageMenu() {
+    languageMenu_->clear();
+    delete languageGroup_;
+    languageGroup_ = new QActionGroup(this);
+    languageGroup_->setExclusive(true);
+    if (Lng().ListLanguages()) {
+        for (const LNG_FILE& language : Lng().Languages()) {
+            const int id = ID_LANGUAGE_FIRST + language.index;
+            if (id > ID_LANGUAGE_LAST) break;
+            QAction* action = AddCommand(languageMenu_, id, QString::fromStdString(language.name), QString());
+            action->setCheckable(true);
+            languageGroup_->addAction(action);
+        }
+    }
+    UpdateLanguageMarks();
+    ApplyLanguageTexts();
+}
+
+void CMainFrame::BuildThemeMenu() {
+    themeGroup_ = new QActionGroup(this);
+    themeGroup_->setExclusive(true);
+    const auto themes = UiTheme::Available();
+    for (std::size_t i = 0; i < themes.size(); ++i) {
+        auto* action = new QAction(themes[i].name, this);
+        action->setCheckable(true);
+        action->setData(themes[i].id);
+        action->setProperty(kCommandIdProperty, ID_THEME_FIRST + static_cast<int>(i));
+        actions_[ID_THEME_FIRST + static_cast<int>(i)] = action;
+        themeGroup_->addAction(action);
+        themeMenu_->addAction(action);
+        connect(action, &QAction::triggered, this, [this, id = themes[i].id] {
+            UiTheme::Apply(id);
+            UiTheme::Save();
+            UpdateThemeMarks();
+        });
+        if (i == 1) themeMenu_->addSeparator();
+    }
+    UpdateThemeMarks();
+}
+
+void CMainFrame::UpdateLanguageMarks() {
+    const int current = Lng().CurrentIndex();
+    for (QAction* action : languageGroup_->actions())
+        action->setChecked(action->property(kCommandIdProperty).toInt() - ID_LANGUAGE_FIRST == current);
+}
+
+void CMainFrame::UpdateThemeMarks() {
+    for (QAction* action : themeGroup_->actions()) action->setChecked(action->data().toString() == UiTheme::Current());
+}
+
+void CMainFrame::ApplyLanguageTexts() {
+    fileMenu_->setTitle(MenuString("menufile"));
+    renderMenu_->setTitle(MenuString("menurnd"));
+    optionsMenu_->setTitle(MenuString("menuoptions"));
+    helpMenu_->setTitle(MenuString("menuhelp"));
+    themeMenu_->setTitle(MenuString("menutheme"));
+    languageMenu_->setTitle(MenuString("menulng"));
+    UpdateMenuTexts();
+    for (const MenuText& tip : kToolbarTips) {
+        if (QAction* action = CommandAction(tip.id)) {
+            const QString text = QString::fromStdString(Lng().GetText("Toolbar", tip.key));
+            action->setText(text);
+            action->setToolTip(text);
+        }
+    }
+    if (CDialogMain* panel = Panel()) {
+        panel->ApplyLanguageTexts();
+        panel->update();
+    }
+}
+
+void CMainFrame::UpdateMenuTexts() {
+    for (const MenuText& item : kMenuTexts)
+        if (QAction* action = CommandAction(item.id)) action->setText(MenuString(item.key));
+}
+
+void CMainFrame::SelectLanguage(int index) {
+    Lng().SelectLanguage(index);
+    UpdateLanguageMarks();
+    ApplyLanguageTexts();
+}
+
+void CMainFrame::OnEngineNotify(int message, int wParam) {
+    if (!progress_) return;
+    switch (message) {
+        case WM_ENGINE_BEGIN: {
+            progress_->setValue(0);
+            progress_->show();
+            progress_->repaint();
+            const char* key = nullptr;
+            switch (wParam) {
+                case ENGINE_OP_RENDER: key = "render"; break;
+                case ENGINE_OP_TEMPLATE: key = "loadtmpl"; break;
+                case ENGINE_OP_ADD_OBJECTS: key = "loadobj"; break;
+                case ENGINE_OP_LOAD_SCENE: key = "loadproj"; break;
+                default: break;
+            }
+            if (key) messagePane_->setText(QString::fromStdString(Lng().GetText("StatusBar", key)));
+            break;
+        }
+        case WM_ENGINE_END:
+            progress_->hide();
+            progress_->repaint();
+            messagePane_->setText(QString());
+            break;
+        case WM_ENGINE_PROGRESS:
+            progress_->setValue(std::clamp(wParam, 0, 100));
+            progress_->repaint();
+            break;
+        case WM_ENGINE_SCENE_CHANGED:
+            if (CDialogMain* panel = Panel()) panel->RefreshFromScene();
+            break;
+        default:
+            break;
+    }
+}
+
+void CMainFrame::RestorePlacement() {
+    ISettingsStore& settings = Settings();
+    const int x = ParseLeadingInt(settings.GetString("WinPosX", kPlacementUnset));
+    const int y = ParseLeadingInt(settings.GetString("WinPosY", kPlacementUnset));
+    const int w = ParseLeadingInt(settings.GetString("WinWidth", kPlacementUnset));
+    const int h = ParseLeadingInt(settings.GetString("WinHeight", kPlacementUnset));
+    if (x != kPlacementUnsetValue && y != kPlacementUnsetValue && w != kPlacementUnsetValue &&
+        h != kPlacementUnsetValue) {
+        move(x, y);
+        resize(w, h);
+    }
+    if (settings.GetString("WinMaximized", kPlacementUnset) == "1")
+        showMaximized();
+    else
+        show();
+}
+
+void CMainFrame::SavePlacement() {
+    ISettingsStore& settings = Settings();
+    const bool maximized = isMaximized();
+    settings.SetString("WinMaximized", maximized ? "1" : "0");
+    if (maximized) return;
+    settings.SetString("WinPosX", std::to_string(x()));
+    settings.SetString("WinPosY", std::to_string(y()));
+    settings.SetString("WinWidth", std::to_string(width()));
+    settings.SetString("WinHeight", std::to_string(height()));
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    SavePlacement();
+    event->accept();
+}
+
+void CMainFrame::SetProjectHooks(ProjectHooks hooks) {
+    if (hooks.newProject) hooks_.newProject = std::move(hooks.newProject);
+    if (hooks.openProject) hooks_.openProject = std::move(hooks.openProject);
+    if (hooks.saveProject) hooks_.saveProject = std::move(hooks.saveProject);
+    if (hooks.saveProjectAs) hooks_.saveProjectAs = std::move(hooks.saveProjectAs);
+    if (hooks.openByPath) hooks_.openByPath = std::move(hooks.openByPath);
+}
+
+void CMainFrame::OpenProjectByPath(const std::string& path, const std::string& fileName) {
+    if (hooks_.openByPath) hooks_.openByPath(path, fileName);
+}
+
+void CMainFrame::SetProjectTitle(const std::string& projectName) {
+    setWindowTitle(QString::fromStdString(projectName) + QStringLiteral(" - Boxora"));
+}
+
+void CMainFrame::RunCommand(int id) {
+    switch (id) {
+        case ID_FILE_NEW_PROJECT:
+        case ID_TOOLBAR_NEW:
+            if (hooks_.newProject) hooks_.newProject();
+            return;
+        case ID_FILE_OPEN_PROJECT:
+        case ID_TOOLBAR_OPEN:
+            if (hooks_.openProject) hooks_.openProject();
+            return;
+        case ID_FILE_SAVE_PROJECT:
+            if (hooks_.saveProject) hooks_.saveProject();
+            return;
+        case ID_FILE_SAVE_PROJECT_AS:
+        case ID_TOOLBAR_SAVE_AS:
+            if (hooks_.saveProjectAs) hooks_.saveProjectAs();
+            return;
+        case ID_FILE_SAVE_AS_TEMPLATE:
+            if (CDialogMain* panel = Panel()) panel->SaveProjectAsTemplate();
+            return;
+        case ID_APP_EXIT:
+            close();
+            return;
+        case ID_RENDER_AND_SAVE:
+        case ID_TOOLBAR_RENDER:
+            if (CDialogMain* panel = Panel()) panel->RenderAndSave();
+            return;
+        case ID_HELP_CONTENTS:
+            OpenHelp();
+            return;
+        case ID_HELP_HOMEPAGE:
+            OpenHomePage();
+            return;
+        case ID_APP_ABOUT:
+            ShowAbout();
+            return;
+        default:
+            if (id >= ID_LANGUAGE_FIRST && id <= ID_LANGUAGE_LAST) SelectLanguage(id - ID_LANGUAGE_FIRST);
+            return;
+    }
+}
+
+QAction* CMainFrame::CommandAction(int id) const {
+    const auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QString CMainFrame::HelpFilePath() {
+    return QString::fromStdString(ProgramFolder()) + QStringLiteral("/help/index.html");
+}
+
+QUrl CMainFrame::HomePageUrl() {
+    QUrl url(QStringLiteral("https://talvenor.example/boxora/"));
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("product"), QStringLiteral("Boxora"));
+    query.addQueryItem(QStringLiteral("version"), QStringLiteral(BOXORA_VERSION));
+    query.addQueryItem(QStringLiteral("build"), QStringLiteral(BOXORA_BUILD));
+    url.setQuery(query);
+    return url;
+}
+
+void CMainFrame::OpenHelp() {
+    if (urlOpener_) urlOpener_(QUrl::fromLocalFile(HelpFilePath()));
+}
+
+void CMainFrame::OpenHomePage() {
+    if (urlOpener_) urlOpener_(HomePageUrl());
+}
+
+void CMainFrame::ShowAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}

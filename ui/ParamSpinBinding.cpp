@@ -1,0 +1,127 @@
+#include "ui/ParamSpinBinding.h"
+
+#include <QLabel>
+#include <QSlider>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "platform/TextUtil.h"
+#include "ui/NumberEdit.h"
+#include "ui/SpinButtons.h"
+#include "ui/TabPage.h"
+
+namespace {
+
+// Engine values are floats that a scene file may set to anything: NaN counts
+// as 0 and huge values saturate before the row clamps them.
+int TruncateToInt(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+    if (value <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+    return static_cast<int>(value);
+}
+
+}  // namespace
+
+ParamSpinBinding::ParamSpinBinding(CTabPage* page, ParamRowIds ids, int minimum, int maximum, int placeholder,
+                                   const QString& defaultLabel, Setter setter, QLabel* label, QSlider* slider,
+                                   NumberEdit* edit, SpinButtons* spin)
+    : QObject(page),
+      ids_(ids),
+      min_(minimum),
+      max_(maximum),
+      placeholder_(placeholder),
+      setter_(std::move(setter)),
+      label_(label),
+      slider_(slider),
+      edit_(edit),
+      spin_(spin) {
+    label_->setText(defaultLabel);
+    slider_->setOrientation(Qt::Horizontal);
+    slider_->setTickPosition(QSlider::NoTicks);
+    spin_->SetBuddy(edit_);
+    connect(edit_, &QLineEdit::textChanged, this, [this] { OnEditChanged(); });
+    connect(slider_, &QSlider::valueChanged, this, &ParamSpinBinding::OnSliderChanged);
+}
+
+void ParamSpinBinding::Initialize() {
+    movingSlider_ = true;
+    slider_->setRange(min_, max_);
+    slider_->setValue(placeholder_);
+    movingSlider_ = false;
+    SetEditText(QString::number(placeholder_));
+    spin_->SetRange(min_, max_);
+}
+
+void ParamSpinBinding::RefreshFrom(double engineValue) { WriteValue(TruncateToInt(engineValue)); }
+
+void ParamSpinBinding::WriteValue(int value) { SetEditText(QString::number(value)); }
+
+void ParamSpinBinding::SetControlsEnabled(bool enabled) {
+    slider_->setEnabled(enabled);
+    edit_->setEnabled(enabled);
+    spin_->setEnabled(enabled);
+}
+
+// Like a change notification of the field, writing a text always runs the
+// change handling, even when the field already shows that text.
+void ParamSpinBinding::SetEditText(const QString& text) {
+    if (edit_->text() == text) {
+        OnEditChanged();
+    } else {
+        edit_->setText(text);  // textChanged runs OnEditChanged
+    }
+}
+
+void ParamSpinBinding::OnEditChanged() {
+    int value = boxora::ParseLeadingInt(edit_->text().toStdString());
+    if (value > max_) {
+        value = max_;
+        edit_->setText(QString::number(max_));
+    } else if (value < min_) {
+        value = min_;
+        edit_->setText(QString::number(min_));
+    }
+    if (setter_) setter_(value);
+    SetSliderPosition(value);
+}
+
+void ParamSpinBinding::OnSliderChanged(int position) {
+    if (movingSlider_) return;
+    edit_->setText(QString::number(position));
+}
+
+void ParamSpinBinding::SetSliderPosition(int position) {
+    movingSlider_ = true;
+    slider_->setValue(position);
+    movingSlider_ = false;
+}
+
+void ParamSpinBinding::AppendRowRules(std::vector<LayoutRule>& rules, const ParamRowIds& row, int groupId,
+                                      int previousSpinId) {
+    if (previousSpinId == 0)
+        rules.push_back(LayoutMoveRule(row.spin, LayoutTop, groupId, LayoutTop, 10));
+    else
+        rules.push_back(LayoutMoveRule(row.spin, LayoutTop, previousSpinId, LayoutBottom, 3));
+    rules.push_back(LayoutMoveRule(row.spin, LayoutRight, groupId, LayoutRight, -7));
+    rules.push_back(LayoutMoveRule(row.edit, LayoutTop, row.spin, LayoutTop));
+    rules.push_back(LayoutMoveRule(row.edit, LayoutRight, row.spin, LayoutLeft));
+    rules.push_back(LayoutMoveRule(row.slider, LayoutTop, row.spin, LayoutTop));
+    rules.push_back(LayoutMoveRule(row.slider, LayoutRight, row.edit, LayoutLeft, -7));
+    rules.push_back(LayoutMoveRule(row.label, LayoutLeft, groupId, LayoutLeft, 7));
+    rules.push_back(LayoutResizeRule(row.label, LayoutRight, row.label, LayoutLeft, 70));
+    rules.push_back(LayoutCenterVertRule(row.label, row.label, row.spin));
+    rules.push_back(LayoutResizeRule(row.slider, LayoutLeft, row.label, LayoutRight, 7));
+}
+
+void ParamSpinBinding::AppendGroupRules(std::vector<LayoutRule>& rules, int groupId, int previousGroupId,
+                                        int lastSpinId) {
+    if (previousGroupId == 0)
+        rules.push_back(LayoutMoveRule(groupId, LayoutTop, LAYOUT_ID_PARENT, LayoutTop, 3));
+    else
+        rules.push_back(LayoutMoveRule(groupId, LayoutTop, previousGroupId, LayoutBottom, 3));
+    rules.push_back(LayoutMoveRule(groupId, LayoutLeft, LAYOUT_ID_PARENT, LayoutLeft, 7));
+    rules.push_back(LayoutResizeRule(groupId, LayoutRight, LAYOUT_ID_PARENT, LayoutRight, -7));
+    rules.push_back(LayoutResizeRule(groupId, LayoutBottom, lastSpinId, LayoutBottom, 7));
+}

@@ -1,0 +1,81 @@
+#pragma once
+// One settings row: label, slider, numeric edit field and spin buttons bound
+// to one engine setter. The edit field is the row's single source of truth:
+// the slider and the spin buttons write into it, and every change of its text
+// (typed, stepped or set by the program) is clamped to the row's range and
+// sent to the engine.
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <vector>
+
+#include "ui/layout/LayoutRules.h"
+
+class CTabPage;
+class NumberEdit;
+class QLabel;
+class QSlider;
+class SpinButtons;
+
+struct ParamRowIds {
+    int label = 0;
+    int slider = 0;
+    int edit = 0;
+    int spin = 0;
+};
+
+class ParamSpinBinding : public QObject {
+    Q_OBJECT
+public:
+    using Setter = std::function<void(int value)>;
+
+    // Creates the row's four controls on page with their control ids.
+    ParamSpinBinding(CTabPage* page, ParamRowIds ids, int minimum, int maximum, int placeholder,
+                     const QString& defaultLabel, Setter setter, QLabel* label, QSlider* slider, NumberEdit* edit,
+                     SpinButtons* spin);
+
+    // Sets the ranges and writes the placeholder into the field (which, like
+    // any change of the field, reaches the engine).
+    void Initialize();
+
+    // Writes the engine's value, truncated to an integer, into the field.
+    void RefreshFrom(double engineValue);
+    // Writes an integer into the field, as if it had been typed.
+    void WriteValue(int value);
+
+    // Enables or disables slider, field and spin buttons (the label stays).
+    void SetControlsEnabled(bool enabled);
+
+    const ParamRowIds& Ids() const { return ids_; }
+    int Minimum() const { return min_; }
+    int Maximum() const { return max_; }
+    QLabel* Label() const { return label_; }
+    QSlider* Slider() const { return slider_; }
+    NumberEdit* Edit() const { return edit_; }
+    SpinButtons* Spin() const { return spin_; }
+
+    // Layout rules of a row inside its group: previousSpinId 0 puts the row at
+    // the top of the group.
+    static void AppendRowRules(std::vector<LayoutRule>& rules, const ParamRowIds& row, int groupId,
+                               int previousSpinId);
+    // Layout rules of a group box holding rows: previousGroupId 0 puts it at the
+    // top of the page; it ends 7 units below lastSpinId.
+    static void AppendGroupRules(std::vector<LayoutRule>& rules, int groupId, int previousGroupId, int lastSpinId);
+
+private:
+    void OnEditChanged();
+    void OnSliderChanged(int position);
+    void SetEditText(const QString& text);
+    void SetSliderPosition(int position);
+
+    ParamRowIds ids_;
+    int min_;
+    int max_;
+    int placeholder_;
+    Setter setter_;
+    QLabel* label_;
+    QSlider* slider_;
+    NumberEdit* edit_;
+    SpinButtons* spin_;
+    bool movingSlider_ = false;
+};

@@ -1,0 +1,58 @@
+#pragma once
+// Base of the control panel's tab pages: child controls carry control ids and
+// are placed by the page's layout rules on every resize; the panel asks each
+// page to apply its language texts and to re-read the scene.
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "ui/EngineBinding.h"
+#include "ui/ParamSpinBinding.h"
+#include "ui/layout/LayoutRules.h"
+
+class QLabel;
+class GroupBox;
+
+class CTabPage : public QWidget {
+    Q_OBJECT
+public:
+    CTabPage(boxora::EngineBinding& engine, QWidget* parent = nullptr);
+
+    // Sets every caption of the page from the current language.
+    virtual void ApplyLanguageTexts() {}
+    // Re-reads the page's values from the scene.
+    virtual void RefreshFromEngine() {}
+
+    // Places the controls by the page's rules (also done on every resize).
+    bool Relayout();
+    // The direct child with this control id, or null.
+    QWidget* Control(int id) const;
+
+protected:
+    virtual std::vector<LayoutRule> BuildLayoutRules() const { return {}; }
+    void resizeEvent(QResizeEvent* event) override;
+
+    // Size in pixels of a rectangle given in dialog units of this page.
+    QSize DialogSize(int widthUnits, int heightUnits) const;
+    int DialogX(int units) const;
+    int DialogY(int units) const;
+
+    // Adopts widget as a child control with this id and an initial size in
+    // dialog units.
+    template <class W>
+    W* AddControl(int id, W* widget, int widthUnits, int heightUnits) {
+        AdoptControl(id, widget, widthUnits, heightUnits);
+        return widget;
+    }
+    QLabel* AddLabel(int id, const QString& text, int widthUnits = 70, int heightUnits = 8);
+    GroupBox* AddGroup(int id, const QString& title);
+    // Creates a settings row (label, slider, field, spin buttons) with the
+    // usual control sizes; Initialize() is left to the page.
+    ParamSpinBinding* AddParamRow(ParamRowIds ids, int minimum, int maximum, int placeholder,
+                                  const QString& defaultLabel, std::function<void(int)> setter);
+
+    boxora::EngineBinding& engine_;
+
+private:
+    void AdoptControl(int id, QWidget* widget, int widthUnits, int heightUnits);
+};
