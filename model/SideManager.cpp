@@ -123,5 +123,5 @@ void CSideManager::Resize(int width, int height) {
 
 void CSideManager::ForgetSideLists() {
     for (CSide& side : sides_)
-        for (DisplayListSlot& slot : side.slots) slot = DisplayListSlot{};
+        for (DisplayListSlot& slot : side.listSlots) slot = DisplayListSlot{};
 }

@@ -235,7 +235,7 @@ SlotListCounters& SideListCounters() {
 
 bool DrawSideSlot(const ObjectDrawingScene& scene, CSide& side, int slot) {
     if (slot < 0 || slot >= kSideSlotCount || side.object == nullptr) return true;
-    DisplayListSlot& list = side.slots[slot];
+    DisplayListSlot& list = side.listSlots[slot];
     const bool cached = scene.params.RenderMode != RENDER_MODE_OFFSCREEN;
 
     glPushMatrix();

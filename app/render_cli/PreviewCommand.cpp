@@ -2,48 +2,27 @@
 
 #include <cstdio>
 
-#include "image/CodecRegistry.h"
-#include "platform/AtomicFile.h"
+#include "image/ImageCodec.h"
 
 namespace {
 
-// The frame as a 24-bit image (B, G, R; both bottom row first). A preview
-// frame carries no meaningful alpha.
-imagecodec::ImageData ToImage(const boxora::PreviewFrame& frame) {
-    imagecodec::ImageData image;
-    if (!imagecodec::SizeAllowed(frame.width, frame.height)) return image;
-    const std::size_t pixels = static_cast<std::size_t>(frame.width) * frame.height;
-    image.width = static_cast<uint32_t>(frame.width);
-    image.height = static_cast<uint32_t>(frame.height);
-    image.bpp = 24;
-    image.pixels.resize(pixels * 3);
-    for (std::size_t i = 0; i < pixels; ++i) {
-        image.pixels[3 * i] = frame.rgba[4 * i + 2];
-        image.pixels[3 * i + 1] = frame.rgba[4 * i + 1];
-        image.pixels[3 * i + 2] = frame.rgba[4 * i];
-    }
-    return image;
-}
-
+// Writes the frame as a 24-bit PNG (a preview frame carries no meaningful
+// alpha); the previous file survives a failure.
 bool WritePng(const boxora::PreviewFrame& frame, const std::string& path, std::string& error) {
-    const imagecodec::CodecEntry* codec = imagecodec::FindCodec(FORMAT_PNG);
-    if (codec == nullptr || codec->encode == nullptr) {
-        error = "PNG encoding is not available in this build";
+    std::vector<uint8_t> bgr(static_cast<std::size_t>(frame.width) * frame.height * 3);
+    for (std::size_t i = 0; i < bgr.size() / 3; ++i) {
+        bgr[3 * i] = frame.rgba[4 * i + 2];
+        bgr[3 * i + 1] = frame.rgba[4 * i + 1];
+        bgr[3 * i + 2] = frame.rgba[4 * i];
+    }
+    ImageCodec image;
+    // Both the frame and the image keep their bottom row first.
+    if (!image.CreateFromArray(bgr.data(), static_cast<uint32_t>(frame.width), static_cast<uint32_t>(frame.height),
+                               24, frame.width * 3, false)) {
+        error = "the frame cannot be encoded";
         return false;
     }
-    const imagecodec::ImageData image = ToImage(frame);
-    if (image.Empty()) {
-        error = "the frame is too large to encode";
-        return false;
-    }
-    std::vector<uint8_t> bytes;
-    std::string why;
-    if (!codec->encode(image, imagecodec::EncodeOptions{}, bytes, &why)) {
-        error = "cannot encode the frame as PNG" + (why.empty() ? std::string() : ": " + why);
-        return false;
-    }
-    return boxora::WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                                       &error);
+    return image.Save(path, FORMAT_PNG, &error);
 }
 
 }  // namespace

@@ -70,11 +70,11 @@ TEST_F(UnassignedFacesTest, EachObjectsFacesWithoutMaterialFormAPlainSide) {
             EXPECT_EQ(&side.object->faces[side.faceIndices[k]], side.faces[k]);
         }
     // Moving B releases only its own side.
-    for (CSide& side : sides.Sides()) side.slots[SLOT_PLAIN] = {true, 40u + static_cast<unsigned>(side.faces.size())};
+    for (CSide& side : sides.Sides()) side.listSlots[SLOT_PLAIN] = {true, 40u + static_cast<unsigned>(side.faces.size())};
     sides.InvalidateObjectSideLists(&b);
-    EXPECT_TRUE(all[0].slots[SLOT_PLAIN].built);
-    EXPECT_TRUE(all[1].slots[SLOT_PLAIN].built);
-    EXPECT_FALSE(all[2].slots[SLOT_PLAIN].built);
+    EXPECT_TRUE(all[0].listSlots[SLOT_PLAIN].built);
+    EXPECT_TRUE(all[1].listSlots[SLOT_PLAIN].built);
+    EXPECT_FALSE(all[2].listSlots[SLOT_PLAIN].built);
     EXPECT_EQ(releaseQueue.PendingLists(), 1u);
 }
 

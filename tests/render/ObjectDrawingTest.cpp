@@ -172,8 +172,8 @@ TEST_F(DrawingTest, SideListsAreRecordedOnceAndNeverInOffscreenRenders) {
     const long built = SideListCounters().built;
     DrawSideSlot(Scene(), side, SLOT_PLAIN);
     EXPECT_EQ(Centre(), (std::array<int, 4>{200, 0, 0, 255}));
-    EXPECT_FALSE(side.slots[SLOT_PLAIN].built);
-    EXPECT_EQ(side.slots[SLOT_PLAIN].name, 0u);
+    EXPECT_FALSE(side.listSlots[SLOT_PLAIN].built);
+    EXPECT_EQ(side.listSlots[SLOT_PLAIN].name, 0u);
     EXPECT_EQ(SideListCounters().built, built);
 
     // Preview: recorded on first use, replayed afterwards.
@@ -181,14 +181,14 @@ TEST_F(DrawingTest, SideListsAreRecordedOnceAndNeverInOffscreenRenders) {
     glClear(GL_COLOR_BUFFER_BIT);
     DrawSideSlot(Scene(), side, SLOT_PLAIN);
     EXPECT_EQ(Centre(), (std::array<int, 4>{200, 0, 0, 255}));
-    ASSERT_TRUE(side.slots[SLOT_PLAIN].built);
-    const unsigned name = side.slots[SLOT_PLAIN].name;
+    ASSERT_TRUE(side.listSlots[SLOT_PLAIN].built);
+    const unsigned name = side.listSlots[SLOT_PLAIN].name;
     EXPECT_TRUE(glIsList(name));
     const long replayed = SideListCounters().replayed;
     glClear(GL_COLOR_BUFFER_BIT);
     DrawSideSlot(Scene(), side, SLOT_PLAIN);
     EXPECT_EQ(Centre(), (std::array<int, 4>{200, 0, 0, 255}));
-    EXPECT_EQ(side.slots[SLOT_PLAIN].name, name);
+    EXPECT_EQ(side.listSlots[SLOT_PLAIN].name, name);
     EXPECT_EQ(SideListCounters().replayed, replayed + 1);
     EXPECT_EQ(SideListCounters().built, built + 1);
     // The list holds what it was recorded with: a new colour needs the
@@ -197,11 +197,11 @@ TEST_F(DrawingTest, SideListsAreRecordedOnceAndNeverInOffscreenRenders) {
     glClear(GL_COLOR_BUFFER_BIT);
     DrawSideSlot(Scene(), side, SLOT_PLAIN);
     EXPECT_EQ(Centre(), (std::array<int, 4>{200, 0, 0, 255}));
-    side.slots[SLOT_PLAIN].built = false;
+    side.listSlots[SLOT_PLAIN].built = false;
     glClear(GL_COLOR_BUFFER_BIT);
     DrawSideSlot(Scene(), side, SLOT_PLAIN);
     EXPECT_EQ(Centre(), (std::array<int, 4>{0, 0, 200, 255}));
-    EXPECT_FALSE(glIsList(name) && side.slots[SLOT_PLAIN].name != name);
+    EXPECT_FALSE(glIsList(name) && side.listSlots[SLOT_PLAIN].name != name);
 }
 
 TEST_F(DrawingTest, TransparentSlotsBlendWithTheirLevel) {

@@ -147,9 +147,9 @@ TEST_F(PreviewEngineTest, SideListsAreRebuiltOnlyAfterInvalidation) {
     EXPECT_EQ(counters.built, built);
     EXPECT_GT(counters.replayed, replayed);
     for (const CSide& side : engine.Sides().Sides()) {
-        EXPECT_TRUE(side.slots[SLOT_PLAIN].built);
-        EXPECT_TRUE(side.slots[SLOT_FADED_PLAIN].built);
-        EXPECT_TRUE(side.slots[SLOT_SILHOUETTE].built);
+        EXPECT_TRUE(side.listSlots[SLOT_PLAIN].built);
+        EXPECT_TRUE(side.listSlots[SLOT_FADED_PLAIN].built);
+        EXPECT_TRUE(side.listSlots[SLOT_SILHOUETTE].built);
     }
 
     // Moving the box rebuilds its six sides' lists (silhouette, plain,
