@@ -11,13 +11,13 @@
 //
 //   bench_preview [seconds]      (default 3 per measurement)
 //
-// The Box model is read from data/Objects/ below the program folder
-// ($BOXORA_HOME or the folder of this program's build); its artwork shows
-// when the image codecs are built in.
+// The Box model and its artwork are read from data/ below the program
+// folder ($BOXORA_HOME), or from the source tree when that has none.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -120,6 +120,9 @@ bool Measure(int width, int height, double seconds, Result& result) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::error_code ec;
+    if (!std::filesystem::exists(boxora::ObjectsFolder() + "Box.3ds", ec))
+        setenv("BOXORA_HOME", BOXORA_SOURCE_DIR, 1);
     const double seconds = argc > 1 ? std::max(0.5, std::atof(argv[1])) : 3.0;
     std::printf("Live preview of the default one-box scene (%u hardware threads)\n",
                 std::thread::hardware_concurrency());
