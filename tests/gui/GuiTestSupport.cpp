@@ -43,6 +43,21 @@ build=Build
 preview=Preview
 [TabGeneral]
 general=General
+templates=Templates
+loadtemplate=Load Template
+saveproj=Save as Template
+delteml=Delete Template
+savetempl=Save Template
+ok=OK
+cancel=Cancel
+templname=Template name
+saveprj=Do you want to save the changes to "%s"?
+deltemplate=Do you really want to delete the template "%s"?
+erdeltemplate=The template "%s" could not be deleted.
+ersavetemplate=The template could not be saved.
+invalidname=The template "%s" cannot be renamed to "%s".
+tmplexist=A template named "%s" already exists.
+errrename=The template "%s" could not be renamed.
 [TabScene]
 scene=Scene
 [TabObjects]
@@ -85,6 +100,7 @@ transp=Transparent
 bgcl=Background color
 [TabRendering]
 rendering=Rendering
+errsave=The image could not be saved to "%s".
 )";
 
 // Deliberately incomplete: missing keys fall back to English.
@@ -114,6 +130,9 @@ shadows=Schatten
 sd=Richtung
 [TabReflection]
 transp=Transparent (ohne Hintergrund)
+[TabGeneral]
+templates=Vorlagen
+loadtemplate=Vorlage laden
 )";
 
 }  // namespace
@@ -135,6 +154,14 @@ GuiEnvironment::GuiEnvironment() {
         hadHome_ = true;
         previousHome_ = home;
     }
+    // The per-user data (the template library) lives in the scratch folder
+    // too, never in the real home.
+    if (const char* data = std::getenv("XDG_DATA_HOME")) {
+        hadDataHome_ = true;
+        previousDataHome_ = data;
+    }
+    std::filesystem::create_directories(userData_.Path());
+    setenv("XDG_DATA_HOME", userData_.Path().c_str(), 1);
     std::filesystem::create_directories(home_.Path() / "languages");
     testsupport::WriteFileBytes(home_.File("languages/English.lng"), kEnglish);
     testsupport::WriteFileBytes(home_.File("languages/Deutsch.lng"), kDeutsch);
@@ -144,6 +171,10 @@ GuiEnvironment::GuiEnvironment() {
 
 GuiEnvironment::~GuiEnvironment() {
     boxora::SetSettingsStore(nullptr);
+    if (hadDataHome_)
+        setenv("XDG_DATA_HOME", previousDataHome_.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
     if (hadHome_)
         setenv("BOXORA_HOME", previousHome_.c_str(), 1);
     else
