@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Starts the desktop program under Xvfb at 1280 x 800, shows every tab page in
 # every shipped language (and the dark theme in English) and saves one PNG per
-# view:  tools/screenshots.sh [build folder] [output folder, default <build>/screenshots]
+# view. The program runs as a new user would: its template folder starts
+# empty and receives the starter templates.
+#   tools/screenshots.sh [build folder] [output folder, default <build>/screenshots]
 # Needs xvfb, xdotool and imagemagick (scripts/install-deps installs them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,6 +21,8 @@ XVFB_PID=$!
 export DISPLAY="$DISPLAY_NUM"
 export XDG_RUNTIME_DIR="$WORK/runtime"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+export XDG_DATA_HOME="$WORK/data"
+mkdir -p "$XDG_DATA_HOME"
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done 2>/dev/null || sleep 1
 
 TABS=(general scene objects camera lighting shadows reflection rendering)

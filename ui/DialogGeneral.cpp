@@ -119,6 +119,7 @@ void CDialogGeneral::RefillList() {
     for (const std::string& name : library.Names()) {
         auto* item = new QListWidgetItem(QString::fromStdString(name));
         item->setFlags(item->flags() | Qt::ItemIsEditable);
+        item->setToolTip(item->text());  // long names are cut in the grid
         // Each item gets its own picture; one that cannot be read leaves only
         // that item without a picture.
         const QPixmap picture = boxora::LoadTemplatePreview(library.PicturePath(name), boxora::kTemplatePreviewSize);
@@ -277,6 +278,7 @@ bool CDialogGeneral::FinishRename(const std::string& oldName, const std::string&
         if (list_->item(row)->text() != oldText) continue;
         QListWidgetItem* item = list_->takeItem(row);
         item->setText(newText);
+        item->setToolTip(newText);
         int target = 0;
         while (target < list_->count() &&
                boxora::TemplateNameLess(list_->item(target)->text().toStdString(), newName))

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollBar>
 #include <QTextLayout>
 
 #include "project/TemplateLibrary.h"
@@ -94,7 +95,7 @@ void TemplateItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
     if (!icon.isNull()) {
         painter->fillRect(picture.translated(1, 1), QColor(0, 0, 0, 40));
         icon.paint(painter, picture, Qt::AlignCenter, QIcon::Normal);
-        painter->setPen(QColor(0, 0, 0, 70));
+        painter->setPen(palette.color(QPalette::Mid));
         painter->setBrush(Qt::NoBrush);
         painter->drawRect(picture.adjusted(0, 0, -1, -1));
     } else {
@@ -149,7 +150,6 @@ TemplateList::TemplateList(QWidget* parent) : QListWidget(parent), delegate_(new
     setFlow(QListView::LeftToRight);
     setWrapping(true);
     setUniformItemSizes(true);
-    setSpacing(4);
     setIconSize(QSize(kPicture, kPicture));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -183,6 +183,25 @@ void TemplateList::EditSelectedName() {
     if (items.isEmpty()) return;
     setCurrentItem(items.first());
     editItem(items.first());
+}
+
+void TemplateList::FitGrid() {
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QSize cell = delegate_->sizeHint(option, QModelIndex());
+    const int gap = 8;
+    // Room for a vertical scroll bar is kept, so the columns do not change
+    // when one appears.
+    const int scrollBar = verticalScrollBar()->isVisible() ? 0 : style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int available = viewport()->width() - scrollBar - 2 * spacing() - 4;
+    const int columns = std::max(1, available / (cell.width() + gap));
+    const int gridWidth = std::max(cell.width() + gap, available / columns);
+    if (gridSize() != QSize(gridWidth, cell.height() + gap)) setGridSize(QSize(gridWidth, cell.height() + gap));
+}
+
+void TemplateList::resizeEvent(QResizeEvent* event) {
+    QListWidget::resizeEvent(event);
+    FitGrid();
 }
 
 void TemplateList::keyPressEvent(QKeyEvent* event) {

@@ -53,8 +53,12 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
+    // Spreads the columns over the whole width, so the grid has even margins.
+    void FitGrid();
+
     TemplateItemDelegate* delegate_;
 };

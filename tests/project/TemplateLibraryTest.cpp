@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "engine/SceneFile.h"
 #include "platform/AppPaths.h"
 #include "project/StarterTemplates.h"
 #include "project/TemplateLibrary.h"
@@ -188,13 +189,43 @@ TEST_F(StarterTemplatesTest, WithoutAShippedSetNothingHappens) {
     EXPECT_TRUE(fs::is_empty(target.Path()));
 }
 
-TEST(StarterTemplates, ShippedSetHasAPictureForEveryScene) {
+// Width and height from a JPEG's start-of-frame segment; {0, 0} when none.
+std::pair<int, int> JpegSize(const std::string& bytes) {
+    if (bytes.size() < 4 || static_cast<unsigned char>(bytes[0]) != 0xFF || static_cast<unsigned char>(bytes[1]) != 0xD8)
+        return {0, 0};
+    std::size_t i = 2;
+    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
+    while (i + 9 < bytes.size()) {
+        if (byte(i) != 0xFF) return {0, 0};
+        const int marker = byte(i + 1);
+        const std::size_t length = (byte(i + 2) << 8) | byte(i + 3);
+        if (marker >= 0xC0 && marker <= 0xC2) return {(byte(i + 7) << 8) | byte(i + 8), (byte(i + 5) << 8) | byte(i + 6)};
+        i += 2 + length;
+    }
+    return {0, 0};
+}
+
+TEST(StarterTemplates, ShippedSetHoldsCatalogueScenesWith94PixelPreviews) {
     const TemplateLibrary shipped((testsupport::AppDir() / "data/templates/").string());
     const std::vector<std::string> names = shipped.Names();
-    EXPECT_GE(names.size(), 3u);
+    EXPECT_GE(names.size(), 6u);
     for (const std::string& name : names) {
-        EXPECT_TRUE(fs::is_regular_file(shipped.PicturePath(name))) << name;
         EXPECT_TRUE(TemplateLibrary::IsValidName(name)) << name;
+        const std::string scene = testsupport::ReadFileBytes(shipped.ScenePath(name));
+        ASSERT_GE(scene.size(), 2u) << name;
+        EXPECT_EQ(scene.substr(0, 2), "\xFF\xFE") << name << ": written as the program writes scenes";
+        const SceneFileData data = ParseSceneFile(scene);
+        EXPECT_TRUE(data.lightShadow && data.camera && data.reflection) << name;
+        ASSERT_FALSE(data.objects.empty()) << name;
+        for (const SceneObjectSection& object : data.objects) {
+            EXPECT_TRUE(fs::is_regular_file(testsupport::AppDir() / "data/Objects" / (object.objectName + ".3ds")))
+                << name << ": " << object.objectName;
+            // No cover images named: the models keep their own artwork.
+            for (const auto& image : object.images) EXPECT_FALSE(image.has_value()) << name;
+        }
+        const auto [width, height] = JpegSize(testsupport::ReadFileBytes(shipped.PicturePath(name)));
+        EXPECT_EQ(width, 94) << name;
+        EXPECT_EQ(height, 94) << name;
     }
 }
 
