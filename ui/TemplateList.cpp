@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
@@ -197,6 +198,17 @@ void TemplateList::FitGrid() {
     const int columns = std::max(1, available / (cell.width() + gap));
     const int gridWidth = std::max(cell.width() + gap, available / columns);
     if (gridSize() != QSize(gridWidth, cell.height() + gap)) setGridSize(QSize(gridWidth, cell.height() + gap));
+}
+
+void TemplateList::mouseMoveEvent(QMouseEvent* event) {
+    QListWidget::mouseMoveEvent(event);
+    const bool overItem = itemAt(event->position().toPoint()) != nullptr;
+    viewport()->setCursor(overItem ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void TemplateList::leaveEvent(QEvent* event) {
+    QListWidget::leaveEvent(event);
+    viewport()->unsetCursor();
 }
 
 void TemplateList::resizeEvent(QResizeEvent* event) {

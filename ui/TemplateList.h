@@ -53,6 +53,9 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // The hot item shows the hand: items are links to their templates.
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
