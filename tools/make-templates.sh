@@ -3,7 +3,7 @@
 # for each one a scene file "<name>.scn" (UTF-16LE with byte-order mark, as
 # the program writes them) and its 94 x 94 preview "<name>.jpg" (JPEG,
 # quality 100), rendered by the program's own renderer: the full preview
-# frame (boxora-render --preview), drawn four times larger and averaged
+# frame (boxora-render --preview), drawn eight times larger and averaged
 # down. The program copies them into a new user's empty template folder.
 #
 #   tools/make-templates.sh [BOXORA_RENDER [TEMPLATE_FOLDER]]
