@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Starts the desktop program under Xvfb at 1280 x 800, shows every tab page in
-# every shipped language (and the dark theme in English) and saves one PNG per
-# view:  tools/screenshots.sh [build folder] [output folder, default <build>/screenshots]
+# Starts the desktop program under Xvfb at 1280 x 800 with a small scene of
+# catalogue models, shows every tab page in every shipped language (and the
+# dark theme in English) and saves one PNG per view:
+#   tools/screenshots.sh [build folder] [output folder, default <build>/screenshots]
+# SCREENSHOT_SCENE=none leaves the scene empty.
 # Needs xvfb, xdotool and imagemagick (scripts/install-deps installs them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,6 +25,31 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done 2>/dev
 
 TABS=(general scene objects camera lighting shadows reflection rendering)
 
+# A project with three catalogue models side by side (UTF-16 with a
+# byte-order mark, as the program writes them).
+SCENE="$WORK/Showcase.scn"
+{
+  printf '\xff\xfe'
+  iconv -f UTF-8 -t UTF-16LE <<'SCN'
+[OBJECT_0]
+Object_Name=Book
+User_Defined_Name=Book
+Translate_X=-110.000000
+Rotate_Y=20.000000
+[OBJECT_1]
+Object_Name=Box
+User_Defined_Name=Box
+Translate_X=0.000000
+[OBJECT_2]
+Object_Name=DVD Box
+User_Defined_Name=DVD Box
+Translate_X=110.000000
+Rotate_Y=-20.000000
+SCN
+} > "$SCENE"
+OPEN_ARGS=(-o "$SCENE")
+[ "${SCREENSHOT_SCENE:-}" = none ] && OPEN_ARGS=()
+
 # shot <language display name> <theme id> <tab index> <file name>
 shot() {
   local language="$1" theme="$2" tab="$3" file="$4"
@@ -38,10 +65,10 @@ WinMaximized=0
 ActualLanguage=$language
 UITheme=$theme
 CONF
-  XDG_CONFIG_HOME="$config" "$APP" --screenshot-tab "$tab" >/dev/null 2>&1 &
+  XDG_CONFIG_HOME="$config" "$APP" --screenshot-tab "$tab" "${OPEN_ARGS[@]}" >/dev/null 2>&1 &
   local pid=$!
   xdotool search --sync --onlyvisible --name "Boxora" >/dev/null 2>&1 || true
-  sleep "${SCREENSHOT_DELAY:-1.5}"
+  sleep "${SCREENSHOT_DELAY:-3}"
   import -window root "$OUT/$file"
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
