@@ -50,9 +50,10 @@ SCN
 OPEN_ARGS=(-o "$SCENE")
 [ "${SCREENSHOT_SCENE:-}" = none ] && OPEN_ARGS=()
 
-# shot <language display name> <theme id> <tab index> <file name>
+# shot <language display name> <theme id> <tab index> <file name> [program options]
 shot() {
   local language="$1" theme="$2" tab="$3" file="$4"
+  shift 4
   local config="$WORK/config"
   rm -rf "$config" && mkdir -p "$config/Talvenor"
   cat > "$config/Talvenor/Boxora.conf" <<CONF
@@ -65,7 +66,7 @@ WinMaximized=0
 ActualLanguage=$language
 UITheme=$theme
 CONF
-  XDG_CONFIG_HOME="$config" "$APP" --screenshot-tab "$tab" "${OPEN_ARGS[@]}" >/dev/null 2>&1 &
+  XDG_CONFIG_HOME="$config" "$APP" --screenshot-tab "$tab" "$@" "${OPEN_ARGS[@]}" >/dev/null 2>&1 &
   local pid=$!
   xdotool search --sync --onlyvisible --name "Boxora" >/dev/null 2>&1 || true
   sleep "${SCREENSHOT_DELAY:-3}"
@@ -90,7 +91,15 @@ for language in "${languages[@]}"; do
   for i in "${!TABS[@]}"; do
     shot "$language" light "$i" "${slug}-${i}-${TABS[$i]}.png"
   done
+  # The Objects tab's other sub-pages, and the Rendering tab with the JPG
+  # and TIFF options.
+  for sub in 1 2 3; do
+    shot "$language" light 2 "${slug}-2-objects-sub${sub}.png" --screenshot-subtab "$sub"
+  done
+  for format in 1 3; do
+    shot "$language" light 7 "${slug}-7-rendering-format${format}.png" --screenshot-format "$format"
+  done
 done
-for i in 3 4 6; do
+for i in 1 3 4 6 7; do
   shot English dark "$i" "English-dark-${i}-${TABS[$i]}.png"
 done
