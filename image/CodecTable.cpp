@@ -3,26 +3,28 @@
 #include "image/CodecRegistry.h"
 
 // While the format families are being filled in, a codec that is not linked
-// yet reads as "format not supported" instead of breaking the build.
+// yet reads as "format not supported" instead of breaking the build. A weak
+// reference alone does not pull a codec's object out of the static library,
+// so a codec's declarations lose the marker once the codec exists.
 #define BOXORA_PENDING_CODEC __attribute__((weak))
 
 namespace imagecodec {
 
-BOXORA_PENDING_CODEC bool DecodeJpeg(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool EncodeJpeg(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-BOXORA_PENDING_CODEC bool DecodePng(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool EncodePng(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-BOXORA_PENDING_CODEC bool DecodeTiff(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool EncodeTiff(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-BOXORA_PENDING_CODEC bool DecodeJp2(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool EncodeJp2(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-BOXORA_PENDING_CODEC bool DecodeJpc(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool EncodeJpc(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-BOXORA_PENDING_CODEC bool DecodePgx(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool DecodePnm(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool EncodePnm(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-BOXORA_PENDING_CODEC bool DecodeRas(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool EncodeRas(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
+bool DecodeJpeg(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool EncodeJpeg(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
+bool DecodePng(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool EncodePng(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
+bool DecodeTiff(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool EncodeTiff(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
+bool DecodeJp2(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool EncodeJp2(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
+bool DecodeJpc(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool EncodeJpc(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
+bool DecodePgx(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool DecodePnm(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool EncodePnm(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
+bool DecodeRas(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool EncodeRas(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
 BOXORA_PENDING_CODEC bool DecodeBmp(const uint8_t*, std::size_t, ImageData&, std::string*);
 BOXORA_PENDING_CODEC bool EncodeBmp(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
 BOXORA_PENDING_CODEC bool DecodeIco(const uint8_t*, std::size_t, ImageData&, std::string*);

@@ -14,8 +14,12 @@ public:
     ImageCodec() = default;
 
     // Decodes the file with the given format code; code 0 tries the decoders
-    // on the content. A missing or undecodable file leaves the image empty
-    // (width and height 0) and returns false; LastError() says why.
+    // on the content (the format its first bytes name, then every other
+    // decoder, the formats without a signature last). A code that does not
+    // match the content (a PNG named .tiff) falls back to the same search,
+    // so a mislabelled picture still loads. A missing or undecodable file
+    // leaves the image empty (width and height 0) and returns false;
+    // LastError() says why. Files over 1 GiB are refused unread.
     bool Load(const std::string& path, int format);
     bool LoadFromMemory(const uint8_t* data, std::size_t size, int format);
 

@@ -1,0 +1,10 @@
+// PNG files (libpng): any bytes decode to a consistent image or to nothing.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz/FuzzImageCheck.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzzcheck::Exercise(imagecodec::DecodePng, imagecodec::EncodePng, data, size);
+    return 0;
+}

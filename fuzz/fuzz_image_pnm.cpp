@@ -1,0 +1,12 @@
+// Portable anymap and PGX readers: any bytes decode to a consistent image
+// or to nothing.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz/FuzzImageCheck.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzzcheck::Exercise(imagecodec::DecodePnm, imagecodec::EncodePnm, data, size);
+    fuzzcheck::Exercise(imagecodec::DecodePgx, nullptr, data, size);
+    return 0;
+}

@@ -1,0 +1,235 @@
+// JPEG decoding and encoding with libjpeg(-turbo).
+//
+// libjpeg reports fatal errors through error_exit, which here jumps back
+// with longjmp. Every libjpeg call therefore runs inside one of the small
+// "phase" functions below, which hold no C++ objects; the C++ callers own
+// the buffers and always destroy the libjpeg object.
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "image/CodecRegistry.h"
+#include "image/CodecSupport.h"
+
+namespace imagecodec {
+namespace {
+
+// A hostile progressive file can hold an endless number of tiny scans,
+// each making the decoder walk the whole coefficient buffer.
+constexpr int kMaxScans = 500;
+// Memory libjpeg may take for its own buffers (the coefficient buffer of a
+// progressive image of the largest allowed size fits).
+constexpr long kMaxLibraryMemory = 1536L << 20;
+// From this quality on, chroma is not subsampled.
+constexpr int kFullChromaQuality = 90;
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void OnError(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (err->message[0] == '\0') (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+// Warnings (corrupt data the decoder steps over) and trace output are not
+// shown anywhere.
+void OnMessage(j_common_ptr, int) {}
+void OnOutput(j_common_ptr) {}
+
+void OnProgress(j_common_ptr cinfo) {
+    if (!cinfo->is_decompressor) return;
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (d->input_scan_number > kMaxScans) {
+        auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+        std::snprintf(err->message, sizeof err->message, "too many progressive scans");
+        (*cinfo->err->error_exit)(cinfo);
+    }
+}
+
+void InitErrorManager(ErrorManager& err) {
+    std::memset(&err, 0, sizeof err);
+    jpeg_std_error(&err.pub);
+    err.pub.error_exit = OnError;
+    err.pub.emit_message = OnMessage;
+    err.pub.output_message = OnOutput;
+}
+
+// ---------------------------------------------------------------- decoding
+
+struct DecodeState {
+    jpeg_decompress_struct cinfo;
+    ErrorManager err;
+    jpeg_progress_mgr progress;
+    bool created;
+    bool cmyk;
+    bool adobe;
+};
+
+// Reads the header, checks the size and starts decompression.
+bool StartDecode(DecodeState* s, const uint8_t* data, std::size_t size) {
+    if (setjmp(s->err.jump)) return false;
+    s->cinfo.err = &s->err.pub;
+    jpeg_create_decompress(&s->cinfo);
+    s->created = true;
+    s->cinfo.mem->max_memory_to_use = kMaxLibraryMemory;
+    s->progress.progress_monitor = OnProgress;
+    s->cinfo.progress = &s->progress;
+    jpeg_mem_src(&s->cinfo, data, static_cast<unsigned long>(size));
+    if (jpeg_read_header(&s->cinfo, TRUE) != JPEG_HEADER_OK) return false;
+    if (!SizeAllowed(s->cinfo.image_width, s->cinfo.image_height)) {
+        std::snprintf(s->err.message, sizeof s->err.message, "image size not allowed");
+        return false;
+    }
+    switch (s->cinfo.jpeg_color_space) {
+    case JCS_GRAYSCALE: s->cinfo.out_color_space = JCS_GRAYSCALE; break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        s->cinfo.out_color_space = JCS_CMYK;
+        s->cmyk = true;
+        s->adobe = s->cinfo.saw_Adobe_marker;
+        break;
+    default: s->cinfo.out_color_space = JCS_EXT_BGR; break;
+    }
+    jpeg_start_decompress(&s->cinfo);
+    const int expected = s->cmyk ? 4 : s->cinfo.out_color_space == JCS_GRAYSCALE ? 1 : 3;
+    return s->cinfo.output_components == expected && s->cinfo.output_width == s->cinfo.image_width &&
+           s->cinfo.output_height == s->cinfo.image_height;
+}
+
+// Reads every scan line; the first (top) line goes to the last stored row.
+// rowBuffer (CMYK only) holds one line of 4-byte samples.
+bool ReadLines(DecodeState* s, uint8_t* pixels, std::size_t rowBytes, uint8_t* rowBuffer) {
+    if (setjmp(s->err.jump)) return false;
+    const JDIMENSION h = s->cinfo.output_height;
+    const JDIMENSION w = s->cinfo.output_width;
+    while (s->cinfo.output_scanline < h) {
+        uint8_t* dst = pixels + static_cast<std::size_t>(h - 1 - s->cinfo.output_scanline) * rowBytes;
+        JSAMPROW row = s->cmyk ? rowBuffer : dst;
+        if (jpeg_read_scanlines(&s->cinfo, &row, 1) != 1) return false;
+        if (s->cmyk) {
+            for (JDIMENSION x = 0; x < w; ++x) {
+                unsigned c = rowBuffer[4 * x], m = rowBuffer[4 * x + 1], y = rowBuffer[4 * x + 2],
+                         k = rowBuffer[4 * x + 3];
+                // Adobe applications store the CMYK samples inverted.
+                if (!s->adobe) {
+                    c = 255 - c;
+                    m = 255 - m;
+                    y = 255 - y;
+                    k = 255 - k;
+                }
+                dst[3 * x + 0] = static_cast<uint8_t>((y * k + 127) / 255);
+                dst[3 * x + 1] = static_cast<uint8_t>((m * k + 127) / 255);
+                dst[3 * x + 2] = static_cast<uint8_t>((c * k + 127) / 255);
+            }
+        }
+    }
+    // Trailing garbage or a missing end marker does not spoil the picture.
+    return true;
+}
+
+// ---------------------------------------------------------------- encoding
+
+struct EncodeState {
+    jpeg_compress_struct cinfo;
+    ErrorManager err;
+    bool created;
+    unsigned char* buffer;  // malloc'ed by jpeg_mem_dest
+    unsigned long bufferSize;
+};
+
+bool WriteJpeg(EncodeState* s, const ImageData* image, const EncodeOptions* options, uint8_t* rowBuffer) {
+    if (setjmp(s->err.jump)) return false;
+    s->cinfo.err = &s->err.pub;
+    jpeg_create_compress(&s->cinfo);
+    s->created = true;
+    jpeg_mem_dest(&s->cinfo, &s->buffer, &s->bufferSize);
+    s->cinfo.image_width = image->width;
+    s->cinfo.image_height = image->height;
+    s->cinfo.input_components = 3;
+    s->cinfo.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&s->cinfo);
+    int quality = options->jpegQuality;
+    if (quality < 0) quality = 0;
+    if (quality > 100) quality = 100;
+    jpeg_set_quality(&s->cinfo, quality, TRUE);
+    // High qualities keep the colour at full resolution: sharp coloured
+    // edges (text on a cover) would otherwise bleed.
+    if (quality >= kFullChromaQuality) {
+        s->cinfo.comp_info[0].h_samp_factor = 1;
+        s->cinfo.comp_info[0].v_samp_factor = 1;
+    }
+    s->cinfo.optimize_coding = (options->jpegOptions & 8) ? TRUE : FALSE;
+    if (options->jpegOptions & 16) jpeg_simple_progression(&s->cinfo);
+    jpeg_start_compress(&s->cinfo, TRUE);
+    const std::size_t rowBytes = image->RowBytes();
+    while (s->cinfo.next_scanline < s->cinfo.image_height) {
+        const uint32_t stored = image->height - 1 - s->cinfo.next_scanline;
+        JSAMPROW row;
+        if (image->bpp == 24) {
+            // libjpeg does not write to its input rows.
+            row = const_cast<uint8_t*>(image->pixels.data() + stored * rowBytes);
+        } else {
+            RowToBgr(*image, stored, rowBuffer);
+            row = rowBuffer;
+        }
+        jpeg_write_scanlines(&s->cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&s->cinfo);
+    return true;
+}
+
+}  // namespace
+
+bool DecodeJpeg(const uint8_t* data, std::size_t size, ImageData& out, std::string* why) {
+    out.Clear();
+    if (!data || size < 4) return Fail(why, "not a JPEG file");
+    DecodeState s;
+    std::memset(&s, 0, sizeof s);
+    InitErrorManager(s.err);
+    bool ok = StartDecode(&s, data, size);
+    std::vector<uint8_t> rowBuffer;
+    if (ok) {
+        const bool grey = s.cinfo.out_color_space == JCS_GRAYSCALE;
+        ok = out.Allocate(s.cinfo.output_width, s.cinfo.output_height, grey ? 8 : 24, false);
+        if (!ok) std::snprintf(s.err.message, sizeof s.err.message, "not enough memory for the image");
+        if (ok && grey) SetGreyPalette(out);
+        if (ok && s.cmyk) rowBuffer.resize(static_cast<std::size_t>(s.cinfo.output_width) * 4);
+        if (ok) ok = ReadLines(&s, out.pixels.data(), out.RowBytes(), rowBuffer.data());
+    }
+    if (s.created) jpeg_destroy_decompress(&s.cinfo);
+    if (!ok) {
+        out.Clear();
+        return Fail(why, s.err.message[0] ? s.err.message : "not a valid JPEG file");
+    }
+    return true;
+}
+
+bool EncodeJpeg(const ImageData& image, const EncodeOptions& options, std::vector<uint8_t>& out, std::string* why) {
+    out.clear();
+    if (image.Empty()) return Fail(why, "the image is empty");
+    std::vector<uint8_t> rowBuffer(image.bpp == 24 ? 0 : static_cast<std::size_t>(image.width) * 3);
+    EncodeState s;
+    std::memset(&s, 0, sizeof s);
+    InitErrorManager(s.err);
+    const bool ok = WriteJpeg(&s, &image, &options, rowBuffer.data());
+    if (s.created) jpeg_destroy_compress(&s.cinfo);
+    try {
+        if (ok) out.assign(s.buffer, s.buffer + s.bufferSize);
+    } catch (...) {
+        std::free(s.buffer);
+        throw;
+    }
+    std::free(s.buffer);
+    if (!ok) return Fail(why, s.err.message[0] ? s.err.message : "JPEG encoding failed");
+    return true;
+}
+
+}  // namespace imagecodec
