@@ -234,6 +234,10 @@ void CDialogRender::ApplyLanguageTexts() {
     Relayout();
 }
 
+void CDialogRender::RefreshFromEngine() {
+    if (engine_.scene) engine_.scene->outputFormat = formatId_;
+}
+
 void CDialogRender::ShowOptionCaption() {
     const char* key = boxora::RenderFormats()[static_cast<std::size_t>(comboIndex_)].captionKey;
     optionsCaption_->setText(Text(key ? key : "imgprt"));

@@ -33,6 +33,9 @@ public:
     ~CDialogRender() override;
 
     void ApplyLanguageTexts() override;
+    // The scene parameters may have been reset (a new or loaded project):
+    // the chosen format is written into them again.
+    void RefreshFromEngine() override;
 
     // Render > Render and Save, the toolbar button and the page's button:
     // asks for a file when none is named, then starts the render job.

@@ -208,6 +208,10 @@ TEST_F(RenderTab, EachFormatShowsItsOwnOptionsAndSetsTheSceneOutputFormat) {
         EXPECT_FALSE(page->OptionControl(1113)->isVisible());
         EXPECT_FALSE(page->OptionControl(1114)->isVisible());
     }
+    // A reset of the scene parameters does not lose the chosen format.
+    engine.scene.Reset();
+    page->RefreshFromEngine();
+    EXPECT_EQ(static_cast<int>(engine.scene.outputFormat), 14);
     page->FormatList()->setCurrentIndex(1);
     EXPECT_EQ(page->OptionsCaption()->text(), "Quality:");
     EXPECT_EQ(page->Filter(), "JPG Files (*.jpg *.jpeg)");
