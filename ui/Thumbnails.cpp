@@ -12,7 +12,7 @@ namespace {
 // Catalogue pictures are drawn on this grey, which counts as transparent.
 constexpr uint8_t kMaskGrey = 192;
 
-QPixmap Decode(const std::string& path) {
+QImage Decode(const std::string& path) {
     ImageCodec codec;
     if (!codec.Load(path, FORMAT_PNG)) return {};
     const int width = static_cast<int>(codec.GetWidth());
@@ -40,27 +40,23 @@ QPixmap Decode(const std::string& path) {
     QPainter painter(&square);
     painter.drawImage((kThumbnailSize - fitted.width()) / 2, (kThumbnailSize - fitted.height()) / 2, fitted);
     painter.end();
-    return QPixmap::fromImage(square);
+    return square;
 }
 
 }  // namespace
 
 QPixmap LoadThumbnail(const std::string& path) {
-    // Pixmaps belong to the user-interface thread; so does this cache.
-    static std::map<std::string, QPixmap> cache;
-    const auto found = cache.find(path);
-    if (found != cache.end()) return found->second;
-    QPixmap pixmap = Decode(path);
-    cache.emplace(path, pixmap);
-    return pixmap;
+    // Used on the user-interface thread only. Images, not pixmaps, are kept:
+    // they may outlive the application object.
+    static std::map<std::string, QImage> cache;
+    auto found = cache.find(path);
+    if (found == cache.end()) found = cache.emplace(path, Decode(path)).first;
+    return found->second.isNull() ? QPixmap() : QPixmap::fromImage(found->second);
 }
 
-const QPixmap& EmptyThumbnail() {
-    static const QPixmap empty = [] {
-        QPixmap p(kThumbnailSize, kThumbnailSize);
-        p.fill(Qt::transparent);
-        return p;
-    }();
+QPixmap EmptyThumbnail() {
+    QPixmap empty(kThumbnailSize, kThumbnailSize);
+    empty.fill(Qt::transparent);
     return empty;
 }
 

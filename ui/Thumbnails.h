@@ -16,6 +16,6 @@ constexpr int kThumbnailSize = 56;
 QPixmap LoadThumbnail(const std::string& path);
 
 // An empty square of the thumbnail size, for items without a picture.
-const QPixmap& EmptyThumbnail();
+QPixmap EmptyThumbnail();
 
 }  // namespace boxora

@@ -14,7 +14,6 @@
 #include <QTest>
 
 #include "engine/RenderJob.h"
-#include "image/RenderOptions.h"
 #include "lang/Lng.h"
 #include "tests/gui/FakeEngine.h"
 #include "tests/gui/GuiTestSupport.h"
@@ -130,18 +129,6 @@ TEST_F(RenderTab, ChoosingAFormatSwapsTheFileNameExtension) {
     file->setText("render");
     page->FormatList()->setCurrentIndex(1);
     EXPECT_EQ(file->text(), "render.jpg");
-}
-
-TEST(RenderOptions, ExtensionSwapCountsUtf16Characters) {
-    EXPECT_EQ(boxora::SwapExtension("box.png", ".jpg"), "box.jpg");
-    EXPECT_EQ(boxora::SwapExtension("box.tiff", ".jpg"), "box.jpg");
-    EXPECT_EQ(boxora::SwapExtension("a.png", ".jpg"), "a.png");
-    EXPECT_EQ(boxora::SwapExtension("", ".jpg"), "");
-    EXPECT_EQ(boxora::SwapExtension("abcdef", ".gif"), "abcdef.gif");
-    // "Öl.png" is six characters although its UTF-8 form is longer.
-    EXPECT_EQ(boxora::SwapExtension("Öl.png", ".bmp"), "Öl.bmp");
-    EXPECT_EQ(boxora::SwapExtension("Ö.png", ".bmp"), "Ö.png");
-    EXPECT_EQ(boxora::RemoveFirstNonDigit("1é2"), "12");
 }
 
 TEST_F(RenderTab, JpegOptionBitsFollowTheButtons) {
