@@ -52,6 +52,8 @@ const Case kCases[] = {
     {"TIFF none", FORMAT_TIF, 1, "tiff"},
     {"TIFF PackBits", FORMAT_TIF, 32773, "tiff"},
     {"TIFF JPEG", FORMAT_TIF, 7, "tiff"},
+    {"GIF uncompressed", FORMAT_GIF, 1, "gif"},
+    {"GIF run-length", FORMAT_GIF, 2, "gif"},
     {"DecreaseBpp only", kReduceOnly, 0, ""},
 };
 

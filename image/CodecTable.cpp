@@ -25,16 +25,16 @@ bool DecodePnm(const uint8_t*, std::size_t, ImageData&, std::string*);
 bool EncodePnm(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
 bool DecodeRas(const uint8_t*, std::size_t, ImageData&, std::string*);
 bool EncodeRas(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-BOXORA_PENDING_CODEC bool DecodeBmp(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool EncodeBmp(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-BOXORA_PENDING_CODEC bool DecodeIco(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool DecodeTga(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool EncodeTga(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-BOXORA_PENDING_CODEC bool DecodePcx(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool DecodeWbmp(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool DecodeGif(const uint8_t*, std::size_t, ImageData&, std::string*);
-BOXORA_PENDING_CODEC bool EncodeGif(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-BOXORA_PENDING_CODEC bool DecodeMetafile(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool DecodeBmp(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool EncodeBmp(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
+bool DecodeIco(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool DecodeTga(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool EncodeTga(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
+bool DecodePcx(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool DecodeWbmp(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool DecodeGif(const uint8_t*, std::size_t, ImageData&, std::string*);
+bool EncodeGif(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
+bool DecodeMetafile(const uint8_t*, std::size_t, ImageData&, std::string*);
 
 namespace {
 
