@@ -23,6 +23,11 @@ public:
     ~GuiEnvironment();
     boxora::MemorySettingsStore& Settings() { return settings_; }
     std::string ProgramFolder() const { return home_.Path().string(); }
+    // Copies the program's model catalogue and textures (data/) into the
+    // temporary program folder.
+    void InstallCatalogue();
+    // The temporary program folder's data/Objects/, with a trailing "/".
+    std::string ObjectsFolder() const;
 
 private:
     testsupport::TempDir home_;
