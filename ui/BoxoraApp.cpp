@@ -8,8 +8,11 @@
 #include "project/gui/QtProjectUi.h"
 #include "ui/CommandLineInfo.h"
 #include "ui/DialogMain.h"
+#include "ui/DialogObjects.h"
+#include "ui/DialogRender.h"
 #include "ui/MainFrame.h"
 #include "ui/TabCtrlMain.h"
+#include "ui/TabCtrlObjects.h"
 #include "ui/UiTheme.h"
 
 CBoxoraApp::CBoxoraApp(boxora::EngineBinding& engine) : engine_(engine) {}
@@ -50,7 +53,12 @@ bool CBoxoraApp::InitInstance(const std::vector<std::string>& params) {
 
     CCustomCommandLineInfo commandLine;
     commandLine.ParseParams(params);
-    if (commandLine.StartTab() >= 0 && frame_->Panel()) frame_->Panel()->Tabs()->setCurrentIndex(commandLine.StartTab());
+    if (CDialogMain* panel = frame_->Panel()) {
+        CTabCtrlMain* tabs = panel->Tabs();
+        if (commandLine.StartTab() >= 0) tabs->setCurrentIndex(commandLine.StartTab());
+        if (commandLine.StartSubTab() >= 0) tabs->ObjectsPage()->SubTabs()->setCurrentIndex(commandLine.StartSubTab());
+        if (commandLine.StartFormat() >= 0) tabs->RenderPage()->SelectFormat(commandLine.StartFormat());
+    }
     if (!commandLine.FileToOpen().empty()) {
         const std::string& path = commandLine.FileToOpen();
         frame_->OpenProjectByPath(path, boxora::FileNamePart(path));

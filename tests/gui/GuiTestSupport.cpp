@@ -60,8 +60,26 @@ tmplexist=A template named "%s" already exists.
 errrename=The template "%s" could not be renamed.
 [TabScene]
 scene=Scene
+objinscn=Objects in Scene
+avlblobj=Available Objects
+addobj=Add Object
+delobj=Delete Object
 [TabObjects]
 objects=Objects
+objs=Objects
+txt=Textures
+tran=Translate
+rotate=Rotate
+scale=Scale
+front=Front:
+back=Back:
+left=Left:
+right=Right:
+top=Top:
+bottom=Bottom:
+x=X
+y=Y
+z=Z
 [TabCamera]
 camera=Camera
 camh=Horizontal rotation
@@ -100,7 +118,33 @@ transp=Transparent
 bgcl=Background color
 [TabRendering]
 rendering=Rendering
+imgf=Image File
+frmt=Format:
+flnm=File name:
+brws=Browse...
+imgsz=Image Size
+imgwdt=Width:
+imghgt=Height:
+kpprop=Keep proportions
+imgprt=Image Options
+rndsave=Render and Save
 errsave=The image could not be saved to "%s".
+pngprop=Interlacing:
+jpegprop=Quality:
+gifprop=Compression:
+tiffprop=Compression:
+intrl=Interlaced
+notintrl=Not interlaced
+bsln=Baseline
+prgrs=Progressive
+optmz=Optimize
+auto=Auto
+none=None
+pckb=PackBits
+jpeg=JPEG
+lzw=LZW
+rle=RLE
+fax=Fax
 )";
 
 // Deliberately incomplete: missing keys fall back to English.
@@ -133,6 +177,14 @@ transp=Transparent (ohne Hintergrund)
 [TabGeneral]
 templates=Vorlagen
 loadtemplate=Vorlage laden
+[TabScene]
+addobj=Objekt hinzufügen
+[TabObjects]
+txt=Texturen
+front=Vorne:
+[TabRendering]
+kpprop=Proportionen halten
+jpegprop=Qualität:
 )";
 
 }  // namespace
@@ -180,6 +232,15 @@ GuiEnvironment::~GuiEnvironment() {
     else
         unsetenv("BOXORA_HOME");
 }
+
+void GuiEnvironment::InstallCatalogue() {
+    namespace fs = std::filesystem;
+    const fs::path target = home_.Path() / "data";
+    fs::create_directories(target);
+    fs::copy(testsupport::AppDir() / "data", target, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+std::string GuiEnvironment::ObjectsFolder() const { return (home_.Path() / "data" / "Objects").string() + "/"; }
 
 void ProcessEvents() {
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);

@@ -25,6 +25,11 @@ public:
     boxora::MemorySettingsStore& Settings() { return settings_; }
     std::string ProgramFolder() const { return home_.Path().string(); }
     std::string UserDataFolder() const { return userData_.Path().string(); }
+    // Copies the program's model catalogue and textures (data/) into the
+    // temporary program folder.
+    void InstallCatalogue();
+    // The temporary program folder's data/Objects/, with a trailing "/".
+    std::string ObjectsFolder() const;
 
 private:
     testsupport::TempDir home_;

@@ -62,12 +62,11 @@ private:
 };
 
 // The recording engine, with SaveScene writing a small file (or failing on
-// request) and render jobs kept.
+// request).
 class SceneFileEngine : public FakeEngine {
 public:
     bool saveFails = false;
     std::vector<std::string> savedPaths;
-    std::vector<RenderJob> renderJobs;
 
     bool SaveScene(const std::string& path) override {
         FakeEngine::SaveScene(path);
@@ -75,10 +74,6 @@ public:
         if (saveFails) return false;
         testsupport::WriteFileBytes(path, "[SCENE]\nVersion=1.8\n");
         return std::filesystem::exists(path);
-    }
-    void RenderToFile(const RenderJob& job) override {
-        FakeEngine::RenderToFile(job);
-        renderJobs.push_back(job);
     }
 };
 
