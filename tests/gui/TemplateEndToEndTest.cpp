@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QStringList>
 #include <QTest>
 #include <filesystem>
@@ -105,6 +106,18 @@ TEST(TemplateEndToEnd, TemplateToProjectAndBackWithACommandLineStart) {
         app.ProjectUi()->SetFileDialogHook([&](const QtProjectUi::FileDialogRequest&) {
             return std::optional<std::string>(projectPath);
         });
+        // The frame still gets every notification; the render jobs' ends are
+        // counted on the way.
+        int renderJobsEnded = 0;
+        bool rendering = false;
+        app.Notifier()->SetNotificationHandler([&](int message, int wParam) {
+            if (message == WM_ENGINE_BEGIN) rendering = wParam == ENGINE_OP_RENDER;
+            if (message == WM_ENGINE_END && rendering) {
+                rendering = false;
+                ++renderJobsEnded;
+            }
+            frame->OnEngineNotify(message, wParam);
+        });
 
         // A scene: one catalogue box, moved and turned, with its own camera,
         // shadow and background.
@@ -136,6 +149,17 @@ TEST(TemplateEndToEnd, TemplateToProjectAndBackWithACommandLineStart) {
         };
         ASSERT_GE(findRow(), 0);
         EXPECT_TRUE(boxes.empty());
+        // The engine renders the preview picture; when its render job has
+        // written one, the refreshed list shows it.
+        ASSERT_TRUE(WaitFor([&] { return renderJobsEnded > 0; }));
+        if (fs::exists(library.PicturePath("Shop Window"))) {
+            ASSERT_TRUE(WaitFor([&] {
+                const int row = findRow();
+                return row >= 0 && !general->List()->item(row)->icon().isNull();
+            }));
+            const QImage picture = general->List()->item(findRow())->icon().pixmap(94, 94).toImage();
+            EXPECT_EQ(picture.size(), QSize(94, 94));
+        }
 
         // A new project empties the scene; the settings are changed by hand,
         // and loading the template brings all of it back.
