@@ -2,39 +2,7 @@
 
 #include "image/CodecRegistry.h"
 
-// While the format families are being filled in, a codec that is not linked
-// yet reads as "format not supported" instead of breaking the build. A weak
-// reference alone does not pull a codec's object out of the static library,
-// so a codec's declarations lose the marker once the codec exists.
-#define BOXORA_PENDING_CODEC __attribute__((weak))
-
 namespace imagecodec {
-
-bool DecodeJpeg(const uint8_t*, std::size_t, ImageData&, std::string*);
-bool EncodeJpeg(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-bool DecodePng(const uint8_t*, std::size_t, ImageData&, std::string*);
-bool EncodePng(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-bool DecodeTiff(const uint8_t*, std::size_t, ImageData&, std::string*);
-bool EncodeTiff(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-bool DecodeJp2(const uint8_t*, std::size_t, ImageData&, std::string*);
-bool EncodeJp2(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-bool DecodeJpc(const uint8_t*, std::size_t, ImageData&, std::string*);
-bool EncodeJpc(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-bool DecodePgx(const uint8_t*, std::size_t, ImageData&, std::string*);
-bool DecodePnm(const uint8_t*, std::size_t, ImageData&, std::string*);
-bool EncodePnm(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-bool DecodeRas(const uint8_t*, std::size_t, ImageData&, std::string*);
-bool EncodeRas(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-bool DecodeBmp(const uint8_t*, std::size_t, ImageData&, std::string*);
-bool EncodeBmp(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-bool DecodeIco(const uint8_t*, std::size_t, ImageData&, std::string*);
-bool DecodeTga(const uint8_t*, std::size_t, ImageData&, std::string*);
-bool EncodeTga(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-bool DecodePcx(const uint8_t*, std::size_t, ImageData&, std::string*);
-bool DecodeWbmp(const uint8_t*, std::size_t, ImageData&, std::string*);
-bool DecodeGif(const uint8_t*, std::size_t, ImageData&, std::string*);
-bool EncodeGif(const ImageData&, const EncodeOptions&, std::vector<uint8_t>&, std::string*);
-bool DecodeMetafile(const uint8_t*, std::size_t, ImageData&, std::string*);
 
 namespace {
 
@@ -76,6 +44,9 @@ ImageFormat SniffFormat(const uint8_t* data, std::size_t size) {
     if (size >= 2 && data[0] == 'P' && data[1] >= '1' && data[1] <= '6') return FORMAT_PNM;
     if (size >= 2 && data[0] == 0x0A && data[1] <= 5) return FORMAT_PCX;
     if (StartsWith(data, size, "\xD7\xCD\xC6\x9A", 4)) return FORMAT_WMF;  // placeable WMF
+    if (size >= 6 && (data[0] == 1 || data[0] == 2) && data[1] == 0 && data[2] == 9 && data[3] == 0 &&
+        data[5] == 3)
+        return FORMAT_WMF;  // WMF without the placeable header
     if (size >= 44 && data[0] == 1 && data[1] == 0 && data[2] == 0 && data[3] == 0 &&
         std::memcmp(data + 40, " EMF", 4) == 0)
         return FORMAT_WMF;  // EMF

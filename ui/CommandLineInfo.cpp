@@ -11,15 +11,24 @@ bool CCustomCommandLineInfo::IsFlag(const std::string& param) {
 }
 
 void CCustomCommandLineInfo::ParseParam(const std::string& param) {
-    if (tabFlagPending_) {
-        tabFlagPending_ = false;
+    if (pendingNumber_) {
+        int* target = pendingNumber_;
+        pendingNumber_ = nullptr;
         if (!param.empty() && param.size() <= 2 && param.find_first_not_of("0123456789") == std::string::npos) {
-            startTab_ = std::stoi(param);
+            *target = std::stoi(param);
             return;
         }
     }
     if (param == "--screenshot-tab") {
-        tabFlagPending_ = true;
+        pendingNumber_ = &startTab_;
+        return;
+    }
+    if (param == "--screenshot-subtab") {
+        pendingNumber_ = &startSubTab_;
+        return;
+    }
+    if (param == "--screenshot-format") {
+        pendingNumber_ = &startFormat_;
         return;
     }
     if (IsFlag(param)) {

@@ -1,7 +1,9 @@
 #pragma once
 // The program's command line: "-o path" (or "/o path") opens a project at
-// start; "--screenshot-tab N" shows tab page N first (used by the screenshot
-// tool). Everything else is ignored.
+// start. For the screenshot tool: "--screenshot-tab N" shows tab page N
+// first, "--screenshot-subtab N" the Objects tab's sub-page N and
+// "--screenshot-format N" selects format N on the Rendering tab. Everything
+// else is ignored.
 #include <string>
 #include <vector>
 
@@ -14,6 +16,10 @@ public:
     bool OpenFlagPending() const { return openFlagPending_; }
     // The tab page to show first, -1 for the default.
     int StartTab() const { return startTab_; }
+    // The Objects tab's sub-page to show, -1 for the default.
+    int StartSubTab() const { return startSubTab_; }
+    // The Rendering tab's format to select, -1 for the default.
+    int StartFormat() const { return startFormat_; }
 
     // A flag is "-name", or "/name" where name holds no further "/" (an
     // absolute path such as "/home/me/box.scn" stays a parameter).
@@ -24,6 +30,8 @@ private:
 
     std::string fileToOpen_;
     bool openFlagPending_ = false;
-    bool tabFlagPending_ = false;
+    int* pendingNumber_ = nullptr;
     int startTab_ = -1;
+    int startSubTab_ = -1;
+    int startFormat_ = -1;
 };

@@ -4,7 +4,10 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "engine/IEngine.h"
 #include "lang/Lng.h"
+#include "model/ModelTypes.h"
+#include "platform/AppPaths.h"
 #include "ui/DialogCamera.h"
 #include "ui/DialogGeneral.h"
 #include "ui/DialogLight.h"
@@ -39,6 +42,7 @@ CDialogMain::CDialogMain(boxora::EngineBinding& engine, QWidget* parent) : QWidg
     preview_ = new CDialogOpenGL(engine, this);
     boxora::SetControlId(preview_, IDC_PREVIEW);
     preview_->SetPages(tabs_->CameraPage(), tabs_->LightPage(), tabs_->ShadowPage());
+    preview_->SetDropTarget(this);
 
     // Template geometry in dialog units, replaced by the first layout.
     const DialogUnits du = boxora::DialogUnitsOf(this);
@@ -123,6 +127,55 @@ void CDialogMain::RefreshFromScene() {
     tabs_->CameraPage()->RefreshFromEngine();
     tabs_->ReflectionPage()->RefreshFromEngine();
     tabs_->RenderPage()->RefreshFromEngine();
+}
+
+bool CDialogMain::DropFiles(const QStringList& paths) {
+    IEngine* engine = engine_.engine;
+    for (const QString& path : paths) {
+        if (boxora::ClassifyDroppedFile(path) != boxora::DroppedFileKind::Scene) continue;
+        const std::string file = path.toStdString();
+        if (openProject_)
+            openProject_(file, boxora::FileNamePart(file));
+        else if (engine)
+            engine->LoadScene(file);
+        return true;
+    }
+    if (!engine) return false;
+
+    bool used = false;
+    bool added = false;
+    QString image;
+    for (const QString& path : paths) {
+        switch (boxora::ClassifyDroppedFile(path)) {
+            case boxora::DroppedFileKind::Model:
+                engine->AddObject(path.toStdString());
+                added = true;
+                break;
+            case boxora::DroppedFileKind::Image:
+                if (image.isEmpty()) image = path;
+                break;
+            default:
+                break;
+        }
+    }
+    if (added) {
+        engine->Redraw(0);
+        used = true;
+    }
+    if (!image.isEmpty()) {
+        int id = tabs_->ObjectsPage()->SelectedObjectId();
+        if (id == -1) {
+            const std::vector<ObjectListEntry> objects = engine->GetObjectList();
+            if (!objects.empty()) id = objects.back().id;
+        }
+        if (id != -1) {
+            engine->SetObjectImage(id, COVER_FRONT, image.toStdString());
+            // The Textures page shows the path the engine resolved.
+            tabs_->ObjectsPage()->RefreshFromEngine();
+            used = true;
+        }
+    }
+    return used;
 }
 
 void CDialogMain::SaveProjectAsTemplate() { tabs_->GeneralPage()->SaveProjectAsTemplate(); }

@@ -3,18 +3,23 @@
 // live preview on the left, the tab container with the eight pages on the
 // right. It keeps their geometry with the layout rules, forwards the mouse
 // wheel to the preview, applies language texts and has every page re-read
-// the scene when the engine reports a change.
+// the scene when the engine reports a change. Files dropped on the preview
+// or the main window end up here: images become the selected object's Front
+// image, models are added, a project is opened.
 #include <QWidget>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "ui/EngineBinding.h"
+#include "ui/FileDrop.h"
 #include "ui/layout/LayoutRules.h"
 
 class CDialogOpenGL;
 class CTabCtrlMain;
 class GroupBox;
 
-class CDialogMain : public QWidget {
+class CDialogMain : public QWidget, public boxora::IFileDropTarget {
     Q_OBJECT
 public:
     explicit CDialogMain(boxora::EngineBinding& engine, QWidget* parent = nullptr);
@@ -26,6 +31,14 @@ public:
     void RefreshFromScene();
     void SaveProjectAsTemplate();
     void RenderAndSave();
+
+    // How a dropped project file is opened (the main frame's open-by-path).
+    using OpenProjectHook = std::function<void(const std::string& path, const std::string& fileName)>;
+    void SetOpenProjectHook(OpenProjectHook hook) { openProject_ = std::move(hook); }
+    // A project among the files is opened alone; otherwise every model is
+    // added and the first image becomes the Front image of the object
+    // selected on the Objects tab (the last object when none is selected).
+    bool DropFiles(const QStringList& paths) override;
 
     // Tab width in dialog units for a client width in pixels.
     static int TabWidthUnits(int clientWidth);
@@ -49,4 +62,5 @@ private:
     GroupBox* previewSettingsGroup_;
     CTabCtrlMain* tabs_;
     CDialogOpenGL* preview_;
+    OpenProjectHook openProject_;
 };

@@ -1,9 +1,47 @@
 #pragma once
-// The Objects tab. The objects of the scene and their face images, position, rotation and scale.
+// The Objects tab: the objects of the scene and, below them, the sub-tabs
+// that edit the selected object's face images, position, rotation and scale.
 #include "ui/TabPage.h"
+
+class C3DObject;
+class CTabCtrlObjects;
+class GroupBox;
+
+namespace boxora {
+class ObjectIconList;
+}
 
 class CDialogObjects : public CTabPage {
     Q_OBJECT
 public:
-    explicit CDialogObjects(boxora::EngineBinding& engine, QWidget* parent = nullptr) : CTabPage(engine, parent) {}
+    explicit CDialogObjects(boxora::EngineBinding& engine, QWidget* parent = nullptr);
+
+    void ApplyLanguageTexts() override;
+    // Refills the list and shows the selected object on the sub-tabs.
+    void RefreshFromEngine() override;
+
+    // Id of the selected object, -1 when none is selected.
+    int SelectedObjectId() const;
+
+    boxora::ObjectIconList* ObjectList() const { return list_; }
+    CTabCtrlObjects* SubTabs() const { return subTabs_; }
+
+protected:
+    std::vector<LayoutRule> BuildLayoutRules() const override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    // keepCurrent: the selected row stays selected (a refresh while the
+    // page is on screen); otherwise the row remembered at hiding is taken.
+    void Refill(bool keepCurrent);
+    void OnSelectionChanged();
+    // Hands the object with this id (or none) to the sub-tabs, reading it
+    // under the engine lock.
+    void ShowObject(int id);
+
+    GroupBox* group_;
+    boxora::ObjectIconList* list_;
+    CTabCtrlObjects* subTabs_;
+    int remembered_ = -1;
 };

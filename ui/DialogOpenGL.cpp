@@ -1,5 +1,7 @@
 #include "ui/DialogOpenGL.h"
 
+#include <QDropEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -11,6 +13,7 @@
 #include "ui/DialogCamera.h"
 #include "ui/DialogLight.h"
 #include "ui/DialogShadow.h"
+#include "ui/FileDrop.h"
 #include "ui/RightControlKey.h"
 
 
@@ -19,6 +22,7 @@ CDialogOpenGL::CDialogOpenGL(boxora::EngineBinding& engine, QWidget* parent) : Q
     setMouseTracking(true);
     setFocusPolicy(Qt::ClickFocus);
     setMinimumSize(1, 1);
+    setAcceptDrops(true);
     RightControlKey::Instance();
     initialized_ = engine_.engine && engine_.engine->Initialize(this);
 }
@@ -236,4 +240,25 @@ void CDialogOpenGL::HandleWheel(int delta, Qt::KeyboardModifiers modifiers) {
     } else {
         engine_.engine->SetLightDistance(static_cast<float>(distance));
     }
+}
+
+void CDialogOpenGL::dragEnterEvent(QDragEnterEvent* event) {
+    if (dropTarget_ && boxora::CarriesUsableFiles(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CDialogOpenGL::dragMoveEvent(QDragMoveEvent* event) {
+    if (dropTarget_ && boxora::CarriesUsableFiles(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CDialogOpenGL::dropEvent(QDropEvent* event) {
+    if (dropTarget_ && dropTarget_->DropFiles(boxora::DroppedLocalFiles(event->mimeData())))
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }

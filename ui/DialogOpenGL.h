@@ -13,6 +13,10 @@
 #include "render/FrameSink.h"
 #include "ui/EngineBinding.h"
 
+namespace boxora {
+class IFileDropTarget;
+}
+
 class CDialogCamera;
 class CDialogLight;
 class CDialogShadow;
@@ -26,6 +30,8 @@ public:
 
     // The pages the mouse control keeps up to date.
     void SetPages(CDialogCamera* camera, CDialogLight* light, CDialogShadow* shadow);
+    // Where files dropped on the preview go (null: drops are refused).
+    void SetDropTarget(boxora::IFileDropTarget* target) { dropTarget_ = target; }
 
     // IFrameSink, called on the scene thread.
     void OnPreviewFrame(const uint8_t* rgba, int width, int height) override;
@@ -45,6 +51,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void ReportSize();
@@ -60,6 +69,7 @@ private:
     CDialogCamera* camera_ = nullptr;
     CDialogLight* light_ = nullptr;
     CDialogShadow* shadow_ = nullptr;
+    boxora::IFileDropTarget* dropTarget_ = nullptr;
     bool initialized_ = false;
 
     mutable std::mutex frameMutex_;

@@ -11,6 +11,7 @@ EngineBinding BindEngine(CEngine& engine) {
     binding.setPreviewSize = [&engine](int width, int height) { engine.SetPreviewSize(width, height); };
     binding.lock = [&engine] { engine.Lock().lock(); };
     binding.unlock = [&engine] { engine.Lock().unlock(); };
+    binding.queueObjectDeletion = [&engine](int id) { engine.QueueObjectDeletion(id); };
     return binding;
 }
 

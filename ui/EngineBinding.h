@@ -6,7 +6,9 @@
 //    mouse drag into new values,
 //  - the preview size (stored for the scene thread, applied before its next
 //    frame),
-//  - the engine lock (re-entrant), held while the pages re-read the scene.
+//  - the engine lock (re-entrant), held while the pages re-read the scene,
+//  - the deletion queue of the Scene tab (the scene thread deletes the
+//    object at its next turn).
 #include <functional>
 
 class CEngine;
@@ -21,6 +23,7 @@ struct EngineBinding {
     std::function<void(int width, int height)> setPreviewSize;
     std::function<void()> lock;
     std::function<void()> unlock;
+    std::function<void(int objectId)> queueObjectDeletion;
 };
 
 // The binding of the program's engine: its operations, its scene parameters,

@@ -4,6 +4,8 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -23,6 +25,7 @@
 #include "ui/ChildView.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogMain.h"
+#include "ui/FileDrop.h"
 #include "ui/Resources.h"
 #include "ui/UiTheme.h"
 
@@ -78,6 +81,12 @@ CMainFrame::CMainFrame(EngineBinding& engine, QWidget* parent) : QMainWindow(par
         SetProjectTitle(fileName);
     };
     urlOpener_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+
+    // A project file dropped on the window opens like Open Project does.
+    setAcceptDrops(true);
+    if (CDialogMain* panel = Panel())
+        panel->SetOpenProjectHook(
+            [this](const std::string& path, const std::string& fileName) { OpenProjectByPath(path, fileName); });
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -331,6 +340,28 @@ void CMainFrame::SavePlacement() {
 void CMainFrame::closeEvent(QCloseEvent* event) {
     SavePlacement();
     event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (Panel() && CarriesUsableFiles(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CMainFrame::dragMoveEvent(QDragMoveEvent* event) {
+    if (Panel() && CarriesUsableFiles(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    CDialogMain* panel = Panel();
+    if (panel && panel->DropFiles(DroppedLocalFiles(event->mimeData())))
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void CMainFrame::SetProjectHooks(ProjectHooks hooks) {

@@ -78,6 +78,10 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Files dropped anywhere on the window go to the control panel.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QAction* AddCommand(QMenu* menu, int id, const QString& text, const QString& icon);

@@ -99,7 +99,7 @@ void ParamSpinBinding::SetSliderPosition(int position) {
 }
 
 void ParamSpinBinding::AppendRowRules(std::vector<LayoutRule>& rules, const ParamRowIds& row, int groupId,
-                                      int previousSpinId) {
+                                      int previousSpinId, int labelUnits) {
     if (previousSpinId == 0)
         rules.push_back(LayoutMoveRule(row.spin, LayoutTop, groupId, LayoutTop, 10));
     else
@@ -110,7 +110,7 @@ void ParamSpinBinding::AppendRowRules(std::vector<LayoutRule>& rules, const Para
     rules.push_back(LayoutMoveRule(row.slider, LayoutTop, row.spin, LayoutTop));
     rules.push_back(LayoutMoveRule(row.slider, LayoutRight, row.edit, LayoutLeft, -7));
     rules.push_back(LayoutMoveRule(row.label, LayoutLeft, groupId, LayoutLeft, 7));
-    rules.push_back(LayoutResizeRule(row.label, LayoutRight, row.label, LayoutLeft, 70));
+    rules.push_back(LayoutResizeRule(row.label, LayoutRight, row.label, LayoutLeft, labelUnits));
     rules.push_back(LayoutCenterVertRule(row.label, row.label, row.spin));
     rules.push_back(LayoutResizeRule(row.slider, LayoutLeft, row.label, LayoutRight, 7));
 }

@@ -43,10 +43,43 @@ build=Build
 preview=Preview
 [TabGeneral]
 general=General
+templates=Templates
+loadtemplate=Load Template
+saveproj=Save as Template
+delteml=Delete Template
+savetempl=Save Template
+ok=OK
+cancel=Cancel
+templname=Template name
+saveprj=Do you want to save the changes to "%s"?
+deltemplate=Do you really want to delete the template "%s"?
+erdeltemplate=The template "%s" could not be deleted.
+ersavetemplate=The template could not be saved.
+invalidname=The template "%s" cannot be renamed to "%s".
+tmplexist=A template named "%s" already exists.
+errrename=The template "%s" could not be renamed.
 [TabScene]
 scene=Scene
+objinscn=Objects in Scene
+avlblobj=Available Objects
+addobj=Add Object
+delobj=Delete Object
 [TabObjects]
 objects=Objects
+objs=Objects
+txt=Textures
+tran=Translate
+rotate=Rotate
+scale=Scale
+front=Front:
+back=Back:
+left=Left:
+right=Right:
+top=Top:
+bottom=Bottom:
+x=X
+y=Y
+z=Z
 [TabCamera]
 camera=Camera
 camh=Horizontal rotation
@@ -85,6 +118,33 @@ transp=Transparent
 bgcl=Background color
 [TabRendering]
 rendering=Rendering
+imgf=Image File
+frmt=Format:
+flnm=File name:
+brws=Browse...
+imgsz=Image Size
+imgwdt=Width:
+imghgt=Height:
+kpprop=Keep proportions
+imgprt=Image Options
+rndsave=Render and Save
+errsave=The image could not be saved to "%s".
+pngprop=Interlacing:
+jpegprop=Quality:
+gifprop=Compression:
+tiffprop=Compression:
+intrl=Interlaced
+notintrl=Not interlaced
+bsln=Baseline
+prgrs=Progressive
+optmz=Optimize
+auto=Auto
+none=None
+pckb=PackBits
+jpeg=JPEG
+lzw=LZW
+rle=RLE
+fax=Fax
 )";
 
 // Deliberately incomplete: missing keys fall back to English.
@@ -114,6 +174,17 @@ shadows=Schatten
 sd=Richtung
 [TabReflection]
 transp=Transparent (ohne Hintergrund)
+[TabGeneral]
+templates=Vorlagen
+loadtemplate=Vorlage laden
+[TabScene]
+addobj=Objekt hinzufügen
+[TabObjects]
+txt=Texturen
+front=Vorne:
+[TabRendering]
+kpprop=Proportionen halten
+jpegprop=Qualität:
 )";
 
 }  // namespace
@@ -135,6 +206,14 @@ GuiEnvironment::GuiEnvironment() {
         hadHome_ = true;
         previousHome_ = home;
     }
+    // The per-user data (the template library) lives in the scratch folder
+    // too, never in the real home.
+    if (const char* data = std::getenv("XDG_DATA_HOME")) {
+        hadDataHome_ = true;
+        previousDataHome_ = data;
+    }
+    std::filesystem::create_directories(userData_.Path());
+    setenv("XDG_DATA_HOME", userData_.Path().c_str(), 1);
     std::filesystem::create_directories(home_.Path() / "languages");
     testsupport::WriteFileBytes(home_.File("languages/English.lng"), kEnglish);
     testsupport::WriteFileBytes(home_.File("languages/Deutsch.lng"), kDeutsch);
@@ -144,11 +223,24 @@ GuiEnvironment::GuiEnvironment() {
 
 GuiEnvironment::~GuiEnvironment() {
     boxora::SetSettingsStore(nullptr);
+    if (hadDataHome_)
+        setenv("XDG_DATA_HOME", previousDataHome_.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
     if (hadHome_)
         setenv("BOXORA_HOME", previousHome_.c_str(), 1);
     else
         unsetenv("BOXORA_HOME");
 }
+
+void GuiEnvironment::InstallCatalogue() {
+    namespace fs = std::filesystem;
+    const fs::path target = home_.Path() / "data";
+    fs::create_directories(target);
+    fs::copy(testsupport::AppDir() / "data", target, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+std::string GuiEnvironment::ObjectsFolder() const { return (home_.Path() / "data" / "Objects").string() + "/"; }
 
 void ProcessEvents() {
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);

@@ -15,20 +15,30 @@ namespace guitest {
 QApplication& App();
 
 // While alive: BOXORA_HOME points at a temporary program folder holding
-// languages/English.lng and languages/Deutsch.lng, and the settings live in
-// memory.
+// languages/English.lng and languages/Deutsch.lng, XDG_DATA_HOME at an empty
+// temporary folder (the template library goes there), and the settings live
+// in memory.
 class GuiEnvironment {
 public:
     GuiEnvironment();
     ~GuiEnvironment();
     boxora::MemorySettingsStore& Settings() { return settings_; }
     std::string ProgramFolder() const { return home_.Path().string(); }
+    std::string UserDataFolder() const { return userData_.Path().string(); }
+    // Copies the program's model catalogue and textures (data/) into the
+    // temporary program folder.
+    void InstallCatalogue();
+    // The temporary program folder's data/Objects/, with a trailing "/".
+    std::string ObjectsFolder() const;
 
 private:
     testsupport::TempDir home_;
+    testsupport::TempDir userData_;
     boxora::MemorySettingsStore settings_;
     std::string previousHome_;
     bool hadHome_ = false;
+    std::string previousDataHome_;
+    bool hadDataHome_ = false;
 };
 
 // Processes pending events (queued calls, repaints).

@@ -237,7 +237,9 @@ TEST(WmfDecode, SizeLimitsAndFilesWithoutPhysicalSize) {
     EXPECT_TRUE(Near(At(img, 30, 20), kRed));
     // No placeable header: the drawing's extent fitted within the default size.
     d.placeable = false;
-    img = Decode(BuildWmf(d));
+    const auto bare = BuildWmf(d);
+    EXPECT_EQ(imagecodec::SniffFormat(bare.data(), bare.size()), FORMAT_WMF);
+    img = Decode(bare);
     EXPECT_EQ(std::max(img.width, img.height), imagecodec::metafile::kDefaultMetafileSide);
     EXPECT_NEAR(double(img.width) / img.height, 2.0, 0.1);
 }

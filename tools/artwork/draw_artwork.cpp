@@ -179,6 +179,55 @@ void DrawTemplate(QPainter& p) {
     MiniBox(p, QPointF(17, 21), 7, QColor(0x8e, 0x5c, 0xd8));
 }
 
+// A template tile: a framed picture with a package in it.
+void TemplateTile(QPainter& p) {
+    p.setPen(InkPen());
+    p.setBrush(Vertical(3, 25, QColor(0xf4, 0xf6, 0xf9), QColor(0xdf, 0xe4, 0xeb)));
+    p.drawRoundedRect(QRectF(2.5, 3.5, 22, 21), 2.5, 2.5);
+    MiniBox(p, QPointF(6.5, 11), 9, kBlue);
+}
+
+// A round badge in the lower right corner.
+void CornerBadge(QPainter& p, const QColor& color) {
+    p.setPen(QPen(color.darker(140), 1.0));
+    p.setBrush(color);
+    p.drawEllipse(QPointF(23.5, 23.5), 7, 7);
+}
+
+void DrawTemplateLoad(QPainter& p) {
+    TemplateTile(p);
+    CornerBadge(p, kGreen);
+    // An arrow pointing into the tile.
+    p.setPen(QPen(Qt::white, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(QPointF(26.5, 26.5), QPointF(20.5, 20.5));
+    QPainterPath head;
+    head.moveTo(20.5, 25);
+    head.lineTo(20.5, 20.5);
+    head.lineTo(25, 20.5);
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(head);
+}
+
+void DrawTemplateDelete(QPainter& p) {
+    TemplateTile(p);
+    CornerBadge(p, QColor(0xd6, 0x3b, 0x2f));
+    p.setPen(QPen(Qt::white, 2.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(20.5, 20.5), QPointF(26.5, 26.5));
+    p.drawLine(QPointF(26.5, 20.5), QPointF(20.5, 26.5));
+}
+
+void DrawTemplateRename(QPainter& p) {
+    // A name field with a text cursor, and a pencil.
+    p.setPen(InkPen());
+    p.setBrush(kPaper);
+    p.drawRoundedRect(QRectF(2.5, 9.5, 24, 11), 2, 2);
+    p.setPen(QPen(kBlueDark, 2.0, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(6.5, 15), QPointF(14.5, 15));
+    p.setPen(QPen(kInk, 1.2));
+    p.drawLine(QPointF(17.5, 12), QPointF(17.5, 18));
+    Pencil(p);
+}
+
 void DrawExit(QPainter& p) {
     p.setPen(InkPen());
     p.setBrush(Vertical(4, 28, QColor(0xc9, 0x8a, 0x55), QColor(0x9c, 0x62, 0x35)));
@@ -343,7 +392,8 @@ int main(int argc, char** argv) {
         {"new", DrawNew, true},          {"open", DrawOpen, true},      {"save", DrawSave, true},
         {"render", DrawRender, true},    {"saveas", DrawSaveAs, false}, {"template", DrawTemplate, false},
         {"exit", DrawExit, false},       {"help", DrawHelp, false},     {"home", DrawHome, false},
-        {"about", DrawAbout, false},
+        {"about", DrawAbout, false},     {"tmplload", DrawTemplateLoad, false},
+        {"tmpldelete", DrawTemplateDelete, false}, {"tmplrename", DrawTemplateRename, false},
     };
     bool ok = true;
     for (const Item& item : items) {

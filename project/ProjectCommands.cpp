@@ -1,0 +1,106 @@
+#include "project/ProjectCommands.h"
+
+#include "engine/IEngine.h"
+#include "lang/Lng.h"
+#include "platform/AppPaths.h"
+#include "platform/Notifier.h"
+#include "platform/TextUtil.h"
+
+namespace boxora {
+namespace {
+
+constexpr int kAnswerYes = 0;
+constexpr int kAnswerNo = 1;
+constexpr int kAnswerCancel = 2;
+
+// Wait cursor for the lifetime of the guard.
+class BusyGuard {
+public:
+    explicit BusyGuard(IProjectUi& ui) : ui_(ui) { ui_.SetBusy(true); }
+    ~BusyGuard() { ui_.SetBusy(false); }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    IProjectUi& ui_;
+};
+
+}  // namespace
+
+CProjectCommands::CProjectCommands(ProjectState& state, IEngine& engine, IProjectUi& ui)
+    : state_(state), engine_(engine), ui_(ui) {}
+
+int CProjectCommands::AskToSave() {
+    const std::string text = FormatText(Lng().GetText("TabGeneral", "saveprj"), {state_.Name()});
+    switch (Notifier().ShowMessage(text, MsgIcon::Question, MsgButtons::YesNoCancel)) {
+        case MsgAnswer::Yes: return kAnswerYes;
+        case MsgAnswer::No: return kAnswerNo;
+        default: return kAnswerCancel;
+    }
+}
+
+bool CProjectCommands::WriteScene(const std::string& path) {
+    if (engine_.SaveScene(path)) return true;
+    // There is no text of its own for a project that cannot be written; the
+    // Rendering tab's "cannot save to file" text says the same.
+    Notifier().ShowMessage(FormatText(Lng().GetText("TabRendering", "errsave"), {path}), MsgIcon::Error,
+                           MsgButtons::Ok);
+    return false;
+}
+
+bool CProjectCommands::SaveBeforeLeaving(bool saveAsWhenUnnamed) {
+    if (state_.Path().empty()) {
+        // A cancelled dialog is the user's choice to go on without saving.
+        return !saveAsWhenUnnamed || RunSaveAs() != SaveResult::Failed;
+    }
+    return WriteScene(state_.Path());
+}
+
+void CProjectCommands::NewProject() {
+    const int answer = AskToSave();
+    if (answer == kAnswerCancel) return;
+    if (answer == kAnswerYes && !SaveBeforeLeaving(true)) return;
+    engine_.DeleteAllObjects();
+    state_.Reset();
+    ui_.SetTitle(ProjectTitle(state_.Name()));
+}
+
+void CProjectCommands::OpenProject() {
+    if (!state_.Path().empty()) {
+        const int answer = AskToSave();
+        if (answer == kAnswerCancel) return;
+        if (answer == kAnswerYes && !SaveBeforeLeaving(false)) return;
+    }
+    const std::optional<std::string> path = ui_.AskOpenPath(kSceneFileFilter);
+    if (!path || path->empty()) return;
+    OpenByPath(*path, FileNamePart(*path));
+}
+
+void CProjectCommands::OpenByPath(const std::string& path, const std::string& fileName) {
+    state_.Set(path, fileName);
+    {
+        BusyGuard busy(ui_);
+        Notifier().EngineNotify(WM_ENGINE_BEGIN, ENGINE_OP_LOAD_SCENE);
+        engine_.LoadScene(path);
+        Notifier().EngineNotify(WM_ENGINE_END, 0);
+    }
+    ui_.SetTitle(ProjectTitle(fileName));
+}
+
+bool CProjectCommands::SaveProject() {
+    if (state_.Path().empty()) return RunSaveAs() == SaveResult::Saved;
+    return WriteScene(state_.Path());
+}
+
+bool CProjectCommands::SaveProjectAs() { return RunSaveAs() == SaveResult::Saved; }
+
+CProjectCommands::SaveResult CProjectCommands::RunSaveAs() {
+    const std::optional<std::string> path = ui_.AskSavePath(kSceneFileExtension, state_.Name(), kSceneFileFilter);
+    if (!path || path->empty()) return SaveResult::Cancelled;
+    if (!WriteScene(*path)) return SaveResult::Failed;
+    state_.Set(*path, FileNamePart(*path));
+    ui_.SetTitle(ProjectTitle(state_.Name()));
+    return SaveResult::Saved;
+}
+
+}  // namespace boxora

@@ -1,0 +1,74 @@
+#pragma once
+// New, Open, Save and Save As of project files. The commands keep the
+// project state and the window title; loading and saving are the engine's.
+// What they need of the windowing side (file dialogs, the title, the wait
+// cursor) comes through IProjectUi, questions and errors through the
+// program's notifier, so the commands run the same in the desktop program
+// and in tests.
+#include <optional>
+#include <string>
+
+#include "project/ProjectState.h"
+
+class IEngine;
+
+namespace boxora {
+
+class IProjectUi {
+public:
+    virtual ~IProjectUi() = default;
+    // The open-file dialog: no default extension, no initial name. The full
+    // path of the chosen file, or nothing when cancelled.
+    virtual std::optional<std::string> AskOpenPath(const std::string& filter) = 0;
+    // The save-file dialog with a default extension (".scn"), an initial file
+    // name and the question before replacing an existing file. The full path,
+    // or nothing when cancelled.
+    virtual std::optional<std::string> AskSavePath(const std::string& defaultExtension,
+                                                   const std::string& initialName, const std::string& filter) = 0;
+    // The main window's title.
+    virtual void SetTitle(const std::string& title) = 0;
+    // Wait cursor on (true) or back to the arrow (false).
+    virtual void SetBusy(bool busy) = 0;
+};
+
+class CProjectCommands {
+public:
+    CProjectCommands(ProjectState& state, IEngine& engine, IProjectUi& ui);
+
+    // Asks whether to save the current project (always), then clears the
+    // scene and starts "New Project". A cancelled Save As dialog does not
+    // stop it; a save that fails does, so the scene is not lost.
+    void NewProject();
+    // Asks to save first only when the project has a path; then the open
+    // dialog and Open by path.
+    void OpenProject();
+    // Makes path the project (fileName its name), loads it and titles the
+    // window. Used by Open Project, the command line and dropped files.
+    void OpenByPath(const std::string& path, const std::string& fileName);
+    // Saves to the project path, or runs Save As when there is none. True
+    // when the scene was written.
+    bool SaveProject();
+    // The save dialog, then saves there and makes it the project. False when
+    // cancelled or when the file could not be written (the project keeps its
+    // previous path and name then).
+    bool SaveProjectAs();
+
+    const ProjectState& State() const { return state_; }
+
+private:
+    enum class SaveResult { Saved, Cancelled, Failed };
+    SaveResult RunSaveAs();
+    // SaveScene with a message when the file could not be written.
+    bool WriteScene(const std::string& path);
+    // The "saveprj" question with the project name: Yes, No or Cancel.
+    int AskToSave();
+    // Answers the save question's Yes; false when the project must not go on
+    // (the file could not be written).
+    bool SaveBeforeLeaving(bool saveAsWhenUnnamed);
+
+    ProjectState& state_;
+    IEngine& engine_;
+    IProjectUi& ui_;
+};
+
+}  // namespace boxora

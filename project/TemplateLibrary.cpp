@@ -1,0 +1,129 @@
+#include "project/TemplateLibrary.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/AppPaths.h"
+#include "platform/TextUtil.h"
+
+namespace boxora {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kSceneExtension = ".scn";
+constexpr std::string_view kPictureExtension = ".jpg";
+// Far beyond any real library; only guards the search.
+constexpr int kMaxProposedNumber = 1000000;
+
+bool PathExists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Renames from to to, failing when to exists.
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+#endif
+    // File systems without the no-replace flag: link the new name (fails
+    // when it exists), then drop the old one.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        if (::unlink(from.c_str()) == 0) return true;
+        ::unlink(to.c_str());
+        return false;
+    }
+    if (errno == EEXIST) return false;
+    // No hard links either: check, then rename.
+    if (PathExists(to)) return false;
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+// Deletes path; a file that is already gone counts as deleted.
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
+
+}  // namespace
+
+TemplateLibrary::TemplateLibrary(std::string folder) : folder_(std::move(folder)) {
+    if (!folder_.empty() && folder_.back() != '/') folder_ += '/';
+}
+
+TemplateLibrary TemplateLibrary::ForCurrentUser() { return TemplateLibrary(TemplateFolder()); }
+
+std::string TemplateLibrary::ScenePath(std::string_view name) const {
+    return folder_ + std::string(name) + std::string(kSceneExtension);
+}
+
+std::string TemplateLibrary::PicturePath(std::string_view name) const {
+    return folder_ + std::string(name) + std::string(kPictureExtension);
+}
+
+std::vector<std::string> TemplateLibrary::Names() const {
+    std::vector<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator it(folder_, ec);
+    if (ec) return names;
+    for (const fs::directory_entry& entry : it) {
+        const std::string file = entry.path().filename().string();
+        if (file.empty() || file[0] == '.') continue;
+        if (file.size() <= kSceneExtension.size() ||
+            file.compare(file.size() - kSceneExtension.size(), kSceneExtension.size(), kSceneExtension) != 0)
+            continue;
+        std::error_code typeError;
+        if (entry.is_directory(typeError)) continue;
+        names.push_back(file.substr(0, file.size() - kSceneExtension.size()));
+    }
+    std::sort(names.begin(), names.end(), TemplateNameLess);
+    return names;
+}
+
+bool TemplateLibrary::Exists(std::string_view name) const { return PathExists(ScenePath(name)); }
+
+std::string TemplateLibrary::ProposeName() const {
+    char number[16];
+    for (int n = 1; n < kMaxProposedNumber; ++n) {
+        std::snprintf(number, sizeof number, "%02d", n);
+        const std::string name = std::string("Template ") + number;
+        if (!Exists(name)) return name;
+    }
+    return "Template";
+}
+
+bool TemplateLibrary::IsValidName(std::string_view name) {
+    if (name.empty() || name.front() == '.') return false;
+    return name.find_first_of(kForbiddenCharacters) == std::string_view::npos;
+}
+
+TemplateLibrary::RenameResult TemplateLibrary::Rename(std::string_view oldName, std::string_view newName) const {
+    if (!IsValidName(newName)) return RenameResult::InvalidName;
+    if (Exists(newName)) return RenameResult::NameTaken;
+    const std::string oldScene = ScenePath(oldName);
+    const std::string newScene = ScenePath(newName);
+    if (!RenameNoReplace(oldScene, newScene)) return errno == EEXIST ? RenameResult::NameTaken : RenameResult::Failed;
+
+    const std::string oldPicture = PicturePath(oldName);
+    if (!PathExists(oldPicture)) return RenameResult::Renamed;
+    if (::rename(oldPicture.c_str(), PicturePath(newName).c_str()) == 0) return RenameResult::Renamed;
+    // Put the scene back under its old name: the pair stays together.
+    ::rename(newScene.c_str(), oldScene.c_str());
+    return RenameResult::Failed;
+}
+
+bool TemplateLibrary::Remove(std::string_view name) const {
+    if (!RemoveFile(ScenePath(name))) return false;
+    return RemoveFile(PicturePath(name));
+}
+
+bool TemplateNameLess(const std::string& a, const std::string& b) {
+    const int folded = CompareUpperOrdinal(a, b);
+    if (folded != 0) return folded < 0;
+    return a < b;
+}
+
+}  // namespace boxora

@@ -1,0 +1,217 @@
+// The project commands in the desktop program: the menu and toolbar reach
+// them, the questions go through the program's message boxes, the file
+// dialogs are real Qt dialogs (or answered by a hook), and the title follows
+// the project but not a loaded template.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "platform/Notifier.h"
+#include "platform/qt/QtNotifier.h"
+#include "project/ProjectCommands.h"
+#include "project/TemplateLibrary.h"
+#include "project/gui/QtProjectUi.h"
+#include "tests/gui/GuiTestSupport.h"
+#include "tests/project/ProjectTestSupport.h"
+#include "ui/BoxoraApp.h"
+#include "ui/CommandIds.h"
+#include "ui/DialogGeneral.h"
+#include "ui/DialogMain.h"
+#include "ui/MainFrame.h"
+#include "ui/TabCtrlMain.h"
+#include "ui/TemplateList.h"
+
+using namespace boxora;
+
+namespace {
+
+class ProjectApp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(app.InitInstance(params));
+        frame = app.MainFrame();
+        app.Notifier()->SetMessageBoxHook([this](const QString& text, MsgIcon icon, MsgButtons buttons) {
+            boxes.push_back({text.toStdString(), icon, buttons});
+            if (answers.empty()) return MsgAnswer::Cancel;
+            const MsgAnswer a = answers.front();
+            answers.pop_front();
+            return a;
+        });
+        app.ProjectUi()->SetFileDialogHook([this](const QtProjectUi::FileDialogRequest& request) {
+            requests.push_back(request);
+            std::optional<std::string> p;
+            if (!paths.empty()) {
+                p = paths.front();
+                paths.pop_front();
+            }
+            return p;
+        });
+    }
+    void TearDown() override { app.ExitInstance(); }
+
+    guitest::GuiEnvironment env;
+    projecttest::SceneFileEngine engine;
+    EngineBinding binding = engine.Binding();
+    std::vector<std::string> params;
+    CBoxoraApp app{binding};
+    CMainFrame* frame = nullptr;
+    std::vector<RecordingNotifier::Message> boxes;
+    std::deque<MsgAnswer> answers;
+    std::vector<QtProjectUi::FileDialogRequest> requests;
+    std::deque<std::optional<std::string>> paths;
+    testsupport::TempDir folder;
+};
+
+TEST_F(ProjectApp, NewOnAFreshProgramAsksWithNewProject) {
+    EXPECT_EQ(frame->windowTitle(), "Boxora");
+    answers = {MsgAnswer::No};
+    frame->RunCommand(ID_TOOLBAR_NEW);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Do you want to save the changes to \"New Project\"?");
+    EXPECT_EQ(boxes[0].icon, MsgIcon::Question);
+    EXPECT_EQ(boxes[0].buttons, MsgButtons::YesNoCancel);
+    EXPECT_EQ(engine.Count("DeleteAllObjects"), 1);
+    EXPECT_EQ(frame->windowTitle(), "New Project - Boxora");
+}
+
+TEST_F(ProjectApp, NewYesThenCancelInSaveAsStillClearsTheScene) {
+    answers = {MsgAnswer::Yes};
+    paths = {std::nullopt};
+    frame->RunCommand(ID_FILE_NEW_PROJECT);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].save);
+    EXPECT_EQ(requests[0].initialName, "New Project");
+    EXPECT_EQ(requests[0].defaultSuffix, "scn");
+    EXPECT_EQ(requests[0].nameFilter, "Boxora Scene (*.scn)");
+    EXPECT_TRUE(engine.savedPaths.empty());
+    EXPECT_EQ(engine.Count("DeleteAllObjects"), 1);
+    EXPECT_EQ(frame->windowTitle(), "New Project - Boxora");
+}
+
+TEST_F(ProjectApp, OpenOnAFreshProgramAsksNothingAndTheTitleShowsOnlyTheFileName) {
+    paths = {folder.File("Kitchen Shot.scn")};
+    frame->RunCommand(ID_TOOLBAR_OPEN);
+    EXPECT_TRUE(boxes.empty());
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_FALSE(requests[0].save);
+    EXPECT_EQ(requests[0].nameFilter, "Boxora Scene (*.scn)");
+    ASSERT_EQ(engine.loadedScenes.size(), 1u);
+    EXPECT_EQ(engine.loadedScenes[0], folder.File("Kitchen Shot.scn"));
+    EXPECT_EQ(frame->windowTitle(), "Kitchen Shot.scn - Boxora");
+    EXPECT_EQ(app.Project().Path(), folder.File("Kitchen Shot.scn"));
+    // The status bar went back to idle and the cursor to the arrow.
+    EXPECT_FALSE(frame->ProgressBar()->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(ProjectApp, ToolbarSaveAlwaysShowsSaveAsAndMenuSaveIsSilentOnceThereIsAPath) {
+    paths = {folder.File("Shelf.scn")};
+    frame->RunCommand(ID_FILE_SAVE_PROJECT);  // no path yet: Save As
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(frame->windowTitle(), "Shelf.scn - Boxora");
+    frame->RunCommand(ID_FILE_SAVE_PROJECT);
+    EXPECT_EQ(requests.size(), 1u);
+    EXPECT_EQ(engine.savedPaths.size(), 2u);
+    paths = {std::nullopt};
+    frame->RunCommand(ID_TOOLBAR_SAVE_AS);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].initialName, "Shelf.scn");
+    EXPECT_EQ(engine.savedPaths.size(), 2u);
+}
+
+TEST_F(ProjectApp, LoadingATemplateLeavesTheProjectAndTheTitle) {
+    const TemplateLibrary library = TemplateLibrary::ForCurrentUser();
+    testsupport::WriteFileBytes(library.ScenePath("Shelf"), "[SCENE]\n");
+    frame->OpenProjectByPath(folder.File("Mine.scn"), "Mine.scn");
+    CDialogGeneral* general = frame->Panel()->Tabs()->GeneralPage();
+    general->RefillList();
+    general->List()->SelectRow(0);
+    general->LoadTemplate();
+    ASSERT_EQ(engine.loadedScenes.size(), 2u);
+    EXPECT_EQ(engine.loadedScenes[1], library.ScenePath("Shelf"));
+    EXPECT_EQ(frame->windowTitle(), "Mine.scn - Boxora");
+    EXPECT_EQ(app.Project().Path(), folder.File("Mine.scn"));
+    EXPECT_EQ(app.Project().Name(), "Mine.scn");
+    // A later Save goes to the project, not to the template.
+    frame->RunCommand(ID_FILE_SAVE_PROJECT);
+    ASSERT_EQ(engine.savedPaths.size(), 1u);
+    EXPECT_EQ(engine.savedPaths[0], folder.File("Mine.scn"));
+}
+
+TEST_F(ProjectApp, FailedSaveIsReported) {
+    engine.saveFails = true;
+    paths = {folder.File("Shelf.scn")};
+    frame->RunCommand(ID_FILE_SAVE_PROJECT_AS);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "The image could not be saved to \"" + folder.File("Shelf.scn") + "\".");
+    EXPECT_EQ(frame->windowTitle(), "Boxora");
+}
+
+TEST_F(ProjectApp, RealSaveDialogOffersTheSceneFilterTheNameAndTheExtension) {
+    app.ProjectUi()->SetFileDialogHook(nullptr);
+    answers = {MsgAnswer::Yes};
+    QString filter, initial, suffix;
+    bool confirmsOverwrite = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        filter = dialog->nameFilters().join(";;");
+        suffix = dialog->defaultSuffix();
+        confirmsOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+        auto* nameEdit = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(nameEdit, nullptr);
+        initial = nameEdit->text();
+        dialog->setDirectory(QString::fromStdString(folder.Path().string()));
+        nameEdit->setText("Kitchen");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    frame->RunCommand(ID_FILE_NEW_PROJECT);
+    EXPECT_EQ(filter, "Boxora Scene (*.scn)");
+    EXPECT_EQ(initial, "New Project");
+    EXPECT_EQ(suffix, "scn");
+    EXPECT_TRUE(confirmsOverwrite);
+    ASSERT_EQ(engine.savedPaths.size(), 1u);
+    EXPECT_EQ(engine.savedPaths[0], folder.File("Kitchen.scn"));
+    EXPECT_EQ(engine.Count("DeleteAllObjects"), 1);
+}
+
+TEST_F(ProjectApp, RealOpenDialogCancelledOpensNothing) {
+    app.ProjectUi()->SetFileDialogHook(nullptr);
+    QString filter;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        filter = dialog->nameFilters().join(";;");
+        EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+        dialog->reject();
+    });
+    frame->RunCommand(ID_FILE_OPEN_PROJECT);
+    EXPECT_EQ(filter, "Boxora Scene (*.scn)");
+    EXPECT_TRUE(engine.loadedScenes.empty());
+    EXPECT_EQ(frame->windowTitle(), "Boxora");
+}
+
+class ProjectAppWithCommandLine : public ProjectApp {
+protected:
+    ProjectAppWithCommandLine() { params = {"-o", "/srv/shots/Desk.scn"}; }
+};
+
+TEST_F(ProjectAppWithCommandLine, OpensTheProjectAndSaveUsesItsPath) {
+    EXPECT_EQ(frame->windowTitle(), "Desk.scn - Boxora");
+    EXPECT_EQ(app.Project().Path(), "/srv/shots/Desk.scn");
+    answers = {MsgAnswer::Cancel};
+    frame->RunCommand(ID_FILE_OPEN_PROJECT);
+    ASSERT_EQ(boxes.size(), 1u);  // now there is a project: the question
+    EXPECT_EQ(boxes[0].text, "Do you want to save the changes to \"Desk.scn\"?");
+    EXPECT_TRUE(requests.empty());
+}
+
+}  // namespace

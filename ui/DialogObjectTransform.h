@@ -1,0 +1,46 @@
+#pragma once
+// Base of the Translate, Rotate and Scale pages: one group with an X, a Y
+// and a Z row (label, slider, field, spin buttons). Each change goes to the
+// engine at once for the object selected in the Objects tab's list.
+#include <array>
+#include <functional>
+
+#include "ui/ObjectPage.h"
+
+class GroupBox;
+
+class CDialogObjectTransform : public CObjectPage {
+    Q_OBJECT
+public:
+    // Sends an axis value to the engine for the object with this id.
+    using AxisSetter = std::function<void(IEngine* engine, int objectId, int value)>;
+
+    struct Layout {
+        int groupId;
+        const char* groupTitle;  // default caption
+        const char* groupKey;    // language key, section "TabObjects"
+        std::array<ParamRowIds, 3> rows;
+        int minimum;
+        int maximum;
+    };
+
+    CDialogObjectTransform(boxora::EngineBinding& engine, const Layout& layout, std::array<AxisSetter, 3> setters,
+                           QWidget* parent = nullptr);
+
+    void ApplyLanguageTexts() override;
+    void RefreshObject(const C3DObject* object) override;
+
+    ParamSpinBinding* Row(int axis) const { return rows_[static_cast<std::size_t>(axis)]; }
+
+protected:
+    // The integer an axis of the object shows.
+    virtual int DisplayValue(const C3DObject& object, int axis) const = 0;
+    std::vector<LayoutRule> BuildLayoutRules() const override;
+
+private:
+    void SetPageEnabled(bool enabled);
+
+    Layout layout_;
+    GroupBox* group_;
+    std::array<ParamSpinBinding*, 3> rows_{};
+};

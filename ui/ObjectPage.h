@@ -1,0 +1,28 @@
+#pragma once
+// Base of the four object sub-pages (Textures, Translate, Rotate, Scale):
+// they edit the object selected in the Objects tab's list and show the
+// object record they are handed (or none, which disables them).
+#include "ui/TabPage.h"
+
+class C3DObject;
+
+namespace boxora {
+class ObjectIconList;
+}
+
+class CObjectPage : public CTabPage {
+    Q_OBJECT
+public:
+    using CTabPage::CTabPage;
+
+    // The Objects tab's list, whose selection names the object to edit.
+    void SetObjectList(boxora::ObjectIconList* list) { list_ = list; }
+    // Id of the last selected row of the list, -1 when no row is selected.
+    int SelectedObjectId() const;
+
+    // Shows the object's values, or disables the page when object is null.
+    virtual void RefreshObject(const C3DObject* object) = 0;
+
+private:
+    boxora::ObjectIconList* list_ = nullptr;
+};
