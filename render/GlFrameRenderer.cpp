@@ -6,6 +6,10 @@
 #include <mutex>
 
 #include "engine/Engine.h"
+#include "image/ImageCodec.h"
+#include "lang/Lng.h"
+#include "platform/Notifier.h"
+#include "platform/TextUtil.h"
 #include "render/CameraGl.h"
 #include "render/FrameSink.h"
 #include "render/LightingState.h"
@@ -154,9 +158,109 @@ bool GlFrameRenderer::DrawFrame(int renderMode) {
     return result;
 }
 
-void GlFrameRenderer::PerformRenderJob(const RenderJob&) {
-    // The render job (offscreen surface of the job's size, eight jittered
-    // passes, read-back and saving) is drawn by SceneFrame in render mode 2.
+namespace {
+
+// The transparent-background boost of PNG renders: a stronger reflection
+// and a finer shadow for the frame's duration. Values the user changes
+// meanwhile are kept; only the boosted ones are put back.
+class TransparentBoost {
+public:
+    explicit TransparentBoost(SceneParams& params) : params_(params) {
+        active_ = params.backgroundTransparent && params.outputFormat == FORMAT_PNG;
+        if (!active_) return;
+        opacity_ = params.Reflection_Opacity;
+        intensity_ = params.Shadow_Intensity;
+        boostedOpacity_ = 40.0f + 0.6f * opacity_;
+        boostedIntensity_ = static_cast<int>(0.4f * static_cast<float>(intensity_) + 60.0f);
+        params.Reflection_Opacity = boostedOpacity_;
+        params.Shadow_Intensity = boostedIntensity_;
+    }
+    ~TransparentBoost() {
+        if (!active_) return;
+        if (params_.Reflection_Opacity == boostedOpacity_) params_.Reflection_Opacity = opacity_;
+        if (params_.Shadow_Intensity == boostedIntensity_) params_.Shadow_Intensity = intensity_;
+    }
+    TransparentBoost(const TransparentBoost&) = delete;
+    TransparentBoost& operator=(const TransparentBoost&) = delete;
+
+private:
+    SceneParams& params_;
+    bool active_ = false;
+    float opacity_ = 0, boostedOpacity_ = 0;
+    int intensity_ = 0, boostedIntensity_ = 0;
+};
+
+void ReportSaveError(const std::string& fileName) {
+    std::string format = Lng().GetText("TabRendering", "errsave");
+    if (format.empty()) format = "The image could not be saved to \"%s\".";
+    boxora::Notifier().ShowMessage(boxora::FormatText(format, {fileName}), boxora::MsgIcon::Error,
+                                   boxora::MsgButtons::Ok);
+}
+
+// The frame as the image library takes it: B, G, R, A per pixel, bottom row
+// first; alpha 255 unless the background is transparent.
+void ToBgra(std::vector<uint8_t>& pixels, bool keepAlpha) {
+    for (std::size_t i = 0; i + 3 < pixels.size(); i += 4) {
+        std::swap(pixels[i], pixels[i + 2]);
+        if (!keepAlpha) pixels[i + 3] = 255;
+    }
+}
+
+}  // namespace
+
+void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
+    if (!offscreen_ || !offscreen_->IsCurrent()) return;
+    SceneParams& params = engine_.Params();
+    boxora::SetFixedLightingState();
+
+    // The offscreen surface takes the job's size.
+    const int previewWidth = params.viewportWidth, previewHeight = params.viewportHeight;
+    if (job.width < 1 || job.height < 1 || !offscreen_->Resize(job.width, job.height)) {
+        ReportSaveError(job.fileName);
+        return;
+    }
+    engine_.ReportProgress(1);
+
+    params.RenderMode = RENDER_MODE_OFFSCREEN;
+    params.accumulationPasses = kRenderPasses;
+    engine_.Resize(job.width, job.height);
+    engine_.Textures().ReuploadAllTextures();
+
+    const bool transparent = params.backgroundTransparent;
+    {
+        TransparentBoost boost(params);
+        frame_->Draw(RENDER_MODE_OFFSCREEN, job.width, job.height);
+    }
+    params.accumulationPasses = 0;
+
+    std::vector<uint8_t> pixels;
+    const bool read = offscreen_->ReadPixels(pixels);
+    engine_.ReportProgress(90);
+    if (read) {
+        ToBgra(pixels, transparent);
+        ImageCodec image;
+        bool saved = image.CreateFromArray(pixels.data(), static_cast<uint32_t>(job.width),
+                                           static_cast<uint32_t>(job.height), 32, job.width * 4, false);
+        std::vector<uint8_t>().swap(pixels);
+        if (saved) {
+            image.SetJpegQuality(job.jpegQuality);
+            image.SetCodecOption(job.jpegOptions, FORMAT_JPG);
+            image.SetCodecOption(job.gifCompression, FORMAT_GIF);
+            image.SetCodecOption(job.tiffCompression, FORMAT_TIF);
+            image.SetCodecOption(job.pngInterlace, FORMAT_PNG);
+            if (job.format == FORMAT_GIF) image.DecreaseBpp(8, false, nullptr, 0);
+            saved = image.Save(job.fileName, job.format);
+        }
+        if (!saved) ReportSaveError(job.fileName);
+    } else {
+        ReportSaveError(job.fileName);
+    }
+    engine_.ReportProgress(100);
+
+    // Back to rest: a 1 x 1 surface, the preview's size, no textures.
+    offscreen_->Resize(1, 1);
+    engine_.Resize(previewWidth, previewHeight);
+    engine_.Textures().DeleteReuploadedTextures();
 }
 
 void GlFrameRenderer::InvalidateShadowList() { shadow_->InvalidateShadowList(); }

@@ -9,7 +9,9 @@
 // preview's buffer swap). Its surface is never smaller than the side
 // ordering's 256 × 256 viewport; a smaller preview uses its lower left
 // corner. The offscreen context belongs to the render thread; it is 1 × 1
-// at rest and takes the size of each render job.
+// at rest and takes the size of each render job, whose frame (render mode
+// 2, eight jittered passes, the full shadow) is read back and saved through
+// the image codec layer.
 #include <atomic>
 #include <memory>
 
@@ -28,6 +30,9 @@ class GlSideOrdering;
 
 class GlFrameRenderer : public IFrameRenderer {
 public:
+    // Antialiasing passes of a render job.
+    static constexpr int kRenderPasses = 8;
+
     explicit GlFrameRenderer(CEngine& engine);
     ~GlFrameRenderer() override;
 
