@@ -34,8 +34,15 @@ public:
     virtual void ClearDepth() = 0;
     // Draws the side's silhouette (slot 0) into the depth buffer.
     virtual void DrawSilhouette(CSide& side) = 0;
+    // Before each candidate's test: the comparison looks only at that
+    // side's own pixels, so the backend may keep its clears, drawing and
+    // read-backs to the part of the viewport the side can cover, until the
+    // next Focus or EndRun. Both read-backs of one test then cover the same
+    // pixels.
+    virtual void Focus(CSide& side) { (void)side; }
     // Reads the depth buffer (GL_DEPTH_COMPONENT, GL_FLOAT) into out, which
-    // holds DepthWidth() x DepthHeight() values.
+    // holds DepthWidth() x DepthHeight() values (or those of the focused
+    // part).
     virtual void ReadDepth(std::vector<float>& out) = 0;
     // End of the run: restore the viewport through Resize, colour writes
     // on, undo the mirrored set-up, restore the matrix.

@@ -37,6 +37,7 @@ bool CSideManager::RunOrdering(bool mirrored, bool abandonable) {
             std::size_t picked = candidates.size() - 1;  // the last tried, if none is free
             for (std::size_t x = 0; x < candidates.size() && !abandoned; ++x) {
                 picked = x;
+                backend_->Focus(*candidates[x]);
                 backend_->ClearDepth();
                 backend_->DrawSilhouette(*candidates[x]);
                 backend_->ReadDepth(depthOne_);

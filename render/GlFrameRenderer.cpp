@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <mutex>
 
 #include "engine/Engine.h"
@@ -210,6 +211,12 @@ void ToBgra(std::vector<uint8_t>& pixels, bool keepAlpha) {
 
 void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     if (!offscreen_ || !offscreen_->IsCurrent()) return;
+    using Clock = std::chrono::steady_clock;
+    const auto ms = [](Clock::time_point from) {
+        return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
+    };
+    const auto jobStart = Clock::now();
+    lastJobTimes_ = JobTimes{};
     SceneParams& params = engine_.Params();
     boxora::SetFixedLightingState();
 
@@ -229,15 +236,21 @@ void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     const bool transparent = params.backgroundTransparent;
     {
         TransparentBoost boost(params);
+        const auto frameStart = Clock::now();
         frame_->Draw(RENDER_MODE_OFFSCREEN, job.width, job.height);
+        lastJobTimes_.frame = ms(frameStart);
+        lastJobTimes_.shadow = frame_->LastShadowMs();
     }
     params.accumulationPasses = 0;
 
+    const auto readStart = Clock::now();
     std::vector<uint8_t> pixels;
     const bool read = offscreen_->ReadPixels(pixels);
+    if (read) ToBgra(pixels, transparent);
+    lastJobTimes_.read = ms(readStart);
     engine_.ReportProgress(90);
+    const auto saveStart = Clock::now();
     if (read) {
-        ToBgra(pixels, transparent);
         ImageCodec image;
         bool saved = image.CreateFromArray(pixels.data(), static_cast<uint32_t>(job.width),
                                            static_cast<uint32_t>(job.height), 32, job.width * 4, false);
@@ -255,12 +268,14 @@ void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     } else {
         ReportSaveError(job.fileName);
     }
+    lastJobTimes_.save = ms(saveStart);
     engine_.ReportProgress(100);
 
     // Back to rest: a 1 x 1 surface, the preview's size, no textures.
     offscreen_->Resize(1, 1);
     engine_.Resize(previewWidth, previewHeight);
     engine_.Textures().DeleteReuploadedTextures();
+    lastJobTimes_.total = ms(jobStart);
 }
 
 void GlFrameRenderer::InvalidateShadowList() { shadow_->InvalidateShadowList(); }

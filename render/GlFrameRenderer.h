@@ -53,6 +53,19 @@ public:
     // Frames handed to the sink so far.
     long PresentedFrames() const { return presented_.load(); }
 
+    // Where the last render job's time went, in milliseconds (render
+    // thread; read it once the job has ended).
+    struct JobTimes {
+        double shadow = 0;  // the shadow pre-pass
+        double frame = 0;   // the whole frame, pre-pass included
+        double read = 0;    // read-back and conversion
+        double save = 0;    // encoding and writing
+        double total = 0;   // the whole job
+    };
+    JobTimes LastJobTimes() const { return lastJobTimes_; }
+    // The shadow passes (for comparisons of the pre-pass methods).
+    CShadowManager2& Shadow() { return *shadow_; }
+
 private:
     // Sizes the window surface for the preview viewport (at least the
     // ordering viewport in each direction); false when it cannot be had.
@@ -76,4 +89,5 @@ private:
     int previewHeight_ = 0;
     bool previewViewportStale_ = true;
     std::atomic<long> presented_{0};
+    JobTimes lastJobTimes_;
 };

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "engine/Engine.h"
 #include "render/AccumulationLoop.h"
@@ -57,7 +58,9 @@ bool SceneFrame::Draw(int renderMode, int width, int height) {
     engine_.ReportProgress(5);
 
     // 7.-9. Shadow pre-pass, scene pass(es), end of the pre-pass.
+    const auto shadowStart = std::chrono::steady_clock::now();
     shadow_.PrepareShadow(width, height, passes_.Scene(), [this](float delta) { engine_.AddProgress(delta); });
+    lastShadowMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - shadowStart).count();
     if (result) result = AntialiasPass(renderMode);
     shadow_.ReleaseShadow();
     return result;

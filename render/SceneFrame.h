@@ -44,6 +44,8 @@ public:
     void ForgetGrid() { grid_.Forget(); }
 
     const CameraSetup& Camera() const { return camera_; }
+    // Milliseconds the last frame spent in the shadow pre-pass.
+    double LastShadowMs() const { return lastShadowMs_; }
 
 private:
     bool AntialiasPass(int renderMode);
@@ -67,6 +69,7 @@ private:
     LightMarkers markers_;
     DisplayListSlot frameListA_;
     DisplayListSlot frameListB_;
+    double lastShadowMs_ = 0;
 };
 
 }  // namespace boxora

@@ -9,6 +9,7 @@
 #include "engine/SceneParams.h"
 #include "model/MirrorMath.h"
 #include "render/Mat4.h"
+#include "render/WindowRect.h"
 
 namespace {
 
@@ -81,46 +82,35 @@ public:
 // falls behind the eye. Empty (width 0) when nothing of it is in view.
 std::array<int, 4> ShadowWindowRect(const SceneModel& model, const std::vector<std::array<float, 16>>& shadows,
                                     int width, int height) {
-    const std::array<int, 4> whole{0, 0, width, height};
     boxora::Mat4 modelview{}, projection{};
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview.data());
     glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
-    const boxora::Mat4 eyeToClip = projection;
-    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+    boxora::WindowBounds bounds(modelview, projection, width, height);
     for (const auto& object : model.objects) {
         if (object->vertices.empty()) continue;
         // The object's box in drawing axes (memory (x, y, z) drawn at (x, z, y)).
-        Vector3 lo{1e30f, 1e30f, 1e30f}, hi{-1e30f, -1e30f, -1e30f};
+        std::array<double, 3> lo{1e30, 1e30, 1e30}, hi{-1e30, -1e30, -1e30};
         for (const Vector3& v : object->vertices) {
-            const Vector3 d{v.x, v.z, v.y};
-            lo = {std::min(lo.x, d.x), std::min(lo.y, d.y), std::min(lo.z, d.z)};
-            hi = {std::max(hi.x, d.x), std::max(hi.y, d.y), std::max(hi.z, d.z)};
+            const std::array<double, 3> d{v.x, v.z, v.y};
+            for (int c = 0; c < 3; ++c) lo[c] = std::min(lo[c], d[c]), hi[c] = std::max(hi[c], d[c]);
         }
         const Matrix4 objectMatrix = ObjectTransformMatrix(*object);
         for (const auto& shadow : shadows) {
             boxora::Mat4 flatten{}, placed{};
             for (int i = 0; i < 16; ++i) flatten[i] = shadow[i], placed[i] = objectMatrix[i];
-            const boxora::Mat4 m = boxora::Multiply(modelview, boxora::Multiply(flatten, placed));
-            for (int corner = 0; corner < 8; ++corner) {
-                const boxora::Vec4 p{corner & 1 ? hi.x : lo.x, corner & 2 ? hi.y : lo.y, corner & 4 ? hi.z : lo.z, 1};
-                boxora::Vec4 eye = boxora::Transform(m, p);
-                if (!(std::abs(eye[3]) > 1e-9)) return whole;
-                for (double& c : eye) c /= eye[3];
-                if (eye[2] > -1e-3) return whole;  // at or behind the eye
-                const boxora::Vec4 clip = boxora::Transform(eyeToClip, eye);
-                if (!(clip[3] > 1e-9)) return whole;
-                const double wx = (clip[0] / clip[3] + 1) * width / 2.0, wy = (clip[1] / clip[3] + 1) * height / 2.0;
-                x0 = std::min(x0, wx), x1 = std::max(x1, wx), y0 = std::min(y0, wy), y1 = std::max(y1, wy);
-            }
+            bounds.AddBox(lo, hi, boxora::Multiply(flatten, placed));
         }
     }
-    if (x0 > x1) return {0, 0, 0, 0};
-    const int left = static_cast<int>(std::clamp(std::floor(x0) - 2, 0.0, static_cast<double>(width)));
-    const int right = static_cast<int>(std::clamp(std::ceil(x1) + 2, 0.0, static_cast<double>(width)));
-    const int bottom = static_cast<int>(std::clamp(std::floor(y0) - 2, 0.0, static_cast<double>(height)));
-    const int top = static_cast<int>(std::clamp(std::ceil(y1) + 2, 0.0, static_cast<double>(height)));
-    if (right <= left || top <= bottom) return {0, 0, 0, 0};
-    return {left, bottom, right - left, top - bottom};
+    return bounds.Pixels(2);
+}
+
+// Offset of sample i within a pixel, each coordinate in (−0.5, 0.5): the
+// additive recurrence with the plastic number, which spreads any number of
+// consecutive samples evenly over the square.
+std::pair<double, double> CellOffset(int i) {
+    const double a = std::fmod(0.5 + 0.7548776662466927 * i, 1.0);
+    const double b = std::fmod(0.5 + 0.5698402909980532 * i, 1.0);
+    return {a - 0.5, b - 0.5};
 }
 
 }  // namespace
@@ -227,9 +217,234 @@ bool CShadowManager2::DrawPreviewShadow(const boxora::ObjectDrawingScene& scene,
     return true;
 }
 
+void CShadowManager2::DrawShadowGeometry(const boxora::ObjectDrawingScene& scene) {
+    if (listBuilt_) {
+        glCallList(listName_);
+        return;
+    }
+    if (listName_ != 0) glDeleteLists(listName_, 1);
+    listName_ = glGenLists(1);
+    listBuilt_ = listName_ != 0;
+    if (listBuilt_) glNewList(listName_, GL_COMPILE_AND_EXECUTE);
+    boxora::DrawAll(scene, boxora::kSkipNothing, boxora::kSkipNothing, false, false);
+    if (listBuilt_) glEndList();
+}
+
+int CShadowManager2::ReductionFactor(int samples, int rectWidth, int rectHeight) {
+    const double work = static_cast<double>(std::max(samples, 1)) * std::max(rectWidth, 0) * std::max(rectHeight, 0);
+    int f = 1;
+    while (f < kMaxReduction && work / (static_cast<double>(f) * f) > kPrepassBudget) ++f;
+    return f;
+}
+
 void CShadowManager2::PrepareShadow(int width, int height, const boxora::ObjectDrawingScene& scene,
                                     const std::function<void(float)>& progress) {
     if (params_.RenderMode != RENDER_MODE_OFFSCREEN || width <= 0 || height <= 0) return;
+    DeleteTextures();
+    lastPrepass_ = PrepassInfo{};
+    if (referencePrepass_) {
+        PrepareReferenceShadow(width, height, scene, progress);
+        return;
+    }
+
+    // The light of every sample, drawn in the order the samples take them.
+    const float k = ComputeShadowQuality();
+    const int passes = boxora::ShadowPassCount(params_.Shadow_Blur, k, false);
+    const int n = boxora::ShadowGridSide(passes);
+    const float length = params_.ShadowLength();
+    const float direction = params_.shadowDirection;
+    std::vector<std::array<float, 16>> samples;
+    try {
+        samples.reserve(static_cast<std::size_t>(passes));
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    for (int i = 0; i < passes; ++i) {
+        const float dl = boxora::ShadowJitterOffscreen(n, i, true, k, nullptr);
+        const float dd = boxora::ShadowJitterOffscreen(n, i, false, k, nullptr);
+        samples.push_back(
+            boxora::ShadowMatrix(plane_, ShadowLightVector(85.0f - 0.8f * (length + dl), direction + dd)));
+    }
+    const int estimate = ShadowWorkEstimate();
+    const auto reportAll = [&] {
+        if (progress) progress(static_cast<float>(estimate));
+    };
+
+    // Where the silhouettes can fall, and how finely to draw them there.
+    const std::array<int, 4> rect = ShadowWindowRect(scene.model, samples, width, height);
+    lastPrepass_.samples = passes;
+    lastPrepass_.rect = rect;
+    if (rect[2] <= 0 || rect[3] <= 0) {
+        reportAll();
+        return;
+    }
+    const int f = ReductionFactor(passes, rect[2], rect[3]);
+    const int tw = std::min(width, (rect[2] + f - 1) / f + (f > 1 ? 1 : 0));
+    const int th = std::min(height, (rect[3] + f - 1) / f + (f > 1 ? 1 : 0));
+    lastPrepass_.reduction = f;
+
+    // The frame's projection, narrowed to the rectangle and shrunk by f,
+    // drawn into the lower left tw × th pixels: window position X of the
+    // frame lands at (X − rect x) / f.
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    GLint viewport[4] = {0, 0, width, height};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble narrow[16] = {0};
+    narrow[0] = static_cast<double>(width) / (static_cast<double>(f) * tw);
+    narrow[5] = static_cast<double>(height) / (static_cast<double>(f) * th);
+    narrow[10] = 1.0;
+    narrow[15] = 1.0;
+    const double shiftX = (static_cast<double>(width) - 2.0 * rect[0]) / (static_cast<double>(f) * tw) - 1.0;
+    const double shiftY = (static_cast<double>(height) - 2.0 * rect[1]) / (static_cast<double>(f) * th) - 1.0;
+    narrow[12] = shiftX;
+    narrow[13] = shiftY;
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadMatrixd(narrow);
+    glMultMatrixd(projection);
+    glMatrixMode(GL_MODELVIEW);
+    glViewport(0, 0, tw, th);
+    glScissor(0, 0, tw, th);
+    glEnable(GL_SCISSOR_TEST);
+
+    glDepthMask(GL_FALSE);
+    const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
+    glDisable(GL_DEPTH_TEST);
+    const GLboolean light1 = glIsEnabled(GL_LIGHT0);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_CLIP_PLANE4);
+    glColor4fv(kShadowColor.data());
+    listBuilt_ = false;  // recorded again at the first sample of every frame
+    for (int i = 0; i < passes; ++i) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        if (f > 1) {
+            // Each sample is shifted within the reduced pixel (an even
+            // spread over the samples), so that a pixel averages the shadow
+            // over its whole area: edges come out as smooth ramps when the
+            // texture is magnified, not as steps.
+            const auto [ox, oy] = CellOffset(i);
+            narrow[12] = shiftX + 2.0 * ox / tw;
+            narrow[13] = shiftY + 2.0 * oy / th;
+            glMatrixMode(GL_PROJECTION);
+            glLoadMatrixd(narrow);
+            glMultMatrixd(projection);
+            glMatrixMode(GL_MODELVIEW);
+        }
+        glPushMatrix();
+        shadowMatrix_ = samples[static_cast<std::size_t>(i)];
+        glMultMatrixf(shadowMatrix_.data());
+        DrawShadowGeometry(scene);
+        glPopMatrix();
+        glAccum(i == 0 ? GL_LOAD : GL_ACCUM, 1.0f / static_cast<float>(passes));
+        if (i % 20 == 0 && progress) progress(static_cast<float>(estimate) / (static_cast<float>(passes) / 20.0f));
+    }
+    listValid_ = true;
+    glAccum(GL_RETURN, 1.0f);
+    glEnable(GL_CLIP_PLANE4);
+    glEnable(GL_LIGHTING);
+    if (light1) glEnable(GL_LIGHT0);
+    if (depthTest) glEnable(GL_DEPTH_TEST);
+
+    // The blurred shadow becomes a texture; the frame's copy gets one of
+    // the rectangle's size.
+    glPushAttrib(GL_TEXTURE_BIT);
+    glGenTextures(1, &shadowTexture_);
+    glGenTextures(1, &frameTexture_);
+    glBindTexture(GL_TEXTURE_2D, shadowTexture_);
+    const GLint filter = f > 1 ? GL_LINEAR : GL_NEAREST;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 0, 0, tw, th, 0);
+    glBindTexture(GL_TEXTURE_2D, frameTexture_);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, rect[2], rect[3], 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glPopAttrib();
+    const bool outOfMemory = glGetError() == GL_OUT_OF_MEMORY;
+
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    glDisable(GL_SCISSOR_TEST);
+    glDepthMask(GL_TRUE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT | GL_ACCUM_BUFFER_BIT);
+    if (outOfMemory) {
+        // No room for the textures: the frame is drawn without its shadow.
+        DeleteTextures();
+        return;
+    }
+    rect_ = rect;
+    reduction_ = f;
+    textureWidth_ = tw;
+    textureHeight_ = th;
+}
+
+bool CShadowManager2::DrawOffscreenShadow(int width, int height) {
+    if (referencePrepass_) return DrawReferenceShadow(width, height);
+    if (shadowTexture_ == 0 || frameTexture_ == 0) return true;
+    const int x = rect_[0], y = rect_[1], w = rect_[2], h = rect_[3];
+    if (w <= 0 || h <= 0 || x + w > width || y + h > height) return true;
+
+    // The frame under the shadow's rectangle.
+    glPushAttrib(GL_TEXTURE_BIT);
+    glBindTexture(GL_TEXTURE_2D, frameTexture_);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, y, w, h);
+
+    // The shadow over the frame, then the frame over the shadow in
+    // proportion to its own alpha: opaque pixels win, the empty background
+    // shows the shadow.
+    glDepthMask(GL_FALSE);
+    PushPixelProjection(width, height);
+    {
+        CompositeState state;
+        glEnable(GL_TEXTURE_2D);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        const auto quad = [&](GLuint texture, double s, double t) {
+            glBindTexture(GL_TEXTURE_2D, texture);
+            glBegin(GL_QUADS);
+            glTexCoord2d(0, 0);
+            glVertex2i(x, y);
+            glTexCoord2d(s, 0);
+            glVertex2i(x + w, y);
+            glTexCoord2d(s, t);
+            glVertex2i(x + w, y + h);
+            glTexCoord2d(0, t);
+            glVertex2i(x, y + h);
+            glEnd();
+        };
+        // Texel i of the shadow covers window x + f i .. x + f (i + 1).
+        quad(shadowTexture_, static_cast<double>(w) / (static_cast<double>(reduction_) * textureWidth_),
+             static_cast<double>(h) / (static_cast<double>(reduction_) * textureHeight_));
+        quad(frameTexture_, 1.0, 1.0);
+    }
+    glDisable(GL_BLEND);
+    PopPixelProjection();
+    glPopAttrib();
+    glDepthMask(GL_TRUE);
+    return true;
+}
+
+void CShadowManager2::DeleteTextures() {
+    for (GLuint* texture : {&shadowTexture_, &frameTexture_}) {
+        if (*texture != 0) glDeleteTextures(1, texture);
+        *texture = 0;
+    }
+    rect_ = {};
+    textureWidth_ = textureHeight_ = 0;
+    reduction_ = 1;
+}
+
+void CShadowManager2::PrepareReferenceShadow(int width, int height, const boxora::ObjectDrawingScene& scene,
+                                             const std::function<void(float)>& progress) {
     try {
         shadowImage_.assign(static_cast<std::size_t>(width) * height * 4, 0);
     } catch (const std::bad_alloc&) {
@@ -261,21 +476,13 @@ void CShadowManager2::PrepareShadow(int width, int height, const boxora::ObjectD
         const float dd = boxora::ShadowJitterOffscreen(n, i, false, k, nullptr);
         glPushMatrix();
         MultShadowMatrix(length + dl, direction + dd);
-        if (listBuilt_) {
-            glCallList(listName_);
-        } else {
-            if (listName_ != 0) glDeleteLists(listName_, 1);
-            listName_ = glGenLists(1);
-            listBuilt_ = listName_ != 0;
-            if (listBuilt_) glNewList(listName_, GL_COMPILE_AND_EXECUTE);
-            boxora::DrawAll(scene, boxora::kSkipNothing, boxora::kSkipNothing, false, false);
-            if (listBuilt_) glEndList();
-        }
+        DrawShadowGeometry(scene);
         glPopMatrix();
         glAccum(i == 0 ? GL_LOAD : GL_ACCUM, 1.0f / static_cast<float>(passes));
         if (i % 20 == 0 && progress) progress(static_cast<float>(estimate) / (static_cast<float>(passes) / 20.0f));
     }
     listValid_ = true;
+    lastPrepass_ = PrepassInfo{passes, {0, 0, width, height}, 1};
     glAccum(GL_RETURN, 1.0f);
     glEnable(GL_CLIP_PLANE4);
     glEnable(GL_LIGHTING);
@@ -290,7 +497,7 @@ void CShadowManager2::PrepareShadow(int width, int height, const boxora::ObjectD
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT | GL_ACCUM_BUFFER_BIT);
 }
 
-bool CShadowManager2::DrawOffscreenShadow(int width, int height) {
+bool CShadowManager2::DrawReferenceShadow(int width, int height) {
     // Without a shadow image (it could not be allocated) there is nothing to
     // lay under the scene.
     if (shadowImage_.size() < static_cast<std::size_t>(width) * height * 4) return true;
@@ -314,9 +521,12 @@ bool CShadowManager2::DrawOffscreenShadow(int width, int height) {
 void CShadowManager2::ReleaseShadow() {
     if (params_.RenderMode != RENDER_MODE_OFFSCREEN) return;
     std::vector<uint8_t>().swap(shadowImage_);
+    DeleteTextures();
 }
 
 void CShadowManager2::ForgetList() {
     listBuilt_ = false;
     listName_ = 0;
+    shadowTexture_ = frameTexture_ = 0;
+    rect_ = {};
 }

@@ -6,9 +6,28 @@
 // scene (objects and their reflections stay in front of it).
 //
 // Full previews draw four samples per frame (DrawShadow in mode 1).
-// Off-screen frames blur the shadow once, before the antialiasing passes,
-// into ShadowImage (PrepareShadow), and lay that image under every
-// antialiasing sample (DrawShadow in mode 2).
+// Off-screen frames blur the shadow once, before the antialiasing passes
+// (PrepareShadow), and lay that image under every antialiasing sample
+// (DrawShadow in mode 2).
+//
+// The off-screen pre-pass of large renders needs hundreds of samples, so it
+// works only where the shadow can fall and, when the sample count times that
+// area is large, at a reduced resolution: the flattened silhouettes of every
+// sample are averaged over a window rectangle that holds all of them, drawn
+// up to kMaxReduction times smaller, and the blurred shadow is kept as a
+// texture that the composite magnifies (bilinear) over that rectangle. The
+// shadow is soft by construction, so the picture barely changes. The
+// silhouettes are not depth-tested against the objects: every object pixel
+// is opaque in the frame the shadow is laid under, so the composite puts the
+// objects back over it anyway (and edge pixels of the jittered samples get
+// their share of shadow instead of a light fringe). The composite copies
+// only that rectangle of the frame, on the renderer's side, instead of
+// reading the whole frame back for every antialiasing sample.
+//
+// SetReferencePrepass(true) switches to the plain method for comparisons:
+// every sample over the whole frame at full resolution, depth-tested, the
+// blurred shadow read back into ShadowImage and laid under each sample
+// with the frame read back and drawn again.
 //
 // The jittered samples move the shadow light for the sample only: the scene
 // parameters keep the user's length and direction throughout, so a change
@@ -62,11 +81,40 @@ public:
     void ForgetList();
 
     const std::array<float, 4>& ShadowPlane() const { return plane_; }
-    bool HasShadowImage() const { return !shadowImage_.empty(); }
+    // True between PrepareShadow and ReleaseShadow of an off-screen frame
+    // when there is a blurred shadow to lay under the scene.
+    bool HasShadowImage() const { return !shadowImage_.empty() || shadowTexture_ != 0; }
+
+    // The plain pre-pass (see above), for comparisons and benchmarks.
+    void SetReferencePrepass(bool reference) { referencePrepass_ = reference; }
+    bool ReferencePrepass() const { return referencePrepass_; }
+
+    // What the last off-screen pre-pass did: its sample count, the window
+    // rectangle it covered (x, y, width, height; empty when no shadow could
+    // be seen) and the reduction factor of its resolution.
+    struct PrepassInfo {
+        int samples = 0;
+        std::array<int, 4> rect{};
+        int reduction = 1;
+    };
+    PrepassInfo LastPrepass() const { return lastPrepass_; }
+
+    // The reduced pre-pass stays within this many pixel-samples (sample
+    // count × rectangle area / reduction²), dividing the resolution by at
+    // most kMaxReduction.
+    static constexpr double kPrepassBudget = 1.2e8;
+    static constexpr int kMaxReduction = 4;
+    static int ReductionFactor(int samples, int rectWidth, int rectHeight);
 
 private:
     bool DrawPreviewShadow(const boxora::ObjectDrawingScene& scene, int width, int height);
     bool DrawOffscreenShadow(int width, int height);
+    void PrepareReferenceShadow(int width, int height, const boxora::ObjectDrawingScene& scene,
+                                const std::function<void(float)>& progress);
+    bool DrawReferenceShadow(int width, int height);
+    // Records (first sample) or replays the flattened geometry of a sample.
+    void DrawShadowGeometry(const boxora::ObjectDrawingScene& scene);
+    void DeleteTextures();
     // Flattens along the light of one sample (length and direction given).
     void MultShadowMatrix(float length, float direction);
 
@@ -76,7 +124,18 @@ private:
     bool listBuilt_ = false;
     GLuint listName_ = 0;
     std::atomic<bool> listValid_{false};
-    std::vector<uint8_t> shadowImage_;  // W × H RGBA, bottom row first (off-screen frames)
+    std::vector<uint8_t> shadowImage_;  // W × H RGBA, bottom row first (reference pre-pass)
+    // The reduced pre-pass: the blurred shadow as a texture of
+    // textureWidth_ × textureHeight_ texels for the window rectangle rect_
+    // at reduction_, and the texture the composite copies the frame into.
+    GLuint shadowTexture_ = 0;
+    GLuint frameTexture_ = 0;
+    int textureWidth_ = 0;
+    int textureHeight_ = 0;
+    std::array<int, 4> rect_{};
+    int reduction_ = 1;
+    bool referencePrepass_ = false;
+    PrepassInfo lastPrepass_;
     std::vector<uint8_t> savedScene_;   // preview composite
     std::vector<uint8_t> shadowBuffer_;
     int previewWidth_ = 0;

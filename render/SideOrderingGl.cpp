@@ -2,8 +2,11 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+
 #include "engine/Engine.h"
 #include "render/CullFaceToggle.h"
+#include "model/MirrorMath.h"
 #include "render/GlCurrent.h"
 #include "render/SidePasses.h"
 
@@ -35,17 +38,59 @@ void GlSideOrdering::ClearDepth() { glClear(GL_DEPTH_BUFFER_BIT); }
 
 void GlSideOrdering::DrawSilhouette(CSide& side) { passes_.DrawSlot(side, SLOT_SILHOUETTE); }
 
-void GlSideOrdering::ReadDepth(std::vector<float>& out) {
+void GlSideOrdering::Focus(CSide& side) {
     const CSideManager& sides = engine_.Sides();
     const int w = sides.DepthWidth(), h = sides.DepthHeight();
-    const std::size_t n = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    focused_ = false;
+    if (side.object == nullptr || w <= 0 || h <= 0) {
+        glDisable(GL_SCISSOR_TEST);
+        return;
+    }
+    // The box of the vertices the silhouette draws, in drawing axes.
+    const C3DObject& object = *side.object;
+    const int count = object.VertexCount();
+    std::array<double, 3> lo{1e30, 1e30, 1e30}, hi{-1e30, -1e30, -1e30};
+    for (const MeshFace* face : side.faces) {
+        if (face == nullptr) continue;
+        for (int corner = 0; corner < 3; ++corner) {
+            const int vi = face->vertIndex[corner];
+            if (vi >= count) continue;
+            const Vector3& v = object.vertices[vi];
+            const std::array<double, 3> d{v.x, v.z, v.y};
+            for (int c = 0; c < 3; ++c) lo[c] = std::min(lo[c], d[c]), hi[c] = std::max(hi[c], d[c]);
+        }
+    }
+    Mat4 modelview{}, projection{}, placed{};
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview.data());
+    glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
+    const Matrix4 m = ObjectTransformMatrix(object);
+    for (int i = 0; i < 16; ++i) placed[i] = m[i];
+    WindowBounds bounds(modelview, projection, w, h);
+    if (lo[0] <= hi[0]) bounds.AddBox(lo, hi, placed);
+    focus_ = bounds.Pixels(2);
+    if (focus_[2] <= 0 || focus_[3] <= 0) focus_ = {0, 0, 1, 1};  // nothing in view: one pixel to compare
+    focused_ = true;
+    glScissor(focus_[0], focus_[1], focus_[2], focus_[3]);
+    glEnable(GL_SCISSOR_TEST);
+}
+
+void GlSideOrdering::ReadDepth(std::vector<float>& out) {
+    const CSideManager& sides = engine_.Sides();
+    PixelRect rect{0, 0, sides.DepthWidth(), sides.DepthHeight()};
+    if (focused_) rect = focus_;
+    const std::size_t n = static_cast<std::size_t>(std::max(rect[2], 0)) * static_cast<std::size_t>(std::max(rect[3], 0));
     if (out.size() != n) out.assign(n, 1.0f);
     if (n == 0) return;
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, w, h, GL_DEPTH_COMPONENT, GL_FLOAT, out.data());
+    glReadPixels(rect[0], rect[1], rect[2], rect[3], GL_DEPTH_COMPONENT, GL_FLOAT, out.data());
 }
 
 void GlSideOrdering::EndRun(bool mirrored) {
+    // The tests cleared only their own rectangles: the whole depth buffer
+    // is left clear for the frame.
+    glDisable(GL_SCISSOR_TEST);
+    focused_ = false;
+    glClear(GL_DEPTH_BUFFER_BIT);
     engine_.Resize(savedWidth_, savedHeight_);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     if (mirrored) {
