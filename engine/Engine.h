@@ -133,8 +133,9 @@ public:
     bool ContinueCondition(bool previousResult) const;
     int RedrawCounter() const { return redrawCounter_.load(); }
     bool LoadPending() const { return loadPending_.load(); }
-    // Set by Release: a render job in progress should stop early.
-    bool RenderAbortRequested() const { return !running_.load(); }
+    // Set by Release while the worker threads are ending: a render job in
+    // progress stops early and writes nothing.
+    bool RenderAbortRequested() const { return threadsStarted_.load() && !running_.load(); }
     bool RenderJobActive() const { return renderJobActive_.load(); }
     ThreadRole RoleOfCurrentThread() const;
 

@@ -38,6 +38,7 @@ GlFrameRenderer::GlFrameRenderer(CEngine& engine)
       ordering_(std::make_unique<boxora::GlSideOrdering>(engine, *passes_)),
       frame_(std::make_unique<boxora::SceneFrame>(engine, *passes_, *shadow_)) {
     engine_.Sides().SetOrderingBackend(ordering_.get());
+    shadow_->SetAbortTest([&engine] { return engine.RenderAbortRequested(); });
 }
 
 GlFrameRenderer::~GlFrameRenderer() {
@@ -242,6 +243,16 @@ void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
         lastJobTimes_.shadow = frame_->LastShadowMs();
     }
     params.accumulationPasses = 0;
+
+    // The program is closing: the job ends here, writing nothing (a file
+    // of that name keeps its previous content).
+    if (engine_.RenderAbortRequested()) {
+        offscreen_->Resize(1, 1);
+        engine_.Resize(previewWidth, previewHeight);
+        engine_.Textures().DeleteReuploadedTextures();
+        lastJobTimes_.total = ms(jobStart);
+        return;
+    }
 
     const auto readStart = Clock::now();
     std::vector<uint8_t> pixels;

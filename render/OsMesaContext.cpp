@@ -4,6 +4,7 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 
@@ -15,6 +16,8 @@ namespace boxora {
 namespace {
 
 OSMesaContext Handle(void* h) { return static_cast<OSMesaContext>(h); }
+
+std::atomic<uint64_t> g_surfaceLimit{0};
 
 // The thread's current OSMesa binding, so that it can be put back.
 struct CurrentBinding {
@@ -84,6 +87,10 @@ bool HadErrors(bool failOnAny) {
 
 }  // namespace
 
+void OsMesaContext::SetSurfaceMemoryLimit(uint64_t bytes) { g_surfaceLimit = bytes; }
+
+uint64_t OsMesaContext::SurfaceMemoryLimit() { return g_surfaceLimit.load(); }
+
 OsMesaContext::OsMesaContext(void* handle) : handle_(handle) {}
 
 OsMesaContext::~OsMesaContext() {
@@ -135,7 +142,9 @@ bool OsMesaContext::Resize(int width, int height) {
     if (width == width_ && height == height_) return MakeCurrent();
 
     const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
-    if (!MemoryAvailable(pixels * (4 + kRendererBytesPerPixel))) return false;
+    const uint64_t bytes = pixels * (4 + kRendererBytesPerPixel);
+    const uint64_t limit = g_surfaceLimit.load();
+    if ((limit != 0 && bytes > limit) || !MemoryAvailable(bytes)) return false;
     std::unique_ptr<uint8_t[]> fresh(new (std::nothrow) uint8_t[pixels * 4]);
     if (!fresh) return false;
 

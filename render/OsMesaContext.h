@@ -77,6 +77,13 @@ public:
     // complete after Finish() or Present().
     const uint8_t* Pixels() const { return buffer_.get(); }
 
+    // The most memory a surface may take (our colour buffer and the
+    // renderer's buffers, as estimated from kRendererBytesPerPixel); a
+    // larger Resize fails as if the memory could not be had. 0 (the
+    // default): only what the system gives limits it.
+    static void SetSurfaceMemoryLimit(uint64_t bytes);
+    static uint64_t SurfaceMemoryLimit();
+
     // Bytes per pixel the renderer needs besides our own colour buffer:
     // its colour copy (4), packed depth and stencil (4) and the 16-bit
     // RGBA accumulation buffer (8), with some slack.

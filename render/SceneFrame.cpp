@@ -100,8 +100,13 @@ bool SceneFrame::ScenePass(int renderMode) {
 
 bool SceneFrame::QuickScenePass() {
     DrawGrid();
-    bool result = passes_.DrawSides(SKIP_NONE, SKIP_NONE);
+    // Mirrors show their plain surface. Transparent sides come last,
+    // blended at their level in the order the last full frame found, so
+    // that a clear lid or sleeve never hides the cover behind it while the
+    // user drags.
+    bool result = passes_.DrawSides(SKIP_NONE, SKIP_TRANSPARENT);
     if (result) result = passes_.DrawFloorReflection(false);
+    if (result) result = passes_.DrawTransparentSides();
     DrawMarkers();
     return result;
 }
@@ -127,6 +132,8 @@ bool SceneFrame::FullScenePass() {
 }
 
 bool SceneFrame::OffscreenScenePass() {
+    // A render job given up (the program is closing) draws nothing more.
+    if (engine_.RenderAbortRequested()) return false;
     const int passes = std::max(1, static_cast<int>(engine_.Params().accumulationPasses));
     const float share = static_cast<float>(80 - shadow_.ShadowWorkEstimate()) / static_cast<float>(passes) / 2.0f;
     engine_.AddProgress(share);

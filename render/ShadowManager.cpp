@@ -318,6 +318,7 @@ void CShadowManager2::PrepareShadow(int width, int height, const boxora::ObjectD
     glColor4fv(kShadowColor.data());
     listBuilt_ = false;  // recorded again at the first sample of every frame
     for (int i = 0; i < passes; ++i) {
+        if (i > 0 && abortTest_ && abortTest_()) break;
         glClear(GL_COLOR_BUFFER_BIT);
         if (f > 1) {
             // Each sample is shifted within the reduced pixel (an even
@@ -471,6 +472,7 @@ void CShadowManager2::PrepareReferenceShadow(int width, int height, const boxora
     const int estimate = ShadowWorkEstimate();
     listBuilt_ = false;  // recorded again at the first sample of every frame
     for (int i = 0; i < passes; ++i) {
+        if (i > 0 && abortTest_ && abortTest_()) break;
         glClear(GL_COLOR_BUFFER_BIT);
         const float dl = boxora::ShadowJitterOffscreen(n, i, true, k, nullptr);
         const float dd = boxora::ShadowJitterOffscreen(n, i, false, k, nullptr);

@@ -85,6 +85,10 @@ public:
     // when there is a blurred shadow to lay under the scene.
     bool HasShadowImage() const { return !shadowImage_.empty() || shadowTexture_ != 0; }
 
+    // Consulted between the samples of the off-screen pre-pass: true ends it
+    // early (the program is closing and the render job is given up).
+    void SetAbortTest(std::function<bool()> test) { abortTest_ = std::move(test); }
+
     // The plain pre-pass (see above), for comparisons and benchmarks.
     void SetReferencePrepass(bool reference) { referencePrepass_ = reference; }
     bool ReferencePrepass() const { return referencePrepass_; }
@@ -136,6 +140,7 @@ private:
     int reduction_ = 1;
     bool referencePrepass_ = false;
     PrepassInfo lastPrepass_;
+    std::function<bool()> abortTest_;
     std::vector<uint8_t> savedScene_;   // preview composite
     std::vector<uint8_t> shadowBuffer_;
     int previewWidth_ = 0;

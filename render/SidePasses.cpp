@@ -63,11 +63,16 @@ bool SidePasses::DrawReflectedSides(bool insideMirror) {
     bool result = true;
     const std::vector<CSide*>& order = sides_.MirroredOrder();
     if (Mode() == RENDER_MODE_QUICK) {
+        // Every side with the fade, the transparent ones last and capped at
+        // their level, as the full frame shows them.
         for (CSide* side : order) {
-            if (side == nullptr) continue;
+            if (side == nullptr || side->kind == SIDE_TRANSPARENT) continue;
             result = DrawSlot(*side, SLOT_FADED_PLAIN);
             if (!result) break;
         }
+        for (std::size_t i = order.size(); i-- > 0 && result;)
+            if (order[i] != nullptr && order[i]->kind == SIDE_TRANSPARENT)
+                result = DrawSlot(*order[i], SLOT_FADED_TRANSPARENT_SURFACE);
     } else {
         for (std::size_t i = 0; i < order.size() && result; ++i) {
             CSide& side = *order[i];

@@ -5,13 +5,15 @@
 #include <vector>
 
 #include "PreviewCommand.h"
+#include "RenderCommand.h"
 
-enum class Command { None, Help, Dump, Preview };
+enum class Command { None, Help, Dump, Preview, Render };
 
 struct CommandLine {
     Command command = Command::None;
     std::string file;   // the input file of the command
     PreviewOptions preview;  // --preview and its options
+    RenderOptions render;    // SCENE -o OUT ... and the render options
     std::string error;  // set when the arguments cannot be used
 };
 

@@ -6,6 +6,7 @@
 #include "CommandLine.h"
 #include "DumpCommand.h"
 #include "PreviewCommand.h"
+#include "RenderCommand.h"
 
 int main(int argc, char** argv) {
     const CommandLine cl = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
             return RunDumpCommand(cl.file);
         case Command::Preview:
             return RunPreviewCommand(cl.preview);
+        case Command::Render:
+            return RunRenderCommand(cl.render);
         case Command::None:
             break;
     }

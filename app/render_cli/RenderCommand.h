@@ -1,0 +1,43 @@
+#pragma once
+// boxora-render SCENE -o OUT [options]: final-quality renders of scene files
+// by the engine's render job, as "Render and Save" makes them, any number in
+// one run with one engine. A SCENE that is a folder renders every scene
+// file in it into the folder given with its -o.
+#include <optional>
+#include <string>
+#include <vector>
+
+// One scene (or folder of scenes) and where its picture goes (or the
+// folder the pictures go to).
+struct RenderTarget {
+    std::string scene;
+    std::string output;
+};
+
+struct RenderOptions {
+    std::vector<RenderTarget> targets;
+    int width = 300;
+    int height = 300;
+    std::optional<int> format;  // image format code; otherwise from each output's extension
+    int jpegQuality = 100;
+    int jpegOptions = 0;   // 8 optimised coding, 16 progressive
+    int pngInterlace = 0;  // 1 interlaced
+    int gifCompression = 0;
+    int tiffCompression = 0;
+    bool transparent = false;       // render with a transparent background
+    std::optional<unsigned> seed;   // seeds the shadow's random jitter
+    std::optional<bool> progress;   // the bar; by default when standard error is a terminal
+};
+
+// Export format codes from a name ("png", "jpg", ...) or a file's extension
+// (".png", ".jpg"/".jpeg", ".gif", ".tif"/".tiff", ".bmp", ".tga", ".jp2",
+// ".jpc"/".j2k", ".ras", ".pnm"/".ppm"); nothing when unknown.
+std::optional<int> ExportFormatFromName(const std::string& name);
+std::optional<int> ExportFormatFromFileName(const std::string& fileName);
+// The usual extension of a format code (".png", ".jpg", ...).
+std::string ExportExtension(int format);
+
+// Returns the exit status: 0 every picture written, 1 some scene could not
+// be read or rendered or some picture could not be written, 130 when
+// interrupted.
+int RunRenderCommand(const RenderOptions& options);
