@@ -117,6 +117,10 @@ public:
             return 1;
         }
         const SceneFileData data = ReadSceneDocument(boxora::ProfileDocument::Load(job.scene));
+        if (data.sectionCount == 0) {
+            std::fprintf(stderr, "boxora-render: %s holds no scene (no section could be read)\n", job.scene.c_str());
+            return 1;
+        }
         if (!StartEngine()) return 1;
 
         // The scene, with every model it names.

@@ -1,0 +1,214 @@
+// boxora-render SCENE -o OUT: the picture's format, the run's failures and
+// exit status, several pictures in one run, the progress bar, and Ctrl+C.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "image/ImageCodec.h"
+#include "platform/ProfileFile.h"
+#include "tests/support/TestSupport.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+    int status = -1;
+    std::string err;  // standard error
+};
+
+fs::path Exe() { return testsupport::AppDir() / "boxora-render"; }
+fs::path Examples() { return testsupport::DataDir().parent_path().parent_path() / "examples"; }
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+class RenderCliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!fs::exists(Exe())) GTEST_SKIP() << "boxora-render not built";
+        if (!fs::exists(testsupport::AppDir() / "data" / "Objects" / "Box.3ds")) GTEST_SKIP() << "no model catalogue";
+        singleBox = (Examples() / "single-box.scn").string();
+        dvdAndCd = (Examples() / "dvd-and-cd.scn").string();
+    }
+
+    // Runs the program (models from the build's own catalogue); standard
+    // error is kept, standard output dropped.
+    RunResult Run(const std::string& args) {
+        RunResult r;
+        const std::string errFile = dir.File("stderr.txt");
+        const std::string command = Quote(Exe().string()) + " " + args + " >/dev/null 2>" + Quote(errFile);
+        const int status = std::system(command.c_str());
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.err = testsupport::ReadFileBytes(errFile);
+        return r;
+    }
+    std::string Out(const std::string& name) const { return dir.File(name); }
+
+    // A copy of the single-box example whose object names the model `model`.
+    std::string SceneWithModel(const std::string& name, const std::string& model) {
+        boxora::ProfileDocument doc = boxora::ProfileDocument::Load(singleBox);
+        doc.SetString("OBJECT_0", "Object_Name", model);
+        const std::string path = Out(name);
+        EXPECT_TRUE(doc.Save(path));
+        return path;
+    }
+
+    static bool Loads(const std::string& path, int format, ImageCodec& image) { return image.Load(path, format); }
+
+    testsupport::TempDir dir;
+    std::string singleBox;
+    std::string dvdAndCd;
+};
+
+TEST_F(RenderCliTest, FormatFollowsTheExtensionOrFormatOption) {
+    // One run, one engine, six pictures.
+    const RunResult r = Run(Quote(singleBox) + " -o " + Quote(Out("a.jpg")) + " " + Quote(singleBox) + " -o " +
+                            Quote(Out("b.TIF")) + " " + Quote(singleBox) + " -o " + Quote(Out("c.gif")) + " " +
+                            Quote(singleBox) + " -o " + Quote(Out("d.ppm")) + " " + Quote(singleBox) + " -o " +
+                            Quote(Out("e.tga")) + " " + Quote(singleBox) + " -o " + Quote(Out("f.bmp")) +
+                            " --size 48x32");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;  // no bar or chatter when standard error is not a terminal
+    const std::pair<const char*, int> expected[] = {{"a.jpg", FORMAT_JPG}, {"b.TIF", FORMAT_TIF},
+                                                    {"c.gif", FORMAT_GIF}, {"d.ppm", FORMAT_PNM},
+                                                    {"e.tga", FORMAT_TGA}, {"f.bmp", FORMAT_BMP}};
+    for (const auto& [name, format] : expected) {
+        ImageCodec image;
+        ASSERT_TRUE(Loads(Out(name), format, image)) << name << ": " << image.LastError();
+        EXPECT_EQ(image.GetWidth(), 48u) << name;
+        EXPECT_EQ(image.GetHeight(), 32u) << name;
+    }
+    ImageCodec gif;
+    ASSERT_TRUE(Loads(Out("c.gif"), FORMAT_GIF, gif));
+    EXPECT_EQ(gif.GetBpp(), 8);
+
+    // --format wins over the extension; a transparent TIFF keeps its alpha.
+    ASSERT_EQ(Run(Quote(singleBox) + " -o " + Quote(Out("shot.img")) + " --format png --size 40x40").status, 0);
+    ImageCodec png;
+    EXPECT_TRUE(Loads(Out("shot.img"), FORMAT_PNG, png)) << png.LastError();
+    ASSERT_EQ(Run(Quote(singleBox) + " -o " + Quote(Out("cut.tiff")) + " --transparent --tiff lzw --size 60x60").status,
+              0);
+    ImageCodec tiff;
+    ASSERT_TRUE(Loads(Out("cut.tiff"), FORMAT_TIF, tiff)) << tiff.LastError();
+    ASSERT_TRUE(tiff.HasAlpha());
+    EXPECT_EQ(tiff.Data().alpha[0], 0);  // corner: background only
+
+    // JPEG options: a progressive file carries the SOF2 marker.
+    ASSERT_EQ(Run(Quote(singleBox) + " -o " + Quote(Out("p.jpg")) + " --progressive --quality 60 --size 40x40").status,
+              0);
+    const std::string bytes = testsupport::ReadFileBytes(Out("p.jpg"));
+    EXPECT_NE(bytes.find("\xFF\xC2"), std::string::npos);
+    const std::string baseline = testsupport::ReadFileBytes(Out("a.jpg"));
+    EXPECT_EQ(baseline.find("\xFF\xC2"), std::string::npos);
+}
+
+TEST_F(RenderCliTest, FailuresAreReportedWithANonZeroStatus) {
+    // Wrong arguments: status 2, nothing rendered.
+    for (const char* size : {"0x10", "10x0", "3001x10", "10x3001", "-5x10", "10"}) {
+        const RunResult r = Run(Quote(singleBox) + " -o " + Quote(Out("x.png")) + " --size " + size);
+        EXPECT_EQ(r.status, 2) << size;
+        EXPECT_NE(r.err.find("1 to 3000"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Run(Quote(singleBox) + " -o " + Quote(Out("x.unknown"))).status, 2);
+    EXPECT_EQ(Run(Quote(singleBox)).status, 2);                                 // no -o
+    EXPECT_EQ(Run("-o " + Quote(Out("x.png")) + " " + Quote(singleBox)).status, 2);  // -o before its scene
+    EXPECT_EQ(Run(Quote(singleBox) + " -o " + Quote(Out("x.png")) + " --format webp").status, 2);
+    EXPECT_EQ(Run(Quote(singleBox) + " -o " + Quote(Out("x.png")) + " --quality 101").status, 2);
+    EXPECT_EQ(Run(Quote(singleBox) + " -o " + Quote(Out("x.png")) + " --mode 1").status, 2);  // a preview option
+    EXPECT_FALSE(fs::exists(Out("x.png")));
+
+    // A scene that is not there, or holds no scene.
+    RunResult r = Run(Quote(Out("none.scn")) + " -o " + Quote(Out("none.png")));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("none.scn"), std::string::npos) << r.err;
+    testsupport::WriteFileBytes(Out("junk.scn"), std::string("\x01\x02junk\xFF", 8));
+    r = Run(Quote(Out("junk.scn")) + " -o " + Quote(Out("junk.png")));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no scene"), std::string::npos) << r.err;
+
+    // A scene naming a model that is not in the catalogue: the engine's own
+    // message names the file, and no picture is written.
+    const std::string missing = SceneWithModel("missing.scn", "No Such Package");
+    r = Run(Quote(missing) + " -o " + Quote(Out("missing.png")));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("No Such Package.3ds"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nothing written"), std::string::npos) << r.err;
+
+    // An output that cannot be written: the render job's "errsave" message.
+    r = Run(Quote(singleBox) + " -o " + Quote(Out("no/such/folder/x.png")) + " --size 20x20");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no/such/folder/x.png"), std::string::npos) << r.err;
+
+    EXPECT_FALSE(fs::exists(Out("none.png")));
+    EXPECT_FALSE(fs::exists(Out("junk.png")));
+    EXPECT_FALSE(fs::exists(Out("missing.png")));
+
+    // A failing picture does not stop the others of the run.
+    r = Run(Quote(missing) + " -o " + Quote(Out("m.png")) + " " + Quote(singleBox) + " -o " + Quote(Out("ok.png")) +
+            " --size 20x20");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(fs::exists(Out("m.png")));
+    EXPECT_TRUE(fs::exists(Out("ok.png")));
+}
+
+TEST_F(RenderCliTest, FolderOfScenesAndProgressBar) {
+    fs::create_directories(Out("scenes"));
+    fs::copy_file(singleBox, Out("scenes/one.scn"));
+    fs::copy_file(dvdAndCd, Out("scenes/two.scn"));
+    testsupport::WriteFileBytes(Out("scenes/notes.txt"), "not a scene");
+    const RunResult r = Run(Quote(Out("scenes")) + " -o " + Quote(Out("pictures")) + " --format jpg --size 50x40 --progress");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::exists(Out("pictures/one.jpg")));
+    EXPECT_TRUE(fs::exists(Out("pictures/two.jpg")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(Out("pictures")), fs::directory_iterator()), 2);
+
+    // The bar is redrawn in place from the engine's progress and ends at
+    // 100 % once per picture.
+    EXPECT_NE(r.err.find("\rone.scn ["), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("\rtwo.scn ["), std::string::npos) << r.err;
+    std::size_t full = 0;
+    for (std::size_t at = r.err.find("] 100%"); at != std::string::npos; at = r.err.find("] 100%", at + 1)) ++full;
+    EXPECT_EQ(full, 2u);
+    EXPECT_NE(r.err.find(" 50%"), std::string::npos);
+    EXPECT_NE(r.err.find("wrote "), std::string::npos);
+
+    // A folder without scenes is a failure.
+    fs::create_directories(Out("empty"));
+    EXPECT_EQ(Run(Quote(Out("empty")) + " -o " + Quote(Out("out"))).status, 1);
+}
+
+TEST_F(RenderCliTest, InterruptGivesUpThePictureBeingRendered) {
+    const std::string out = Out("big.png");
+    const std::string exe = Exe().string();
+    const std::string size = "2500x2500";
+    const char* argv[] = {exe.c_str(), singleBox.c_str(), "-o", out.c_str(), "--size", size.c_str(), "--quiet",
+                          nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, exe.c_str(), &actions, nullptr, const_cast<char**>(argv), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    const auto start = std::chrono::steady_clock::now();
+    kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_LT(seconds, 10.0);
+}
+
+}  // namespace
