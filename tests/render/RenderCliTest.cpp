@@ -32,7 +32,7 @@ fs::path Examples() { return testsupport::DataDir().parent_path().parent_path() 
 
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
-class RenderCliTest : public ::testing::Test {
+class SceneRenderCliTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!fs::exists(Exe())) GTEST_SKIP() << "boxora-render not built";
@@ -70,7 +70,7 @@ protected:
     std::string dvdAndCd;
 };
 
-TEST_F(RenderCliTest, FormatFollowsTheExtensionOrFormatOption) {
+TEST_F(SceneRenderCliTest, FormatFollowsTheExtensionOrFormatOption) {
     // One run, one engine, six pictures.
     const RunResult r = Run(Quote(singleBox) + " -o " + Quote(Out("a.jpg")) + " " + Quote(singleBox) + " -o " +
                             Quote(Out("b.TIF")) + " " + Quote(singleBox) + " -o " + Quote(Out("c.gif")) + " " +
@@ -112,7 +112,7 @@ TEST_F(RenderCliTest, FormatFollowsTheExtensionOrFormatOption) {
     EXPECT_EQ(baseline.find("\xFF\xC2"), std::string::npos);
 }
 
-TEST_F(RenderCliTest, FailuresAreReportedWithANonZeroStatus) {
+TEST_F(SceneRenderCliTest, FailuresAreReportedWithANonZeroStatus) {
     // Wrong arguments: status 2, nothing rendered.
     for (const char* size : {"0x10", "10x0", "3001x10", "10x3001", "-5x10", "10"}) {
         const RunResult r = Run(Quote(singleBox) + " -o " + Quote(Out("x.png")) + " --size " + size);
@@ -161,7 +161,7 @@ TEST_F(RenderCliTest, FailuresAreReportedWithANonZeroStatus) {
     EXPECT_TRUE(fs::exists(Out("ok.png")));
 }
 
-TEST_F(RenderCliTest, FolderOfScenesAndProgressBar) {
+TEST_F(SceneRenderCliTest, FolderOfScenesAndProgressBar) {
     fs::create_directories(Out("scenes"));
     fs::copy_file(singleBox, Out("scenes/one.scn"));
     fs::copy_file(dvdAndCd, Out("scenes/two.scn"));
@@ -187,7 +187,7 @@ TEST_F(RenderCliTest, FolderOfScenesAndProgressBar) {
     EXPECT_EQ(Run(Quote(Out("empty")) + " -o " + Quote(Out("out"))).status, 1);
 }
 
-TEST_F(RenderCliTest, InterruptGivesUpThePictureBeingRendered) {
+TEST_F(SceneRenderCliTest, InterruptGivesUpThePictureBeingRendered) {
     const std::string out = Out("big.png");
     const std::string exe = Exe().string();
     const std::string size = "2500x2500";

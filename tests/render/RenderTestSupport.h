@@ -87,7 +87,7 @@ protected:
     }
 
     // Window position of a world point (drawing axes: y up from the floor).
-    std::array<double, 3> ProjectWorld(std::array<double, 3> p) const {
+    std::array<double, 3> ProjectWorld(std::array<double, 3> p) {
         const boxora::CameraSetup camera = boxora::ComputeCamera(engine.Params(), width, height);
         std::array<double, 3> window{};
         boxora::ProjectToWindow({p[0], p[1], p[2], 1}, boxora::SceneModelview(camera), boxora::ProjectionMatrix(camera),
