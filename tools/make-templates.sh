@@ -2,9 +2,10 @@
 # Writes the starter templates that ship with the program (data/templates/):
 # for each one a scene file "<name>.scn" (UTF-16LE with byte-order mark, as
 # the program writes them) and its 94 x 94 preview "<name>.jpg" (JPEG,
-# quality 100), rendered by the program's own renderer: the full preview
-# frame (boxora-render --preview), drawn eight times larger and averaged
-# down. The program copies them into a new user's empty template folder.
+# quality 100), rendered by the program's own render job as the template
+# library renders it (boxora-render SCENE -o PREVIEW.jpg --size 94x94:
+# antialiased, with the full soft shadow and reflection). The program copies
+# them into a new user's empty template folder.
 #
 #   tools/make-templates.sh [BOXORA_RENDER [TEMPLATE_FOLDER]]
 #
@@ -12,7 +13,6 @@
 # hold data/Objects and data/texture), TEMPLATE_FOLDER to data/templates.
 # The scenes use only catalogue models and name no cover images, so every
 # face shows the model's own artwork wherever the program is installed.
-# Needs ImageMagick for the final scaling and the JPEG encoding.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,14 +20,9 @@ RENDER=${1:-$ROOT/build/app/boxora-render}
 OUT=${2:-$ROOT/data/templates}
 PROGRAM=$(cd "$(dirname "$RENDER")" && pwd)
 SIZE=94
-SUPERSAMPLE=4
 
 [ -x "$RENDER" ] || { echo "make-templates: $RENDER is missing (build the project first)" >&2; exit 1; }
 [ -d "$PROGRAM/data/Objects" ] || { echo "make-templates: no catalogue in $PROGRAM/data/Objects" >&2; exit 1; }
-if [ -x /usr/bin/convert ]; then IM=/usr/bin/convert
-elif command -v magick >/dev/null 2>&1; then IM=magick
-else echo "make-templates: ImageMagick is missing (scripts/install-deps)" >&2; exit 1
-fi
 mkdir -p "$OUT"
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
@@ -116,11 +111,8 @@ write() {
   local name=$1 text="$WORK/scene.txt" scene="$OUT/$1.scn"
   cat > "$text"
   { printf '\xff\xfe'; sed 's/$/\r/' "$text" | iconv -f UTF-8 -t UTF-16LE; } > "$scene"
-  local big=$((SIZE * SUPERSAMPLE))
-  BOXORA_HOME="$PROGRAM" "$RENDER" --preview "$scene" -o "$WORK/preview.png" \
-    --size "${big}x${big}" --mode 1 --supersample 2
-  "$IM" "$WORK/preview.png" -filter Lanczos -resize "${SIZE}x${SIZE}!" -strip \
-    -sampling-factor 1x1 -quality 100 "JPEG:$OUT/$name.jpg"
+  BOXORA_HOME="$PROGRAM" "$RENDER" "$scene" -o "$OUT/$name.jpg" \
+    --size "${SIZE}x${SIZE}" --quality 100 --seed 1 --quiet
   echo "$OUT/$name.scn"
 }
 

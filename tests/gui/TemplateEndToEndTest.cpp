@@ -152,14 +152,15 @@ TEST(TemplateEndToEnd, TemplateToProjectAndBackWithACommandLineStart) {
         // The engine renders the preview picture; when its render job has
         // written one, the refreshed list shows it.
         ASSERT_TRUE(WaitFor([&] { return renderJobsEnded > 0; }));
-        if (fs::exists(library.PicturePath("Shop Window"))) {
-            ASSERT_TRUE(WaitFor([&] {
-                const int row = findRow();
-                return row >= 0 && !general->List()->item(row)->icon().isNull();
-            }));
-            const QImage picture = general->List()->item(findRow())->icon().pixmap(94, 94).toImage();
-            EXPECT_EQ(picture.size(), QSize(94, 94));
-        }
+        ASSERT_TRUE(fs::exists(library.PicturePath("Shop Window")));
+        const QImage written(QString::fromStdString(library.PicturePath("Shop Window")), "JPG");
+        EXPECT_EQ(written.size(), QSize(94, 94));
+        ASSERT_TRUE(WaitFor([&] {
+            const int row = findRow();
+            return row >= 0 && !general->List()->item(row)->icon().isNull();
+        }));
+        const QImage picture = general->List()->item(findRow())->icon().pixmap(94, 94).toImage();
+        EXPECT_EQ(picture.size(), QSize(94, 94));
 
         // A new project empties the scene; the settings are changed by hand,
         // and loading the template brings all of it back.
