@@ -105,19 +105,8 @@ void CDialogScene::RefillSceneList(bool keepCurrent) {
     int select = keepCurrent ? sceneList_->FirstSelectedIndex() : -1;
     if (select < 0) select = rememberedScene_ < 0 ? 0 : rememberedScene_;
 
-    const std::string folder = boxora::ObjectsFolder();
     std::vector<boxora::ObjectIconList::Entry> entries;
-    if (engine_.engine) {
-        for (const ObjectListEntry& o : engine_.engine->GetObjectList()) {
-            boxora::ObjectIconList::Entry entry;
-            entry.text = QString::fromStdString(o.name);
-            // Names come from scene files: only plain names lead to a picture.
-            if (o.name.find_first_of("/\\") == std::string::npos)
-                entry.thumbnail = boxora::LoadThumbnail(folder + o.name + ".png");
-            entry.id = o.id;
-            entries.push_back(std::move(entry));
-        }
-    }
+    if (engine_.engine) entries = boxora::SceneObjectEntries(*engine_.engine);
     sceneList_->Fill(entries);
     if (!entries.empty()) sceneList_->SelectIndex(std::min(select, static_cast<int>(entries.size()) - 1));
 }
