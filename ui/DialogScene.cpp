@@ -1,4 +1,5 @@
 #include "ui/DialogScene.h"
+#include "WaitCursor.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -30,15 +31,6 @@ bool EndsWith3ds(const std::string& name) {
     if (name.size() < 4) return false;
     return boxora::EqualsIgnoreCase(std::string_view(name).substr(name.size() - 4), ".3ds");
 }
-
-// Shows the wait cursor while alive.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -145,7 +137,7 @@ void CDialogScene::AddObject() {
     addButton_->repaint();
     repaint();
     {
-        WaitCursor wait;
+        boxora::WaitCursor wait;
         engine_.engine->AddObject(catalogue_->PathAt(row).toStdString());
         engine_.engine->Redraw(0);
     }
@@ -162,7 +154,7 @@ void CDialogScene::DeleteObject() {
         if (answer == boxora::MsgAnswer::Yes) {
             deleteButton_->setEnabled(false);
             {
-                WaitCursor wait;
+                boxora::WaitCursor wait;
                 if (engine_.queueObjectDeletion)
                     engine_.queueObjectDeletion(id);
                 else
