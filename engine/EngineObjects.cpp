@@ -22,7 +22,7 @@ std::vector<ObjectListEntry> CEngine::GetObjectList() {
     std::lock_guard list(models_.ListMutex());
     std::vector<ObjectListEntry> entries;
     for (const auto& object : models_.Model().objects)
-        entries.push_back({boxora::CutToUtf16Units(object->userName, 255), object->id});
+        entries.push_back({boxora::CutToUtf16Units(object->userName, 255), object->id, object->name});
     return entries;
 }
 

@@ -10,10 +10,12 @@ class C3DObject;
 class IFrameSink;
 
 // One entry of GetObjectList: the user-defined name (at most 255 UTF-16
-// units) and the object id.
+// units), the object id, and the name of the object in its model file (which
+// names the catalogue model and so its thumbnail).
 struct ObjectListEntry {
     std::string name;
     int id = -1;
+    std::string objectName;
 };
 
 class IEngine {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "model/Chunk3dsIds.h"
 #include "model/ChunkStream.h"
 #include "model/ModelNormals.h"
 #include "platform/CodePage1250.h"
@@ -12,29 +13,7 @@
 
 namespace {
 
-// Chunk ids of the subset read here.
-enum : uint16_t {
-    kPrimary = 0x4D4D,
-    kVersion = 0x0002,
-    kEditor = 0x3D3D,
-    kObject = 0x4000,
-    kTriMesh = 0x4100,
-    kVertexList = 0x4110,
-    kFaceList = 0x4120,
-    kFaceMaterial = 0x4130,
-    kMappingCoords = 0x4140,
-    kSmoothGroups = 0x4150,
-    kMaterial = 0xAFFF,
-    kMaterialName = 0xA000,
-    kDiffuse = 0xA020,
-    kSpecular = 0xA030,
-    kTextureMap = 0xA200,
-    kMapFileName = 0xA300,
-    kColorFloat = 0x0010,
-    kColor24 = 0x0011,
-    kLinColor24 = 0x0012,
-    kLinColorFloat = 0x0013,
-};
+using namespace boxora::chunk3ds;
 
 constexpr std::size_t kHeaderBytes = 6;
 constexpr std::size_t kMaxStringBytes = 1023;

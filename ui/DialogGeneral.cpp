@@ -1,4 +1,5 @@
 #include "ui/DialogGeneral.h"
+#include "WaitCursor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,15 +30,6 @@ using boxora::TemplateLibrary;
 namespace {
 
 std::string Text(const char* key) { return Lng().GetText("TabGeneral", key); }
-
-// Wait cursor for the lifetime of the guard.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -173,7 +165,7 @@ void CDialogGeneral::LoadTemplate() {
     if (name.empty() || !engine_.engine) return;
     save_->setEnabled(false);
     {
-        WaitCursor wait;
+        boxora::WaitCursor wait;
         Notifier().EngineNotify(boxora::WM_ENGINE_BEGIN, boxora::ENGINE_OP_TEMPLATE);
         engine_.engine->LoadScene(TemplateLibrary::ForCurrentUser().ScenePath(name));
         Notifier().EngineNotify(boxora::WM_ENGINE_END, 0);
@@ -192,7 +184,7 @@ void CDialogGeneral::SaveProjectAsTemplate() {
     if (!name || !engine_.engine) return;
     bool saved = false;
     {
-        WaitCursor wait;
+        boxora::WaitCursor wait;
         if (name->empty()) return;
         try {
             const TemplateLibrary library = TemplateLibrary::ForCurrentUser();

@@ -5,11 +5,9 @@
 
 #include "engine/IEngine.h"
 #include "lang/Lng.h"
-#include "platform/AppPaths.h"
 #include "ui/GroupBox.h"
 #include "ui/ObjectIconList.h"
 #include "ui/TabCtrlObjects.h"
-#include "ui/Thumbnails.h"
 
 namespace {
 constexpr int IDC_OBJECTS_GROUP = 1009;
@@ -56,18 +54,8 @@ void CDialogObjects::Refill(bool keepCurrent) {
     int select = keepCurrent ? list_->FirstSelectedIndex() : -1;
     if (select < 0) select = remembered_;
 
-    const std::string folder = boxora::ObjectsFolder();
     std::vector<boxora::ObjectIconList::Entry> entries;
-    if (engine_.engine) {
-        for (const ObjectListEntry& o : engine_.engine->GetObjectList()) {
-            boxora::ObjectIconList::Entry entry;
-            entry.text = QString::fromStdString(o.name);
-            if (o.name.find_first_of("/\\") == std::string::npos)
-                entry.thumbnail = boxora::LoadThumbnail(folder + o.name + ".png");
-            entry.id = o.id;
-            entries.push_back(std::move(entry));
-        }
-    }
+    if (engine_.engine) entries = boxora::SceneObjectEntries(*engine_.engine);
     const int count = static_cast<int>(entries.size());
     if (select >= count) select = 0;
     {

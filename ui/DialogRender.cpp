@@ -1,4 +1,5 @@
 #include "ui/DialogRender.h"
+#include "WaitCursor.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -65,15 +66,6 @@ constexpr const char* kTiffKeys[7] = {"auto", "none", "rle", "fax", "pckb", "jpe
 constexpr int kTiffShown[5] = {0, 1, 4, 5, 6};
 
 QString Text(const char* key) { return QString::fromStdString(Lng().GetText("TabRendering", key)); }
-
-// Shows the wait cursor while alive.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -385,7 +377,7 @@ RenderJob CDialogRender::CurrentJob() const {
 void CDialogRender::RenderAndSave() {
     if (fileName_.isEmpty()) Browse();
     if (fileName_.isEmpty() || !engine_.engine) return;
-    WaitCursor wait;
+    boxora::WaitCursor wait;
     try {
         engine_.engine->RenderToFile(CurrentJob());
     } catch (...) {

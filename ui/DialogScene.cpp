@@ -1,4 +1,5 @@
 #include "ui/DialogScene.h"
+#include "WaitCursor.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -30,15 +31,6 @@ bool EndsWith3ds(const std::string& name) {
     if (name.size() < 4) return false;
     return boxora::EqualsIgnoreCase(std::string_view(name).substr(name.size() - 4), ".3ds");
 }
-
-// Shows the wait cursor while alive.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -105,19 +97,8 @@ void CDialogScene::RefillSceneList(bool keepCurrent) {
     int select = keepCurrent ? sceneList_->FirstSelectedIndex() : -1;
     if (select < 0) select = rememberedScene_ < 0 ? 0 : rememberedScene_;
 
-    const std::string folder = boxora::ObjectsFolder();
     std::vector<boxora::ObjectIconList::Entry> entries;
-    if (engine_.engine) {
-        for (const ObjectListEntry& o : engine_.engine->GetObjectList()) {
-            boxora::ObjectIconList::Entry entry;
-            entry.text = QString::fromStdString(o.name);
-            // Names come from scene files: only plain names lead to a picture.
-            if (o.name.find_first_of("/\\") == std::string::npos)
-                entry.thumbnail = boxora::LoadThumbnail(folder + o.name + ".png");
-            entry.id = o.id;
-            entries.push_back(std::move(entry));
-        }
-    }
+    if (engine_.engine) entries = boxora::SceneObjectEntries(*engine_.engine);
     sceneList_->Fill(entries);
     if (!entries.empty()) sceneList_->SelectIndex(std::min(select, static_cast<int>(entries.size()) - 1));
 }
@@ -156,7 +137,7 @@ void CDialogScene::AddObject() {
     addButton_->repaint();
     repaint();
     {
-        WaitCursor wait;
+        boxora::WaitCursor wait;
         engine_.engine->AddObject(catalogue_->PathAt(row).toStdString());
         engine_.engine->Redraw(0);
     }
@@ -173,7 +154,7 @@ void CDialogScene::DeleteObject() {
         if (answer == boxora::MsgAnswer::Yes) {
             deleteButton_->setEnabled(false);
             {
-                WaitCursor wait;
+                boxora::WaitCursor wait;
                 if (engine_.queueObjectDeletion)
                     engine_.queueObjectDeletion(id);
                 else

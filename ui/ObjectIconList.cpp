@@ -5,6 +5,8 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
+#include "engine/IEngine.h"
+#include "platform/AppPaths.h"
 #include "ui/Thumbnails.h"
 
 namespace boxora {
@@ -119,6 +121,22 @@ int ObjectIconList::IdAt(int row) const {
 QString ObjectIconList::PathAt(int row) const {
     const QListWidgetItem* it = item(row);
     return it ? it->data(kPathRole).toString() : QString();
+}
+
+std::vector<ObjectIconList::Entry> SceneObjectEntries(IEngine& engine) {
+    const std::string folder = ObjectsFolder();
+    std::vector<ObjectIconList::Entry> entries;
+    for (const ObjectListEntry& o : engine.GetObjectList()) {
+        ObjectIconList::Entry entry;
+        entry.text = QString::fromStdString(o.name);
+        // Names come from scene files: only plain names lead to a picture.
+        const std::string& model = o.objectName.empty() ? o.name : o.objectName;
+        if (!model.empty() && model.find_first_of("/\\") == std::string::npos)
+            entry.thumbnail = LoadThumbnail(folder + model + ".png");
+        entry.id = o.id;
+        entries.push_back(std::move(entry));
+    }
+    return entries;
 }
 
 }  // namespace boxora

@@ -7,6 +7,8 @@
 #include <QPixmap>
 #include <vector>
 
+class IEngine;
+
 namespace boxora {
 
 class ObjectIconList : public QListWidget {
@@ -44,5 +46,9 @@ protected:
 private:
     void UpdateGrid();
 };
+
+// The objects of the scene as list entries: the user-defined name, the
+// object id and the thumbnail of the catalogue model the object came from.
+std::vector<ObjectIconList::Entry> SceneObjectEntries(IEngine& engine);
 
 }  // namespace boxora

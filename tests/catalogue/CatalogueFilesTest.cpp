@@ -3,6 +3,7 @@
 // model names is in data/texture/, in the proportions of its face.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>

@@ -4,6 +4,7 @@
 // and mirror materials carry their levels.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <algorithm>
 #include <map>
 #include <set>

@@ -3,27 +3,18 @@
 // face normals from the reader's formula, corner normals from its smoothing
 // pass, and positions and normals in the axis order they are drawn in.
 #include <array>
-#include <cmath>
 #include <string>
 #include <vector>
 
-#include "tools/model3ds/Model3dsWriter.h"
+#include "tools/model3ds/MeshBuilder.h"
 
 namespace cataloguetest {
 
-struct V3 {
-    double x = 0, y = 0, z = 0;
-};
-inline V3 operator+(V3 a, V3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline V3 operator-(V3 a, V3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline V3 operator*(V3 a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-inline double Dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-inline V3 Cross(V3 a, V3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-inline double Length(V3 a) { return std::sqrt(Dot(a, a)); }
-inline V3 Normalized(V3 a) {
-    const double length = Length(a);
-    return length > 0 ? a * (1.0 / length) : a;
-}
+using V3 = model3ds::Vec3;
+using model3ds::Cross;
+using model3ds::Dot;
+using model3ds::Length;
+using model3ds::Normalized;
 
 struct DrawnFace {
     std::array<uint16_t, 3> index{};

@@ -121,7 +121,7 @@ public:
     C3DObject* GetObject(int id) override { return Find(id); }
     std::vector<ObjectListEntry> GetObjectList() override {
         std::vector<ObjectListEntry> list;
-        for (const auto& o : objects) list.push_back({o->userName, o->id});
+        for (const auto& o : objects) list.push_back({o->userName, o->id, o->name});
         return list;
     }
     void SetObjectTranslateX(int id, int v) override { SetField(id, &C3DObject::translate, 0, float(v), "SetObjectTranslateX"); }

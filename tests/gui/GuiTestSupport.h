@@ -3,6 +3,8 @@
 // platform, a private program folder with two small language files, and an
 // in-memory settings store.
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
 #include <memory>
 #include <string>
 
@@ -43,5 +45,18 @@ private:
 
 // Processes pending events (queued calls, repaints).
 void ProcessEvents();
+
+// Processes events until done() holds; false when the time ran out first.
+template <class Condition>
+bool WaitFor(Condition done, int milliseconds = 20000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > milliseconds) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QTest::qWait(10);
+    }
+    return true;
+}
 
 }  // namespace guitest

@@ -28,18 +28,7 @@
 
 namespace {
 
-// Processes events until done() holds or the time runs out.
-template <class Condition>
-bool WaitFor(Condition done, int milliseconds = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > milliseconds) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QTest::qWait(10);
-    }
-    return true;
-}
+using guitest::WaitFor;
 
 TEST(RealEngine, TypedAndDraggedValuesReachTheSceneParameters) {
     guitest::GuiEnvironment env;

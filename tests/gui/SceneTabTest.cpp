@@ -126,11 +126,12 @@ TEST_F(SceneTab, SceneListShowsTheEngineObjectsWithTheirIdsAndCatalogueThumbnail
     WriteModel("Box.3ds");
     WriteThumbnail("Box.png");
     engine.AddFakeObject("Box");
-    engine.AddFakeObject("Box");
+    // A renamed object keeps the picture of the model it came from.
+    engine.AddFakeObject("Box").userName = "My product";
     engine.AddFakeObject("Unknown");
     auto page = Show();
     boxora::ObjectIconList* list = page->SceneList();
-    EXPECT_EQ(Texts(list), QStringList({"Box", "Box", "Unknown"}));
+    EXPECT_EQ(Texts(list), QStringList({"Box", "My product", "Unknown"}));
     EXPECT_EQ(list->IdAt(0), 0);
     EXPECT_EQ(list->IdAt(1), 1);
     EXPECT_EQ(list->IdAt(2), 2);

@@ -36,17 +36,7 @@
 
 namespace {
 
-template <class Condition>
-bool WaitFor(Condition done, int milliseconds = 20000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > milliseconds) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QTest::qWait(10);
-    }
-    return true;
-}
+using guitest::WaitFor;
 
 int CatalogueRow(const boxora::ObjectIconList* catalogue, const QString& name) {
     for (int i = 0; i < catalogue->count(); ++i)

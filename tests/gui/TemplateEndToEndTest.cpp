@@ -33,17 +33,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-template <class Condition>
-bool WaitFor(Condition done, int milliseconds = 15000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > milliseconds) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QTest::qWait(10);
-    }
-    return true;
-}
+using guitest::WaitFor;
 
 // What identifies the scene: its objects and a few settings.
 struct SceneSummary {

@@ -12,32 +12,13 @@
 #include "model/SideManager.h"
 #include "platform/Notifier.h"
 #include "render/GlReleaseQueue.h"
+#include "tests/model/LoadedModelsFixture.h"
 #include "tests/support/ModelFixtures.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-class SidesTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        boxora::SetNotifier(&notes);
-        manager.Textures().SetTextureFolder(dir.File("texture") + "/");
-    }
-    void TearDown() override { boxora::SetNotifier(nullptr); }
-
-    C3DObject& Load(const model3ds::Model& m, const std::string& name = "m.3ds") {
-        const std::string path = fixtures::WriteModel(dir.File(name), m);
-        EXPECT_TRUE(manager.LoadModelFile(path, true));
-        return *manager.Model().objects.back();
-    }
-
-    boxora::RecordingNotifier notes;
-    testsupport::TempDir dir;
-    SceneParams params;
-    GlReleaseQueue releaseQueue;
-    CModelManager manager{params, releaseQueue};
-    CSideManager sides{params, manager.Model(), releaseQueue};
-};
+using SidesTest = LoadedModelsFixture;
 
 TEST(CoverFaceNames, OnlyExactNamesCount) {
     EXPECT_EQ(CoverFaceIndex("Front"), 0);

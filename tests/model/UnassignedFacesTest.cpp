@@ -7,6 +7,7 @@
 #include "model/SideManager.h"
 #include "platform/Notifier.h"
 #include "render/GlReleaseQueue.h"
+#include "tests/model/LoadedModelsFixture.h"
 #include "tests/support/ModelFixtures.h"
 #include "tests/support/TestSupport.h"
 #include "tools/model3ds/MeshBuilder.h"
@@ -31,22 +32,7 @@ model3ds::Model Mixed(const std::string& name, bool paint) {
     return model;
 }
 
-class UnassignedFacesTest : public ::testing::Test {
-protected:
-    void SetUp() override { boxora::SetNotifier(&notes); }
-    void TearDown() override { boxora::SetNotifier(nullptr); }
-    C3DObject& Load(const model3ds::Model& m, const std::string& file) {
-        EXPECT_TRUE(manager.LoadModelFile(fixtures::WriteModel(dir.File(file), m), true));
-        return *manager.Model().objects.back();
-    }
-
-    boxora::RecordingNotifier notes;
-    testsupport::TempDir dir;
-    SceneParams params;
-    GlReleaseQueue releaseQueue;
-    CModelManager manager{params, releaseQueue};
-    CSideManager sides{params, manager.Model(), releaseQueue};
-};
+using UnassignedFacesTest = LoadedModelsFixture;
 
 TEST_F(UnassignedFacesTest, EachObjectsFacesWithoutMaterialFormAPlainSide) {
     C3DObject& a = Load(Mixed("A", true), "a.3ds");

@@ -8,32 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include "model/Chunk3dsIds.h"
+
 namespace model3ds {
 
-// Chunk ids.
-enum : uint16_t {
-    kMain = 0x4D4D,
-    kVersion = 0x0002,
-    kEditor = 0x3D3D,
-    kMeshVersion = 0x3D3E,
-    kObject = 0x4000,
-    kTriMesh = 0x4100,
-    kVertexList = 0x4110,
-    kFaceList = 0x4120,
-    kFaceMaterial = 0x4130,
-    kMappingCoords = 0x4140,
-    kSmoothGroups = 0x4150,
-    kMaterial = 0xAFFF,
-    kMaterialName = 0xA000,
-    kAmbient = 0xA010,
-    kDiffuse = 0xA020,
-    kSpecular = 0xA030,
-    kTextureMap = 0xA200,
-    kMapFileName = 0xA300,
-    kColor24 = 0x0011,
-    kColorFloat = 0x0010,
-    kKeyframer = 0xB000,
-};
+using namespace boxora::chunk3ds;
+inline constexpr uint16_t kMain = kPrimary;
 
 // Builds nested chunks: Begin() opens a chunk, End() closes the innermost one
 // and fills in its length.

@@ -1,0 +1,38 @@
+#pragma once
+// Test fixture: a model manager and side manager over one scene's
+// parameters, with messages recorded and models written to a temporary
+// folder before they are loaded.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/SceneParams.h"
+#include "model/ModelManager.h"
+#include "model/SideManager.h"
+#include "platform/Notifier.h"
+#include "render/GlReleaseQueue.h"
+#include "tests/support/ModelFixtures.h"
+#include "tests/support/TestSupport.h"
+
+class LoadedModelsFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        boxora::SetNotifier(&notes);
+        manager.Textures().SetTextureFolder(dir.File("texture") + "/");
+    }
+    void TearDown() override { boxora::SetNotifier(nullptr); }
+
+    // Writes the model under the given file name and loads it; returns the
+    // object it became.
+    C3DObject& Load(const model3ds::Model& m, const std::string& file = "m.3ds") {
+        EXPECT_TRUE(manager.LoadModelFile(fixtures::WriteModel(dir.File(file), m), true));
+        return *manager.Model().objects.back();
+    }
+
+    boxora::RecordingNotifier notes;
+    testsupport::TempDir dir;
+    SceneParams params;
+    GlReleaseQueue releaseQueue;
+    CModelManager manager{params, releaseQueue};
+    CSideManager sides{params, manager.Model(), releaseQueue};
+};
