@@ -78,7 +78,9 @@ TEST_F(SceneRenderCliTest, FormatFollowsTheExtensionOrFormatOption) {
                             Quote(Out("e.tga")) + " " + Quote(singleBox) + " -o " + Quote(Out("f.bmp")) +
                             " --size 48x32");
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(r.err.empty()) << r.err;  // no bar or chatter when standard error is not a terminal
+    // No bar and no chatter when standard error is not a terminal.
+    EXPECT_EQ(r.err.find("boxora-render"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('%'), std::string::npos) << r.err;
     const std::pair<const char*, int> expected[] = {{"a.jpg", FORMAT_JPG}, {"b.TIF", FORMAT_TIF},
                                                     {"c.gif", FORMAT_GIF}, {"d.ppm", FORMAT_PNM},
                                                     {"e.tga", FORMAT_TGA}, {"f.bmp", FORMAT_BMP}};
