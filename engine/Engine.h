@@ -110,6 +110,11 @@ public:
     // Queues an object for deletion by the scene thread; the caller then
     // calls Redraw.
     void QueueObjectDeletion(int id);
+    // Puts the scene's settings (camera, lights, shadow, reflection,
+    // background) back to the values a new engine starts with, as before a
+    // scene of its own; objects and the viewport stay. Ends with a redraw
+    // request.
+    void ResetSceneSettings();
     // The preview's size; the scene thread applies it with Resize before its
     // next frame.
     void SetPreviewSize(int width, int height);

@@ -151,3 +151,15 @@ void CEngine::SetBackgroundTransparent(bool transparent) {
     params_.backgroundTransparent = transparent;
     Redraw();
 }
+
+void CEngine::ResetSceneSettings() {
+    params_.ResetSceneSettings();
+    // The reflection is baked into the side lists, the shadow geometry into
+    // the shadow's list.
+    RunLockedOrQueued([this] {
+        sides_.InvalidateSideLists();
+        renderer_->InvalidateShadowList();
+        return false;
+    });
+    Redraw();
+}

@@ -21,11 +21,17 @@ std::array<float, 4> ShadowLightVector(float elevationDeg, float directionDeg) {
 
 void SceneParams::Reset() {
     RenderMode = 1;
+    viewportWidth = 0;
+    viewportHeight = 0;
+    accumulationPasses = 0;
+    outputFormat = 4;
+    ResetSceneSettings();
+}
+
+void SceneParams::ResetSceneSettings() {
     cameraVerticalRotation = 36;
     cameraHorizontalRotation = 0;
     cameraZoom = 2;
-    viewportWidth = 0;
-    viewportHeight = 0;
     ShadowLightDir.Set({0, 0, 50, 0});
     eyeBase.Set({0, 0, 50, 1});
     cameraTarget.Set({0, 40, 0, 1});
@@ -41,7 +47,6 @@ void SceneParams::Reset() {
     light2VerticalRotation = 10;
     light2HorizontalRotation = 140;
     light2Distance = 50;
-    accumulationPasses = 0;
     Camera_Perspective = 1;
     Reflection_Length = 20;
     Reflection_Opacity = 20;
@@ -49,7 +54,6 @@ void SceneParams::Reset() {
     Shadow_Blur = 20;
     backgroundColor = 0xFFFFFFu;
     backgroundTransparent = false;
-    outputFormat = 4;
     RecomputeLight1Position();
     RecomputeLight2Position();
     RecomputeShadowLightDir();

@@ -19,6 +19,10 @@ struct SceneParams {
 
     // Applies the reset values and recomputes the derived vectors.
     void Reset();
+    // The same for the scene's own settings only (camera, lights, shadow,
+    // reflection, background): the viewport, the render mode, the
+    // accumulation passes and the output format keep their values.
+    void ResetSceneSettings();
 
     SharedValue<int> RenderMode{1};
     SharedValue<float> cameraVerticalRotation{36};

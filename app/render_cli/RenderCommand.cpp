@@ -123,8 +123,12 @@ public:
         }
         if (!StartEngine()) return 1;
 
-        // The scene, with every model it names.
+        // The scene, with every model it names. A scene file may leave out
+        // sections; those keep the values a new engine starts with, not the
+        // ones of the scene rendered before, so that every picture of a run
+        // is the one the scene gives on its own.
         notes_.TakeErrors();
+        engine_->ResetSceneSettings();
         engine_->LoadScene(job.scene);
         if (!WaitUntilIdle(*engine_)) return 130;
         const std::size_t loaded = engine_->GetObjectList().size();

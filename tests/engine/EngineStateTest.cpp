@@ -34,6 +34,31 @@ TEST(SceneParamsTest, ResetValuesAndDerivedVectors) {
     EXPECT_NEAR(sd[2], 0.0f, 1e-3);
 }
 
+TEST(SceneParamsTest, SceneSettingsResetKeepsTheFrameState) {
+    SceneParams p;
+    p.viewportWidth = 320;
+    p.viewportHeight = 200;
+    p.RenderMode = 2;
+    p.outputFormat = 3;
+    p.cameraZoom = 70;
+    p.light1HorizontalRotation = 10;
+    p.RecomputeLight1Position();
+    p.SetShadowLengthPlain(0);
+    p.Reflection_Opacity = 90;
+    p.backgroundTransparent = true;
+    p.ResetSceneSettings();
+    const SceneParams fresh;
+    EXPECT_FLOAT_EQ(p.cameraZoom, fresh.cameraZoom);
+    EXPECT_EQ(p.light1Position.Get(), fresh.light1Position.Get());
+    EXPECT_EQ(p.ShadowLightDir.Get(), fresh.ShadowLightDir.Get());
+    EXPECT_FLOAT_EQ(p.Reflection_Opacity, fresh.Reflection_Opacity);
+    EXPECT_FALSE(p.backgroundTransparent);
+    EXPECT_EQ(p.viewportWidth, 320);
+    EXPECT_EQ(p.viewportHeight, 200);
+    EXPECT_EQ(p.RenderMode, 2);
+    EXPECT_EQ(p.outputFormat, 3);
+}
+
 class EngineStateTest : public EngineTestBase {
 protected:
     // Loads a model on the calling thread as the scene thread would.

@@ -163,6 +163,34 @@ TEST_F(SceneRenderCliTest, FailuresAreReportedWithANonZeroStatus) {
     EXPECT_TRUE(fs::exists(Out("ok.png")));
 }
 
+TEST_F(SceneRenderCliTest, SceneOfABatchRendersAsItDoesAlone) {
+    // The single box with nothing but its object: camera, lights, shadow
+    // and reflection are left to their start values.
+    const boxora::ProfileDocument full = boxora::ProfileDocument::Load(singleBox);
+    boxora::ProfileDocument bare;
+    bare.SetEncoding(boxora::ProfileEncoding::Utf16LeBom);
+    for (const char* key : {"Object_Name", "User_Defined_Name", "Translate_X", "Translate_Y", "Translate_Z",
+                            "Rotate_X", "Rotate_Y", "Rotate_Z", "Scale_X", "Scale_Y", "Scale_Z"})
+        bare.SetString("OBJECT_0", key, full.GetString("OBJECT_0", key, ""));
+    const std::string bareScene = Out("bare.scn");
+    ASSERT_TRUE(bare.Save(bareScene));
+
+    const std::string options = " --size 90x70 --seed 5";
+    RunResult r = Run(Quote(bareScene) + " -o " + Quote(Out("alone.png")) + options);
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = Run(Quote(singleBox) + " -o " + Quote(Out("first.png")) + " " + Quote(bareScene) + " -o " +
+            Quote(Out("second.png")) + options);
+    ASSERT_EQ(r.status, 0) << r.err;
+    ImageCodec alone, first, second;
+    ASSERT_TRUE(Loads(Out("alone.png"), FORMAT_PNG, alone));
+    ASSERT_TRUE(Loads(Out("first.png"), FORMAT_PNG, first));
+    ASSERT_TRUE(Loads(Out("second.png"), FORMAT_PNG, second));
+    // The first scene's own camera and lights make a different picture;
+    // none of them carries over to the second.
+    EXPECT_NE(first.Data().pixels, alone.Data().pixels);
+    EXPECT_EQ(second.Data().pixels, alone.Data().pixels);
+}
+
 TEST_F(SceneRenderCliTest, FolderOfScenesAndProgressBar) {
     fs::create_directories(Out("scenes"));
     fs::copy_file(singleBox, Out("scenes/one.scn"));
