@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/MemoryUse.h"
 #include "image/CodecRegistry.h"
 #include "image/ImageCodec.h"
 #include "platform/AtomicFile.h"
@@ -103,34 +104,9 @@ std::vector<uint8_t> MakeFrame(uint32_t n) {
     return px;
 }
 
-long CurrentRssKiB() {
-    long pages = 0, resident = 0;
-    FILE* f = std::fopen("/proc/self/statm", "r");
-    if (!f) return 0;
-    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    std::fclose(f);
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-// Restarts the peak resident size count (Linux: /proc/self/clear_refs).
-void ResetPeakRss() {
-    FILE* f = std::fopen("/proc/self/clear_refs", "w");
-    if (!f) return;
-    std::fputs("5", f);
-    std::fclose(f);
-}
-
-// Peak resident size since the last reset, in KiB (VmHWM).
-long PeakRssKiB() {
-    FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return 0;
-    char line[256];
-    long kib = 0;
-    while (std::fgets(line, sizeof line, f))
-        if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
-    std::fclose(f);
-    return kib;
-}
+using benchmemory::CurrentRssKiB;
+using benchmemory::PeakRssKiB;
+using benchmemory::ResetPeakRss;
 
 double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
     return std::chrono::duration<double>(b - a).count();

@@ -28,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/MemoryUse.h"
 #include "engine/Engine.h"
 #include "image/ImageFormat.h"
 #include "platform/AppPaths.h"
@@ -46,30 +47,6 @@ class NullSink : public IFrameSink {
 public:
     void OnPreviewFrame(const uint8_t*, int, int) override {}
 };
-
-// Restarts the peak resident size count (Linux: /proc/self/clear_refs).
-void ResetPeak() {
-    if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", f);
-        std::fclose(f);
-    }
-}
-
-// A line of /proc/self/status in KiB ("VmHWM", "VmRSS").
-long StatusKib(const char* key) {
-    FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return 0;
-    char line[256];
-    long kib = 0;
-    const std::size_t n = std::strlen(key);
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, key, n) == 0 && line[n] == ':') {
-            kib = std::atol(line + n + 1);
-            break;
-        }
-    std::fclose(f);
-    return kib;
-}
 
 struct Options {
     std::vector<int> sizes;
@@ -103,8 +80,8 @@ bool RenderScene(const fs::path& scene, const Options& options, const fs::path& 
         job.height = size;
         job.format = FORMAT_PNG;
         std::srand(options.seed);
-        const long before = StatusKib("VmRSS");
-        ResetPeak();
+        const long before = benchmemory::CurrentRssKiB();
+        benchmemory::ResetPeakRss();
         const auto start = Clock::now();
         engine.RenderToFile(job);
         if (!engine.WaitForIdle(30min)) {
@@ -113,7 +90,7 @@ bool RenderScene(const fs::path& scene, const Options& options, const fs::path& 
             return false;
         }
         const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-        const long peak = StatusKib("VmHWM");
+        const long peak = benchmemory::PeakRssKiB();
         GlFrameRenderer::JobTimes t;
         if (renderer) t = renderer->LastJobTimes();
         const double passes = t.frame - t.shadow;

@@ -244,13 +244,18 @@ void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     }
     params.accumulationPasses = 0;
 
-    // The program is closing: the job ends here, writing nothing (a file
-    // of that name keeps its previous content).
-    if (engine_.RenderAbortRequested()) {
+    // Back to rest: a 1 x 1 surface, the preview's size, no textures.
+    const auto backToRest = [&] {
         offscreen_->Resize(1, 1);
         engine_.Resize(previewWidth, previewHeight);
         engine_.Textures().DeleteReuploadedTextures();
         lastJobTimes_.total = ms(jobStart);
+    };
+
+    // The program is closing: the job ends here, writing nothing (a file
+    // of that name keeps its previous content).
+    if (engine_.RenderAbortRequested()) {
+        backToRest();
         return;
     }
 
@@ -282,11 +287,7 @@ void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     lastJobTimes_.save = ms(saveStart);
     engine_.ReportProgress(100);
 
-    // Back to rest: a 1 x 1 surface, the preview's size, no textures.
-    offscreen_->Resize(1, 1);
-    engine_.Resize(previewWidth, previewHeight);
-    engine_.Textures().DeleteReuploadedTextures();
-    lastJobTimes_.total = ms(jobStart);
+    backToRest();
 }
 
 void GlFrameRenderer::InvalidateShadowList() { shadow_->InvalidateShadowList(); }

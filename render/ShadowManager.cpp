@@ -136,12 +136,6 @@ int CShadowManager2::ShadowWorkEstimate() const {
         boxora::ShadowPassCount(params_.Shadow_Blur, boxora::ComputeShadowQuality(params_), false));
 }
 
-void CShadowManager2::MultShadowMatrix(float length, float direction) {
-    const std::array<float, 4> light = ShadowLightVector(85.0f - 0.8f * length, direction);
-    shadowMatrix_ = boxora::ShadowMatrix(plane_, light);
-    glMultMatrixf(shadowMatrix_.data());
-}
-
 bool CShadowManager2::DrawShadow(const boxora::ObjectDrawingScene& scene, int width, int height) {
     if (width <= 0 || height <= 0) return true;
     if (params_.RenderMode == RENDER_MODE_OFFSCREEN) return DrawOffscreenShadow(width, height);
@@ -237,6 +231,58 @@ int CShadowManager2::ReductionFactor(int samples, int rectWidth, int rectHeight)
     return f;
 }
 
+std::vector<std::array<float, 16>> CShadowManager2::OffscreenSampleMatrices(float k) const {
+    const int passes = boxora::ShadowPassCount(params_.Shadow_Blur, k, false);
+    const int n = boxora::ShadowGridSide(passes);
+    const float length = params_.ShadowLength();
+    const float direction = params_.shadowDirection;
+    std::vector<std::array<float, 16>> samples;
+    try {
+        samples.reserve(static_cast<std::size_t>(passes));
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+    for (int i = 0; i < passes; ++i) {
+        const float dl = boxora::ShadowJitterOffscreen(n, i, true, k, nullptr);
+        const float dd = boxora::ShadowJitterOffscreen(n, i, false, k, nullptr);
+        samples.push_back(
+            boxora::ShadowMatrix(plane_, ShadowLightVector(85.0f - 0.8f * (length + dl), direction + dd)));
+    }
+    return samples;
+}
+
+void CShadowManager2::AccumulateSamples(const boxora::ObjectDrawingScene& scene,
+                                        const std::vector<std::array<float, 16>>& samples,
+                                        const std::function<void(float)>& progress,
+                                        const std::function<void(int)>& beforeSample) {
+    glDepthMask(GL_FALSE);
+    const GLboolean light1 = glIsEnabled(GL_LIGHT0);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_CLIP_PLANE4);
+    glColor4fv(kShadowColor.data());
+    const int estimate = ShadowWorkEstimate();
+    const int passes = static_cast<int>(samples.size());
+    listBuilt_ = false;  // recorded again at the first sample of every frame
+    for (int i = 0; i < passes; ++i) {
+        if (i > 0 && abortTest_ && abortTest_()) break;
+        glClear(GL_COLOR_BUFFER_BIT);
+        if (beforeSample) beforeSample(i);
+        glPushMatrix();
+        shadowMatrix_ = samples[static_cast<std::size_t>(i)];
+        glMultMatrixf(shadowMatrix_.data());
+        DrawShadowGeometry(scene);
+        glPopMatrix();
+        glAccum(i == 0 ? GL_LOAD : GL_ACCUM, 1.0f / static_cast<float>(passes));
+        if (i % 20 == 0 && progress) progress(static_cast<float>(estimate) / (static_cast<float>(passes) / 20.0f));
+    }
+    listValid_ = true;
+    glAccum(GL_RETURN, 1.0f);
+    glEnable(GL_CLIP_PLANE4);
+    glEnable(GL_LIGHTING);
+    if (light1) glEnable(GL_LIGHT0);
+}
+
 void CShadowManager2::PrepareShadow(int width, int height, const boxora::ObjectDrawingScene& scene,
                                     const std::function<void(float)>& progress) {
     if (params_.RenderMode != RENDER_MODE_OFFSCREEN || width <= 0 || height <= 0) return;
@@ -248,23 +294,9 @@ void CShadowManager2::PrepareShadow(int width, int height, const boxora::ObjectD
     }
 
     // The light of every sample, drawn in the order the samples take them.
-    const float k = ComputeShadowQuality();
-    const int passes = boxora::ShadowPassCount(params_.Shadow_Blur, k, false);
-    const int n = boxora::ShadowGridSide(passes);
-    const float length = params_.ShadowLength();
-    const float direction = params_.shadowDirection;
-    std::vector<std::array<float, 16>> samples;
-    try {
-        samples.reserve(static_cast<std::size_t>(passes));
-    } catch (const std::bad_alloc&) {
-        return;
-    }
-    for (int i = 0; i < passes; ++i) {
-        const float dl = boxora::ShadowJitterOffscreen(n, i, true, k, nullptr);
-        const float dd = boxora::ShadowJitterOffscreen(n, i, false, k, nullptr);
-        samples.push_back(
-            boxora::ShadowMatrix(plane_, ShadowLightVector(85.0f - 0.8f * (length + dl), direction + dd)));
-    }
+    const std::vector<std::array<float, 16>> samples = OffscreenSampleMatrices(ComputeShadowQuality());
+    if (samples.empty()) return;
+    const int passes = static_cast<int>(samples.size());
     const int estimate = ShadowWorkEstimate();
     const auto reportAll = [&] {
         if (progress) progress(static_cast<float>(estimate));
@@ -308,44 +340,22 @@ void CShadowManager2::PrepareShadow(int width, int height, const boxora::ObjectD
     glScissor(0, 0, tw, th);
     glEnable(GL_SCISSOR_TEST);
 
-    glDepthMask(GL_FALSE);
     const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
     glDisable(GL_DEPTH_TEST);
-    const GLboolean light1 = glIsEnabled(GL_LIGHT0);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_CLIP_PLANE4);
-    glColor4fv(kShadowColor.data());
-    listBuilt_ = false;  // recorded again at the first sample of every frame
-    for (int i = 0; i < passes; ++i) {
-        if (i > 0 && abortTest_ && abortTest_()) break;
-        glClear(GL_COLOR_BUFFER_BIT);
-        if (f > 1) {
-            // Each sample is shifted within the reduced pixel (an even
-            // spread over the samples), so that a pixel averages the shadow
-            // over its whole area: edges come out as smooth ramps when the
-            // texture is magnified, not as steps.
-            const auto [ox, oy] = CellOffset(i);
-            narrow[12] = shiftX + 2.0 * ox / tw;
-            narrow[13] = shiftY + 2.0 * oy / th;
-            glMatrixMode(GL_PROJECTION);
-            glLoadMatrixd(narrow);
-            glMultMatrixd(projection);
-            glMatrixMode(GL_MODELVIEW);
-        }
-        glPushMatrix();
-        shadowMatrix_ = samples[static_cast<std::size_t>(i)];
-        glMultMatrixf(shadowMatrix_.data());
-        DrawShadowGeometry(scene);
-        glPopMatrix();
-        glAccum(i == 0 ? GL_LOAD : GL_ACCUM, 1.0f / static_cast<float>(passes));
-        if (i % 20 == 0 && progress) progress(static_cast<float>(estimate) / (static_cast<float>(passes) / 20.0f));
-    }
-    listValid_ = true;
-    glAccum(GL_RETURN, 1.0f);
-    glEnable(GL_CLIP_PLANE4);
-    glEnable(GL_LIGHTING);
-    if (light1) glEnable(GL_LIGHT0);
+    // Each sample is shifted within the reduced pixel (an even spread over
+    // the samples), so that a pixel averages the shadow over its whole
+    // area: edges come out as smooth ramps when the texture is magnified,
+    // not as steps.
+    const auto shiftWithinPixel = [&](int i) {
+        const auto [ox, oy] = CellOffset(i);
+        narrow[12] = shiftX + 2.0 * ox / tw;
+        narrow[13] = shiftY + 2.0 * oy / th;
+        glMatrixMode(GL_PROJECTION);
+        glLoadMatrixd(narrow);
+        glMultMatrixd(projection);
+        glMatrixMode(GL_MODELVIEW);
+    };
+    AccumulateSamples(scene, samples, progress, f > 1 ? std::function<void(int)>(shiftWithinPixel) : nullptr);
     if (depthTest) glEnable(GL_DEPTH_TEST);
 
     // The blurred shadow becomes a texture; the frame's copy gets one of
@@ -456,39 +466,9 @@ void CShadowManager2::PrepareReferenceShadow(int width, int height, const boxora
     // Everything but the transparent faces into the depth buffer.
     boxora::DrawAll(scene, boxora::kSkipNothing, boxora::kSkipTransparentFaces, false, false);
 
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDepthMask(GL_FALSE);
-    const GLboolean light1 = glIsEnabled(GL_LIGHT0);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_CLIP_PLANE4);
-    glColor4fv(kShadowColor.data());
-
-    const float k = ComputeShadowQuality();
-    const int passes = boxora::ShadowPassCount(params_.Shadow_Blur, k, false);
-    const int n = boxora::ShadowGridSide(passes);
-    const float length = params_.ShadowLength();
-    const float direction = params_.shadowDirection;
-    const int estimate = ShadowWorkEstimate();
-    listBuilt_ = false;  // recorded again at the first sample of every frame
-    for (int i = 0; i < passes; ++i) {
-        if (i > 0 && abortTest_ && abortTest_()) break;
-        glClear(GL_COLOR_BUFFER_BIT);
-        const float dl = boxora::ShadowJitterOffscreen(n, i, true, k, nullptr);
-        const float dd = boxora::ShadowJitterOffscreen(n, i, false, k, nullptr);
-        glPushMatrix();
-        MultShadowMatrix(length + dl, direction + dd);
-        DrawShadowGeometry(scene);
-        glPopMatrix();
-        glAccum(i == 0 ? GL_LOAD : GL_ACCUM, 1.0f / static_cast<float>(passes));
-        if (i % 20 == 0 && progress) progress(static_cast<float>(estimate) / (static_cast<float>(passes) / 20.0f));
-    }
-    listValid_ = true;
-    lastPrepass_ = PrepassInfo{passes, {0, 0, width, height}, 1};
-    glAccum(GL_RETURN, 1.0f);
-    glEnable(GL_CLIP_PLANE4);
-    glEnable(GL_LIGHTING);
-    if (light1) glEnable(GL_LIGHT0);
+    const std::vector<std::array<float, 16>> samples = OffscreenSampleMatrices(ComputeShadowQuality());
+    AccumulateSamples(scene, samples, progress, nullptr);
+    lastPrepass_ = PrepassInfo{static_cast<int>(samples.size()), {0, 0, width, height}, 1};
 
     PushPixelProjection(width, height);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);

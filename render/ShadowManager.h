@@ -118,9 +118,19 @@ private:
     bool DrawReferenceShadow(int width, int height);
     // Records (first sample) or replays the flattened geometry of a sample.
     void DrawShadowGeometry(const boxora::ObjectDrawingScene& scene);
+    // The flattening matrix of every sample of an off-screen pre-pass at
+    // quality k, in the order the samples take them (their random spread is
+    // drawn now); empty when there is no memory for them.
+    std::vector<std::array<float, 16>> OffscreenSampleMatrices(float k) const;
+    // The pre-pass samples: each flattened silhouette in the shadow colour,
+    // unlit, without the floor clip and without depth writes, averaged in
+    // the accumulation buffer, whose average ends in the colour buffer.
+    // beforeSample(i), when given, runs before sample i is drawn. Stops
+    // early when the job is given up; advances the progress every 20
+    // samples.
+    void AccumulateSamples(const boxora::ObjectDrawingScene& scene, const std::vector<std::array<float, 16>>& samples,
+                           const std::function<void(float)>& progress, const std::function<void(int)>& beforeSample);
     void DeleteTextures();
-    // Flattens along the light of one sample (length and direction given).
-    void MultShadowMatrix(float length, float direction);
 
     SceneParams& params_;
     boxora::Plane plane_;

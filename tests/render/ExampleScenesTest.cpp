@@ -30,32 +30,29 @@ protected:
     std::array<double, 3> Near(const C3DObject& o, double dx, double dy, double dz) {
         return ProjectWorld({o.translate[0] + dx, o.translate[1] + dy, o.translate[2] + dz});
     }
-
-    static bool IsGrey(const Rgba& p) { return p[0] == p[1] && p[1] == p[2]; }
 };
 
 TEST_F(ExampleScenesTest, SingleBoxStandsOnWhiteWithItsShadowAndReflection) {
     ASSERT_TRUE(Load("single-box.scn", 1));
     Picture picture;
     ASSERT_TRUE(Render("single-box.png", 300, 300, FORMAT_PNG, picture)) << picture.Image().LastError();
-    const Rgba white{255, 255, 255, 255};
     for (const auto& [x, y] : {std::pair{0, 0}, std::pair{299, 0}, std::pair{0, 299}, std::pair{299, 299}})
-        EXPECT_EQ(Distance(picture.At(x, y), white), 0) << x << "," << y;
+        EXPECT_EQ(Distance(picture.At(x, y), kWhitePixel), 0) << x << "," << y;
     const C3DObject& box = Object(0);
     // The box's middle shows its blue cover; inside its mirror image below
     // the floor the reflection is a paler blue.
     const Rgba middle = picture.At(Near(box, 0, 0, 0));
     EXPECT_GT(middle[2], middle[0] + 30) << Show(middle);
     const Rgba reflection = picture.At(Near(box, 0, -box.translate[1] - 25, 0));
-    EXPECT_GT(Distance(reflection, white), 10) << Show(reflection);
-    EXPECT_FALSE(IsGrey(reflection)) << Show(reflection);
+    EXPECT_GT(Distance(reflection, kWhitePixel), 10) << Show(reflection);
+    EXPECT_FALSE(IsNeutral(reflection, 0)) << Show(reflection);
     EXPECT_GT(reflection[2], reflection[0]);
     // The light comes from +x: the shadow lies grey on the floor at -x, and
     // the floor at +x stays white.
     const Rgba shadow = picture.At(ProjectWorld({box.translate[0] - 130, 0.5, box.translate[2]}));
-    EXPECT_TRUE(IsGrey(shadow)) << Show(shadow);
+    EXPECT_TRUE(IsNeutral(shadow, 0)) << Show(shadow);
     EXPECT_LT(shadow[0], 240);
-    EXPECT_EQ(Distance(picture.At(ProjectWorld({box.translate[0] + 200, 0.5, box.translate[2]})), white), 0);
+    EXPECT_EQ(Distance(picture.At(ProjectWorld({box.translate[0] + 200, 0.5, box.translate[2]})), kWhitePixel), 0);
 }
 
 TEST_F(ExampleScenesTest, DvdBesideCdBothReflected) {
@@ -95,8 +92,8 @@ TEST_F(ExampleScenesTest, TransparentCutoutHasAnAlphaChannel) {
     // The same shot as JPEG: white where the background is.
     Picture jpg;
     ASSERT_TRUE(Render("cutout.jpg", 300, 300, FORMAT_JPG, jpg));
-    EXPECT_LE(Distance(jpg.At(0, 0), {255, 255, 255, 255}), 3);
-    EXPECT_LE(Distance(jpg.At(299, 299), {255, 255, 255, 255}), 3);
+    EXPECT_LE(Distance(jpg.At(0, 0), kWhitePixel), 3);
+    EXPECT_LE(Distance(jpg.At(299, 299), kWhitePixel), 3);
 }
 
 }  // namespace

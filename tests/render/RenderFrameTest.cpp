@@ -15,8 +15,6 @@ namespace {
 using namespace rendertest;
 namespace fs = std::filesystem;
 
-constexpr Rgb kRed{255, 0, 0};
-
 class RenderFrameTest : public RenderTest {
 protected:
     // A red box 100 × 140 × 30 standing at the origin; the shadow short and
@@ -133,7 +131,7 @@ TEST_F(RenderFrameTest, BoostOfTransparentPngLastsForTheFrameOnly) {
     Picture jpg;
     ASSERT_TRUE(Render("white.jpg", 200, 200, FORMAT_JPG, jpg));
     for (const auto& corner : {std::pair{0, 0}, std::pair{199, 0}, std::pair{0, 199}, std::pair{199, 199}})
-        EXPECT_LE(Distance(jpg.At(corner.first, corner.second), {255, 255, 255, 255}), 3) << corner.first;
+        EXPECT_LE(Distance(jpg.At(corner.first, corner.second), kWhitePixel), 3) << corner.first;
     const Rgba front = jpg.At(ProjectWorld({0, 70, 15}));
     EXPECT_GT(front[0], 150);
     EXPECT_LT(front[1], 60);
@@ -158,7 +156,7 @@ TEST_F(RenderFrameTest, ReflectionFadesWithDepthAndVanishesAtZeroOpacityOrLength
     EXPECT_EQ(pNear[1], pNear[2]);
     EXPECT_GT(pMid[1], pNear[1] + 15);
     EXPECT_LT(pMid[1], 250);
-    EXPECT_EQ(Distance(strong.At(far), {255, 255, 255, 255}), 0);
+    EXPECT_EQ(Distance(strong.At(far), kWhitePixel), 0);
 
     // Weaker opacity, paler mirror image; none at opacity 0 or length 0.
     engine.SetReflectionOpacity(30);
@@ -177,8 +175,8 @@ TEST_F(RenderFrameTest, ReflectionFadesWithDepthAndVanishesAtZeroOpacityOrLength
     Picture zeroLength;
     ASSERT_TRUE(Render("short.png", 200, 240, FORMAT_PNG, zeroLength));
     for (const auto& at : {near, mid, far}) {
-        EXPECT_EQ(Distance(none.At(at), {255, 255, 255, 255}), 0);
-        EXPECT_EQ(Distance(zeroLength.At(at), {255, 255, 255, 255}), 0);
+        EXPECT_EQ(Distance(none.At(at), kWhitePixel), 0);
+        EXPECT_EQ(Distance(zeroLength.At(at), kWhitePixel), 0);
     }
 }
 
@@ -197,7 +195,7 @@ TEST_F(RenderFrameTest, ShadowFallsAwayFromTheLightAndSoftensWithBlur) {
     EXPECT_GT(shadowed[0], 100);  // translucent grey
     EXPECT_EQ(shadowed[0], shadowed[1]);
     EXPECT_EQ(shadowed[1], shadowed[2]);
-    EXPECT_EQ(Distance(hard.At(right), {255, 255, 255, 255}), 0);
+    EXPECT_EQ(Distance(hard.At(right), kWhitePixel), 0);
 
     // Intermediate greys along the floor from inside the shadow to beyond
     // its far end: few for a hard shadow, many more once blurred.
@@ -222,14 +220,14 @@ TEST_F(RenderFrameTest, ShadowFallsAwayFromTheLightAndSoftensWithBlur) {
     ASSERT_TRUE(Idle());
     Picture turned;
     ASSERT_TRUE(Render("turned.png", 300, 240, FORMAT_PNG, turned));
-    EXPECT_EQ(Distance(turned.At(left), {255, 255, 255, 255}), 0);
+    EXPECT_EQ(Distance(turned.At(left), kWhitePixel), 0);
     EXPECT_LT(turned.At(right)[0], 220);
     engine.SetShadowLength(0);
     ASSERT_TRUE(Idle());
     Picture under;
     ASSERT_TRUE(Render("under.png", 300, 240, FORMAT_PNG, under));
-    EXPECT_EQ(Distance(under.At(left), {255, 255, 255, 255}), 0);
-    EXPECT_EQ(Distance(under.At(right), {255, 255, 255, 255}), 0);
+    EXPECT_EQ(Distance(under.At(left), kWhitePixel), 0);
+    EXPECT_EQ(Distance(under.At(right), kWhitePixel), 0);
 }
 
 TEST_F(RenderFrameTest, LargestAndNarrowestPictures) {
@@ -242,8 +240,8 @@ TEST_F(RenderFrameTest, LargestAndNarrowestPictures) {
     const Rgba front = big.At(ProjectWorld({0, 70, 15}));
     EXPECT_GT(front[0], 150);
     EXPECT_LT(front[1], 60);
-    EXPECT_EQ(Distance(big.At(0, 0), {255, 255, 255, 255}), 0);
-    EXPECT_EQ(Distance(big.At(2999, 2999), {255, 255, 255, 255}), 0);
+    EXPECT_EQ(Distance(big.At(0, 0), kWhitePixel), 0);
+    EXPECT_EQ(Distance(big.At(2999, 2999), kWhitePixel), 0);
     // One pixel wide: the middle column crosses the box.
     Picture strip;
     ASSERT_TRUE(Render("strip.bmp", 1, 400, FORMAT_BMP, strip));

@@ -1,7 +1,8 @@
 // How the layers of a final render combine, read back from the written
 // files: what a mirror panel shows, the floor shadow under nearer objects,
 // the alpha that reflections and shadows leave in a transparent PNG, and
-// transparent panels blended back to front.
+// transparent panels blended back to front; and the fast shadow pre-pass
+// against the plain one.
 #include <cmath>
 
 #include "RenderTestSupport.h"
@@ -9,12 +10,6 @@
 namespace {
 
 using namespace rendertest;
-
-constexpr Rgb kRed{255, 0, 0};
-
-bool IsNeutral(const Rgba& p, int tolerance = 3) {
-    return std::abs(p[0] - p[1]) <= tolerance && std::abs(p[1] - p[2]) <= tolerance;
-}
 
 class RenderLayersTest : public RenderTest {
 protected:
@@ -141,7 +136,7 @@ TEST_F(RenderLayersTest, FloorShadowStaysBehindTheBoxStandingInFrontOfIt) {
         const Rgba floor = shaded.At(ProjectWorld({x, 0.5, 0}));
         EXPECT_TRUE(IsNeutral(floor, 0)) << Show(floor);
         EXPECT_LT(floor[0], 200) << x << " " << Show(floor);
-        EXPECT_EQ(Distance(unshaded.At(ProjectWorld({x, 0.5, 0})), {255, 255, 255, 255}), 0) << x;
+        EXPECT_EQ(Distance(unshaded.At(ProjectWorld({x, 0.5, 0})), kWhitePixel), 0) << x;
     }
     // ...but not over the front box: its front and top are the same pixels
     // with the shadow and without.
@@ -238,6 +233,63 @@ TEST_F(RenderLayersTest, TransparentPanelsBlendBackToFrontOverTheBox) {
     // The two panels' weights are swapped, nothing else.
     EXPECT_NEAR(c[0], a[2], 25) << Show(c) << " " << Show(a);
     EXPECT_NEAR(c[2], a[0], 25) << Show(c) << " " << Show(a);
+}
+
+// How far two pictures of the same size differ, over the four channels:
+// the largest difference, the mean one, and the number of pixels that
+// differ by more than 20 in some channel.
+struct PictureDifference {
+    int largest = 0;
+    double mean = 0;
+    int pixelsOver20 = 0;
+};
+
+PictureDifference Compare(const Picture& a, const Picture& b) {
+    PictureDifference d;
+    double sum = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x) {
+            const Rgba p = a.At(x, y), q = b.At(x, y);
+            int pixel = 0;
+            for (int c = 0; c < 4; ++c) {
+                pixel = std::max(pixel, std::abs(p[c] - q[c]));
+                sum += std::abs(p[c] - q[c]);
+            }
+            d.largest = std::max(d.largest, pixel);
+            if (pixel > 20) ++d.pixelsOver20;
+        }
+    d.mean = sum / (4.0 * a.Width() * a.Height());
+    return d;
+}
+
+TEST_F(RenderLayersTest, ShadowPrepassWithinItsRectangleMatchesTheWholeFrameOne) {
+    Start(160, 120);
+    ASSERT_NE(AddSolidBox("Box", 50, 15, 70, kRed), nullptr);
+    engine.SetBackgroundTransparent(true);  // the shadow's alpha is compared too
+    CShadowManager2& shadow = Renderer().Shadow();
+    // Default blur: the rectangle at full resolution; full blur and
+    // intensity: so many samples that the rectangle is drawn reduced.
+    for (const int blur : {20, 100}) {
+        SCOPED_TRACE(blur);
+        engine.SetShadowBlur(blur);
+        engine.SetShadowIntensity(blur);
+        ASSERT_TRUE(Idle());
+        shadow.SetReferencePrepass(true);
+        Picture whole;
+        ASSERT_TRUE(Render("whole.png", 600, 600, FORMAT_PNG, whole));
+        shadow.SetReferencePrepass(false);
+        Picture fast;
+        ASSERT_TRUE(Render("fast.png", 600, 600, FORMAT_PNG, fast));
+        const CShadowManager2::PrepassInfo info = shadow.LastPrepass();
+        EXPECT_LT(info.rect[2] * info.rect[3], 600 * 600 / 2);
+        EXPECT_EQ(info.reduction, blur == 100 ? 2 : 1);
+        // The same picture but for a few pixels where the shadow meets the
+        // box's foot.
+        const PictureDifference d = Compare(whole, fast);
+        EXPECT_LT(d.mean, 0.2);
+        EXPECT_LE(d.pixelsOver20, 100);
+        EXPECT_LE(d.largest, blur == 100 ? 80 : 12);
+    }
 }
 
 }  // namespace

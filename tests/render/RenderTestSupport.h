@@ -56,6 +56,14 @@ private:
     bool ok_ = false;
 };
 
+constexpr Rgba kWhitePixel{255, 255, 255, 255};
+constexpr Rgb kRed{255, 0, 0};
+
+// Whether R, G and B differ by at most tolerance: a grey.
+inline bool IsNeutral(const Rgba& p, int tolerance = 3) {
+    return std::abs(p[0] - p[1]) <= tolerance && std::abs(p[1] - p[2]) <= tolerance;
+}
+
 inline int Distance(const Rgba& a, const Rgba& b) {
     int d = 0;
     for (int c = 0; c < 3; ++c) d = std::max(d, std::abs(a[c] - b[c]));
