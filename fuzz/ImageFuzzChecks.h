@@ -1,13 +1,15 @@
 #pragma once
 // Checks shared by the image fuzz targets: a decoded image must be
-// consistent, a failed decode must leave the image empty, and what one of
-// our encoders writes must read back the same.
+// consistent, a failed decode must leave the image empty, a decoded image
+// must survive the conversions the program applies, and what one of our
+// encoders writes must read back the same.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "image/CodecRegistry.h"
+#include "image/ImageCodec.h"
 
 namespace fuzzcheck {
 
@@ -62,6 +64,44 @@ inline void RoundTrip(const imagecodec::ImageData& img, imagecodec::EncodeFn enc
         if (keepAlpha) Require(a == b);
         else Require((a & 0xFFFFFF) == (b & 0xFFFFFF));
     }
+}
+
+// The shape of a decoder's result: empty after a failure, consistent after
+// a success.
+inline void CheckDecoded(bool ok, const imagecodec::ImageData& img) {
+    if (!ok) {
+        Require(img.Empty() && img.pixels.empty() && img.alpha.empty());
+        return;
+    }
+    Require(!img.Empty());
+    Require(img.pixels.size() == img.RowBytes() * img.height);
+    Require(img.alpha.empty() || img.alpha.size() == static_cast<std::size_t>(img.width) * img.height);
+    if (img.bpp == 8) Require(!img.palette.empty() && img.palette.size() <= 1024);
+}
+
+// Decodes with `decode`; a small result must survive the program's
+// conversions and, when there is an encoder, an encode and decode in the
+// same format.
+inline void Exercise(imagecodec::DecodeFn decode, imagecodec::EncodeFn encode, const uint8_t* data, std::size_t size) {
+    imagecodec::ImageData img;
+    std::string why;
+    const bool ok = decode(data, size, img, &why);
+    CheckDecoded(ok, img);
+    if (!ok) {
+        Require(!why.empty());
+        return;
+    }
+    if (static_cast<uint64_t>(img.width) * img.height > 4096) return;
+    ImageCodec codec;
+    codec.MutableData() = img;
+    Require(codec.Encode2RGB_Ex().size() == static_cast<std::size_t>(img.width) * img.height * 3);
+    Require(codec.ToRgbaTopDown().size() == static_cast<std::size_t>(img.width) * img.height * 4);
+    if (!encode) return;
+    std::vector<uint8_t> file;
+    Require(encode(img, imagecodec::EncodeOptions{}, file, &why));
+    imagecodec::ImageData again;
+    Require(decode(file.data(), file.size(), again, &why));
+    Require(again.width == img.width && again.height == img.height);
 }
 
 }  // namespace fuzzcheck

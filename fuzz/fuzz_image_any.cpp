@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "fuzz/FuzzImageCheck.h"
+#include "fuzz/ImageFuzzChecks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ImageCodec img;

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "fuzz/FuzzImageCheck.h"
+#include "fuzz/ImageFuzzChecks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzcheck::Exercise(imagecodec::DecodePng, imagecodec::EncodePng, data, size);
