@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "boxora/SourceTree.h"
 #include "engine/Engine.h"
 #include "platform/AppPaths.h"
 #include "render/FrameSink.h"

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "bench/MemoryUse.h"
+#include "boxora/SourceTree.h"
 #include "engine/Engine.h"
 #include "image/ImageFormat.h"
 #include "platform/AppPaths.h"

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "boxora/SourceTree.h"
 #include "platform/AtomicFile.h"
 #include "tools/model3ds/CatalogueModels.h"
 

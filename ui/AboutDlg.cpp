@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "boxora/Version.h"
 #include "lang/Lng.h"
 #include "platform/TextUtil.h"
 #include "ui/Resources.h"

@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <QUrlQuery>
 
+#include "boxora/Version.h"
 #include "engine/IEngine.h"
 #include "lang/Lng.h"
 #include "platform/AppPaths.h"

@@ -14,6 +14,7 @@
 
 #include "tests/catalogue/DrawnMesh.h"
 #include "tests/support/TestSupport.h"
+#include "boxora/SourceTree.h"
 #include "tools/model3ds/CatalogueModels.h"
 
 namespace fs = std::filesystem;

@@ -16,6 +16,7 @@
 #include "platform/Settings.h"
 #include "platform/TextUtil.h"
 #include "tests/support/TestSupport.h"
+#include "boxora/SourceTree.h"
 
 namespace {
 

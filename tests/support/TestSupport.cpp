@@ -1,5 +1,7 @@
 #include "tests/support/TestSupport.h"
 
+#include "boxora/SourceTree.h"
+
 #include <atomic>
 #include <fstream>
 #include <random>
