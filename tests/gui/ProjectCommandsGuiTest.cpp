@@ -71,7 +71,7 @@ protected:
 };
 
 TEST_F(ProjectApp, NewOnAFreshProgramAsksWithNewProject) {
-    EXPECT_EQ(frame->windowTitle(), "Boxora");
+    EXPECT_EQ(frame->windowTitle(), "Boxora[*]");
     answers = {MsgAnswer::No};
     frame->RunCommand(ID_TOOLBAR_NEW);
     ASSERT_EQ(boxes.size(), 1u);
@@ -79,7 +79,7 @@ TEST_F(ProjectApp, NewOnAFreshProgramAsksWithNewProject) {
     EXPECT_EQ(boxes[0].icon, MsgIcon::Question);
     EXPECT_EQ(boxes[0].buttons, MsgButtons::YesNoCancel);
     EXPECT_EQ(engine.Count("DeleteAllObjects"), 1);
-    EXPECT_EQ(frame->windowTitle(), "New Project - Boxora");
+    EXPECT_EQ(frame->windowTitle(), "New Project[*] - Boxora");
 }
 
 TEST_F(ProjectApp, NewYesThenCancelInSaveAsStillClearsTheScene) {
@@ -93,7 +93,7 @@ TEST_F(ProjectApp, NewYesThenCancelInSaveAsStillClearsTheScene) {
     EXPECT_EQ(requests[0].nameFilter, "Boxora Scene (*.scn)");
     EXPECT_TRUE(engine.savedPaths.empty());
     EXPECT_EQ(engine.Count("DeleteAllObjects"), 1);
-    EXPECT_EQ(frame->windowTitle(), "New Project - Boxora");
+    EXPECT_EQ(frame->windowTitle(), "New Project[*] - Boxora");
 }
 
 TEST_F(ProjectApp, OpenOnAFreshProgramAsksNothingAndTheTitleShowsOnlyTheFileName) {
@@ -105,7 +105,7 @@ TEST_F(ProjectApp, OpenOnAFreshProgramAsksNothingAndTheTitleShowsOnlyTheFileName
     EXPECT_EQ(requests[0].nameFilter, "Boxora Scene (*.scn)");
     ASSERT_EQ(engine.loadedScenes.size(), 1u);
     EXPECT_EQ(engine.loadedScenes[0], folder.File("Kitchen Shot.scn"));
-    EXPECT_EQ(frame->windowTitle(), "Kitchen Shot.scn - Boxora");
+    EXPECT_EQ(frame->windowTitle(), "Kitchen Shot.scn[*] - Boxora");
     EXPECT_EQ(app.Project().Path(), folder.File("Kitchen Shot.scn"));
     // The status bar went back to idle and the cursor to the arrow.
     EXPECT_FALSE(frame->ProgressBar()->isVisible());
@@ -116,7 +116,7 @@ TEST_F(ProjectApp, ToolbarSaveAlwaysShowsSaveAsAndMenuSaveIsSilentOnceThereIsAPa
     paths = {folder.File("Shelf.scn")};
     frame->RunCommand(ID_FILE_SAVE_PROJECT);  // no path yet: Save As
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(frame->windowTitle(), "Shelf.scn - Boxora");
+    EXPECT_EQ(frame->windowTitle(), "Shelf.scn[*] - Boxora");
     frame->RunCommand(ID_FILE_SAVE_PROJECT);
     EXPECT_EQ(requests.size(), 1u);
     EXPECT_EQ(engine.savedPaths.size(), 2u);
@@ -137,13 +137,16 @@ TEST_F(ProjectApp, LoadingATemplateLeavesTheProjectAndTheTitle) {
     general->LoadTemplate();
     ASSERT_EQ(engine.loadedScenes.size(), 2u);
     EXPECT_EQ(engine.loadedScenes[1], library.ScenePath("Shelf"));
-    EXPECT_EQ(frame->windowTitle(), "Mine.scn - Boxora");
+    EXPECT_EQ(frame->windowTitle(), "Mine.scn[*] - Boxora");
     EXPECT_EQ(app.Project().Path(), folder.File("Mine.scn"));
     EXPECT_EQ(app.Project().Name(), "Mine.scn");
-    // A later Save goes to the project, not to the template.
+    // The template changed the project; a later Save goes to the project,
+    // not to the template.
+    EXPECT_TRUE(frame->isWindowModified());
     frame->RunCommand(ID_FILE_SAVE_PROJECT);
-    ASSERT_EQ(engine.savedPaths.size(), 1u);
-    EXPECT_EQ(engine.savedPaths[0], folder.File("Mine.scn"));
+    ASSERT_FALSE(engine.savedPaths.empty());
+    EXPECT_EQ(engine.savedPaths.back(), folder.File("Mine.scn"));
+    EXPECT_FALSE(frame->isWindowModified());
 }
 
 TEST_F(ProjectApp, FailedSaveIsReported) {
@@ -152,7 +155,7 @@ TEST_F(ProjectApp, FailedSaveIsReported) {
     frame->RunCommand(ID_FILE_SAVE_PROJECT_AS);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "The image could not be saved to \"" + folder.File("Shelf.scn") + "\".");
-    EXPECT_EQ(frame->windowTitle(), "Boxora");
+    EXPECT_EQ(frame->windowTitle(), "Boxora[*]");
 }
 
 TEST_F(ProjectApp, RealSaveDialogOffersTheSceneFilterTheNameAndTheExtension) {
@@ -196,7 +199,7 @@ TEST_F(ProjectApp, RealOpenDialogCancelledOpensNothing) {
     frame->RunCommand(ID_FILE_OPEN_PROJECT);
     EXPECT_EQ(filter, "Boxora Scene (*.scn)");
     EXPECT_TRUE(engine.loadedScenes.empty());
-    EXPECT_EQ(frame->windowTitle(), "Boxora");
+    EXPECT_EQ(frame->windowTitle(), "Boxora[*]");
 }
 
 class ProjectAppWithCommandLine : public ProjectApp {
@@ -205,7 +208,7 @@ protected:
 };
 
 TEST_F(ProjectAppWithCommandLine, OpensTheProjectAndSaveUsesItsPath) {
-    EXPECT_EQ(frame->windowTitle(), "Desk.scn - Boxora");
+    EXPECT_EQ(frame->windowTitle(), "Desk.scn[*] - Boxora");
     EXPECT_EQ(app.Project().Path(), "/srv/shots/Desk.scn");
     answers = {MsgAnswer::Cancel};
     frame->RunCommand(ID_FILE_OPEN_PROJECT);

@@ -88,7 +88,7 @@ TEST(RealEngine, ProjectOnTheCommandLineFillsThePagesWhenLoaded) {
     CBoxoraApp app(binding);
     ASSERT_TRUE(app.InitInstance({"-o", path}));
     CMainFrame* frame = app.MainFrame();
-    EXPECT_EQ(frame->windowTitle(), "Studio Shot.scn - Boxora");
+    EXPECT_EQ(frame->windowTitle(), "Studio Shot.scn[*] - Boxora");
     CTabCtrlMain* tabs = frame->Panel()->Tabs();
     ASSERT_TRUE(WaitFor([&] { return tabs->CameraPage()->Zoom()->Edit()->text() == "77"; }));
     EXPECT_EQ(tabs->CameraPage()->Perspective()->Edit()->text(), "33");
