@@ -151,6 +151,8 @@ jpeg=JPEG
 lzw=LZW
 rle=RLE
 fax=Fax
+[Common]
+recentgone=The project "%s" no longer exists.
 )";
 
 // Deliberately incomplete: missing keys fall back to English.

@@ -28,6 +28,11 @@
 #include "ui/MainFrame.h"
 #include "ui/TabCtrlMain.h"
 #include "ui/TemplateList.h"
+#include "ui/DialogShadow.h"
+#include "ui/NumberEdit.h"
+#include "ui/RecentProjects.h"
+#include "ui/undo/SceneHistory.h"
+#include "platform/AppPaths.h"
 
 using namespace boxora;
 
@@ -56,6 +61,14 @@ protected:
         });
     }
     void TearDown() override { app.ExitInstance(); }
+
+    // A change of the scene by the user's hand.
+    void ChangeTheScene() {
+        NumberEdit* blur = frame->Panel()->Tabs()->ShadowPage()->Blur()->Edit();
+        blur->setFocus();
+        blur->selectAll();
+        QTest::keyClicks(blur, QString::number(engine.scene.Shadow_Blur + 1));
+    }
 
     guitest::GuiEnvironment env;
     projecttest::SceneFileEngine engine;
@@ -200,6 +213,83 @@ TEST_F(ProjectApp, RealOpenDialogCancelledOpensNothing) {
     EXPECT_EQ(filter, "Boxora Scene (*.scn)");
     EXPECT_TRUE(engine.loadedScenes.empty());
     EXPECT_EQ(frame->windowTitle(), "Boxora[*]");
+}
+
+TEST_F(ProjectApp, ClosingAsksOnlyOverUnsavedChangesAndCancelKeepsTheProgram) {
+    frame->show();
+    EXPECT_TRUE(frame->close());
+    EXPECT_TRUE(boxes.empty());
+
+    frame->show();
+    ChangeTheScene();
+    ASSERT_TRUE(frame->isWindowModified());
+    answers = {MsgAnswer::Cancel};
+    EXPECT_FALSE(frame->close());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Do you want to save the changes to \"New Project\"?");
+    EXPECT_TRUE(frame->isVisible());
+    // Yes on a project without a path is Save As; cancelling it stays too.
+    answers = {MsgAnswer::Yes};
+    frame->RunCommand(ID_APP_EXIT);
+    EXPECT_TRUE(frame->isVisible());
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].save);
+    answers = {MsgAnswer::Yes};
+    paths = {folder.File("Kept.scn")};
+    EXPECT_TRUE(frame->close());
+    EXPECT_EQ(engine.savedPaths.back(), folder.File("Kept.scn"));
+    EXPECT_FALSE(frame->isWindowModified());
+}
+
+TEST_F(ProjectApp, OpenDropAndTemplateAskOverUnsavedChangesOfAnUnnamedProject) {
+    ChangeTheScene();
+    answers = {MsgAnswer::Cancel, MsgAnswer::Cancel, MsgAnswer::Cancel};
+    frame->RunCommand(ID_FILE_OPEN_PROJECT);
+    EXPECT_TRUE(requests.empty());
+    const std::string dropped = folder.File("Dropped.scn");
+    testsupport::WriteFileBytes(dropped, "[SCENE]\n");
+    frame->Panel()->DropFiles({QString::fromStdString(dropped)});
+    const TemplateLibrary library = TemplateLibrary::ForCurrentUser();
+    testsupport::WriteFileBytes(library.ScenePath("Shelf"), "[SCENE]\n");
+    CDialogGeneral* general = frame->Panel()->Tabs()->GeneralPage();
+    general->RefillList();
+    general->List()->SelectRow(0);
+    general->LoadTemplate();
+    EXPECT_EQ(boxes.size(), 3u);
+    EXPECT_TRUE(engine.loadedScenes.empty());
+    // No goes on and starts a clean history.
+    answers = {MsgAnswer::No};
+    frame->Panel()->DropFiles({QString::fromStdString(dropped)});
+    ASSERT_EQ(engine.loadedScenes.size(), 1u);
+    EXPECT_FALSE(frame->isWindowModified());
+    EXPECT_FALSE(frame->Panel()->History()->Stack()->canUndo());
+}
+
+TEST_F(ProjectApp, RecentProjectsKeepTheLastEightAndDropAMissingOne) {
+    std::vector<std::string> files;
+    for (int i = 0; i < 9; ++i) {
+        files.push_back(folder.File("P" + std::to_string(i) + ".scn"));
+        testsupport::WriteFileBytes(files.back(), "[SCENE]\n");
+        frame->OpenProjectByPath(files.back(), FileNamePart(files.back()));
+    }
+    std::vector<std::string> recent = RecentProjects::Load();
+    ASSERT_EQ(recent.size(), 8u);
+    EXPECT_EQ(recent.front(), files[8]);
+    EXPECT_EQ(recent.back(), files[1]);
+    emit frame->RecentMenu()->aboutToShow();
+    EXPECT_EQ(frame->RecentMenu()->actions().size(), 8);
+
+    std::filesystem::remove(files[5]);
+    frame->OpenRecentProject(files[5]);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(files[5]), std::string::npos);
+    EXPECT_EQ(RecentProjects::Load().size(), 7u);
+    EXPECT_EQ(engine.loadedScenes.size(), 9u);
+    // An existing one opens (the project has a path: the question comes).
+    answers = {MsgAnswer::No};
+    frame->OpenRecentProject(files[3]);
+    EXPECT_EQ(engine.loadedScenes.back(), files[3]);
+    EXPECT_EQ(RecentProjects::Load().front(), files[3]);
 }
 
 class ProjectAppWithCommandLine : public ProjectApp {
