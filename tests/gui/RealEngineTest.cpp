@@ -27,6 +27,9 @@
 #include "ui/MainFrame.h"
 #include "ui/NumberEdit.h"
 #include "ui/TabCtrlMain.h"
+#include "ui/DialogScene.h"
+#include "ui/ObjectIconList.h"
+#include "ui/undo/SceneHistory.h"
 
 namespace {
 
@@ -102,6 +105,41 @@ TEST(RealEngine, ProjectOnTheCommandLineFillsThePagesWhenLoaded) {
     // The status bar went back to idle after the load.
     EXPECT_TRUE(WaitFor([&] { return !frame->ProgressBar()->isVisible(); }));
     app.ExitInstance();
+}
+
+// Adding an object is one step: undone, the scene the engine had before
+// comes back (loaded from what the engine saved of it); redone, the model is
+// added again.
+TEST(RealEngine, AddingAnObjectIsUndoneAndRedone) {
+    guitest::GuiEnvironment env;
+    std::filesystem::create_directory_symlink(testsupport::AppDir() / "data",
+                                              std::filesystem::path(env.ProgramFolder()) / "data");
+    CEngine engine;
+    boxora::EngineBinding binding = boxora::BindEngine(engine);
+    {
+        CDialogMain panel(binding);
+        panel.resize(1100, 650);
+        panel.show();
+        panel.Tabs()->setCurrentIndex(CTabCtrlMain::Scene);
+        guitest::ProcessEvents();
+        engine.SetCameraZoom(33);
+        CDialogScene* scene = panel.Tabs()->ScenePage();
+        ASSERT_GT(scene->Catalogue()->count(), 0);
+        scene->Catalogue()->SelectIndex(0);
+        scene->AddObject();
+        ASSERT_TRUE(WaitFor([&] { return engine.GetObjectList().size() == 1; }));
+        boxora::SceneHistory* history = panel.History();
+        EXPECT_EQ(history->Stack()->count(), 1);
+        EXPECT_TRUE(history->IsModified());
+
+        history->Undo();
+        ASSERT_TRUE(WaitFor([&] { return engine.GetObjectList().empty(); }));
+        EXPECT_FLOAT_EQ(engine.Params().cameraZoom, 33.0f);
+        EXPECT_FALSE(history->IsModified());
+        history->Redo();
+        ASSERT_TRUE(WaitFor([&] { return engine.GetObjectList().size() == 1; }));
+        EXPECT_EQ(history->Stack()->count(), 1);
+    }
 }
 
 // Bounding box of the box's pixels: with both lights off the box is dark,

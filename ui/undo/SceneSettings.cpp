@@ -49,7 +49,8 @@ void ApplySceneSettings(IEngine& e, const SceneParams& scene, const SceneSetting
     if (t.shadowIntensity != now.shadowIntensity) e.SetShadowIntensity(t.shadowIntensity);
     if (t.shadowBlur != now.shadowBlur) e.SetShadowBlur(t.shadowBlur);
     if (t.cameraHorizontal != now.cameraHorizontal) e.SetCameraHorizontalRotation(t.cameraHorizontal);
-    if (t.cameraVertical != CaptureSceneSettings(scene).cameraVertical) e.SetCameraVerticalRotation(t.cameraVertical);
+    if (t.cameraVertical != static_cast<float>(scene.cameraVerticalRotation))
+        e.SetCameraVerticalRotation(t.cameraVertical);
     if (t.targetHorizontal != now.targetHorizontal) e.SetCameraTargetHorizontal(static_cast<int>(t.targetHorizontal));
     if (t.targetVertical != now.targetVertical) e.SetCameraTargetVertical(static_cast<int>(t.targetVertical));
     if (t.zoom != now.zoom) e.SetCameraZoom(t.zoom);
