@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "boxora/Version.h"
 #include "DumpCommand.h"
 #include "PreviewCommand.h"
 #include "RenderCommand.h"
@@ -17,6 +18,9 @@ int main(int argc, char** argv) {
     switch (cl.command) {
         case Command::Help:
             std::fputs(HelpText().c_str(), stdout);
+            return 0;
+        case Command::Version:
+            std::printf("boxora-render %s\n", BOXORA_VERSION_FULL);
             return 0;
         case Command::Dump:
             return RunDumpCommand(cl.file);
