@@ -114,6 +114,30 @@ TEST_F(SceneRenderCliTest, FormatFollowsTheExtensionOrFormatOption) {
     EXPECT_EQ(baseline.find("\xFF\xC2"), std::string::npos);
 }
 
+TEST_F(SceneRenderCliTest, ValuesAfterAnEqualsSignAndScenesAfterADoubleDash) {
+    // A scene whose name starts with '-' reads as an option until "--" ends
+    // them; the -o for a scene after "--" comes before it.
+    fs::copy_file(singleBox, Out("-box.scn"));
+    const std::string inDir = "cd " + Quote(dir.Path().string()) + " && " + Quote(Exe().string());
+    const int refused = std::system((inDir + " -box.scn -o refused.png 2>" + Quote(Out("err.txt"))).c_str());
+    EXPECT_EQ(WEXITSTATUS(refused), 2);
+    const std::string err = testsupport::ReadFileBytes(Out("err.txt"));
+    EXPECT_NE(err.find("unknown option -box.scn"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(Out("refused.png")));
+
+    const int status = std::system((inDir + " --size=30x20 --output=dash.png -- -box.scn 2>/dev/null").c_str());
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ImageCodec image;
+    ASSERT_TRUE(Loads(Out("dash.png"), FORMAT_PNG, image)) << image.LastError();
+    EXPECT_EQ(image.GetWidth(), 30u);
+    EXPECT_EQ(image.GetHeight(), 20u);
+
+    // A value after '=' is checked as a separate one is.
+    const RunResult r = Run(Quote(singleBox) + " --output=" + Quote(Out("q.png")) + " --quality=abc");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--quality takes 0 to 100"), std::string::npos) << r.err;
+}
+
 TEST_F(SceneRenderCliTest, FailuresAreReportedWithANonZeroStatus) {
     // Wrong arguments: status 2, nothing rendered.
     for (const char* size : {"0x10", "10x0", "3001x10", "10x3001", "-5x10", "10"}) {
