@@ -27,6 +27,7 @@
 #include "ui/CommandIds.h"
 #include "ui/DialogMain.h"
 #include "ui/FileDrop.h"
+#include "ui/QtTranslations.h"
 #include "ui/Resources.h"
 #include "ui/UiTheme.h"
 
@@ -244,6 +245,8 @@ void CMainFrame::UpdateThemeMarks() {
 }
 
 void CMainFrame::ApplyLanguageTexts() {
+    // Qt's standard dialogs and buttons follow the chosen language too.
+    ApplyQtTranslations(Lng().GetText("Info", "Locale"));
     fileMenu_->setTitle(MenuString("menufile"));
     renderMenu_->setTitle(MenuString("menurnd"));
     optionsMenu_->setTitle(MenuString("menuoptions"));
