@@ -341,9 +341,14 @@ TEST_F(Frame, QtStandardButtonsSpeakTheChosenLanguage) {
     for (const LNG_FILE& l : Lng().Languages()) {
         SCOPED_TRACE(l.name);
         frame.CommandAction(ID_LANGUAGE_FIRST + l.index)->trigger();
-        if (l.name == "English") english = l.index;
-        else EXPECT_NE(cancelText(), "Cancel");
-        if (l.name == "Deutsch") EXPECT_EQ(cancelText(), "Abbrechen");
+        if (l.name == "English") {
+            english = l.index;
+        } else {
+            EXPECT_NE(cancelText(), "Cancel");
+        }
+        if (l.name == "Deutsch") {
+            EXPECT_EQ(cancelText(), "Abbrechen");
+        }
     }
     ASSERT_GE(english, 0);
     frame.CommandAction(ID_LANGUAGE_FIRST + english)->trigger();
