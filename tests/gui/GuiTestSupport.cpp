@@ -26,6 +26,12 @@ menuras=Render and &Save
 menucai=Contents and &Index
 menuhome=Visit &Homepage...
 menuabout=&About Boxora...
+menuedit=&Edit
+menuundo=&Undo
+menuredo=&Redo
+menuview=&View
+menuframe=Picture &Frame
+menurecent=&Recent Projects
 [Toolbar]
 tlbnew=New Project
 tlbopen=Open Project
@@ -145,6 +151,8 @@ jpeg=JPEG
 lzw=LZW
 rle=RLE
 fax=Fax
+[Common]
+recentgone=The project "%s" no longer exists.
 )";
 
 // Deliberately incomplete: missing keys fall back to English.
