@@ -138,6 +138,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CLI::Option* gif = add("--gif", "lzw|none|rle", Owner::Render);
     CLI::Option* tiff = add("--tiff", "auto|none|packbits|jpeg|lzw", Owner::Render);
     CLI::Option* seed = add("--seed", "N", Owner::Render);
+    CLI::Option* thumbnail = add("--thumbnail", "SIZE", Owner::Render);
     CLI::Option* progressive = flag("--progressive");
     CLI::Option* optimize = flag("--optimize");
     CLI::Option* interlace = flag("--interlace");
@@ -268,6 +269,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (ec != std::errc() || end != v.data() + v.size()) return fail("--seed takes a whole number 0 to 4294967295");
         r.seed = n;
     }
+    if (given(thumbnail)) {
+        int n = 0;
+        if (!ParseInt(text(thumbnail), n) || n < 1 || n > 3000) return fail("--thumbnail takes a size 1 to 3000");
+        r.thumbnailSize = n;
+    }
     if (given(size) && (!ParseSize(text(size), r.width, r.height) || r.width > 3000 || r.height > 3000))
         return fail("--size takes WIDTHxHEIGHT, each 1 to 3000");
 
@@ -278,6 +284,17 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         targets[i].output = strayOutputs[stray++];
     if (stray < strayOutputs.size()) return fail("-o " + strayOutputs[stray] + " must follow the scene it is for");
     r.targets = std::move(targets);
+    if (r.thumbnailSize) {
+        // A thumbnail is a square PNG whatever the output is named: file
+        // managers hand over temporary names.
+        if (given(size) || r.format) return fail("--thumbnail sets the size and the format itself");
+        if (r.targets.size() != 1 || outputArgs.size() != 1 || r.targets[0].output.empty() ||
+            IsDirectory(r.targets[0].scene))
+            return fail("--thumbnail SIZE takes one scene file and -o OUT");
+        r.width = r.height = *r.thumbnailSize;
+        r.format = ExportFormatFromName("png");
+        r.progress = false;
+    }
     for (const RenderTarget& t : r.targets) {
         if (t.output.empty()) return fail(t.scene + " needs -o OUT (a picture, or a folder for a folder of scenes)");
         if (!r.format && !IsDirectory(t.scene) && !ExportFormatFromFileName(t.output))
@@ -291,8 +308,9 @@ std::string HelpText() {
            "       boxora-render SCENE_FOLDER -o OUT_FOLDER [options]\n"
            "       boxora-render --preview FILE -o OUT.png [--size WxH] [--mode 0|1]\n"
            "                     [--camera H,V,ZOOM] [--background RRGGBB] [--supersample K]\n"
+           "       boxora-render --thumbnail SIZE SCENE.scn -o OUT.png\n"
            "       boxora-render --dump FILE\n"
-           "       boxora-render --help\n"
+           "       boxora-render --help | --version\n"
            "\n"
            "The command-line front end of the Boxora engine.\n"
            "\n"
@@ -334,6 +352,10 @@ std::string HelpText() {
            "    --progress       shows a progress bar on standard error (the default when\n"
            "                     standard error is a terminal) and a line per picture\n"
            "    --quiet          no progress bar\n"
+           "  --thumbnail SIZE SCENE.scn -o OUT\n"
+           "               Renders one scene as above into a SIZE x SIZE PNG picture\n"
+           "               (1 to 3000), whatever OUT is named, for file managers'\n"
+           "               thumbnails; gives up with status 1 after 30 seconds.\n"
            "\n"
            "Looking at scenes and models\n"
            "  --dump FILE  Loads FILE into the engine and prints the scene as JSON on\n"
@@ -374,6 +396,7 @@ std::string HelpText() {
            "    --supersample K  draws K times larger and averages K x K pixels into\n"
            "                     one, for smooth small pictures (1 to 8; default 1)\n"
            "  --help       Shows this text.\n"
+           "  --version    Shows the program's version.\n"
            "\n"
            "Models named by scene files are read from data/Objects/ and textures from\n"
            "data/texture/ below the program folder (or $BOXORA_HOME when set).\n"

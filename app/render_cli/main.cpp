@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
         case Command::Preview:
             return RunPreviewCommand(cl.preview);
         case Command::Render:
-            return RunRenderCommand(cl.render);
+            return cl.render.thumbnailSize ? RunThumbnailCommand(cl.render) : RunRenderCommand(cl.render);
         case Command::None:
             break;
     }
