@@ -114,11 +114,17 @@ int ProfileDocument::FindSection(std::string_view section) const {
 }
 
 int ProfileDocument::FindKey(int sectionLine, std::string_view key) const {
-    for (std::size_t i = static_cast<std::size_t>(sectionLine) + 1; i < lines_.size(); ++i) {
-        if (lines_[i].kind == LineKind::Section) break;
-        if (lines_[i].kind == LineKind::Key && EqualsIgnoreCase(lines_[i].name, key)) return static_cast<int>(i);
+    auto indexed = keys_.find(sectionLine);
+    if (indexed == keys_.end()) {
+        std::unordered_map<std::string, int> keys;
+        for (std::size_t i = static_cast<std::size_t>(sectionLine) + 1; i < lines_.size(); ++i) {
+            if (lines_[i].kind == LineKind::Section) break;
+            if (lines_[i].kind == LineKind::Key) keys.emplace(ToUpperText(lines_[i].name), static_cast<int>(i));
+        }
+        indexed = keys_.emplace(sectionLine, std::move(keys)).first;
     }
-    return -1;
+    const auto it = indexed->second.find(ToUpperText(key));
+    return it == indexed->second.end() ? -1 : it->second;
 }
 
 std::string ProfileDocument::GetString(std::string_view section, std::string_view key, std::string_view def,
@@ -138,6 +144,12 @@ bool ProfileDocument::HasKey(std::string_view section, std::string_view key) con
 bool ProfileDocument::HasSection(std::string_view section) const { return FindSection(section) >= 0; }
 
 void ProfileDocument::SetString(std::string_view section, std::string_view key, std::string_view value) {
+    // The key index is not kept up to date through changes: writers set keys
+    // one by one into small sections, where the plain walk costs little.
+    struct Forget {
+        std::unordered_map<int, std::unordered_map<std::string, int>>& keys;
+        ~Forget() { keys.clear(); }
+    } forget{keys_};
     const std::string clean = SanitizeValue(value);
     const std::string cleanKey = SanitizeValue(key);
     const int s = FindSection(section);
@@ -176,6 +188,13 @@ std::vector<std::string> ProfileDocument::SectionNames(std::size_t bufferUnits) 
         used += need;
         names.push_back(line.name);
     }
+    return names;
+}
+
+std::vector<std::string> ProfileDocument::AllSectionNames() const {
+    std::vector<std::string> names;
+    for (const Line& line : lines_)
+        if (line.kind == LineKind::Section) names.push_back(line.name);
     return names;
 }
 

@@ -45,6 +45,8 @@ public:
     // bufferUnits UTF-16 units (each name followed by a terminator, plus a
     // final one).
     std::vector<std::string> SectionNames(std::size_t bufferUnits = 32767) const;
+    // Every section name in file order, however many.
+    std::vector<std::string> AllSectionNames() const;
 
     ProfileEncoding Encoding() const { return encoding_; }
     void SetEncoding(ProfileEncoding e) { encoding_ = e; }
@@ -71,6 +73,10 @@ private:
     // Upper-cased section name -> its first header line, so that lookups in
     // files with many sections stay cheap.
     std::unordered_map<std::string, int> sections_;
+    // Upper-cased key name -> its first line, per section header line; made
+    // on the first lookup in a section and dropped by every change, so that
+    // reading a section of many keys costs one pass over it.
+    mutable std::unordered_map<int, std::unordered_map<std::string, int>> keys_;
     ProfileEncoding encoding_ = ProfileEncoding::Utf8;
 };
 
