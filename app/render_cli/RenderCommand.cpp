@@ -144,7 +144,9 @@ public:
         params.outputFormat = job.format;
         if (options_.seed) std::srand(*options_.seed);
         RenderJob request;
-        request.fileName = job.output;
+        // "-" is standard output; the picture is streamed there like to any
+        // pipe or terminal named with -o.
+        request.fileName = job.output == "-" ? std::string("/dev/stdout") : job.output;
         request.width = options_.width;
         request.height = options_.height;
         request.format = job.format;
@@ -160,7 +162,7 @@ public:
         if (!WaitUntilIdle(*engine_)) return 130;
         notes_.EndBar();
         const bool failed = !notes_.TakeErrors().empty();
-        if (failed || !fs::is_regular_file(job.output, ec)) {
+        if (failed || (job.output != "-" && !fs::exists(job.output, ec))) {
             if (!failed) std::fprintf(stderr, "boxora-render: %s was not written\n", job.output.c_str());
             return 1;
         }
