@@ -245,6 +245,26 @@ TEST_F(SceneRenderCliTest, PicturesGoThroughLinksAndToStandardOutput) {
     EXPECT_EQ(image.GetHeight(), 20u);
 }
 
+TEST_F(SceneRenderCliTest, NamesFromFilesReachTheTerminalEscaped) {
+    // A model name that would retitle the terminal and clear the screen.
+    const std::string scene = SceneWithModel("hostile.scn", "Box\x1B]0;owned\x07\xC2\x9B" "2J");
+    const RunResult r = Run(Quote(scene) + " -o " + Quote(Out("h.png")) + " --size 20x20");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Box\\x1B]0;owned\\x07\\x9B2J"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('\x1B'), std::string::npos);
+    EXPECT_EQ(r.err.find("\xC2\x9B"), std::string::npos);
+
+    // The dump is still JSON, with the characters escaped.
+    boxora::ProfileDocument doc = boxora::ProfileDocument::Load(singleBox);
+    doc.SetString("OBJECT_0", "User_Defined_Name", "Box\x1B]0;owned\x07\xC2\x9B" "2J");
+    ASSERT_TRUE(doc.Save(Out("named.scn")));
+    const std::string json = Out("dump.json");
+    std::system((Quote(Exe().string()) + " --dump " + Quote(Out("named.scn")) + " > " + Quote(json) + " 2>/dev/null").c_str());
+    const std::string text = testsupport::ReadFileBytes(json);
+    EXPECT_NE(text.find("Box\\u001b]0;owned\\u0007\\u009b2J"), std::string::npos);
+    for (const char c : text) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 && c != '\n') << int(c);
+}
+
 TEST_F(SceneRenderCliTest, InterruptGivesUpThePictureBeingRendered) {
     const std::string out = Out("big.png");
     const std::string exe = Exe().string();
