@@ -76,6 +76,8 @@ void CEngine::ApplySceneFile(const SceneFileData& data) {
     models_.SetBatchSize(static_cast<int>(std::max<std::size_t>(1, data.objects.size())));
     SceneModel& model = models_.Model();
     for (const SceneObjectSection& section : data.objects) {
+        // A thousand models take a while: closing the program does not wait for them.
+        if (RenderAbortRequested()) break;
         const std::optional<std::string> modelPath = ModelPathForObjectName(section.objectName);
         if (!modelPath) {
             boxora::Notifier().ShowMessage(
