@@ -89,6 +89,7 @@ ProfileDocument ProfileDocument::Parse(std::string_view bytes) {
         if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
         start = end + 1;
     }
+    doc.IndexKeys();
     return doc;
 }
 
@@ -113,18 +114,33 @@ int ProfileDocument::FindSection(std::string_view section) const {
     return it == sections_.end() ? -1 : it->second;
 }
 
-int ProfileDocument::FindKey(int sectionLine, std::string_view key) const {
-    auto indexed = keys_.find(sectionLine);
-    if (indexed == keys_.end()) {
-        std::unordered_map<std::string, int> keys;
-        for (std::size_t i = static_cast<std::size_t>(sectionLine) + 1; i < lines_.size(); ++i) {
-            if (lines_[i].kind == LineKind::Section) break;
-            if (lines_[i].kind == LineKind::Key) keys.emplace(ToUpperText(lines_[i].name), static_cast<int>(i));
+void ProfileDocument::IndexKeys() {
+    keys_.clear();
+    std::unordered_map<std::string, int>* section = nullptr;  // of the first header of its name only
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
+        if (line.kind == LineKind::Section) {
+            const bool first = FindSection(line.name) == static_cast<int>(i);
+            section = first ? &keys_[static_cast<int>(i)] : nullptr;
+        } else if (line.kind == LineKind::Key && section != nullptr) {
+            section->emplace(ToUpperText(line.name), static_cast<int>(i));
         }
-        indexed = keys_.emplace(sectionLine, std::move(keys)).first;
     }
-    const auto it = indexed->second.find(ToUpperText(key));
-    return it == indexed->second.end() ? -1 : it->second;
+    keysIndexed_ = true;
+}
+
+int ProfileDocument::FindKey(int sectionLine, std::string_view key) const {
+    if (keysIndexed_) {
+        const auto section = keys_.find(sectionLine);
+        if (section == keys_.end()) return -1;
+        const auto it = section->second.find(ToUpperText(key));
+        return it == section->second.end() ? -1 : it->second;
+    }
+    for (std::size_t i = static_cast<std::size_t>(sectionLine) + 1; i < lines_.size(); ++i) {
+        if (lines_[i].kind == LineKind::Section) break;
+        if (lines_[i].kind == LineKind::Key && EqualsIgnoreCase(lines_[i].name, key)) return static_cast<int>(i);
+    }
+    return -1;
 }
 
 std::string ProfileDocument::GetString(std::string_view section, std::string_view key, std::string_view def,
@@ -145,11 +161,9 @@ bool ProfileDocument::HasSection(std::string_view section) const { return FindSe
 
 void ProfileDocument::SetString(std::string_view section, std::string_view key, std::string_view value) {
     // The key index is not kept up to date through changes: writers set keys
-    // one by one into small sections, where the plain walk costs little.
-    struct Forget {
-        std::unordered_map<int, std::unordered_map<std::string, int>>& keys;
-        ~Forget() { keys.clear(); }
-    } forget{keys_};
+    // one by one into small sections, where the walk costs little.
+    keys_.clear();
+    keysIndexed_ = false;
     const std::string clean = SanitizeValue(value);
     const std::string cleanKey = SanitizeValue(key);
     const int s = FindSection(section);
