@@ -161,7 +161,7 @@ std::string SceneToJson(CEngine& engine) {
 int RunDumpCommand(const std::string& file) {
     const bool isScene = EndsWithIgnoreCase(file, ".scn");
     if (!Readable(file)) {
-        std::fprintf(stderr, "boxora-render: cannot read %s\n", file.c_str());
+        std::fprintf(stderr, "boxora-render: cannot read %s\n", boxora::EscapeForTerminal(file).c_str());
         return 1;
     }
     CEngine& engine = Engine();
