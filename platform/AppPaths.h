@@ -8,6 +8,8 @@ namespace boxora {
 // The folder of the running executable, or $BOXORA_HOME when set (portable
 // installs and tests). No trailing separator.
 std::string ProgramFolder();
+// The folder of the running executable, whatever $BOXORA_HOME says.
+std::string ExecutableFolder();
 // ProgramFolder() + "/languages/".
 std::string LanguagesFolder();
 // ProgramFolder() + "/data/Objects/".
