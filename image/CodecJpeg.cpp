@@ -101,11 +101,20 @@ bool StartDecode(DecodeState* s, const uint8_t* data, std::size_t size, uint32_t
         break;
     default: s->cinfo.out_color_space = JCS_EXT_BGR; break;
     }
-    // The largest reduction libjpeg offers that keeps the picture at least
-    // maxSide wide or high; the rest is left to the caller.
+    // libjpeg shrinks by 2, 4 or 8 as it decodes; the caller shrinks the
+    // rest by a whole factor. The largest libjpeg step that still gives the
+    // largest final picture is taken.
     unsigned denom = 1;
-    const JDIMENSION longest = std::max(s->cinfo.image_width, s->cinfo.image_height);
-    while (maxSide > 0 && denom < 8 && (longest + 2 * denom - 1) / (2 * denom) >= maxSide) denom *= 2;
+    if (maxSide > 0) {
+        const uint32_t longest = std::max(s->cinfo.image_width, s->cinfo.image_height);
+        uint32_t best = 0;
+        for (unsigned d = 1; d <= 8; d *= 2) {
+            const uint32_t decoded = (longest + d - 1) / d;
+            const uint32_t factor = ReductionFactor(decoded, decoded, maxSide);
+            const uint32_t final = (decoded + factor - 1) / factor;
+            if (final >= best) best = final, denom = d;
+        }
+    }
     s->cinfo.scale_num = 1;
     s->cinfo.scale_denom = denom;
     jpeg_start_decompress(&s->cinfo);
