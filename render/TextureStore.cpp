@@ -26,18 +26,8 @@ void CTextureStore::Replace(std::list<TEXTURE>& list, const TEXTURE& record) {
     list.push_back(record);
 }
 
-TexturePixels CTextureStore::DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk,
-                                                bool report) const {
-    std::string why;
-    TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit(), &why);
-    if (report && pixels.bgr.empty()) {
-        std::string format = Lng().GetText("Common", "textnotread");
-        if (format.empty()) format = "The image file \"%s\" could not be read (%s).";
-        // The codec's reason names the file first; the message names it already.
-        if (why.compare(0, record.path.size() + 2, record.path + ": ") == 0) why.erase(0, record.path.size() + 2);
-        boxora::Notifier().ShowMessage(boxora::FormatText(format, {record.path, why}), boxora::MsgIcon::Error,
-                                       boxora::MsgButtons::Ok);
-    }
+TexturePixels CTextureStore::DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk) const {
+    TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit());
     std::size_t bytes = TextureBytes(pixels.width, pixels.height);
     if (used + bytes > budget_ && bytes > 0) {
         shrunk = true;
@@ -105,7 +95,7 @@ void CTextureStore::TextureLoad(std::string& path, int index) {
             std::size_t used = role == ThreadRole::Scene ? SceneBytesBesides(index) : 0;
             const std::size_t before = used;
             bool shrunk = false;
-            UploadTexture(name, DecodeWithinBudget(record, used, shrunk, true));
+            UploadTexture(name, DecodeWithinBudget(record, used, shrunk));
             if (role == ThreadRole::Scene) sceneBytes_[index] = used - before;
             ReportBudget(shrunk);
         }
@@ -133,7 +123,7 @@ void CTextureStore::UploadPendingTextures() {
         DeleteTexture(name);
         std::size_t used = SceneBytesBesides(record.index);
         const std::size_t before = used;
-        UploadTexture(name, DecodeWithinBudget(record, used, shrunk, true));
+        UploadTexture(name, DecodeWithinBudget(record, used, shrunk));
         sceneBytes_[record.index] = used - before;
     }
     ReportBudget(shrunk);
@@ -148,7 +138,7 @@ void CTextureStore::ReuploadAllTextures() {
     for (const TEXTURE& record : all_) {
         if (record.index < 0 || record.index >= kTextureSlots || names_[record.index] == 0) continue;
         const std::size_t before = used;
-        UploadTexture(names_[record.index], DecodeWithinBudget(record, used, shrunk, false));
+        UploadTexture(names_[record.index], DecodeWithinBudget(record, used, shrunk));
         if (scene) sceneBytes_[record.index] = used - before;
     }
     ReportBudget(shrunk);

@@ -86,9 +86,7 @@ private:
     uint32_t NewName() { return ++counter_; }
     // Decodes for the current context within its side limit and the budget
     // left after `used` bytes; adds the texture's bytes to used.
-    // report: an undecodable file gets the "Common"/"textnotread" message
-    // (first uploads only, not the copies of a render job).
-    TexturePixels DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk, bool report) const;
+    TexturePixels DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk) const;
     void ReportBudget(bool shrunk) const;
     std::size_t SceneBytesBesides(int index) const;
 

@@ -29,13 +29,10 @@ int TextureSideLimit() {
     return glLimit > 0 ? std::min(picture, static_cast<int>(glLimit)) : picture;
 }
 
-TexturePixels DecodeTexturePixels(const std::string& path, int format, int maxSide, std::string* why) {
+TexturePixels DecodeTexturePixels(const std::string& path, int format, int maxSide) {
     TexturePixels out;
     ImageCodec image;
-    if (!image.Load(path, format, static_cast<uint32_t>(std::max(0, maxSide)))) {
-        if (why) *why = image.LastError();
-        return out;
-    }
+    if (!image.Load(path, format, static_cast<uint32_t>(std::max(0, maxSide)))) return out;
     out.bgr = image.Encode2RGB_Ex();
     const std::size_t expected = static_cast<std::size_t>(image.GetWidth()) * image.GetHeight() * 3;
     if (out.bgr.size() != expected || expected == 0) {

@@ -29,9 +29,8 @@ void SetTexturePictureSize(int width, int height);
 int TextureSideLimit();
 
 // Decodes the file (format code 0: by content), shrunk until both sides fit
-// maxSide (0: no limit). An undecodable file gives an empty image, and why
-// (if given) says what went wrong.
-TexturePixels DecodeTexturePixels(const std::string& path, int format, int maxSide, std::string* why = nullptr);
+// maxSide (0: no limit). An undecodable file gives an empty image.
+TexturePixels DecodeTexturePixels(const std::string& path, int format, int maxSide);
 
 // Memory the texture takes in OpenGL: four bytes a texel and its mipmaps.
 std::size_t TextureBytes(int width, int height);

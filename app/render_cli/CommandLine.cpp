@@ -71,7 +71,7 @@ const OptionSpec kOptions[] = {
     {"--interlace", false, Owner::Render},   {"--gif", true, Owner::Render},
     {"--tiff", true, Owner::Render},         {"--transparent", false, Owner::Render},
     {"--seed", true, Owner::Render},         {"--progress", false, Owner::Render},
-    {"--quiet", false, Owner::Render},       {"--allow-missing", false, Owner::Render},
+    {"--quiet", false, Owner::Render},
 };
 
 const OptionSpec* FindOption(const std::string& name) {
@@ -135,7 +135,6 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             if (a == "--transparent") r.transparent = true;
             if (a == "--progress") r.progress = true;
             if (a == "--quiet") r.progress = false;
-            if (a == "--allow-missing") r.allowMissing = true;
             continue;
         }
         if (i + 1 >= args.size()) return fail(a + " needs a value");
@@ -287,8 +286,6 @@ std::string HelpText() {
            "    --progress       shows a progress bar on standard error (the default when\n"
            "                     standard error is a terminal) and a line per picture\n"
            "    --quiet          no progress bar\n"
-           "    --allow-missing  a texture that cannot be found or read is not a failure:\n"
-           "                     its face is drawn without it and the status stays 0\n"
            "\n"
            "Looking at scenes and models\n"
            "  --dump FILE  Loads FILE into the engine and prints the scene as JSON on\n"
@@ -333,9 +330,7 @@ std::string HelpText() {
            "data/texture/ below the program folder (or $BOXORA_HOME when set).\n"
            "\n"
            "Exit status: 0 on success; 1 when a scene cannot be read, names a model\n"
-           "that cannot be loaded, names a texture that cannot be found or read (the\n"
-           "picture is still written, its face without the texture; see\n"
-           "--allow-missing), or a picture cannot be rendered or written (the\n"
+           "that cannot be loaded, or a picture cannot be rendered or written (the\n"
            "other pictures of the run are still made; a picture that fails is not\n"
            "written, and a file of its name keeps its old content); 2 for wrong\n"
            "arguments; 130 when interrupted (Ctrl+C: the picture being rendered is\n"

@@ -155,9 +155,6 @@ public:
         engine_->ResetSceneSettings();
         engine_->LoadScene(job.scene);
         if (!WaitUntilIdle(*engine_)) return 130;
-        // Messages of the load (textures not found or unreadable) have been
-        // shown; they fail the picture's status unless allowed.
-        const bool loadErrors = !notes_.TakeErrors().empty();
         const std::size_t loaded = engine_->GetObjectList().size();
         if (loaded < data.objects.size()) {
             std::fprintf(stderr, "boxora-render: %s: %zu of its %zu models could not be loaded; nothing written\n",
@@ -197,7 +194,7 @@ public:
             std::fprintf(stderr, "boxora-render: wrote %s (%d x %d) in %.1f s\n", job.output.c_str(), options_.width,
                          options_.height, seconds);
         }
-        return loadErrors && !options_.allowMissing ? 1 : 0;
+        return 0;
     }
 
     static bool ShowProgressByDefault() { return isatty(STDERR_FILENO) != 0; }

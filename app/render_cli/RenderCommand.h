@@ -27,7 +27,6 @@ struct RenderOptions {
     bool transparent = false;       // render with a transparent background
     std::optional<unsigned> seed;   // seeds the shadow's random jitter
     std::optional<bool> progress;   // the bar; by default when standard error is a terminal
-    bool allowMissing = false;      // textures that cannot be found or read are no failure
 };
 
 // Export format codes from a name ("png", "jpg", ...) or a file's extension
