@@ -32,7 +32,10 @@ constexpr ImageFormat kContentOrder[] = {
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& why) {
     switch (boxora::ReadRegularFile(path, bytes, kMaxFileBytes)) {
     case boxora::ReadResult::Ok: return true;
-    case boxora::ReadResult::NotOpened: why = "Could not open file: " + path + " (" + std::strerror(errno) + ")"; break;
+    case boxora::ReadResult::NotOpened:
+        why = path + ": Could not open file: " +
+              (errno == EISDIR ? "a folder" : errno == EINVAL ? "not a regular file" : std::strerror(errno));
+        break;
     case boxora::ReadResult::TooLarge: why = path + " is too large to be an image"; break;
     case boxora::ReadResult::ReadFailed: why = "cannot read " + path; break;
     }

@@ -26,8 +26,15 @@ void CTextureStore::Replace(std::list<TEXTURE>& list, const TEXTURE& record) {
     list.push_back(record);
 }
 
-TexturePixels CTextureStore::DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk) const {
+TexturePixels CTextureStore::DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk,
+                                                bool report) const {
     TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit());
+    if (report && pixels.bgr.empty()) {
+        std::string format = Lng().GetText("Common", "textunreadable");
+        if (format.empty()) format = "The image file \"%s\" could not be read.";
+        boxora::Notifier().ShowMessage(boxora::FormatText(format, {record.path}), boxora::MsgIcon::Error,
+                                       boxora::MsgButtons::Ok);
+    }
     std::size_t bytes = TextureBytes(pixels.width, pixels.height);
     if (used + bytes > budget_ && bytes > 0) {
         shrunk = true;
@@ -95,7 +102,7 @@ void CTextureStore::TextureLoad(std::string& path, int index) {
             std::size_t used = role == ThreadRole::Scene ? SceneBytesBesides(index) : 0;
             const std::size_t before = used;
             bool shrunk = false;
-            UploadTexture(name, DecodeWithinBudget(record, used, shrunk));
+            UploadTexture(name, DecodeWithinBudget(record, used, shrunk, true));
             if (role == ThreadRole::Scene) sceneBytes_[index] = used - before;
             ReportBudget(shrunk);
         }
@@ -123,7 +130,7 @@ void CTextureStore::UploadPendingTextures() {
         DeleteTexture(name);
         std::size_t used = SceneBytesBesides(record.index);
         const std::size_t before = used;
-        UploadTexture(name, DecodeWithinBudget(record, used, shrunk));
+        UploadTexture(name, DecodeWithinBudget(record, used, shrunk, true));
         sceneBytes_[record.index] = used - before;
     }
     ReportBudget(shrunk);
@@ -138,7 +145,7 @@ void CTextureStore::ReuploadAllTextures() {
     for (const TEXTURE& record : all_) {
         if (record.index < 0 || record.index >= kTextureSlots || names_[record.index] == 0) continue;
         const std::size_t before = used;
-        UploadTexture(names_[record.index], DecodeWithinBudget(record, used, shrunk));
+        UploadTexture(names_[record.index], DecodeWithinBudget(record, used, shrunk, false));
         if (scene) sceneBytes_[record.index] = used - before;
     }
     ReportBudget(shrunk);

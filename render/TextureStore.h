@@ -86,7 +86,9 @@ private:
     uint32_t NewName() { return ++counter_; }
     // Decodes for the current context within its side limit and the budget
     // left after `used` bytes; adds the texture's bytes to used.
-    TexturePixels DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk) const;
+    // report: a file that gives no pixels gets the "Common"/"textunreadable"
+    // message (on first uploads, not on the copies for a render job).
+    TexturePixels DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk, bool report) const;
     void ReportBudget(bool shrunk) const;
     std::size_t SceneBytesBesides(int index) const;
 

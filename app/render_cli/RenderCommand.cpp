@@ -161,6 +161,16 @@ public:
                          job.scene.c_str(), data.objects.size() - loaded, data.objects.size());
             return 1;
         }
+        // Images that are missing or cannot be decoded have been named on
+        // standard error; a picture with blank faces is no success.
+        const std::size_t imageErrors = notes_.TakeErrors().size();
+        if (imageErrors > 0 && !options_.allowMissing) {
+            std::fprintf(stderr,
+                         "boxora-render: %s: %zu image problem(s); nothing written (--allow-missing renders it "
+                         "anyway)\n",
+                         job.scene.c_str(), imageErrors);
+            return 1;
+        }
 
         // The picture.
         SceneParams& params = engine_->Params();
