@@ -3,6 +3,8 @@
 #
 #     fuzz/run-fuzz.sh TARGET [MINUTES]      e.g. fuzz/run-fuzz.sh image_metafile 10
 #
+# MINUTES (default 10) may have a fraction (2.5).
+#
 # TARGET is the part of fuzz/fuzz_TARGET.cpp after "fuzz_" (also the name of
 # its corpus folder tests/corpus/TARGET). The first run configures a clang
 # build with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer in
@@ -18,6 +20,7 @@ if [ $# -lt 1 ]; then
 fi
 target=$1
 minutes=${2:-10}
+seconds=$(awk -v m="$minutes" 'BEGIN { printf "%d", m * 60 }')
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BOXORA_FUZZ_BUILD:-$root/build-fuzz}
 corpus=$root/tests/corpus/$target
@@ -46,4 +49,4 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN
 # The decoding helper and the data folders of this build.
 export BOXORA_HOME="$build/app"
 exec "$build/fuzz/fuzz_$target" "$work" "$corpus" -rss_limit_mb=2048 -timeout=10 \
-    -max_total_time=$((minutes * 60)) -print_final_stats=1 -artifact_prefix="$crashes/"
+    -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$crashes/"
