@@ -56,7 +56,26 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t n) {
     s->pos += n;
 }
 
+// libpng allocates a chunk's buffer by its stated length before reading it
+// (a text chunk claiming 2 GB took that much memory); the chunks read with
+// the header, up to the first image data, must lie inside the file.
+bool HeaderChunksFit(const uint8_t* data, std::size_t size) {
+    std::size_t pos = 8;
+    while (pos + 8 <= size) {
+        const uint32_t length = (uint32_t{data[pos]} << 24) | (uint32_t{data[pos + 1]} << 16) |
+                                (uint32_t{data[pos + 2]} << 8) | data[pos + 3];
+        if (std::memcmp(data + pos + 4, "IDAT", 4) == 0) return true;
+        if (length > size - pos - 8 || size - pos - 8 - length < 4) return false;  // data and CRC
+        pos += std::size_t{length} + 12;
+    }
+    return false;
+}
+
 bool ReadHeader(ReadState* s) {
+    if (!HeaderChunksFit(s->data, s->size)) {
+        std::snprintf(s->message.text, sizeof s->message.text, "file truncated (a chunk runs past its end)");
+        return false;
+    }
     if (setjmp(png_jmpbuf(s->png))) return false;
     png_set_read_fn(s->png, s, ReadFromMemory);
     png_set_user_limits(s->png, kMaxDimension, kMaxDimension);
