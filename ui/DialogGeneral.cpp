@@ -10,6 +10,7 @@
 
 #include "engine/IEngine.h"
 #include "engine/RenderJob.h"
+#include "ui/undo/SceneHistory.h"
 #include "image/ImageFormat.h"
 #include "lang/Lng.h"
 #include "platform/Notifier.h"
@@ -163,12 +164,19 @@ std::vector<LayoutRule> CDialogGeneral::BuildLayoutRules() const {
 void CDialogGeneral::LoadTemplate() {
     const std::string name = list_->SelectedName().toStdString();
     if (name.empty() || !engine_.engine) return;
+    if (loadGuard_ && !loadGuard_()) return;
     save_->setEnabled(false);
     {
         boxora::WaitCursor wait;
-        Notifier().EngineNotify(boxora::WM_ENGINE_BEGIN, boxora::ENGINE_OP_TEMPLATE);
-        engine_.engine->LoadScene(TemplateLibrary::ForCurrentUser().ScenePath(name));
-        Notifier().EngineNotify(boxora::WM_ENGINE_END, 0);
+        IEngine* engine = engine_.engine;
+        auto load = [engine, path = TemplateLibrary::ForCurrentUser().ScenePath(name)] {
+            Notifier().EngineNotify(boxora::WM_ENGINE_BEGIN, boxora::ENGINE_OP_TEMPLATE);
+            engine->LoadScene(path);
+            Notifier().EngineNotify(boxora::WM_ENGINE_END, 0);
+        };
+        const QByteArray before = history_ ? history_->TakeScene() : QByteArray();
+        load();
+        if (history_) history_->RecordSceneChange(before, load);
     }
     save_->setEnabled(true);
 }
