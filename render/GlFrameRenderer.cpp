@@ -40,6 +40,7 @@ GlFrameRenderer::GlFrameRenderer(CEngine& engine)
       frame_(std::make_unique<boxora::SceneFrame>(engine, *passes_, *shadow_)) {
     engine_.Sides().SetOrderingBackend(ordering_.get());
     shadow_->SetAbortTest([&engine] { return engine.RenderAbortRequested(); });
+    passes_->SetStopTest([&engine] { return engine.RenderAbortRequested(); });
 }
 
 GlFrameRenderer::~GlFrameRenderer() {
@@ -235,7 +236,7 @@ void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     engine_.Resize(job.width, job.height);
     // Textures no larger than this picture can show.
     SetTexturePictureSize(job.width, job.height);
-    engine_.Textures().ReuploadAllTextures();
+    engine_.Textures().ReuploadAllTextures([this] { return engine_.RenderAbortRequested(); });
 
     const bool transparent = params.backgroundTransparent;
     {

@@ -136,13 +136,14 @@ void CTextureStore::UploadPendingTextures() {
     ReportBudget(shrunk);
 }
 
-void CTextureStore::ReuploadAllTextures() {
+void CTextureStore::ReuploadAllTextures(const std::function<bool()>& stop) {
     if (!HasCurrentGlContext()) return;
     const bool scene = Role() == ThreadRole::Scene;
     if (scene) sceneBytes_.clear();
     std::size_t used = 0;
     bool shrunk = false;
     for (const TEXTURE& record : all_) {
+        if (stop && stop()) return;
         if (record.index < 0 || record.index >= kTextureSlots || names_[record.index] == 0) continue;
         const std::size_t before = used;
         UploadTexture(names_[record.index], DecodeWithinBudget(record, used, shrunk, false));
