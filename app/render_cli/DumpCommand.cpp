@@ -154,8 +154,7 @@ std::string SceneToJson(CEngine& engine) {
 int RunDumpCommand(const std::string& file) {
     const bool isScene = EndsWithIgnoreCase(file, ".scn");
     if (!boxora::CanReadRegularFile(file)) {
-        std::fprintf(stderr, "boxora-render: Could not open file: %s
-", boxora::EscapeForTerminal(file).c_str());
+        std::fprintf(stderr, "boxora-render: Could not open file: %s\n", boxora::EscapeForTerminal(file).c_str());
         return 1;
     }
     CEngine& engine = Engine();

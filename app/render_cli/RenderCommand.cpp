@@ -144,8 +144,7 @@ public:
     int Render(const Job& job) {
         std::error_code ec;
         if (!boxora::CanReadRegularFile(job.scene)) {
-            std::fprintf(stderr, "boxora-render: Could not open file: %s
-", Shown(job.scene));
+            std::fprintf(stderr, "boxora-render: Could not open file: %s\n", Shown(job.scene));
             return 1;
         }
         const SceneFileData data = ReadSceneDocument(boxora::ProfileDocument::Load(job.scene));
