@@ -9,6 +9,7 @@
 #include "model/ModelNormals.h"
 #include "platform/CodePage1250.h"
 #include "platform/Notifier.h"
+#include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
 
 namespace {
@@ -371,27 +372,13 @@ void FinishObject(C3DObject& obj) {
 
 ImportResult ModelReader::Import(const std::string& path, SceneModel& model, int batchSize,
                                  const ProgressFn& progress) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::vector<uint8_t> bytes;
+    // A longer file is read up to the limit.
+    if (boxora::ReadRegularFile(path, bytes, kMaxFileBytes) == boxora::ReadResult::NotOpened) {
         fileMaterials_.clear();
         boxora::Notifier().ShowMessage(boxora::FormatText("Could not open file: %s", {path}), boxora::MsgIcon::Error,
                                        boxora::MsgButtons::Ok);
         return {};
-    }
-    std::vector<uint8_t> bytes;
-    // Room for the whole file (up to the cap) at once: growing by doubling
-    // would hold up to twice that for a while.
-    in.seekg(0, std::ios::end);
-    const std::streamoff fileSize = in.tellg();
-    in.clear();
-    in.seekg(0, std::ios::beg);
-    in.clear();
-    if (fileSize > 0) bytes.reserve(std::min(static_cast<std::size_t>(fileSize), kMaxFileBytes));
-    char buffer[65536];
-    while (in && bytes.size() < kMaxFileBytes) {
-        in.read(buffer, static_cast<std::streamsize>(std::min(sizeof buffer, kMaxFileBytes - bytes.size())));
-        bytes.insert(bytes.end(), buffer, buffer + in.gcount());
-        if (in.gcount() == 0) break;
     }
     return ImportBytes(bytes.data(), bytes.size(), path, model, batchSize, progress);
 }

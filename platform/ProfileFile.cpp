@@ -1,8 +1,8 @@
 #include "platform/ProfileFile.h"
 
-#include <fstream>
 
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
 
 namespace boxora {
@@ -94,14 +94,9 @@ ProfileDocument ProfileDocument::Parse(std::string_view bytes) {
 }
 
 ProfileDocument ProfileDocument::Load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
     std::string bytes;
-    char buf[65536];
-    while (bytes.size() < kMaxFileBytes && in.read(buf, sizeof buf).gcount() > 0) {
-        bytes.append(buf, static_cast<std::size_t>(in.gcount()));
-    }
-    if (bytes.size() > kMaxFileBytes) bytes.resize(kMaxFileBytes);
+    // A longer file is read up to the limit.
+    if (ReadRegularFile(path, bytes, kMaxFileBytes) == ReadResult::NotOpened) return {};
     return Parse(bytes);
 }
 

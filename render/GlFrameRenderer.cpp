@@ -16,6 +16,7 @@
 #include "render/LightingState.h"
 #include "render/OsMesaContext.h"
 #include "render/SceneFrame.h"
+#include "render/TextureUpload.h"
 #include "render/ShadowManager.h"
 #include "render/SideOrderingGl.h"
 #include "render/SidePasses.h"
@@ -233,6 +234,8 @@ void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     params.RenderMode = RENDER_MODE_OFFSCREEN;
     params.accumulationPasses = kRenderPasses;
     engine_.Resize(job.width, job.height);
+    // Textures no larger than this picture can show.
+    SetTexturePictureSize(job.width, job.height);
     engine_.Textures().ReuploadAllTextures([this] { return engine_.RenderAbortRequested(); });
 
     const bool transparent = params.backgroundTransparent;

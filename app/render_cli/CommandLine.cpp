@@ -145,6 +145,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CLI::Option* transparent = flag("--transparent");
     CLI::Option* progress = flag("--progress");
     CLI::Option* quiet = flag("--quiet");
+    CLI::Option* allowMissing = flag("--allow-missing");
 
     try {
         app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
@@ -246,6 +247,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (given(optimize)) r.jpegOptions |= 8;
     if (given(interlace)) r.pngInterlace = 1;
     if (given(transparent)) r.transparent = true;
+    if (given(allowMissing)) r.allowMissing = true;
     if (given(gif)) {
         const std::string v = text(gif);
         if (v == "lzw") r.gifCompression = 0;
@@ -352,6 +354,9 @@ std::string HelpText() {
            "                     channel (0 where only background is seen); PNG also gets\n"
            "                     a stronger reflection and shadow, as the program does for\n"
            "                     transparent PNG pictures; the other formats show white\n"
+           "    --allow-missing  renders a scene even when an image it names is missing\n"
+           "                     or cannot be decoded (those faces stay blank); without\n"
+           "                     it such a scene is reported and its picture not made\n"
            "    --seed N         seeds the random spread of the soft shadow's samples, so\n"
            "                     that the same scene renders to the same picture\n"
            "    --progress       shows a progress bar on standard error (the default when\n"
@@ -406,10 +411,12 @@ std::string HelpText() {
            "Models named by scene files are read from data/Objects/ and textures from\n"
            "data/texture/ below the program folder (or $BOXORA_HOME when set).\n"
            "\n"
-           "Exit status: 0 on success; 1 when a scene cannot be read, names a model\n"
-           "that cannot be loaded, or a picture cannot be rendered or written (the\n"
-           "other pictures of the run are still made; a picture that fails is not\n"
-           "written, and a file of its name keeps its old content); 2 for wrong\n"
+           "Exit status: 0 on success; 1 when a scene cannot be read (\"Could not open\n"
+           "file\"), names a model that cannot be loaded or an image that is missing\n"
+           "or cannot be decoded (see --allow-missing), or a picture cannot be\n"
+           "rendered or written (the other pictures of the run are still made; a\n"
+           "picture that fails is not written, and a file of its name keeps its old\n"
+           "content); 2 for wrong\n"
            "arguments; 130 when interrupted (Ctrl+C: the picture being rendered is\n"
            "given up and not written).\n";
 }

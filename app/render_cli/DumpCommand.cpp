@@ -1,11 +1,11 @@
 #include "DumpCommand.h"
 
 #include <cstdio>
-#include <fstream>
 
 #include <nlohmann/json.hpp>
 
 #include "engine/Engine.h"
+#include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
 
 namespace {
@@ -141,11 +141,6 @@ Json Sides(const CSideManager& sides) {
     return list;
 }
 
-bool Readable(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return static_cast<bool>(in);
-}
-
 }  // namespace
 
 std::string SceneToJson(CEngine& engine) {
@@ -160,8 +155,8 @@ std::string SceneToJson(CEngine& engine) {
 
 int RunDumpCommand(const std::string& file) {
     const bool isScene = EndsWithIgnoreCase(file, ".scn");
-    if (!Readable(file)) {
-        std::fprintf(stderr, "boxora-render: cannot read %s\n", boxora::EscapeForTerminal(file).c_str());
+    if (!boxora::CanReadRegularFile(file)) {
+        std::fprintf(stderr, "boxora-render: Could not open file: %s\n", boxora::EscapeForTerminal(file).c_str());
         return 1;
     }
     CEngine& engine = Engine();

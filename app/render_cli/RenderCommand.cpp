@@ -10,11 +10,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "CliNotifier.h"
 #include "engine/Engine.h"
 #include "engine/SceneFile.h"
 #include "image/ImageFormat.h"
+#include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
 #include "render/FrameSink.h"
 
@@ -102,11 +105,32 @@ std::vector<Job> ExpandTargets(const RenderOptions& options, int& failures) {
     return jobs;
 }
 
+// How long the engine may take to wind down after Ctrl+C before the
+// process leaves without it (a worker stuck in a library call must not keep
+// the command from ending).
+constexpr auto kInterruptGrace = std::chrono::seconds(2);
+
+// Ends the process with status 130 unless it has ended by then. The render
+// job's picture is written under a temporary name and only then renamed, so
+// leaving early writes nothing.
+void LeaveIfStuck() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        std::thread([] {
+            std::this_thread::sleep_for(kInterruptGrace);
+            std::fputs("boxora-render: interrupted\n", stderr);
+            std::_Exit(130);
+        }).detach();
+    });
+}
+
 // Waits for the engine to finish its work; false when interrupted.
 bool WaitUntilIdle(CEngine& engine) {
     while (!engine.WaitForIdle(std::chrono::milliseconds(100)))
-        if (g_interrupted) return false;
-    return !g_interrupted;
+        if (g_interrupted) break;
+    if (!g_interrupted) return true;
+    LeaveIfStuck();
+    return false;
 }
 
 class Renderer {
@@ -119,8 +143,8 @@ public:
     // 0 written, 1 failed, 130 interrupted.
     int Render(const Job& job) {
         std::error_code ec;
-        if (!fs::is_regular_file(job.scene, ec)) {
-            std::fprintf(stderr, "boxora-render: cannot read the scene %s\n", Shown(job.scene));
+        if (!boxora::CanReadRegularFile(job.scene)) {
+            std::fprintf(stderr, "boxora-render: Could not open file: %s\n", Shown(job.scene));
             return 1;
         }
         const SceneFileData data = ReadSceneDocument(boxora::ProfileDocument::Load(job.scene));
@@ -142,6 +166,16 @@ public:
         if (loaded < data.objects.size()) {
             std::fprintf(stderr, "boxora-render: %s: %zu of its %zu models could not be loaded; nothing written\n",
                          Shown(job.scene), data.objects.size() - loaded, data.objects.size());
+            return 1;
+        }
+        // Images that are missing or cannot be decoded have been named on
+        // standard error; a picture with blank faces is no success.
+        const std::size_t imageErrors = notes_.TakeErrors().size();
+        if (imageErrors > 0 && !options_.allowMissing) {
+            std::fprintf(stderr,
+                         "boxora-render: %s: %zu image problem(s); nothing written (--allow-missing renders it "
+                         "anyway)\n",
+                         job.scene.c_str(), imageErrors);
             return 1;
         }
 

@@ -1,7 +1,10 @@
 // The 3DS reader: geometry, names, materials, normals and damaged files.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
+#include <filesystem>
 
 #include "engine/SceneParams.h"
 #include "model/ModelManager.h"
@@ -278,12 +281,18 @@ TEST_F(ModelReaderTest, SpecularColourCarriesTheLevels) {
     EXPECT_EQ(model.materials[0].mirrorLevel, 200);
 }
 
-TEST_F(ModelReaderTest, MissingFileIsReported) {
-    const ImportResult r = reader.Import(dir.File("nothing.3ds"), model);
-    EXPECT_FALSE(r.opened);
-    ASSERT_EQ(notes.Messages().size(), 1u);
-    EXPECT_EQ(notes.Messages()[0].text, "Could not open file: " + dir.File("nothing.3ds"));
-    EXPECT_EQ(model.ObjectCount(), 0);
+TEST_F(ModelReaderTest, MissingFileFifoAndFolderAreReported) {
+    // A FIFO without a writer would block the reader for ever.
+    ASSERT_EQ(mkfifo(dir.File("pipe.3ds").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.File("folder.3ds"));
+    for (const char* name : {"nothing.3ds", "pipe.3ds", "folder.3ds"}) {
+        notes.Clear();
+        const ImportResult r = reader.Import(dir.File(name), model);
+        EXPECT_FALSE(r.opened);
+        ASSERT_EQ(notes.Messages().size(), 1u);
+        EXPECT_EQ(notes.Messages()[0].text, "Could not open file: " + dir.File(name));
+        EXPECT_EQ(model.ObjectCount(), 0);
+    }
 }
 
 TEST_F(ModelReaderTest, FileWithoutPrimaryChunkIsReported) {
