@@ -43,8 +43,10 @@ public:
     // dialog and Open by path.
     void OpenProject();
     // Makes path the project (fileName its name), loads it and titles the
-    // window. Used by Open Project, the command line and dropped files.
-    void OpenByPath(const std::string& path, const std::string& fileName);
+    // window. Used by Open Project, the command line and dropped files. A
+    // file that cannot be read as a scene is reported ("Could not open
+    // file") and changes nothing: false then.
+    bool OpenByPath(const std::string& path, const std::string& fileName);
     // Saves to the project path, or runs Save As when there is none. True
     // when the scene was written.
     bool SaveProject();

@@ -26,7 +26,8 @@ void CTextureStore::Replace(std::list<TEXTURE>& list, const TEXTURE& record) {
 void CTextureStore::TextureLoad(std::string& path, int index) {
     if (path.empty()) return;
     const std::string folder = textureFolder_.empty() ? boxora::TextureFolder() : textureFolder_;
-    const std::optional<std::string> resolved = ResolveTexturePath(path, folder);
+    std::optional<std::string> resolved = ResolveTexturePath(path, folder);
+    if (!resolved && !sceneFolder_.empty()) resolved = FindBesideScene(path, sceneFolder_);
     if (!resolved) {
         std::string format = Lng().GetText("Common", "textnotfound");
         if (format.empty()) format = "Texture file not found: %s";
@@ -43,7 +44,7 @@ void CTextureStore::TextureLoad(std::string& path, int index) {
     if (role != ThreadRole::Ui) {
         const uint32_t name = NewName();
         names_[index] = name;
-        if (HasCurrentGlContext()) UploadTexture(name, DecodeTexturePixels(record.path, record.format));
+        if (HasCurrentGlContext()) UploadTexture(name, Decode(record));
     }
     if (role == ThreadRole::Ui) {
         Replace(all_, record);
@@ -65,7 +66,7 @@ void CTextureStore::UploadPendingTextures() {
         const uint32_t name = names_[record.index];
         if (!gl) continue;
         DeleteTexture(name);
-        UploadTexture(name, DecodeTexturePixels(record.path, record.format));
+        UploadTexture(name, Decode(record));
     }
 }
 
@@ -73,8 +74,21 @@ void CTextureStore::ReuploadAllTextures() {
     if (!HasCurrentGlContext()) return;
     for (const TEXTURE& record : all_) {
         if (record.index < 0 || record.index >= kTextureSlots || names_[record.index] == 0) continue;
-        UploadTexture(names_[record.index], DecodeTexturePixels(record.path, record.format));
+        UploadTexture(names_[record.index], Decode(record));
     }
+}
+
+TexturePixels CTextureStore::Decode(const TEXTURE& record) {
+    TexturePixels pixels = DecodeTexturePixels(record.path, record.format);
+    if (pixels.width > 0 && pixels.height > 0) {
+        reportedUnreadable_.erase(record.path);  // mended: report it again should it break
+    } else if (reportedUnreadable_.insert(record.path).second) {
+        std::string format = Lng().GetText("Common", "textunreadable");
+        if (format.empty()) format = "The image file \"%s\" could not be read.";
+        boxora::Notifier().ShowMessage(boxora::FormatText(format, {record.path}), boxora::MsgIcon::Error,
+                                       boxora::MsgButtons::Ok);
+    }
+    return pixels;
 }
 
 void CTextureStore::DeleteReuploadedTextures() {

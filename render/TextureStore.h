@@ -17,9 +17,11 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <set>
 #include <string>
 
 class GlReleaseQueue;
+struct TexturePixels;
 
 constexpr int kTextureSlots = 256;
 using TextureNameTable = std::array<uint32_t, kTextureSlots>;
@@ -41,11 +43,20 @@ public:
     void SetThreadRole(std::function<ThreadRole()> role) { role_ = std::move(role); }
     // Folder tried for bare names and missing paths; TextureFolder() unless set.
     void SetTextureFolder(std::string folder) { textureFolder_ = std::move(folder); }
+    // The folder of the scene file being loaded (empty otherwise): an image
+    // that is not found where its path says is looked for there by its file
+    // name, so a project moved together with its art still finds it.
+    void SetSceneFolder(std::string folder) { sceneFolder_ = std::move(folder); }
+    // Images that could not be decoded are reported once each; after this
+    // they are reported again (a scene is opened anew).
+    void ForgetReportedImages() { reportedUnreadable_.clear(); }
 
     // Loads the image at path as the texture of material index. path is
     // rewritten to the resolved full path, or to "*" (with the
     // "Common"/"textnotfound" message) when no file is found; an empty path
-    // does nothing. Indices outside the table get no texture.
+    // does nothing. Indices outside the table get no texture. A file that
+    // cannot be decoded is reported ("Common"/"textunreadable") when it is
+    // decoded, once per file.
     void TextureLoad(std::string& path, int index);
 
     // Scene thread: uploads the recorded images of the user-interface
@@ -74,11 +85,15 @@ private:
     ThreadRole Role() const { return role_ ? role_() : ThreadRole::Ui; }
     static void Replace(std::list<TEXTURE>& list, const TEXTURE& record);
     uint32_t NewName() { return ++counter_; }
+    // Decodes a recorded image, reporting a file that gives no pixels.
+    TexturePixels Decode(const TEXTURE& record);
 
     TextureNameTable& names_;
     GlReleaseQueue& releaseQueue_;
     std::function<ThreadRole()> role_;
     std::string textureFolder_;
+    std::string sceneFolder_;
+    std::set<std::string> reportedUnreadable_;
     uint32_t counter_ = 0;
     std::list<TEXTURE> all_;
     std::list<TEXTURE> pending_;

@@ -10,6 +10,7 @@
 
 #include "engine/IEngine.h"
 #include "engine/RenderJob.h"
+#include "engine/SceneFileCheck.h"
 #include "image/ImageFormat.h"
 #include "lang/Lng.h"
 #include "platform/Notifier.h"
@@ -163,11 +164,16 @@ std::vector<LayoutRule> CDialogGeneral::BuildLayoutRules() const {
 void CDialogGeneral::LoadTemplate() {
     const std::string name = list_->SelectedName().toStdString();
     if (name.empty() || !engine_.engine) return;
+    const std::string scene = TemplateLibrary::ForCurrentUser().ScenePath(name);
+    if (!IsReadableSceneFile(scene)) {
+        Notifier().ShowMessage(CouldNotOpenFileText(scene), MsgIcon::Error, MsgButtons::Ok);
+        return;
+    }
     save_->setEnabled(false);
     {
         boxora::WaitCursor wait;
         Notifier().EngineNotify(boxora::WM_ENGINE_BEGIN, boxora::ENGINE_OP_TEMPLATE);
-        engine_.engine->LoadScene(TemplateLibrary::ForCurrentUser().ScenePath(name));
+        engine_.engine->LoadScene(scene);
         Notifier().EngineNotify(boxora::WM_ENGINE_END, 0);
     }
     save_->setEnabled(true);
@@ -248,6 +254,7 @@ bool CDialogGeneral::FinishRename(const std::string& oldName, const std::string&
         return false;
     }
     TemplateLibrary::RenameResult result = TemplateLibrary::RenameResult::Failed;
+    const std::string oldPicture = library.PicturePath(oldName);
     try {
         result = library.Rename(oldName, newName);
     } catch (const std::exception&) {
@@ -261,6 +268,8 @@ bool CDialogGeneral::FinishRename(const std::string& oldName, const std::string&
         Notifier().ShowMessage(FormatText(Text("errrename"), {oldName}), MsgIcon::Error, MsgButtons::Ok);
         return false;
     }
+    // A preview still being rendered lands under the new name.
+    if (engine_.retargetRenderOutput) engine_.retargetRenderOutput(oldPicture, library.PicturePath(newName));
 
     // The item takes the new name, keeps its picture and moves to its place
     // in the order; it stays selected.

@@ -118,7 +118,8 @@ void CDialogMain::ApplyLanguageTexts() {
 }
 
 void CDialogMain::RefreshFromScene() {
-    boxora::EngineLockGuard lock(engine_);
+    // The pages read parameters and the published snapshot: no lock, so a
+    // refresh never waits for a render job.
     tabs_->GeneralPage()->RefreshFromEngine();
     tabs_->ScenePage()->RefreshFromEngine();
     tabs_->ObjectsPage()->RefreshFromEngine();

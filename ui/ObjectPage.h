@@ -4,7 +4,7 @@
 // object record they are handed (or none, which disables them).
 #include "ui/TabPage.h"
 
-class C3DObject;
+struct ObjectSnapshot;
 
 namespace boxora {
 class ObjectIconList;
@@ -21,7 +21,7 @@ public:
     int SelectedObjectId() const;
 
     // Shows the object's values, or disables the page when object is null.
-    virtual void RefreshObject(const C3DObject* object) = 0;
+    virtual void RefreshObject(const ObjectSnapshot* object) = 0;
 
 private:
     boxora::ObjectIconList* list_ = nullptr;

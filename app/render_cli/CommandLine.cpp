@@ -71,7 +71,8 @@ const OptionSpec kOptions[] = {
     {"--interlace", false, Owner::Render},   {"--gif", true, Owner::Render},
     {"--tiff", true, Owner::Render},         {"--transparent", false, Owner::Render},
     {"--seed", true, Owner::Render},         {"--progress", false, Owner::Render},
-    {"--quiet", false, Owner::Render},
+    {"--quiet", false, Owner::Render},       {"--allow-missing", false, Owner::Render},
+    {"--gif-transparent", false, Owner::Render},
 };
 
 const OptionSpec* FindOption(const std::string& name) {
@@ -135,6 +136,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             if (a == "--transparent") r.transparent = true;
             if (a == "--progress") r.progress = true;
             if (a == "--quiet") r.progress = false;
+            if (a == "--allow-missing") r.allowMissing = true;
+            if (a == "--gif-transparent") r.gifTransparent = true;
             continue;
         }
         if (i + 1 >= args.size()) return fail(a + " needs a value");
@@ -274,13 +277,19 @@ std::string HelpText() {
            "    --optimize       JPEG with optimised coding tables\n"
            "    --interlace      PNG with Adam7 interlacing\n"
            "    --gif lzw|none|rle   GIF compression (default lzw); GIF pictures are\n"
-           "                     reduced to 256 colours\n"
+           "                     reduced to 256 colours and carry no alpha: a\n"
+           "                     transparent background shows white, as in JPEG\n"
+           "    --gif-transparent  GIF pictures of a transparent background keep it as\n"
+           "                     the GIF's transparent colour instead\n"
            "    --tiff auto|none|packbits|jpeg|lzw   TIFF compression (default auto)\n"
            "    --transparent    renders with a transparent background whatever the\n"
            "                     scene says: PNG, TIFF and TGA pictures keep the alpha\n"
            "                     channel (0 where only background is seen); PNG also gets\n"
            "                     a stronger reflection and shadow, as the program does for\n"
            "                     transparent PNG pictures; the other formats show white\n"
+           "    --allow-missing  renders a scene even when an image it names is missing\n"
+           "                     or cannot be decoded (those faces stay blank); without\n"
+           "                     it such a scene is reported and its picture not made\n"
            "    --seed N         seeds the random spread of the soft shadow's samples, so\n"
            "                     that the same scene renders to the same picture\n"
            "    --progress       shows a progress bar on standard error (the default when\n"
@@ -329,10 +338,12 @@ std::string HelpText() {
            "Models named by scene files are read from data/Objects/ and textures from\n"
            "data/texture/ below the program folder (or $BOXORA_HOME when set).\n"
            "\n"
-           "Exit status: 0 on success; 1 when a scene cannot be read, names a model\n"
-           "that cannot be loaded, or a picture cannot be rendered or written (the\n"
-           "other pictures of the run are still made; a picture that fails is not\n"
-           "written, and a file of its name keeps its old content); 2 for wrong\n"
+           "Exit status: 0 on success; 1 when a scene cannot be read (\"Could not open\n"
+           "file\"), names a model that cannot be loaded or an image that is missing\n"
+           "or cannot be decoded (see --allow-missing), or a picture cannot be\n"
+           "rendered or written (the other pictures of the run are still made; a\n"
+           "picture that fails is not written, and a file of its name keeps its old\n"
+           "content); 2 for wrong\n"
            "arguments; 130 when interrupted (Ctrl+C: the picture being rendered is\n"
            "given up and not written).\n";
 }

@@ -5,6 +5,7 @@
 
 #include "JsonWriter.h"
 #include "engine/Engine.h"
+#include "engine/SceneFileCheck.h"
 #include "platform/TextUtil.h"
 
 namespace {
@@ -158,8 +159,8 @@ std::string SceneToJson(CEngine& engine) {
 
 int RunDumpCommand(const std::string& file) {
     const bool isScene = EndsWithIgnoreCase(file, ".scn");
-    if (!Readable(file)) {
-        std::fprintf(stderr, "boxora-render: cannot read %s\n", file.c_str());
+    if (isScene ? !IsReadableSceneFile(file) : !Readable(file)) {
+        std::fprintf(stderr, "boxora-render: %s\n", CouldNotOpenFileText(file).c_str());
         return 1;
     }
     CEngine& engine = Engine();

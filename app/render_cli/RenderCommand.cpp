@@ -14,6 +14,7 @@
 #include "CliNotifier.h"
 #include "engine/Engine.h"
 #include "engine/SceneFile.h"
+#include "engine/SceneFileCheck.h"
 #include "image/ImageFormat.h"
 #include "platform/TextUtil.h"
 #include "render/FrameSink.h"
@@ -112,15 +113,11 @@ public:
     // 0 written, 1 failed, 130 interrupted.
     int Render(const Job& job) {
         std::error_code ec;
-        if (!fs::is_regular_file(job.scene, ec)) {
-            std::fprintf(stderr, "boxora-render: cannot read the scene %s\n", job.scene.c_str());
+        if (!IsReadableSceneFile(job.scene)) {
+            std::fprintf(stderr, "boxora-render: %s\n", CouldNotOpenFileText(job.scene).c_str());
             return 1;
         }
         const SceneFileData data = ReadSceneDocument(boxora::ProfileDocument::Load(job.scene));
-        if (data.sectionCount == 0) {
-            std::fprintf(stderr, "boxora-render: %s holds no scene (no section could be read)\n", job.scene.c_str());
-            return 1;
-        }
         if (!StartEngine()) return 1;
 
         // The scene, with every model it names. A scene file may leave out
@@ -135,6 +132,16 @@ public:
         if (loaded < data.objects.size()) {
             std::fprintf(stderr, "boxora-render: %s: %zu of its %zu models could not be loaded; nothing written\n",
                          job.scene.c_str(), data.objects.size() - loaded, data.objects.size());
+            return 1;
+        }
+        // Images that are missing or cannot be decoded have been named on
+        // standard error; a picture with blank faces is no success.
+        const std::size_t imageErrors = notes_.TakeErrors().size();
+        if (imageErrors > 0 && !options_.allowMissing) {
+            std::fprintf(stderr,
+                         "boxora-render: %s: %zu image problem(s); nothing written (--allow-missing renders it "
+                         "anyway)\n",
+                         job.scene.c_str(), imageErrors);
             return 1;
         }
 
@@ -153,6 +160,7 @@ public:
         request.jpegOptions = options_.jpegOptions;
         request.gifCompression = options_.gifCompression;
         request.tiffCompression = options_.tiffCompression;
+        request.gifTransparency = options_.gifTransparent;
         notes_.SetLabel(fs::path(job.scene).filename().string());
         notes_.TakeErrors();
         const auto start = std::chrono::steady_clock::now();

@@ -33,7 +33,8 @@ const std::vector<std::pair<std::string, std::vector<std::string>>> kKeys = {
     {"Preview", {"preview"}},
     {"TabGeneral",
      {"general", "templates", "loadtemplate", "saveproj", "delteml", "savetempl", "ok", "cancel", "templname",
-      "saveprj", "deltemplate", "erdeltemplate", "ersavetemplate", "invalidname", "tmplexist", "errrename"}},
+      "saveprj", "deltemplate", "erdeltemplate", "ersavetemplate", "invalidname", "tmplexist", "errrename",
+      "errsaveprj"}},
     {"TabScene", {"scene", "objinscn", "avlblobj", "addobj", "delobj"}},
     {"TabObjects",
      {"objects", "objs", "txt", "tran", "rotate", "scale", "front", "back", "left", "right", "top", "bottom", "x",
@@ -46,13 +47,14 @@ const std::vector<std::pair<std::string, std::vector<std::string>>> kKeys = {
      {"rendering", "imgf", "frmt", "flnm", "brws", "imgsz", "imgwdt", "imghgt", "kpprop", "imgprt", "rndsave",
       "errsave", "pngprop", "jpegprop", "gifprop", "tiffprop", "intrl", "notintrl", "bsln", "prgrs", "optmz", "auto",
       "none", "pckb", "jpeg", "lzw", "rle", "fax"}},
-    {"Common", {"textnotfound"}},
+    {"Common", {"textnotfound", "textunreadable"}},
 };
 
 // The format keys and how many texts they are given.
 const std::map<std::string, int> kPlaceholders = {
     {"saveprj", 1},   {"deltemplate", 1}, {"erdeltemplate", 1}, {"invalidname", 2},
     {"tmplexist", 1}, {"errrename", 1},   {"errsave", 1},       {"textnotfound", 1},
+    {"errsaveprj", 1}, {"textunreadable", 1},
 };
 
 // Entries of one menu: their "&" letters must differ.
@@ -128,7 +130,7 @@ TEST(ShippedLanguages, EnglishHoldsEveryKey) {
             EXPECT_EQ(CountPlaceholders(text), it == kPlaceholders.end() ? 0 : it->second) << key;
         }
     }
-    EXPECT_EQ(count, 124u);
+    EXPECT_EQ(count, 126u);
 }
 
 TEST(ShippedLanguages, EveryLanguageMatchesEnglish) {
