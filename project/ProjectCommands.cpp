@@ -62,14 +62,26 @@ void CProjectCommands::NewProject() {
     engine_.DeleteAllObjects();
     state_.Reset();
     ui_.SetTitle(ProjectTitle(state_.Name()));
+    ui_.ProjectReplaced();
+}
+
+bool CProjectCommands::MayLeaveProject(bool askWhenNamed) {
+    if (!ui_.HasUnsavedChanges() && !(askWhenNamed && !state_.Path().empty())) return true;
+    const int answer = AskToSave();
+    if (answer == kAnswerCancel) return false;
+    // A cancelled Save As dialog keeps the changes and the project.
+    return answer == kAnswerNo || SaveProject();
+}
+
+bool CProjectCommands::MayDiscardChanges() { return MayLeaveProject(false); }
+
+void CProjectCommands::OpenWithQuestion(const std::string& path) {
+    if (!MayLeaveProject(true)) return;
+    OpenByPath(path, FileNamePart(path));
 }
 
 void CProjectCommands::OpenProject() {
-    if (!state_.Path().empty()) {
-        const int answer = AskToSave();
-        if (answer == kAnswerCancel) return;
-        if (answer == kAnswerYes && !SaveBeforeLeaving(false)) return;
-    }
+    if (!MayLeaveProject(true)) return;
     const std::optional<std::string> path = ui_.AskOpenPath(kSceneFileFilter);
     if (!path || path->empty()) return;
     OpenByPath(*path, FileNamePart(*path));
@@ -90,12 +102,16 @@ bool CProjectCommands::OpenByPath(const std::string& path, const std::string& fi
         Notifier().EngineNotify(WM_ENGINE_END, 0);
     }
     ui_.SetTitle(ProjectTitle(fileName));
+    ui_.ProjectReplaced();
+    ui_.RememberProject(path);
     return true;
 }
 
 bool CProjectCommands::SaveProject() {
     if (state_.Path().empty()) return RunSaveAs() == SaveResult::Saved;
-    return WriteScene(state_.Path());
+    if (!WriteScene(state_.Path())) return false;
+    ui_.ProjectSaved();
+    return true;
 }
 
 bool CProjectCommands::SaveProjectAs() { return RunSaveAs() == SaveResult::Saved; }
@@ -106,6 +122,8 @@ CProjectCommands::SaveResult CProjectCommands::RunSaveAs() {
     if (!WriteScene(*path)) return SaveResult::Failed;
     state_.Set(*path, FileNamePart(*path));
     ui_.SetTitle(ProjectTitle(state_.Name()));
+    ui_.ProjectSaved();
+    ui_.RememberProject(*path);
     return SaveResult::Saved;
 }
 

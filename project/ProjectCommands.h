@@ -29,6 +29,16 @@ public:
     virtual void SetTitle(const std::string& title) = 0;
     // Wait cursor on (true) or back to the arrow (false).
     virtual void SetBusy(bool busy) = 0;
+
+    // Whether the scene holds changes the project file does not.
+    virtual bool HasUnsavedChanges() const { return false; }
+    // The project file now holds the scene (it was saved).
+    virtual void ProjectSaved() {}
+    // Another project took the scene's place (new or opened): nothing is
+    // changed and there is nothing to undo.
+    virtual void ProjectReplaced() {}
+    // A project file the user worked with, for the recent projects.
+    virtual void RememberProject(const std::string& /*path*/) {}
 };
 
 class CProjectCommands {
@@ -43,10 +53,17 @@ public:
     // dialog and Open by path.
     void OpenProject();
     // Makes path the project (fileName its name), loads it and titles the
-    // window. Used by Open Project, the command line and dropped files. A
-    // file that cannot be read as a scene is reported ("Could not open
-    // file") and changes nothing: false then.
+    // window. Used by Open Project and the command line. A file that cannot
+    // be read as a scene is reported ("Could not open file") and changes
+    // nothing: false then.
     bool OpenByPath(const std::string& path, const std::string& fileName);
+    // A dropped project or a recent one: asks as Open Project does, then
+    // opens path.
+    void OpenWithQuestion(const std::string& path);
+    // Before the scene is lost (closing the program, loading a template):
+    // with unsaved changes, asks whether to save them. False when the user
+    // cancels or the project could not be saved (the program stays as it is).
+    bool MayDiscardChanges();
     // Saves to the project path, or runs Save As when there is none. True
     // when the scene was written.
     bool SaveProject();
@@ -67,6 +84,10 @@ private:
     // Answers the save question's Yes; false when the project must not go on
     // (the file could not be written).
     bool SaveBeforeLeaving(bool saveAsWhenUnnamed);
+    // The save question when the project has unsaved changes, or (with
+    // askWhenNamed) a path. True when the project may be left: No, or Yes and
+    // it was saved.
+    bool MayLeaveProject(bool askWhenNamed);
 
     ProjectState& state_;
     IEngine& engine_;

@@ -39,6 +39,7 @@ GlFrameRenderer::GlFrameRenderer(CEngine& engine)
       frame_(std::make_unique<boxora::SceneFrame>(engine, *passes_, *shadow_)) {
     engine_.Sides().SetOrderingBackend(ordering_.get());
     shadow_->SetAbortTest([&engine] { return engine.RenderAbortRequested(); });
+    passes_->SetStopTest([&engine] { return engine.RenderAbortRequested(); });
 }
 
 GlFrameRenderer::~GlFrameRenderer() {
@@ -232,7 +233,7 @@ void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     params.RenderMode = RENDER_MODE_OFFSCREEN;
     params.accumulationPasses = kRenderPasses;
     engine_.Resize(job.width, job.height);
-    engine_.Textures().ReuploadAllTextures();
+    engine_.Textures().ReuploadAllTextures([this] { return engine_.RenderAbortRequested(); });
 
     const bool transparent = params.backgroundTransparent;
     {

@@ -70,9 +70,10 @@ void CTextureStore::UploadPendingTextures() {
     }
 }
 
-void CTextureStore::ReuploadAllTextures() {
+void CTextureStore::ReuploadAllTextures(const std::function<bool()>& stop) {
     if (!HasCurrentGlContext()) return;
     for (const TEXTURE& record : all_) {
+        if (stop && stop()) return;
         if (record.index < 0 || record.index >= kTextureSlots || names_[record.index] == 0) continue;
         UploadTexture(names_[record.index], Decode(record));
     }

@@ -64,7 +64,8 @@ public:
     void UploadPendingTextures();
     // Render thread: uploads every recorded texture into the current
     // context under its name; the lists stay as they are.
-    void ReuploadAllTextures();
+    // stop: consulted before each texture; the rest is left out once true.
+    void ReuploadAllTextures(const std::function<bool()>& stop = {});
     // Render thread, after a job: deletes those copies from its context.
     void DeleteReuploadedTextures();
 

@@ -47,7 +47,7 @@ bool CBoxoraApp::InitInstance(const std::vector<std::string>& params) {
     if (engine_.engine) {
         projectUi_ = std::make_unique<boxora::QtProjectUi>(frame_.get());
         projectCommands_ = std::make_unique<boxora::CProjectCommands>(project_, *engine_.engine, *projectUi_);
-        boxora::InstallProjectCommands(*frame_, *projectCommands_);
+        boxora::InstallProjectCommands(*frame_, *projectCommands_, *projectUi_);
     }
     frame_->RestorePlacement();
 

@@ -13,6 +13,11 @@ constexpr int ID_HELP_CONTENTS = 57670;
 constexpr int ID_HELP_HOMEPAGE = 32790;
 constexpr int ID_APP_ABOUT = 32787;
 
+// Edit and View menus.
+constexpr int ID_EDIT_UNDO = 57643;
+constexpr int ID_EDIT_REDO = 57644;
+constexpr int ID_VIEW_PICTURE_FRAME = 32800;
+
 constexpr int ID_TOOLBAR_NEW = 33785;
 constexpr int ID_TOOLBAR_OPEN = 33786;
 constexpr int ID_TOOLBAR_SAVE_AS = 33787;

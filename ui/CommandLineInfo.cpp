@@ -35,8 +35,6 @@ void CCustomCommandLineInfo::ParseParam(const std::string& param) {
         if (param.compare(1, std::string::npos, "o") == 0) openFlagPending_ = true;
         return;
     }
-    if (openFlagPending_) {
-        fileToOpen_ = param;
-        openFlagPending_ = false;
-    }
+    fileToOpen_ = param;
+    openFlagPending_ = false;
 }

@@ -11,6 +11,7 @@
 #include "engine/IEngine.h"
 #include "engine/RenderJob.h"
 #include "engine/SceneFileCheck.h"
+#include "ui/undo/SceneHistory.h"
 #include "image/ImageFormat.h"
 #include "lang/Lng.h"
 #include "platform/Notifier.h"
@@ -164,6 +165,7 @@ std::vector<LayoutRule> CDialogGeneral::BuildLayoutRules() const {
 void CDialogGeneral::LoadTemplate() {
     const std::string name = list_->SelectedName().toStdString();
     if (name.empty() || !engine_.engine) return;
+    if (loadGuard_ && !loadGuard_()) return;
     const std::string scene = TemplateLibrary::ForCurrentUser().ScenePath(name);
     if (!IsReadableSceneFile(scene)) {
         Notifier().ShowMessage(CouldNotOpenFileText(scene), MsgIcon::Error, MsgButtons::Ok);
@@ -172,9 +174,15 @@ void CDialogGeneral::LoadTemplate() {
     save_->setEnabled(false);
     {
         boxora::WaitCursor wait;
-        Notifier().EngineNotify(boxora::WM_ENGINE_BEGIN, boxora::ENGINE_OP_TEMPLATE);
-        engine_.engine->LoadScene(scene);
-        Notifier().EngineNotify(boxora::WM_ENGINE_END, 0);
+        IEngine* engine = engine_.engine;
+        auto load = [engine, scene] {
+            Notifier().EngineNotify(boxora::WM_ENGINE_BEGIN, boxora::ENGINE_OP_TEMPLATE);
+            engine->LoadScene(scene);
+            Notifier().EngineNotify(boxora::WM_ENGINE_END, 0);
+        };
+        const QByteArray before = history_ ? history_->TakeScene() : QByteArray();
+        load();
+        if (history_) history_->RecordSceneChange(before, load);
     }
     save_->setEnabled(true);
 }

@@ -51,6 +51,8 @@ public:
     // Loads the selected template into the scene; the project keeps its
     // path, name and title.
     void LoadTemplate();
+    // Asked before a template replaces the scene; false keeps the scene.
+    void SetLoadGuard(std::function<bool()> guard) { loadGuard_ = std::move(guard); }
     // File > Save Project as Template and the Save button.
     virtual void SaveProjectAsTemplate();
     // Asks, then deletes the selected template.
@@ -96,6 +98,7 @@ private:
     QAction* deleteAction_ = nullptr;
     QAction* renameAction_ = nullptr;
     int rememberedIndex_ = -1;
+    std::function<bool()> loadGuard_;
     bool refillPending_ = false;
     CodecOptions codecOptions_;
     SaveTemplatePrompt prompt_;

@@ -7,6 +7,7 @@
 #include "engine/SceneParams.h"
 #include "lang/Lng.h"
 #include "ui/GroupBox.h"
+#include "ui/undo/SceneHistory.h"
 
 namespace {
 constexpr int IDC_GLOBAL_GROUP = 1169;
@@ -62,6 +63,7 @@ CDialogLight::CDialogLight(boxora::EngineBinding& engine, QWidget* parent) : CTa
 }
 
 void CDialogLight::OnLightClicked(int light) {
+    boxora::SceneHistory::SettingsChange change(history_, LightCheck(light));
     const bool enabled = LightCheck(light)->isChecked();
     EnableLightRows(light, enabled);
     if (light == 1)

@@ -20,6 +20,8 @@
 #include "ui/GroupBox.h"
 #include "ui/LayoutAdapter.h"
 #include "ui/TabCtrlMain.h"
+#include "ui/TabPage.h"
+#include "ui/undo/SceneHistory.h"
 
 namespace {
 constexpr int IDC_PREVIEW_GROUP = 1133;
@@ -28,7 +30,8 @@ constexpr int IDC_TAB_MAIN = 1000;
 constexpr int IDC_PREVIEW = 1139;  // the preview window's own id among the panel's children
 }  // namespace
 
-CDialogMain::CDialogMain(boxora::EngineBinding& engine, QWidget* parent) : QWidget(parent), engine_(engine) {
+CDialogMain::CDialogMain(boxora::EngineBinding& engine, QWidget* parent)
+    : QWidget(parent), engine_(engine), history_(new boxora::SceneHistory(engine, this)) {
     setAutoFillBackground(true);
     previewGroup_ = new GroupBox("Preview", this);
     boxora::SetControlId(previewGroup_, IDC_PREVIEW_GROUP);
@@ -43,6 +46,17 @@ CDialogMain::CDialogMain(boxora::EngineBinding& engine, QWidget* parent) : QWidg
     boxora::SetControlId(preview_, IDC_PREVIEW);
     preview_->SetPages(tabs_->CameraPage(), tabs_->LightPage(), tabs_->ShadowPage());
     preview_->SetDropTarget(this);
+
+    // Every page, the object sub-pages among them, and the preview keep the
+    // user's changes in the history; an undo makes the pages show the scene
+    // again.
+    for (CTabPage* page : tabs_->findChildren<CTabPage*>()) page->SetHistory(history_);
+    preview_->SetHistory(history_);
+    history_->SetRefresh([this] { RefreshFromScene(); });
+
+    CDialogRender* render = tabs_->RenderPage();
+    preview_->SetPictureSize(render->ImageWidth(), render->ImageHeight());
+    connect(render, &CDialogRender::imageSizeChanged, preview_, &CDialogOpenGL::SetPictureSize);
 
     // Template geometry in dialog units, replaced by the first layout.
     const DialogUnits du = boxora::DialogUnitsOf(this);
@@ -118,6 +132,8 @@ void CDialogMain::ApplyLanguageTexts() {
 }
 
 void CDialogMain::RefreshFromScene() {
+    // What the pages write back while showing the scene is not the user's.
+    boxora::SceneHistory::Pause pause(history_);
     // The pages read parameters and the published snapshot: no lock, so a
     // refresh never waits for a render job.
     tabs_->GeneralPage()->RefreshFromEngine();
@@ -144,13 +160,12 @@ bool CDialogMain::DropFiles(const QStringList& paths) {
     if (!engine) return false;
 
     bool used = false;
-    bool added = false;
+    std::vector<std::string> models;
     QString image;
     for (const QString& path : paths) {
         switch (boxora::ClassifyDroppedFile(path)) {
             case boxora::DroppedFileKind::Model:
-                engine->AddObject(path.toStdString());
-                added = true;
+                models.push_back(path.toStdString());
                 break;
             case boxora::DroppedFileKind::Image:
                 if (image.isEmpty()) image = path;
@@ -159,8 +174,14 @@ bool CDialogMain::DropFiles(const QStringList& paths) {
                 break;
         }
     }
-    if (added) {
-        engine->Redraw(0);
+    if (!models.empty()) {
+        auto add = [engine, models] {
+            for (const std::string& model : models) engine->AddObject(model);
+            engine->Redraw(0);
+        };
+        const QByteArray before = history_->TakeScene();
+        add();
+        history_->RecordSceneChange(before, add);
         used = true;
     }
     if (!image.isEmpty()) {
@@ -170,7 +191,15 @@ bool CDialogMain::DropFiles(const QStringList& paths) {
             if (!objects.empty()) id = objects.back().id;
         }
         if (id != -1) {
+            const std::vector<ObjectListEntry> objects = engine->GetObjectList();
+            int index = -1;
+            for (std::size_t i = 0; i < objects.size(); ++i)
+                if (objects[i].id == id) index = static_cast<int>(i);
+            std::string before = "*";
+            if (const ObjectSnapshot* object = boxora::ReadSnapshot(engine_)->Find(id))
+                before = object->coverImages[COVER_FRONT];
             engine->SetObjectImage(id, COVER_FRONT, image.toStdString());
+            history_->RecordImage(index, COVER_FRONT, before, image.toStdString());
             // The Textures page shows the path the engine resolved.
             tabs_->ObjectsPage()->RefreshFromEngine();
             used = true;

@@ -19,6 +19,10 @@ class CDialogOpenGL;
 class CTabCtrlMain;
 class GroupBox;
 
+namespace boxora {
+class SceneHistory;
+}
+
 class CDialogMain : public QWidget, public boxora::IFileDropTarget {
     Q_OBJECT
 public:
@@ -43,6 +47,9 @@ public:
     // Tab width in dialog units for a client width in pixels.
     static int TabWidthUnits(int clientWidth);
 
+    // The undo history of the user's changes to the scene.
+    boxora::SceneHistory* History() const { return history_; }
+
     CTabCtrlMain* Tabs() const { return tabs_; }
     CDialogOpenGL* Preview() const { return preview_; }
     GroupBox* PreviewGroup() const { return previewGroup_; }
@@ -58,6 +65,7 @@ private:
     std::vector<LayoutRule> BuildLayoutRules() const;
 
     boxora::EngineBinding& engine_;
+    boxora::SceneHistory* history_;
     GroupBox* previewGroup_;
     GroupBox* previewSettingsGroup_;
     CTabCtrlMain* tabs_;

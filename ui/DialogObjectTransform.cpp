@@ -55,7 +55,7 @@ void CDialogObjectTransform::RefreshObject(const ObjectSnapshot* object) {
     SetPageEnabled(true);
     // Writing the field sends the value back to the engine, so the object
     // holds exactly what the page shows.
-    for (int axis = 0; axis < 3; ++axis) Row(axis)->WriteValue(DisplayValue(*object, axis));
+    for (int axis = 0; axis < 3; ++axis) Row(axis)->RefreshFrom(DisplayValue(*object, axis));
 }
 
 std::vector<LayoutRule> CDialogObjectTransform::BuildLayoutRules() const {

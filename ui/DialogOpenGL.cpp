@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "engine/IEngine.h"
@@ -15,6 +17,14 @@
 #include "ui/DialogShadow.h"
 #include "ui/FileDrop.h"
 #include "ui/RightControlKey.h"
+#include "ui/undo/SceneHistory.h"
+
+namespace {
+// Source of the undo steps of drags and of wheel turns (consecutive turns
+// make one step).
+constexpr char kDragSource = 0;
+constexpr char kWheelSource = 0;
+}  // namespace
 
 
 CDialogOpenGL::CDialogOpenGL(boxora::EngineBinding& engine, QWidget* parent) : QWidget(parent), engine_(engine) {
@@ -65,29 +75,69 @@ QImage CDialogOpenGL::LatestFrame() const {
     return frame_;
 }
 
+QRect CDialogOpenGL::FitPicture(const QSize& area, int pictureWidth, int pictureHeight) {
+    if (pictureWidth <= 0 || pictureHeight <= 0 || area.isEmpty()) return QRect(QPoint(0, 0), area);
+    const double scale = std::min(static_cast<double>(area.width()) / pictureWidth,
+                                  static_cast<double>(area.height()) / pictureHeight);
+    const int w = std::clamp(static_cast<int>(std::lround(pictureWidth * scale)), 1, area.width());
+    const int h = std::clamp(static_cast<int>(std::lround(pictureHeight * scale)), 1, area.height());
+    return QRect((area.width() - w) / 2, (area.height() - h) / 2, w, h);
+}
+
+QRect CDialogOpenGL::SceneRect() const {
+    if (!frameOn_) return rect();
+    return FitPicture(size(), pictureWidth_, pictureHeight_);
+}
+
+void CDialogOpenGL::SetPictureSize(int width, int height) {
+    if (width == pictureWidth_ && height == pictureHeight_) return;
+    pictureWidth_ = width;
+    pictureHeight_ = height;
+    if (frameOn_) ReportSize();
+}
+
+void CDialogOpenGL::SetPictureFrame(bool on) {
+    if (on == frameOn_) return;
+    frameOn_ = on;
+    ReportSize();
+}
+
 void CDialogOpenGL::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QImage frame = LatestFrame();
+    const QRect scene = SceneRect();
+    // Outside the picture frame the window is shaded.
+    const QColor outside = palette().color(QPalette::Mid);
+    if (scene != rect()) {
+        const QRegion shaded = QRegion(rect()).subtracted(QRegion(scene));
+        for (const QRect& r : shaded) p.fillRect(r, outside);
+    }
     const QColor empty = palette().color(QPalette::Base);
     if (frame.isNull()) {
-        p.fillRect(rect(), empty);
+        p.fillRect(scene, empty);
         return;
     }
+    p.setClipRect(scene);
     QImage shown = frame;
     shown.setDevicePixelRatio(devicePixelRatioF());
-    p.drawImage(QPointF(0, 0), shown);
+    p.drawImage(QPointF(scene.topLeft()), shown);
     const QSizeF logical = QSizeF(frame.size()) / devicePixelRatioF();
-    if (logical.width() < width()) p.fillRect(QRectF(logical.width(), 0, width() - logical.width(), height()), empty);
-    if (logical.height() < height())
-        p.fillRect(QRectF(0, logical.height(), logical.width(), height() - logical.height()), empty);
+    const qreal right = scene.x() + logical.width();
+    const qreal bottom = scene.y() + logical.height();
+    if (right < scene.x() + scene.width())
+        p.fillRect(QRectF(right, scene.y(), scene.x() + scene.width() - right, scene.height()), empty);
+    if (bottom < scene.y() + scene.height())
+        p.fillRect(QRectF(scene.x(), bottom, logical.width(), scene.y() + scene.height() - bottom), empty);
 }
 
 void CDialogOpenGL::ReportSize() {
     const qreal ratio = devicePixelRatioF();
-    const int w = static_cast<int>(width() * ratio);
-    const int h = static_cast<int>(height() * ratio);
+    const QRect scene = SceneRect();
+    const int w = static_cast<int>(scene.width() * ratio);
+    const int h = static_cast<int>(scene.height() * ratio);
     if (engine_.setPreviewSize) engine_.setPreviewSize(w, h);
     if (engine_.engine) engine_.engine->Redraw(0);
+    update();
 }
 
 void CDialogOpenGL::resizeEvent(QResizeEvent* event) {
@@ -104,11 +154,20 @@ void CDialogOpenGL::showEvent(QShowEvent* event) {
 
 void CDialogOpenGL::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) dragging_ = true;
+    // Everything one press of the buttons changes is one undo step.
+    if (!gestureOpen_ && history_) {
+        gestureOpen_ = true;
+        history_->BeginSettingsChange();
+    }
     event->accept();
 }
 
 void CDialogOpenGL::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) dragging_ = false;
+    if (gestureOpen_ && event->buttons() == Qt::NoButton) {
+        gestureOpen_ = false;
+        if (history_) history_->EndSettingsChange({&kDragSource, -1});
+    }
     event->accept();
 }
 
@@ -218,6 +277,13 @@ void CDialogOpenGL::wheelEvent(QWheelEvent* event) {
 
 void CDialogOpenGL::HandleWheel(int delta, Qt::KeyboardModifiers modifiers) {
     if (!engine_.engine || !engine_.scene || delta == 0) return;
+    // Turn after turn of the wheel is one undo step.
+    if (history_) history_->BeginSettingsChange();
+    ApplyWheel(delta, modifiers);
+    if (history_) history_->EndSettingsChange({&kWheelSource, -1}, true);
+}
+
+void CDialogOpenGL::ApplyWheel(int delta, Qt::KeyboardModifiers modifiers) {
     const SceneParams& s = *engine_.scene;
     if (!(modifiers & Qt::ControlModifier)) {
         // Fine-grained wheels send fractions of a notch: whole 40ths count,

@@ -3,7 +3,13 @@
 // each finished one to this window (IFrameSink), which copies it, schedules a
 // repaint on the UI thread and paints it 1:1. The window reports its size to
 // the engine and turns mouse drags and wheel turns into camera, light and
-// shadow changes, updating the Camera, Lighting and Shadows tabs.
+// shadow changes, updating the Camera, Lighting and Shadows tabs; each drag
+// or wheel turn is one undo step.
+//
+// With the picture frame on, the scene is drawn at the rendered picture's
+// width-to-height ratio, fitted into the window with the rest shaded: what
+// lies inside the frame is what the rendered picture shows, at the same
+// place.
 #include <QImage>
 #include <QPoint>
 #include <QWidget>
@@ -15,6 +21,7 @@
 
 namespace boxora {
 class IFileDropTarget;
+class SceneHistory;
 }
 
 class CDialogCamera;
@@ -32,6 +39,18 @@ public:
     void SetPages(CDialogCamera* camera, CDialogLight* light, CDialogShadow* shadow);
     // Where files dropped on the preview go (null: drops are refused).
     void SetDropTarget(boxora::IFileDropTarget* target) { dropTarget_ = target; }
+    // Where mouse changes are kept for undo (null: nowhere).
+    void SetHistory(boxora::SceneHistory* history) { history_ = history; }
+
+    // The rendered picture's size, whose ratio the frame keeps.
+    void SetPictureSize(int width, int height);
+    // Picture frame on or off (off: the scene fills the window).
+    void SetPictureFrame(bool on);
+    bool PictureFrame() const { return frameOn_; }
+    // Where the scene is drawn, in the window's coordinates.
+    QRect SceneRect() const;
+    // The largest rectangle of the picture's ratio centred in area.
+    static QRect FitPicture(const QSize& area, int pictureWidth, int pictureHeight);
 
     // IFrameSink, called on the scene thread.
     void OnPreviewFrame(const uint8_t* rgba, int width, int height) override;
@@ -64,13 +83,20 @@ private:
     void Orbit(int dx, int dy);
     void ChangePerspective(int dy);
     void RefreshCamera(int selector);
+    void ApplyWheel(int delta, Qt::KeyboardModifiers modifiers);
 
     boxora::EngineBinding& engine_;
     CDialogCamera* camera_ = nullptr;
     CDialogLight* light_ = nullptr;
     CDialogShadow* shadow_ = nullptr;
     boxora::IFileDropTarget* dropTarget_ = nullptr;
+    boxora::SceneHistory* history_ = nullptr;
     bool initialized_ = false;
+    bool frameOn_ = false;
+    int pictureWidth_ = 0;
+    int pictureHeight_ = 0;
+    // A mouse change is being collected into one undo step.
+    bool gestureOpen_ = false;
 
     mutable std::mutex frameMutex_;
     QImage frame_;

@@ -8,6 +8,7 @@
 #include "lang/Lng.h"
 #include "ui/ColorButton.h"
 #include "ui/GroupBox.h"
+#include "ui/undo/SceneHistory.h"
 
 namespace {
 constexpr int IDC_REFLECTION_GROUP = 1081;
@@ -38,15 +39,20 @@ CDialogReflection::CDialogReflection(boxora::EngineBinding& engine, QWidget* par
     for (ParamSpinBinding* row : rows_) row->Initialize();
 
     connect(colorRadio_, &QRadioButton::clicked, this, [this] {
+        boxora::SceneHistory::SettingsChange change(history_, colorRadio_);
         colorButton_->setEnabled(true);
         engine_.engine->SetBackgroundTransparent(false);
     });
     connect(transparentRadio_, &QRadioButton::clicked, this, [this] {
+        boxora::SceneHistory::SettingsChange change(history_, transparentRadio_);
         colorButton_->setEnabled(false);
         engine_.engine->SetBackgroundTransparent(true);
     });
     connect(colorButton_, &ColorButton::colorChosen, this,
-            [this](const QColor& color) { engine_.engine->SetBackgroundColor(boxora::ColorRefFromColor(color)); });
+            [this](const QColor& color) {
+                boxora::SceneHistory::SettingsChange change(history_, colorButton_);
+                engine_.engine->SetBackgroundColor(boxora::ColorRefFromColor(color));
+            });
 
     RefreshFromEngine();
 }

@@ -321,6 +321,7 @@ void CDialogRender::OnSizeEdited(Dimension dimension) {
     }
     (dimension == Dimension::Width ? width_ : height_) = value;
     if (keepProportion_) WriteOtherDimension(dimension);
+    emit imageSizeChanged(width_, height_);
     if (engine_.engine) engine_.engine->Redraw(0);
 }
 

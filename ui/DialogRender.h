@@ -74,6 +74,10 @@ public:
     // Optimize check box), or null.
     QWidget* OptionControl(int id) const;
 
+signals:
+    // The picture's size changed (the preview frames it at this ratio).
+    void imageSizeChanged(int width, int height);
+
 protected:
     std::vector<LayoutRule> BuildLayoutRules() const override;
 

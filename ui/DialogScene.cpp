@@ -15,6 +15,7 @@
 #include "ui/GroupBox.h"
 #include "ui/ObjectIconList.h"
 #include "ui/Thumbnails.h"
+#include "ui/undo/SceneHistory.h"
 
 namespace {
 constexpr int IDC_SCENE_GROUP = 1089;
@@ -138,8 +139,14 @@ void CDialogScene::AddObject() {
     repaint();
     {
         boxora::WaitCursor wait;
-        engine_.engine->AddObject(catalogue_->PathAt(row).toStdString());
-        engine_.engine->Redraw(0);
+        IEngine* engine = engine_.engine;
+        auto add = [engine, path = catalogue_->PathAt(row).toStdString()] {
+            engine->AddObject(path);
+            engine->Redraw(0);
+        };
+        const QByteArray before = history_ ? history_->TakeScene() : QByteArray();
+        add();
+        if (history_) history_->RecordSceneChange(before, add);
     }
     addButton_->setEnabled(true);
 }
@@ -155,16 +162,29 @@ void CDialogScene::DeleteObject() {
             deleteButton_->setEnabled(false);
             {
                 boxora::WaitCursor wait;
-                if (engine_.queueObjectDeletion)
-                    engine_.queueObjectDeletion(id);
-                else
-                    engine_.engine->DeleteObject(id, true);
-                engine_.engine->Redraw(0);
+                const QByteArray before = history_ ? history_->TakeScene() : QByteArray();
+                RemoveObject(id);
+                // Done again, the step deletes whatever object then stands at
+                // the same place in the list.
+                if (history_)
+                    history_->RecordSceneChange(before, [this, row] {
+                        const std::vector<ObjectListEntry> objects = engine_.engine->GetObjectList();
+                        if (row < static_cast<int>(objects.size()))
+                            RemoveObject(objects[static_cast<std::size_t>(row)].id);
+                    });
             }
             deleteButton_->setEnabled(true);
         }
     }
     RefillSceneList(true);
+}
+
+void CDialogScene::RemoveObject(int id) {
+    if (engine_.queueObjectDeletion)
+        engine_.queueObjectDeletion(id);
+    else
+        engine_.engine->DeleteObject(id, true);
+    engine_.engine->Redraw(0);
 }
 
 bool CDialogScene::eventFilter(QObject* watched, QEvent* event) {

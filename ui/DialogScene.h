@@ -41,6 +41,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Deletes the object with this id (at the scene thread's next turn).
+    void RemoveObject(int id);
+
     // keepCurrent: the selected row stays selected (a refresh while the
     // page is on screen); otherwise the row remembered at hiding is taken.
     void RefillSceneList(bool keepCurrent);

@@ -11,6 +11,7 @@
 #include "engine/SceneSnapshot.h"
 #include "ui/FileFilter.h"
 #include "ui/GroupBox.h"
+#include "ui/undo/SceneHistory.h"
 
 namespace {
 constexpr int IDC_TEXTURES_GROUP = 55535;
@@ -96,9 +97,13 @@ void CDialogTextures::BrowseFace(int face) {
     if (!edit || !chooser_) return;
     const QString path = chooser_(this, ImageFilter());
     if (path.isEmpty()) return;
+    // The field shows no text for a face without an image ("*").
+    const std::string before = edit->text().isEmpty() ? std::string("*") : edit->text().toStdString();
     edit->setText(path);
     edit->setToolTip(path);
-    if (engine_.engine) engine_.engine->SetObjectImage(SelectedObjectId(), face, path.toStdString());
+    if (!engine_.engine) return;
+    engine_.engine->SetObjectImage(SelectedObjectId(), face, path.toStdString());
+    if (History()) History()->RecordImage(SelectedObjectIndex(), face, before, path.toStdString());
 }
 
 void CDialogTextures::showEvent(QShowEvent* event) {

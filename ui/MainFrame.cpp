@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -27,8 +28,14 @@
 #include "ui/CommandIds.h"
 #include "ui/DialogMain.h"
 #include "ui/FileDrop.h"
+#include "ui/QtTranslations.h"
 #include "ui/Resources.h"
+#include "ui/DialogGeneral.h"
+#include "ui/DialogOpenGL.h"
+#include "ui/RecentProjects.h"
+#include "ui/TabCtrlMain.h"
 #include "ui/UiTheme.h"
+#include "ui/undo/SceneHistory.h"
 
 using namespace boxora;
 
@@ -49,7 +56,11 @@ constexpr MenuText kMenuTexts[] = {
     {ID_FILE_SAVE_AS_TEMPLATE, "menusaveast"}, {ID_APP_EXIT, "menuexit"},
     {ID_RENDER_AND_SAVE, "menuras"},        {ID_HELP_CONTENTS, "menucai"},
     {ID_HELP_HOMEPAGE, "menuhome"},         {ID_APP_ABOUT, "menuabout"},
+    {ID_EDIT_UNDO, "menuundo"},             {ID_EDIT_REDO, "menuredo"},
+    {ID_VIEW_PICTURE_FRAME, "menuframe"},
 };
+// Settings value of View > Picture Frame ("0" off; on by default).
+constexpr char kPictureFrameSetting[] = "PictureFrame";
 // Toolbar tips, section "Toolbar".
 constexpr MenuText kToolbarTips[] = {
     {ID_TOOLBAR_NEW, "tlbnew"},
@@ -64,7 +75,7 @@ QString MenuString(const char* key) { return QString::fromStdString(Lng().GetTex
 
 CMainFrame::CMainFrame(EngineBinding& engine, QWidget* parent) : QMainWindow(parent), engine_(engine) {
     InitResources();
-    setWindowTitle(QStringLiteral("Boxora"));
+    setWindowTitle(WithModifiedMarker(QStringLiteral("Boxora")));
     setWindowIcon(QIcon(QStringLiteral(":/icons/logo256.png")));
     setMinimumSize(800, 572);
     resize(1180, 760);
@@ -76,6 +87,7 @@ CMainFrame::CMainFrame(EngineBinding& engine, QWidget* parent) : QMainWindow(par
     BuildToolBar();
     BuildLanguageMenu();  // also applies the language texts
     BuildStatusBar();
+    ConnectHistory();
 
     hooks_.openByPath = [this](const std::string& path, const std::string& fileName) {
         if (engine_.engine) engine_.engine->LoadScene(path);
@@ -85,9 +97,16 @@ CMainFrame::CMainFrame(EngineBinding& engine, QWidget* parent) : QMainWindow(par
 
     // A project file dropped on the window opens like Open Project does.
     setAcceptDrops(true);
-    if (CDialogMain* panel = Panel())
-        panel->SetOpenProjectHook(
-            [this](const std::string& path, const std::string& fileName) { OpenProjectByPath(path, fileName); });
+    if (CDialogMain* panel = Panel()) {
+        panel->SetOpenProjectHook([this](const std::string& path, const std::string& fileName) {
+            if (hooks_.openWithQuestion)
+                hooks_.openWithQuestion(path);
+            else
+                OpenProjectByPath(path, fileName);
+        });
+        panel->Tabs()->GeneralPage()->SetLoadGuard(
+            [this] { return !hooks_.mayDiscardChanges || hooks_.mayDiscardChanges(); });
+    }
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -111,17 +130,26 @@ void CMainFrame::BuildMenus() {
                                      QStringLiteral(":/icons/menu/new.png"));
     newProject->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     newProject->setShortcutContext(Qt::ApplicationShortcut);
-    AddCommand(fileMenu_, ID_FILE_OPEN_PROJECT, QStringLiteral("&Open Project..."), ":/icons/menu/open.png");
-    AddCommand(fileMenu_, ID_FILE_SAVE_PROJECT, QStringLiteral("&Save Project"), ":/icons/menu/save.png");
-    AddCommand(fileMenu_, ID_FILE_SAVE_PROJECT_AS, QStringLiteral("Save Project &As..."), ":/icons/menu/saveas.png");
+    AddCommand(fileMenu_, ID_FILE_OPEN_PROJECT, QStringLiteral("&Open Project..."), ":/icons/menu/open.png")
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    recentMenu_ = fileMenu_->addMenu(QStringLiteral("&Recent Projects"));
+    connect(recentMenu_, &QMenu::aboutToShow, this, &CMainFrame::FillRecentMenu);
+    AddCommand(fileMenu_, ID_FILE_SAVE_PROJECT, QStringLiteral("&Save Project"), ":/icons/menu/save.png")
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    AddCommand(fileMenu_, ID_FILE_SAVE_PROJECT_AS, QStringLiteral("Save Project &As..."), ":/icons/menu/saveas.png")
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     fileMenu_->addSeparator();
     AddCommand(fileMenu_, ID_FILE_SAVE_AS_TEMPLATE, QStringLiteral("Save Project as &Template..."),
                ":/icons/menu/template.png");
     fileMenu_->addSeparator();
-    AddCommand(fileMenu_, ID_APP_EXIT, QStringLiteral("E&xit"), ":/icons/menu/exit.png");
+    AddCommand(fileMenu_, ID_APP_EXIT, QStringLiteral("E&xit"), ":/icons/menu/exit.png")
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    BuildEditAndViewMenus();
 
     renderMenu_ = bar->addMenu(QStringLiteral("&Render"));
-    AddCommand(renderMenu_, ID_RENDER_AND_SAVE, QStringLiteral("Render and &Save"), ":/icons/menu/render.png");
+    AddCommand(renderMenu_, ID_RENDER_AND_SAVE, QStringLiteral("Render and &Save"), ":/icons/menu/render.png")
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
 
     optionsMenu_ = bar->addMenu(QStringLiteral("&Options"));
     themeMenu_ = optionsMenu_->addMenu(QStringLiteral("&UI Theme"));
@@ -129,17 +157,88 @@ void CMainFrame::BuildMenus() {
     BuildThemeMenu();
 
     helpMenu_ = bar->addMenu(QStringLiteral("&Help"));
-    AddCommand(helpMenu_, ID_HELP_CONTENTS, QStringLiteral("Contents and &Index"), ":/icons/menu/help.png");
+    AddCommand(helpMenu_, ID_HELP_CONTENTS, QStringLiteral("Contents and &Index"), ":/icons/menu/help.png")
+        ->setShortcut(QKeySequence(Qt::Key_F1));
     helpMenu_->addSeparator();
     AddCommand(helpMenu_, ID_HELP_HOMEPAGE, QStringLiteral("Visit &Homepage..."), ":/icons/menu/home.png");
     helpMenu_->addSeparator();
     AddCommand(helpMenu_, ID_APP_ABOUT, QStringLiteral("&About Boxora..."), ":/icons/menu/about.png");
 
     // Item texts follow the language each time a menu opens.
-    for (QMenu* menu : {fileMenu_, renderMenu_, helpMenu_})
+    for (QMenu* menu : {fileMenu_, editMenu_, viewMenu_, renderMenu_, helpMenu_})
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateMenuTexts);
     connect(languageMenu_, &QMenu::aboutToShow, this, &CMainFrame::UpdateLanguageMarks);
     connect(themeMenu_, &QMenu::aboutToShow, this, &CMainFrame::UpdateThemeMarks);
+}
+
+void CMainFrame::BuildEditAndViewMenus() {
+    editMenu_ = menuBar()->addMenu(QStringLiteral("&Edit"));
+    QAction* undo = AddCommand(editMenu_, ID_EDIT_UNDO, QStringLiteral("&Undo"), QString());
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    QAction* redo = AddCommand(editMenu_, ID_EDIT_REDO, QStringLiteral("&Redo"), QString());
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    undo->setEnabled(false);
+    redo->setEnabled(false);
+
+    viewMenu_ = menuBar()->addMenu(QStringLiteral("&View"));
+    QAction* frame = new QAction(QStringLiteral("Picture &Frame"), this);
+    frame->setCheckable(true);
+    frame->setProperty(kCommandIdProperty, ID_VIEW_PICTURE_FRAME);
+    frame->setChecked(Settings().GetString(kPictureFrameSetting, "1") != "0");
+    actions_[ID_VIEW_PICTURE_FRAME] = frame;
+    viewMenu_->addAction(frame);
+    connect(frame, &QAction::toggled, this, [this](bool on) {
+        Settings().SetString(kPictureFrameSetting, on ? "1" : "0");
+        ShowPictureFrame(on);
+    });
+}
+
+// Undo and Redo follow the panel's history; the title's marker follows
+// whether the scene differs from the project file.
+void CMainFrame::ConnectHistory() {
+    CDialogMain* panel = Panel();
+    if (!panel) return;
+    SceneHistory* history = panel->History();
+    QUndoStack* stack = history->Stack();
+    connect(stack, &QUndoStack::canUndoChanged, CommandAction(ID_EDIT_UNDO), &QAction::setEnabled);
+    connect(stack, &QUndoStack::canRedoChanged, CommandAction(ID_EDIT_REDO), &QAction::setEnabled);
+    connect(history, &SceneHistory::modifiedChanged, this, &QWidget::setWindowModified);
+    ShowPictureFrame(CommandAction(ID_VIEW_PICTURE_FRAME)->isChecked());
+}
+
+void CMainFrame::ShowPictureFrame(bool on) {
+    if (CDialogMain* panel = Panel()) panel->Preview()->SetPictureFrame(on);
+}
+
+void CMainFrame::FillRecentMenu() {
+    recentMenu_->clear();
+    const std::vector<std::string> paths = RecentProjects::Load();
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        // "&1 name" with the full path as the tip.
+        const QString path = QString::fromStdString(paths[i]);
+        QString name = QString::fromStdString(FileNamePart(paths[i]));
+        name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
+        action->setToolTip(path);
+        action->setStatusTip(path);
+        connect(action, &QAction::triggered, this, [this, p = paths[i]] { OpenRecentProject(p); });
+    }
+    recentMenu_->setEnabled(true);
+}
+
+void CMainFrame::RememberRecentProject(const std::string& path) { RecentProjects::Add(path); }
+
+void CMainFrame::OpenRecentProject(const std::string& path) {
+    if (!QFileInfo::exists(QString::fromStdString(path))) {
+        RecentProjects::Remove(path);
+        Notifier().ShowMessage(FormatText(Lng().GetText("Common", "recentgone"), {path}), MsgIcon::Error,
+                               MsgButtons::Ok);
+        return;
+    }
+    if (hooks_.openWithQuestion)
+        hooks_.openWithQuestion(path);
+    else
+        OpenProjectByPath(path, FileNamePart(path));
 }
 
 void CMainFrame::BuildToolBar() {
@@ -244,7 +343,12 @@ void CMainFrame::UpdateThemeMarks() {
 }
 
 void CMainFrame::ApplyLanguageTexts() {
+    // Qt's standard dialogs and buttons follow the chosen language too.
+    ApplyQtTranslations(Lng().GetText("Info", "Locale"));
     fileMenu_->setTitle(MenuString("menufile"));
+    editMenu_->setTitle(MenuString("menuedit"));
+    viewMenu_->setTitle(MenuString("menuview"));
+    recentMenu_->setTitle(MenuString("menurecent"));
     renderMenu_->setTitle(MenuString("menurnd"));
     optionsMenu_->setTitle(MenuString("menuoptions"));
     helpMenu_->setTitle(MenuString("menuhelp"));
@@ -340,6 +444,11 @@ void CMainFrame::SavePlacement() {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     SavePlacement();
+    // Unsaved changes are not thrown away without the user's word.
+    if (hooks_.mayDiscardChanges && !hooks_.mayDiscardChanges()) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 
@@ -371,6 +480,8 @@ void CMainFrame::SetProjectHooks(ProjectHooks hooks) {
     if (hooks.saveProject) hooks_.saveProject = std::move(hooks.saveProject);
     if (hooks.saveProjectAs) hooks_.saveProjectAs = std::move(hooks.saveProjectAs);
     if (hooks.openByPath) hooks_.openByPath = std::move(hooks.openByPath);
+    if (hooks.openWithQuestion) hooks_.openWithQuestion = std::move(hooks.openWithQuestion);
+    if (hooks.mayDiscardChanges) hooks_.mayDiscardChanges = std::move(hooks.mayDiscardChanges);
 }
 
 void CMainFrame::OpenProjectByPath(const std::string& path, const std::string& fileName) {
@@ -378,7 +489,13 @@ void CMainFrame::OpenProjectByPath(const std::string& path, const std::string& f
 }
 
 void CMainFrame::SetProjectTitle(const std::string& projectName) {
-    setWindowTitle(QString::fromStdString(projectName) + QStringLiteral(" - Boxora"));
+    setWindowTitle(WithModifiedMarker(QString::fromStdString(projectName) + QStringLiteral(" - Boxora")));
+}
+
+QString CMainFrame::WithModifiedMarker(const QString& title) {
+    static const QString kSuffix = QStringLiteral(" - Boxora");
+    if (title.endsWith(kSuffix)) return title.left(title.size() - kSuffix.size()) + QStringLiteral("[*]") + kSuffix;
+    return title + QStringLiteral("[*]");
 }
 
 void CMainFrame::RunCommand(int id) {
@@ -403,6 +520,12 @@ void CMainFrame::RunCommand(int id) {
             return;
         case ID_APP_EXIT:
             close();
+            return;
+        case ID_EDIT_UNDO:
+            if (CDialogMain* panel = Panel()) panel->History()->Undo();
+            return;
+        case ID_EDIT_REDO:
+            if (CDialogMain* panel = Panel()) panel->History()->Redo();
             return;
         case ID_RENDER_AND_SAVE:
         case ID_TOOLBAR_RENDER:

@@ -29,6 +29,10 @@ public:
         std::function<bool()> saveProject;
         std::function<bool()> saveProjectAs;
         std::function<void(const std::string& path, const std::string& fileName)> openByPath;
+        // A dropped or recent project: with the save question first.
+        std::function<void(const std::string& path)> openWithQuestion;
+        // Before closing or loading a template; false keeps things as they are.
+        std::function<bool()> mayDiscardChanges;
     };
     using UrlOpener = std::function<bool(const QUrl&)>;
 
@@ -55,6 +59,14 @@ public:
     void OpenProjectByPath(const std::string& path, const std::string& fileName);
     // "<name> - Boxora".
     void SetProjectTitle(const std::string& projectName);
+    // The title with the place of the modified marker ("[*]") after the
+    // project name.
+    static QString WithModifiedMarker(const QString& title);
+    // Puts path first in File > Recent Projects.
+    void RememberRecentProject(const std::string& path);
+    // File > Recent Projects: opens path, or drops it from the list with a
+    // message when the file is gone.
+    void OpenRecentProject(const std::string& path);
 
     // Runs a menu or toolbar command by id.
     void RunCommand(int id);
@@ -66,6 +78,9 @@ public:
     CChildView* View() const { return view_; }
     CDialogMain* Panel() const;
     QMenu* FileMenu() const { return fileMenu_; }
+    QMenu* EditMenu() const { return editMenu_; }
+    QMenu* ViewMenu() const { return viewMenu_; }
+    QMenu* RecentMenu() const { return recentMenu_; }
     QMenu* RenderMenu() const { return renderMenu_; }
     QMenu* OptionsMenu() const { return optionsMenu_; }
     QMenu* HelpMenu() const { return helpMenu_; }
@@ -86,6 +101,10 @@ protected:
 private:
     QAction* AddCommand(QMenu* menu, int id, const QString& text, const QString& icon);
     void BuildMenus();
+    void BuildEditAndViewMenus();
+    void ConnectHistory();
+    void FillRecentMenu();
+    void ShowPictureFrame(bool on);
     void BuildToolBar();
     void BuildStatusBar();
     void BuildLanguageMenu();
@@ -100,6 +119,9 @@ private:
     boxora::EngineBinding& engine_;
     CChildView* view_ = nullptr;
     QMenu* fileMenu_ = nullptr;
+    QMenu* editMenu_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
     QMenu* renderMenu_ = nullptr;
     QMenu* optionsMenu_ = nullptr;
     QMenu* helpMenu_ = nullptr;

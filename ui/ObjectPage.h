@@ -20,8 +20,17 @@ public:
     // Id of the last selected row of the list, -1 when no row is selected.
     int SelectedObjectId() const;
 
+    // Position of the edited object in the list, -1 when none is selected.
+    int SelectedObjectIndex() const;
+    // Makes the object at this list position the edited one.
+    void SelectObjectIndex(int index);
+
     // Shows the object's values, or disables the page when object is null.
     virtual void RefreshObject(const ObjectSnapshot* object) = 0;
+
+    // The undo step belongs to the edited object: undoing it selects that
+    // object again before the value goes back.
+    void RowEdited(ParamSpinBinding* row, int before, int after) override;
 
 private:
     boxora::ObjectIconList* list_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QSlider>
+#include <QToolButton>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -43,18 +44,35 @@ ParamSpinBinding::ParamSpinBinding(CTabPage* page, ParamRowIds ids, int minimum,
     spin_->SetBuddy(edit_);
     connect(edit_, &QLineEdit::textChanged, this, [this] { OnEditChanged(); });
     connect(slider_, &QSlider::valueChanged, this, &ParamSpinBinding::OnSliderChanged);
+    // A finished drag, a released spin button or a field left behind ends
+    // the row's undo step.
+    auto endEdit = [this] {
+        if (auto* owner = qobject_cast<CTabPage*>(parent())) owner->EndRowEdit();
+    };
+    connect(slider_, &QSlider::sliderReleased, this, endEdit);
+    connect(spin_->UpButton(), &QToolButton::released, this, endEdit);
+    connect(spin_->DownButton(), &QToolButton::released, this, endEdit);
+    connect(edit_, &QLineEdit::editingFinished, this, endEdit);
 }
 
 void ParamSpinBinding::Initialize() {
+    edit_->SetAllowNegative(min_ < 0);
+    refreshing_ = true;
     movingSlider_ = true;
     slider_->setRange(min_, max_);
     slider_->setValue(placeholder_);
     movingSlider_ = false;
     SetEditText(QString::number(placeholder_));
+    refreshing_ = false;
     spin_->SetRange(min_, max_);
 }
 
-void ParamSpinBinding::RefreshFrom(double engineValue) { WriteValue(TruncateToInt(engineValue)); }
+void ParamSpinBinding::RefreshFrom(double engineValue) {
+    const bool wasRefreshing = refreshing_;
+    refreshing_ = true;
+    WriteValue(TruncateToInt(engineValue));
+    refreshing_ = wasRefreshing;
+}
 
 void ParamSpinBinding::WriteValue(int value) { SetEditText(QString::number(value)); }
 
@@ -85,6 +103,10 @@ void ParamSpinBinding::OnEditChanged() {
     }
     if (setter_) setter_(value);
     SetSliderPosition(value);
+    const int before = value_;
+    value_ = value;
+    if (!refreshing_ && before != value)
+        if (auto* page = qobject_cast<CTabPage*>(parent())) page->RowEdited(this, before, value);
 }
 
 void ParamSpinBinding::OnSliderChanged(int position) {

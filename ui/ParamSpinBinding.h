@@ -3,7 +3,8 @@
 // to one engine setter. The edit field is the row's single source of truth:
 // the slider and the spin buttons write into it, and every change of its text
 // (typed, stepped or set by the program) is clamped to the row's range and
-// sent to the engine.
+// sent to the engine. Changes that do not come from re-reading the scene are
+// reported to the page, which keeps them in the undo history.
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -42,6 +43,8 @@ public:
     void RefreshFrom(double engineValue);
     // Writes an integer into the field, as if it had been typed.
     void WriteValue(int value);
+    // The value the row last sent to the engine.
+    int Value() const { return value_; }
 
     // Enables or disables slider, field and spin buttons (the label stays).
     void SetControlsEnabled(bool enabled);
@@ -78,4 +81,7 @@ private:
     NumberEdit* edit_;
     SpinButtons* spin_;
     bool movingSlider_ = false;
+    // Set while the row shows what the scene holds (not the user's change).
+    bool refreshing_ = false;
+    int value_ = 0;
 };

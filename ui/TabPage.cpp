@@ -7,6 +7,7 @@
 #include "ui/LayoutAdapter.h"
 #include "ui/NumberEdit.h"
 #include "ui/SpinButtons.h"
+#include "ui/undo/SceneHistory.h"
 
 CTabPage::CTabPage(boxora::EngineBinding& engine, QWidget* parent) : QWidget(parent), engine_(engine) {
     // One even page colour, so captions that sit on group frames blend in.
@@ -36,6 +37,14 @@ QLabel* CTabPage::AddLabel(int id, const QString& text, int widthUnits, int heig
     auto* label = new QLabel(text);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return AddControl(id, label, widthUnits, heightUnits);
+}
+
+void CTabPage::RowEdited(ParamSpinBinding* row, int before, int after) {
+    if (history_) history_->RecordValue({row, -1}, before, after, [row](int value) { row->WriteValue(value); });
+}
+
+void CTabPage::EndRowEdit() {
+    if (history_) history_->Seal();
 }
 
 GroupBox* CTabPage::AddGroup(int id, const QString& title) {

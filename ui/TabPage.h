@@ -13,6 +13,10 @@
 class QLabel;
 class GroupBox;
 
+namespace boxora {
+class SceneHistory;
+}
+
 class CTabPage : public QWidget {
     Q_OBJECT
 public:
@@ -22,6 +26,14 @@ public:
     virtual void ApplyLanguageTexts() {}
     // Re-reads the page's values from the scene.
     virtual void RefreshFromEngine() {}
+
+    // Where the page keeps the user's changes for undo (null: nowhere).
+    void SetHistory(boxora::SceneHistory* history) { history_ = history; }
+    boxora::SceneHistory* History() const { return history_; }
+    // A row of the page went from before to after by the user's hand.
+    virtual void RowEdited(ParamSpinBinding* row, int before, int after);
+    // The user let go of a row: its next change is a step of its own.
+    void EndRowEdit();
 
     // Places the controls by the page's rules (also done on every resize).
     bool Relayout();
@@ -52,6 +64,7 @@ protected:
                                   const QString& defaultLabel, std::function<void(int)> setter);
 
     boxora::EngineBinding& engine_;
+    boxora::SceneHistory* history_ = nullptr;
 
 private:
     void AdoptControl(int id, QWidget* widget, int widthUnits, int heightUnits);

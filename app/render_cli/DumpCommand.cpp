@@ -160,7 +160,7 @@ std::string SceneToJson(CEngine& engine) {
 int RunDumpCommand(const std::string& file) {
     const bool isScene = EndsWithIgnoreCase(file, ".scn");
     if (isScene ? !IsReadableSceneFile(file) : !Readable(file)) {
-        std::fprintf(stderr, "boxora-render: %s\n", CouldNotOpenFileText(file).c_str());
+        std::fprintf(stderr, "boxora-render: %s\n", boxora::EscapeForTerminal(CouldNotOpenFileText(file)).c_str());
         return 1;
     }
     CEngine& engine = Engine();

@@ -39,6 +39,13 @@ const ExportFormat kExportFormats[] = {
 
 std::atomic<bool> g_interrupted{false};
 
+// A name as it may appear on the terminal.
+const char* Shown(const std::string& name) {
+    static thread_local std::string shown;
+    shown = boxora::EscapeForTerminal(name);
+    return shown.c_str();
+}
+
 extern "C" void OnInterrupt(int) { g_interrupted = true; }
 
 // The preview the engine's scene thread draws meanwhile: small, and thrown
@@ -77,13 +84,13 @@ std::vector<Job> ExpandTargets(const RenderOptions& options, int& failures) {
             if (IsSceneFile(it->path()) && fs::is_regular_file(it->path(), ec)) scenes.push_back(it->path());
         std::sort(scenes.begin(), scenes.end());
         if (scenes.empty()) {
-            std::fprintf(stderr, "boxora-render: no scene file (.scn) in %s\n", target.scene.c_str());
+            std::fprintf(stderr, "boxora-render: no scene file (.scn) in %s\n", Shown(target.scene));
             ++failures;
             continue;
         }
         fs::create_directories(target.output, ec);
         if (!fs::is_directory(target.output, ec)) {
-            std::fprintf(stderr, "boxora-render: cannot make the output folder %s\n", target.output.c_str());
+            std::fprintf(stderr, "boxora-render: cannot make the output folder %s\n", Shown(target.output));
             failures += static_cast<int>(scenes.size());
             continue;
         }
@@ -114,7 +121,7 @@ public:
     int Render(const Job& job) {
         std::error_code ec;
         if (!IsReadableSceneFile(job.scene)) {
-            std::fprintf(stderr, "boxora-render: %s\n", CouldNotOpenFileText(job.scene).c_str());
+            std::fprintf(stderr, "boxora-render: Could not open file: %s\n", Shown(job.scene));
             return 1;
         }
         const SceneFileData data = ReadSceneDocument(boxora::ProfileDocument::Load(job.scene));
@@ -131,7 +138,7 @@ public:
         const std::size_t loaded = engine_->GetObjectList().size();
         if (loaded < data.objects.size()) {
             std::fprintf(stderr, "boxora-render: %s: %zu of its %zu models could not be loaded; nothing written\n",
-                         job.scene.c_str(), data.objects.size() - loaded, data.objects.size());
+                         Shown(job.scene), data.objects.size() - loaded, data.objects.size());
             return 1;
         }
         // Images that are missing or cannot be decoded have been named on
@@ -141,7 +148,7 @@ public:
             std::fprintf(stderr,
                          "boxora-render: %s: %zu image problem(s); nothing written (--allow-missing renders it "
                          "anyway)\n",
-                         job.scene.c_str(), imageErrors);
+                         Shown(job.scene), imageErrors);
             return 1;
         }
 
@@ -151,7 +158,9 @@ public:
         params.outputFormat = job.format;
         if (options_.seed) std::srand(*options_.seed);
         RenderJob request;
-        request.fileName = job.output;
+        // "-" is standard output; the picture is streamed there like to any
+        // pipe or terminal named with -o.
+        request.fileName = job.output == "-" ? std::string("/dev/stdout") : job.output;
         request.width = options_.width;
         request.height = options_.height;
         request.format = job.format;
@@ -168,14 +177,14 @@ public:
         if (!WaitUntilIdle(*engine_)) return 130;
         notes_.EndBar();
         const bool failed = !notes_.TakeErrors().empty();
-        if (failed || !fs::is_regular_file(job.output, ec)) {
-            if (!failed) std::fprintf(stderr, "boxora-render: %s was not written\n", job.output.c_str());
+        if (failed || (job.output != "-" && !fs::exists(job.output, ec))) {
+            if (!failed) std::fprintf(stderr, "boxora-render: %s was not written\n", Shown(job.output));
             return 1;
         }
         if (options_.progress.value_or(false) || ShowProgressByDefault()) {
             const double seconds =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            std::fprintf(stderr, "boxora-render: wrote %s (%d x %d) in %.1f s\n", job.output.c_str(), options_.width,
+            std::fprintf(stderr, "boxora-render: wrote %s (%d x %d) in %.1f s\n", Shown(job.output), options_.width,
                          options_.height, seconds);
         }
         return 0;

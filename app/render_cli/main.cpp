@@ -4,26 +4,31 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "boxora/Version.h"
 #include "DumpCommand.h"
 #include "PreviewCommand.h"
 #include "RenderCommand.h"
+#include "platform/TextUtil.h"
 
 int main(int argc, char** argv) {
     const CommandLine cl = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!cl.error.empty()) {
-        std::fprintf(stderr, "boxora-render: %s (try --help)\n", cl.error.c_str());
+        std::fprintf(stderr, "boxora-render: %s (try --help)\n", boxora::EscapeForTerminal(cl.error).c_str());
         return 2;
     }
     switch (cl.command) {
         case Command::Help:
             std::fputs(HelpText().c_str(), stdout);
             return 0;
+        case Command::Version:
+            std::printf("boxora-render %s\n", BOXORA_VERSION_FULL);
+            return 0;
         case Command::Dump:
             return RunDumpCommand(cl.file);
         case Command::Preview:
             return RunPreviewCommand(cl.preview);
         case Command::Render:
-            return RunRenderCommand(cl.render);
+            return cl.render.thumbnailSize ? RunThumbnailCommand(cl.render) : RunRenderCommand(cl.render);
         case Command::None:
             break;
     }

@@ -7,7 +7,9 @@
 #include <QWidget>
 
 #include "project/ProjectState.h"
+#include "ui/DialogMain.h"
 #include "ui/MainFrame.h"
+#include "ui/undo/SceneHistory.h"
 
 namespace boxora {
 
@@ -56,7 +58,21 @@ std::optional<std::string> QtProjectUi::Run(const FileDialogRequest& request) {
 }
 
 void QtProjectUi::SetTitle(const std::string& title) {
-    if (window_) window_->setWindowTitle(QString::fromStdString(title));
+    if (window_) window_->setWindowTitle(CMainFrame::WithModifiedMarker(QString::fromStdString(title)));
+}
+
+bool QtProjectUi::HasUnsavedChanges() const { return history_ && history_->IsModified(); }
+
+void QtProjectUi::ProjectSaved() {
+    if (history_) history_->MarkSaved();
+}
+
+void QtProjectUi::ProjectReplaced() {
+    if (history_) history_->Clear();
+}
+
+void QtProjectUi::RememberProject(const std::string& path) {
+    if (remember_) remember_(path);
 }
 
 void QtProjectUi::SetBusy(bool busy) {
@@ -69,7 +85,9 @@ void QtProjectUi::SetBusy(bool busy) {
     }
 }
 
-void InstallProjectCommands(CMainFrame& frame, CProjectCommands& commands) {
+void InstallProjectCommands(CMainFrame& frame, CProjectCommands& commands, QtProjectUi& ui) {
+    if (CDialogMain* panel = frame.Panel()) ui.SetHistory(panel->History());
+    ui.SetRememberHook([&frame](const std::string& path) { frame.RememberRecentProject(path); });
     CMainFrame::ProjectHooks hooks;
     hooks.newProject = [&commands] { commands.NewProject(); };
     hooks.openProject = [&commands] { commands.OpenProject(); };
@@ -78,6 +96,8 @@ void InstallProjectCommands(CMainFrame& frame, CProjectCommands& commands) {
     hooks.openByPath = [&commands](const std::string& path, const std::string& fileName) {
         commands.OpenByPath(path, fileName);
     };
+    hooks.openWithQuestion = [&commands](const std::string& path) { commands.OpenWithQuestion(path); };
+    hooks.mayDiscardChanges = [&commands] { return commands.MayDiscardChanges(); };
     frame.SetProjectHooks(std::move(hooks));
 }
 

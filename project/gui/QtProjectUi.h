@@ -13,6 +13,7 @@ class CMainFrame;
 class QWidget;
 
 namespace boxora {
+class SceneHistory;
 
 class QtProjectUi : public IProjectUi {
 public:
@@ -31,24 +32,36 @@ public:
     explicit QtProjectUi(QWidget* window);
 
     void SetFileDialogHook(FileDialogHook hook) { hook_ = std::move(hook); }
+    // The scene's undo history, which knows whether it was changed.
+    void SetHistory(SceneHistory* history) { history_ = history; }
+    // Told of every project file opened or saved.
+    void SetRememberHook(std::function<void(const std::string&)> hook) { remember_ = std::move(hook); }
 
     std::optional<std::string> AskOpenPath(const std::string& filter) override;
     std::optional<std::string> AskSavePath(const std::string& defaultExtension, const std::string& initialName,
                                            const std::string& filter) override;
     void SetTitle(const std::string& title) override;
     void SetBusy(bool busy) override;
+    bool HasUnsavedChanges() const override;
+    void ProjectSaved() override;
+    void ProjectReplaced() override;
+    void RememberProject(const std::string& path) override;
 
 private:
     std::optional<std::string> Run(const FileDialogRequest& request);
 
     QWidget* window_;
     FileDialogHook hook_;
+    SceneHistory* history_ = nullptr;
+    std::function<void(const std::string&)> remember_;
     QString lastFolder_;
     int busyDepth_ = 0;
 };
 
-// Routes the main frame's New, Open, Save and Save As commands and its open
-// by path (command line, dropped files) to commands.
-void InstallProjectCommands(CMainFrame& frame, CProjectCommands& commands);
+// Routes the main frame's New, Open, Save and Save As commands, its open by
+// path (command line), dropped and recent projects and the questions before
+// closing or loading a template to commands; ui learns of the frame's
+// history and recent projects.
+void InstallProjectCommands(CMainFrame& frame, CProjectCommands& commands, QtProjectUi& ui);
 
 }  // namespace boxora

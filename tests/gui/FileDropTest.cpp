@@ -149,7 +149,7 @@ TEST_F(FileDrop, ProjectDropUsesTheFramesDefaultOpen) {
     ASSERT_TRUE(DragAndDrop(&frame, {"/projects/Studio.scn"}).dropAccepted);
     ASSERT_EQ(engine.loadedScenes.size(), 1u);
     EXPECT_EQ(engine.loadedScenes[0], "/projects/Studio.scn");
-    EXPECT_EQ(frame.windowTitle(), "Studio.scn - Boxora");
+    EXPECT_EQ(frame.windowTitle(), "Studio.scn[*] - Boxora");
 }
 
 }  // namespace

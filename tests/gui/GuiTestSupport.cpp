@@ -26,6 +26,12 @@ menuras=Render and &Save
 menucai=Contents and &Index
 menuhome=Visit &Homepage...
 menuabout=&About Boxora...
+menuedit=&Edit
+menuundo=&Undo
+menuredo=&Redo
+menuview=&View
+menuframe=Picture &Frame
+menurecent=&Recent Projects
 [Toolbar]
 tlbnew=New Project
 tlbopen=Open Project
@@ -146,6 +152,8 @@ jpeg=JPEG
 lzw=LZW
 rle=RLE
 fax=Fax
+[Common]
+recentgone=The project "%s" no longer exists.
 )";
 
 // Deliberately incomplete: missing keys fall back to English.
@@ -239,6 +247,12 @@ void GuiEnvironment::InstallCatalogue() {
     const fs::path target = home_.Path() / "data";
     fs::create_directories(target);
     fs::copy(testsupport::AppDir() / "data", target, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+void GuiEnvironment::InstallShippedLanguages() {
+    namespace fs = std::filesystem;
+    fs::copy(testsupport::AppDir() / "languages", home_.Path() / "languages",
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
 std::string GuiEnvironment::ObjectsFolder() const { return (home_.Path() / "data" / "Objects").string() + "/"; }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -181,9 +183,11 @@ TEST(CommandLine, OpenFlagTakesTheNextParameter) {
     EXPECT_EQ(parse({"-o", "a.scn", "-o", "b.scn"}), "b.scn");
     EXPECT_EQ(parse({"-o", "-x", "c.scn"}), "c.scn");
     EXPECT_EQ(parse({"-o"}), "");
-    EXPECT_EQ(parse({"box.scn"}), "");
-    EXPECT_EQ(parse({"-O", "box.scn"}), "");
-    EXPECT_EQ(parse({"/home/me/box.scn"}), "");
+    // A bare path (as file managers pass it) opens as well; unknown flags
+    // are skipped.
+    EXPECT_EQ(parse({"box.scn"}), "box.scn");
+    EXPECT_EQ(parse({"-O", "box.scn"}), "box.scn");
+    EXPECT_EQ(parse({"/home/me/box.scn"}), "/home/me/box.scn");
 }
 
 TEST_F(Frame, OpenOnTheCommandLineLoadsTheProjectAndTitlesTheWindow) {
@@ -193,7 +197,7 @@ TEST_F(Frame, OpenOnTheCommandLineLoadsTheProjectAndTitlesTheWindow) {
     ASSERT_TRUE(app.InitInstance({"-o", folder.File("Box Shot.scn")}));
     ASSERT_EQ(engine.loadedScenes.size(), 1u);
     EXPECT_EQ(engine.loadedScenes[0], folder.File("Box Shot.scn"));
-    EXPECT_EQ(app.MainFrame()->windowTitle(), "Box Shot.scn - Boxora");
+    EXPECT_EQ(app.MainFrame()->windowTitle(), "Box Shot.scn[*] - Boxora");
     // The notifier routes the engine's notifications to this frame.
     Notifier().EngineNotify(WM_ENGINE_BEGIN, ENGINE_OP_RENDER);
     EXPECT_EQ(app.MainFrame()->MessagePane()->text(), "Rendering...");
@@ -202,19 +206,21 @@ TEST_F(Frame, OpenOnTheCommandLineLoadsTheProjectAndTitlesTheWindow) {
 
 TEST_F(Frame, WithoutACommandLineTheTitleIsPlain) {
     CBoxoraApp app(binding);
-    ASSERT_TRUE(app.InitInstance({"box.scn"}));
+    ASSERT_TRUE(app.InitInstance({}));
     EXPECT_TRUE(engine.loadedScenes.empty());
-    EXPECT_EQ(app.MainFrame()->windowTitle(), "Boxora");
+    EXPECT_EQ(app.MainFrame()->windowTitle(), "Boxora[*]");
 }
 
 TEST_F(Frame, MenusCarryTheirCommandsAndTexts) {
     CMainFrame frame(binding);
     const QList<QAction*> top = frame.menuBar()->actions();
-    ASSERT_GE(top.size(), 4);
+    ASSERT_GE(top.size(), 6);
     EXPECT_EQ(top[0]->text(), "&File");
-    EXPECT_EQ(top[1]->text(), "&Render");
-    EXPECT_EQ(top[2]->text(), "&Options");
-    EXPECT_EQ(top[3]->text(), "&Help");
+    EXPECT_EQ(top[1]->text(), "&Edit");
+    EXPECT_EQ(top[2]->text(), "&View");
+    EXPECT_EQ(top[3]->text(), "&Render");
+    EXPECT_EQ(top[4]->text(), "&Options");
+    EXPECT_EQ(top[5]->text(), "&Help");
     EXPECT_EQ(frame.OptionsMenu()->actions()[0]->menu(), frame.ThemeMenu());
     EXPECT_EQ(frame.OptionsMenu()->actions()[1]->menu(), frame.LanguageMenu());
     for (int id : {ID_FILE_NEW_PROJECT, ID_FILE_OPEN_PROJECT, ID_FILE_SAVE_PROJECT, ID_FILE_SAVE_PROJECT_AS,
@@ -322,6 +328,35 @@ TEST_F(Frame, LanguageSwitchRetitlesMenusTabsAndLabels) {
 
     frame.OnEngineNotify(WM_ENGINE_BEGIN, ENGINE_OP_LOAD_SCENE);
     EXPECT_EQ(frame.MessagePane()->text(), "Projekt wird geladen...");
+}
+
+// Qt's own buttons and dialogs follow the chosen language: every shipped
+// language names a locale Qt has a translation for, and English gives Qt's
+// English back.
+TEST_F(Frame, QtStandardButtonsSpeakTheChosenLanguage) {
+    env.InstallShippedLanguages();
+    CMainFrame frame(binding);
+    auto cancelText = [] {
+        QDialogButtonBox box(QDialogButtonBox::Cancel);
+        return box.button(QDialogButtonBox::Cancel)->text();
+    };
+    int english = -1;
+    ASSERT_GE(Lng().Languages().size(), 5u);
+    for (const LNG_FILE& l : Lng().Languages()) {
+        SCOPED_TRACE(l.name);
+        frame.CommandAction(ID_LANGUAGE_FIRST + l.index)->trigger();
+        if (l.name == "English") {
+            english = l.index;
+        } else {
+            EXPECT_NE(cancelText(), "Cancel");
+        }
+        if (l.name == "Deutsch") {
+            EXPECT_EQ(cancelText(), "Abbrechen");
+        }
+    }
+    ASSERT_GE(english, 0);
+    frame.CommandAction(ID_LANGUAGE_FIRST + english)->trigger();
+    EXPECT_EQ(cancelText(), "Cancel");
 }
 
 TEST_F(Frame, ThemesApplyToTheWholeApplicationAndPersist) {

@@ -28,6 +28,11 @@
 #include "ui/MainFrame.h"
 #include "ui/TabCtrlMain.h"
 #include "ui/TemplateList.h"
+#include "ui/DialogShadow.h"
+#include "ui/NumberEdit.h"
+#include "ui/RecentProjects.h"
+#include "ui/undo/SceneHistory.h"
+#include "platform/AppPaths.h"
 
 using namespace boxora;
 
@@ -57,6 +62,14 @@ protected:
     }
     void TearDown() override { app.ExitInstance(); }
 
+    // A change of the scene by the user's hand.
+    void ChangeTheScene() {
+        NumberEdit* blur = frame->Panel()->Tabs()->ShadowPage()->Blur()->Edit();
+        blur->setFocus();
+        blur->selectAll();
+        QTest::keyClicks(blur, QString::number(engine.scene.Shadow_Blur + 1));
+    }
+
     guitest::GuiEnvironment env;
     projecttest::SceneFileEngine engine;
     EngineBinding binding = engine.Binding();
@@ -71,7 +84,7 @@ protected:
 };
 
 TEST_F(ProjectApp, NewOnAFreshProgramAsksWithNewProject) {
-    EXPECT_EQ(frame->windowTitle(), "Boxora");
+    EXPECT_EQ(frame->windowTitle(), "Boxora[*]");
     answers = {MsgAnswer::No};
     frame->RunCommand(ID_TOOLBAR_NEW);
     ASSERT_EQ(boxes.size(), 1u);
@@ -79,7 +92,7 @@ TEST_F(ProjectApp, NewOnAFreshProgramAsksWithNewProject) {
     EXPECT_EQ(boxes[0].icon, MsgIcon::Question);
     EXPECT_EQ(boxes[0].buttons, MsgButtons::YesNoCancel);
     EXPECT_EQ(engine.Count("DeleteAllObjects"), 1);
-    EXPECT_EQ(frame->windowTitle(), "New Project - Boxora");
+    EXPECT_EQ(frame->windowTitle(), "New Project[*] - Boxora");
 }
 
 TEST_F(ProjectApp, NewYesThenCancelInSaveAsStillClearsTheScene) {
@@ -93,7 +106,7 @@ TEST_F(ProjectApp, NewYesThenCancelInSaveAsStillClearsTheScene) {
     EXPECT_EQ(requests[0].nameFilter, "Boxora Scene (*.scn)");
     EXPECT_TRUE(engine.savedPaths.empty());
     EXPECT_EQ(engine.Count("DeleteAllObjects"), 1);
-    EXPECT_EQ(frame->windowTitle(), "New Project - Boxora");
+    EXPECT_EQ(frame->windowTitle(), "New Project[*] - Boxora");
 }
 
 TEST_F(ProjectApp, OpenOnAFreshProgramAsksNothingAndTheTitleShowsOnlyTheFileName) {
@@ -106,7 +119,7 @@ TEST_F(ProjectApp, OpenOnAFreshProgramAsksNothingAndTheTitleShowsOnlyTheFileName
     EXPECT_EQ(requests[0].nameFilter, "Boxora Scene (*.scn)");
     ASSERT_EQ(engine.loadedScenes.size(), 1u);
     EXPECT_EQ(engine.loadedScenes[0], folder.File("Kitchen Shot.scn"));
-    EXPECT_EQ(frame->windowTitle(), "Kitchen Shot.scn - Boxora");
+    EXPECT_EQ(frame->windowTitle(), "Kitchen Shot.scn[*] - Boxora");
     EXPECT_EQ(app.Project().Path(), folder.File("Kitchen Shot.scn"));
     // The status bar went back to idle and the cursor to the arrow.
     EXPECT_FALSE(frame->ProgressBar()->isVisible());
@@ -117,7 +130,7 @@ TEST_F(ProjectApp, ToolbarSaveAlwaysShowsSaveAsAndMenuSaveIsSilentOnceThereIsAPa
     paths = {folder.File("Shelf.scn")};
     frame->RunCommand(ID_FILE_SAVE_PROJECT);  // no path yet: Save As
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(frame->windowTitle(), "Shelf.scn - Boxora");
+    EXPECT_EQ(frame->windowTitle(), "Shelf.scn[*] - Boxora");
     frame->RunCommand(ID_FILE_SAVE_PROJECT);
     EXPECT_EQ(requests.size(), 1u);
     EXPECT_EQ(engine.savedPaths.size(), 2u);
@@ -139,13 +152,16 @@ TEST_F(ProjectApp, LoadingATemplateLeavesTheProjectAndTheTitle) {
     general->LoadTemplate();
     ASSERT_EQ(engine.loadedScenes.size(), 2u);
     EXPECT_EQ(engine.loadedScenes[1], library.ScenePath("Shelf"));
-    EXPECT_EQ(frame->windowTitle(), "Mine.scn - Boxora");
+    EXPECT_EQ(frame->windowTitle(), "Mine.scn[*] - Boxora");
     EXPECT_EQ(app.Project().Path(), folder.File("Mine.scn"));
     EXPECT_EQ(app.Project().Name(), "Mine.scn");
-    // A later Save goes to the project, not to the template.
+    // The template changed the project; a later Save goes to the project,
+    // not to the template.
+    EXPECT_TRUE(frame->isWindowModified());
     frame->RunCommand(ID_FILE_SAVE_PROJECT);
-    ASSERT_EQ(engine.savedPaths.size(), 1u);
-    EXPECT_EQ(engine.savedPaths[0], folder.File("Mine.scn"));
+    ASSERT_FALSE(engine.savedPaths.empty());
+    EXPECT_EQ(engine.savedPaths.back(), folder.File("Mine.scn"));
+    EXPECT_FALSE(frame->isWindowModified());
 }
 
 TEST_F(ProjectApp, FailedSaveIsReported) {
@@ -154,7 +170,7 @@ TEST_F(ProjectApp, FailedSaveIsReported) {
     frame->RunCommand(ID_FILE_SAVE_PROJECT_AS);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "The project could not be saved to \"" + folder.File("Shelf.scn") + "\".");
-    EXPECT_EQ(frame->windowTitle(), "Boxora");
+    EXPECT_EQ(frame->windowTitle(), "Boxora[*]");
 }
 
 TEST_F(ProjectApp, RealSaveDialogOffersTheSceneFilterTheNameAndTheExtension) {
@@ -198,7 +214,84 @@ TEST_F(ProjectApp, RealOpenDialogCancelledOpensNothing) {
     frame->RunCommand(ID_FILE_OPEN_PROJECT);
     EXPECT_EQ(filter, "Boxora Scene (*.scn)");
     EXPECT_TRUE(engine.loadedScenes.empty());
-    EXPECT_EQ(frame->windowTitle(), "Boxora");
+    EXPECT_EQ(frame->windowTitle(), "Boxora[*]");
+}
+
+TEST_F(ProjectApp, ClosingAsksOnlyOverUnsavedChangesAndCancelKeepsTheProgram) {
+    frame->show();
+    EXPECT_TRUE(frame->close());
+    EXPECT_TRUE(boxes.empty());
+
+    frame->show();
+    ChangeTheScene();
+    ASSERT_TRUE(frame->isWindowModified());
+    answers = {MsgAnswer::Cancel};
+    EXPECT_FALSE(frame->close());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Do you want to save the changes to \"New Project\"?");
+    EXPECT_TRUE(frame->isVisible());
+    // Yes on a project without a path is Save As; cancelling it stays too.
+    answers = {MsgAnswer::Yes};
+    frame->RunCommand(ID_APP_EXIT);
+    EXPECT_TRUE(frame->isVisible());
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].save);
+    answers = {MsgAnswer::Yes};
+    paths = {folder.File("Kept.scn")};
+    EXPECT_TRUE(frame->close());
+    EXPECT_EQ(engine.savedPaths.back(), folder.File("Kept.scn"));
+    EXPECT_FALSE(frame->isWindowModified());
+}
+
+TEST_F(ProjectApp, OpenDropAndTemplateAskOverUnsavedChangesOfAnUnnamedProject) {
+    ChangeTheScene();
+    answers = {MsgAnswer::Cancel, MsgAnswer::Cancel, MsgAnswer::Cancel};
+    frame->RunCommand(ID_FILE_OPEN_PROJECT);
+    EXPECT_TRUE(requests.empty());
+    const std::string dropped = folder.File("Dropped.scn");
+    testsupport::WriteFileBytes(dropped, "[SCENE]\n");
+    frame->Panel()->DropFiles({QString::fromStdString(dropped)});
+    const TemplateLibrary library = TemplateLibrary::ForCurrentUser();
+    testsupport::WriteFileBytes(library.ScenePath("Shelf"), "[SCENE]\n");
+    CDialogGeneral* general = frame->Panel()->Tabs()->GeneralPage();
+    general->RefillList();
+    general->List()->SelectRow(0);
+    general->LoadTemplate();
+    EXPECT_EQ(boxes.size(), 3u);
+    EXPECT_TRUE(engine.loadedScenes.empty());
+    // No goes on and starts a clean history.
+    answers = {MsgAnswer::No};
+    frame->Panel()->DropFiles({QString::fromStdString(dropped)});
+    ASSERT_EQ(engine.loadedScenes.size(), 1u);
+    EXPECT_FALSE(frame->isWindowModified());
+    EXPECT_FALSE(frame->Panel()->History()->Stack()->canUndo());
+}
+
+TEST_F(ProjectApp, RecentProjectsKeepTheLastEightAndDropAMissingOne) {
+    std::vector<std::string> files;
+    for (int i = 0; i < 9; ++i) {
+        files.push_back(folder.File("P" + std::to_string(i) + ".scn"));
+        testsupport::WriteFileBytes(files.back(), "[SCENE]\n");
+        frame->OpenProjectByPath(files.back(), FileNamePart(files.back()));
+    }
+    std::vector<std::string> recent = RecentProjects::Load();
+    ASSERT_EQ(recent.size(), 8u);
+    EXPECT_EQ(recent.front(), files[8]);
+    EXPECT_EQ(recent.back(), files[1]);
+    emit frame->RecentMenu()->aboutToShow();
+    EXPECT_EQ(frame->RecentMenu()->actions().size(), 8);
+
+    std::filesystem::remove(files[5]);
+    frame->OpenRecentProject(files[5]);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(files[5]), std::string::npos);
+    EXPECT_EQ(RecentProjects::Load().size(), 7u);
+    EXPECT_EQ(engine.loadedScenes.size(), 9u);
+    // An existing one opens (the project has a path: the question comes).
+    answers = {MsgAnswer::No};
+    frame->OpenRecentProject(files[3]);
+    EXPECT_EQ(engine.loadedScenes.back(), files[3]);
+    EXPECT_EQ(RecentProjects::Load().front(), files[3]);
 }
 
 class ProjectAppWithCommandLine : public ProjectApp {
@@ -210,7 +303,7 @@ protected:
 };
 
 TEST_F(ProjectAppWithCommandLine, OpensTheProjectAndSaveUsesItsPath) {
-    EXPECT_EQ(frame->windowTitle(), "Desk.scn - Boxora");
+    EXPECT_EQ(frame->windowTitle(), "Desk.scn[*] - Boxora");
     EXPECT_EQ(app.Project().Path(), folder.File("Desk.scn"));
     answers = {MsgAnswer::Cancel};
     frame->RunCommand(ID_FILE_OPEN_PROJECT);

@@ -87,6 +87,25 @@ TEST_F(SettingsTabs, TypedLettersAndSignsAreRefusedButDigitsPass) {
     EXPECT_EQ(engine.scene.Shadow_Blur, 42);
 }
 
+TEST_F(SettingsTabs, ALeadingMinusIsTypedOnlyWhereTheRangeGoesBelowZero) {
+    auto page = Show<CDialogCamera>();
+    NumberEdit* edit = page->TargetHorizontal()->Edit();
+    // Only a first minus at the start of the number counts.
+    TypeInto(edit, "-3-0");
+    EXPECT_EQ(edit->text(), "-30");
+    EXPECT_EQ(engine.Last("SetCameraTargetHorizontal"), -30);
+    edit->setCursorPosition(0);
+    QTest::keyClicks(edit, "-");
+    EXPECT_EQ(edit->text(), "-30");
+    TypeInto(edit, "-150");
+    EXPECT_EQ(edit->text(), "-100");
+    EXPECT_EQ(page->TargetHorizontal()->Slider()->value(), -100);
+    // The vertical target starts at 0: no sign there.
+    NumberEdit* vertical = page->TargetVertical()->Edit();
+    TypeInto(vertical, "-7");
+    EXPECT_EQ(vertical->text(), "7");
+}
+
 TEST_F(SettingsTabs, EmptiedZoomFieldStaysEmptyWhileEngineAndSliderGetZero) {
     auto page = Show<CDialogCamera>();
     NumberEdit* edit = page->Zoom()->Edit();

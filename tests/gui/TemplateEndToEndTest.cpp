@@ -157,7 +157,7 @@ TEST(TemplateEndToEnd, TemplateToProjectAndBackWithACommandLineStart) {
         answers = {MsgAnswer::No};
         frame->RunCommand(ID_FILE_NEW_PROJECT);
         ASSERT_TRUE(WaitFor([&] { return engine.GetObjectList().empty(); }));
-        EXPECT_EQ(frame->windowTitle(), "New Project - Boxora");
+        EXPECT_EQ(frame->windowTitle(), "New Project[*] - Boxora");
         engine.SetCameraZoom(5);
         engine.SetShadowBlur(80);
 
@@ -165,12 +165,12 @@ TEST(TemplateEndToEnd, TemplateToProjectAndBackWithACommandLineStart) {
         general->List()->SelectRow(findRow());
         general->LoadTemplate();
         ASSERT_TRUE(WaitFor([&] { return Summarize(engine) == saved; })) << Summarize(engine) << " vs " << saved;
-        EXPECT_EQ(frame->windowTitle(), "New Project - Boxora");
+        EXPECT_EQ(frame->windowTitle(), "New Project[*] - Boxora");
 
         // Saved as the project.
         frame->RunCommand(ID_FILE_SAVE_PROJECT);
         ASSERT_TRUE(fs::exists(projectPath));
-        EXPECT_EQ(frame->windowTitle(), "Shop Window.scn - Boxora");
+        EXPECT_EQ(frame->windowTitle(), "Shop Window.scn[*] - Boxora");
         EXPECT_EQ(app.Project().Path(), projectPath);
         app.ExitInstance();
     }
@@ -180,7 +180,7 @@ TEST(TemplateEndToEnd, TemplateToProjectAndBackWithACommandLineStart) {
     EngineBinding binding = BindEngine(engine);
     CBoxoraApp app(binding);
     ASSERT_TRUE(app.InitInstance({"-o", projectPath}));
-    EXPECT_EQ(app.MainFrame()->windowTitle(), "Shop Window.scn - Boxora");
+    EXPECT_EQ(app.MainFrame()->windowTitle(), "Shop Window.scn[*] - Boxora");
     ASSERT_TRUE(WaitFor([&] { return Summarize(engine) == saved; })) << Summarize(engine) << " vs " << saved;
     // The template is still in the library, beside the starter set the
     // first start installed.

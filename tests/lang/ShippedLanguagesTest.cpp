@@ -26,7 +26,8 @@ const std::filesystem::path kLanguages = std::filesystem::path(BOXORA_SOURCE_DIR
 const std::vector<std::pair<std::string, std::vector<std::string>>> kKeys = {
     {"Menu",
      {"menufile", "menurnd", "menuoptions", "menuhelp", "menutheme", "menulng", "menunew", "menuopen", "menusave",
-      "menusaveas", "menusaveast", "menuexit", "menuras", "menucai", "menuhome", "menuabout"}},
+      "menusaveas", "menusaveast", "menuexit", "menuras", "menucai", "menuhome", "menuabout", "menuedit", "menuundo",
+      "menuredo", "menuview", "menuframe", "menurecent"}},
     {"Toolbar", {"tlbnew", "tlbopen", "tlbsave", "tlbras"}},
     {"StatusBar", {"render", "loadtmpl", "loadobj", "loadproj"}},
     {"About", {"version", "build"}},
@@ -47,20 +48,21 @@ const std::vector<std::pair<std::string, std::vector<std::string>>> kKeys = {
      {"rendering", "imgf", "frmt", "flnm", "brws", "imgsz", "imgwdt", "imghgt", "kpprop", "imgprt", "rndsave",
       "errsave", "pngprop", "jpegprop", "gifprop", "tiffprop", "intrl", "notintrl", "bsln", "prgrs", "optmz", "auto",
       "none", "pckb", "jpeg", "lzw", "rle", "fax"}},
-    {"Common", {"textnotfound", "textunreadable"}},
+    {"Common", {"textnotfound", "textunreadable", "recentgone"}},
 };
 
 // The format keys and how many texts they are given.
 const std::map<std::string, int> kPlaceholders = {
     {"saveprj", 1},   {"deltemplate", 1}, {"erdeltemplate", 1}, {"invalidname", 2},
     {"tmplexist", 1}, {"errrename", 1},   {"errsave", 1},       {"textnotfound", 1},
-    {"errsaveprj", 1}, {"textunreadable", 1},
+    {"errsaveprj", 1}, {"textunreadable", 1}, {"recentgone", 1},
 };
 
 // Entries of one menu: their "&" letters must differ.
 const std::vector<std::vector<std::string>> kMenus = {
-    {"menufile", "menurnd", "menuoptions", "menuhelp"},
-    {"menunew", "menuopen", "menusave", "menusaveas", "menusaveast", "menuexit"},
+    {"menufile", "menuedit", "menuview", "menurnd", "menuoptions", "menuhelp"},
+    {"menunew", "menuopen", "menurecent", "menusave", "menusaveas", "menusaveast", "menuexit"},
+    {"menuundo", "menuredo"},
     {"menutheme", "menulng"},
     {"menucai", "menuhome", "menuabout"},
 };
@@ -130,7 +132,7 @@ TEST(ShippedLanguages, EnglishHoldsEveryKey) {
             EXPECT_EQ(CountPlaceholders(text), it == kPlaceholders.end() ? 0 : it->second) << key;
         }
     }
-    EXPECT_EQ(count, 126u);
+    EXPECT_EQ(count, 133u);
 }
 
 TEST(ShippedLanguages, EveryLanguageMatchesEnglish) {
@@ -139,6 +141,7 @@ TEST(ShippedLanguages, EveryLanguageMatchesEnglish) {
     for (const auto& [section, keys] : kKeys)
         for (const std::string& key : keys) known.insert(boxora::ToLowerText(section + "/" + key));
     known.insert("info/language");
+    known.insert("info/locale");
 
     const auto files = ShippedFiles();
     ASSERT_GE(files.size(), 4u);
@@ -154,6 +157,7 @@ TEST(ShippedLanguages, EveryLanguageMatchesEnglish) {
         const std::string name = doc.GetString("Info", "Language", "");
         EXPECT_FALSE(name.empty());
         EXPECT_TRUE(displayNames.insert(boxora::ToUpperText(name)).second) << "display name used twice: " << name;
+        EXPECT_FALSE(doc.GetString("Info", "Locale", "").empty()) << "no locale for Qt's own translations";
 
         for (const auto& [section, keys] : kKeys) {
             for (const std::string& key : keys) {

@@ -346,6 +346,32 @@ TEST_F(ModelReaderTest, MoreThan256MaterialsAreRefused) {
     EXPECT_EQ(model.ObjectCount(), 1);
 }
 
+TEST_F(ModelReaderTest, ObjectsBeyondTheLimitsAreLeftOutWithAMessage) {
+    // More objects than a scene takes: the first ones load, the message
+    // says how many were left out.
+    model3ds::Model many;
+    const model3ds::Mesh tiny = MeshModel({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 7}}, {}).meshes[0];
+    for (int i = 0; i < kMaxObjects + 3; ++i) many.meshes.push_back(tiny);
+    Import(model3ds::Write(many), "many.3ds");
+    EXPECT_EQ(model.ObjectCount(), kMaxObjects);
+    ASSERT_FALSE(notes.Messages().empty());
+    EXPECT_NE(notes.Messages().back().text.find("many.3ds"), std::string::npos);
+    EXPECT_NE(notes.Messages().back().text.find(": 3 were left out"), std::string::npos);
+
+    // More faces than a file may bring: whole objects only, up to the budget.
+    SceneModel other;
+    model3ds::Model large;
+    model3ds::Mesh big = tiny;
+    big.faces.assign(60000, big.faces[0]);
+    for (int i = 0; i < 6; ++i) large.meshes.push_back(big);
+    const std::vector<uint8_t> bytes = model3ds::Write(large);
+    reader.ImportBytes(bytes.data(), bytes.size(), "large.3ds", other);
+    const auto objects = reader.TakeNewObjects();
+    ASSERT_EQ(objects.size(), ModelReader::kMaxFaces / 60000);
+    for (const auto& o : objects) EXPECT_EQ(o->faces.size(), 60000u);
+    EXPECT_NE(notes.Messages().back().text.find("large.3ds is too large"), std::string::npos);
+}
+
 // Every prefix of a valid file and a set of damaged lengths: never a crash,
 // always a consistent model.
 TEST_F(ModelReaderTest, TruncatedAndDamagedFilesLoadWhatIsSound) {
