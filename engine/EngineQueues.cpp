@@ -68,6 +68,7 @@ void CEngine::ProcessDeleteQueue() {
         deleted = true;
     }
     if (deleted) {
+        PublishSnapshot();
         NotifySceneChanged();
         Redraw();
     }
@@ -98,6 +99,7 @@ void CEngine::ProcessAddQueue() {
     }
     sides_.BuildSides();
     sides_.OrderSides(false);
+    PublishSnapshot();
     NotifyEnd();
     NotifySceneChanged();
 }

@@ -13,4 +13,8 @@ struct RenderJob {
     int jpegOptions = 0;      // bit value 8 optimised coding, 16 progressive
     int gifCompression = 0;   // 0 LZW, 1 none, 2 RLE
     int tiffCompression = 0;  // 0 auto, 1 none, 2 RLE, 4 fax, 5 LZW, 7 JPEG, 32773 PackBits
+    // GIF pictures carry no alpha: a transparent background shows as in
+    // JPEG. Set, a transparent background becomes the GIF's transparent
+    // colour instead (asked for explicitly, never by the Rendering tab).
+    bool gifTransparency = false;
 };

@@ -146,6 +146,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CLI::Option* progress = flag("--progress");
     CLI::Option* quiet = flag("--quiet");
     CLI::Option* allowMissing = flag("--allow-missing");
+    CLI::Option* gifTransparent = flag("--gif-transparent");
 
     try {
         app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
@@ -248,6 +249,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (given(interlace)) r.pngInterlace = 1;
     if (given(transparent)) r.transparent = true;
     if (given(allowMissing)) r.allowMissing = true;
+    if (given(gifTransparent)) r.gifTransparent = true;
     if (given(gif)) {
         const std::string v = text(gif);
         if (v == "lzw") r.gifCompression = 0;
@@ -347,7 +349,10 @@ std::string HelpText() {
            "    --optimize       JPEG with optimised coding tables\n"
            "    --interlace      PNG with Adam7 interlacing\n"
            "    --gif lzw|none|rle   GIF compression (default lzw); GIF pictures are\n"
-           "                     reduced to 256 colours\n"
+           "                     reduced to 256 colours and carry no alpha: a\n"
+           "                     transparent background shows white, as in JPEG\n"
+           "    --gif-transparent  GIF pictures of a transparent background keep it as\n"
+           "                     the GIF's transparent colour instead\n"
            "    --tiff auto|none|packbits|jpeg|lzw   TIFF compression (default auto)\n"
            "    --transparent    renders with a transparent background whatever the\n"
            "                     scene says: PNG, TIFF and TGA pictures keep the alpha\n"
