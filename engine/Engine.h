@@ -265,6 +265,17 @@ private:
     std::string activeOutput_;
     // Jobs requested and not finished.
     std::atomic<int> renderJobsOutstanding_{0};
+    // Scene loads, adds and deletes running on the scene thread. They hold
+    // the engine lock briefly and publish a snapshot when done, so a save
+    // waits for them (it never waits for a render job).
+    std::atomic<int> sceneChanging_{0};
+    struct SceneChangeMark {
+        explicit SceneChangeMark(std::atomic<int>& count) : count_(count) { ++count_; }
+        ~SceneChangeMark() { --count_; }
+        SceneChangeMark(const SceneChangeMark&) = delete;
+        SceneChangeMark& operator=(const SceneChangeMark&) = delete;
+        std::atomic<int>& count_;
+    };
     std::thread sceneThread_;
     std::thread renderThread_;
     std::atomic<std::thread::id> uiThreadId_{};

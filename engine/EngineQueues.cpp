@@ -53,6 +53,7 @@ void CEngine::ProcessQueues() {
 
 void CEngine::ProcessDeleteQueue() {
     std::lock_guard lock(lock_);
+    const SceneChangeMark changing(sceneChanging_);
     BeginGlSection();
     bool deleted = false;
     while (true) {
@@ -82,6 +83,7 @@ void CEngine::ProcessAddQueue() {
         count = addQueue_.size();
     }
     if (count == 0) return;
+    const SceneChangeMark changing(sceneChanging_);
     BeginGlSection();
     Trace("add");
     NotifyBegin(boxora::ENGINE_OP_ADD_OBJECTS);
@@ -114,6 +116,7 @@ void CEngine::ProcessLoadQueue() {
             path = std::move(loadQueue_.front());
             loadQueue_.pop_front();
         }
+        const SceneChangeMark changing(sceneChanging_);
         BeginGlSection();
         Trace("load");
         LoadSceneNow(path);

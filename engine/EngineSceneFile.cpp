@@ -1,5 +1,6 @@
 // Saving and loading scene files through the engine.
 #include <algorithm>
+#include <chrono>
 
 #include "engine/Engine.h"
 #include "engine/SceneFile.h"
@@ -10,7 +11,11 @@
 bool CEngine::SaveScene(const std::string& path) {
     // From the published snapshot, so that saving never waits for a render
     // job; changes still queued are in it.
-    if (lock_.try_lock()) {
+    bool locked = lock_.try_lock();
+    // A scene load or object add in progress has changed the objects but not
+    // yet published them: wait for it, or the file would miss its objects.
+    while (!locked && sceneChanging_.load() > 0) locked = lock_.try_lock_for(std::chrono::milliseconds(20));
+    if (locked) {
         std::lock_guard lock(lock_, std::adopt_lock);
         ApplyQueuedChanges();
         PublishSnapshot();
