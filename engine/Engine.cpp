@@ -1,8 +1,5 @@
 #include "engine/Engine.h"
 
-#include <cstdlib>
-#include <ctime>
-
 #include "platform/Notifier.h"
 
 CEngine::CEngine()
@@ -22,7 +19,6 @@ void CEngine::SetFrameRenderer(std::unique_ptr<IFrameRenderer> renderer) {
 
 bool CEngine::Initialize(IFrameSink* sink) {
     uiThreadId_ = std::this_thread::get_id();
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
     const bool ok = renderer_->CreateContexts(sink);
     initialized_ = ok;
     return ok;

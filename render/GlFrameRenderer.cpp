@@ -29,14 +29,15 @@ std::unique_ptr<IFrameRenderer> CreateFrameRenderer(CEngine& engine) {
 
 GlFrameRenderer::GlFrameRenderer(CEngine& engine)
     : engine_(engine),
-      scene_{engine.Models().Model(), engine.Models().TextureNames(), engine.Params()},
-      shadow_(std::make_unique<CShadowManager2>(engine.Params())),
+      frameParams_(engine.Params()),
+      scene_{engine.Models().Model(), engine.Models().TextureNames(), frameParams_},
+      shadow_(std::make_unique<CShadowManager2>(frameParams_)),
       passes_(std::make_unique<boxora::SidePasses>(engine.Sides(), scene_,
                                                    [&engine](bool previous) {
                                                        return engine.ContinueCondition(previous);
                                                    })),
       ordering_(std::make_unique<boxora::GlSideOrdering>(engine, *passes_)),
-      frame_(std::make_unique<boxora::SceneFrame>(engine, *passes_, *shadow_)) {
+      frame_(std::make_unique<boxora::SceneFrame>(engine, frameParams_, *passes_, *shadow_)) {
     engine_.Sides().SetOrderingBackend(ordering_.get());
     shadow_->SetAbortTest([&engine] { return engine.RenderAbortRequested(); });
 }
@@ -113,12 +114,14 @@ bool GlFrameRenderer::FitWindowSurface(bool allowShrink) {
 
 void GlFrameRenderer::SetViewportAndCamera(int width, int height) {
     glViewport(0, 0, width, height);
-    const boxora::CameraSetup camera = boxora::ComputeCamera(engine_.Params(), width, height);
+    const boxora::CameraSetup camera = boxora::ComputeCamera(frameParams_, width, height);
     boxora::ApplyProjectionAndCamera(camera);
     boxora::ApplySceneTransform(camera);
 }
 
 void GlFrameRenderer::ApplySize(int width, int height) {
+    frameParams_.viewportWidth = width;
+    frameParams_.viewportHeight = height;
     if (offscreen_ && offscreen_->IsCurrent()) {
         // A render job's frame (or the preview size it restores at its end):
         // the job itself sizes the offscreen surface.
@@ -143,6 +146,8 @@ void GlFrameRenderer::ApplySize(int width, int height) {
 
 bool GlFrameRenderer::DrawFrame(int renderMode) {
     if (!window_ || !window_->IsCurrent()) return false;
+    frameParams_ = engine_.Params();
+    frameParams_.accumulationPasses = 0;
     FitWindowSurface(true);
     const int width = previewWidth_, height = previewHeight_;
     if (previewViewportStale_) {
@@ -163,34 +168,12 @@ bool GlFrameRenderer::DrawFrame(int renderMode) {
 namespace {
 
 // The transparent-background boost of PNG renders: a stronger reflection
-// and a finer shadow for the frame's duration. Values the user changes
-// meanwhile are kept; only the boosted ones are put back.
-class TransparentBoost {
-public:
-    explicit TransparentBoost(SceneParams& params) : params_(params) {
-        active_ = params.backgroundTransparent && params.outputFormat == FORMAT_PNG;
-        if (!active_) return;
-        opacity_ = params.Reflection_Opacity;
-        intensity_ = params.Shadow_Intensity;
-        boostedOpacity_ = 40.0f + 0.6f * opacity_;
-        boostedIntensity_ = static_cast<int>(0.4f * static_cast<float>(intensity_) + 60.0f);
-        params.Reflection_Opacity = boostedOpacity_;
-        params.Shadow_Intensity = boostedIntensity_;
-    }
-    ~TransparentBoost() {
-        if (!active_) return;
-        if (params_.Reflection_Opacity == boostedOpacity_) params_.Reflection_Opacity = opacity_;
-        if (params_.Shadow_Intensity == boostedIntensity_) params_.Shadow_Intensity = intensity_;
-    }
-    TransparentBoost(const TransparentBoost&) = delete;
-    TransparentBoost& operator=(const TransparentBoost&) = delete;
-
-private:
-    SceneParams& params_;
-    bool active_ = false;
-    float opacity_ = 0, boostedOpacity_ = 0;
-    int intensity_ = 0, boostedIntensity_ = 0;
-};
+// and a finer shadow, in the job's own copy of the settings.
+void ApplyTransparentBoost(SceneParams& params) {
+    if (!params.backgroundTransparent || params.outputFormat != FORMAT_PNG) return;
+    params.Reflection_Opacity = 40.0f + 0.6f * params.Reflection_Opacity;
+    params.Shadow_Intensity = static_cast<int>(0.4f * static_cast<float>(params.Shadow_Intensity) + 60.0f);
+}
 
 void ReportSaveError(const std::string& fileName) {
     std::string format = Lng().GetText("TabRendering", "errsave");
@@ -218,31 +201,34 @@ void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     };
     const auto jobStart = Clock::now();
     lastJobTimes_ = JobTimes{};
-    SceneParams& params = engine_.Params();
+    SceneParams& shared = engine_.Params();
     boxora::SetFixedLightingState();
+    shadow_->SeedRandom(job.seed.value_or(static_cast<uint32_t>(
+        std::chrono::system_clock::now().time_since_epoch().count())));
 
     // The offscreen surface takes the job's size.
-    const int previewWidth = params.viewportWidth, previewHeight = params.viewportHeight;
+    const int previewWidth = shared.viewportWidth, previewHeight = shared.viewportHeight;
     if (job.width < 1 || job.height < 1 || !offscreen_->Resize(job.width, job.height)) {
         ReportSaveError(job.fileName);
         return;
     }
     engine_.ReportProgress(1);
 
-    params.RenderMode = RENDER_MODE_OFFSCREEN;
-    params.accumulationPasses = kRenderPasses;
+    // The render mode is the engine's frame state (its continue condition
+    // and the side order read it); the settings are the job's snapshot.
+    shared.RenderMode = RENDER_MODE_OFFSCREEN;
+    frameParams_ = shared;
+    frameParams_.accumulationPasses = kRenderPasses;
+    ApplyTransparentBoost(frameParams_);
     engine_.Resize(job.width, job.height);
     engine_.Textures().ReuploadAllTextures();
 
-    const bool transparent = params.backgroundTransparent;
-    {
-        TransparentBoost boost(params);
-        const auto frameStart = Clock::now();
-        frame_->Draw(RENDER_MODE_OFFSCREEN, job.width, job.height);
-        lastJobTimes_.frame = ms(frameStart);
-        lastJobTimes_.shadow = frame_->LastShadowMs();
-    }
-    params.accumulationPasses = 0;
+    const bool transparent = frameParams_.backgroundTransparent;
+    const auto frameStart = Clock::now();
+    frame_->Draw(RENDER_MODE_OFFSCREEN, job.width, job.height);
+    lastJobTimes_.frame = ms(frameStart);
+    lastJobTimes_.shadow = frame_->LastShadowMs();
+    frameParams_.accumulationPasses = 0;
 
     // Back to rest: a 1 x 1 surface, the preview's size, no textures.
     const auto backToRest = [&] {

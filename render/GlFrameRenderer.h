@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "engine/FrameRenderer.h"
+#include "engine/SceneParams.h"
 #include "render/ObjectDrawing.h"
 
 class CEngine;
@@ -73,6 +74,12 @@ private:
     void SetViewportAndCamera(int width, int height);
 
     CEngine& engine_;
+    // The settings every frame is drawn with: a copy of the engine's taken
+    // (engine lock held) when a frame or a render job starts, so that
+    // changes made meanwhile on the user-interface thread wait for the next
+    // frame and a job's own adjustments never reach the shared settings.
+    // The viewport follows ApplySize.
+    SceneParams frameParams_;
     std::atomic<IFrameSink*> sink_{nullptr};
     std::unique_ptr<boxora::OsMesaContext> window_;
     std::unique_ptr<boxora::OsMesaContext> offscreen_;

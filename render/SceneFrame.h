@@ -33,7 +33,9 @@ class SidePasses;
 
 class SceneFrame {
 public:
-    SceneFrame(CEngine& engine, SidePasses& passes, CShadowManager2& shadow);
+    // params: the settings the frames are drawn with (the renderer's
+    // snapshot, taken before each frame).
+    SceneFrame(CEngine& engine, const SceneParams& params, SidePasses& passes, CShadowManager2& shadow);
 
     // Draws the frame on a width × height viewport; true when it completed.
     bool Draw(int renderMode, int width, int height);
@@ -60,6 +62,7 @@ private:
     void DeleteFrameLists();
 
     CEngine& engine_;
+    const SceneParams& params_;
     SidePasses& passes_;
     CShadowManager2& shadow_;
     CameraSetup camera_;

@@ -142,7 +142,6 @@ public:
         SceneParams& params = engine_->Params();
         if (options_.transparent) params.backgroundTransparent = true;
         params.outputFormat = job.format;
-        if (options_.seed) std::srand(*options_.seed);
         RenderJob request;
         request.fileName = job.output;
         request.width = options_.width;
@@ -153,6 +152,7 @@ public:
         request.jpegOptions = options_.jpegOptions;
         request.gifCompression = options_.gifCompression;
         request.tiffCompression = options_.tiffCompression;
+        if (options_.seed) request.seed = static_cast<uint32_t>(*options_.seed);
         notes_.SetLabel(fs::path(job.scene).filename().string());
         notes_.TakeErrors();
         const auto start = std::chrono::steady_clock::now();
