@@ -52,6 +52,13 @@
 
 struct SceneFileData;
 
+// How a render job ended: the file it was to write and its outcome (the
+// messages were raised as well).
+struct RenderJobResult {
+    std::string fileName;
+    boxora::Outcome outcome;
+};
+
 class CEngine : public IEngine {
 public:
     CEngine();
@@ -118,6 +125,10 @@ public:
     // The preview's size; the scene thread applies it with Resize before its
     // next frame.
     void SetPreviewSize(int width, int height);
+
+    // The results of the render jobs ended since the last call, in order
+    // (render thread's record; any thread).
+    std::vector<RenderJobResult> TakeRenderResults();
 
     // The engine lock, for the control panel's refresh and the preview's
     // shadow drag: std::lock_guard lock(Engine().Lock());
@@ -230,6 +241,7 @@ private:
     std::mutex renderMutex_;  // guards renderJobs_ and renderBusy_
     std::condition_variable renderWake_;
     std::deque<RenderJob> renderJobs_;
+    std::vector<RenderJobResult> renderResults_;
     bool renderBusy_ = false;
     std::thread sceneThread_;
     std::thread renderThread_;

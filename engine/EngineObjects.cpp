@@ -3,6 +3,7 @@
 
 #include "engine/Engine.h"
 #include "model/CoverFaces.h"
+#include "lang/Messages.h"
 #include "platform/TextUtil.h"
 
 namespace {
@@ -134,7 +135,7 @@ bool CEngine::SetObjectImageLocked(int id, int face, const std::string& path) {
     // user-interface thread the pending upload replaces the image under the
     // current name.
     if (RoleOfCurrentThread() != ThreadRole::Ui) models_.Textures().ReleaseTexture(index);
-    models_.Textures().TextureLoad(resolved, index);
+    boxora::RaiseMessages(models_.Textures().TextureLoad(resolved, index));
     object->coverImages[face] = resolved;
     material->file = resolved;
     const uint8_t textured = (resolved.empty() || resolved == "*") ? 0 : 1;

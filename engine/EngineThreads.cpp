@@ -1,6 +1,7 @@
 // The engine's two worker threads: the scene thread (work queues and
 // preview frames) and the render thread (render jobs).
 #include "engine/Engine.h"
+#include "lang/Messages.h"
 #include "platform/Notifier.h"
 
 void CEngine::Redraw(int) {
@@ -101,8 +102,11 @@ void CEngine::RenderThreadMain() {
         {
             std::lock_guard lock(lock_);
             NotifyBegin(boxora::ENGINE_OP_RENDER);
-            renderer_->PerformRenderJob(job);
+            boxora::Outcome outcome = renderer_->PerformRenderJob(job);
+            boxora::RaiseMessages(outcome);
             NotifyEnd();
+            std::lock_guard render(renderMutex_);
+            renderResults_.push_back({job.fileName, std::move(outcome)});
         }
         renderJobActive_ = false;
         NotifySceneChanged();
@@ -141,4 +145,11 @@ bool CEngine::WaitForIdle(std::chrono::milliseconds timeout) {
         }
     }
     return false;
+}
+
+std::vector<RenderJobResult> CEngine::TakeRenderResults() {
+    std::lock_guard render(renderMutex_);
+    std::vector<RenderJobResult> results;
+    results.swap(renderResults_);
+    return results;
 }

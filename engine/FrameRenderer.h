@@ -18,7 +18,10 @@
 //   DrawFrame        scene thread (modes 0 and 1) with the engine lock held;
 //                    returns whether the frame was completed
 //   PerformRenderJob render thread with the engine lock held, between the
-//                    engine's WM_ENGINE_BEGIN (kind 1) and WM_ENGINE_END
+//                    engine's WM_ENGINE_BEGIN (kind 1) and WM_ENGINE_END;
+//                    fails with the message for the user when the picture
+//                    was not written (a job given up writes nothing and
+//                    fails without a message)
 //   InvalidateShadowList  any thread, no lock: mark the cached shadow stale
 //
 // The production renderer is made by CreateFrameRenderer(engine) (the
@@ -27,6 +30,7 @@
 #include <memory>
 
 #include "engine/RenderJob.h"
+#include "platform/Outcome.h"
 
 class CEngine;
 class IFrameSink;
@@ -42,7 +46,7 @@ public:
     virtual void EndRenderThread() = 0;
     virtual void ApplySize(int width, int height) = 0;
     virtual bool DrawFrame(int renderMode) = 0;
-    virtual void PerformRenderJob(const RenderJob& job) = 0;
+    virtual boxora::Outcome PerformRenderJob(const RenderJob& job) = 0;
     virtual void InvalidateShadowList() = 0;
 };
 

@@ -27,9 +27,9 @@ public:
     // Reads one model file and finishes the last object it holds: lifts it
     // onto the floor (translate y = height / 2), loads the textures of the
     // file's materials (all of them with allTextures, otherwise all but the
-    // cover faces), sets its type and cover faces. True when the file added
-    // at least one object.
-    bool LoadModelFile(const std::string& path, bool allTextures);
+    // cover faces), sets its type and cover faces. Fails when the file added
+    // no object; carries the reader's and the textures' messages.
+    boxora::Outcome LoadModelFile(const std::string& path, bool allTextures);
 
     // Number of files in the current load batch (progress is split by it).
     void SetBatchSize(int files) { batchSize_ = files < 1 ? 1 : files; }

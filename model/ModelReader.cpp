@@ -8,7 +8,6 @@
 #include "model/ChunkStream.h"
 #include "model/ModelNormals.h"
 #include "platform/CodePage1250.h"
-#include "platform/Notifier.h"
 #include "platform/TextUtil.h"
 
 namespace {
@@ -90,6 +89,8 @@ public:
         return true;
     }
 
+    boxora::Outcome TakeWarnings() { return std::move(warnings_); }
+
 private:
     void WalkA(const ChunkHeader& parent, int depth) { WalkA(parent.payload, parent.end, depth); }
 
@@ -104,8 +105,8 @@ private:
                     uint32_t version;
                     if (p.U32(version) && version > 3 && !versionWarned_) {
                         versionWarned_ = true;
-                        boxora::Notifier().ShowMessage("The 3DS file is over version 3 so it may load incorrectly",
-                                                       boxora::MsgIcon::None, boxora::MsgButtons::Ok);
+                        warnings_.Note({"", "", "The 3DS file is over version 3 so it may load incorrectly", {},
+                                        boxora::MsgIcon::None});
                     }
                     break;
                 }
@@ -315,6 +316,7 @@ private:
     std::vector<tMaterialInfo>& fileMaterials_;
     std::vector<std::unique_ptr<C3DObject>>& newObjects_;
     bool versionWarned_ = false;
+    boxora::Outcome warnings_;
 };
 
 // Brings a freshly read object into a consistent state: faces that name a
@@ -345,9 +347,9 @@ ImportResult ModelReader::Import(const std::string& path, SceneModel& model, int
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         fileMaterials_.clear();
-        boxora::Notifier().ShowMessage(boxora::FormatText("Could not open file: %s", {path}), boxora::MsgIcon::Error,
-                                       boxora::MsgButtons::Ok);
-        return {};
+        ImportResult failed;
+        failed.outcome.Fail({"", "", "Could not open file: %s", {path}});
+        return failed;
     }
     std::vector<uint8_t> bytes;
     char buffer[65536];
@@ -374,9 +376,10 @@ ImportResult ModelReader::ImportBytes(const uint8_t* data, std::size_t size, con
     const int nextIdBefore = model.nextObjectId;
     std::vector<std::unique_ptr<C3DObject>> newObjects;
     Importer importer(data, data ? size : 0, model, fileMaterials_, newObjects);
-    if (!importer.Run()) {
-        boxora::Notifier().ShowMessage(boxora::FormatText("Unable to load PRIMARY chuck from file: %s", {path}),
-                                       boxora::MsgIcon::None, boxora::MsgButtons::Ok);
+    const bool read = importer.Run();
+    result.outcome = importer.TakeWarnings();
+    if (!read) {
+        result.outcome.Fail({"", "", "Unable to load PRIMARY chuck from file: %s", {path}, boxora::MsgIcon::None});
         return result;
     }
     result.primaryOk = true;

@@ -8,9 +8,6 @@
 
 #include "engine/Engine.h"
 #include "image/ImageCodec.h"
-#include "lang/Lng.h"
-#include "platform/Notifier.h"
-#include "platform/TextUtil.h"
 #include "render/CameraGl.h"
 #include "render/FrameSink.h"
 #include "render/LightingState.h"
@@ -175,11 +172,9 @@ void ApplyTransparentBoost(SceneParams& params) {
     params.Shadow_Intensity = static_cast<int>(0.4f * static_cast<float>(params.Shadow_Intensity) + 60.0f);
 }
 
-void ReportSaveError(const std::string& fileName) {
-    std::string format = Lng().GetText("TabRendering", "errsave");
-    if (format.empty()) format = "The image could not be saved to \"%s\".";
-    boxora::Notifier().ShowMessage(boxora::FormatText(format, {fileName}), boxora::MsgIcon::Error,
-                                   boxora::MsgButtons::Ok);
+boxora::Outcome SaveError(const std::string& fileName) {
+    return boxora::Outcome::Failure(
+        {"TabRendering", "errsave", "The image could not be saved to \"%s\".", {fileName}});
 }
 
 // The frame as the image library takes it: B, G, R, A per pixel, bottom row
@@ -193,8 +188,12 @@ void ToBgra(std::vector<uint8_t>& pixels, bool keepAlpha) {
 
 }  // namespace
 
-void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
-    if (!offscreen_ || !offscreen_->IsCurrent()) return;
+boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
+    if (!offscreen_ || !offscreen_->IsCurrent()) {
+        boxora::Outcome noContext;
+        noContext.failed = true;
+        return noContext;
+    }
     using Clock = std::chrono::steady_clock;
     const auto ms = [](Clock::time_point from) {
         return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
@@ -209,8 +208,7 @@ void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     // The offscreen surface takes the job's size.
     const int previewWidth = shared.viewportWidth, previewHeight = shared.viewportHeight;
     if (job.width < 1 || job.height < 1 || !offscreen_->Resize(job.width, job.height)) {
-        ReportSaveError(job.fileName);
-        return;
+        return SaveError(job.fileName);
     }
     engine_.ReportProgress(1);
 
@@ -242,7 +240,9 @@ void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     // of that name keeps its previous content).
     if (engine_.RenderAbortRequested()) {
         backToRest();
-        return;
+        boxora::Outcome givenUp;
+        givenUp.failed = true;
+        return givenUp;
     }
 
     const auto readStart = Clock::now();
@@ -252,6 +252,7 @@ void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     lastJobTimes_.read = ms(readStart);
     engine_.ReportProgress(90);
     const auto saveStart = Clock::now();
+    boxora::Outcome result;
     if (read) {
         ImageCodec image;
         bool saved = image.CreateFromArray(pixels.data(), static_cast<uint32_t>(job.width),
@@ -266,14 +267,15 @@ void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
             if (job.format == FORMAT_GIF) image.DecreaseBpp(8, false, nullptr, 0);
             saved = image.Save(job.fileName, job.format);
         }
-        if (!saved) ReportSaveError(job.fileName);
+        if (!saved) result = SaveError(job.fileName);
     } else {
-        ReportSaveError(job.fileName);
+        result = SaveError(job.fileName);
     }
     lastJobTimes_.save = ms(saveStart);
     engine_.ReportProgress(100);
 
     backToRest();
+    return result;
 }
 
 void GlFrameRenderer::InvalidateShadowList() { shadow_->InvalidateShadowList(); }

@@ -45,7 +45,7 @@ public:
     void EndRenderThread() override;
     void ApplySize(int width, int height) override;
     bool DrawFrame(int renderMode) override;
-    void PerformRenderJob(const RenderJob& job) override;
+    boxora::Outcome PerformRenderJob(const RenderJob& job) override;
     void InvalidateShadowList() override;
 
     // The preview viewport the scene thread draws (after its next Resize).

@@ -1,9 +1,7 @@
 #include "render/TextureStore.h"
 
 #include "image/ImageFormat.h"
-#include "lang/Lng.h"
 #include "platform/AppPaths.h"
-#include "platform/Notifier.h"
 #include "platform/TextUtil.h"
 #include "render/GlCurrent.h"
 #include "render/GlReleaseQueue.h"
@@ -23,20 +21,17 @@ void CTextureStore::Replace(std::list<TEXTURE>& list, const TEXTURE& record) {
     list.push_back(record);
 }
 
-void CTextureStore::TextureLoad(std::string& path, int index) {
-    if (path.empty()) return;
+boxora::Outcome CTextureStore::TextureLoad(std::string& path, int index) {
+    if (path.empty()) return {};
     const std::string folder = textureFolder_.empty() ? boxora::TextureFolder() : textureFolder_;
     const std::optional<std::string> resolved = ResolveTexturePath(path, folder);
     if (!resolved) {
-        std::string format = Lng().GetText("Common", "textnotfound");
-        if (format.empty()) format = "Texture file not found: %s";
-        boxora::Notifier().ShowMessage(boxora::FormatText(format, {path}), boxora::MsgIcon::Error,
-                                       boxora::MsgButtons::Ok);
+        boxora::Outcome missing = boxora::Outcome::Failure({"Common", "textnotfound", "Texture file not found: %s", {path}});
         path = "*";
-        return;
+        return missing;
     }
     path = *resolved;
-    if (index < 0 || index >= kTextureSlots) return;  // no slot for it
+    if (index < 0 || index >= kTextureSlots) return {};  // no slot for it
 
     const TEXTURE record{path, FormatFromExtension(path), index};
     const ThreadRole role = Role();
@@ -51,6 +46,7 @@ void CTextureStore::TextureLoad(std::string& path, int index) {
     } else if (role == ThreadRole::Scene) {
         Replace(all_, record);
     }
+    return {};
 }
 
 void CTextureStore::UploadPendingTextures() {

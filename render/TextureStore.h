@@ -19,6 +19,8 @@
 #include <list>
 #include <string>
 
+#include "platform/Outcome.h"
+
 class GlReleaseQueue;
 
 constexpr int kTextureSlots = 256;
@@ -44,9 +46,9 @@ public:
 
     // Loads the image at path as the texture of material index. path is
     // rewritten to the resolved full path, or to "*" (with the
-    // "Common"/"textnotfound" message) when no file is found; an empty path
+    // "Common"/"textnotfound" message in the outcome) when no file is found; an empty path
     // does nothing. Indices outside the table get no texture.
-    void TextureLoad(std::string& path, int index);
+    boxora::Outcome TextureLoad(std::string& path, int index);
 
     // Scene thread: uploads the recorded images of the user-interface
     // thread into the current context.

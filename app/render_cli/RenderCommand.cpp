@@ -127,7 +127,6 @@ public:
         // sections; those keep the values a new engine starts with, not the
         // ones of the scene rendered before, so that every picture of a run
         // is the one the scene gives on its own.
-        notes_.TakeErrors();
         engine_->ResetSceneSettings();
         engine_->LoadScene(job.scene);
         if (!WaitUntilIdle(*engine_)) return 130;
@@ -154,14 +153,18 @@ public:
         request.tiffCompression = options_.tiffCompression;
         if (options_.seed) request.seed = static_cast<uint32_t>(*options_.seed);
         notes_.SetLabel(fs::path(job.scene).filename().string());
-        notes_.TakeErrors();
+        engine_->TakeRenderResults();
         const auto start = std::chrono::steady_clock::now();
         engine_->RenderToFile(request);
         if (!WaitUntilIdle(*engine_)) return 130;
         notes_.EndBar();
-        const bool failed = !notes_.TakeErrors().empty();
+        // The job's messages were raised (and printed) as it ended; its
+        // outcome says whether the picture was written.
+        const std::vector<RenderJobResult> results = engine_->TakeRenderResults();
+        const bool failed = results.empty() || results.back().outcome.failed;
         if (failed || !fs::is_regular_file(job.output, ec)) {
-            if (!failed) std::fprintf(stderr, "boxora-render: %s was not written\n", job.output.c_str());
+            if (results.empty() || results.back().outcome.messages.empty())
+                std::fprintf(stderr, "boxora-render: %s was not written\n", job.output.c_str());
             return 1;
         }
         if (options_.progress.value_or(false) || ShowProgressByDefault()) {

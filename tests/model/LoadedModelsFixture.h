@@ -24,8 +24,10 @@ protected:
 
     // Writes the model under the given file name and loads it; returns the
     // object it became.
+    boxora::Outcome lastOutcome;  // of the last Load
     C3DObject& Load(const model3ds::Model& m, const std::string& file = "m.3ds") {
-        EXPECT_TRUE(manager.LoadModelFile(fixtures::WriteModel(dir.File(file), m), true));
+        lastOutcome = manager.LoadModelFile(fixtures::WriteModel(dir.File(file), m), true);
+        EXPECT_FALSE(lastOutcome.failed);
         return *manager.Model().objects.back();
     }
 

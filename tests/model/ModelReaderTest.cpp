@@ -7,6 +7,7 @@
 #include "model/ModelManager.h"
 #include "render/GlReleaseQueue.h"
 #include "model/ModelReader.h"
+#include "lang/Messages.h"
 #include "platform/Notifier.h"
 #include "tests/support/ModelFixtures.h"
 #include "tests/support/TestSupport.h"
@@ -135,7 +136,7 @@ TEST_F(ModelReaderTest, TwoObjectsInOneFileAddBothWithConsecutiveIds) {
     SceneParams params;
     CModelManager manager(params, releaseQueue);
     manager.Model().nextObjectId = 7;
-    ASSERT_TRUE(manager.LoadModelFile(path, false));
+    ASSERT_FALSE(manager.LoadModelFile(path, false).failed);
     const SceneModel& sm = manager.Model();
     ASSERT_EQ(sm.ObjectCount(), 2);
     EXPECT_EQ(sm.objects[0]->id, 7);
@@ -281,28 +282,32 @@ TEST_F(ModelReaderTest, SpecularColourCarriesTheLevels) {
 TEST_F(ModelReaderTest, MissingFileIsReported) {
     const ImportResult r = reader.Import(dir.File("nothing.3ds"), model);
     EXPECT_FALSE(r.opened);
-    ASSERT_EQ(notes.Messages().size(), 1u);
-    EXPECT_EQ(notes.Messages()[0].text, "Could not open file: " + dir.File("nothing.3ds"));
+    EXPECT_TRUE(r.outcome.failed);
+    ASSERT_EQ(r.outcome.messages.size(), 1u);
+    EXPECT_EQ(boxora::MessageText(r.outcome.messages[0]), "Could not open file: " + dir.File("nothing.3ds"));
+    EXPECT_TRUE(notes.Messages().empty());  // the caller decides what the user sees
     EXPECT_EQ(model.ObjectCount(), 0);
 }
 
 TEST_F(ModelReaderTest, FileWithoutPrimaryChunkIsReported) {
     const std::string path = fixtures::WriteBytes(dir.File("bad.3ds"), {'G', 'I', 'F', '8', '9', 'a', 0, 0});
-    reader.Import(path, model);
-    ASSERT_EQ(notes.Messages().size(), 1u);
-    EXPECT_EQ(notes.Messages()[0].text, "Unable to load PRIMARY chuck from file: " + path);
-    notes.Clear();
-    reader.Import(fixtures::WriteBytes(dir.File("empty.3ds"), {}), model);
-    EXPECT_EQ(notes.Messages().size(), 1u);
+    ImportResult r = reader.Import(path, model);
+    EXPECT_TRUE(r.outcome.failed);
+    ASSERT_EQ(r.outcome.messages.size(), 1u);
+    EXPECT_EQ(boxora::MessageText(r.outcome.messages[0]), "Unable to load PRIMARY chuck from file: " + path);
+    r = reader.Import(fixtures::WriteBytes(dir.File("empty.3ds"), {}), model);
+    EXPECT_TRUE(r.outcome.failed);
+    EXPECT_EQ(r.outcome.messages.size(), 1u);
     EXPECT_EQ(model.MaterialCount(), 0);
 }
 
 TEST_F(ModelReaderTest, NewerVersionWarnsAndLoads) {
     auto m = fixtures::BoxModel();
     m.version = 4;
-    Import(model3ds::Write(m));
-    ASSERT_EQ(notes.Messages().size(), 1u);
-    EXPECT_EQ(notes.Messages()[0].text, "The 3DS file is over version 3 so it may load incorrectly");
+    const ImportResult r = Import(model3ds::Write(m));
+    EXPECT_FALSE(r.outcome.failed);
+    ASSERT_EQ(r.outcome.messages.size(), 1u);
+    EXPECT_EQ(boxora::MessageText(r.outcome.messages[0]), "The 3DS file is over version 3 so it may load incorrectly");
     EXPECT_EQ(model.ObjectCount(), 1);
 }
 

@@ -47,7 +47,7 @@ TEST_F(SidesTest, BoxGivesSevenSidesAndSixCoverFaces) {
     EXPECT_EQ(box.coverImages[0], dir.File("texture") + "/f.png");
     EXPECT_EQ(box.coverImages[1], "*");
     EXPECT_EQ(box.coverImages[2], "");
-    ASSERT_EQ(notes.Messages().size(), 1u);  // b.png is missing
+    ASSERT_EQ(lastOutcome.messages.size(), 1u);  // b.png is missing
 
     sides.BuildSides();
     ASSERT_EQ(sides.Sides().size(), 7u);
