@@ -5,6 +5,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include "boxora/InstallLayout.h"
+
 namespace boxora {
 namespace {
 
@@ -30,7 +32,15 @@ std::string HomeFolder() {
 
 std::string ProgramFolder() {
     if (const char* home = std::getenv("BOXORA_HOME"); home && *home) return StripTrailingSlashes(home);
-    return ExecutableFolder();
+    // An installed copy keeps its files in share/boxora beside its bin
+    // folder; found relative to the executable, a moved tree still works. A
+    // build tree has no such folder and keeps them beside the executables.
+    const std::string exe = ExecutableFolder();
+    const std::filesystem::path installed =
+        (std::filesystem::path(exe) / BOXORA_DATA_FROM_BINDIR).lexically_normal();
+    std::error_code ec;
+    if (std::filesystem::is_directory(installed / "languages", ec)) return StripTrailingSlashes(installed.string());
+    return exe;
 }
 
 std::string LanguagesFolder() { return ProgramFolder() + "/languages/"; }

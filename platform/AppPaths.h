@@ -5,8 +5,10 @@
 
 namespace boxora {
 
-// The folder of the running executable, or $BOXORA_HOME when set (portable
-// installs and tests). No trailing separator.
+// $BOXORA_HOME when set (portable copies and tests); else the shared-data
+// folder of an installed copy (../share/boxora from the executable's folder)
+// when it exists; else the folder of the running executable (a build tree).
+// No trailing separator.
 std::string ProgramFolder();
 // ProgramFolder() + "/languages/".
 std::string LanguagesFolder();

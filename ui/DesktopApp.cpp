@@ -11,6 +11,9 @@
 int RunDesktopApp(int argc, char** argv, boxora::EngineBinding& engine) {
     QApplication::setOrganizationName(QStringLiteral("Talvenor"));
     QApplication::setApplicationName(QStringLiteral("Boxora"));
+    // Lets the desktop match the window with the installed menu entry (and
+    // its icon).
+    QApplication::setDesktopFileName(QStringLiteral("com.talvenor.Boxora"));
     QApplication app(argc, argv);
 
     // Per-user settings under Talvenor/Boxora.

@@ -28,6 +28,7 @@
 #include "ui/CommandIds.h"
 #include "ui/DialogMain.h"
 #include "ui/FileDrop.h"
+#include "ui/QtTranslations.h"
 #include "ui/Resources.h"
 #include "ui/DialogGeneral.h"
 #include "ui/DialogOpenGL.h"
@@ -342,6 +343,8 @@ void CMainFrame::UpdateThemeMarks() {
 }
 
 void CMainFrame::ApplyLanguageTexts() {
+    // Qt's standard dialogs and buttons follow the chosen language too.
+    ApplyQtTranslations(Lng().GetText("Info", "Locale"));
     fileMenu_->setTitle(MenuString("menufile"));
     editMenu_->setTitle(MenuString("menuedit"));
     viewMenu_->setTitle(MenuString("menuview"));

@@ -1,8 +1,12 @@
 #include "ui/Thumbnails.h"
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 #include <map>
+#include <utility>
 
 #include "image/ImageCodec.h"
 
@@ -12,7 +16,10 @@ namespace {
 // Catalogue pictures are drawn on this grey, which counts as transparent.
 constexpr uint8_t kMaskGrey = 192;
 
-QImage Decode(const std::string& path) {
+// The square is made scale times larger and marked as such, so that screens
+// with a device pixel ratio above 1 show every pixel of the picture instead
+// of an enlarged small one.
+QImage Decode(const std::string& path, int scale) {
     ImageCodec codec;
     if (!codec.Load(path, FORMAT_PNG)) return {};
     const int width = static_cast<int>(codec.GetWidth());
@@ -34,12 +41,14 @@ QImage Decode(const std::string& path) {
             dst[3] = masked ? 0 : src[3];
         }
     }
-    const QImage fitted = image.convertToFormat(QImage::Format_ARGB32_Premultiplied).scaled(kThumbnailSize, kThumbnailSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    QImage square(kThumbnailSize, kThumbnailSize, QImage::Format_ARGB32_Premultiplied);
+    const int side = kThumbnailSize * scale;
+    const QImage fitted = image.convertToFormat(QImage::Format_ARGB32_Premultiplied).scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QImage square(side, side, QImage::Format_ARGB32_Premultiplied);
     square.fill(Qt::transparent);
     QPainter painter(&square);
-    painter.drawImage((kThumbnailSize - fitted.width()) / 2, (kThumbnailSize - fitted.height()) / 2, fitted);
+    painter.drawImage((side - fitted.width()) / 2, (side - fitted.height()) / 2, fitted);
     painter.end();
+    square.setDevicePixelRatio(scale);
     return square;
 }
 
@@ -48,9 +57,10 @@ QImage Decode(const std::string& path) {
 QPixmap LoadThumbnail(const std::string& path) {
     // Used on the user-interface thread only. Images, not pixmaps, are kept:
     // they may outlive the application object.
-    static std::map<std::string, QImage> cache;
-    auto found = cache.find(path);
-    if (found == cache.end()) found = cache.emplace(path, Decode(path)).first;
+    static std::map<std::pair<std::string, int>, QImage> cache;
+    const int scale = std::clamp(static_cast<int>(std::ceil(qGuiApp ? qGuiApp->devicePixelRatio() : 1.0)), 1, 4);
+    auto found = cache.find({path, scale});
+    if (found == cache.end()) found = cache.emplace(std::pair(path, scale), Decode(path, scale)).first;
     return found->second.isNull() ? QPixmap() : QPixmap::fromImage(found->second);
 }
 

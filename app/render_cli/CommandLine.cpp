@@ -71,7 +71,7 @@ const OptionSpec kOptions[] = {
     {"--interlace", false, Owner::Render},   {"--gif", true, Owner::Render},
     {"--tiff", true, Owner::Render},         {"--transparent", false, Owner::Render},
     {"--seed", true, Owner::Render},         {"--progress", false, Owner::Render},
-    {"--quiet", false, Owner::Render},
+    {"--quiet", false, Owner::Render},       {"--thumbnail", true, Owner::Render},
 };
 
 const OptionSpec* FindOption(const std::string& name) {
@@ -115,9 +115,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     RenderOptions& r = cl.render;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
+        if (a == "--help" || a == "-h" || a == "--version") {
             cl = CommandLine{};
-            cl.command = Command::Help;
+            cl.command = a == "--version" ? Command::Version : Command::Help;
             return cl;
         }
         if (a.empty() || a[0] != '-' || a == "-") {
@@ -191,6 +191,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             auto [ptr, ec] = std::from_chars(value.data(), end, seed);
             if (ec != std::errc() || ptr != end) return fail("--seed takes a whole number 0 to 4294967295");
             r.seed = seed;
+        } else if (a == "--thumbnail") {
+            int size = 0;
+            if (!ParseInt(value, size) || size < 1 || size > 3000) return fail("--thumbnail takes a size 1 to 3000");
+            r.thumbnailSize = size;
         }
     }
 
@@ -225,6 +229,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (!sizeText.empty() &&
             (!ParseSize(sizeText, r.width, r.height) || r.width > 3000 || r.height > 3000))
             return fail("--size takes WIDTHxHEIGHT, each 1 to 3000");
+        if (r.thumbnailSize) {
+            // A thumbnail is a square PNG whatever the output is named: file
+            // managers hand over temporary names.
+            if (!sizeText.empty() || r.format) return fail("--thumbnail sets the size and the format itself");
+            if (items.size() != 2 || items[0].output || !items[1].output || IsDirectory(items[0].value))
+                return fail("--thumbnail SIZE takes one scene file and -o OUT");
+            r.width = r.height = *r.thumbnailSize;
+            r.format = ExportFormatFromName("png");
+            r.progress = false;
+        }
         for (const Item& item : items) {
             if (!item.output) {
                 r.targets.push_back({item.value, ""});
@@ -248,8 +262,9 @@ std::string HelpText() {
            "       boxora-render SCENE_FOLDER -o OUT_FOLDER [options]\n"
            "       boxora-render --preview FILE -o OUT.png [--size WxH] [--mode 0|1]\n"
            "                     [--camera H,V,ZOOM] [--background RRGGBB] [--supersample K]\n"
+           "       boxora-render --thumbnail SIZE SCENE.scn -o OUT.png\n"
            "       boxora-render --dump FILE\n"
-           "       boxora-render --help\n"
+           "       boxora-render --help | --version\n"
            "\n"
            "The command-line front end of the Boxora engine.\n"
            "\n"
@@ -286,6 +301,10 @@ std::string HelpText() {
            "    --progress       shows a progress bar on standard error (the default when\n"
            "                     standard error is a terminal) and a line per picture\n"
            "    --quiet          no progress bar\n"
+           "  --thumbnail SIZE SCENE.scn -o OUT\n"
+           "               Renders one scene as above into a SIZE x SIZE PNG picture\n"
+           "               (1 to 3000), whatever OUT is named, for file managers'\n"
+           "               thumbnails; gives up with status 1 after 30 seconds.\n"
            "\n"
            "Looking at scenes and models\n"
            "  --dump FILE  Loads FILE into the engine and prints the scene as JSON on\n"
@@ -325,6 +344,7 @@ std::string HelpText() {
            "    --supersample K  draws K times larger and averages K x K pixels into\n"
            "                     one, for smooth small pictures (1 to 8; default 1)\n"
            "  --help       Shows this text.\n"
+           "  --version    Shows the program's version.\n"
            "\n"
            "Models named by scene files are read from data/Objects/ and textures from\n"
            "data/texture/ below the program folder (or $BOXORA_HOME when set).\n"

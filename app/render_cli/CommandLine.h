@@ -7,7 +7,7 @@
 #include "PreviewCommand.h"
 #include "RenderCommand.h"
 
-enum class Command { None, Help, Dump, Preview, Render };
+enum class Command { None, Help, Version, Dump, Preview, Render };
 
 struct CommandLine {
     Command command = Command::None;

@@ -27,6 +27,7 @@ struct RenderOptions {
     bool transparent = false;       // render with a transparent background
     std::optional<unsigned> seed;   // seeds the shadow's random jitter
     std::optional<bool> progress;   // the bar; by default when standard error is a terminal
+    std::optional<int> thumbnailSize;  // --thumbnail: one square PNG, time-limited
 };
 
 // Export format codes from a name ("png", "jpg", ...) or a file's extension
@@ -41,3 +42,8 @@ std::string ExportExtension(int format);
 // be read or rendered or some picture could not be written, 130 when
 // interrupted.
 int RunRenderCommand(const RenderOptions& options);
+
+// --thumbnail: RunRenderCommand under a time limit, so that a file manager
+// waiting for the picture is never kept waiting by a heavy or hostile
+// scene; status 1 when the limit is reached.
+int RunThumbnailCommand(const RenderOptions& options);

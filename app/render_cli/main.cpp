@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "boxora/Version.h"
 #include "DumpCommand.h"
 #include "PreviewCommand.h"
 #include "RenderCommand.h"
@@ -18,12 +19,15 @@ int main(int argc, char** argv) {
         case Command::Help:
             std::fputs(HelpText().c_str(), stdout);
             return 0;
+        case Command::Version:
+            std::printf("boxora-render %s\n", BOXORA_VERSION_FULL);
+            return 0;
         case Command::Dump:
             return RunDumpCommand(cl.file);
         case Command::Preview:
             return RunPreviewCommand(cl.preview);
         case Command::Render:
-            return RunRenderCommand(cl.render);
+            return cl.render.thumbnailSize ? RunThumbnailCommand(cl.render) : RunRenderCommand(cl.render);
         case Command::None:
             break;
     }

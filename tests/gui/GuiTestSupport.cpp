@@ -248,6 +248,12 @@ void GuiEnvironment::InstallCatalogue() {
     fs::copy(testsupport::AppDir() / "data", target, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
+void GuiEnvironment::InstallShippedLanguages() {
+    namespace fs = std::filesystem;
+    fs::copy(testsupport::AppDir() / "languages", home_.Path() / "languages",
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
 std::string GuiEnvironment::ObjectsFolder() const { return (home_.Path() / "data" / "Objects").string() + "/"; }
 
 void ProcessEvents() {

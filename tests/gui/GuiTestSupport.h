@@ -30,6 +30,8 @@ public:
     // Copies the program's model catalogue and textures (data/) into the
     // temporary program folder.
     void InstallCatalogue();
+    // Replaces the test's language files with the shipped ones.
+    void InstallShippedLanguages();
     // The temporary program folder's data/Objects/, with a trailing "/".
     std::string ObjectsFolder() const;
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -326,6 +328,35 @@ TEST_F(Frame, LanguageSwitchRetitlesMenusTabsAndLabels) {
 
     frame.OnEngineNotify(WM_ENGINE_BEGIN, ENGINE_OP_LOAD_SCENE);
     EXPECT_EQ(frame.MessagePane()->text(), "Projekt wird geladen...");
+}
+
+// Qt's own buttons and dialogs follow the chosen language: every shipped
+// language names a locale Qt has a translation for, and English gives Qt's
+// English back.
+TEST_F(Frame, QtStandardButtonsSpeakTheChosenLanguage) {
+    env.InstallShippedLanguages();
+    CMainFrame frame(binding);
+    auto cancelText = [] {
+        QDialogButtonBox box(QDialogButtonBox::Cancel);
+        return box.button(QDialogButtonBox::Cancel)->text();
+    };
+    int english = -1;
+    ASSERT_GE(Lng().Languages().size(), 5u);
+    for (const LNG_FILE& l : Lng().Languages()) {
+        SCOPED_TRACE(l.name);
+        frame.CommandAction(ID_LANGUAGE_FIRST + l.index)->trigger();
+        if (l.name == "English") {
+            english = l.index;
+        } else {
+            EXPECT_NE(cancelText(), "Cancel");
+        }
+        if (l.name == "Deutsch") {
+            EXPECT_EQ(cancelText(), "Abbrechen");
+        }
+    }
+    ASSERT_GE(english, 0);
+    frame.CommandAction(ID_LANGUAGE_FIRST + english)->trigger();
+    EXPECT_EQ(cancelText(), "Cancel");
 }
 
 TEST_F(Frame, ThemesApplyToTheWholeApplicationAndPersist) {

@@ -140,6 +140,7 @@ TEST(ShippedLanguages, EveryLanguageMatchesEnglish) {
     for (const auto& [section, keys] : kKeys)
         for (const std::string& key : keys) known.insert(boxora::ToLowerText(section + "/" + key));
     known.insert("info/language");
+    known.insert("info/locale");
 
     const auto files = ShippedFiles();
     ASSERT_GE(files.size(), 4u);
@@ -155,6 +156,7 @@ TEST(ShippedLanguages, EveryLanguageMatchesEnglish) {
         const std::string name = doc.GetString("Info", "Language", "");
         EXPECT_FALSE(name.empty());
         EXPECT_TRUE(displayNames.insert(boxora::ToUpperText(name)).second) << "display name used twice: " << name;
+        EXPECT_FALSE(doc.GetString("Info", "Locale", "").empty()) << "no locale for Qt's own translations";
 
         for (const auto& [section, keys] : kKeys) {
             for (const std::string& key : keys) {

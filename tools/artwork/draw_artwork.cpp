@@ -2,6 +2,8 @@
 // PNG files below the given folder (normally res/):
 //   icons/toolbar/<name>.png  32 x 32 toolbar buttons
 //   icons/menu/<name>.png     16 x 16 menu icons
+//   <name>@2x.png beside each  twice the size, which Qt picks on screens of
+//                             device pixel ratio 2 instead of blurring
 //   icons/logo256.png         the logo (About box, window icon)
 // Every picture is drawn here with QPainter on a 32-unit design grid.
 #include <QDir>
@@ -397,8 +399,12 @@ int main(int argc, char** argv) {
     };
     bool ok = true;
     for (const Item& item : items) {
-        ok &= Write(root + QStringLiteral("menu/") + item.name + QStringLiteral(".png"), 16, item.draw);
-        if (item.toolbar) ok &= Write(root + QStringLiteral("toolbar/") + item.name + QStringLiteral(".png"), 32, item.draw);
+        for (int scale : {1, 2}) {
+            const QString suffix = scale == 1 ? QStringLiteral(".png") : QStringLiteral("@2x.png");
+            ok &= Write(root + QStringLiteral("menu/") + item.name + suffix, 16 * scale, item.draw);
+            if (item.toolbar)
+                ok &= Write(root + QStringLiteral("toolbar/") + item.name + suffix, 32 * scale, item.draw);
+        }
     }
     ok &= Write(root + QStringLiteral("logo256.png"), 256, DrawLogo);
     ok &= Write(root + QStringLiteral("logo64.png"), 64, DrawLogo);
