@@ -42,13 +42,14 @@
 #include <thread>
 #include <vector>
 
-#include "engine/FrameRenderer.h"
+#include "render/FrameRenderer.h"
 #include "engine/IEngine.h"
-#include "engine/ReentrantLock.h"
-#include "engine/SceneParams.h"
-#include "model/ModelManager.h"
-#include "model/SideManager.h"
+#include "platform/ReentrantLock.h"
+#include "scene/SceneParams.h"
+#include "engine/ModelManager.h"
+#include "render/SideManager.h"
 #include "render/GlReleaseQueue.h"
+#include "render/RenderHost.h"
 
 struct SceneFileData;
 
@@ -59,7 +60,7 @@ struct RenderJobResult {
     boxora::Outcome outcome;
 };
 
-class CEngine : public IEngine {
+class CEngine : public IEngine, public IRenderHost {
 public:
     CEngine();
     ~CEngine() override;
@@ -132,12 +133,14 @@ public:
 
     // The engine lock, for the control panel's refresh and the preview's
     // shadow drag: std::lock_guard lock(Engine().Lock());
-    ReentrantLock& Lock() { return lock_; }
+    ReentrantLock& Lock() override { return lock_; }
 
-    SceneParams& Params() { return params_; }
+    SceneParams& Params() override { return params_; }
     CModelManager& Models() { return models_; }
-    CSideManager& Sides() { return sides_; }
-    CTextureStore& Textures() { return models_.Textures(); }
+    CSideManager& Sides() override { return sides_; }
+    SceneModel& SceneObjects() override { return models_.Model(); }
+    TextureNameTable& TextureNames() override { return models_.TextureNames(); }
+    CTextureStore& Textures() override { return models_.Textures(); }
     GlReleaseQueue& ReleaseQueue() { return releaseQueue_; }
     IFrameRenderer& Renderer() { return *renderer_; }
     // Replaces the renderer; only before Initialize.
@@ -146,20 +149,20 @@ public:
     // --- For the renderer ---
     // The continue condition of full frames: (previous result and render
     // mode not 1) or a scene load pending or RedrawCounter not 2.
-    bool ContinueCondition(bool previousResult) const;
+    bool ContinueCondition(bool previousResult) const override;
     int RedrawCounter() const { return redrawCounter_.load(); }
     bool LoadPending() const { return loadPending_.load(); }
     // Set by Release while the worker threads are ending: a render job in
     // progress stops early and writes nothing.
-    bool RenderAbortRequested() const { return threadsStarted_.load() && !running_.load(); }
+    bool RenderAbortRequested() const override { return threadsStarted_.load() && !running_.load(); }
     bool RenderJobActive() const { return renderJobActive_.load(); }
     ThreadRole RoleOfCurrentThread() const;
 
     // Progress and notifications to the main window.
     void NotifyBegin(int kind);
     void NotifyEnd();
-    void ReportProgress(float value);
-    void AddProgress(float delta);
+    void ReportProgress(float value) override;
+    void AddProgress(float delta) override;
     void NotifySceneChanged();
 
     // --- State for tools and tests ---

@@ -1,5 +1,5 @@
 #include "engine/SceneFile.h"
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 #include "platform/TextUtil.h"
 
 const char* const kImageKeys[kCoverFaceCount] = {"Image_Front", "Image_Back", "Image_Left",

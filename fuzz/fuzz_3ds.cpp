@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "model/ModelReader.h"
-#include "model/SideManager.h"
-#include "engine/SceneParams.h"
+#include "render/SideManager.h"
+#include "scene/SceneParams.h"
 #include "platform/Notifier.h"
 #include "render/GlReleaseQueue.h"
 

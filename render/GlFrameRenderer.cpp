@@ -6,7 +6,8 @@
 #include <chrono>
 #include <mutex>
 
-#include "engine/Engine.h"
+#include "render/RenderHost.h"
+#include "render/SideManager.h"
 #include "image/ImageCodec.h"
 #include "render/CameraGl.h"
 #include "render/FrameSink.h"
@@ -20,14 +21,14 @@
 
 using boxora::OsMesaContext;
 
-std::unique_ptr<IFrameRenderer> CreateFrameRenderer(CEngine& engine) {
+std::unique_ptr<IFrameRenderer> CreateFrameRenderer(IRenderHost& engine) {
     return std::make_unique<GlFrameRenderer>(engine);
 }
 
-GlFrameRenderer::GlFrameRenderer(CEngine& engine)
+GlFrameRenderer::GlFrameRenderer(IRenderHost& engine)
     : engine_(engine),
       frameParams_(engine.Params()),
-      scene_{engine.Models().Model(), engine.Models().TextureNames(), frameParams_},
+      scene_{engine.SceneObjects(), engine.TextureNames(), frameParams_},
       shadow_(std::make_unique<CShadowManager2>(frameParams_)),
       passes_(std::make_unique<boxora::SidePasses>(engine.Sides(), scene_,
                                                    [&engine](bool previous) {

@@ -15,11 +15,11 @@
 #include <atomic>
 #include <memory>
 
-#include "engine/FrameRenderer.h"
-#include "engine/SceneParams.h"
+#include "render/FrameRenderer.h"
+#include "scene/SceneParams.h"
 #include "render/ObjectDrawing.h"
 
-class CEngine;
+class IRenderHost;
 class CShadowManager2;
 
 namespace boxora {
@@ -34,7 +34,7 @@ public:
     // Antialiasing passes of a render job.
     static constexpr int kRenderPasses = 8;
 
-    explicit GlFrameRenderer(CEngine& engine);
+    explicit GlFrameRenderer(IRenderHost& engine);
     ~GlFrameRenderer() override;
 
     bool CreateContexts(IFrameSink* sink) override;
@@ -73,7 +73,7 @@ private:
     bool FitWindowSurface(bool allowShrink);
     void SetViewportAndCamera(int width, int height);
 
-    CEngine& engine_;
+    IRenderHost& engine_;
     // The settings every frame is drawn with: a copy of the engine's taken
     // (engine lock held) when a frame or a render job starts, so that
     // changes made meanwhile on the user-interface thread wait for the next

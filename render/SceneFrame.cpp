@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <chrono>
 
-#include "engine/Engine.h"
+#include "render/RenderHost.h"
+#include "render/SideManager.h"
 #include "render/AccumulationLoop.h"
 #include "render/CameraGl.h"
 #include "render/CullFaceToggle.h"
@@ -23,7 +24,7 @@ float Channel(uint32_t colorref, int shift) { return static_cast<float>((colorre
 
 }  // namespace
 
-SceneFrame::SceneFrame(CEngine& engine, const SceneParams& params, SidePasses& passes, CShadowManager2& shadow)
+SceneFrame::SceneFrame(IRenderHost& engine, const SceneParams& params, SidePasses& passes, CShadowManager2& shadow)
     : engine_(engine), params_(params), passes_(passes), shadow_(shadow) {}
 
 bool SceneFrame::Continue(bool previous) const { return engine_.ContinueCondition(previous); }

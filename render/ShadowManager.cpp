@@ -6,7 +6,7 @@
 #include <cmath>
 #include <new>
 
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 #include "model/MirrorMath.h"
 #include "render/Mat4.h"
 #include "render/WindowRect.h"

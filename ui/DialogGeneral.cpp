@@ -9,7 +9,7 @@
 #include <exception>
 
 #include "engine/IEngine.h"
-#include "engine/RenderJob.h"
+#include "render/RenderJob.h"
 #include "ui/undo/SceneHistory.h"
 #include "image/ImageFormat.h"
 #include "lang/Lng.h"

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "engine/SceneParams.h"
-#include "model/ModelManager.h"
-#include "model/SideManager.h"
+#include "scene/SceneParams.h"
+#include "engine/ModelManager.h"
+#include "render/SideManager.h"
 #include "platform/Notifier.h"
 #include "render/GlReleaseQueue.h"
 #include "tests/support/ModelFixtures.h"

@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "engine/SceneParams.h"
-#include "model/ModelManager.h"
+#include "scene/SceneParams.h"
+#include "engine/ModelManager.h"
 #include "render/GlReleaseQueue.h"
 #include "model/ModelReader.h"
 #include "lang/Messages.h"

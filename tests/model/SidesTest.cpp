@@ -5,11 +5,11 @@
 #include <cmath>
 #include <map>
 
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 #include "model/CoverFaces.h"
 #include "model/MirrorMath.h"
-#include "model/ModelManager.h"
-#include "model/SideManager.h"
+#include "engine/ModelManager.h"
+#include "render/SideManager.h"
 #include "platform/Notifier.h"
 #include "render/GlReleaseQueue.h"
 #include "tests/model/LoadedModelsFixture.h"

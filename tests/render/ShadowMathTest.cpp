@@ -6,7 +6,7 @@
 #include <vector>
 #include <limits>
 
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 
 using namespace boxora;
 

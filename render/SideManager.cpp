@@ -1,6 +1,6 @@
-#include "model/SideManager.h"
+#include "render/SideManager.h"
 
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 #include "render/GlReleaseQueue.h"
 
 CSideManager::CSideManager(SceneParams& params, SceneModel& model, GlReleaseQueue& releaseQueue)

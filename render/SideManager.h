@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-#include "model/Side.h"
+#include "render/Side.h"
 
 struct SceneParams;
 class GlReleaseQueue;

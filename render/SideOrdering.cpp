@@ -3,7 +3,7 @@
 // whose pixels is covered by another side is the front-most one left.
 #include <algorithm>
 
-#include "model/SideManager.h"
+#include "render/SideManager.h"
 
 bool CSideManager::Unobstructed(bool abandonable, bool& abandoned) const {
     const std::size_t n = std::min(depthOne_.size(), depthAll_.size());

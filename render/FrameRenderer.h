@@ -29,10 +29,10 @@
 // CEngine::SetFrameRenderer.
 #include <memory>
 
-#include "engine/RenderJob.h"
+#include "render/RenderJob.h"
 #include "platform/Outcome.h"
 
-class CEngine;
+class IRenderHost;
 class IFrameSink;
 
 class IFrameRenderer {
@@ -51,4 +51,4 @@ public:
 };
 
 // The OpenGL renderer of the program.
-std::unique_ptr<IFrameRenderer> CreateFrameRenderer(CEngine& engine);
+std::unique_ptr<IFrameRenderer> CreateFrameRenderer(IRenderHost& engine);

@@ -1,4 +1,4 @@
-#include "model/ModelManager.h"
+#include "engine/ModelManager.h"
 
 #include "model/CoverFaces.h"
 #include "platform/TextUtil.h"
