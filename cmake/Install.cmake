@@ -6,6 +6,8 @@ set(BOXORA_DESKTOP_ID com.talvenor.Boxora)
 set(BOXORA_LINUX_DIR ${CMAKE_SOURCE_DIR}/res/linux)
 
 install(TARGETS boxora-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The decoding helper both programs start; they look for it beside themselves.
+install(TARGETS boxora-decode RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(BOXORA_BUILD_GUI)
   install(TARGETS boxora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()

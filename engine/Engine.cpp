@@ -8,6 +8,7 @@ CEngine::CEngine()
     models_.Textures().SetThreadRole([this] { return RoleOfCurrentThread(); });
     models_.SetProgress([this](float delta) { AddProgress(delta); });
     sides_.SetAbandonTest([this] { return !ContinueCondition(true); });
+    sides_.SetStopTest([this] { return RenderAbortRequested(); });
 }
 
 CEngine::~CEngine() { Release(); }

@@ -67,10 +67,18 @@ void CEngine::ApplySceneFile(const SceneFileData& data) {
         params_.backgroundColor = r.backgroundColor;
     }
 
+    if (data.objectsLeftOut > 0)
+        boxora::Notifier().ShowMessage(
+            boxora::FormatText("The scene holds more than %s objects: the last %s were left out",
+                               {std::to_string(kMaxObjects), std::to_string(data.objectsLeftOut)}),
+            boxora::MsgIcon::Warning, boxora::MsgButtons::Ok);
+
     const float step = 5.0f / static_cast<float>(std::max<std::size_t>(1, data.objects.size()));
     models_.SetBatchSize(static_cast<int>(std::max<std::size_t>(1, data.objects.size())));
     SceneModel& model = models_.Model();
     for (const SceneObjectSection& section : data.objects) {
+        // A thousand models take a while: closing the program does not wait for them.
+        if (RenderAbortRequested()) break;
         const std::optional<std::string> modelPath = ModelPathForObjectName(section.objectName);
         if (!modelPath) {
             boxora::RaiseMessages(boxora::Outcome::Failure(

@@ -65,7 +65,9 @@ struct SceneObjectSection {
 };
 
 struct SceneFileData {
-    int sectionCount = 0;  // names that fitted the 4000-unit buffer
+    int sectionCount = 0;
+    // Object sections beyond the kMaxObjects a scene holds, not read.
+    std::size_t objectsLeftOut = 0;
     std::optional<LightShadowSection> lightShadow;
     std::optional<CameraSection> camera;
     std::optional<ReflectionSection> reflection;

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr std::size_t kSectionNameUnits = 4000;  // buffer for the list of section names
 constexpr std::size_t kValueUnits = 260;          // buffer for one value
 
 class SectionReader {
@@ -90,7 +89,7 @@ SceneObjectSection ReadObject(const SectionReader& r, const std::string& name) {
 
 SceneFileData ReadSceneDocument(const boxora::ProfileDocument& doc) {
     SceneFileData data;
-    const std::vector<std::string> names = doc.SectionNames(kSectionNameUnits);
+    const std::vector<std::string> names = doc.AllSectionNames();
     data.sectionCount = static_cast<int>(names.size());
     for (const std::string& name : names) {
         const SectionReader r(doc, name);
@@ -102,8 +101,10 @@ SceneFileData ReadSceneDocument(const boxora::ProfileDocument& doc) {
             data.reflection = ReadReflection(r);
         } else if (name == "SCENE") {
             // Holds the version only, which is not read.
-        } else {
+        } else if (data.objects.size() < static_cast<std::size_t>(kMaxObjects)) {
             data.objects.push_back(ReadObject(r, name));
+        } else {
+            ++data.objectsLeftOut;
         }
     }
     return data;

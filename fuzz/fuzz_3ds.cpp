@@ -22,7 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         reader.ImportBytes(data, size, "fuzz.3ds", model, 2);
         for (auto& o : reader.TakeNewObjects()) model.objects.push_back(std::move(o));
     }
+    if (model.objects.size() > static_cast<std::size_t>(kMaxObjects)) std::abort();
+    std::size_t faces = 0, vertices = 0;
     for (const auto& o : model.objects) {
+        faces += o->faces.size();
+        vertices += o->vertices.size();
         if (o->texCoords.size() != o->vertices.size()) std::abort();
         if (o->smoothingGroups.size() != o->faces.size()) std::abort();
         for (const MeshFace& f : o->faces) {
@@ -32,6 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     if (model.materials.size() > static_cast<std::size_t>(kMaxMaterials)) std::abort();
+    // Two files' worth at most.
+    if (faces > 2 * ModelReader::kMaxFaces || vertices > 2 * ModelReader::kMaxVertices) std::abort();
 
     SceneParams params;
     GlReleaseQueue releaseQueue;

@@ -10,7 +10,16 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const SceneFileData scene = ParseSceneFile(bytes);
+    const boxora::ProfileDocument document = boxora::ProfileDocument::Parse(bytes);
+    const SceneFileData scene = ReadSceneDocument(document);
+    // Every section is read: each one that is not a fixed one is an object,
+    // kept or counted as left out beyond the limit.
+    std::size_t objectSections = 0;
+    for (const std::string& name : document.AllSectionNames())
+        objectSections += name != "LIGHT_SHADOW" && name != "CAMERA" && name != "REFLECTION" && name != "SCENE";
+    if (scene.objects.size() > static_cast<std::size_t>(kMaxObjects) ||
+        scene.objects.size() + scene.objectsLeftOut != objectSections)
+        std::abort();
     if (scene.camera && !(scene.camera->zoom >= 0.0f && scene.camera->zoom <= 100.0f) &&
         scene.camera->zoom == scene.camera->zoom)
         std::abort();

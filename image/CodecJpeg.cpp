@@ -4,6 +4,7 @@
 // with longjmp. Every libjpeg call therefore runs inside one of the small
 // "phase" functions below, which hold no C++ objects; the C++ callers own
 // the buffers and always destroy the libjpeg object.
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 
 #include "image/CodecRegistry.h"
 #include "image/CodecSupport.h"
+#include "image/ImageReduce.h"
 
 namespace imagecodec {
 namespace {
@@ -74,7 +76,8 @@ struct DecodeState {
 };
 
 // Reads the header, checks the size and starts decompression.
-bool StartDecode(DecodeState* s, const uint8_t* data, std::size_t size) {
+// scaleDenom 1, 2, 4 or 8: libjpeg decodes at that fraction of the size.
+bool StartDecode(DecodeState* s, const uint8_t* data, std::size_t size, uint32_t maxSide) {
     if (setjmp(s->err.jump)) return false;
     s->cinfo.err = &s->err.pub;
     jpeg_create_decompress(&s->cinfo);
@@ -98,10 +101,27 @@ bool StartDecode(DecodeState* s, const uint8_t* data, std::size_t size) {
         break;
     default: s->cinfo.out_color_space = JCS_EXT_BGR; break;
     }
+    // libjpeg shrinks by 2, 4 or 8 as it decodes; the caller shrinks the
+    // rest by a whole factor. The largest libjpeg step that still gives the
+    // largest final picture is taken.
+    unsigned denom = 1;
+    if (maxSide > 0) {
+        const uint32_t longest = std::max(s->cinfo.image_width, s->cinfo.image_height);
+        uint32_t best = 0;
+        for (unsigned d = 1; d <= 8; d *= 2) {
+            const uint32_t decoded = (longest + d - 1) / d;
+            const uint32_t factor = ReductionFactor(decoded, decoded, maxSide);
+            const uint32_t final = (decoded + factor - 1) / factor;
+            if (final >= best) best = final, denom = d;
+        }
+    }
+    s->cinfo.scale_num = 1;
+    s->cinfo.scale_denom = denom;
     jpeg_start_decompress(&s->cinfo);
     const int expected = s->cmyk ? 4 : s->cinfo.out_color_space == JCS_GRAYSCALE ? 1 : 3;
-    return s->cinfo.output_components == expected && s->cinfo.output_width == s->cinfo.image_width &&
-           s->cinfo.output_height == s->cinfo.image_height;
+    return s->cinfo.output_components == expected &&
+           s->cinfo.output_width == (s->cinfo.image_width + denom - 1) / denom &&
+           s->cinfo.output_height == (s->cinfo.image_height + denom - 1) / denom;
 }
 
 // Reads every scan line; the first (top) line goes to the last stored row.
@@ -189,12 +209,16 @@ bool WriteJpeg(EncodeState* s, const ImageData* image, const EncodeOptions* opti
 }  // namespace
 
 bool DecodeJpeg(const uint8_t* data, std::size_t size, ImageData& out, std::string* why) {
+    return DecodeJpegReduced(data, size, out, why, 0);
+}
+
+bool DecodeJpegReduced(const uint8_t* data, std::size_t size, ImageData& out, std::string* why, uint32_t maxSide) {
     out.Clear();
     if (!data || size < 4) return Fail(why, "not a JPEG file");
     DecodeState s;
     std::memset(&s, 0, sizeof s);
     InitErrorManager(s.err);
-    bool ok = StartDecode(&s, data, size);
+    bool ok = StartDecode(&s, data, size, maxSide);
     std::vector<uint8_t> rowBuffer;
     if (ok) {
         const bool grey = s.cinfo.out_color_space == JCS_GRAYSCALE;
@@ -209,7 +233,8 @@ bool DecodeJpeg(const uint8_t* data, std::size_t size, ImageData& out, std::stri
         out.Clear();
         return Fail(why, s.err.message[0] ? s.err.message : "not a valid JPEG file");
     }
-    return true;
+    ReduceToFit(out, maxSide);
+    return !out.Empty() || Fail(why, "not enough memory for the image");
 }
 
 bool EncodeJpeg(const ImageData& image, const EncodeOptions& options, std::vector<uint8_t>& out, std::string* why) {

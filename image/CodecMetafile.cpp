@@ -19,6 +19,7 @@
 
 #include "image/CodecBytes.h"
 #include "image/CodecRegistry.h"
+#include "image/DecodeHelper.h"
 
 #if defined(BOXORA_HAVE_RSVG)
 #include <cairo.h>
@@ -152,7 +153,10 @@ bool ReservedEmfType(uint32_t type) {
     }
 }
 
-bool CheckEmf(const uint8_t* data, std::size_t size, std::size_t& length, std::size_t& records, std::string& reason) {
+// withRecordCheck: also the converter library's own record checks (only
+// where the converter runs, in the helper).
+bool CheckEmf(const uint8_t* data, std::size_t size, std::size_t& length, std::size_t& records, std::string& reason,
+              bool withRecordCheck) {
     if (size < 88 || Le32(data) != kEmrHeader || Le32(data + 40) != kEmfSignature)
         return reason = "not an EMF file", false;
     // Header fields that point inside the header record.
@@ -167,7 +171,9 @@ bool CheckEmf(const uint8_t* data, std::size_t size, std::size_t& length, std::s
             return reason = "EMF pixel format is out of place", false;
     }
 #if defined(BOXORA_EMF_READY)
-    const RecordCheck recordCheck = EmfRecordCheck();
+    const RecordCheck recordCheck = withRecordCheck ? EmfRecordCheck() : nullptr;
+#else
+    (void)withRecordCheck;
 #endif
     std::size_t pos = 0;
     for (std::size_t n = 0;; ++n) {
@@ -378,17 +384,21 @@ bool DecodeEmf(const uint8_t* data, std::size_t length, uint32_t maxSide, ImageD
 #endif
 }
 
+bool IsEmf(const uint8_t* data, std::size_t size) {
+    return size >= 44 && Le32(data) == kEmrHeader && Le32(data + 40) == kEmfSignature;
+}
+
 }  // namespace
 
-bool DecodeMetafileLimited(const uint8_t* data, std::size_t size, ImageData& out, std::string* why,
-                           uint32_t maxSide) try {
+bool DecodeMetafileHere(const uint8_t* data, std::size_t size, ImageData& out, std::string* why,
+                        uint32_t maxSide) try {
     out.Clear();
     if (!data || size < 18) return Fail(out, why, "not a metafile");
     maxSide = std::clamp<uint32_t>(maxSide, 1, kMaxMetafileSide);
     std::string reason;
-    if (size >= 44 && Le32(data) == kEmrHeader && Le32(data + 40) == kEmfSignature) {
+    if (IsEmf(data, size)) {
         std::size_t length = 0, records = 0;
-        if (!CheckEmf(data, size, length, records, reason)) return Fail(out, why, reason.c_str());
+        if (!CheckEmf(data, size, length, records, reason, true)) return Fail(out, why, reason.c_str());
         // The SVG is drawn in one go, so a file of very many records gets a
         // smaller picture rather than an endless drawing.
         const double sideForRecords = std::sqrt(kEmfPixelBudget / double(std::max<std::size_t>(records, 1)));
@@ -400,6 +410,26 @@ bool DecodeMetafileLimited(const uint8_t* data, std::size_t size, ImageData& out
     return DecodeWmf(data, info, maxSide, out, why);
 } catch (const std::bad_alloc&) {
     return Fail(out, why, "out of memory");
+}
+
+bool DecodeMetafileLimited(const uint8_t* data, std::size_t size, ImageData& out, std::string* why,
+                           uint32_t maxSide) {
+    out.Clear();
+    if (!data || size < 18) return Fail(out, why, "not a metafile");
+    maxSide = std::clamp<uint32_t>(maxSide, 1, kMaxMetafileSide);
+    // Only what looks like a metafile is worth a helper process: decoding
+    // by content tries this decoder on every unknown file.
+    std::string reason;
+    std::size_t length = size;
+    if (IsEmf(data, size)) {
+        std::size_t records = 0;
+        if (!CheckEmf(data, size, length, records, reason, false)) return Fail(out, why, reason.c_str());
+    } else {
+        WmfInfo info;
+        if (!CheckWmf(data, size, info, reason)) return Fail(out, why, reason.c_str());
+        length = info.length;
+    }
+    return helper::DecodeInHelper(helper::Job::Metafile, data, length, maxSide, out, why);
 }
 
 }  // namespace metafile

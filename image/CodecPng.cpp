@@ -13,6 +13,7 @@
 
 #include "image/CodecRegistry.h"
 #include "image/CodecSupport.h"
+#include "image/ImageReduce.h"
 
 namespace imagecodec {
 namespace {
@@ -55,7 +56,26 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t n) {
     s->pos += n;
 }
 
+// libpng allocates a chunk's buffer by its stated length before reading it
+// (a text chunk claiming 2 GB took that much memory); the chunks read with
+// the header, up to the first image data, must lie inside the file.
+bool HeaderChunksFit(const uint8_t* data, std::size_t size) {
+    std::size_t pos = 8;
+    while (pos + 8 <= size) {
+        const uint32_t length = (uint32_t{data[pos]} << 24) | (uint32_t{data[pos + 1]} << 16) |
+                                (uint32_t{data[pos + 2]} << 8) | data[pos + 3];
+        if (std::memcmp(data + pos + 4, "IDAT", 4) == 0) return true;
+        if (length > size - pos - 8 || size - pos - 8 - length < 4) return false;  // data and CRC
+        pos += std::size_t{length} + 12;
+    }
+    return false;
+}
+
 bool ReadHeader(ReadState* s) {
+    if (!HeaderChunksFit(s->data, s->size)) {
+        std::snprintf(s->message.text, sizeof s->message.text, "file truncated (a chunk runs past its end)");
+        return false;
+    }
     if (setjmp(png_jmpbuf(s->png))) return false;
     png_set_read_fn(s->png, s, ReadFromMemory);
     png_set_user_limits(s->png, kMaxDimension, kMaxDimension);
@@ -113,6 +133,16 @@ bool ReadRows(ReadState* s, uint8_t* pixels, uint8_t* alpha, uint8_t* rowBuffer)
                 a[x] = rowBuffer[4 * x + 3];
             }
         }
+    }
+    return true;
+}
+
+// Non-interlaced, reduced while reading: only one source row is held.
+bool ReadRowsReduced(ReadState* s, RowReducer* reducer, uint8_t* rowBuffer) {
+    if (setjmp(png_jmpbuf(s->png))) return false;
+    for (png_uint_32 y = 0; y < s->height; ++y) {
+        png_read_row(s->png, rowBuffer, nullptr);
+        reducer->AddRow(rowBuffer, s->channels);
     }
     return true;
 }
@@ -226,6 +256,41 @@ bool DecodePng(const uint8_t* data, std::size_t size, ImageData& out, std::strin
         }
     }
     png_destroy_read_struct(&s.png, s.info ? &s.info : nullptr, nullptr);
+    if (!ok) {
+        out.Clear();
+        return Fail(why, s.message.text[0] ? s.message.text : "not a valid PNG file");
+    }
+    return true;
+}
+
+bool DecodePngReduced(const uint8_t* data, std::size_t size, ImageData& out, std::string* why, uint32_t maxSide) {
+    out.Clear();
+    if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) return Fail(why, "not a PNG file");
+    ReadState s;
+    std::memset(&s, 0, sizeof s);
+    s.data = data;
+    s.size = size;
+    s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s.message, OnPngError, OnPngWarning);
+    if (!s.png) return Fail(why, "not enough memory");
+    s.info = png_create_info_struct(s.png);
+    bool ok = s.info != nullptr && ReadHeader(&s);
+    const uint32_t factor = ok ? ReductionFactor(s.width, s.height, maxSide) : 1;
+    // Interlaced pictures arrive in passes over the whole picture; they and
+    // pictures that fit are read whole.
+    const bool whole = ok && (factor == 1 || s.passes != 1);
+    if (ok && !whole) {
+        RowReducer reducer;
+        ok = reducer.Start(s.width, s.height, factor, s.channels == 4, out);
+        if (!ok) std::snprintf(s.message.text, sizeof s.message.text, "not enough memory for the image");
+        std::vector<uint8_t> rowBuffer(ok ? static_cast<std::size_t>(s.width) * 4 : 0);
+        if (ok) ok = ReadRowsReduced(&s, &reducer, rowBuffer.data());
+    }
+    png_destroy_read_struct(&s.png, s.info ? &s.info : nullptr, nullptr);
+    if (whole) {
+        if (!DecodePng(data, size, out, why)) return false;
+        ReduceToFit(out, maxSide);
+        return !out.Empty() || Fail(why, "not enough memory for the image");
+    }
     if (!ok) {
         out.Clear();
         return Fail(why, s.message.text[0] ? s.message.text : "not a valid PNG file");

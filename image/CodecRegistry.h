@@ -14,6 +14,10 @@ bool EncodeJpeg(const ImageData& image, const EncodeOptions& options, std::vecto
 // PNG (libpng)
 bool DecodePng(const uint8_t* data, std::size_t size, ImageData& out, std::string* why);
 bool EncodePng(const ImageData& image, const EncodeOptions& options, std::vector<uint8_t>& out, std::string* why);
+// Decoders that shrink while reading (whole factors, box filter) so that
+// both sides fit maxSide; the full-size picture is never held.
+bool DecodeJpegReduced(const uint8_t* data, std::size_t size, ImageData& out, std::string* why, uint32_t maxSide);
+bool DecodePngReduced(const uint8_t* data, std::size_t size, ImageData& out, std::string* why, uint32_t maxSide);
 // TIFF (libtiff)
 bool DecodeTiff(const uint8_t* data, std::size_t size, ImageData& out, std::string* why);
 bool EncodeTiff(const ImageData& image, const EncodeOptions& options, std::vector<uint8_t>& out, std::string* why);

@@ -8,8 +8,10 @@
 #include <string_view>
 
 #include "image/CodecRegistry.h"
+#include "image/ImageReduce.h"
 #include "image/StandardPalette.h"
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 
 namespace {
 
@@ -28,36 +30,22 @@ constexpr ImageFormat kContentOrder[] = {
 };
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& why) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        why = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
+    switch (boxora::ReadRegularFile(path, bytes, kMaxFileBytes)) {
+    case boxora::ReadResult::Ok: return true;
+    case boxora::ReadResult::NotOpened:
+        why = path + ": Could not open file: " +
+              (errno == EISDIR ? "a folder" : errno == EINVAL ? "not a regular file" : std::strerror(errno));
+        break;
+    case boxora::ReadResult::TooLarge: why = path + " is too large to be an image"; break;
+    case boxora::ReadResult::ReadFailed: why = "cannot read " + path; break;
     }
-    bool ok = false;
-    if (std::fseek(f, 0, SEEK_END) == 0) {
-        const long end = std::ftell(f);
-        if (end < 0 || std::fseek(f, 0, SEEK_SET) != 0) {
-            why = "cannot read " + path;
-        } else if (static_cast<unsigned long>(end) > kMaxFileBytes) {
-            why = path + " is too large to be an image";
-        } else {
-            try {
-                bytes.resize(static_cast<std::size_t>(end));
-                ok = bytes.empty() || std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
-                if (!ok) why = "cannot read " + path;
-            } catch (const std::bad_alloc&) {
-                why = "not enough memory to read " + path;
-            }
-        }
-    } else {
-        why = "cannot read " + path;
-    }
-    std::fclose(f);
-    return ok;
+    bytes.clear();
+    return false;
 }
 
 // Runs one decoder; on failure the image is left empty and why is set.
-bool TryDecode(ImageFormat format, const uint8_t* data, std::size_t size, ImageData& out, std::string& why) {
+bool TryDecode(ImageFormat format, const uint8_t* data, std::size_t size, ImageData& out, std::string& why,
+               uint32_t maxSide) {
     out.Clear();
     const imagecodec::CodecEntry* codec = imagecodec::FindCodec(format);
     if (!codec || !codec->decode) {
@@ -67,7 +55,13 @@ bool TryDecode(ImageFormat format, const uint8_t* data, std::size_t size, ImageD
     std::string reason;
     bool ok = false;
     try {
-        ok = codec->decode(data, size, out, &reason);
+        if (maxSide > 0 && format == FORMAT_PNG)
+            ok = imagecodec::DecodePngReduced(data, size, out, &reason, maxSide);
+        else if (maxSide > 0 && format == FORMAT_JPG)
+            ok = imagecodec::DecodeJpegReduced(data, size, out, &reason, maxSide);
+        else
+            ok = codec->decode(data, size, out, &reason);
+        if (ok && maxSide > 0) imagecodec::ReduceToFit(out, maxSide);
     } catch (const std::bad_alloc&) {
         reason = "not enough memory";
     }
@@ -115,7 +109,7 @@ inline const uint8_t* PaletteEntry(const ImageData& d, uint8_t index) {
 
 }  // namespace
 
-bool ImageCodec::LoadFromMemory(const uint8_t* data, std::size_t size, int format) {
+bool ImageCodec::LoadFromMemory(const uint8_t* data, std::size_t size, int format, uint32_t maxSide) {
     data_.Clear();
     lastError_.clear();
     if (!data || size == 0) {
@@ -133,18 +127,18 @@ bool ImageCodec::LoadFromMemory(const uint8_t* data, std::size_t size, int forma
             lastError_ = "unknown image format code " + std::to_string(format);
             return false;
         }
-        if (TryDecode(requested, data, size, data_, requestedWhy)) return true;
+        if (TryDecode(requested, data, size, data_, requestedWhy, maxSide)) return true;
     }
     const ImageFormat sniffed = imagecodec::SniffFormat(data, size);
     if (sniffed != FORMAT_UNKNOWN && sniffed != requested) {
-        if (TryDecode(sniffed, data, size, data_, why)) return true;
+        if (TryDecode(sniffed, data, size, data_, why, maxSide)) return true;
         // The signature matched but the file is broken: report that reason.
         if (requested == FORMAT_UNKNOWN)
             requestedWhy = std::string(FormatName(sniffed)) + ": " + why;
     }
     for (ImageFormat f : kContentOrder) {
         if (f == requested || f == sniffed) continue;
-        if (TryDecode(f, data, size, data_, why)) return true;
+        if (TryDecode(f, data, size, data_, why, maxSide)) return true;
     }
     if (requested != FORMAT_UNKNOWN)
         lastError_ = "not a valid " + std::string(FormatName(requested)) + " image (" + requestedWhy + ")";
@@ -155,7 +149,7 @@ bool ImageCodec::LoadFromMemory(const uint8_t* data, std::size_t size, int forma
     return false;
 }
 
-bool ImageCodec::Load(const std::string& path, int format) {
+bool ImageCodec::Load(const std::string& path, int format, uint32_t maxSide) {
     data_.Clear();
     lastError_.clear();
     std::vector<uint8_t> bytes;
@@ -164,7 +158,7 @@ bool ImageCodec::Load(const std::string& path, int format) {
         lastError_ = why;
         return false;
     }
-    if (!LoadFromMemory(bytes.data(), bytes.size(), format)) {
+    if (!LoadFromMemory(bytes.data(), bytes.size(), format, maxSide)) {
         lastError_ = path + ": " + lastError_;
         return false;
     }

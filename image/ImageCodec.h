@@ -20,8 +20,11 @@ public:
     // so a mislabelled picture still loads. A missing or undecodable file
     // leaves the image empty (width and height 0) and returns false;
     // LastError() says why. Files over 1 GiB are refused unread.
-    bool Load(const std::string& path, int format);
-    bool LoadFromMemory(const uint8_t* data, std::size_t size, int format);
+    // maxSide (0: none) shrinks the picture by a whole factor until both
+    // sides fit; JPEG and PNG shrink while decoding, so that a huge picture
+    // needed small never takes its full size in memory.
+    bool Load(const std::string& path, int format, uint32_t maxSide = 0);
+    bool LoadFromMemory(const uint8_t* data, std::size_t size, int format, uint32_t maxSide = 0);
 
     uint32_t GetWidth() const { return data_.width; }
     uint32_t GetHeight() const { return data_.height; }

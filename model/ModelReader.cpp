@@ -8,6 +8,7 @@
 #include "model/ChunkStream.h"
 #include "model/ModelNormals.h"
 #include "platform/CodePage1250.h"
+#include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
 
 namespace {
@@ -90,6 +91,9 @@ public:
     }
 
     boxora::Outcome TakeWarnings() { return std::move(warnings_); }
+    // Objects left out because the scene was full or the file too large.
+    int ObjectsLeftOut() const { return objectsLeftOut_; }
+    bool TooLarge() const { return tooLarge_; }
 
 private:
     void WalkA(const ChunkHeader& parent, int depth) { WalkA(parent.payload, parent.end, depth); }
@@ -132,8 +136,10 @@ private:
 
     void ReadObject(const ChunkHeader& c, int depth) {
         if (model_.ObjectCount() + static_cast<int>(newObjects_.size()) >= kMaxObjects ||
-            model_.nextObjectId >= kNoObject)
-            return;  // refused: the scene holds as many objects as it can
+            model_.nextObjectId >= kNoObject || tooLarge_) {
+            ++objectsLeftOut_;  // refused: the scene holds as many objects as it can
+            return;
+        }
         auto object = std::make_unique<C3DObject>();
         object->id = static_cast<uint16_t>(model_.nextObjectId++);
         ChunkStream s(data_, c.payload, c.end);
@@ -142,6 +148,12 @@ private:
         C3DObject& target = *object;
         newObjects_.push_back(std::move(object));
         WalkO(s.Position(), c.end, target, depth + 1);
+        if (tooLarge_) {
+            // The object that went over the budget is not loaded half.
+            newObjects_.pop_back();
+            --model_.nextObjectId;
+            ++objectsLeftOut_;
+        }
     }
 
     void WalkO(std::size_t begin, std::size_t end, C3DObject& obj, int depth) {
@@ -178,10 +190,22 @@ private:
         }
     }
 
-    static void ReadVertices(ChunkStream& p, C3DObject& obj) {
+    // Whether n more items fit the file's budget; once one does not, the
+    // object in hand stays without them and no further object is read.
+    bool Budget(std::size_t& used, std::size_t n, std::size_t limit) {
+        if (tooLarge_ || used + n > limit) {
+            tooLarge_ = true;
+            return false;
+        }
+        used += n;
+        return true;
+    }
+
+    void ReadVertices(ChunkStream& p, C3DObject& obj) {
         uint16_t count = 0;
         if (!p.U16(count)) return;
         const std::size_t n = std::min<std::size_t>(count, p.Remaining() / 12);
+        if (!Budget(verticesRead_, n, ModelReader::kMaxVertices)) return;
         obj.vertices.assign(n, Vector3{});
         for (Vector3& v : obj.vertices) {
             p.F32(v.x);
@@ -204,10 +228,11 @@ private:
         obj.width = maxX - minX;
     }
 
-    static void ReadFaces(ChunkStream& p, C3DObject& obj) {
+    void ReadFaces(ChunkStream& p, C3DObject& obj) {
         uint16_t count = 0;
         if (!p.U16(count)) return;
         const std::size_t n = std::min<std::size_t>(count, p.Remaining() / 8);
+        if (!Budget(facesRead_, n, ModelReader::kMaxFaces)) return;
         obj.faces.assign(n, MeshFace{});
         for (MeshFace& f : obj.faces) {
             uint16_t flags;
@@ -317,6 +342,10 @@ private:
     std::vector<std::unique_ptr<C3DObject>>& newObjects_;
     bool versionWarned_ = false;
     boxora::Outcome warnings_;
+    bool tooLarge_ = false;
+    int objectsLeftOut_ = 0;
+    std::size_t verticesRead_ = 0;
+    std::size_t facesRead_ = 0;
 };
 
 // Brings a freshly read object into a consistent state: faces that name a
@@ -344,19 +373,13 @@ void FinishObject(C3DObject& obj) {
 
 ImportResult ModelReader::Import(const std::string& path, SceneModel& model, int batchSize,
                                  const ProgressFn& progress) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::vector<uint8_t> bytes;
+    // A longer file is read up to the limit.
+    if (boxora::ReadRegularFile(path, bytes, kMaxFileBytes) == boxora::ReadResult::NotOpened) {
         fileMaterials_.clear();
         ImportResult failed;
         failed.outcome.Fail({"", "", "Could not open file: %s", {path}});
         return failed;
-    }
-    std::vector<uint8_t> bytes;
-    char buffer[65536];
-    while (in && bytes.size() < kMaxFileBytes) {
-        in.read(buffer, static_cast<std::streamsize>(std::min(sizeof buffer, kMaxFileBytes - bytes.size())));
-        bytes.insert(bytes.end(), buffer, buffer + in.gcount());
-        if (in.gcount() == 0) break;
     }
     return ImportBytes(bytes.data(), bytes.size(), path, model, batchSize, progress);
 }
@@ -384,6 +407,15 @@ ImportResult ModelReader::ImportBytes(const uint8_t* data, std::size_t size, con
     }
     result.primaryOk = true;
     report(40);
+    if (importer.TooLarge())
+        result.outcome.Note({"", "", "%s is too large (more than %s vertices or %s faces): only the first %s objects were loaded",
+                             {path, std::to_string(kMaxVertices), std::to_string(kMaxFaces),
+                              std::to_string(newObjects.size())},
+                             boxora::MsgIcon::Warning});
+    else if (importer.ObjectsLeftOut() > 0)
+        result.outcome.Note({"", "", "%s holds more objects than the scene can take (%s in all): %s were left out",
+                             {path, std::to_string(kMaxObjects), std::to_string(importer.ObjectsLeftOut())},
+                             boxora::MsgIcon::Warning});
 
     if (newObjects.empty()) {
         // A file without objects adds nothing: its materials are taken back

@@ -32,6 +32,12 @@ public:
 
     // Files larger than this are read only up to this size.
     static constexpr std::size_t kMaxFileBytes = 64u << 20;
+    // Vertices and faces read from one file at most (a package model has a
+    // few hundred): the objects beyond are left out with a message, which
+    // bounds the memory a huge file can claim (with its drawing lists) to a few
+    // hundred megabytes.
+    static constexpr std::size_t kMaxVertices = 1u << 18;
+    static constexpr std::size_t kMaxFaces = 1u << 18;
 
     // Reads the file: its materials are appended to model, its objects are
     // read, finished and handed out by TakeNewObjects() (the caller appends

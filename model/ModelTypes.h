@@ -25,8 +25,10 @@ constexpr uint16_t kNoMaterial = 0xFFFF;  // face without material
 constexpr uint16_t kNoObject = 0xFFFF;    // material without owner, object without id
 // The texture-name table has this many slots; material indices stay below it.
 constexpr int kMaxMaterials = 256;
-// Objects kept in one scene at most (object ids are 16-bit, 0xFFFF = none).
-constexpr int kMaxObjects = 4096;
+// Objects kept in one scene at most: a thousand boxes still render in
+// seconds, and every object costs memory and drawing time in every frame
+// (object ids are 16-bit, 0xFFFF = none).
+constexpr int kMaxObjects = 1000;
 
 // Cover faces, in the order used wherever the six faces are listed.
 constexpr int kCoverFaceCount = 6;

@@ -15,13 +15,6 @@ std::string StripTrailingSlashes(std::string p) {
     return p;
 }
 
-std::string ExecutableFolder() {
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) return ".";
-    return exe.parent_path().string();
-}
-
 std::string HomeFolder() {
     if (const char* home = std::getenv("HOME"); home && *home) return home;
     if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
@@ -29,6 +22,13 @@ std::string HomeFolder() {
 }
 
 }  // namespace
+
+std::string ExecutableFolder() {
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return ".";
+    return exe.parent_path().string();
+}
 
 std::string ProgramFolder() {
     if (const char* home = std::getenv("BOXORA_HOME"); home && *home) return StripTrailingSlashes(home);

@@ -10,6 +10,8 @@ namespace boxora {
 // when it exists; else the folder of the running executable (a build tree).
 // No trailing separator.
 std::string ProgramFolder();
+// The folder of the running executable, whatever $BOXORA_HOME says.
+std::string ExecutableFolder();
 // ProgramFolder() + "/languages/".
 std::string LanguagesFolder();
 // ProgramFolder() + "/data/Objects/".

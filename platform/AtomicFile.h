@@ -1,35 +1,20 @@
 #pragma once
-// Writing files so that a failure halfway never destroys the previous copy:
-// the data goes to a temporary file in the same folder, which replaces the
-// target only once it is completely written and flushed.
+// Writing files so that a failure halfway never destroys the previous copy.
+//
+// A regular file is written as an unnamed file in the target's folder
+// (O_TMPFILE) and linked in place only once it is complete and flushed, so
+// that no half-written or temporary file can be left behind, not even by a
+// kill -9; a replaced file keeps its mode and owner. A symbolic link is
+// written through (the link stays and its target gets the data). A FIFO or
+// character device (a pipe, a terminal, /dev/stdout) is written to
+// directly; other special files are refused.
 #include <string>
 #include <string_view>
 
 namespace boxora {
 
-// Writes bytes to path atomically. On failure the old file (if any) is
-// untouched, no temporary file is left and error (if given) says why.
+// Writes bytes to path as above. On failure the old file (if any) is
+// untouched and error (if given) says why.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr);
-
-// For writers that need a file name of their own (libraries that open the
-// file themselves): write to TempPath(), then Commit(). Without a successful
-// Commit the temporary file is removed on destruction.
-class AtomicFileWriter {
-public:
-    explicit AtomicFileWriter(std::string targetPath);
-    ~AtomicFileWriter();
-    AtomicFileWriter(const AtomicFileWriter&) = delete;
-    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
-
-    // Empty when no temporary file could be created next to the target.
-    const std::string& TempPath() const { return tempPath_; }
-    // Flushes the temporary file to disk and renames it over the target.
-    bool Commit(std::string* error = nullptr);
-
-private:
-    std::string target_;
-    std::string tempPath_;
-    bool committed_ = false;
-};
 
 }  // namespace boxora

@@ -2,11 +2,12 @@
 
 #include <atomic>
 #include <cstdio>
+#include "platform/TextUtil.h"
 
 namespace boxora {
 
 MsgAnswer StderrNotifier::ShowMessage(const std::string& text, MsgIcon, MsgButtons buttons) {
-    std::fprintf(stderr, "Boxora: %s\n", text.c_str());
+    std::fprintf(stderr, "Boxora: %s\n", EscapeForTerminal(text).c_str());
     switch (buttons) {
         case MsgButtons::Ok: return MsgAnswer::Ok;
         case MsgButtons::YesNo: return MsgAnswer::No;

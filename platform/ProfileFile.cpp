@@ -1,8 +1,8 @@
 #include "platform/ProfileFile.h"
 
-#include <fstream>
 
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
 
 namespace boxora {
@@ -89,18 +89,14 @@ ProfileDocument ProfileDocument::Parse(std::string_view bytes) {
         if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
         start = end + 1;
     }
+    doc.IndexKeys();
     return doc;
 }
 
 ProfileDocument ProfileDocument::Load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
     std::string bytes;
-    char buf[65536];
-    while (bytes.size() < kMaxFileBytes && in.read(buf, sizeof buf).gcount() > 0) {
-        bytes.append(buf, static_cast<std::size_t>(in.gcount()));
-    }
-    if (bytes.size() > kMaxFileBytes) bytes.resize(kMaxFileBytes);
+    // A longer file is read up to the limit.
+    if (ReadRegularFile(path, bytes, kMaxFileBytes) == ReadResult::NotOpened) return {};
     return Parse(bytes);
 }
 
@@ -113,7 +109,28 @@ int ProfileDocument::FindSection(std::string_view section) const {
     return it == sections_.end() ? -1 : it->second;
 }
 
+void ProfileDocument::IndexKeys() {
+    keys_.clear();
+    std::unordered_map<std::string, int>* section = nullptr;  // of the first header of its name only
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
+        if (line.kind == LineKind::Section) {
+            const bool first = FindSection(line.name) == static_cast<int>(i);
+            section = first ? &keys_[static_cast<int>(i)] : nullptr;
+        } else if (line.kind == LineKind::Key && section != nullptr) {
+            section->emplace(ToUpperText(line.name), static_cast<int>(i));
+        }
+    }
+    keysIndexed_ = true;
+}
+
 int ProfileDocument::FindKey(int sectionLine, std::string_view key) const {
+    if (keysIndexed_) {
+        const auto section = keys_.find(sectionLine);
+        if (section == keys_.end()) return -1;
+        const auto it = section->second.find(ToUpperText(key));
+        return it == section->second.end() ? -1 : it->second;
+    }
     for (std::size_t i = static_cast<std::size_t>(sectionLine) + 1; i < lines_.size(); ++i) {
         if (lines_[i].kind == LineKind::Section) break;
         if (lines_[i].kind == LineKind::Key && EqualsIgnoreCase(lines_[i].name, key)) return static_cast<int>(i);
@@ -138,6 +155,10 @@ bool ProfileDocument::HasKey(std::string_view section, std::string_view key) con
 bool ProfileDocument::HasSection(std::string_view section) const { return FindSection(section) >= 0; }
 
 void ProfileDocument::SetString(std::string_view section, std::string_view key, std::string_view value) {
+    // The key index is not kept up to date through changes: writers set keys
+    // one by one into small sections, where the walk costs little.
+    keys_.clear();
+    keysIndexed_ = false;
     const std::string clean = SanitizeValue(value);
     const std::string cleanKey = SanitizeValue(key);
     const int s = FindSection(section);
@@ -176,6 +197,13 @@ std::vector<std::string> ProfileDocument::SectionNames(std::size_t bufferUnits) 
         used += need;
         names.push_back(line.name);
     }
+    return names;
+}
+
+std::vector<std::string> ProfileDocument::AllSectionNames() const {
+    std::vector<std::string> names;
+    for (const Line& line : lines_)
+        if (line.kind == LineKind::Section) names.push_back(line.name);
     return names;
 }
 

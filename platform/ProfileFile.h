@@ -45,6 +45,8 @@ public:
     // bufferUnits UTF-16 units (each name followed by a terminator, plus a
     // final one).
     std::vector<std::string> SectionNames(std::size_t bufferUnits = 32767) const;
+    // Every section name in file order, however many.
+    std::vector<std::string> AllSectionNames() const;
 
     ProfileEncoding Encoding() const { return encoding_; }
     void SetEncoding(ProfileEncoding e) { encoding_ = e; }
@@ -66,11 +68,19 @@ private:
     int FindKey(int sectionLine, std::string_view key) const;   // index of key line or -1
     static Line ParseLine(std::string text);
     void IndexSection(std::size_t line);  // records a header line unless its name is known
+    void IndexKeys();
 
     std::vector<Line> lines_;
     // Upper-cased section name -> its first header line, so that lookups in
     // files with many sections stay cheap.
     std::unordered_map<std::string, int> sections_;
+    // Upper-cased key name -> its first line, per section header line, made
+    // when a file is parsed, so that reading a file costs one pass over it
+    // however many keys its sections hold. Changes drop it (lookups then
+    // walk the section); reading never changes it, so a parsed document can
+    // be read from several threads.
+    std::unordered_map<int, std::unordered_map<std::string, int>> keys_;
+    bool keysIndexed_ = false;
     ProfileEncoding encoding_ = ProfileEncoding::Utf8;
 };
 

@@ -165,6 +165,32 @@ char32_t ToLowerChar(char32_t c) {
 std::string ToUpperText(std::string_view utf8) { return MapText(utf8, ToUpperChar); }
 std::string ToLowerText(std::string_view utf8) { return MapText(utf8, ToLowerChar); }
 
+bool IsUnsafeForDisplay(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
+           c == 0x200E || c == 0x200F || c == 0x061C;
+}
+
+std::string EscapeForTerminal(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t start = i;
+        const char32_t c = DecodeUtf8(utf8, i);
+        char buf[16];
+        const bool invalid = c == kReplacement && utf8.substr(start, 3) != "\xEF\xBF\xBD";
+        if (invalid) {
+            std::snprintf(buf, sizeof buf, "\\x%02X", static_cast<unsigned char>(utf8[start]));
+            out += buf;
+        } else if (IsUnsafeForDisplay(c)) {
+            std::snprintf(buf, sizeof buf, c < 0x100 ? "\\x%02X" : "\\u%04X", static_cast<unsigned>(c));
+            out += buf;
+        } else {
+            out.append(utf8.substr(start, i - start));
+        }
+    }
+    return out;
+}
+
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {

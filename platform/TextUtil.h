@@ -37,6 +37,15 @@ int CompareUpperOrdinal(std::string_view a, std::string_view b);
 std::string FormatText(std::string_view format, const std::vector<std::string>& args,
                        std::size_t maxUnits = 1024);
 
+// Text that came from a file, made safe to show on a terminal: control
+// characters (C0, DEL, C1), the characters that reorder text on screen and
+// bytes that are not UTF-8 are shown as \xNN or \uNNNN, so that a name can
+// carry no escape sequence; everything else stays as it is.
+std::string EscapeForTerminal(std::string_view utf8);
+
+// Whether a character may not reach a terminal or a JSON document as it is.
+bool IsUnsafeForDisplay(char32_t c);
+
 // C-like number parsing used by the profile readers:
 // leading integer ("12abc" -> 12, "" -> 0, "-5" -> -5), saturated to int;
 int ParseLeadingInt(std::string_view text);

@@ -1,11 +1,10 @@
 #include "project/StarterTemplates.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "platform/AppPaths.h"
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 #include "project/TemplateLibrary.h"
 
 namespace boxora {
@@ -17,10 +16,8 @@ namespace fs = std::filesystem;
 constexpr char kInstalledMarker[] = ".starter-templates";
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    // Templates are small; a file beyond this is not one of ours.
+    return ReadRegularFile(path, bytes, std::size_t{64} << 20) == ReadResult::Ok;
 }
 
 bool CopyFileAtomically(const std::string& from, const std::string& to) {

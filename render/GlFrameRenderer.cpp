@@ -14,6 +14,7 @@
 #include "render/LightingState.h"
 #include "render/OsMesaContext.h"
 #include "render/SceneFrame.h"
+#include "render/TextureUpload.h"
 #include "render/ShadowManager.h"
 #include "render/SideOrderingGl.h"
 #include "render/SidePasses.h"
@@ -38,6 +39,7 @@ GlFrameRenderer::GlFrameRenderer(IRenderHost& engine)
       frame_(std::make_unique<boxora::SceneFrame>(engine, frameParams_, *passes_, *shadow_)) {
     engine_.Sides().SetOrderingBackend(ordering_.get());
     shadow_->SetAbortTest([&engine] { return engine.RenderAbortRequested(); });
+    passes_->SetStopTest([&engine] { return engine.RenderAbortRequested(); });
 }
 
 GlFrameRenderer::~GlFrameRenderer() {
@@ -220,7 +222,9 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     frameParams_.accumulationPasses = kRenderPasses;
     ApplyTransparentBoost(frameParams_);
     engine_.Resize(job.width, job.height);
-    engine_.Textures().ReuploadAllTextures();
+    // Textures no larger than this picture can show.
+    SetTexturePictureSize(job.width, job.height);
+    engine_.Textures().ReuploadAllTextures([this] { return engine_.RenderAbortRequested(); });
 
     const bool transparent = frameParams_.backgroundTransparent;
     const auto frameStart = Clock::now();

@@ -220,7 +220,12 @@ void CShadowManager2::DrawShadowGeometry(const boxora::ObjectDrawingScene& scene
     listName_ = glGenLists(1);
     listBuilt_ = listName_ != 0;
     if (listBuilt_) glNewList(listName_, GL_COMPILE_AND_EXECUTE);
-    boxora::DrawAll(scene, boxora::kSkipNothing, boxora::kSkipNothing, false, false);
+    // Object by object, so that a scene of many objects still ends soon
+    // when the render is given up (the list is recorded anew every frame).
+    for (const auto& object : scene.model.objects) {
+        if (abortTest_ && abortTest_()) break;
+        boxora::DrawObject(scene, *object, boxora::kSkipNothing, boxora::kSkipNothing, false, false);
+    }
     if (listBuilt_) glEndList();
 }
 

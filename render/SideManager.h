@@ -7,13 +7,19 @@
 // Every operation runs with the engine lock held. Display lists are only
 // marked stale here; their names go to the GlReleaseQueue and are deleted by
 // the thread that owns the preview context.
+#include <cstddef>
+#include <array>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "render/Side.h"
 
 struct SceneParams;
 class GlReleaseQueue;
+
+// A rectangle of the depth buffer: x, y (lower left), width, height.
+using DepthRect = std::array<int, 4>;
 
 // The OpenGL part of the side ordering, provided by the renderer: it draws
 // side silhouettes into the depth buffer and reads it back. Called only on a
@@ -34,15 +40,18 @@ public:
     virtual void ClearDepth() = 0;
     // Draws the side's silhouette (slot 0) into the depth buffer.
     virtual void DrawSilhouette(CSide& side) = 0;
-    // Before each candidate's test: the comparison looks only at that
-    // side's own pixels, so the backend may keep its clears, drawing and
-    // read-backs to the part of the viewport the side can cover, until the
-    // next Focus or EndRun. Both read-backs of one test then cover the same
-    // pixels.
-    virtual void Focus(CSide& side) { (void)side; }
+    // Before a side's silhouette is drawn alone: the backend may keep its
+    // clears, drawing and read-backs to the part of the viewport the side
+    // can cover (every pixel the silhouette can touch), until the next Focus
+    // or EndRun, and returns that rectangle; nothing means the whole
+    // buffer.
+    virtual std::optional<DepthRect> Focus(CSide& side) {
+        (void)side;
+        return std::nullopt;
+    }
     // Reads the depth buffer (GL_DEPTH_COMPONENT, GL_FLOAT) into out, which
     // holds DepthWidth() x DepthHeight() values (or those of the focused
-    // part).
+    // rectangle, row by row from its lower left).
     virtual void ReadDepth(std::vector<float>& out) = 0;
     // End of the run: restore the viewport through Resize, colour writes
     // on, undo the mirrored set-up, restore the matrix.
@@ -66,8 +75,9 @@ public:
 
     // Orders the sides front to back, first for the direct view, then, if
     // that completed, for the view mirrored in the floor. When abandonable,
-    // the abandon test is consulted on the way and a run that is abandoned
-    // leaves the previous order in place; returns false then.
+    // the abandon test is consulted on the way, and the stop test always; a
+    // run that is given up leaves the previous order in place and returns
+    // false. Each side is drawn and read back once per run.
     bool OrderSides(bool abandonable);
 
     // Recomputes the world-space clip plane and reflection matrix of every
@@ -102,13 +112,21 @@ public:
     // True when a newer redraw request means the current full frame should
     // be given up.
     void SetAbandonTest(std::function<bool()> test) { abandonTest_ = std::move(test); }
+    // True when the work is no longer wanted at all (the program is closing
+    // or was interrupted): even an ordering that may not be abandoned ends.
+    void SetStopTest(std::function<bool()> test) { stopTest_ = std::move(test); }
+    // How many read-back depth values an ordering run keeps for its
+    // comparisons (sides beyond are drawn again when compared), which
+    // bounds its memory in large renders.
+    void SetKeptDepthLimit(std::size_t values) { keptDepthLimit_ = values; }
 
 private:
     void ReleaseSlots(CSide& side);
     bool RunOrdering(bool mirrored, bool abandonable);
     bool Abandon() const { return abandonTest_ && abandonTest_(); }
-    // True when no pixel of buffer one is hidden by another side.
-    bool Unobstructed(bool abandonable, bool& abandoned) const;
+    bool Stopped(bool abandonable) const;
+    // Draws the side alone and reads its depth into out; returns where from.
+    DepthRect CaptureDepth(CSide& side, std::vector<float>& out);
 
     SceneParams& params_;
     SceneModel& model_;
@@ -116,10 +134,12 @@ private:
     int depthWidth_ = 0;
     int depthHeight_ = 0;
     std::vector<float> depthOne_;  // depth of one side
-    std::vector<float> depthAll_;  // depth of all sides
+    std::vector<float> depthAll_;  // depth of another side
     std::vector<CSide> sides_;
     std::vector<CSide*> directOrder_;
     std::vector<CSide*> mirroredOrder_;
     ISideOrderingBackend* backend_ = nullptr;
     std::function<bool()> abandonTest_;
+    std::function<bool()> stopTest_;
+    std::size_t keptDepthLimit_ = std::size_t{8} << 20;  // 32 MB
 };

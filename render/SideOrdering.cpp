@@ -1,67 +1,155 @@
-// The visibility order of the sides. Each candidate side is drawn alone into
-// the depth buffer, then all other candidates on top of it; a side none of
-// whose pixels is covered by another side is the front-most one left.
+// The visibility order of the sides. A side X is obstructed by a side Y when
+// some pixel of X lies behind Y's pixel there (by more than 1e-6 in depth);
+// the order repeatedly takes the first side (in array order) that no side
+// left obstructs, or the last side left when every one is obstructed.
+//
+// Whether Y obstructs X depends on those two sides only, so each side's
+// depth is drawn and read back once per run and the relation is worked out
+// on the read-back images, where only sides whose covered pixels overlap
+// are compared. This gives the order the draw-everything-per-candidate
+// search gave, at a cost that grows with the number of overlapping pairs
+// instead of with the cube of the number of sides.
 #include <algorithm>
+#include <set>
 
 #include "render/SideManager.h"
 
-bool CSideManager::Unobstructed(bool abandonable, bool& abandoned) const {
-    const std::size_t n = std::min(depthOne_.size(), depthAll_.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        if (abandonable && i % 100 == 99 && Abandon()) {
-            abandoned = true;
-            return false;
-        }
-        const float own = depthOne_[i];
-        if (own < 0.999999f && own - depthAll_[i] > 1e-6f) return false;
-    }
-    return true;
+namespace {
+
+// Depth at or beyond this is background: such a pixel is nobody's.
+constexpr float kFar = 0.999999f;
+constexpr float kCloser = 1e-6f;
+
+struct SideDepth {
+    DepthRect rect{};                  // where the read-back came from
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // covered pixels: [x0, x1) x [y0, y1)
+    float nearest = 1.0f, farthest = 0.0f;
+    std::vector<float> kept;           // the read-back, when it fits the budget
+    bool Covers() const { return x1 > x0; }
+};
+
+}  // namespace
+
+bool CSideManager::Stopped(bool abandonable) const {
+    return (stopTest_ && stopTest_()) || (abandonable && Abandon());
+}
+
+DepthRect CSideManager::CaptureDepth(CSide& side, std::vector<float>& out) {
+    DepthRect rect = backend_->Focus(side).value_or(DepthRect{0, 0, depthWidth_, depthHeight_});
+    rect[2] = std::max(rect[2], 0);
+    rect[3] = std::max(rect[3], 0);
+    backend_->ClearDepth();
+    backend_->DrawSilhouette(side);
+    backend_->ReadDepth(out);
+    const std::size_t n = static_cast<std::size_t>(rect[2]) * static_cast<std::size_t>(rect[3]);
+    if (out.size() != n) out.resize(n, 1.0f);
+    return rect;
 }
 
 bool CSideManager::RunOrdering(bool mirrored, bool abandonable) {
     backend_->BeginRun(mirrored);
     bool abandoned = false;
-
-    std::vector<CSide*> candidates;
-    for (CSide& side : sides_) {
-        candidates.push_back(&side);
-        if (abandonable && side.kind == SIDE_MIRROR && Abandon()) {
+    for (const CSide& side : sides_) {
+        if (side.kind == SIDE_MIRROR && Stopped(abandonable)) {
             abandoned = true;
             break;
         }
     }
 
-    std::vector<CSide*> order;
-    if (!abandoned && !candidates.empty()) {
-        do {
-            std::size_t picked = candidates.size() - 1;  // the last tried, if none is free
-            for (std::size_t x = 0; x < candidates.size() && !abandoned; ++x) {
-                picked = x;
-                backend_->Focus(*candidates[x]);
-                backend_->ClearDepth();
-                backend_->DrawSilhouette(*candidates[x]);
-                backend_->ReadDepth(depthOne_);
-                for (std::size_t y = 0; y < candidates.size() && !abandoned; ++y) {
-                    if (y == x) continue;
-                    backend_->DrawSilhouette(*candidates[y]);
-                    if (abandonable && Abandon()) abandoned = true;
-                }
-                if (abandoned) break;
-                backend_->ReadDepth(depthAll_);
-                if (Unobstructed(abandonable, abandoned)) break;
-                if (abandonable && !abandoned && Abandon()) abandoned = true;
+    // Each side's depth alone, and the part of it that covers anything.
+    const std::size_t n = sides_.size();
+    std::vector<SideDepth> depth(n);
+    std::size_t keptValues = 0;
+    for (std::size_t i = 0; i < n && !abandoned; ++i) {
+        SideDepth& d = depth[i];
+        d.rect = CaptureDepth(sides_[i], depthOne_);
+        int x0 = d.rect[2], y0 = d.rect[3], x1 = 0, y1 = 0;
+        for (int y = 0; y < d.rect[3]; ++y) {
+            const float* row = depthOne_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(d.rect[2]);
+            for (int x = 0; x < d.rect[2]; ++x) {
+                const float v = row[x];
+                if (!(v < kFar)) continue;
+                x0 = std::min(x0, x), x1 = std::max(x1, x + 1);
+                y0 = std::min(y0, y), y1 = std::max(y1, y + 1);
+                d.nearest = std::min(d.nearest, v), d.farthest = std::max(d.farthest, v);
             }
-            if (abandoned) break;
-            order.push_back(candidates[picked]);
-            candidates.erase(candidates.begin() + static_cast<std::ptrdiff_t>(picked));
-        } while (candidates.size() >= 2);
-        if (!abandoned)
-            for (CSide* left : candidates) order.push_back(left);
+        }
+        if (x1 > x0) {
+            d.x0 = d.rect[0] + x0, d.x1 = d.rect[0] + x1;
+            d.y0 = d.rect[1] + y0, d.y1 = d.rect[1] + y1;
+            if (keptValues + depthOne_.size() <= keptDepthLimit_) {
+                keptValues += depthOne_.size();
+                d.kept = depthOne_;
+            }
+        }
+        if (Stopped(abandonable)) abandoned = true;
+    }
+
+    // Who obstructs whom.
+    std::vector<std::vector<std::size_t>> obstructs(abandoned ? 0 : n);
+    std::vector<std::size_t> obstructedBy(abandoned ? 0 : n, 0);
+    for (std::size_t x = 0; x < n && !abandoned; ++x) {
+        const SideDepth& dx = depth[x];
+        if (!dx.Covers()) continue;
+        const float* own = dx.kept.data();
+        bool ownRead = !dx.kept.empty();
+        for (std::size_t y = 0; y < n && !abandoned; ++y) {
+            const SideDepth& dy = depth[y];
+            if (y == x || !dy.Covers()) continue;
+            const int ix0 = std::max(dx.x0, dy.x0), ix1 = std::min(dx.x1, dy.x1);
+            const int iy0 = std::max(dx.y0, dy.y0), iy1 = std::min(dx.y1, dy.y1);
+            if (ix0 >= ix1 || iy0 >= iy1 || !(dx.farthest - dy.nearest > kCloser)) continue;
+            if (!ownRead) {
+                CaptureDepth(sides_[x], depthOne_);
+                own = depthOne_.data();
+                ownRead = true;
+            }
+            const float* other = dy.kept.data();
+            if (dy.kept.empty()) {
+                CaptureDepth(sides_[y], depthAll_);
+                other = depthAll_.data();
+                if (Stopped(abandonable)) abandoned = true;
+            }
+            bool hit = false;
+            for (int py = iy0; py < iy1 && !hit; ++py) {
+                const std::size_t a = static_cast<std::size_t>(py - dx.rect[1]) * dx.rect[2] + (ix0 - dx.rect[0]);
+                const std::size_t b = static_cast<std::size_t>(py - dy.rect[1]) * dy.rect[2] + (ix0 - dy.rect[0]);
+                for (int k = 0; k < ix1 - ix0; ++k) {
+                    const float v = own[a + k];
+                    if (v < kFar && v - other[b + k] > kCloser) {
+                        hit = true;
+                        break;
+                    }
+                }
+            }
+            if (hit) {
+                obstructs[y].push_back(x);
+                ++obstructedBy[x];
+            }
+        }
+        if (Stopped(abandonable)) abandoned = true;
     }
     backend_->ClearDepth();
     backend_->EndRun(mirrored);
-
     if (abandoned) return false;
+
+    // The front-most free side first; when none is free, the last one left.
+    std::vector<CSide*> order;
+    order.reserve(n);
+    std::set<std::size_t> left, free;
+    for (std::size_t i = 0; i < n; ++i) {
+        left.insert(left.end(), i);
+        if (obstructedBy[i] == 0) free.insert(free.end(), i);
+    }
+    while (left.size() >= 2) {
+        const std::size_t pick = free.empty() ? *left.rbegin() : *free.begin();
+        order.push_back(&sides_[pick]);
+        left.erase(pick);
+        free.erase(pick);
+        for (std::size_t x : obstructs[pick])
+            if (left.count(x) != 0 && --obstructedBy[x] == 0) free.insert(x);
+    }
+    for (std::size_t i : left) order.push_back(&sides_[i]);
     (mirrored ? mirroredOrder_ : directOrder_) = std::move(order);
     return true;
 }

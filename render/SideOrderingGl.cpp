@@ -39,40 +39,49 @@ void GlSideOrdering::ClearDepth() { glClear(GL_DEPTH_BUFFER_BIT); }
 
 void GlSideOrdering::DrawSilhouette(CSide& side) { passes_.DrawSlot(side, SLOT_SILHOUETTE); }
 
-void GlSideOrdering::Focus(CSide& side) {
+std::optional<DepthRect> GlSideOrdering::Focus(CSide& side) {
     const CSideManager& sides = engine_.Sides();
     const int w = sides.DepthWidth(), h = sides.DepthHeight();
     focused_ = false;
     if (side.object == nullptr || w <= 0 || h <= 0) {
         glDisable(GL_SCISSOR_TEST);
-        return;
+        return std::nullopt;
     }
-    // The box of the vertices the silhouette draws, in drawing axes.
-    const C3DObject& object = *side.object;
-    const int count = object.VertexCount();
-    std::array<double, 3> lo{1e30, 1e30, 1e30}, hi{-1e30, -1e30, -1e30};
-    for (const MeshFace* face : side.faces) {
-        if (face == nullptr) continue;
-        for (int corner = 0; corner < 3; ++corner) {
-            const int vi = face->vertIndex[corner];
-            if (vi >= count) continue;
-            const Vector3& v = object.vertices[vi];
-            const std::array<double, 3> d{v.x, v.z, v.y};
-            for (int c = 0; c < 3; ++c) lo[c] = std::min(lo[c], d[c]), hi[c] = std::max(hi[c], d[c]);
-        }
-    }
-    Mat4 modelview{}, projection{}, placed{};
+    Mat4 modelview{}, projection{};
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview.data());
     glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
-    const Matrix4 m = ObjectTransformMatrix(object);
-    for (int i = 0; i < 16; ++i) placed[i] = m[i];
     WindowBounds bounds(modelview, projection, w, h);
-    if (lo[0] <= hi[0]) bounds.AddBox(lo, hi, placed);
+    // The box of the vertices the silhouette draws, in drawing axes, for
+    // each object the side's faces belong to (a model file's objects share
+    // its materials).
+    std::size_t next = 0;
+    while (next < side.faces.size()) {
+        const C3DObject* owner = side.faces[next] && side.faces[next]->owner ? side.faces[next]->owner : side.object;
+        std::array<double, 3> lo{1e30, 1e30, 1e30}, hi{-1e30, -1e30, -1e30};
+        const int count = owner->VertexCount();
+        for (; next < side.faces.size(); ++next) {
+            const MeshFace* face = side.faces[next];
+            if (face == nullptr) continue;
+            if ((face->owner ? face->owner : side.object) != owner) break;
+            for (int corner = 0; corner < 3; ++corner) {
+                const int vi = face->vertIndex[corner];
+                if (vi >= count) continue;
+                const Vector3& v = owner->vertices[vi];
+                const std::array<double, 3> d{v.x, v.z, v.y};
+                for (int c = 0; c < 3; ++c) lo[c] = std::min(lo[c], d[c]), hi[c] = std::max(hi[c], d[c]);
+            }
+        }
+        Mat4 placed{};
+        const Matrix4 m = ObjectTransformMatrix(*owner);
+        for (int i = 0; i < 16; ++i) placed[i] = m[i];
+        if (lo[0] <= hi[0]) bounds.AddBox(lo, hi, placed);
+    }
     focus_ = bounds.Pixels(2);
     if (focus_[2] <= 0 || focus_[3] <= 0) focus_ = {0, 0, 1, 1};  // nothing in view: one pixel to compare
     focused_ = true;
     glScissor(focus_[0], focus_[1], focus_[2], focus_[3]);
     glEnable(GL_SCISSOR_TEST);
+    return DepthRect{focus_[0], focus_[1], focus_[2], focus_[3]};
 }
 
 void GlSideOrdering::ReadDepth(std::vector<float>& out) {

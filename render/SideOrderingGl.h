@@ -1,10 +1,10 @@
 #pragma once
 // The OpenGL part of the side ordering: silhouettes into the depth buffer of
 // a 256 × 256 viewport (the frame's own viewport in off-screen renders), and
-// the depth buffer read back for the side manager's comparison. Each test
-// is kept to the window rectangle the tested side can cover (scissored
-// clears and drawing, read-back of that rectangle only): the comparison
-// looks at no other pixel, and a large render's frame is mostly elsewhere.
+// the depth buffer read back for the side manager's comparison. Each side
+// is drawn and read within the window rectangle it can cover (scissored
+// clear and drawing, read-back of that rectangle only): it touches no other
+// pixel, and a large render's frame is mostly elsewhere.
 #include <vector>
 
 #include "render/WindowRect.h"
@@ -27,7 +27,7 @@ public:
     void BeginRun(bool mirrored) override;
     void ClearDepth() override;
     void DrawSilhouette(CSide& side) override;
-    void Focus(CSide& side) override;
+    std::optional<DepthRect> Focus(CSide& side) override;
     void ReadDepth(std::vector<float>& out) override;
     void EndRun(bool mirrored) override;
 

@@ -42,8 +42,10 @@ public:
     // Off-screen renders: alpha 1 over every opaque and mirror side.
     bool WriteCoverageAlpha();
 
-    // One side in one slot.
-    bool DrawSlot(CSide& side, int slot) { return DrawSideSlot(scene_, side, slot); }
+    // One side in one slot; false, drawing nothing, once the stop test
+    // says the work is no longer wanted (every pass then ends at once).
+    bool DrawSlot(CSide& side, int slot) { return !(stop_ && stop_()) && DrawSideSlot(scene_, side, slot); }
+    void SetStopTest(std::function<bool()> test) { stop_ = std::move(test); }
 
     const ObjectDrawingScene& Scene() const { return scene_; }
 
@@ -56,6 +58,7 @@ private:
     CSideManager& sides_;
     ObjectDrawingScene scene_;
     std::function<bool(bool)> continue_;
+    std::function<bool()> stop_;
 };
 
 }  // namespace boxora

@@ -1,7 +1,12 @@
 #include "render/TextureStore.h"
 
+#include <algorithm>
+
 #include "image/ImageFormat.h"
+#include "image/ImageReduce.h"
+#include "lang/Lng.h"
 #include "platform/AppPaths.h"
+#include "platform/Notifier.h"
 #include "platform/TextUtil.h"
 #include "render/GlCurrent.h"
 #include "render/GlReleaseQueue.h"
@@ -21,6 +26,58 @@ void CTextureStore::Replace(std::list<TEXTURE>& list, const TEXTURE& record) {
     list.push_back(record);
 }
 
+TexturePixels CTextureStore::DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk,
+                                                bool report) const {
+    TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit());
+    if (report && pixels.bgr.empty()) {
+        std::string format = Lng().GetText("Common", "textunreadable");
+        if (format.empty()) format = "The image file \"%s\" could not be read.";
+        boxora::Notifier().ShowMessage(boxora::FormatText(format, {record.path}), boxora::MsgIcon::Error,
+                                       boxora::MsgButtons::Ok);
+    }
+    std::size_t bytes = TextureBytes(pixels.width, pixels.height);
+    if (used + bytes > budget_ && bytes > 0) {
+        shrunk = true;
+        const std::size_t left = budget_ > used ? budget_ - used : 0;
+        // Halving both sides quarters the bytes.
+        uint32_t side = static_cast<uint32_t>(std::max(pixels.width, pixels.height));
+        while (side > 1 && bytes > left) {
+            side /= 2;
+            bytes /= 4;
+        }
+        if (bytes > left || bytes == 0) {
+            pixels = TexturePixels{};
+        } else {
+            imagecodec::ImageData image;
+            image.width = static_cast<uint32_t>(pixels.width);
+            image.height = static_cast<uint32_t>(pixels.height);
+            image.pixels = std::move(pixels.bgr);
+            imagecodec::ReduceToFit(image, side);
+            pixels.width = static_cast<int>(image.width);
+            pixels.height = static_cast<int>(image.height);
+            pixels.bgr = std::move(image.pixels);
+        }
+        bytes = TextureBytes(pixels.width, pixels.height);
+    }
+    used += bytes;
+    return pixels;
+}
+
+void CTextureStore::ReportBudget(bool shrunk) const {
+    if (!shrunk) return;
+    std::string format = Lng().GetText("Common", "texturebudget");
+    if (format.empty()) format = "The pictures of this scene need more than %s MB of texture memory; some are shown at a lower resolution.";
+    boxora::Notifier().ShowMessage(boxora::FormatText(format, {std::to_string(budget_ >> 20)}),
+                                   boxora::MsgIcon::Warning, boxora::MsgButtons::Ok);
+}
+
+std::size_t CTextureStore::SceneBytesBesides(int index) const {
+    std::size_t sum = 0;
+    for (const auto& [i, bytes] : sceneBytes_)
+        if (i != index) sum += bytes;
+    return sum;
+}
+
 boxora::Outcome CTextureStore::TextureLoad(std::string& path, int index) {
     if (path.empty()) return {};
     const std::string folder = textureFolder_.empty() ? boxora::TextureFolder() : textureFolder_;
@@ -38,7 +95,14 @@ boxora::Outcome CTextureStore::TextureLoad(std::string& path, int index) {
     if (role != ThreadRole::Ui) {
         const uint32_t name = NewName();
         names_[index] = name;
-        if (HasCurrentGlContext()) UploadTexture(name, DecodeTexturePixels(record.path, record.format));
+        if (HasCurrentGlContext()) {
+            std::size_t used = role == ThreadRole::Scene ? SceneBytesBesides(index) : 0;
+            const std::size_t before = used;
+            bool shrunk = false;
+            UploadTexture(name, DecodeWithinBudget(record, used, shrunk, true));
+            if (role == ThreadRole::Scene) sceneBytes_[index] = used - before;
+            ReportBudget(shrunk);
+        }
     }
     if (role == ThreadRole::Ui) {
         Replace(all_, record);
@@ -51,6 +115,7 @@ boxora::Outcome CTextureStore::TextureLoad(std::string& path, int index) {
 
 void CTextureStore::UploadPendingTextures() {
     const bool gl = HasCurrentGlContext();
+    bool shrunk = false;
     while (!pending_.empty()) {
         const TEXTURE record = pending_.front();
         pending_.pop_front();
@@ -61,16 +126,28 @@ void CTextureStore::UploadPendingTextures() {
         const uint32_t name = names_[record.index];
         if (!gl) continue;
         DeleteTexture(name);
-        UploadTexture(name, DecodeTexturePixels(record.path, record.format));
+        std::size_t used = SceneBytesBesides(record.index);
+        const std::size_t before = used;
+        UploadTexture(name, DecodeWithinBudget(record, used, shrunk, true));
+        sceneBytes_[record.index] = used - before;
     }
+    ReportBudget(shrunk);
 }
 
-void CTextureStore::ReuploadAllTextures() {
+void CTextureStore::ReuploadAllTextures(const std::function<bool()>& stop) {
     if (!HasCurrentGlContext()) return;
+    const bool scene = Role() == ThreadRole::Scene;
+    if (scene) sceneBytes_.clear();
+    std::size_t used = 0;
+    bool shrunk = false;
     for (const TEXTURE& record : all_) {
+        if (stop && stop()) return;
         if (record.index < 0 || record.index >= kTextureSlots || names_[record.index] == 0) continue;
-        UploadTexture(names_[record.index], DecodeTexturePixels(record.path, record.format));
+        const std::size_t before = used;
+        UploadTexture(names_[record.index], DecodeWithinBudget(record, used, shrunk, false));
+        if (scene) sceneBytes_[record.index] = used - before;
     }
+    ReportBudget(shrunk);
 }
 
 void CTextureStore::DeleteReuploadedTextures() {
@@ -85,9 +162,11 @@ void CTextureStore::ReleaseTexture(int index) {
     if (index < 0 || index >= kTextureSlots) return;
     releaseQueue_.ReleaseTexture(names_[index]);
     names_[index] = 0;
+    sceneBytes_.erase(index);
 }
 
 void CTextureStore::ForgetIndex(int index) {
     all_.remove_if([index](const TEXTURE& t) { return t.index == index; });
     pending_.remove_if([index](const TEXTURE& t) { return t.index == index; });
+    sceneBytes_.erase(index);
 }

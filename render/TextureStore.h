@@ -12,16 +12,25 @@
 // texture can be uploaded again into the offscreen context of a render job
 // (ReuploadAllTextures).
 //
+// Each context has a texture memory budget. A texture that would take the
+// context beyond it is shrunk to what is left (or left without pixels),
+// and the "Common"/"texturebudget" message says so once per upload pass.
+//
 // Everything here runs with the engine lock held.
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <map>
 #include <string>
 
 #include "platform/Outcome.h"
 
 class GlReleaseQueue;
+struct TexturePixels;
+
+// Texture memory one context may hold (texels at four bytes with mipmaps).
+constexpr std::size_t kTextureBudgetBytes = std::size_t{768} << 20;
 
 constexpr int kTextureSlots = 256;
 using TextureNameTable = std::array<uint32_t, kTextureSlots>;
@@ -43,6 +52,7 @@ public:
     void SetThreadRole(std::function<ThreadRole()> role) { role_ = std::move(role); }
     // Folder tried for bare names and missing paths; TextureFolder() unless set.
     void SetTextureFolder(std::string folder) { textureFolder_ = std::move(folder); }
+    void SetTextureBudget(std::size_t bytes) { budget_ = bytes; }
 
     // Loads the image at path as the texture of material index. path is
     // rewritten to the resolved full path, or to "*" (with the
@@ -55,7 +65,8 @@ public:
     void UploadPendingTextures();
     // Render thread: uploads every recorded texture into the current
     // context under its name; the lists stay as they are.
-    void ReuploadAllTextures();
+    // stop: consulted before each texture; the rest is left out once true.
+    void ReuploadAllTextures(const std::function<bool()>& stop = {});
     // Render thread, after a job: deletes those copies from its context.
     void DeleteReuploadedTextures();
 
@@ -76,11 +87,21 @@ private:
     ThreadRole Role() const { return role_ ? role_() : ThreadRole::Ui; }
     static void Replace(std::list<TEXTURE>& list, const TEXTURE& record);
     uint32_t NewName() { return ++counter_; }
+    // Decodes for the current context within its side limit and the budget
+    // left after `used` bytes; adds the texture's bytes to used.
+    // report: a file that gives no pixels gets the "Common"/"textunreadable"
+    // message (on first uploads, not on the copies for a render job).
+    TexturePixels DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk, bool report) const;
+    void ReportBudget(bool shrunk) const;
+    std::size_t SceneBytesBesides(int index) const;
 
     TextureNameTable& names_;
     GlReleaseQueue& releaseQueue_;
     std::function<ThreadRole()> role_;
     std::string textureFolder_;
+    std::size_t budget_ = kTextureBudgetBytes;
+    // Bytes of each material's texture in the scene thread's context.
+    std::map<int, std::size_t> sceneBytes_;
     uint32_t counter_ = 0;
     std::list<TEXTURE> all_;
     std::list<TEXTURE> pending_;

@@ -4,12 +4,35 @@
 #include <GL/glext.h>
 #include <GL/glu.h>
 
+#include <algorithm>
+
 #include "image/ImageCodec.h"
 
-TexturePixels DecodeTexturePixels(const std::string& path, int format) {
+namespace {
+
+thread_local int t_pictureSide = 0;
+
+int PowerOfTwoAtLeast(int n) {
+    int p = 1;
+    while (p < n && p < (1 << 30)) p *= 2;
+    return p;
+}
+
+}  // namespace
+
+void SetTexturePictureSize(int width, int height) { t_pictureSide = std::max(0, std::max(width, height)); }
+
+int TextureSideLimit() {
+    const int picture = t_pictureSide > 0 ? PowerOfTwoAtLeast(t_pictureSide) : kPreviewTextureSide;
+    GLint glLimit = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &glLimit);
+    return glLimit > 0 ? std::min(picture, static_cast<int>(glLimit)) : picture;
+}
+
+TexturePixels DecodeTexturePixels(const std::string& path, int format, int maxSide) {
     TexturePixels out;
     ImageCodec image;
-    if (!image.Load(path, format)) return out;
+    if (!image.Load(path, format, static_cast<uint32_t>(std::max(0, maxSide)))) return out;
     out.bgr = image.Encode2RGB_Ex();
     const std::size_t expected = static_cast<std::size_t>(image.GetWidth()) * image.GetHeight() * 3;
     if (out.bgr.size() != expected || expected == 0) {
@@ -19,6 +42,11 @@ TexturePixels DecodeTexturePixels(const std::string& path, int format) {
     out.width = static_cast<int>(image.GetWidth());
     out.height = static_cast<int>(image.GetHeight());
     return out;
+}
+
+std::size_t TextureBytes(int width, int height) {
+    if (width <= 0 || height <= 0) return 0;
+    return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4 * 4 / 3;
 }
 
 void UploadTexture(uint32_t name, const TexturePixels& pixels) {

@@ -72,6 +72,7 @@ const OptionSpec kOptions[] = {
     {"--tiff", true, Owner::Render},         {"--transparent", false, Owner::Render},
     {"--seed", true, Owner::Render},         {"--progress", false, Owner::Render},
     {"--quiet", false, Owner::Render},       {"--thumbnail", true, Owner::Render},
+    {"--allow-missing", false, Owner::Render},
 };
 
 const OptionSpec* FindOption(const std::string& name) {
@@ -135,6 +136,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             if (a == "--transparent") r.transparent = true;
             if (a == "--progress") r.progress = true;
             if (a == "--quiet") r.progress = false;
+            if (a == "--allow-missing") r.allowMissing = true;
             continue;
         }
         if (i + 1 >= args.size()) return fail(a + " needs a value");
@@ -278,6 +280,11 @@ std::string HelpText() {
            "               them all in turn. A SCENE that is a folder renders every scene\n"
            "               file (*.scn) in it into the folder named by its -o (made when\n"
            "               missing), each picture named after its scene.\n"
+           "               OUT may be a link (its target is written, the link stays), a\n"
+           "               pipe or terminal such as /dev/stdout, or - for standard output\n"
+           "               (give --format then). A file that is replaced keeps its mode;\n"
+           "               no temporary file is ever left beside it.\n"
+           "               A scene holds at most 1000 objects.\n"
            "               The options below apply to every picture of the run:\n"
            "    --size WxH       picture size in pixels, each 1 to 3000 (default 300x300)\n"
            "    --format F       png, jpg, gif, tiff, bmp, tga, jp2, jpc, ras or pnm; by\n"
@@ -296,6 +303,9 @@ std::string HelpText() {
            "                     channel (0 where only background is seen); PNG also gets\n"
            "                     a stronger reflection and shadow, as the program does for\n"
            "                     transparent PNG pictures; the other formats show white\n"
+           "    --allow-missing  renders a scene even when an image it names is missing\n"
+           "                     or cannot be decoded (those faces stay blank); without\n"
+           "                     it such a scene is reported and its picture not made\n"
            "    --seed N         seeds the random spread of the soft shadow's samples, so\n"
            "                     that the same scene renders to the same picture\n"
            "    --progress       shows a progress bar on standard error (the default when\n"
@@ -349,10 +359,12 @@ std::string HelpText() {
            "Models named by scene files are read from data/Objects/ and textures from\n"
            "data/texture/ below the program folder (or $BOXORA_HOME when set).\n"
            "\n"
-           "Exit status: 0 on success; 1 when a scene cannot be read, names a model\n"
-           "that cannot be loaded, or a picture cannot be rendered or written (the\n"
-           "other pictures of the run are still made; a picture that fails is not\n"
-           "written, and a file of its name keeps its old content); 2 for wrong\n"
+           "Exit status: 0 on success; 1 when a scene cannot be read (\"Could not open\n"
+           "file\"), names a model that cannot be loaded or an image that is missing\n"
+           "or cannot be decoded (see --allow-missing), or a picture cannot be\n"
+           "rendered or written (the other pictures of the run are still made; a\n"
+           "picture that fails is not written, and a file of its name keeps its old\n"
+           "content); 2 for wrong\n"
            "arguments; 130 when interrupted (Ctrl+C: the picture being rendered is\n"
            "given up and not written).\n";
 }

@@ -1,10 +1,10 @@
 #include "DumpCommand.h"
 
 #include <cstdio>
-#include <fstream>
 
 #include "JsonWriter.h"
 #include "engine/Engine.h"
+#include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
 
 namespace {
@@ -137,11 +137,6 @@ void WriteSides(JsonWriter& w, const CSideManager& sides) {
     w.EndArray();
 }
 
-bool Readable(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return static_cast<bool>(in);
-}
-
 }  // namespace
 
 std::string SceneToJson(CEngine& engine) {
@@ -158,8 +153,8 @@ std::string SceneToJson(CEngine& engine) {
 
 int RunDumpCommand(const std::string& file) {
     const bool isScene = EndsWithIgnoreCase(file, ".scn");
-    if (!Readable(file)) {
-        std::fprintf(stderr, "boxora-render: cannot read %s\n", file.c_str());
+    if (!boxora::CanReadRegularFile(file)) {
+        std::fprintf(stderr, "boxora-render: Could not open file: %s\n", boxora::EscapeForTerminal(file).c_str());
         return 1;
     }
     CEngine& engine = Engine();

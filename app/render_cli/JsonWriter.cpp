@@ -3,26 +3,35 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/TextUtil.h"
+
 std::string JsonWriter::Quote(std::string_view value) {
+    // Text from files: what is not UTF-8 becomes U+FFFD, and control and
+    // reordering characters are escaped, so that the document stays valid
+    // JSON and shows no escape sequence when printed.
+    const std::u16string units = boxora::Utf8ToUtf16(value);
     std::string s = "\"";
-    for (const char ch : value) {
-        const auto c = static_cast<unsigned char>(ch);
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const char16_t c = units[i];
         switch (c) {
-            case '"': s += "\\\""; break;
-            case '\\': s += "\\\\"; break;
-            case '\b': s += "\\b"; break;
-            case '\f': s += "\\f"; break;
-            case '\n': s += "\\n"; break;
-            case '\r': s += "\\r"; break;
-            case '\t': s += "\\t"; break;
-            default:
-                if (c < 0x20 || c == 0x7F) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    s += buf;
-                } else {
-                    s.push_back(ch);  // UTF-8 passes through
-                }
+            case u'"': s += "\\\""; continue;
+            case u'\\': s += "\\\\"; continue;
+            case u'\b': s += "\\b"; continue;
+            case u'\f': s += "\\f"; continue;
+            case u'\n': s += "\\n"; continue;
+            case u'\r': s += "\\r"; continue;
+            case u'\t': s += "\\t"; continue;
+            default: break;
+        }
+        if (boxora::IsUnsafeForDisplay(c)) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
+            s += buf;
+        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size()) {
+            s += boxora::Utf16ToUtf8(units.substr(i, 2));
+            ++i;
+        } else {
+            s += boxora::Utf16ToUtf8(std::u16string(1, c));
         }
     }
     s += '"';

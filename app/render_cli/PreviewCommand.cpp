@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "image/ImageCodec.h"
+#include "platform/TextUtil.h"
 
 namespace {
 
@@ -35,12 +36,13 @@ int RunPreviewCommand(const PreviewOptions& options) {
     boxora::PreviewFrame frame;
     std::string error;
     if (!boxora::RenderPreview(request, frame, error)) {
-        std::fprintf(stderr, "boxora-render: %s\n", error.c_str());
+        std::fprintf(stderr, "boxora-render: %s\n", boxora::EscapeForTerminal(error).c_str());
         return 1;
     }
     frame = boxora::Downsample(frame, k);
     if (!WritePng(frame, options.output, error)) {
-        std::fprintf(stderr, "boxora-render: cannot write %s: %s\n", options.output.c_str(), error.c_str());
+        std::fprintf(stderr, "boxora-render: cannot write %s: %s\n", boxora::EscapeForTerminal(options.output).c_str(),
+                     boxora::EscapeForTerminal(error).c_str());
         return 1;
     }
     return 0;

@@ -10,11 +10,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "CliNotifier.h"
 #include "engine/Engine.h"
 #include "engine/SceneFile.h"
 #include "image/ImageFormat.h"
+#include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
 #include "render/FrameSink.h"
 
@@ -37,6 +40,13 @@ const ExportFormat kExportFormats[] = {
 };
 
 std::atomic<bool> g_interrupted{false};
+
+// A name as it may appear on the terminal.
+const char* Shown(const std::string& name) {
+    static thread_local std::string shown;
+    shown = boxora::EscapeForTerminal(name);
+    return shown.c_str();
+}
 
 extern "C" void OnInterrupt(int) { g_interrupted = true; }
 
@@ -76,13 +86,13 @@ std::vector<Job> ExpandTargets(const RenderOptions& options, int& failures) {
             if (IsSceneFile(it->path()) && fs::is_regular_file(it->path(), ec)) scenes.push_back(it->path());
         std::sort(scenes.begin(), scenes.end());
         if (scenes.empty()) {
-            std::fprintf(stderr, "boxora-render: no scene file (.scn) in %s\n", target.scene.c_str());
+            std::fprintf(stderr, "boxora-render: no scene file (.scn) in %s\n", Shown(target.scene));
             ++failures;
             continue;
         }
         fs::create_directories(target.output, ec);
         if (!fs::is_directory(target.output, ec)) {
-            std::fprintf(stderr, "boxora-render: cannot make the output folder %s\n", target.output.c_str());
+            std::fprintf(stderr, "boxora-render: cannot make the output folder %s\n", Shown(target.output));
             failures += static_cast<int>(scenes.size());
             continue;
         }
@@ -95,11 +105,32 @@ std::vector<Job> ExpandTargets(const RenderOptions& options, int& failures) {
     return jobs;
 }
 
+// How long the engine may take to wind down after Ctrl+C before the
+// process leaves without it (a worker stuck in a library call must not keep
+// the command from ending).
+constexpr auto kInterruptGrace = std::chrono::seconds(2);
+
+// Ends the process with status 130 unless it has ended by then. The render
+// job's picture is written under a temporary name and only then renamed, so
+// leaving early writes nothing.
+void LeaveIfStuck() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        std::thread([] {
+            std::this_thread::sleep_for(kInterruptGrace);
+            std::fputs("boxora-render: interrupted\n", stderr);
+            std::_Exit(130);
+        }).detach();
+    });
+}
+
 // Waits for the engine to finish its work; false when interrupted.
 bool WaitUntilIdle(CEngine& engine) {
     while (!engine.WaitForIdle(std::chrono::milliseconds(100)))
-        if (g_interrupted) return false;
-    return !g_interrupted;
+        if (g_interrupted) break;
+    if (!g_interrupted) return true;
+    LeaveIfStuck();
+    return false;
 }
 
 class Renderer {
@@ -112,13 +143,13 @@ public:
     // 0 written, 1 failed, 130 interrupted.
     int Render(const Job& job) {
         std::error_code ec;
-        if (!fs::is_regular_file(job.scene, ec)) {
-            std::fprintf(stderr, "boxora-render: cannot read the scene %s\n", job.scene.c_str());
+        if (!boxora::CanReadRegularFile(job.scene)) {
+            std::fprintf(stderr, "boxora-render: Could not open file: %s\n", Shown(job.scene));
             return 1;
         }
         const SceneFileData data = ReadSceneDocument(boxora::ProfileDocument::Load(job.scene));
         if (data.sectionCount == 0) {
-            std::fprintf(stderr, "boxora-render: %s holds no scene (no section could be read)\n", job.scene.c_str());
+            std::fprintf(stderr, "boxora-render: %s holds no scene (no section could be read)\n", Shown(job.scene));
             return 1;
         }
         if (!StartEngine()) return 1;
@@ -127,13 +158,24 @@ public:
         // sections; those keep the values a new engine starts with, not the
         // ones of the scene rendered before, so that every picture of a run
         // is the one the scene gives on its own.
+        notes_.TakeErrors();
         engine_->ResetSceneSettings();
         engine_->LoadScene(job.scene);
         if (!WaitUntilIdle(*engine_)) return 130;
         const std::size_t loaded = engine_->GetObjectList().size();
         if (loaded < data.objects.size()) {
             std::fprintf(stderr, "boxora-render: %s: %zu of its %zu models could not be loaded; nothing written\n",
-                         job.scene.c_str(), data.objects.size() - loaded, data.objects.size());
+                         Shown(job.scene), data.objects.size() - loaded, data.objects.size());
+            return 1;
+        }
+        // Images that are missing or cannot be decoded have been named on
+        // standard error; a picture with blank faces is no success.
+        const std::size_t imageErrors = notes_.TakeErrors().size();
+        if (imageErrors > 0 && !options_.allowMissing) {
+            std::fprintf(stderr,
+                         "boxora-render: %s: %zu image problem(s); nothing written (--allow-missing renders it "
+                         "anyway)\n",
+                         job.scene.c_str(), imageErrors);
             return 1;
         }
 
@@ -142,7 +184,9 @@ public:
         if (options_.transparent) params.backgroundTransparent = true;
         params.outputFormat = job.format;
         RenderJob request;
-        request.fileName = job.output;
+        // "-" is standard output; the picture is streamed there like to any
+        // pipe or terminal named with -o.
+        request.fileName = job.output == "-" ? std::string("/dev/stdout") : job.output;
         request.width = options_.width;
         request.height = options_.height;
         request.format = job.format;
@@ -162,15 +206,15 @@ public:
         // outcome says whether the picture was written.
         const std::vector<RenderJobResult> results = engine_->TakeRenderResults();
         const bool failed = results.empty() || results.back().outcome.failed;
-        if (failed || !fs::is_regular_file(job.output, ec)) {
+        if (failed || (job.output != "-" && !fs::exists(job.output, ec))) {
             if (results.empty() || results.back().outcome.messages.empty())
-                std::fprintf(stderr, "boxora-render: %s was not written\n", job.output.c_str());
+                std::fprintf(stderr, "boxora-render: %s was not written\n", Shown(job.output));
             return 1;
         }
         if (options_.progress.value_or(false) || ShowProgressByDefault()) {
             const double seconds =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            std::fprintf(stderr, "boxora-render: wrote %s (%d x %d) in %.1f s\n", job.output.c_str(), options_.width,
+            std::fprintf(stderr, "boxora-render: wrote %s (%d x %d) in %.1f s\n", Shown(job.output), options_.width,
                          options_.height, seconds);
         }
         return 0;

@@ -25,6 +25,7 @@ struct RenderOptions {
     int gifCompression = 0;
     int tiffCompression = 0;
     bool transparent = false;       // render with a transparent background
+    bool allowMissing = false;      // render even when images are missing or cannot be decoded
     std::optional<unsigned> seed;   // seeds the shadow's random jitter
     std::optional<bool> progress;   // the bar; by default when standard error is a terminal
     std::optional<int> thumbnailSize;  // --thumbnail: one square PNG, time-limited
@@ -39,7 +40,8 @@ std::optional<int> ExportFormatFromFileName(const std::string& fileName);
 std::string ExportExtension(int format);
 
 // Returns the exit status: 0 every picture written, 1 some scene could not
-// be read or rendered or some picture could not be written, 130 when
+// be read or rendered (an image it names is missing or cannot be decoded,
+// unless allowMissing) or some picture could not be written, 130 when
 // interrupted.
 int RunRenderCommand(const RenderOptions& options);
 

@@ -8,11 +8,12 @@
 #include "DumpCommand.h"
 #include "PreviewCommand.h"
 #include "RenderCommand.h"
+#include "platform/TextUtil.h"
 
 int main(int argc, char** argv) {
     const CommandLine cl = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!cl.error.empty()) {
-        std::fprintf(stderr, "boxora-render: %s (try --help)\n", cl.error.c_str());
+        std::fprintf(stderr, "boxora-render: %s (try --help)\n", boxora::EscapeForTerminal(cl.error).c_str());
         return 2;
     }
     switch (cl.command) {

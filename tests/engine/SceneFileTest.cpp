@@ -56,13 +56,43 @@ TEST(SceneFileParse, ReaderRulesAndDefaults) {
     EXPECT_EQ(d.sectionCount, 5);
 }
 
-TEST(SceneFileParse, SectionNamesBeyondTheBufferAreIgnored) {
+TEST(SceneFileParse, EverySectionIsReadUpToTheObjectLimit) {
     std::string text;
-    for (int i = 0; i < 600; ++i) text += "[OBJECT_" + std::to_string(i) + "]\r\nObject_Name=Box\r\n";
+    for (int i = 0; i < 400; ++i) text += "[OBJECT_" + std::to_string(i) + "]\r\nObject_Name=Box\r\n";
+    text += "[CAMERA]\r\nCamera_Zoom=33\r\n[LIGHT_SHADOW]\r\nShadow_Blur=7\r\n[REFLECTION]\r\n"
+            "Background_Color=255\r\n[SCENE]\r\n";
+    SceneFileData d = ParseSceneFile(Utf16File(text));
+    EXPECT_EQ(d.objects.size(), 400u);
+    EXPECT_EQ(d.objects.back().section, "OBJECT_399");
+    ASSERT_TRUE(d.camera && d.lightShadow && d.reflection);
+    EXPECT_FLOAT_EQ(d.camera->zoom, 33.0f);
+    EXPECT_EQ(d.lightShadow->shadowBlur, 7);
+    EXPECT_EQ(d.reflection->backgroundColor, 255u);
+    EXPECT_EQ(d.objectsLeftOut, 0u);
+
+    // Past the limit the rest is counted, the fixed sections still read.
+    text.clear();
+    for (int i = 0; i < kMaxObjects + 5; ++i) text += "[O" + std::to_string(i) + "]\r\n";
+    text += "[CAMERA]\r\nCamera_Zoom=12\r\n";
+    d = ParseSceneFile(Utf16File(text));
+    EXPECT_EQ(d.objects.size(), static_cast<std::size_t>(kMaxObjects));
+    EXPECT_EQ(d.objectsLeftOut, 5u);
+    ASSERT_TRUE(d.camera);
+    EXPECT_FLOAT_EQ(d.camera->zoom, 12.0f);
+}
+
+TEST(SceneFileParse, RepeatedSectionsOfManyKeysReadTheFirstOne) {
+    // Every repeat of a name reads the first section of that name; with a
+    // key index this takes one pass over the section, not one per lookup.
+    std::string text = "[OBJECT_0]\r\n";
+    for (int i = 0; i < 50000; ++i) text += "k" + std::to_string(i) + "=1\r\n";
+    text += "Object_Name=Box\r\nscale_x=2\r\n";
+    for (int i = 0; i < 200; ++i) text += "[OBJECT_0]\r\nObject_Name=Other\r\n";
     const SceneFileData d = ParseSceneFile(Utf16File(text));
-    // "OBJECT_n" plus its terminator: the names that fit 4000 units.
-    EXPECT_GT(d.objects.size(), 300u);
-    EXPECT_LT(d.objects.size(), 450u);
+    ASSERT_EQ(d.objects.size(), 201u);
+    EXPECT_EQ(d.objects[200].objectName, "Box");
+    ASSERT_TRUE(d.objects[200].transform[6]);
+    EXPECT_FLOAT_EQ(*d.objects[200].transform[6], 2.0f);
 }
 
 TEST(SceneFileParse, ObjectNamesMayNotLeaveTheObjectsFolder) {

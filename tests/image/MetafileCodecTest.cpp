@@ -5,7 +5,9 @@
 
 #include "image/CodecMetafile.h"
 #include "image/CodecRegistry.h"
+#include "image/ImageCodec.h"
 #include "tests/image/HandMadeImages.h"
+#include "tests/support/TestSupport.h"
 
 using namespace handmade;
 using imagecodec::ImageData;
@@ -322,6 +324,25 @@ TEST(EmfDecode, FontconfigShutdownIsDisarmedForTheWholeProcess) {
     void* bound = dlsym(RTLD_DEFAULT, "FcFini");
     ASSERT_NE(bound, nullptr);
     EXPECT_EQ(bound, reinterpret_cast<void*>(&FcFini));
+}
+
+TEST(EmfDecode, AConverterThatAbortsFailsTheFileNotTheProgram) {
+    // A font 16 million units high: the SVG converter's output makes the
+    // drawing library panic and abort. Also when the name says JPEG.
+    const std::string panic = (testsupport::DataDir().parent_path() / "corpus/image_metafile" /
+                               "repro-emf-font-height-panic.emf").string();
+    const std::string bytes = testsupport::ReadFileBytes(panic);
+    ASSERT_EQ(bytes.size(), 376u);
+    ImageData img;
+    std::string why;
+    EXPECT_FALSE(imagecodec::metafile::DecodeMetafileLimited(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                                             bytes.size(), img, &why, 256));
+    EXPECT_NE(why.find("crashed"), std::string::npos) << why;
+    ImageCodec codec;
+    EXPECT_FALSE(codec.LoadFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), FORMAT_JPG));
+    EXPECT_EQ(codec.GetWidth(), 0u);
+    // The converters still work for the next file.
+    EXPECT_TRUE(Near(At(Decode(BuildEmf(50, 40, {{5, 5, 40, 30, kRed}})), 20, 20), kRed));
 }
 
 TEST(EmfDecode, RefusesDamagedFiles) {

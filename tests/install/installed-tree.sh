@@ -23,6 +23,9 @@ export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/home/.config XDG_DATA_HOME=$WORK/ho
 export XDG_RUNTIME_DIR=$WORK/run QT_QPA_PLATFORM=offscreen
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
+# The metafile decoding helper is installed beside the programs.
+[ -x "$ROOT/bin/boxora-decode" ] || fail "boxora-decode is not installed beside the programs"
+
 # Every example reads its models and artwork from inside the moved tree.
 shopt -s nullglob
 examples=("$SHARE"/examples/*.scn)

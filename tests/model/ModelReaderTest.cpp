@@ -1,7 +1,10 @@
 // The 3DS reader: geometry, names, materials, normals and damaged files.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
+#include <filesystem>
 
 #include "scene/SceneParams.h"
 #include "engine/ModelManager.h"
@@ -279,14 +282,19 @@ TEST_F(ModelReaderTest, SpecularColourCarriesTheLevels) {
     EXPECT_EQ(model.materials[0].mirrorLevel, 200);
 }
 
-TEST_F(ModelReaderTest, MissingFileIsReported) {
-    const ImportResult r = reader.Import(dir.File("nothing.3ds"), model);
-    EXPECT_FALSE(r.opened);
-    EXPECT_TRUE(r.outcome.failed);
-    ASSERT_EQ(r.outcome.messages.size(), 1u);
-    EXPECT_EQ(boxora::MessageText(r.outcome.messages[0]), "Could not open file: " + dir.File("nothing.3ds"));
+TEST_F(ModelReaderTest, MissingFileFifoAndFolderAreReported) {
+    // A FIFO without a writer would block the reader for ever.
+    ASSERT_EQ(mkfifo(dir.File("pipe.3ds").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.File("folder.3ds"));
+    for (const char* name : {"nothing.3ds", "pipe.3ds", "folder.3ds"}) {
+        const ImportResult r = reader.Import(dir.File(name), model);
+        EXPECT_FALSE(r.opened);
+        EXPECT_TRUE(r.outcome.failed);
+        ASSERT_EQ(r.outcome.messages.size(), 1u);
+        EXPECT_EQ(boxora::MessageText(r.outcome.messages[0]), "Could not open file: " + dir.File(name));
+        EXPECT_EQ(model.ObjectCount(), 0);
+    }
     EXPECT_TRUE(notes.Messages().empty());  // the caller decides what the user sees
-    EXPECT_EQ(model.ObjectCount(), 0);
 }
 
 TEST_F(ModelReaderTest, FileWithoutPrimaryChunkIsReported) {
@@ -349,6 +357,35 @@ TEST_F(ModelReaderTest, MoreThan256MaterialsAreRefused) {
     EXPECT_EQ(model.MaterialCount(), kMaxMaterials);
     EXPECT_EQ(model.materials.back().index, kMaxMaterials - 1);
     EXPECT_EQ(model.ObjectCount(), 1);
+}
+
+TEST_F(ModelReaderTest, ObjectsBeyondTheLimitsAreLeftOutWithAMessage) {
+    // More objects than a scene takes: the first ones load, the message
+    // says how many were left out.
+    model3ds::Model many;
+    const model3ds::Mesh tiny = MeshModel({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 7}}, {}).meshes[0];
+    for (int i = 0; i < kMaxObjects + 3; ++i) many.meshes.push_back(tiny);
+    const ImportResult r = Import(model3ds::Write(many), "many.3ds");
+    EXPECT_EQ(model.ObjectCount(), kMaxObjects);
+    EXPECT_FALSE(r.outcome.failed);
+    ASSERT_FALSE(r.outcome.messages.empty());
+    const std::string text = boxora::MessageText(r.outcome.messages.back());
+    EXPECT_NE(text.find("many.3ds"), std::string::npos);
+    EXPECT_NE(text.find(": 3 were left out"), std::string::npos);
+
+    // More faces than a file may bring: whole objects only, up to the budget.
+    SceneModel other;
+    model3ds::Model large;
+    model3ds::Mesh big = tiny;
+    big.faces.assign(60000, big.faces[0]);
+    for (int i = 0; i < 6; ++i) large.meshes.push_back(big);
+    const std::vector<uint8_t> bytes = model3ds::Write(large);
+    const ImportResult l = reader.ImportBytes(bytes.data(), bytes.size(), "large.3ds", other);
+    const auto objects = reader.TakeNewObjects();
+    ASSERT_EQ(objects.size(), ModelReader::kMaxFaces / 60000);
+    for (const auto& o : objects) EXPECT_EQ(o->faces.size(), 60000u);
+    ASSERT_FALSE(l.outcome.messages.empty());
+    EXPECT_NE(boxora::MessageText(l.outcome.messages.back()).find("large.3ds is too large"), std::string::npos);
 }
 
 // Every prefix of a valid file and a set of damaged lengths: never a crash,

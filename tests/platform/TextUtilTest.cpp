@@ -52,3 +52,10 @@ TEST(TextUtil, NumberParsingFollowsTheCRules) {
     EXPECT_EQ(FormatFloat6(36), "36.000000");
     EXPECT_EQ(FormatFloat6(-0.5), "-0.500000");
 }
+
+TEST(TextUtil, EscapeForTerminalLeavesNoControlSequence) {
+    EXPECT_EQ(EscapeForTerminal("Box \xC5\xA0koda \xE2\x82\xAC/\\"), "Box \xC5\xA0koda \xE2\x82\xAC/\\");
+    EXPECT_EQ(EscapeForTerminal("a\x1B]0;title\x07" "b\r\n"), "a\\x1B]0;title\\x07" "b\\x0D\\x0A");
+    // C1 CSI, right-to-left override, a stray byte and a cut sequence.
+    EXPECT_EQ(EscapeForTerminal("\xC2\x9B" "2J\xE2\x80\xAEx\xFF\xE2\x82"), "\\x9B2J\\u202Ex\\xFF\\xE2\\x82");
+}

@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -238,6 +239,53 @@ TEST_F(SceneRenderCliTest, FolderOfScenesAndProgressBar) {
     // A folder without scenes is a failure.
     fs::create_directories(Out("empty"));
     EXPECT_EQ(Run(Quote(Out("empty")) + " -o " + Quote(Out("out"))).status, 1);
+}
+
+TEST_F(SceneRenderCliTest, PicturesGoThroughLinksAndToStandardOutput) {
+    // A link is written through and stays; the replaced file keeps its mode.
+    const std::string real = Out("real.png"), link = Out("link.png");
+    fs::create_symlink("real.png", link);
+    ASSERT_EQ(Run(Quote(singleBox) + " -o " + Quote(link) + " --size 30x30").status, 0);
+    ::chmod(real.c_str(), 0600);
+    ASSERT_EQ(Run(Quote(singleBox) + " -o " + Quote(link) + " --size 40x40").status, 0);
+    EXPECT_TRUE(fs::is_symlink(link));
+    struct stat st {};
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    ImageCodec image;
+    ASSERT_TRUE(Loads(real, FORMAT_PNG, image));
+    EXPECT_EQ(image.GetWidth(), 40u);
+
+    // /dev/stdout and "-" stream the picture, into a pipe or a file.
+    const std::string piped = Out("piped.jpg"), redirected = Out("redirected.png");
+    const std::string exe = Quote(Exe().string()) + " " + Quote(singleBox);
+    ASSERT_EQ(std::system((exe + " -o - --format jpg --size 20x10 2>/dev/null | cat > " + Quote(piped)).c_str()), 0);
+    ASSERT_EQ(std::system((exe + " -o /dev/stdout --format png --size 10x20 2>/dev/null > " + Quote(redirected)).c_str()),
+              0);
+    ASSERT_TRUE(Loads(piped, FORMAT_JPG, image));
+    EXPECT_EQ(image.GetWidth(), 20u);
+    ASSERT_TRUE(Loads(redirected, FORMAT_PNG, image));
+    EXPECT_EQ(image.GetHeight(), 20u);
+}
+
+TEST_F(SceneRenderCliTest, NamesFromFilesReachTheTerminalEscaped) {
+    // A model name that would retitle the terminal and clear the screen.
+    const std::string scene = SceneWithModel("hostile.scn", "Box\x1B]0;owned\x07\xC2\x9B" "2J");
+    const RunResult r = Run(Quote(scene) + " -o " + Quote(Out("h.png")) + " --size 20x20");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Box\\x1B]0;owned\\x07\\x9B2J"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('\x1B'), std::string::npos);
+    EXPECT_EQ(r.err.find("\xC2\x9B"), std::string::npos);
+
+    // The dump is still JSON, with the characters escaped.
+    boxora::ProfileDocument doc = boxora::ProfileDocument::Load(singleBox);
+    doc.SetString("OBJECT_0", "User_Defined_Name", "Box\x1B]0;owned\x07\xC2\x9B" "2J");
+    ASSERT_TRUE(doc.Save(Out("named.scn")));
+    const std::string json = Out("dump.json");
+    std::system((Quote(Exe().string()) + " --dump " + Quote(Out("named.scn")) + " > " + Quote(json) + " 2>/dev/null").c_str());
+    const std::string text = testsupport::ReadFileBytes(json);
+    EXPECT_NE(text.find("Box\\u001b]0;owned\\u0007\\u009b2J"), std::string::npos);
+    for (const char c : text) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 && c != '\n') << int(c);
 }
 
 TEST_F(SceneRenderCliTest, InterruptGivesUpThePictureBeingRendered) {

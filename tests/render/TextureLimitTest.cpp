@@ -1,0 +1,73 @@
+// Textures in a real context: never larger than the picture can show, and
+// within the context's memory budget (with a message when it is reached).
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include "image/ImageCodec.h"
+#include "platform/Notifier.h"
+#include "render/GlReleaseQueue.h"
+#include "render/TextureStore.h"
+#include "render/TextureUpload.h"
+#include "tests/render/GlTestContext.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+std::string WritePicture(const testsupport::TempDir& dir, const std::string& name, uint32_t w, uint32_t h) {
+    std::vector<uint8_t> bgr(std::size_t{w} * h * 3, 90);
+    ImageCodec image;
+    EXPECT_TRUE(image.CreateFromArray(bgr.data(), w, h, 24, static_cast<int>(w * 3), false));
+    const std::string path = dir.File(name);
+    EXPECT_TRUE(image.Save(path, FORMAT_PNG));
+    return path;
+}
+
+std::pair<int, int> TextureSize(uint32_t name) {
+    GLint w = 0, h = 0;
+    glBindTexture(GL_TEXTURE_2D, name);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+    return {w, h};
+}
+
+}  // namespace
+
+TEST(TextureLimit, TexturesFitThePictureAndTheBudget) {
+    GlTestContext gl(32, 32);
+    ASSERT_TRUE(gl.Ok());
+    testsupport::TempDir dir;
+    boxora::RecordingNotifier notes;
+    boxora::SetNotifier(&notes);
+    TextureNameTable names{};
+    GlReleaseQueue releases;
+    CTextureStore store(names, releases);
+    store.SetThreadRole([] { return ThreadRole::Scene; });
+
+    // A 200 × 100 picture: textures up to 256 texels a side.
+    SetTexturePictureSize(200, 100);
+    EXPECT_EQ(TextureSideLimit(), 256);
+    std::string wide = WritePicture(dir, "wide.png", 2000, 1000);
+    store.TextureLoad(wide, 0);
+    EXPECT_EQ(TextureSize(names[0]), std::make_pair(256, 128));  // 2000 / 8 = 250 wide
+    std::string small = WritePicture(dir, "small.png", 60, 30);
+    store.TextureLoad(small, 1);
+    EXPECT_EQ(TextureSize(names[1]), std::make_pair(64, 32));  // as it was
+    EXPECT_TRUE(notes.Messages().empty());
+
+    // A budget that holds the first two: a third texture of the first's
+    // size is shrunk to what is left, and the message says so.
+    store.SetTextureBudget(TextureBytes(250, 125) + TextureBytes(60, 30) + TextureBytes(70, 35));
+    std::string third = WritePicture(dir, "third.png", 2000, 1000);
+    store.TextureLoad(third, 2);
+    const auto [w, h] = TextureSize(names[2]);
+    EXPECT_GT(w, 0);
+    EXPECT_LE(w, 64);
+    ASSERT_EQ(notes.Messages().size(), 1u);
+    EXPECT_NE(notes.Messages()[0].text.find("MB"), std::string::npos);
+    // Replacing a material's texture frees its share first.
+    store.TextureLoad(small, 0);
+    store.TextureLoad(third, 2);
+    EXPECT_EQ(TextureSize(names[2]), std::make_pair(256, 128));
+    boxora::SetNotifier(nullptr);
+    SetTexturePictureSize(0, 0);
+}
