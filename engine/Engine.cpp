@@ -3,7 +3,7 @@
 #include "platform/Notifier.h"
 
 CEngine::CEngine()
-    : models_(params_, releaseQueue_), sides_(params_, models_.Model(), releaseQueue_),
+    : models_(releaseQueue_), sides_(models_.Model(), releaseQueue_),
       renderer_(CreateFrameRenderer(*this)) {
     models_.Textures().SetThreadRole([this] { return RoleOfCurrentThread(); });
     models_.SetProgress([this](float delta) { AddProgress(delta); });

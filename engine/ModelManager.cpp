@@ -3,8 +3,8 @@
 #include "model/CoverFaces.h"
 #include "platform/TextUtil.h"
 
-CModelManager::CModelManager(SceneParams& params, GlReleaseQueue& releaseQueue)
-    : params_(params), textures_(textureNames_, releaseQueue) {}
+CModelManager::CModelManager(GlReleaseQueue& releaseQueue)
+    : textures_(textureNames_, releaseQueue) {}
 
 boxora::Outcome CModelManager::LoadModelFile(const std::string& path, bool allTextures) {
     ImportResult result = reader_.Import(path, model_, batchSize_, progress_);

@@ -16,13 +16,11 @@
 #include "model/ModelTypes.h"
 #include "render/TextureStore.h"
 
-struct SceneParams;
-
 class CModelManager {
 public:
     using ProgressFn = ModelReader::ProgressFn;
 
-    CModelManager(SceneParams& params, GlReleaseQueue& releaseQueue);
+    explicit CModelManager(GlReleaseQueue& releaseQueue);
 
     // Reads one model file and finishes the last object it holds: lifts it
     // onto the floor (translate y = height / 2), loads the textures of the
@@ -52,10 +50,8 @@ public:
     // last object is gone).
     void ResetMaterialsAndCounters();
 
-    SceneParams& Params() { return params_; }
 
 private:
-    SceneParams& params_;
     SceneModel model_;
     ModelReader reader_;
     TextureNameTable textureNames_{};

@@ -35,6 +35,6 @@ protected:
     testsupport::TempDir dir;
     SceneParams params;
     GlReleaseQueue releaseQueue;
-    CModelManager manager{params, releaseQueue};
-    CSideManager sides{params, manager.Model(), releaseQueue};
+    CModelManager manager{releaseQueue};
+    CSideManager sides{manager.Model(), releaseQueue};
 };

@@ -136,8 +136,7 @@ TEST_F(ModelReaderTest, TwoObjectsInOneFileAddBothWithConsecutiveIds) {
     m.meshes.push_back(second);
     const std::string path = fixtures::WriteModel(dir.File("two.3ds"), m);
     GlReleaseQueue releaseQueue;
-    SceneParams params;
-    CModelManager manager(params, releaseQueue);
+    CModelManager manager(releaseQueue);
     manager.Model().nextObjectId = 7;
     ASSERT_FALSE(manager.LoadModelFile(path, false).failed);
     const SceneModel& sm = manager.Model();
