@@ -50,6 +50,12 @@ bool CEngine::Release() {
         renderWake_.notify_all();
         if (scene.joinable()) scene.join();
         if (render.joinable()) render.join();
+        {
+            // Jobs left in the queue run when the threads start again.
+            std::lock_guard render(renderMutex_);
+            renderJobsOutstanding_ = static_cast<int>(renderJobs_.size());
+            activeOutput_.clear();
+        }
         std::lock_guard start(startMutex_);
         threadsStarted_ = false;
         sceneThreadId_ = std::thread::id();

@@ -19,7 +19,13 @@
 //   lock for a short while and are applied at once when they get it; while a
 //   render job runs, or when the lock stays busy, they are queued and the
 //   scene thread applies them, in order, at its next turn. A change applied
-//   at once is visible to GetObject right after the call.
+//   at once is visible to GetObject right after the call. While a render
+//   job is waiting or running they are queued at once: the interface never
+//   waits for a job.
+// - Snapshot(): the objects as the interface shows them, published by the
+//   engine after every change of the objects and every queued change (a
+//   queued change is already in it), so pages and SaveScene never take the
+//   engine lock.
 // - No OpenGL call is made on a thread without a current context. Display
 //   lists and textures released on other threads are deleted by the scene
 //   thread (GlReleaseQueue).
@@ -48,6 +54,7 @@
 #include "scene/SceneParams.h"
 #include "engine/ModelManager.h"
 #include "render/SideManager.h"
+#include "engine/SceneSnapshot.h"
 #include "render/GlReleaseQueue.h"
 #include "render/RenderHost.h"
 
@@ -131,9 +138,21 @@ public:
     // (render thread's record; any thread).
     std::vector<RenderJobResult> TakeRenderResults();
 
-    // The engine lock, for the control panel's refresh and the preview's
-    // shadow drag: std::lock_guard lock(Engine().Lock());
+    // The engine lock, for tools and tests that read the scene's geometry:
+    // std::lock_guard lock(Engine().Lock()). The interface does not take it.
     ReentrantLock& Lock() override { return lock_; }
+    // The objects as last published (never null).
+    SceneSnapshotPtr Snapshot() const;
+    // A render job's picture is to be written under another name: queued
+    // jobs and the job in progress take the new name, and a picture already
+    // written under the old name is moved (a template renamed while its
+    // preview is rendered).
+    void RetargetRenderOutput(const std::string& from, const std::string& to);
+    // For the render thread: the name the picture of the job in progress is
+    // to be written under now, and, once it is written under that name,
+    // FinishRenderOutput moves it when the job was retargeted meanwhile.
+    std::string RenderOutputName(const std::string& requested) override;
+    void FinishRenderOutput(const std::string& written) override;
 
     SceneParams& Params() override { return params_; }
     CModelManager& Models() { return models_; }
@@ -193,7 +212,11 @@ private:
 
     // Runs change under the engine lock now if it can get it soon, else
     // queues it for the scene thread; a change that returns true redraws.
-    void RunLockedOrQueued(std::function<bool()> change);
+    // patch shows a queued change in the snapshot until it is applied.
+    void RunLockedOrQueued(std::function<bool()> change, std::function<void(SceneSnapshot&)> patch = {});
+    // Engine lock held: a new snapshot from the objects, with the changes
+    // still queued.
+    void PublishSnapshot();
     void ApplyQueuedChanges();
     void ChangeObject(int id, ObjectField field, float value);
     bool ApplyObjectChangeLocked(int id, ObjectField field, float value);
@@ -227,7 +250,14 @@ private:
     std::deque<int> deleteQueue_;
     std::deque<std::string> addQueue_;
     std::deque<std::string> loadQueue_;
-    std::deque<std::function<bool()>> changeQueue_;
+    struct QueuedChange {
+        std::function<bool()> apply;
+        std::function<void(SceneSnapshot&)> patch;
+    };
+    std::deque<QueuedChange> changeQueue_;
+    // Guards snapshot_; taken before queueMutex_ when both are needed.
+    mutable std::mutex snapshotMutex_;
+    SceneSnapshotPtr snapshot_ = std::make_shared<SceneSnapshot>();
 
     // Threads and signalling.
     std::atomic<bool> initialized_{false};
@@ -246,6 +276,10 @@ private:
     std::deque<RenderJob> renderJobs_;
     std::vector<RenderJobResult> renderResults_;
     bool renderBusy_ = false;
+    // Output of the job in progress (empty between jobs), by renderMutex_.
+    std::string activeOutput_;
+    // Jobs requested and not finished.
+    std::atomic<int> renderJobsOutstanding_{0};
     std::thread sceneThread_;
     std::thread renderThread_;
     std::atomic<std::thread::id> uiThreadId_{};

@@ -27,29 +27,41 @@ std::vector<ObjectListEntry> CEngine::GetObjectList() {
     return entries;
 }
 
-void CEngine::RunLockedOrQueued(std::function<bool()> change) {
+void CEngine::RunLockedOrQueued(std::function<bool()> change, std::function<void(SceneSnapshot&)> patch) {
     const bool workersRunning = threadsStarted_ && std::this_thread::get_id() != sceneThreadId_.load();
     bool redraw = false;
     if (!workersRunning || lock_.HeldByCurrentThread()) {
         std::lock_guard lock(lock_);
         ApplyQueuedChanges();
         redraw = change();
+        PublishSnapshot();
     } else {
         bool applied = false;
-        if (!renderJobActive_) {
+        // A render job waiting or running holds the lock for seconds: queue
+        // at once instead of waiting for it.
+        if (renderJobsOutstanding_ == 0 && !renderJobActive_) {
             // A full frame in progress gives way at once to a newer request.
             RequestRedraw();
             if (lock_.try_lock_for(kUiLockWait)) {
                 std::lock_guard lock(lock_, std::adopt_lock);
                 ApplyQueuedChanges();
                 redraw = change();
+                PublishSnapshot();
                 applied = true;
             }
         }
         if (!applied) {
             {
-                std::lock_guard queues(queueMutex_);
-                changeQueue_.push_back(std::move(change));
+                std::lock_guard snapshot(snapshotMutex_);
+                {
+                    std::lock_guard queues(queueMutex_);
+                    changeQueue_.push_back({std::move(change), patch});
+                }
+                if (patch) {
+                    auto next = std::make_shared<SceneSnapshot>(*snapshot_);
+                    patch(*next);
+                    snapshot_ = std::move(next);
+                }
             }
             RequestRedraw();
             return;
@@ -61,20 +73,38 @@ void CEngine::RunLockedOrQueued(std::function<bool()> change) {
 void CEngine::ApplyQueuedChanges() {
     // Engine lock held.
     bool redraw = false;
-    bool traced = false;
+    bool applied = false;
     while (true) {
         std::function<bool()> change;
         {
             std::lock_guard queues(queueMutex_);
             if (changeQueue_.empty()) break;
-            change = std::move(changeQueue_.front());
+            change = std::move(changeQueue_.front().apply);
             changeQueue_.pop_front();
         }
-        if (!traced && std::this_thread::get_id() == sceneThreadId_.load()) Trace("changes");
-        traced = true;
+        if (!applied && std::this_thread::get_id() == sceneThreadId_.load()) Trace("changes");
+        applied = true;
         redraw = change() || redraw;
     }
+    if (applied) PublishSnapshot();
     if (redraw) Redraw();
+}
+
+SceneSnapshotPtr CEngine::Snapshot() const {
+    std::lock_guard snapshot(snapshotMutex_);
+    return snapshot_;
+}
+
+void CEngine::PublishSnapshot() {
+    // Engine lock held, so no queued change is applied while this runs.
+    auto next = std::make_shared<SceneSnapshot>(SceneSnapshot::Of(models_.Model()));
+    std::lock_guard snapshot(snapshotMutex_);
+    {
+        std::lock_guard queues(queueMutex_);
+        for (const QueuedChange& change : changeQueue_)
+            if (change.patch) change.patch(*next);
+    }
+    snapshot_ = std::move(next);
 }
 
 bool CEngine::ApplyObjectChangeLocked(int id, ObjectField field, float value) {
@@ -97,7 +127,16 @@ bool CEngine::ApplyObjectChangeLocked(int id, ObjectField field, float value) {
 }
 
 void CEngine::ChangeObject(int id, ObjectField field, float value) {
-    RunLockedOrQueued([this, id, field, value] { return ApplyObjectChangeLocked(id, field, value); });
+    RunLockedOrQueued([this, id, field, value] { return ApplyObjectChangeLocked(id, field, value); },
+                      [id, field, value](SceneSnapshot& snapshot) {
+                          ObjectSnapshot* o = snapshot.Find(id);
+                          if (!o) return;
+                          const int axis = static_cast<int>(field) % 3;
+                          std::array<float, 3>& values = static_cast<int>(field) < 3   ? o->translate
+                                                         : static_cast<int>(field) < 6 ? o->rotate
+                                                                                       : o->scale;
+                          values[static_cast<std::size_t>(axis)] = value;
+                      });
 }
 
 void CEngine::SetObjectTranslateX(int id, int value) { ChangeObject(id, ObjectField::TranslateX, static_cast<float>(value)); }
@@ -111,7 +150,12 @@ void CEngine::SetObjectScaleY(int id, float factor) { ChangeObject(id, ObjectFie
 void CEngine::SetObjectScaleZ(int id, float factor) { ChangeObject(id, ObjectField::ScaleZ, factor); }
 
 void CEngine::SetObjectImage(int id, int face, const std::string& path) {
-    RunLockedOrQueued([this, id, face, path] { return SetObjectImageLocked(id, face, path); });
+    RunLockedOrQueued([this, id, face, path] { return SetObjectImageLocked(id, face, path); },
+                      [id, face, path](SceneSnapshot& snapshot) {
+                          ObjectSnapshot* o = snapshot.Find(id);
+                          if (o && face >= 0 && face < kCoverFaceCount)
+                              o->coverImages[static_cast<std::size_t>(face)] = boxora::CutToUtf16Units(path, 255);
+                      });
 }
 
 bool CEngine::SetObjectImageLocked(int id, int face, const std::string& path) {
@@ -136,7 +180,11 @@ bool CEngine::SetObjectImageLocked(int id, int face, const std::string& path) {
     // current name.
     if (RoleOfCurrentThread() != ThreadRole::Ui) models_.Textures().ReleaseTexture(index);
     boxora::RaiseMessages(models_.Textures().TextureLoad(resolved, index));
-    object->coverImages[face] = resolved;
+    // An image that is not found keeps the user's reference (saved with the
+    // project, tried again when it is opened), not the "*" that marks the
+    // material as without picture.
+    const bool notFound = resolved == "*" && !path.empty() && path != "*";
+    object->coverImages[face] = notFound ? boxora::CutToUtf16Units(path, 255) : resolved;
     material->file = resolved;
     const uint8_t textured = (resolved.empty() || resolved == "*") ? 0 : 1;
     for (MeshFace& f : object->faces)
@@ -147,6 +195,7 @@ bool CEngine::SetObjectImageLocked(int id, int face, const std::string& path) {
 void CEngine::DeleteObject(int id, bool recompute) {
     std::lock_guard lock(lock_);
     DeleteObjectLocked(id, recompute);
+    PublishSnapshot();
 }
 
 void CEngine::DeleteObjectLocked(int id, bool recompute) {

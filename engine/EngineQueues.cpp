@@ -69,6 +69,7 @@ void CEngine::ProcessDeleteQueue() {
         deleted = true;
     }
     if (deleted) {
+        PublishSnapshot();
         NotifySceneChanged();
         Redraw();
     }
@@ -99,6 +100,7 @@ void CEngine::ProcessAddQueue() {
     }
     sides_.BuildSides();
     sides_.OrderSides(false);
+    PublishSnapshot();
     NotifyEnd();
     NotifySceneChanged();
 }

@@ -9,12 +9,14 @@
 #include "platform/TextUtil.h"
 
 bool CEngine::SaveScene(const std::string& path) {
-    boxora::ProfileDocument doc;
-    {
-        std::lock_guard lock(lock_);
-        doc = BuildSceneDocument(params_, models_.Model());
+    // From the published snapshot, so that saving never waits for a render
+    // job; changes still queued are in it.
+    if (lock_.try_lock()) {
+        std::lock_guard lock(lock_, std::adopt_lock);
+        ApplyQueuedChanges();
+        PublishSnapshot();
     }
-    return doc.Save(path);
+    return BuildSceneDocument(params_, *Snapshot()).Save(path);
 }
 
 void CEngine::LoadSceneNow(const std::string& path) {
@@ -27,7 +29,14 @@ void CEngine::LoadSceneNow(const std::string& path) {
         for (const auto& o : models_.Model().objects) ids.push_back(o->id);
     }
     for (auto it = ids.rbegin(); it != ids.rend(); ++it) DeleteObjectLocked(*it, false);
+    // Images the scene names are also looked for beside the scene file, and
+    // broken ones are reported again for this scene.
+    CTextureStore& textures = models_.Textures();
+    textures.ForgetReportedImages();
+    const std::size_t slash = path.find_last_of('/');
+    textures.SetSceneFolder(slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1));
     ApplySceneFile(ReadSceneDocument(boxora::ProfileDocument::Load(path)));
+    textures.SetSceneFolder({});
 }
 
 void CEngine::ApplySceneFile(const SceneFileData& data) {
@@ -110,6 +119,7 @@ void CEngine::ApplySceneFile(const SceneFileData& data) {
     }
     sides_.BuildSides();
     sides_.OrderSides(false);
+    PublishSnapshot();
     NotifyEnd();
     NotifySceneChanged();
 }

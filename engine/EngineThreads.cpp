@@ -1,5 +1,7 @@
 // The engine's two worker threads: the scene thread (work queues and
 // preview frames) and the render thread (render jobs).
+#include <filesystem>
+
 #include "engine/Engine.h"
 #include "lang/Messages.h"
 #include "platform/Notifier.h"
@@ -81,6 +83,7 @@ void CEngine::RenderToFile(const RenderJob& job) {
     {
         std::lock_guard render(renderMutex_);
         renderJobs_.push_back(job);
+        ++renderJobsOutstanding_;
     }
     renderWake_.notify_all();
 }
@@ -97,6 +100,7 @@ void CEngine::RenderThreadMain() {
             job = std::move(renderJobs_.front());
             renderJobs_.pop_front();
             renderBusy_ = true;
+            activeOutput_ = job.fileName;
         }
         renderJobActive_ = true;
         {
@@ -113,12 +117,45 @@ void CEngine::RenderThreadMain() {
         {
             std::lock_guard render(renderMutex_);
             renderBusy_ = false;
+            activeOutput_.clear();
+            --renderJobsOutstanding_;
         }
         // Changes queued during the job are applied by the scene thread.
         RequestRedraw();
         idleChanged_.notify_all();
     }
     renderer_->EndRenderThread();
+}
+
+void CEngine::RetargetRenderOutput(const std::string& from, const std::string& to) {
+    if (from.empty() || from == to) return;
+    std::lock_guard render(renderMutex_);
+    bool pending = false;
+    for (RenderJob& job : renderJobs_)
+        if (job.fileName == from) {
+            job.fileName = to;
+            pending = true;
+        }
+    if (activeOutput_ == from) {
+        activeOutput_ = to;
+        pending = true;
+    }
+    // The picture was finished before the rename reached the engine.
+    std::error_code ec;
+    if (!pending && std::filesystem::is_regular_file(from, ec) && !std::filesystem::exists(to, ec))
+        std::filesystem::rename(from, to, ec);
+}
+
+std::string CEngine::RenderOutputName(const std::string& requested) {
+    std::lock_guard render(renderMutex_);
+    return activeOutput_.empty() ? requested : activeOutput_;
+}
+
+void CEngine::FinishRenderOutput(const std::string& written) {
+    std::lock_guard render(renderMutex_);
+    if (activeOutput_.empty() || activeOutput_ == written) return;
+    std::error_code ec;
+    std::filesystem::rename(written, activeOutput_, ec);
 }
 
 bool CEngine::WorkQueued() const {

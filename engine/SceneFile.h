@@ -18,6 +18,7 @@
 #include "platform/ProfileFile.h"
 
 struct SceneParams;
+struct SceneSnapshot;
 
 // Values of "LIGHT_SHADOW", defaults applied for absent keys.
 struct LightShadowSection {
@@ -87,3 +88,4 @@ std::optional<std::string> ModelPathForObjectName(const std::string& objectName)
 
 // The scene file of these parameters and objects, ready to be saved.
 boxora::ProfileDocument BuildSceneDocument(const SceneParams& params, const SceneModel& model);
+boxora::ProfileDocument BuildSceneDocument(const SceneParams& params, const SceneSnapshot& scene);

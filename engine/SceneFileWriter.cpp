@@ -1,4 +1,5 @@
 #include "engine/SceneFile.h"
+#include "engine/SceneSnapshot.h"
 #include "scene/SceneParams.h"
 #include "platform/TextUtil.h"
 
@@ -15,11 +16,15 @@ std::string D(long long v) { return std::to_string(v); }
 }  // namespace
 
 boxora::ProfileDocument BuildSceneDocument(const SceneParams& p, const SceneModel& model) {
+    return BuildSceneDocument(p, SceneSnapshot::Of(model));
+}
+
+boxora::ProfileDocument BuildSceneDocument(const SceneParams& p, const SceneSnapshot& scene) {
     boxora::ProfileDocument doc;
     doc.SetEncoding(boxora::ProfileEncoding::Utf16LeBom);
 
-    for (std::size_t i = 0; i < model.objects.size(); ++i) {
-        const C3DObject& o = *model.objects[i];
+    for (std::size_t i = 0; i < scene.objects.size(); ++i) {
+        const ObjectSnapshot& o = scene.objects[i];
         const std::string section = "OBJECT_" + std::to_string(i);
         doc.SetString(section, "Object_Name", o.name);
         doc.SetString(section, "User_Defined_Name", o.userName);

@@ -1,6 +1,7 @@
 #include "project/ProjectCommands.h"
 
 #include "engine/IEngine.h"
+#include "engine/SceneFileCheck.h"
 #include "lang/Lng.h"
 #include "platform/AppPaths.h"
 #include "platform/Notifier.h"
@@ -41,9 +42,7 @@ int CProjectCommands::AskToSave() {
 
 bool CProjectCommands::WriteScene(const std::string& path) {
     if (engine_.SaveScene(path)) return true;
-    // There is no text of its own for a project that cannot be written; the
-    // Rendering tab's "cannot save to file" text says the same.
-    Notifier().ShowMessage(FormatText(Lng().GetText("TabRendering", "errsave"), {path}), MsgIcon::Error,
+    Notifier().ShowMessage(FormatText(Lng().GetText("TabGeneral", "errsaveprj"), {path}), MsgIcon::Error,
                            MsgButtons::Ok);
     return false;
 }
@@ -88,7 +87,13 @@ void CProjectCommands::OpenProject() {
     OpenByPath(*path, FileNamePart(*path));
 }
 
-void CProjectCommands::OpenByPath(const std::string& path, const std::string& fileName) {
+bool CProjectCommands::OpenByPath(const std::string& path, const std::string& fileName) {
+    // A file that is no scene would leave an empty scene under its name:
+    // say so and keep the project as it is.
+    if (!IsReadableSceneFile(path)) {
+        Notifier().ShowMessage(CouldNotOpenFileText(path), MsgIcon::Error, MsgButtons::Ok);
+        return false;
+    }
     state_.Set(path, fileName);
     {
         BusyGuard busy(ui_);
@@ -99,6 +104,7 @@ void CProjectCommands::OpenByPath(const std::string& path, const std::string& fi
     ui_.SetTitle(ProjectTitle(fileName));
     ui_.ProjectReplaced();
     ui_.RememberProject(path);
+    return true;
 }
 
 bool CProjectCommands::SaveProject() {

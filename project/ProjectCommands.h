@@ -53,8 +53,10 @@ public:
     // dialog and Open by path.
     void OpenProject();
     // Makes path the project (fileName its name), loads it and titles the
-    // window. Used by Open Project and the command line.
-    void OpenByPath(const std::string& path, const std::string& fileName);
+    // window. Used by Open Project and the command line. A file that cannot
+    // be read as a scene is reported ("Could not open file") and changes
+    // nothing: false then.
+    bool OpenByPath(const std::string& path, const std::string& fileName);
     // A dropped project or a recent one: asks as Open Project does, then
     // opens path.
     void OpenWithQuestion(const std::string& path);

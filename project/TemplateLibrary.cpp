@@ -56,13 +56,25 @@ TemplateLibrary::TemplateLibrary(std::string folder) : folder_(std::move(folder)
 
 TemplateLibrary TemplateLibrary::ForCurrentUser() { return TemplateLibrary(TemplateFolder()); }
 
-std::string TemplateLibrary::ScenePath(std::string_view name) const {
-    return folder_ + std::string(name) + std::string(kSceneExtension);
+// Files copied from other systems may spell the extension in capitals
+// (X.SCN, X.JPG): the file of name with extension, matched without regard
+// to the extension's case; the usual spelling when there is none.
+std::string TemplateLibrary::FindFile(std::string_view name, std::string_view extension) const {
+    const std::string usual = folder_ + std::string(name) + std::string(extension);
+    if (PathExists(usual)) return usual;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string file = it->path().filename().string();
+        if (file.size() == name.size() + extension.size() && file.compare(0, name.size(), name) == 0 &&
+            EqualsIgnoreCase(std::string_view(file).substr(name.size()), extension))
+            return folder_ + file;
+    }
+    return usual;
 }
 
-std::string TemplateLibrary::PicturePath(std::string_view name) const {
-    return folder_ + std::string(name) + std::string(kPictureExtension);
-}
+std::string TemplateLibrary::ScenePath(std::string_view name) const { return FindFile(name, kSceneExtension); }
+
+std::string TemplateLibrary::PicturePath(std::string_view name) const { return FindFile(name, kPictureExtension); }
 
 std::vector<std::string> TemplateLibrary::Names() const {
     std::vector<std::string> names;
@@ -73,13 +85,14 @@ std::vector<std::string> TemplateLibrary::Names() const {
         const std::string file = entry.path().filename().string();
         if (file.empty() || file[0] == '.') continue;
         if (file.size() <= kSceneExtension.size() ||
-            file.compare(file.size() - kSceneExtension.size(), kSceneExtension.size(), kSceneExtension) != 0)
+            !EqualsIgnoreCase(std::string_view(file).substr(file.size() - kSceneExtension.size()), kSceneExtension))
             continue;
         std::error_code typeError;
         if (entry.is_directory(typeError)) continue;
         names.push_back(file.substr(0, file.size() - kSceneExtension.size()));
     }
     std::sort(names.begin(), names.end(), TemplateNameLess);
+    names.erase(std::unique(names.begin(), names.end()), names.end());  // X.scn beside X.SCN
     return names;
 }
 
@@ -104,12 +117,13 @@ TemplateLibrary::RenameResult TemplateLibrary::Rename(std::string_view oldName, 
     if (!IsValidName(newName)) return RenameResult::InvalidName;
     if (Exists(newName)) return RenameResult::NameTaken;
     const std::string oldScene = ScenePath(oldName);
-    const std::string newScene = ScenePath(newName);
+    const std::string newScene = folder_ + std::string(newName) + std::string(kSceneExtension);
     if (!RenameNoReplace(oldScene, newScene)) return errno == EEXIST ? RenameResult::NameTaken : RenameResult::Failed;
 
     const std::string oldPicture = PicturePath(oldName);
     if (!PathExists(oldPicture)) return RenameResult::Renamed;
-    if (::rename(oldPicture.c_str(), PicturePath(newName).c_str()) == 0) return RenameResult::Renamed;
+    const std::string newPicture = folder_ + std::string(newName) + std::string(kPictureExtension);
+    if (::rename(oldPicture.c_str(), newPicture.c_str()) == 0) return RenameResult::Renamed;
     // Put the scene back under its old name: the pair stays together.
     ::rename(newScene.c_str(), oldScene.c_str());
     return RenameResult::Failed;

@@ -20,10 +20,13 @@ public:
     static TemplateLibrary ForCurrentUser();
 
     const std::string& Folder() const { return folder_; }
+    // The scene file and the picture of a template; the extension is matched
+    // without regard to case ("X.SCN").
     std::string ScenePath(std::string_view name) const;
     std::string PicturePath(std::string_view name) const;
 
-    // Names of the templates: the regular files "<name>.scn" of the folder,
+    // Names of the templates: the regular files "<name>.scn" (any case of the
+    // extension) of the folder,
     // without entries whose name starts with "."; sorted by TemplateNameLess.
     std::vector<std::string> Names() const;
     // Whether the scene file of name exists.
@@ -53,6 +56,8 @@ public:
     bool Remove(std::string_view name) const;
 
 private:
+    std::string FindFile(std::string_view name, std::string_view extension) const;
+
     std::string folder_;
 };
 

@@ -253,7 +253,9 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     const auto readStart = Clock::now();
     std::vector<uint8_t> pixels;
     const bool read = offscreen_->ReadPixels(pixels);
-    if (read) ToBgra(pixels, transparent);
+    // Only the formats that carry alpha get it; GIF only when asked for.
+    const bool keepAlpha = transparent && (job.format != FORMAT_GIF || job.gifTransparency);
+    if (read) ToBgra(pixels, keepAlpha);
     lastJobTimes_.read = ms(readStart);
     engine_.ReportProgress(90);
     const auto saveStart = Clock::now();
@@ -270,9 +272,12 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
             image.SetCodecOption(job.tiffCompression, FORMAT_TIF);
             image.SetCodecOption(job.pngInterlace, FORMAT_PNG);
             if (job.format == FORMAT_GIF) image.DecreaseBpp(8, false, nullptr, 0);
-            saved = image.Save(job.fileName, job.format);
+            // A template renamed during the job moves its picture along.
+            const std::string output = engine_.RenderOutputName(job.fileName);
+            saved = image.Save(output, job.format);
+            if (saved) engine_.FinishRenderOutput(output);
         }
-        if (!saved) result = SaveError(job.fileName);
+        if (!saved) result = SaveError(engine_.RenderOutputName(job.fileName));
     } else {
         result = SaveError(job.fileName);
     }

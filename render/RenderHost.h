@@ -3,6 +3,8 @@
 // engine): its settings, objects, sides and textures, its lock, its viewport
 // and progress, and whether a frame should go on. The renderer is made for a
 // host and never sees more of it.
+#include <string>
+
 #include "model/ModelTypes.h"
 #include "platform/ReentrantLock.h"
 #include "render/TextureStore.h"
@@ -27,4 +29,8 @@ public:
     virtual bool RenderAbortRequested() const = 0;
     virtual void ReportProgress(float value) = 0;
     virtual void AddProgress(float delta) = 0;
+    // The name the picture of the job in progress is to be written under
+    // now, and the note that it was written under that name.
+    virtual std::string RenderOutputName(const std::string& requested) = 0;
+    virtual void FinishRenderOutput(const std::string& written) = 0;
 };

@@ -18,4 +18,8 @@ struct RenderJob {
     // Seeds the shadow's random spread; without one the job seeds from the
     // clock. The same scene, size and seed give the same picture.
     std::optional<uint32_t> seed;
+    // GIF pictures carry no alpha: a transparent background shows as in
+    // JPEG. Set, a transparent background becomes the GIF's transparent
+    // colour instead (asked for explicitly, never by the Rendering tab).
+    bool gifTransparency = false;
 };

@@ -22,3 +22,14 @@ std::optional<std::string> ResolveTexturePath(const std::string& path, const std
     if (FileExists(candidate)) return candidate;
     return std::nullopt;
 }
+
+std::optional<std::string> FindBesideScene(const std::string& path, const std::string& sceneFolder) {
+    std::string p = path;
+    std::replace(p.begin(), p.end(), '\\', '/');
+    const std::size_t slash = p.find_last_of('/');
+    const std::string name = slash == std::string::npos ? p : p.substr(slash + 1);
+    if (name.empty() || name == "." || name == ".." || sceneFolder.empty()) return std::nullopt;
+    const std::string candidate = sceneFolder + name;
+    if (FileExists(candidate)) return candidate;
+    return std::nullopt;
+}

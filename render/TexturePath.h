@@ -8,3 +8,7 @@
 // does not exist, is tried below textureFolder (which ends with "/") as it
 // stands. No result when neither exists.
 std::optional<std::string> ResolveTexturePath(const std::string& path, const std::string& textureFolder);
+
+// The file of path's file name in sceneFolder (which ends with "/"), when it
+// exists there.
+std::optional<std::string> FindBesideScene(const std::string& path, const std::string& sceneFolder);

@@ -27,9 +27,11 @@ void CTextureStore::Replace(std::list<TEXTURE>& list, const TEXTURE& record) {
 }
 
 TexturePixels CTextureStore::DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk,
-                                                bool report) const {
+                                                bool report) {
     TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit());
-    if (report && pixels.bgr.empty()) {
+    if (!pixels.bgr.empty()) {
+        reportedUnreadable_.erase(record.path);  // reported again should it break later
+    } else if (report && reportedUnreadable_.insert(record.path).second) {
         std::string format = Lng().GetText("Common", "textunreadable");
         if (format.empty()) format = "The image file \"%s\" could not be read.";
         boxora::Notifier().ShowMessage(boxora::FormatText(format, {record.path}), boxora::MsgIcon::Error,
@@ -81,7 +83,8 @@ std::size_t CTextureStore::SceneBytesBesides(int index) const {
 boxora::Outcome CTextureStore::TextureLoad(std::string& path, int index) {
     if (path.empty()) return {};
     const std::string folder = textureFolder_.empty() ? boxora::TextureFolder() : textureFolder_;
-    const std::optional<std::string> resolved = ResolveTexturePath(path, folder);
+    std::optional<std::string> resolved = ResolveTexturePath(path, folder);
+    if (!resolved && !sceneFolder_.empty()) resolved = FindBesideScene(path, sceneFolder_);
     if (!resolved) {
         boxora::Outcome missing = boxora::Outcome::Failure({"Common", "textnotfound", "Texture file not found: %s", {path}});
         path = "*";

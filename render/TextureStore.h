@@ -22,6 +22,7 @@
 #include <functional>
 #include <list>
 #include <map>
+#include <set>
 #include <string>
 
 #include "platform/Outcome.h"
@@ -53,11 +54,20 @@ public:
     // Folder tried for bare names and missing paths; TextureFolder() unless set.
     void SetTextureFolder(std::string folder) { textureFolder_ = std::move(folder); }
     void SetTextureBudget(std::size_t bytes) { budget_ = bytes; }
+    // The folder of the scene file being loaded (empty otherwise): an image
+    // that is not found where its path says is looked for there by its file
+    // name, so a project moved together with its art still finds it.
+    void SetSceneFolder(std::string folder) { sceneFolder_ = std::move(folder); }
+    // Images that could not be decoded are reported once each; after this
+    // they are reported again (a scene is opened anew).
+    void ForgetReportedImages() { reportedUnreadable_.clear(); }
 
     // Loads the image at path as the texture of material index. path is
     // rewritten to the resolved full path, or to "*" (with the
-    // "Common"/"textnotfound" message in the outcome) when no file is found; an empty path
-    // does nothing. Indices outside the table get no texture.
+    // "Common"/"textnotfound" message in the outcome) when no file is
+    // found; an empty path does nothing. Indices outside the table get no
+    // texture. A file that cannot be decoded is reported
+    // ("Common"/"textunreadable") when it is decoded, once per file.
     boxora::Outcome TextureLoad(std::string& path, int index);
 
     // Scene thread: uploads the recorded images of the user-interface
@@ -90,8 +100,8 @@ private:
     // Decodes for the current context within its side limit and the budget
     // left after `used` bytes; adds the texture's bytes to used.
     // report: a file that gives no pixels gets the "Common"/"textunreadable"
-    // message (on first uploads, not on the copies for a render job).
-    TexturePixels DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk, bool report) const;
+    // message once (on first uploads, not on the copies for a render job).
+    TexturePixels DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk, bool report);
     void ReportBudget(bool shrunk) const;
     std::size_t SceneBytesBesides(int index) const;
 
@@ -102,6 +112,8 @@ private:
     std::size_t budget_ = kTextureBudgetBytes;
     // Bytes of each material's texture in the scene thread's context.
     std::map<int, std::size_t> sceneBytes_;
+    std::string sceneFolder_;
+    std::set<std::string> reportedUnreadable_;
     uint32_t counter_ = 0;
     std::list<TEXTURE> all_;
     std::list<TEXTURE> pending_;

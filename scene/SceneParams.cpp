@@ -37,6 +37,7 @@ void SceneParams::ResetSceneSettings() {
     cameraTarget.Set({0, 40, 0, 1});
     referenceDistance = 50;
     shadowElevation = 30;
+    shadowLength = 68.75f;
     shadowDirection = 0;
     globalLightBrightness = 20;
     Light_Source_Enabled_1 = true;
@@ -71,9 +72,10 @@ void SceneParams::RecomputeShadowLightDir() {
     ShadowLightDir.Set(ShadowLightVector(shadowElevation, shadowDirection));
 }
 
-float SceneParams::ShadowLength() const { return (85.0f - shadowElevation) * 1.25f; }
+float SceneParams::ShadowLength() const { return shadowLength; }
 
 void SceneParams::SetShadowLengthPlain(float length) {
+    shadowLength = length;
     shadowElevation = 85.0f - 0.8f * length;
     RecomputeShadowLightDir();
 }

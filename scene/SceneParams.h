@@ -35,6 +35,10 @@ struct SceneParams {
     SharedVec4 cameraTarget{0, 40, 0, 1};  // [0] target horizontal, [1] target vertical
     SharedValue<float> referenceDistance{50};
     SharedValue<float> shadowElevation{30};  // stored form of the shadow length
+    // The length as it was set. Computing it back from the elevation in
+    // floats gives 6.99999809 for 7, which files and the Shadows tab would
+    // then truncate to 6.
+    SharedValue<float> shadowLength{68.75f};
     SharedValue<float> shadowDirection{0};
     SharedValue<float> globalLightBrightness{20};
     SharedValue<bool> Light_Source_Enabled_1{true};
@@ -62,7 +66,7 @@ struct SceneParams {
     void RecomputeLight2Position();
     void RecomputeShadowLightDir();
 
-    // The user-facing shadow length, (85 - elevation) * 1.25.
+    // The user-facing shadow length, (85 - elevation) * 1.25, exactly as set.
     float ShadowLength() const;
     // Plain record setters: store, recompute ShadowLightDir; nothing else.
     void SetShadowLengthPlain(float length);  // elevation = 85 - 0.8 * length

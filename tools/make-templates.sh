@@ -11,8 +11,8 @@
 #
 # BOXORA_RENDER defaults to build/app/boxora-render (its program folder must
 # hold data/Objects and data/texture), TEMPLATE_FOLDER to data/templates.
-# The scenes use only catalogue models and name no cover images, so every
-# face shows the model's own artwork wherever the program is installed.
+# The scenes use only catalogue models and their own artwork, so every face
+# looks the same wherever the program is installed.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -38,13 +38,38 @@ lift() {
   esac
 }
 
+# The object type and the six cover images (Front, Back, Left, Right, Top,
+# Bottom: the model's own artwork, by bare name, so they resolve below
+# data/texture/ wherever the program is installed) of each model. Every key
+# the program writes is in the files, so any reader loads them the same.
+covers() {
+  case "$1" in
+    Box) echo "1 box_front.jpg box_back.jpg box_left.jpg box_right.jpg box_top.jpg box_bottom.jpg" ;;
+    "Slim Box") echo "0 slim_front.jpg slim_back.jpg slim_left.jpg slim_right.jpg slim_top.jpg slim_bottom.jpg" ;;
+    "Mirror Box") echo "0 gift_front.jpg gift_back.jpg gift_left.jpg gift_right.jpg gift_top.jpg gift_bottom.jpg" ;;
+    "DVD Box") echo "3 dvd_front.jpg dvd_back.jpg dvd_spine.jpg dvd_edge.png dvd_edge.png dvd_edge.png" ;;
+    CD_DVD) echo "2 cd_front.jpg cd_back.jpg cd_spine_left.jpg cd_spine_right.jpg cd_edge.png cd_edge.png" ;;
+    Book) echo "0 book_front.jpg book_back.jpg book_spine.jpg book_pages_edge.png book_pages_top.png book_pages_top.png" ;;
+    *) echo "make-templates: unknown model $1" >&2; exit 1 ;;
+  esac
+}
+
 # object N MODEL NAME X Z TURN: model MODEL as object N named NAME, standing
 # on the floor at (X, Z) and turned by TURN degrees about the vertical.
 object() {
+  local c
+  read -r -a c <<< "$(covers "$2")"
   cat <<SCN
 [OBJECT_$1]
 Object_Name=$2
 User_Defined_Name=$3
+Object_Type=${c[0]}
+Image_Front=${c[1]}
+Image_Back=${c[2]}
+Image_Left=${c[3]}
+Image_Right=${c[4]}
+Image_Top=${c[5]}
+Image_Bottom=${c[6]}
 Translate_X=$4.000000
 Translate_Y=$(lift "$2").000000
 Translate_Z=$5.000000

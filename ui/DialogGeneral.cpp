@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "engine/IEngine.h"
+#include "engine/SceneFileCheck.h"
 #include "render/RenderJob.h"
 #include "ui/undo/SceneHistory.h"
 #include "image/ImageFormat.h"
@@ -165,13 +166,18 @@ void CDialogGeneral::LoadTemplate() {
     const std::string name = list_->SelectedName().toStdString();
     if (name.empty() || !engine_.engine) return;
     if (loadGuard_ && !loadGuard_()) return;
+    const std::string scene = TemplateLibrary::ForCurrentUser().ScenePath(name);
+    if (!IsReadableSceneFile(scene)) {
+        Notifier().ShowMessage(CouldNotOpenFileText(scene), MsgIcon::Error, MsgButtons::Ok);
+        return;
+    }
     save_->setEnabled(false);
     {
         boxora::WaitCursor wait;
         IEngine* engine = engine_.engine;
-        auto load = [engine, path = TemplateLibrary::ForCurrentUser().ScenePath(name)] {
+        auto load = [engine, scene] {
             Notifier().EngineNotify(boxora::WM_ENGINE_BEGIN, boxora::ENGINE_OP_TEMPLATE);
-            engine->LoadScene(path);
+            engine->LoadScene(scene);
             Notifier().EngineNotify(boxora::WM_ENGINE_END, 0);
         };
         const QByteArray before = history_ ? history_->TakeScene() : QByteArray();
@@ -256,6 +262,7 @@ bool CDialogGeneral::FinishRename(const std::string& oldName, const std::string&
         return false;
     }
     TemplateLibrary::RenameResult result = TemplateLibrary::RenameResult::Failed;
+    const std::string oldPicture = library.PicturePath(oldName);
     try {
         result = library.Rename(oldName, newName);
     } catch (const std::exception&) {
@@ -269,6 +276,8 @@ bool CDialogGeneral::FinishRename(const std::string& oldName, const std::string&
         Notifier().ShowMessage(FormatText(Text("errrename"), {oldName}), MsgIcon::Error, MsgButtons::Ok);
         return false;
     }
+    // A preview still being rendered lands under the new name.
+    if (engine_.retargetRenderOutput) engine_.retargetRenderOutput(oldPicture, library.PicturePath(newName));
 
     // The item takes the new name, keeps its picture and moves to its place
     // in the order; it stays selected.

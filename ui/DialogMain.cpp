@@ -134,7 +134,8 @@ void CDialogMain::ApplyLanguageTexts() {
 void CDialogMain::RefreshFromScene() {
     // What the pages write back while showing the scene is not the user's.
     boxora::SceneHistory::Pause pause(history_);
-    boxora::EngineLockGuard lock(engine_);
+    // The pages read parameters and the published snapshot: no lock, so a
+    // refresh never waits for a render job.
     tabs_->GeneralPage()->RefreshFromEngine();
     tabs_->ScenePage()->RefreshFromEngine();
     tabs_->ObjectsPage()->RefreshFromEngine();
@@ -195,7 +196,8 @@ bool CDialogMain::DropFiles(const QStringList& paths) {
             for (std::size_t i = 0; i < objects.size(); ++i)
                 if (objects[i].id == id) index = static_cast<int>(i);
             std::string before = "*";
-            if (const C3DObject* object = engine->GetObject(id)) before = object->coverImages[COVER_FRONT];
+            if (const ObjectSnapshot* object = boxora::ReadSnapshot(engine_)->Find(id))
+                before = object->coverImages[COVER_FRONT];
             engine->SetObjectImage(id, COVER_FRONT, image.toStdString());
             history_->RecordImage(index, COVER_FRONT, before, image.toStdString());
             // The Textures page shows the path the engine resolved.

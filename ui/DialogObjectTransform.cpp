@@ -47,7 +47,7 @@ void CDialogObjectTransform::SetPageEnabled(bool enabled) {
     }
 }
 
-void CDialogObjectTransform::RefreshObject(const C3DObject* object) {
+void CDialogObjectTransform::RefreshObject(const ObjectSnapshot* object) {
     if (!object) {
         SetPageEnabled(false);
         return;

@@ -28,13 +28,13 @@ public:
                            QWidget* parent = nullptr);
 
     void ApplyLanguageTexts() override;
-    void RefreshObject(const C3DObject* object) override;
+    void RefreshObject(const ObjectSnapshot* object) override;
 
     ParamSpinBinding* Row(int axis) const { return rows_[static_cast<std::size_t>(axis)]; }
 
 protected:
     // The integer an axis of the object shows.
-    virtual int DisplayValue(const C3DObject& object, int axis) const = 0;
+    virtual int DisplayValue(const ObjectSnapshot& object, int axis) const = 0;
     std::vector<LayoutRule> BuildLayoutRules() const override;
 
 private:

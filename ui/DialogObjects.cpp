@@ -69,9 +69,9 @@ void CDialogObjects::Refill(bool keepCurrent) {
 void CDialogObjects::OnSelectionChanged() { ShowObject(list_->LastSelectedId()); }
 
 void CDialogObjects::ShowObject(int id) {
-    boxora::EngineLockGuard lock(engine_);
-    const C3DObject* object = engine_.engine && id != -1 ? engine_.engine->GetObject(id) : nullptr;
-    subTabs_->Refresh(object);
+    // The snapshot stays alive while the pages write its values back.
+    const SceneSnapshotPtr scene = boxora::ReadSnapshot(engine_);
+    subTabs_->Refresh(id != -1 ? scene->Find(id) : nullptr);
 }
 
 std::vector<LayoutRule> CDialogObjects::BuildLayoutRules() const {

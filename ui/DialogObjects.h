@@ -3,7 +3,7 @@
 // that edit the selected object's face images, position, rotation and scale.
 #include "ui/TabPage.h"
 
-class C3DObject;
+struct ObjectSnapshot;
 class CTabCtrlObjects;
 class GroupBox;
 
@@ -36,8 +36,8 @@ private:
     // page is on screen); otherwise the row remembered at hiding is taken.
     void Refill(bool keepCurrent);
     void OnSelectionChanged();
-    // Hands the object with this id (or none) to the sub-tabs, reading it
-    // under the engine lock.
+    // Hands the object with this id (or none) to the sub-tabs, as the
+    // engine's snapshot shows it.
     void ShowObject(int id);
 
     GroupBox* group_;

@@ -209,15 +209,14 @@ void CDialogOpenGL::mouseMoveEvent(QMouseEvent* event) {
 void CDialogOpenGL::DragShadow(int dx, int dy) {
     const SceneParams& s = *engine_.scene;
     const boxora::ShadowDragValues v = boxora::ShadowDrag(s.shadowDirection, s.ShadowLength(), dx, dy);
-    {
-        boxora::EngineLockGuard lock(engine_);
-        if (shadow_) {
-            shadow_->Direction()->WriteValue(static_cast<int>(v.direction));
-            shadow_->Length()->WriteValue(static_cast<int>(v.length));
-        } else {
-            engine_.engine->SetShadowDirection(static_cast<float>(static_cast<int>(v.direction)));
-            engine_.engine->SetShadowLength(static_cast<float>(static_cast<int>(v.length)));
-        }
+    // The shadow setters store plain values: no lock, so a drag never waits
+    // for a render job.
+    if (shadow_) {
+        shadow_->Direction()->WriteValue(static_cast<int>(v.direction));
+        shadow_->Length()->WriteValue(static_cast<int>(v.length));
+    } else {
+        engine_.engine->SetShadowDirection(static_cast<float>(static_cast<int>(v.direction)));
+        engine_.engine->SetShadowLength(static_cast<float>(static_cast<int>(v.length)));
     }
     engine_.engine->Redraw(0);
 }

@@ -1,7 +1,7 @@
 #include "ui/DialogRotateObject.h"
 
 #include "engine/IEngine.h"
-#include "model/ModelTypes.h"
+#include "engine/SceneSnapshot.h"
 #include "ui/ObjectTransformValues.h"
 
 namespace {
@@ -17,6 +17,6 @@ CDialogRotateObject::CDialogRotateObject(boxora::EngineBinding& engine, QWidget*
                               [](IEngine* e, int id, int v) { e->SetObjectRotateZ(id, v); }},
                              parent) {}
 
-int CDialogRotateObject::DisplayValue(const C3DObject& object, int axis) const {
+int CDialogRotateObject::DisplayValue(const ObjectSnapshot& object, int axis) const {
     return boxora::TruncateToInt(object.rotate[axis]);
 }

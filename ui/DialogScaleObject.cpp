@@ -1,7 +1,7 @@
 #include "ui/DialogScaleObject.h"
 
 #include "engine/IEngine.h"
-#include "model/ModelTypes.h"
+#include "engine/SceneSnapshot.h"
 #include "ui/ObjectTransformValues.h"
 
 namespace {
@@ -19,6 +19,6 @@ CDialogScaleObject::CDialogScaleObject(boxora::EngineBinding& engine, QWidget* p
                               [](IEngine* e, int id, int v) { e->SetObjectScaleZ(id, ScaleFactorFromPercent(v)); }},
                              parent) {}
 
-int CDialogScaleObject::DisplayValue(const C3DObject& object, int axis) const {
+int CDialogScaleObject::DisplayValue(const ObjectSnapshot& object, int axis) const {
     return boxora::ScalePercentFromFactor(object.scale[axis]);
 }

@@ -8,7 +8,7 @@
 
 #include "engine/IEngine.h"
 #include "lang/Lng.h"
-#include "model/ModelTypes.h"
+#include "engine/SceneSnapshot.h"
 #include "ui/FileFilter.h"
 #include "ui/GroupBox.h"
 #include "ui/undo/SceneHistory.h"
@@ -78,7 +78,7 @@ void CDialogTextures::ApplyLanguageTexts() {
     for (int i = 0; i < 6; ++i) rows_[static_cast<std::size_t>(i)].label->setText(Text(kRows[i].key));
 }
 
-void CDialogTextures::RefreshObject(const C3DObject* object) {
+void CDialogTextures::RefreshObject(const ObjectSnapshot* object) {
     for (int i = 0; i < 6; ++i) {
         const Row& row = rows_[static_cast<std::size_t>(i)];
         const std::string* path = object ? &object->coverImages[static_cast<std::size_t>(kRows[i].face)] : nullptr;

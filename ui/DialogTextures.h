@@ -23,7 +23,7 @@ public:
     explicit CDialogTextures(boxora::EngineBinding& engine, QWidget* parent = nullptr);
 
     void ApplyLanguageTexts() override;
-    void RefreshObject(const C3DObject* object) override;
+    void RefreshObject(const ObjectSnapshot* object) override;
 
     // Runs the "..." button of cover face 0..5.
     void BrowseFace(int face);

@@ -1,7 +1,7 @@
 #include "ui/DialogTranslateObject.h"
 
 #include "engine/IEngine.h"
-#include "model/ModelTypes.h"
+#include "engine/SceneSnapshot.h"
 #include "ui/ObjectTransformValues.h"
 
 namespace {
@@ -17,6 +17,6 @@ CDialogTranslateObject::CDialogTranslateObject(boxora::EngineBinding& engine, QW
                               [](IEngine* e, int id, int v) { e->SetObjectTranslateZ(id, v); }},
                              parent) {}
 
-int CDialogTranslateObject::DisplayValue(const C3DObject& object, int axis) const {
+int CDialogTranslateObject::DisplayValue(const ObjectSnapshot& object, int axis) const {
     return boxora::TruncateToInt(object.translate[axis]);
 }

@@ -9,5 +9,5 @@ public:
     explicit CDialogTranslateObject(boxora::EngineBinding& engine, QWidget* parent = nullptr);
 
 protected:
-    int DisplayValue(const C3DObject& object, int axis) const override;
+    int DisplayValue(const ObjectSnapshot& object, int axis) const override;
 };

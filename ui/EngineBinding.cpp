@@ -9,18 +9,24 @@ EngineBinding BindEngine(CEngine& engine) {
     binding.engine = &engine;
     binding.scene = &engine.Params();
     binding.setPreviewSize = [&engine](int width, int height) { engine.SetPreviewSize(width, height); };
-    binding.lock = [&engine] { engine.Lock().lock(); };
-    binding.unlock = [&engine] { engine.Lock().unlock(); };
+    binding.snapshot = [&engine] { return engine.Snapshot(); };
     binding.queueObjectDeletion = [&engine](int id) { engine.QueueObjectDeletion(id); };
+    binding.retargetRenderOutput = [&engine](const std::string& from, const std::string& to) {
+        engine.RetargetRenderOutput(from, to);
+    };
     return binding;
 }
 
-EngineLockGuard::EngineLockGuard(const EngineBinding& binding) : binding_(binding) {
-    if (binding_.lock) binding_.lock();
-}
-
-EngineLockGuard::~EngineLockGuard() {
-    if (binding_.unlock) binding_.unlock();
+SceneSnapshotPtr ReadSnapshot(const EngineBinding& binding) {
+    if (binding.snapshot) {
+        if (SceneSnapshotPtr scene = binding.snapshot()) return scene;
+    }
+    auto scene = std::make_shared<SceneSnapshot>();
+    if (binding.engine)
+        for (const ObjectListEntry& entry : binding.engine->GetObjectList())
+            if (const C3DObject* object = binding.engine->GetObject(entry.id))
+                scene->objects.push_back(ObjectSnapshot::Of(*object));
+    return scene;
 }
 
 }  // namespace boxora

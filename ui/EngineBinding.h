@@ -6,10 +6,16 @@
 //    mouse drag into new values,
 //  - the preview size (stored for the scene thread, applied before its next
 //    frame),
-//  - the engine lock (re-entrant), held while the pages re-read the scene,
+//  - the objects as the engine last published them (read without the
+//    engine lock, so no page ever waits for a render job),
 //  - the deletion queue of the Scene tab (the scene thread deletes the
-//    object at its next turn).
+//    object at its next turn),
+//  - moving the picture of a render job to another name (a template renamed
+//    while its preview is rendered).
 #include <functional>
+#include <string>
+
+#include "engine/SceneSnapshot.h"
 
 class CEngine;
 class IEngine;
@@ -21,26 +27,17 @@ struct EngineBinding {
     IEngine* engine = nullptr;
     SceneParams* scene = nullptr;
     std::function<void(int width, int height)> setPreviewSize;
-    std::function<void()> lock;
-    std::function<void()> unlock;
+    std::function<SceneSnapshotPtr()> snapshot;
     std::function<void(int objectId)> queueObjectDeletion;
+    std::function<void(const std::string& from, const std::string& to)> retargetRenderOutput;
 };
 
 // The binding of the program's engine: its operations, its scene parameters,
 // its preview size and its lock.
 EngineBinding BindEngine(CEngine& engine);
 
-// Holds the engine lock of a binding for its lifetime (no-op when the binding
-// has no lock).
-class EngineLockGuard {
-public:
-    explicit EngineLockGuard(const EngineBinding& binding);
-    ~EngineLockGuard();
-    EngineLockGuard(const EngineLockGuard&) = delete;
-    EngineLockGuard& operator=(const EngineLockGuard&) = delete;
-
-private:
-    const EngineBinding& binding_;
-};
+// The objects of the binding's scene: the published snapshot, or, for an
+// engine without one, what GetObjectList and GetObject give. Never null.
+SceneSnapshotPtr ReadSnapshot(const EngineBinding& binding);
 
 }  // namespace boxora

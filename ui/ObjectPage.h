@@ -4,7 +4,7 @@
 // object record they are handed (or none, which disables them).
 #include "ui/TabPage.h"
 
-class C3DObject;
+struct ObjectSnapshot;
 
 namespace boxora {
 class ObjectIconList;
@@ -26,7 +26,7 @@ public:
     void SelectObjectIndex(int index);
 
     // Shows the object's values, or disables the page when object is null.
-    virtual void RefreshObject(const C3DObject* object) = 0;
+    virtual void RefreshObject(const ObjectSnapshot* object) = 0;
 
     // The undo step belongs to the edited object: undoing it selects that
     // object again before the value goes back.

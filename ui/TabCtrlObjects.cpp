@@ -35,7 +35,7 @@ void CTabCtrlObjects::SetObjectList(boxora::ObjectIconList* list) {
     for (CObjectPage* page : pages_) page->SetObjectList(list);
 }
 
-void CTabCtrlObjects::Refresh(const C3DObject* object) {
+void CTabCtrlObjects::Refresh(const ObjectSnapshot* object) {
     for (CObjectPage* page : pages_) page->RefreshObject(object);
 }
 

@@ -6,7 +6,7 @@
 
 #include "ui/EngineBinding.h"
 
-class C3DObject;
+struct ObjectSnapshot;
 class CDialogRotateObject;
 class CDialogScaleObject;
 class CDialogTextures;
@@ -25,7 +25,7 @@ public:
     // Gives every page the list whose selection names the object to edit.
     void SetObjectList(boxora::ObjectIconList* list);
     // Shows the object on the four pages, in tab order; null unbinds them.
-    void Refresh(const C3DObject* object);
+    void Refresh(const ObjectSnapshot* object);
     // Page captions, then every page's own texts.
     void ApplyLanguageTexts();
 

@@ -72,7 +72,7 @@ const OptionSpec kOptions[] = {
     {"--tiff", true, Owner::Render},         {"--transparent", false, Owner::Render},
     {"--seed", true, Owner::Render},         {"--progress", false, Owner::Render},
     {"--quiet", false, Owner::Render},       {"--thumbnail", true, Owner::Render},
-    {"--allow-missing", false, Owner::Render},
+    {"--allow-missing", false, Owner::Render}, {"--gif-transparent", false, Owner::Render},
 };
 
 const OptionSpec* FindOption(const std::string& name) {
@@ -137,6 +137,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             if (a == "--progress") r.progress = true;
             if (a == "--quiet") r.progress = false;
             if (a == "--allow-missing") r.allowMissing = true;
+            if (a == "--gif-transparent") r.gifTransparent = true;
             continue;
         }
         if (i + 1 >= args.size()) return fail(a + " needs a value");
@@ -296,7 +297,10 @@ std::string HelpText() {
            "    --optimize       JPEG with optimised coding tables\n"
            "    --interlace      PNG with Adam7 interlacing\n"
            "    --gif lzw|none|rle   GIF compression (default lzw); GIF pictures are\n"
-           "                     reduced to 256 colours\n"
+           "                     reduced to 256 colours and carry no alpha: a\n"
+           "                     transparent background shows white, as in JPEG\n"
+           "    --gif-transparent  GIF pictures of a transparent background keep it as\n"
+           "                     the GIF's transparent colour instead\n"
            "    --tiff auto|none|packbits|jpeg|lzw   TIFF compression (default auto)\n"
            "    --transparent    renders with a transparent background whatever the\n"
            "                     scene says: PNG, TIFF and TGA pictures keep the alpha\n"

@@ -5,6 +5,7 @@
 #include "JsonWriter.h"
 #include "engine/Engine.h"
 #include "platform/RegularFile.h"
+#include "engine/SceneFileCheck.h"
 #include "platform/TextUtil.h"
 
 namespace {
@@ -153,8 +154,8 @@ std::string SceneToJson(CEngine& engine) {
 
 int RunDumpCommand(const std::string& file) {
     const bool isScene = EndsWithIgnoreCase(file, ".scn");
-    if (!boxora::CanReadRegularFile(file)) {
-        std::fprintf(stderr, "boxora-render: Could not open file: %s\n", boxora::EscapeForTerminal(file).c_str());
+    if (isScene ? !IsReadableSceneFile(file) : !boxora::CanReadRegularFile(file)) {
+        std::fprintf(stderr, "boxora-render: %s\n", boxora::EscapeForTerminal(CouldNotOpenFileText(file)).c_str());
         return 1;
     }
     CEngine& engine = Engine();

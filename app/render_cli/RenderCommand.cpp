@@ -16,6 +16,7 @@
 #include "CliNotifier.h"
 #include "engine/Engine.h"
 #include "engine/SceneFile.h"
+#include "engine/SceneFileCheck.h"
 #include "image/ImageFormat.h"
 #include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
@@ -143,15 +144,11 @@ public:
     // 0 written, 1 failed, 130 interrupted.
     int Render(const Job& job) {
         std::error_code ec;
-        if (!boxora::CanReadRegularFile(job.scene)) {
+        if (!IsReadableSceneFile(job.scene)) {
             std::fprintf(stderr, "boxora-render: Could not open file: %s\n", Shown(job.scene));
             return 1;
         }
         const SceneFileData data = ReadSceneDocument(boxora::ProfileDocument::Load(job.scene));
-        if (data.sectionCount == 0) {
-            std::fprintf(stderr, "boxora-render: %s holds no scene (no section could be read)\n", Shown(job.scene));
-            return 1;
-        }
         if (!StartEngine()) return 1;
 
         // The scene, with every model it names. A scene file may leave out
@@ -175,7 +172,7 @@ public:
             std::fprintf(stderr,
                          "boxora-render: %s: %zu image problem(s); nothing written (--allow-missing renders it "
                          "anyway)\n",
-                         job.scene.c_str(), imageErrors);
+                         Shown(job.scene), imageErrors);
             return 1;
         }
 
@@ -196,6 +193,7 @@ public:
         request.gifCompression = options_.gifCompression;
         request.tiffCompression = options_.tiffCompression;
         if (options_.seed) request.seed = static_cast<uint32_t>(*options_.seed);
+        request.gifTransparency = options_.gifTransparent;
         notes_.SetLabel(fs::path(job.scene).filename().string());
         engine_->TakeRenderResults();
         const auto start = std::chrono::steady_clock::now();

@@ -25,6 +25,7 @@ struct RenderOptions {
     int gifCompression = 0;
     int tiffCompression = 0;
     bool transparent = false;       // render with a transparent background
+    bool gifTransparent = false;    // GIF pictures keep a transparent background as transparent colour
     bool allowMissing = false;      // render even when images are missing or cannot be decoded
     std::optional<unsigned> seed;   // seeds the shadow's random jitter
     std::optional<bool> progress;   // the bar; by default when standard error is a terminal

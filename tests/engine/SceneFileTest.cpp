@@ -4,6 +4,7 @@
 
 #include "EngineTestSupport.h"
 #include "engine/SceneFile.h"
+#include "engine/SceneSnapshot.h"
 #include "platform/TextUtil.h"
 
 namespace {
@@ -101,6 +102,20 @@ TEST(SceneFileParse, ObjectNamesMayNotLeaveTheObjectsFolder) {
     EXPECT_FALSE(ModelPathForObjectName("sub\\Box"));
     EXPECT_FALSE(ModelPathForObjectName(".."));
     EXPECT_FALSE(ModelPathForObjectName(""));
+}
+
+TEST(SceneFileParse, EveryWholeShadowLengthReadsAndSavesAsItself) {
+    for (int length = 0; length <= 100; ++length) {
+        SceneParams set;
+        set.SetShadowLengthPlain(static_cast<float>(length));  // as the Shadows tab sets it
+        const boxora::ProfileDocument doc = BuildSceneDocument(set, SceneSnapshot{});
+        EXPECT_EQ(doc.GetString("LIGHT_SHADOW", "Length", ""), std::to_string(length) + ".000000");
+        const SceneFileData data = ParseSceneFile(doc.Serialize());
+        ASSERT_TRUE(data.lightShadow);
+        SceneParams loaded;
+        loaded.SetShadowLengthPlain(static_cast<float>(data.lightShadow->shadowLength));
+        EXPECT_EQ(loaded.ShadowLength(), static_cast<float>(length)) << length;
+    }
 }
 
 class SceneFileTest : public EngineTestBase {
@@ -220,6 +235,36 @@ TEST_F(SceneFileTest, FacesTheSectionDoesNotNameKeepTheModelsImages) {
     EXPECT_EQ(o.faces[8].textured, 1);  // faces 8 and 9 are "Top"
     EXPECT_EQ(o.faces[0].textured, 0);
     EXPECT_EQ(engine.Textures().AllTextures().size(), 1u);
+}
+
+TEST_F(SceneFileTest, ImagesNotFoundKeepTheirPathAndAreLookedForBesideTheScene) {
+    AddCatalogueModel("Box", fixtures::BoxModel());
+    // A project moved with its art: the absolute path is stale, the file is
+    // beside the scene now.
+    std::filesystem::create_directories(dir.File("moved"));
+    testsupport::WriteFileBytes(dir.File("moved/front.png"), testsupport::ReadFileBytes(AddTexture("front.png")));
+    const std::string path = dir.File("moved/p.scn");
+    testsupport::WriteFileBytes(path, Utf16File("[OBJECT_0]\r\nObject_Name=Box\r\n"
+                                                "Image_Front=/old/disk/art/front.png\r\n"
+                                                "Image_Left=/old/disk/art/lost.png\r\n"));
+    notes.Clear();
+    LoadNow(path);
+    ASSERT_EQ(engine.GetObjectList().size(), 1u);
+    const C3DObject& o = *engine.GetObject(0);
+    EXPECT_EQ(o.coverImages[0], dir.File("moved/front.png"));
+    // Not found anywhere: reported, shown without picture, but the reference
+    // is kept and saved as it was, not as "*".
+    EXPECT_EQ(o.coverImages[2], "/old/disk/art/lost.png");
+    const auto& materials = engine.Models().Model().materials;
+    for (const MeshFace& f : o.faces)
+        if (f.material < materials.size() && materials[f.material].coverFace == 2) EXPECT_EQ(f.textured, 0);
+    ASSERT_EQ(notes.Messages().size(), 1u);
+    EXPECT_NE(notes.Messages()[0].text.find("/old/disk/art/lost.png"), std::string::npos);
+    ASSERT_TRUE(engine.SaveScene(dir.File("again.scn")));
+    const SceneFileData saved = ParseSceneFile(testsupport::ReadFileBytes(dir.File("again.scn")));
+    ASSERT_EQ(saved.objects.size(), 1u);
+    EXPECT_EQ(saved.objects[0].images[2].value_or(""), "/old/disk/art/lost.png");
+    EXPECT_EQ(saved.objects[0].images[0].value_or(""), dir.File("moved/front.png"));
 }
 
 TEST_F(SceneFileTest, MissingFileDeletesObjectsAndKeepsParameters) {

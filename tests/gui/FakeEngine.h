@@ -23,7 +23,6 @@ public:
     struct Call {
         std::string name;
         double value = 0;
-        bool underLock = false;
         int id = -1;       // object id of object operations
         std::string text;  // path of AddObject, SetObjectImage, LoadScene, RenderToFile
     };
@@ -37,8 +36,6 @@ public:
     int redrawCount = 0;
     int previewWidth = 0;
     int previewHeight = 0;
-    int lockDepth = 0;
-    int lockCount = 0;
     std::vector<std::string> loadedScenes;
     std::vector<std::unique_ptr<C3DObject>> objects;
     std::vector<RenderJob> renderJobs;
@@ -73,15 +70,6 @@ public:
         b.setPreviewSize = [this](int w, int h) {
             previewWidth = w;
             previewHeight = h;
-        };
-        b.lock = [this] {
-            mutex_.lock();
-            ++lockDepth;
-            ++lockCount;
-        };
-        b.unlock = [this] {
-            --lockDepth;
-            mutex_.unlock();
         };
         b.queueObjectDeletion = [this](int id) { LogObject("QueueObjectDeletion", id, id); };
         return b;
@@ -248,13 +236,12 @@ public:
     }
 
 private:
-    void Log(const char* name, double value) { calls.push_back({name, value, lockDepth > 0}); }
+    void Log(const char* name, double value) { calls.push_back({name, value}); }
     void LogObject(const char* name, int id, double value, const std::string& text = {}) {
-        calls.push_back({name, value, lockDepth > 0, id, text});
+        calls.push_back({name, value, id, text});
     }
     void SetField(int id, SharedValue<float> (C3DObject::*field)[3], int axis, float value, const char* name) {
         LogObject(name, id, value);
         if (C3DObject* o = Find(id)) (o->*field)[axis] = value;
     }
-    std::recursive_mutex mutex_;
 };

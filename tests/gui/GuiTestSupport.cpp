@@ -58,6 +58,7 @@ ok=OK
 cancel=Cancel
 templname=Template name
 saveprj=Do you want to save the changes to "%s"?
+errsaveprj=The project could not be saved to "%s".
 deltemplate=Do you really want to delete the template "%s"?
 erdeltemplate=The template "%s" could not be deleted.
 ersavetemplate=The template could not be saved.

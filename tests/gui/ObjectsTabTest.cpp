@@ -271,16 +271,23 @@ TEST_F(ObjectsTab, SelectionSurvivesRefreshesAndIsRememberedWhileHidden) {
     EXPECT_EQ(page->SelectedObjectId(), 0);
 }
 
-TEST_F(ObjectsTab, ObjectRecordsAreReadUnderTheEngineLock) {
-    engine.AddFakeObject("Box");
+TEST_F(ObjectsTab, SubPagesShowThePublishedSnapshotNotTheLiveRecord) {
+    // While a render job holds the engine, a change is queued and only the
+    // snapshot has it: the pages must show (and write back) that value.
+    C3DObject& box = engine.AddFakeObject("Box", {"front.png", "", "", "", "", ""});
+    box.translate[0] = 5.0f;
+    auto snapshot = std::make_shared<SceneSnapshot>();
+    snapshot->objects.push_back(ObjectSnapshot::Of(box));
+    snapshot->objects[0].translate[0] = -42.0f;
+    snapshot->objects[0].coverImages[0] = "/art/queued.png";
+    binding.snapshot = [snapshot] { return snapshot; };
     auto page = Show();
     engine.ClearCalls();
     page->RefreshFromEngine();
-    // The refresh writes the shown values back to the engine, all while the
-    // page holds the lock.
-    ASSERT_GT(engine.Count("SetObjectTranslateX"), 0);
-    for (const FakeEngine::Call& c : engine.calls) EXPECT_TRUE(c.underLock) << c.name;
-    EXPECT_EQ(engine.lockDepth, 0);
+    CTabCtrlObjects* tabs = page->SubTabs();
+    EXPECT_EQ(tabs->TranslatePage()->Row(0)->Edit()->text(), "-42");
+    EXPECT_EQ(engine.Last("SetObjectTranslateX"), -42);
+    EXPECT_EQ(tabs->TexturesPage()->FaceEdit(0)->text(), "/art/queued.png");
 }
 
 TEST_F(ObjectsTab, TextsComeFromTheLanguageFile) {

@@ -111,6 +111,7 @@ TEST_F(ProjectApp, NewYesThenCancelInSaveAsStillClearsTheScene) {
 
 TEST_F(ProjectApp, OpenOnAFreshProgramAsksNothingAndTheTitleShowsOnlyTheFileName) {
     paths = {folder.File("Kitchen Shot.scn")};
+    testsupport::WriteFileBytes(folder.File("Kitchen Shot.scn"), "[SCENE]\nVersion=1.8\n");
     frame->RunCommand(ID_TOOLBAR_OPEN);
     EXPECT_TRUE(boxes.empty());
     ASSERT_EQ(requests.size(), 1u);
@@ -143,6 +144,7 @@ TEST_F(ProjectApp, ToolbarSaveAlwaysShowsSaveAsAndMenuSaveIsSilentOnceThereIsAPa
 TEST_F(ProjectApp, LoadingATemplateLeavesTheProjectAndTheTitle) {
     const TemplateLibrary library = TemplateLibrary::ForCurrentUser();
     testsupport::WriteFileBytes(library.ScenePath("Shelf"), "[SCENE]\n");
+    testsupport::WriteFileBytes(folder.File("Mine.scn"), "[SCENE]\nVersion=1.8\n");
     frame->OpenProjectByPath(folder.File("Mine.scn"), "Mine.scn");
     CDialogGeneral* general = frame->Panel()->Tabs()->GeneralPage();
     general->RefillList();
@@ -167,7 +169,7 @@ TEST_F(ProjectApp, FailedSaveIsReported) {
     paths = {folder.File("Shelf.scn")};
     frame->RunCommand(ID_FILE_SAVE_PROJECT_AS);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "The image could not be saved to \"" + folder.File("Shelf.scn") + "\".");
+    EXPECT_EQ(boxes[0].text, "The project could not be saved to \"" + folder.File("Shelf.scn") + "\".");
     EXPECT_EQ(frame->windowTitle(), "Boxora[*]");
 }
 
@@ -294,12 +296,15 @@ TEST_F(ProjectApp, RecentProjectsKeepTheLastEightAndDropAMissingOne) {
 
 class ProjectAppWithCommandLine : public ProjectApp {
 protected:
-    ProjectAppWithCommandLine() { params = {"-o", "/srv/shots/Desk.scn"}; }
+    ProjectAppWithCommandLine() {
+        testsupport::WriteFileBytes(folder.File("Desk.scn"), "[SCENE]\nVersion=1.8\n");
+        params = {"-o", folder.File("Desk.scn")};
+    }
 };
 
 TEST_F(ProjectAppWithCommandLine, OpensTheProjectAndSaveUsesItsPath) {
     EXPECT_EQ(frame->windowTitle(), "Desk.scn[*] - Boxora");
-    EXPECT_EQ(app.Project().Path(), "/srv/shots/Desk.scn");
+    EXPECT_EQ(app.Project().Path(), folder.File("Desk.scn"));
     answers = {MsgAnswer::Cancel};
     frame->RunCommand(ID_FILE_OPEN_PROJECT);
     ASSERT_EQ(boxes.size(), 1u);  // now there is a project: the question

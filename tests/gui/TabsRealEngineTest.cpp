@@ -15,10 +15,21 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <atomic>
+#include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <thread>
 
+#include "engine/SceneFile.h"
+#include "image/ImageFormat.h"
 #include "platform/Notifier.h"
+#include "project/ProjectCommands.h"
+#include "project/TemplateLibrary.h"
+#include "tests/support/TestSupport.h"
+#include "ui/DialogGeneral.h"
+#include "ui/DialogTranslateObject.h"
+#include "ui/ParamSpinBinding.h"
 #include "platform/qt/QtNotifier.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "ui/BoxoraApp.h"
@@ -37,6 +48,7 @@
 namespace {
 
 using guitest::WaitFor;
+namespace fs = std::filesystem;
 
 int CatalogueRow(const boxora::ObjectIconList* catalogue, const QString& name) {
     for (int i = 0; i < catalogue->count(); ++i)
@@ -197,6 +209,137 @@ TEST_F(TabsOnTheRealEngine, BoxWithAFaceImageRendersToATransparentPng) {
     EXPECT_EQ(qAlpha(shot.pixel(cx, cy)), 255);
     // The scene's own background setting is untouched by the render.
     EXPECT_TRUE(engine.Params().backgroundTransparent);
+}
+
+}  // namespace
+
+namespace {
+
+// Holds the render thread inside its job (at its first progress report in
+// the antialiasing passes, with the engine lock held) until released.
+class JobHolder : public boxora::INotifier {
+public:
+    explicit JobHolder(boxora::INotifier& inner) : inner_(inner), ui_(std::this_thread::get_id()) {}
+    boxora::MsgAnswer ShowMessage(const std::string& text, boxora::MsgIcon icon, boxora::MsgButtons buttons) override {
+        return inner_.ShowMessage(text, icon, buttons);
+    }
+    void EngineNotify(int message, int wParam) override {
+        if (message == boxora::WM_ENGINE_PROGRESS && wParam >= 60 && wParam < 90 &&
+            std::this_thread::get_id() != ui_) {
+            std::unique_lock lock(mutex_);
+            if (!used_) {
+                used_ = held_ = true;
+                changed_.notify_all();
+                changed_.wait(lock, [this] { return !held_; });
+            }
+        }
+        inner_.EngineNotify(message, wParam);
+    }
+    bool WaitUntilHeld() {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(60), [this] { return held_; });
+    }
+    bool Held() {
+        std::lock_guard lock(mutex_);
+        return held_;
+    }
+    void Release() {
+        std::lock_guard lock(mutex_);
+        held_ = false;
+        changed_.notify_all();
+    }
+
+private:
+    boxora::INotifier& inner_;
+    const std::thread::id ui_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool held_ = false;
+    bool used_ = false;
+};
+
+class StubProjectUi : public boxora::IProjectUi {
+public:
+    std::string savePath;
+    std::optional<std::string> AskOpenPath(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> AskSavePath(const std::string&, const std::string&, const std::string&) override {
+        return savePath;
+    }
+    void SetTitle(const std::string&) override {}
+    void SetBusy(bool) override {}
+};
+
+TEST_F(TabsOnTheRealEngine, ObjectsTabAndSavesCompleteWhileARenderJobIsInItsPasses) {
+    AddFromCatalogue("Box");
+    ASSERT_TRUE(WaitFor([&] { return tabs->ObjectsPage()->ObjectList()->count() == 1; }));
+    tabs->setCurrentIndex(CTabCtrlMain::Objects);
+    guitest::ProcessEvents();
+    const int id = engine.GetObjectList().at(0).id;
+
+    JobHolder holder(boxora::Notifier());
+    boxora::SetNotifier(&holder);
+    testsupport::TempDir folder;
+    RenderJob job;
+    job.fileName = folder.File("held.png");
+    job.width = 200;
+    job.height = 200;
+    job.format = FORMAT_PNG;
+    engine.RenderToFile(job);
+    ASSERT_TRUE(holder.WaitUntilHeld());
+    // Should anything below wait for the engine lock, the watchdog lets the
+    // job go on and the test fails instead of hanging.
+    std::atomic<bool> finished{false};
+    std::atomic<bool> watchdogFired{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 600 && !finished; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (!finished) {
+            watchdogFired = true;
+            holder.Release();
+        }
+    });
+
+    // Objects tab: selecting shows the object; a typed position is queued.
+    CDialogObjects* objects = tabs->ObjectsPage();
+    objects->ObjectList()->clearSelection();
+    objects->ObjectList()->SelectIndex(0);
+    CDialogTranslateObject* translate = objects->SubTabs()->TranslatePage();
+    EXPECT_TRUE(translate->Row(0)->Edit()->isEnabled());
+    translate->Row(0)->WriteValue(-37);
+    app->MainFrame()->OnEngineNotify(boxora::WM_ENGINE_SCENE_CHANGED, 0);  // the panel refresh
+    EXPECT_EQ(translate->Row(0)->Edit()->text(), "-37");
+
+    // Save Project writes the queued position.
+    boxora::ProjectState state;
+    StubProjectUi ui;
+    ui.savePath = folder.File("during-job.scn");
+    boxora::CProjectCommands commands(state, engine, ui);
+    EXPECT_TRUE(commands.SaveProject());
+
+    // Save as Template writes the scene and queues its picture.
+    CDialogGeneral* general = tabs->GeneralPage();
+    general->SetSaveTemplatePrompt([] { return std::optional<std::string>("Mid Job"); });
+    general->SaveProjectAsTemplate();
+    const boxora::TemplateLibrary library = boxora::TemplateLibrary::ForCurrentUser();
+
+    const bool stillHeld = holder.Held();
+    finished = true;
+    holder.Release();
+    watchdog.join();
+    boxora::SetNotifier(app->Notifier());
+    EXPECT_FALSE(watchdogFired);
+    EXPECT_TRUE(stillHeld);
+
+    const SceneFileData saved = ParseSceneFile(testsupport::ReadFileBytes(ui.savePath));
+    ASSERT_EQ(saved.objects.size(), 1u);
+    EXPECT_EQ(saved.objects[0].transform[0].value_or(0), -37.0f);
+    EXPECT_TRUE(fs::exists(library.ScenePath("Mid Job")));
+    ASSERT_TRUE(engine.WaitForIdle(std::chrono::seconds(60)));
+    EXPECT_TRUE(fs::exists(job.fileName));
+    EXPECT_TRUE(fs::exists(library.PicturePath("Mid Job")));
+    // The queued change reached the object once the job was done.
+    EXPECT_EQ(engine.Snapshot()->Find(id)->translate[0], -37.0f);
+    std::lock_guard lock(engine.Lock());
+    EXPECT_EQ(engine.GetObject(id)->translate[0], -37.0f);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "project/ProjectCommands.h"
 #include "project/ProjectState.h"
@@ -99,7 +100,7 @@ TEST_F(ProjectCommandsTest, NewWhoseSaveFailsSaysSoAndKeepsTheScene) {
     notifier.answers = {MsgAnswer::Yes};
     commands.NewProject();
     ASSERT_EQ(notifier.messages.size(), 2u);
-    EXPECT_EQ(notifier.messages[1].text, "Cannot save \"" + path + "\".");
+    EXPECT_EQ(notifier.messages[1].text, "Project not saved: \"" + path + "\".");
     EXPECT_EQ(notifier.messages[1].icon, MsgIcon::Error);
     EXPECT_EQ(engine.Count("DeleteAllObjects"), 0);
     EXPECT_EQ(state.Path(), path);
@@ -116,16 +117,18 @@ TEST_F(ProjectCommandsTest, NewNoClearsWithoutSaving) {
 }
 
 TEST_F(ProjectCommandsTest, OpenOnAFreshProgramAsksNothingAndTitlesWithTheFileNameOnly) {
-    ui.paths = {std::string("/srv/shots/Studio Shot.scn")};
+    const std::string shot = Folder() + "/Studio Shot.scn";
+    testsupport::WriteFileBytes(shot, "[SCENE]\nVersion=1.8\n");
+    ui.paths = {shot};
     commands.OpenProject();
     EXPECT_TRUE(notifier.messages.empty());
     ASSERT_EQ(ui.requests.size(), 1u);
     EXPECT_FALSE(ui.requests[0].save);
     EXPECT_EQ(ui.requests[0].filter, "Boxora Scene|*.scn||");
     ASSERT_EQ(engine.loadedScenes.size(), 1u);
-    EXPECT_EQ(engine.loadedScenes[0], "/srv/shots/Studio Shot.scn");
+    EXPECT_EQ(engine.loadedScenes[0], shot);
     EXPECT_EQ(ui.title, "Studio Shot.scn - Boxora");
-    EXPECT_EQ(state.Path(), "/srv/shots/Studio Shot.scn");
+    EXPECT_EQ(state.Path(), shot);
     EXPECT_EQ(state.Name(), "Studio Shot.scn");
     // The load is bracketed by the project-load notifications, under the
     // wait cursor.
@@ -160,6 +163,7 @@ TEST_F(ProjectCommandsTest, OpenWithAProjectYesSavesItFirst) {
     state.Set(path, "Old.scn");
     notifier.answers = {MsgAnswer::Yes};
     ui.paths = {Folder() + "/New.scn"};
+    testsupport::WriteFileBytes(Folder() + "/New.scn", "[SCENE]\nVersion=1.8\n");
     commands.OpenProject();
     ASSERT_EQ(engine.savedPaths.size(), 1u);
     EXPECT_EQ(engine.savedPaths[0], path);
@@ -206,7 +210,7 @@ TEST_F(ProjectCommandsTest, SaveAsThatCannotWriteReportsAndKeepsTheProject) {
     ui.paths = {target};
     EXPECT_FALSE(commands.SaveProjectAs());
     ASSERT_EQ(notifier.messages.size(), 1u);
-    EXPECT_EQ(notifier.messages[0].text, "Cannot save \"" + target + "\".");
+    EXPECT_EQ(notifier.messages[0].text, "Project not saved: \"" + target + "\".");
     EXPECT_EQ(state.Path(), Folder() + "/Shelf.scn");
     EXPECT_EQ(state.Name(), "Shelf.scn");
     EXPECT_EQ(ui.title, "");
@@ -215,11 +219,28 @@ TEST_F(ProjectCommandsTest, SaveAsThatCannotWriteReportsAndKeepsTheProject) {
     EXPECT_EQ(notifier.messages.size(), 2u);
 }
 
-TEST_F(ProjectCommandsTest, OpenByPathSetsPathAndNameAsGiven) {
-    commands.OpenByPath("relative.scn", "relative.scn");
-    EXPECT_EQ(state.Path(), "relative.scn");
-    EXPECT_EQ(ui.title, "relative.scn - Boxora");
-    ASSERT_EQ(engine.loadedScenes.size(), 1u);
+TEST_F(ProjectCommandsTest, AFileThatIsNoSceneIsReportedAndLeavesProjectSceneAndTitle) {
+    state.Set(Folder() + "/Kept.scn", "Kept.scn");
+    const std::string random = Folder() + "/random.scn", text = Folder() + "/notes.scn";
+    std::string bytes;
+    for (int i = 0; i < 4096; ++i) bytes += static_cast<char>((i * 7919 + 13) % 251);
+    testsupport::WriteFileBytes(random, bytes);
+    testsupport::WriteFileBytes(text, "Shopping list\nmilk = 2\n");
+    std::filesystem::create_directories(Folder() + "/folder.scn");
+    for (const std::string& path : {Folder() + "/missing.scn", Folder() + "/folder.scn", random, text}) {
+        notifier.messages.clear();
+        EXPECT_FALSE(commands.OpenByPath(path, "x.scn"));
+        ASSERT_EQ(notifier.messages.size(), 1u) << path;
+        EXPECT_EQ(notifier.messages[0].text, "Could not open file: " + path);
+        EXPECT_EQ(notifier.messages[0].icon, MsgIcon::Error);
+    }
+    EXPECT_TRUE(engine.loadedScenes.empty());
+    EXPECT_EQ(state.Path(), Folder() + "/Kept.scn");
+    EXPECT_EQ(ui.title, "");
+    // A scene written by the program, even with only its fixed sections, opens.
+    testsupport::WriteFileBytes(text, std::string("\xFF\xFE[\0S\0C\0E\0N\0E\0]\0", 16));
+    EXPECT_TRUE(commands.OpenByPath(text, "notes.scn"));
+    EXPECT_EQ(ui.title, "notes.scn - Boxora");
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ public:
                                     "[Info]\nLanguage=English\n"
                                     "[TabGeneral]\n"
                                     "saveprj=Save changes to \"%s\"?\n"
+                                    "errsaveprj=Project not saved: \"%s\".\n"
                                     "[TabRendering]\n"
                                     "errsave=Cannot save \"%s\".\n");
         ::setenv("BOXORA_HOME", program_.Path().c_str(), 1);

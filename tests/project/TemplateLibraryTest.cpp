@@ -5,7 +5,9 @@
 
 #include <filesystem>
 
+#include "boxora/SourceTree.h"
 #include "engine/SceneFile.h"
+#include "model/CoverFaces.h"
 #include "platform/AppPaths.h"
 #include "project/StarterTemplates.h"
 #include "project/TemplateLibrary.h"
@@ -45,8 +47,16 @@ TEST_F(TemplateLibraryTest, ListsSceneFilesSortedWithoutHiddenEntriesAndFolders)
     testsupport::WriteFileBytes(library.Folder() + "Upper.SCN", "x");
     testsupport::WriteFileBytes(library.Folder() + "Half.scn.tmp-123456", "x");
     fs::create_directories(library.Folder() + "Folder.scn");
-    const std::vector<std::string> expected = {"Alpha", "alpha", "beta", "Gamma"};
+    // An extension in capitals (copied from another system) still counts.
+    const std::vector<std::string> expected = {"Alpha", "alpha", "beta", "Gamma", "Upper"};
     EXPECT_EQ(library.Names(), expected);
+    EXPECT_EQ(library.ScenePath("Upper"), library.Folder() + "Upper.SCN");
+    EXPECT_TRUE(library.Exists("Upper"));
+    // Renaming gives the files the usual spelling; the picture goes along.
+    testsupport::WriteFileBytes(library.Folder() + "Upper.JPG", "picture");
+    EXPECT_EQ(library.Rename("Upper", "Lower"), TemplateLibrary::RenameResult::Renamed);
+    EXPECT_TRUE(fs::is_regular_file(library.Folder() + "Lower.scn"));
+    EXPECT_EQ(testsupport::ReadFileBytes(library.Folder() + "Lower.jpg"), "picture");
 }
 
 TEST_F(TemplateLibraryTest, MissingFolderListsNothing) {
@@ -205,6 +215,35 @@ std::pair<int, int> JpegSize(const std::string& bytes) {
     return {0, 0};
 }
 
+// Every key the scene writer writes, per object section, is in a shipped
+// scene (templates and examples), so any reader of the format loads them the
+// same: the type of the model and its own artwork by bare name.
+void ExpectCompleteObjectSections(const std::string& file) {
+    const SceneFileData data = ParseSceneFile(testsupport::ReadFileBytes(file));
+    ASSERT_FALSE(data.objects.empty()) << file;
+    for (const SceneObjectSection& object : data.objects) {
+        EXPECT_EQ(object.type, std::optional<int>(ObjectTypeFromName(object.objectName))) << file;
+        EXPECT_TRUE(object.userName.has_value()) << file;
+        for (const auto& image : object.images) {
+            ASSERT_TRUE(image.has_value()) << file;
+            EXPECT_TRUE(fs::is_regular_file(testsupport::AppDir() / "data/texture" / *image)) << file << ": " << *image;
+        }
+        for (const auto& value : object.transform) EXPECT_TRUE(value.has_value()) << file;
+    }
+}
+
+TEST(StarterTemplates, ShippedScenesHoldEveryKeyTheWriterWrites) {
+    const TemplateLibrary shipped((testsupport::AppDir() / "data/templates/").string());
+    for (const std::string& name : shipped.Names()) ExpectCompleteObjectSections(shipped.ScenePath(name));
+    int examples = 0;
+    for (const auto& entry : fs::directory_iterator(std::filesystem::path(BOXORA_SOURCE_DIR) / "examples"))
+        if (entry.path().extension() == ".scn") {
+            ExpectCompleteObjectSections(entry.path().string());
+            ++examples;
+        }
+    EXPECT_EQ(examples, 3);
+}
+
 TEST(StarterTemplates, ShippedSetHoldsCatalogueScenesWith94PixelPreviews) {
     const TemplateLibrary shipped((testsupport::AppDir() / "data/templates/").string());
     const std::vector<std::string> names = shipped.Names();
@@ -220,8 +259,6 @@ TEST(StarterTemplates, ShippedSetHoldsCatalogueScenesWith94PixelPreviews) {
         for (const SceneObjectSection& object : data.objects) {
             EXPECT_TRUE(fs::is_regular_file(testsupport::AppDir() / "data/Objects" / (object.objectName + ".3ds")))
                 << name << ": " << object.objectName;
-            // No cover images named: the models keep their own artwork.
-            for (const auto& image : object.images) EXPECT_FALSE(image.has_value()) << name;
         }
         const auto [width, height] = JpegSize(testsupport::ReadFileBytes(shipped.PicturePath(name)));
         EXPECT_EQ(width, 94) << name;

@@ -133,11 +133,14 @@ TEST_F(SceneRenderCliTest, FailuresAreReportedWithANonZeroStatus) {
     // A scene that is not there, or holds no scene.
     RunResult r = Run(Quote(Out("none.scn")) + " -o " + Quote(Out("none.png")));
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("none.scn"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Could not open file: " + Out("none.scn")), std::string::npos) << r.err;
     testsupport::WriteFileBytes(Out("junk.scn"), std::string("\x01\x02junk\xFF", 8));
     r = Run(Quote(Out("junk.scn")) + " -o " + Quote(Out("junk.png")));
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("no scene"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Could not open file: " + Out("junk.scn")), std::string::npos) << r.err;
+    r = Run("--dump " + Quote(Out("junk.scn")));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Could not open file"), std::string::npos) << r.err;
 
     // A scene naming a model that is not in the catalogue: the engine's own
     // message names the file, and no picture is written.
@@ -310,6 +313,46 @@ TEST_F(SceneRenderCliTest, InterruptGivesUpThePictureBeingRendered) {
     EXPECT_EQ(WEXITSTATUS(status), 130);
     EXPECT_FALSE(fs::exists(out));
     EXPECT_LT(seconds, 10.0);
+}
+
+TEST_F(SceneRenderCliTest, ImagesThatCannotBeUsedFailTheSceneUnlessAllowed) {
+    // A cover image that is no image, and one that is missing.
+    testsupport::WriteFileBytes(Out("broken.png"), "this is not a picture");
+    boxora::ProfileDocument doc = boxora::ProfileDocument::Load(singleBox);
+    doc.SetString("OBJECT_0", "Image_Front", Out("broken.png"));
+    doc.SetString("OBJECT_0", "Image_Back", Out("gone.png"));
+    const std::string scene = Out("images.scn");
+    ASSERT_TRUE(doc.Save(scene));
+
+    RunResult r = Run(Quote(scene) + " -o " + Quote(Out("no.png")) + " --size 30x30");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(fs::exists(Out("no.png")));
+    // Each file is named once, although the render would decode it again.
+    const std::size_t first = r.err.find(Out("broken.png"));
+    ASSERT_NE(first, std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(Out("broken.png"), first + 1), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(Out("gone.png")), std::string::npos) << r.err;
+
+    r = Run(Quote(scene) + " -o " + Quote(Out("yes.png")) + " --size 30x30 --allow-missing");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::exists(Out("yes.png")));
+}
+
+TEST_F(SceneRenderCliTest, WholeShadowLengthsDumpAsThemselves) {
+    // 7 came back as 6.99999809 when the length was computed back from the
+    // stored elevation; the Shadows tab and the next save then made it 6.
+    for (int length : {2, 7, 32, 100}) {
+        boxora::ProfileDocument doc = boxora::ProfileDocument::Load(singleBox);
+        doc.SetString("LIGHT_SHADOW", "Length", std::to_string(length) + ".000000");
+        const std::string scene = Out("length.scn");
+        ASSERT_TRUE(doc.Save(scene));
+        const std::string json = Out("dump.json");
+        const std::string command = Quote(Exe().string()) + " --dump " + Quote(scene) + " >" + Quote(json) + " 2>/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        const std::string text = testsupport::ReadFileBytes(json);
+        EXPECT_NE(text.find("\"shadowLength\": " + std::to_string(length) + ","), std::string::npos)
+            << length << ": " << text.substr(text.find("shadowLength"), 40);
+    }
 }
 
 }  // namespace

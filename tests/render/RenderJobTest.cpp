@@ -6,6 +6,7 @@
 namespace {
 
 using namespace rendertest;
+namespace fs = std::filesystem;
 
 class RenderJobTest : public RenderTest {};
 
@@ -76,6 +77,42 @@ TEST_F(RenderJobTest, UnwritableFileIsReported) {
     EXPECT_EQ(messages[0].icon, boxora::MsgIcon::Error);
     // The preview goes on.
     EXPECT_EQ(engine.Params().viewportWidth, 160);
+}
+
+TEST_F(RenderJobTest, GifCarriesNoAlphaUnlessAskedForAndARetargetedJobLandsUnderItsNewName) {
+    Start(160, 120);
+    ASSERT_NE(Add("Box", TestBox(50, 15, 70, {})), nullptr);
+    engine.SetBackgroundTransparent(true);
+    ASSERT_TRUE(Idle());
+    // As from the Rendering tab: the background shows white, as in JPEG.
+    Picture plain;
+    ASSERT_TRUE(Render("plain.gif", 80, 60, FORMAT_GIF, plain));
+    EXPECT_FALSE(plain.HasAlpha() && plain.At(0, 0)[3] == 0);
+    EXPECT_GT(plain.At(0, 0)[0], 240);
+    // An explicit request keeps it transparent.
+    Picture cutout;
+    RenderJob asked;
+    asked.gifTransparency = true;
+    ASSERT_TRUE(Render("cutout.gif", 80, 60, FORMAT_GIF, cutout, asked));
+    ASSERT_TRUE(cutout.HasAlpha());
+    EXPECT_EQ(cutout.At(0, 0)[3], 0);
+
+    // A job whose picture is renamed before it is written (a template
+    // renamed while its preview is rendered) writes under the new name.
+    engine.Release();
+    RenderJob job;
+    job.fileName = dir.File("old.jpg");
+    job.width = job.height = 20;
+    job.format = FORMAT_JPG;
+    engine.RenderToFile(job);  // waits: the threads are stopped
+    engine.RetargetRenderOutput(dir.File("old.jpg"), dir.File("new.jpg"));
+    Start(160, 120);
+    ASSERT_TRUE(Idle());
+    EXPECT_TRUE(fs::is_regular_file(dir.File("new.jpg")));
+    EXPECT_FALSE(fs::exists(dir.File("old.jpg")));
+    // A picture finished before the rename arrives is moved.
+    engine.RetargetRenderOutput(dir.File("new.jpg"), dir.File("newer.jpg"));
+    EXPECT_TRUE(fs::is_regular_file(dir.File("newer.jpg")));
 }
 
 }  // namespace
