@@ -33,3 +33,8 @@ if(EMF2SVG_LIBRARY AND EMF2SVG_INCLUDE_DIR AND RSVG_FOUND)
   target_include_directories(boxora_deps INTERFACE ${EMF2SVG_INCLUDE_DIR})
   target_compile_definitions(boxora_deps INTERFACE BOXORA_HAVE_EMF2SVG=1)
 endif()
+
+# Header-only libraries of boxora-render: CLI11 reads its options, nlohmann's
+# JSON writes the --dump document. ordered_json needs nlohmann 3.9.
+find_package(CLI11 2.1 CONFIG REQUIRED)
+find_package(nlohmann_json 3.9 CONFIG REQUIRED)

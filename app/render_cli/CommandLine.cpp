@@ -1,9 +1,14 @@
 #include "CommandLine.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <filesystem>
+#include <map>
+#include <utility>
+
+#include <CLI/CLI.hpp>
 
 namespace {
 
@@ -55,207 +60,249 @@ bool ParseColour(const std::string& text, uint32_t& colorref) {
 namespace {
 
 // Options and the command they belong to.
-enum class Owner { Preview, Render };
-
-struct OptionSpec {
-    const char* name;
-    bool takesValue;
-    Owner owner;
-};
-
-const OptionSpec kOptions[] = {
-    {"--mode", true, Owner::Preview},        {"--camera", true, Owner::Preview},
-    {"--background", true, Owner::Preview},  {"--supersample", true, Owner::Preview},
-    {"--format", true, Owner::Render},       {"--quality", true, Owner::Render},
-    {"--progressive", false, Owner::Render}, {"--optimize", false, Owner::Render},
-    {"--interlace", false, Owner::Render},   {"--gif", true, Owner::Render},
-    {"--tiff", true, Owner::Render},         {"--transparent", false, Owner::Render},
-    {"--seed", true, Owner::Render},         {"--progress", false, Owner::Render},
-    {"--quiet", false, Owner::Render},       {"--thumbnail", true, Owner::Render},
-    {"--allow-missing", false, Owner::Render}, {"--gif-transparent", false, Owner::Render},
-};
-
-const OptionSpec* FindOption(const std::string& name) {
-    for (const OptionSpec& o : kOptions)
-        if (name == o.name) return &o;
-    return nullptr;
-}
-
-// Scenes and -o values in command-line order: the render command pairs
-// each -o with the scene before it.
-struct Item {
-    bool output;
-    std::string value;
-};
+enum class Owner { Any, Preview, Render };
 
 bool IsDirectory(const std::string& path) {
     std::error_code ec;
     return std::filesystem::is_directory(path, ec);
 }
 
+// How many arguments follow the "--" that ends the options (0 without one).
+// An option that wants a value takes the next argument whatever it is, even
+// "--", so the arguments are walked as the parser reads them.
+std::size_t ArgumentsAfterEndOfOptions(const CLI::App& app, const std::vector<std::string>& args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--") return args.size() - i - 1;
+        const CLI::Option* option = args[i].size() > 1 && args[i][0] == '-' ? app.get_option_no_throw(args[i]) : nullptr;
+        if (option != nullptr && option->get_type_size_min() > 0) ++i;
+    }
+    return 0;
+}
+
+// The parser's own messages for the common mistakes are replaced by ours;
+// the rest (a flag given a value, ...) name the option themselves.
+std::string ParseErrorText(const CLI::ParseError& e, const CLI::App& app) {
+    std::vector<std::string> extras = app.remaining();
+    std::erase(extras, "--");
+    if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr && !extras.empty()) {
+        const std::string& first = extras.front();
+        return (first.size() > 1 && first[0] == '-' ? "unknown option " : "unexpected argument ") + first;
+    }
+    return e.what();
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine cl;
-    std::vector<Item> items;
-    std::vector<const OptionSpec*> used;
-    std::string sizeText;
-    auto setCommand = [&cl](Command command) {
-        if (cl.command != Command::None) {
-            cl.error = "only one command may be given";
-            return false;
-        }
-        cl.command = command;
-        return true;
-    };
     auto fail = [&cl](const std::string& error) {
         cl.error = error;
         return cl;
     };
-    PreviewOptions& p = cl.preview;
-    RenderOptions& r = cl.render;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h" || a == "--version") {
-            cl = CommandLine{};
-            cl.command = a == "--version" ? Command::Version : Command::Help;
-            return cl;
-        }
-        if (a.empty() || a[0] != '-' || a == "-") {
-            items.push_back({false, a});
-            continue;
-        }
-        const bool core = a == "--dump" || a == "--preview" || a == "-o" || a == "--output" || a == "--size";
-        const OptionSpec* spec = core ? nullptr : FindOption(a);
-        if (!core && spec == nullptr) return fail("unknown option " + a);
-        if (spec && !spec->takesValue) {
-            used.push_back(spec);
-            if (a == "--progressive") r.jpegOptions |= 16;
-            if (a == "--optimize") r.jpegOptions |= 8;
-            if (a == "--interlace") r.pngInterlace = 1;
-            if (a == "--transparent") r.transparent = true;
-            if (a == "--progress") r.progress = true;
-            if (a == "--quiet") r.progress = false;
-            if (a == "--allow-missing") r.allowMissing = true;
-            if (a == "--gif-transparent") r.gifTransparent = true;
-            continue;
-        }
-        if (i + 1 >= args.size()) return fail(a + " needs a value");
-        const std::string& value = args[++i];
-        if (a == "--dump" || a == "--preview") {
-            if (!setCommand(a == "--dump" ? Command::Dump : Command::Preview)) return cl;
-            cl.file = value;
-            continue;
-        }
-        if (a == "-o" || a == "--output") {
-            items.push_back({true, value});
-            continue;
-        }
-        if (a == "--size") {
-            sizeText = value;
-            continue;
-        }
-        used.push_back(spec);
-        if (a == "--mode") {
-            if (value != "0" && value != "1") return fail("--mode takes 0 (quick) or 1 (full)");
-            p.request.renderMode = value == "0" ? 0 : 1;
-        } else if (a == "--camera") {
-            std::array<float, 3> camera{};
-            if (!ParseCamera(value, camera)) return fail("--camera takes HORIZONTAL,VERTICAL,ZOOM");
-            p.request.camera = camera;
-        } else if (a == "--background") {
-            uint32_t colour = 0;
-            if (!ParseColour(value, colour)) return fail("--background takes a colour RRGGBB in hexadecimal");
-            p.request.background = colour;
-        } else if (a == "--supersample") {
-            if (!ParseInt(value, p.supersample) || p.supersample < 1 || p.supersample > 8)
-                return fail("--supersample takes 1 to 8");
-        } else if (a == "--format") {
-            r.format = ExportFormatFromName(value);
-            if (!r.format) return fail("--format takes png, jpg, gif, tiff, bmp, tga, jp2, jpc, ras or pnm");
-        } else if (a == "--quality") {
-            if (!ParseInt(value, r.jpegQuality) || r.jpegQuality < 0 || r.jpegQuality > 100)
-                return fail("--quality takes 0 to 100");
-        } else if (a == "--gif") {
-            if (value == "lzw") r.gifCompression = 0;
-            else if (value == "none") r.gifCompression = 1;
-            else if (value == "rle") r.gifCompression = 2;
-            else return fail("--gif takes lzw, none or rle");
-        } else if (a == "--tiff") {
-            if (value == "auto") r.tiffCompression = 0;
-            else if (value == "none") r.tiffCompression = 1;
-            else if (value == "packbits") r.tiffCompression = 32773;
-            else if (value == "jpeg") r.tiffCompression = 7;
-            else if (value == "lzw") r.tiffCompression = 5;
-            else return fail("--tiff takes auto, none, packbits, jpeg or lzw");
-        } else if (a == "--seed") {
-            unsigned seed = 0;
-            const char* end = value.data() + value.size();
-            auto [ptr, ec] = std::from_chars(value.data(), end, seed);
-            if (ec != std::errc() || ptr != end) return fail("--seed takes a whole number 0 to 4294967295");
-            r.seed = seed;
-        } else if (a == "--thumbnail") {
-            int size = 0;
-            if (!ParseInt(value, size) || size < 1 || size > 3000) return fail("--thumbnail takes a size 1 to 3000");
-            r.thumbnailSize = size;
+
+    // Values are read as text and checked below, so that every mistake gets
+    // a message that says what the option takes. An option given twice keeps
+    // its last value.
+    CLI::App app;
+    app.set_help_flag("-h,--help");
+    app.set_version_flag("--version", std::string());
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    std::vector<std::pair<CLI::Option*, Owner>> owned;
+    std::map<std::string, std::string> value;
+    auto add = [&](const std::string& name, const char* valueName, Owner owner) {
+        CLI::Option* option = app.add_option(name, value[name])->type_name(valueName);
+        owned.emplace_back(option, owner);
+        return option;
+    };
+    auto flag = [&](const std::string& name) {
+        CLI::Option* option = app.add_flag(name)->disable_flag_override();
+        owned.emplace_back(option, Owner::Render);
+        return option;
+    };
+    std::vector<std::string> sceneArgs, outputArgs;
+    CLI::Option* scenes = app.add_option("SCENE", sceneArgs)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    CLI::Option* outputs = app.add_option("-o,--output", outputArgs)
+                               ->type_name("OUT")
+                               ->expected(1)
+                               ->allow_extra_args(false)
+                               ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    CLI::Option* dump = add("--dump", "FILE", Owner::Any);
+    CLI::Option* preview = add("--preview", "FILE", Owner::Any);
+    CLI::Option* size = add("--size", "WxH", Owner::Any);
+    CLI::Option* mode = add("--mode", "0|1", Owner::Preview);
+    CLI::Option* camera = add("--camera", "H,V,ZOOM", Owner::Preview);
+    CLI::Option* background = add("--background", "RRGGBB", Owner::Preview);
+    CLI::Option* supersample = add("--supersample", "K", Owner::Preview);
+    CLI::Option* format = add("--format", "F", Owner::Render);
+    CLI::Option* quality = add("--quality", "N", Owner::Render);
+    CLI::Option* gif = add("--gif", "lzw|none|rle", Owner::Render);
+    CLI::Option* tiff = add("--tiff", "auto|none|packbits|jpeg|lzw", Owner::Render);
+    CLI::Option* seed = add("--seed", "N", Owner::Render);
+    CLI::Option* thumbnail = add("--thumbnail", "SIZE", Owner::Render);
+    CLI::Option* progressive = flag("--progressive");
+    CLI::Option* optimize = flag("--optimize");
+    CLI::Option* interlace = flag("--interlace");
+    CLI::Option* transparent = flag("--transparent");
+    CLI::Option* progress = flag("--progress");
+    CLI::Option* quiet = flag("--quiet");
+    CLI::Option* allowMissing = flag("--allow-missing");
+    CLI::Option* gifTransparent = flag("--gif-transparent");
+
+    try {
+        app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
+    } catch (const CLI::CallForHelp&) {
+        cl.command = Command::Help;
+        return cl;
+    } catch (const CLI::CallForVersion&) {
+        cl.command = Command::Version;
+        return cl;
+    } catch (const CLI::ParseError& e) {
+        return fail(ParseErrorText(e, app));
+    }
+    auto given = [](const CLI::Option* option) { return option->count() > 0; };
+    auto text = [&value](const CLI::Option* option) { return value[option->get_name()]; };
+
+    // Scenes and -o values in command-line order: each -o goes with the
+    // scene before it. Scenes after "--" cannot be followed by -o: they take,
+    // in order, the -o values that follow no scene of their own.
+    std::size_t sceneCount = 0, outputCount = 0;
+    std::vector<RenderTarget> targets;
+    std::vector<std::string> strayOutputs;
+    for (const CLI::Option* option : app.parse_order()) {
+        if (option == scenes) {
+            targets.push_back({sceneArgs.at(sceneCount++), ""});
+        } else if (option == outputs) {
+            const std::string& out = outputArgs.at(outputCount++);
+            if (targets.empty() || !targets.back().output.empty()) strayOutputs.push_back(out);
+            else targets.back().output = out;
+        } else if (option == progress || option == quiet) {
+            cl.render.progress = option == progress;
         }
     }
 
-    const bool anyScene = std::any_of(items.begin(), items.end(), [](const Item& i) { return !i.output; });
-    if (cl.command == Command::None && anyScene) cl.command = Command::Render;
+    if (given(dump) + given(preview) > 1 || dump->count() > 1 || preview->count() > 1)
+        return fail("only one command may be given");
+    if (given(dump)) cl.command = Command::Dump;
+    else if (given(preview)) cl.command = Command::Preview;
+    else if (!targets.empty()) cl.command = Command::Render;
+    const bool anyOption = std::any_of(owned.begin(), owned.end(), [](const auto& o) { return o.first->count() > 0; });
     if (cl.command == Command::None) {
-        if (!items.empty() || !sizeText.empty() || !used.empty())
+        if (!outputArgs.empty() || anyOption)
             return fail("-o, --size and the other options go with a scene to render or with --preview");
         return fail("no command given");
     }
-    for (const OptionSpec* spec : used) {
+    for (const CLI::Option* option : app.parse_order()) {
+        const auto it = std::find_if(owned.begin(), owned.end(), [option](const auto& o) { return o.first == option; });
+        if (it == owned.end() || it->second == Owner::Any) continue;
         const Owner owner = cl.command == Command::Render ? Owner::Render : Owner::Preview;
-        if (cl.command == Command::Dump || spec->owner != owner)
-            return fail(std::string(spec->name) +
-                        (spec->owner == Owner::Preview ? " goes with --preview" : " goes with a scene to render"));
+        if (cl.command == Command::Dump || it->second != owner)
+            return fail(option->get_name() +
+                        (it->second == Owner::Preview ? " goes with --preview" : " goes with a scene to render"));
     }
 
     if (cl.command == Command::Dump) {
-        if (!items.empty() || !sizeText.empty()) return fail("--dump takes no other arguments");
-    } else if (cl.command == Command::Preview) {
-        p.request.file = cl.file;
-        if (anyScene) return fail("--preview takes one file; give other scenes to another run");
-        if (items.size() > 1) return fail("--preview writes one picture: give -o once");
-        if (items.empty()) return fail("--preview needs -o OUT.png");
-        p.output = items.front().value;
-        if (!sizeText.empty() && !ParseSize(sizeText, p.request.width, p.request.height))
+        cl.file = text(dump);
+        if (!targets.empty() || !outputArgs.empty() || given(size)) return fail("--dump takes no other arguments");
+        return cl;
+    }
+    if (cl.command == Command::Preview) {
+        PreviewOptions& p = cl.preview;
+        cl.file = p.request.file = text(preview);
+        if (!targets.empty()) return fail("--preview takes one file; give other scenes to another run");
+        if (outputArgs.size() > 1) return fail("--preview writes one picture: give -o once");
+        if (outputArgs.empty()) return fail("--preview needs -o OUT.png");
+        p.output = outputArgs.front();
+        if (given(mode)) {
+            if (text(mode) != "0" && text(mode) != "1") return fail("--mode takes 0 (quick) or 1 (full)");
+            p.request.renderMode = text(mode) == "0" ? 0 : 1;
+        }
+        if (given(camera)) {
+            std::array<float, 3> angles{};
+            if (!ParseCamera(text(camera), angles)) return fail("--camera takes HORIZONTAL,VERTICAL,ZOOM");
+            p.request.camera = angles;
+        }
+        if (given(background)) {
+            uint32_t colour = 0;
+            if (!ParseColour(text(background), colour)) return fail("--background takes a colour RRGGBB in hexadecimal");
+            p.request.background = colour;
+        }
+        if (given(supersample) &&
+            (!ParseInt(text(supersample), p.supersample) || p.supersample < 1 || p.supersample > 8))
+            return fail("--supersample takes 1 to 8");
+        if (given(size) && !ParseSize(text(size), p.request.width, p.request.height))
             return fail("--size takes WIDTHxHEIGHT, each 1 to 8192");
         if (static_cast<long long>(p.request.width) * p.supersample > 8192 ||
             static_cast<long long>(p.request.height) * p.supersample > 8192)
             return fail("--size times --supersample must stay within 8192 pixels each way");
-    } else if (cl.command == Command::Render) {
-        if (!sizeText.empty() &&
-            (!ParseSize(sizeText, r.width, r.height) || r.width > 3000 || r.height > 3000))
-            return fail("--size takes WIDTHxHEIGHT, each 1 to 3000");
-        if (r.thumbnailSize) {
-            // A thumbnail is a square PNG whatever the output is named: file
-            // managers hand over temporary names.
-            if (!sizeText.empty() || r.format) return fail("--thumbnail sets the size and the format itself");
-            if (items.size() != 2 || items[0].output || !items[1].output || IsDirectory(items[0].value))
-                return fail("--thumbnail SIZE takes one scene file and -o OUT");
-            r.width = r.height = *r.thumbnailSize;
-            r.format = ExportFormatFromName("png");
-            r.progress = false;
-        }
-        for (const Item& item : items) {
-            if (!item.output) {
-                r.targets.push_back({item.value, ""});
-            } else if (r.targets.empty() || !r.targets.back().output.empty()) {
-                return fail("-o " + item.value + " must follow the scene it is for");
-            } else {
-                r.targets.back().output = item.value;
-            }
-        }
-        for (const RenderTarget& t : r.targets) {
-            if (t.output.empty()) return fail(t.scene + " needs -o OUT (a picture, or a folder for a folder of scenes)");
-            if (!r.format && !IsDirectory(t.scene) && !ExportFormatFromFileName(t.output))
-                return fail("cannot tell the format of " + t.output + " from its extension: give --format");
-        }
+        return cl;
+    }
+
+    RenderOptions& r = cl.render;
+    if (given(format)) {
+        r.format = ExportFormatFromName(text(format));
+        if (!r.format) return fail("--format takes png, jpg, gif, tiff, bmp, tga, jp2, jpc, ras or pnm");
+    }
+    if (given(quality) && (!ParseInt(text(quality), r.jpegQuality) || r.jpegQuality < 0 || r.jpegQuality > 100))
+        return fail("--quality takes 0 to 100");
+    if (given(progressive)) r.jpegOptions |= 16;
+    if (given(optimize)) r.jpegOptions |= 8;
+    if (given(interlace)) r.pngInterlace = 1;
+    if (given(transparent)) r.transparent = true;
+    if (given(allowMissing)) r.allowMissing = true;
+    if (given(gifTransparent)) r.gifTransparent = true;
+    if (given(gif)) {
+        const std::string v = text(gif);
+        if (v == "lzw") r.gifCompression = 0;
+        else if (v == "none") r.gifCompression = 1;
+        else if (v == "rle") r.gifCompression = 2;
+        else return fail("--gif takes lzw, none or rle");
+    }
+    if (given(tiff)) {
+        const std::string v = text(tiff);
+        if (v == "auto") r.tiffCompression = 0;
+        else if (v == "none") r.tiffCompression = 1;
+        else if (v == "packbits") r.tiffCompression = 32773;
+        else if (v == "jpeg") r.tiffCompression = 7;
+        else if (v == "lzw") r.tiffCompression = 5;
+        else return fail("--tiff takes auto, none, packbits, jpeg or lzw");
+    }
+    if (given(seed)) {
+        const std::string v = text(seed);
+        unsigned n = 0;
+        auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
+        if (ec != std::errc() || end != v.data() + v.size()) return fail("--seed takes a whole number 0 to 4294967295");
+        r.seed = n;
+    }
+    if (given(thumbnail)) {
+        int n = 0;
+        if (!ParseInt(text(thumbnail), n) || n < 1 || n > 3000) return fail("--thumbnail takes a size 1 to 3000");
+        r.thumbnailSize = n;
+    }
+    if (given(size) && (!ParseSize(text(size), r.width, r.height) || r.width > 3000 || r.height > 3000))
+        return fail("--size takes WIDTHxHEIGHT, each 1 to 3000");
+
+    // The scenes after "--" are the last ones read.
+    const std::size_t lastScenes = std::min(ArgumentsAfterEndOfOptions(app, args), targets.size());
+    std::size_t stray = 0;
+    for (std::size_t i = targets.size() - lastScenes; i < targets.size() && stray < strayOutputs.size(); ++i)
+        targets[i].output = strayOutputs[stray++];
+    if (stray < strayOutputs.size()) return fail("-o " + strayOutputs[stray] + " must follow the scene it is for");
+    r.targets = std::move(targets);
+    if (r.thumbnailSize) {
+        // A thumbnail is a square PNG whatever the output is named: file
+        // managers hand over temporary names.
+        if (given(size) || r.format) return fail("--thumbnail sets the size and the format itself");
+        if (r.targets.size() != 1 || outputArgs.size() != 1 || r.targets[0].output.empty() ||
+            IsDirectory(r.targets[0].scene))
+            return fail("--thumbnail SIZE takes one scene file and -o OUT");
+        r.width = r.height = *r.thumbnailSize;
+        r.format = ExportFormatFromName("png");
+        r.progress = false;
+    }
+    for (const RenderTarget& t : r.targets) {
+        if (t.output.empty()) return fail(t.scene + " needs -o OUT (a picture, or a folder for a folder of scenes)");
+        if (!r.format && !IsDirectory(t.scene) && !ExportFormatFromFileName(t.output))
+            return fail("cannot tell the format of " + t.output + " from its extension: give --format");
     }
     return cl;
 }
@@ -270,6 +317,11 @@ std::string HelpText() {
            "       boxora-render --help | --version\n"
            "\n"
            "The command-line front end of the Boxora engine.\n"
+           "\n"
+           "An option's value is the next argument or follows an equals sign\n"
+           "(--size=800x600). \"--\" ends the options: every argument after it is a\n"
+           "scene, even one whose name starts with '-'; the -o values of those scenes\n"
+           "come before \"--\", one for each in turn (-o a.png -- -a.scn).\n"
            "\n"
            "Rendering scenes\n"
            "  SCENE.scn -o OUT.ext\n"
@@ -340,6 +392,7 @@ std::string HelpText() {
            "                 sides      per side, front-most first: kind (\"plain\",\n"
            "                            \"mirror\" or \"transparent\"), material, object,\n"
            "                            faceCount\n"
+           "               Text beyond ASCII is written as \\u escapes.\n"
            "               Messages of the engine (missing files, textures not found)\n"
            "               go to standard error.\n"
            "  --preview FILE\n"

@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-#include "JsonWriter.h"
+#include <nlohmann/json.hpp>
+
 #include "engine/Engine.h"
 #include "platform/RegularFile.h"
 #include "engine/SceneFileCheck.h"
@@ -15,106 +16,109 @@ bool EndsWithIgnoreCase(const std::string& s, std::string_view suffix) {
            boxora::EqualsIgnoreCase(std::string_view(s).substr(s.size() - suffix.size()), suffix);
 }
 
-void WriteFloats(JsonWriter& w, const SharedValue<float>* values, int n) {
-    w.BeginInlineArray();
-    for (int i = 0; i < n; ++i) w.Number(values[i].Get());
-    w.EndArray();
+// Every number of the scene is a float: the document stores floats, so each
+// prints as the shortest text that reads back as the same float. Members
+// keep the order in which they are written.
+using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool, std::int64_t,
+                                  std::uint64_t, float>;
+
+// Text from files may be anything: what is not UTF-8 becomes U+FFFD (as on
+// the terminal), and the dump escapes everything beyond ASCII, so that no
+// control or reordering character reaches a terminal the JSON is shown on.
+Json Text(std::string_view text) { return boxora::Utf16ToUtf8(boxora::Utf8ToUtf16(text)); }
+
+Json Floats(const SharedValue<float>* values, int n) {
+    Json a = Json::array();
+    for (int i = 0; i < n; ++i) a.push_back(values[i].Get());
+    return a;
 }
 
-void WriteVec4(JsonWriter& w, const SharedVec4& v) {
-    w.BeginInlineArray();
-    for (int i = 0; i < 4; ++i) w.Number(v[i]);
-    w.EndArray();
+Json Vec4(const SharedVec4& v) {
+    Json a = Json::array();
+    for (int i = 0; i < 4; ++i) a.push_back(v[i]);
+    return a;
 }
 
-void WriteScene(JsonWriter& w, const SceneParams& p) {
-    w.Key("scene").BeginObject();
-    w.Key("renderMode").Int(p.RenderMode);
-    w.Key("cameraHorizontalRotation").Number(p.cameraHorizontalRotation);
-    w.Key("cameraVerticalRotation").Number(p.cameraVerticalRotation);
-    w.Key("cameraTargetHorizontal").Number(p.cameraTarget[0]);
-    w.Key("cameraTargetVertical").Number(p.cameraTarget[1]);
-    w.Key("cameraTarget");
-    WriteVec4(w, p.cameraTarget);
-    w.Key("cameraZoom").Number(p.cameraZoom);
-    w.Key("cameraPerspective").Number(p.Camera_Perspective);
-    w.Key("eyeBase");
-    WriteVec4(w, p.eyeBase);
-    w.Key("referenceDistance").Number(p.referenceDistance);
-    w.Key("viewportWidth").Int(p.viewportWidth);
-    w.Key("viewportHeight").Int(p.viewportHeight);
-    w.Key("globalLightBrightness").Number(p.globalLightBrightness);
-    w.Key("light1Enabled").Bool(p.Light_Source_Enabled_1);
-    w.Key("light1HorizontalRotation").Number(p.light1HorizontalRotation);
-    w.Key("light1VerticalRotation").Number(p.light1VerticalRotation);
-    w.Key("light1Distance").Number(p.light1Distance);
-    w.Key("light1Position");
-    WriteVec4(w, p.light1Position);
-    w.Key("light2Enabled").Bool(p.Light_Source_Enabled_2);
-    w.Key("light2HorizontalRotation").Number(p.light2HorizontalRotation);
-    w.Key("light2VerticalRotation").Number(p.light2VerticalRotation);
-    w.Key("light2Distance").Number(p.light2Distance);
-    w.Key("light2Position");
-    WriteVec4(w, p.light2Position);
-    w.Key("shadowDirection").Number(p.shadowDirection);
-    w.Key("shadowLength").Number(p.ShadowLength());
-    w.Key("shadowElevation").Number(p.shadowElevation);
-    w.Key("shadowLightDir");
-    WriteVec4(w, p.ShadowLightDir);
-    w.Key("shadowIntensity").Int(p.Shadow_Intensity);
-    w.Key("shadowBlur").Int(p.Shadow_Blur);
-    w.Key("reflectionLength").Number(p.Reflection_Length);
-    w.Key("reflectionOpacity").Number(p.Reflection_Opacity);
-    w.Key("backgroundColor").Int(p.backgroundColor);
-    w.Key("backgroundTransparent").Bool(p.backgroundTransparent);
-    w.Key("accumulationPasses").Int(p.accumulationPasses);
-    w.Key("outputFormat").Int(p.outputFormat);
-    w.EndObject();
+Json Scene(const SceneParams& p) {
+    Json s;
+    s["renderMode"] = p.RenderMode.Get();
+    s["cameraHorizontalRotation"] = p.cameraHorizontalRotation.Get();
+    s["cameraVerticalRotation"] = p.cameraVerticalRotation.Get();
+    s["cameraTargetHorizontal"] = p.cameraTarget[0];
+    s["cameraTargetVertical"] = p.cameraTarget[1];
+    s["cameraTarget"] = Vec4(p.cameraTarget);
+    s["cameraZoom"] = p.cameraZoom.Get();
+    s["cameraPerspective"] = p.Camera_Perspective.Get();
+    s["eyeBase"] = Vec4(p.eyeBase);
+    s["referenceDistance"] = p.referenceDistance.Get();
+    s["viewportWidth"] = p.viewportWidth.Get();
+    s["viewportHeight"] = p.viewportHeight.Get();
+    s["globalLightBrightness"] = p.globalLightBrightness.Get();
+    s["light1Enabled"] = p.Light_Source_Enabled_1.Get();
+    s["light1HorizontalRotation"] = p.light1HorizontalRotation.Get();
+    s["light1VerticalRotation"] = p.light1VerticalRotation.Get();
+    s["light1Distance"] = p.light1Distance.Get();
+    s["light1Position"] = Vec4(p.light1Position);
+    s["light2Enabled"] = p.Light_Source_Enabled_2.Get();
+    s["light2HorizontalRotation"] = p.light2HorizontalRotation.Get();
+    s["light2VerticalRotation"] = p.light2VerticalRotation.Get();
+    s["light2Distance"] = p.light2Distance.Get();
+    s["light2Position"] = Vec4(p.light2Position);
+    s["shadowDirection"] = p.shadowDirection.Get();
+    s["shadowLength"] = p.ShadowLength();
+    s["shadowElevation"] = p.shadowElevation.Get();
+    s["shadowLightDir"] = Vec4(p.ShadowLightDir);
+    s["shadowIntensity"] = p.Shadow_Intensity.Get();
+    s["shadowBlur"] = p.Shadow_Blur.Get();
+    s["reflectionLength"] = p.Reflection_Length.Get();
+    s["reflectionOpacity"] = p.Reflection_Opacity.Get();
+    s["backgroundColor"] = p.backgroundColor.Get();
+    s["backgroundTransparent"] = p.backgroundTransparent.Get();
+    s["accumulationPasses"] = p.accumulationPasses.Get();
+    s["outputFormat"] = p.outputFormat.Get();
+    return s;
 }
 
-void WriteObjects(JsonWriter& w, const SceneModel& model) {
-    w.Key("objects").BeginArray();
+Json Objects(const SceneModel& model) {
+    Json objects = Json::array();
     for (const auto& o : model.objects) {
-        w.BeginObject();
-        w.Key("id").Int(o->id);
-        w.Key("name").String(o->name);
-        w.Key("userName").String(o->userName);
-        w.Key("type").Int(o->type);
-        w.Key("translate");
-        WriteFloats(w, o->translate, 3);
-        w.Key("rotate");
-        WriteFloats(w, o->rotate, 3);
-        w.Key("scale");
-        WriteFloats(w, o->scale, 3);
-        w.Key("images").BeginArray();
-        for (const std::string& image : o->coverImages) w.String(image);
-        w.EndArray();
-        w.Key("vertexCount").Int(o->VertexCount());
-        w.Key("faceCount").Int(o->FaceCount());
-        w.Key("height").Number(o->height);
-        w.Key("width").Number(o->width);
-        w.EndObject();
+        Json j;
+        j["id"] = o->id;
+        j["name"] = Text(o->name);
+        j["userName"] = Text(o->userName);
+        j["type"] = o->type;
+        j["translate"] = Floats(o->translate, 3);
+        j["rotate"] = Floats(o->rotate, 3);
+        j["scale"] = Floats(o->scale, 3);
+        Json images = Json::array();
+        for (const std::string& image : o->coverImages) images.push_back(Text(image));
+        j["images"] = std::move(images);
+        j["vertexCount"] = o->VertexCount();
+        j["faceCount"] = o->FaceCount();
+        j["height"] = o->height;
+        j["width"] = o->width;
+        objects.push_back(std::move(j));
     }
-    w.EndArray();
+    return objects;
 }
 
-void WriteMaterials(JsonWriter& w, const SceneModel& model) {
-    w.Key("materials").BeginArray();
+Json Materials(const SceneModel& model) {
+    Json materials = Json::array();
     for (const tMaterialInfo& m : model.materials) {
-        w.BeginObject();
-        w.Key("index").Int(m.index);
-        w.Key("name").String(m.name);
-        w.Key("file").String(m.file);
-        w.Key("colour").BeginInlineArray();
-        for (uint8_t c : m.color) w.Int(c);
-        w.EndArray();
-        w.Key("owner").Int(m.ownerObject);
-        w.Key("mirrorLevel").Int(m.mirrorLevel);
-        w.Key("transparencyLevel").Int(m.transparencyLevel);
-        w.Key("coverFace").Int(m.coverFace);
-        w.EndObject();
+        Json j;
+        j["index"] = m.index;
+        j["name"] = Text(m.name);
+        j["file"] = Text(m.file);
+        Json colour = Json::array();
+        for (uint8_t c : m.color) colour.push_back(c);
+        j["colour"] = std::move(colour);
+        j["owner"] = m.ownerObject;
+        j["mirrorLevel"] = m.mirrorLevel;
+        j["transparencyLevel"] = m.transparencyLevel;
+        j["coverFace"] = m.coverFace;
+        materials.push_back(std::move(j));
     }
-    w.EndArray();
+    return materials;
 }
 
 const char* KindName(int kind) {
@@ -125,31 +129,29 @@ const char* KindName(int kind) {
     }
 }
 
-void WriteSides(JsonWriter& w, const CSideManager& sides) {
-    w.Key("sides").BeginArray();
+Json Sides(const CSideManager& sides) {
+    Json list = Json::array();
     for (const CSide* side : sides.DirectOrder()) {
-        w.BeginObject();
-        w.Key("kind").String(KindName(side->kind));
-        w.Key("material").Int(side->material);
-        w.Key("object").Int(side->object ? side->object->id : -1);
-        w.Key("faceCount").Int(static_cast<long long>(side->faces.size()));
-        w.EndObject();
+        Json j;
+        j["kind"] = KindName(side->kind);
+        j["material"] = side->material;
+        j["object"] = side->object ? side->object->id : -1;
+        j["faceCount"] = side->faces.size();
+        list.push_back(std::move(j));
     }
-    w.EndArray();
+    return list;
 }
 
 }  // namespace
 
 std::string SceneToJson(CEngine& engine) {
     std::lock_guard lock(engine.Lock());
-    JsonWriter w;
-    w.BeginObject();
-    WriteScene(w, engine.Params());
-    WriteObjects(w, engine.Models().Model());
-    WriteMaterials(w, engine.Models().Model());
-    WriteSides(w, engine.Sides());
-    w.EndObject();
-    return w.Text();
+    Json doc;
+    doc["scene"] = Scene(engine.Params());
+    doc["objects"] = Objects(engine.Models().Model());
+    doc["materials"] = Materials(engine.Models().Model());
+    doc["sides"] = Sides(engine.Sides());
+    return doc.dump(2, ' ', true) + "\n";
 }
 
 int RunDumpCommand(const std::string& file) {

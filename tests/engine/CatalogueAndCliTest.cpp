@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include <nlohmann/json.hpp>
+
 #include "EngineTestSupport.h"
 #include "model/CoverFaces.h"
 
@@ -96,12 +98,20 @@ TEST_F(RenderCliTest, DumpOfAModelPrintsItsObjectMaterialsAndSides) {
     const std::string path = fixtures::WriteModel(dir.File("Box.3ds"), model);
     const RunResult r = RunCli("--dump '" + path + "'");
     ASSERT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("\"type\": 1"), std::string::npos);
-    EXPECT_NE(r.out.find("\"translate\": [0, 5, 0]"), std::string::npos);
-    EXPECT_NE(r.out.find("\"shadowLength\": 68.75"), std::string::npos);
-    EXPECT_NE(r.out.find("\"coverFace\": 5"), std::string::npos);
-    EXPECT_NE(r.out.find("\"kind\": \"plain\""), std::string::npos);
-    EXPECT_NE(r.out.find("Quote\\\" and \\u0001"), std::string::npos);
+    const auto json = nlohmann::json::parse(r.out);
+    const auto& object = json.at("objects").at(0);
+    EXPECT_EQ(object.at("type"), 1);
+    EXPECT_EQ(object.at("translate"), nlohmann::json::array({0, 5, 0}));
+    EXPECT_EQ(json.at("scene").at("shadowLength"), 68.75);
+    std::vector<int> coverFaces;
+    std::vector<std::string> materialNames;
+    for (const auto& m : json.at("materials")) {
+        coverFaces.push_back(m.at("coverFace"));
+        materialNames.push_back(m.at("name"));
+    }
+    EXPECT_NE(std::find(coverFaces.begin(), coverFaces.end(), 5), coverFaces.end());
+    EXPECT_NE(std::find(materialNames.begin(), materialNames.end(), "Quote\" and \x01"), materialNames.end());
+    EXPECT_EQ(json.at("sides").at(0).at("kind"), "plain");
 }
 
 TEST_F(RenderCliTest, DumpOfASceneLoadsItsObjects) {
@@ -116,8 +126,9 @@ TEST_F(RenderCliTest, DumpOfASceneLoadsItsObjects) {
     }
     const RunResult r = RunCli("--dump '" + scene + "'");
     ASSERT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("\"cameraZoom\": 12"), std::string::npos);
-    EXPECT_NE(r.out.find("\"name\": \"Box\""), std::string::npos);
+    const auto json = nlohmann::json::parse(r.out);
+    EXPECT_EQ(json.at("scene").at("cameraZoom"), 12);
+    EXPECT_EQ(json.at("objects").at(0).at("name"), "Box");
 }
 
 TEST_F(RenderCliTest, UnreadableFilesAndBadArgumentsFail) {
