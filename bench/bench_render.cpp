@@ -80,7 +80,7 @@ bool RenderScene(const fs::path& scene, const Options& options, const fs::path& 
         job.width = size;
         job.height = size;
         job.format = FORMAT_PNG;
-        std::srand(options.seed);
+        job.seed = options.seed;
         const long before = benchmemory::CurrentRssKiB();
         benchmemory::ResetPeakRss();
         const auto start = Clock::now();

@@ -1,12 +1,9 @@
 #include "engine/Engine.h"
 
-#include <cstdlib>
-#include <ctime>
-
 #include "platform/Notifier.h"
 
 CEngine::CEngine()
-    : models_(params_, releaseQueue_), sides_(params_, models_.Model(), releaseQueue_),
+    : models_(releaseQueue_), sides_(models_.Model(), releaseQueue_),
       renderer_(CreateFrameRenderer(*this)) {
     models_.Textures().SetThreadRole([this] { return RoleOfCurrentThread(); });
     models_.SetProgress([this](float delta) { AddProgress(delta); });
@@ -23,7 +20,6 @@ void CEngine::SetFrameRenderer(std::unique_ptr<IFrameRenderer> renderer) {
 
 bool CEngine::Initialize(IFrameSink* sink) {
     uiThreadId_ = std::this_thread::get_id();
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
     const bool ok = renderer_->CreateContexts(sink);
     initialized_ = ok;
     return ok;

@@ -48,18 +48,26 @@
 #include <thread>
 #include <vector>
 
-#include "engine/FrameRenderer.h"
+#include "render/FrameRenderer.h"
 #include "engine/IEngine.h"
-#include "engine/ReentrantLock.h"
-#include "engine/SceneParams.h"
+#include "platform/ReentrantLock.h"
+#include "scene/SceneParams.h"
+#include "engine/ModelManager.h"
+#include "render/SideManager.h"
 #include "engine/SceneSnapshot.h"
-#include "model/ModelManager.h"
-#include "model/SideManager.h"
 #include "render/GlReleaseQueue.h"
+#include "render/RenderHost.h"
 
 struct SceneFileData;
 
-class CEngine : public IEngine {
+// How a render job ended: the file it was to write and its outcome (the
+// messages were raised as well).
+struct RenderJobResult {
+    std::string fileName;
+    boxora::Outcome outcome;
+};
+
+class CEngine : public IEngine, public IRenderHost {
 public:
     CEngine();
     ~CEngine() override;
@@ -126,9 +134,13 @@ public:
     // next frame.
     void SetPreviewSize(int width, int height);
 
+    // The results of the render jobs ended since the last call, in order
+    // (render thread's record; any thread).
+    std::vector<RenderJobResult> TakeRenderResults();
+
     // The engine lock, for tools and tests that read the scene's geometry:
     // std::lock_guard lock(Engine().Lock()). The interface does not take it.
-    ReentrantLock& Lock() { return lock_; }
+    ReentrantLock& Lock() override { return lock_; }
     // The objects as last published (never null).
     SceneSnapshotPtr Snapshot() const;
     // A render job's picture is to be written under another name: queued
@@ -139,13 +151,15 @@ public:
     // For the render thread: the name the picture of the job in progress is
     // to be written under now, and, once it is written under that name,
     // FinishRenderOutput moves it when the job was retargeted meanwhile.
-    std::string RenderOutputName(const std::string& requested);
-    void FinishRenderOutput(const std::string& written);
+    std::string RenderOutputName(const std::string& requested) override;
+    void FinishRenderOutput(const std::string& written) override;
 
-    SceneParams& Params() { return params_; }
+    SceneParams& Params() override { return params_; }
     CModelManager& Models() { return models_; }
-    CSideManager& Sides() { return sides_; }
-    CTextureStore& Textures() { return models_.Textures(); }
+    CSideManager& Sides() override { return sides_; }
+    SceneModel& SceneObjects() override { return models_.Model(); }
+    TextureNameTable& TextureNames() override { return models_.TextureNames(); }
+    CTextureStore& Textures() override { return models_.Textures(); }
     GlReleaseQueue& ReleaseQueue() { return releaseQueue_; }
     IFrameRenderer& Renderer() { return *renderer_; }
     // Replaces the renderer; only before Initialize.
@@ -154,20 +168,20 @@ public:
     // --- For the renderer ---
     // The continue condition of full frames: (previous result and render
     // mode not 1) or a scene load pending or RedrawCounter not 2.
-    bool ContinueCondition(bool previousResult) const;
+    bool ContinueCondition(bool previousResult) const override;
     int RedrawCounter() const { return redrawCounter_.load(); }
     bool LoadPending() const { return loadPending_.load(); }
     // Set by Release while the worker threads are ending: a render job in
     // progress stops early and writes nothing.
-    bool RenderAbortRequested() const { return threadsStarted_.load() && !running_.load(); }
+    bool RenderAbortRequested() const override { return threadsStarted_.load() && !running_.load(); }
     bool RenderJobActive() const { return renderJobActive_.load(); }
     ThreadRole RoleOfCurrentThread() const;
 
     // Progress and notifications to the main window.
     void NotifyBegin(int kind);
     void NotifyEnd();
-    void ReportProgress(float value);
-    void AddProgress(float delta);
+    void ReportProgress(float value) override;
+    void AddProgress(float delta) override;
     void NotifySceneChanged();
 
     // --- State for tools and tests ---
@@ -260,6 +274,7 @@ private:
     std::mutex renderMutex_;  // guards renderJobs_ and renderBusy_
     std::condition_variable renderWake_;
     std::deque<RenderJob> renderJobs_;
+    std::vector<RenderJobResult> renderResults_;
     bool renderBusy_ = false;
     // Output of the job in progress (empty between jobs), by renderMutex_.
     std::string activeOutput_;

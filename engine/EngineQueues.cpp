@@ -4,6 +4,7 @@
 // scene thread under the engine lock, in the order delete, add, load, then
 // the textures waiting for upload.
 #include "engine/Engine.h"
+#include "lang/Messages.h"
 #include "platform/Notifier.h"
 
 void CEngine::AddObject(const std::string& path) {
@@ -96,7 +97,7 @@ void CEngine::ProcessAddQueue() {
             path = std::move(addQueue_.front());
             addQueue_.pop_front();
         }
-        models_.LoadModelFile(path, true);
+        boxora::RaiseMessages(models_.LoadModelFile(path, true));
         sides_.RefreshMirrors();
     }
     sides_.BuildSides();

@@ -4,6 +4,7 @@
 
 #include "engine/Engine.h"
 #include "engine/SceneFile.h"
+#include "lang/Messages.h"
 #include "platform/AppPaths.h"
 #include "platform/Notifier.h"
 #include "platform/TextUtil.h"
@@ -94,12 +95,13 @@ void CEngine::ApplySceneFile(const SceneFileData& data) {
         if (RenderAbortRequested()) break;
         const std::optional<std::string> modelPath = ModelPathForObjectName(section.objectName);
         if (!modelPath) {
-            boxora::Notifier().ShowMessage(
-                boxora::FormatText("Could not open file: %s", {boxora::ObjectsFolder() + section.objectName + ".3ds"}),
-                boxora::MsgIcon::Error, boxora::MsgButtons::Ok);
+            boxora::RaiseMessages(boxora::Outcome::Failure(
+                {"", "", "Could not open file: %s", {boxora::ObjectsFolder() + section.objectName + ".3ds"}}));
             continue;
         }
-        if (!models_.LoadModelFile(*modelPath, false)) continue;
+        const boxora::Outcome loaded = models_.LoadModelFile(*modelPath, false);
+        boxora::RaiseMessages(loaded);
+        if (loaded.failed) continue;
         sides_.RefreshMirrors();
         C3DObject& object = *model.objects.back();
         if (section.type) object.type = *section.type;

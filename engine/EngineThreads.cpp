@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "engine/Engine.h"
+#include "lang/Messages.h"
 #include "platform/Notifier.h"
 
 void CEngine::Redraw(int) {
@@ -105,8 +106,11 @@ void CEngine::RenderThreadMain() {
         {
             std::lock_guard lock(lock_);
             NotifyBegin(boxora::ENGINE_OP_RENDER);
-            renderer_->PerformRenderJob(job);
+            boxora::Outcome outcome = renderer_->PerformRenderJob(job);
+            boxora::RaiseMessages(outcome);
             NotifyEnd();
+            std::lock_guard render(renderMutex_);
+            renderResults_.push_back({job.fileName, std::move(outcome)});
         }
         renderJobActive_ = false;
         NotifySceneChanged();
@@ -178,4 +182,11 @@ bool CEngine::WaitForIdle(std::chrono::milliseconds timeout) {
         }
     }
     return false;
+}
+
+std::vector<RenderJobResult> CEngine::TakeRenderResults() {
+    std::lock_guard render(renderMutex_);
+    std::vector<RenderJobResult> results;
+    results.swap(renderResults_);
+    return results;
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/RenderJob.h"
+#include "render/RenderJob.h"
 
 class C3DObject;
 class IFrameSink;

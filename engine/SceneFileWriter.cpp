@@ -1,6 +1,6 @@
 #include "engine/SceneFile.h"
-#include "engine/SceneParams.h"
 #include "engine/SceneSnapshot.h"
+#include "scene/SceneParams.h"
 #include "platform/TextUtil.h"
 
 const char* const kImageKeys[kCoverFaceCount] = {"Image_Front", "Image_Back", "Image_Left",

@@ -5,8 +5,7 @@
 #include <cstdlib>
 
 #include "model/ModelReader.h"
-#include "model/SideManager.h"
-#include "engine/SceneParams.h"
+#include "render/SideManager.h"
 #include "platform/Notifier.h"
 #include "render/GlReleaseQueue.h"
 
@@ -39,9 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Two files' worth at most.
     if (faces > 2 * ModelReader::kMaxFaces || vertices > 2 * ModelReader::kMaxVertices) std::abort();
 
-    SceneParams params;
     GlReleaseQueue releaseQueue;
-    CSideManager sides(params, model, releaseQueue);
+    CSideManager sides(model, releaseQueue);
     sides.BuildSides();
     sides.OrderSides(false);
     sides.RefreshMirrors();

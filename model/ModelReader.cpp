@@ -8,7 +8,6 @@
 #include "model/ChunkStream.h"
 #include "model/ModelNormals.h"
 #include "platform/CodePage1250.h"
-#include "platform/Notifier.h"
 #include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
 
@@ -91,6 +90,7 @@ public:
         return true;
     }
 
+    boxora::Outcome TakeWarnings() { return std::move(warnings_); }
     // Objects left out because the scene was full or the file too large.
     int ObjectsLeftOut() const { return objectsLeftOut_; }
     bool TooLarge() const { return tooLarge_; }
@@ -109,8 +109,8 @@ private:
                     uint32_t version;
                     if (p.U32(version) && version > 3 && !versionWarned_) {
                         versionWarned_ = true;
-                        boxora::Notifier().ShowMessage("The 3DS file is over version 3 so it may load incorrectly",
-                                                       boxora::MsgIcon::None, boxora::MsgButtons::Ok);
+                        warnings_.Note({"", "", "The 3DS file is over version 3 so it may load incorrectly", {},
+                                        boxora::MsgIcon::None});
                     }
                     break;
                 }
@@ -341,6 +341,7 @@ private:
     std::vector<tMaterialInfo>& fileMaterials_;
     std::vector<std::unique_ptr<C3DObject>>& newObjects_;
     bool versionWarned_ = false;
+    boxora::Outcome warnings_;
     bool tooLarge_ = false;
     int objectsLeftOut_ = 0;
     std::size_t verticesRead_ = 0;
@@ -376,9 +377,9 @@ ImportResult ModelReader::Import(const std::string& path, SceneModel& model, int
     // A longer file is read up to the limit.
     if (boxora::ReadRegularFile(path, bytes, kMaxFileBytes) == boxora::ReadResult::NotOpened) {
         fileMaterials_.clear();
-        boxora::Notifier().ShowMessage(boxora::FormatText("Could not open file: %s", {path}), boxora::MsgIcon::Error,
-                                       boxora::MsgButtons::Ok);
-        return {};
+        ImportResult failed;
+        failed.outcome.Fail({"", "", "Could not open file: %s", {path}});
+        return failed;
     }
     return ImportBytes(bytes.data(), bytes.size(), path, model, batchSize, progress);
 }
@@ -398,24 +399,23 @@ ImportResult ModelReader::ImportBytes(const uint8_t* data, std::size_t size, con
     const int nextIdBefore = model.nextObjectId;
     std::vector<std::unique_ptr<C3DObject>> newObjects;
     Importer importer(data, data ? size : 0, model, fileMaterials_, newObjects);
-    if (!importer.Run()) {
-        boxora::Notifier().ShowMessage(boxora::FormatText("Unable to load PRIMARY chuck from file: %s", {path}),
-                                       boxora::MsgIcon::None, boxora::MsgButtons::Ok);
+    const bool read = importer.Run();
+    result.outcome = importer.TakeWarnings();
+    if (!read) {
+        result.outcome.Fail({"", "", "Unable to load PRIMARY chuck from file: %s", {path}, boxora::MsgIcon::None});
         return result;
     }
     result.primaryOk = true;
     report(40);
     if (importer.TooLarge())
-        boxora::Notifier().ShowMessage(
-            boxora::FormatText("%s is too large (more than %s vertices or %s faces): only the first %s objects were loaded",
-                               {path, std::to_string(kMaxVertices), std::to_string(kMaxFaces),
-                                std::to_string(newObjects.size())}),
-            boxora::MsgIcon::Warning, boxora::MsgButtons::Ok);
+        result.outcome.Note({"", "", "%s is too large (more than %s vertices or %s faces): only the first %s objects were loaded",
+                             {path, std::to_string(kMaxVertices), std::to_string(kMaxFaces),
+                              std::to_string(newObjects.size())},
+                             boxora::MsgIcon::Warning});
     else if (importer.ObjectsLeftOut() > 0)
-        boxora::Notifier().ShowMessage(
-            boxora::FormatText("%s holds more objects than the scene can take (%s in all): %s were left out",
-                               {path, std::to_string(kMaxObjects), std::to_string(importer.ObjectsLeftOut())}),
-            boxora::MsgIcon::Warning, boxora::MsgButtons::Ok);
+        result.outcome.Note({"", "", "%s holds more objects than the scene can take (%s in all): %s were left out",
+                             {path, std::to_string(kMaxObjects), std::to_string(importer.ObjectsLeftOut())},
+                             boxora::MsgIcon::Warning});
 
     if (newObjects.empty()) {
         // A file without objects adds nothing: its materials are taken back

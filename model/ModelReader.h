@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/ModelTypes.h"
+#include "platform/Outcome.h"
 
 // What one Import did.
 struct ImportResult {
@@ -19,6 +20,9 @@ struct ImportResult {
     bool primaryOk = false;  // it starts with the primary chunk
     int objectsAdded = 0;
     int materialsAdded = 0;
+    // "Could not open file", "Unable to load PRIMARY chuck" (failures) and
+    // the version warning.
+    boxora::Outcome outcome;
 };
 
 class ModelReader {
@@ -37,9 +41,8 @@ public:
 
     // Reads the file: its materials are appended to model, its objects are
     // read, finished and handed out by TakeNewObjects() (the caller appends
-    // them to the model under its list lock). Reports "Could not open file",
-    // "Unable to load PRIMARY chuck" and the version warning through the
-    // program's notifier. batchSize is the number of files of the current
+    // them to the model under its list lock). Its messages are in the
+    // result's outcome. batchSize is the number of files of the current
     // load batch (progress is split between them).
     ImportResult Import(const std::string& path, SceneModel& model, int batchSize = 1,
                         const ProgressFn& progress = {});

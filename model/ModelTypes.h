@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/SharedValue.h"
+#include "scene/SharedValue.h"
 
 struct Vector3 {
     float x = 0, y = 0, z = 0;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 
 namespace boxora {
 

@@ -6,11 +6,9 @@
 #include <chrono>
 #include <mutex>
 
-#include "engine/Engine.h"
+#include "render/RenderHost.h"
+#include "render/SideManager.h"
 #include "image/ImageCodec.h"
-#include "lang/Lng.h"
-#include "platform/Notifier.h"
-#include "platform/TextUtil.h"
 #include "render/CameraGl.h"
 #include "render/FrameSink.h"
 #include "render/LightingState.h"
@@ -24,20 +22,21 @@
 
 using boxora::OsMesaContext;
 
-std::unique_ptr<IFrameRenderer> CreateFrameRenderer(CEngine& engine) {
+std::unique_ptr<IFrameRenderer> CreateFrameRenderer(IRenderHost& engine) {
     return std::make_unique<GlFrameRenderer>(engine);
 }
 
-GlFrameRenderer::GlFrameRenderer(CEngine& engine)
+GlFrameRenderer::GlFrameRenderer(IRenderHost& engine)
     : engine_(engine),
-      scene_{engine.Models().Model(), engine.Models().TextureNames(), engine.Params()},
-      shadow_(std::make_unique<CShadowManager2>(engine.Params())),
+      frameParams_(engine.Params()),
+      scene_{engine.SceneObjects(), engine.TextureNames(), frameParams_},
+      shadow_(std::make_unique<CShadowManager2>(frameParams_)),
       passes_(std::make_unique<boxora::SidePasses>(engine.Sides(), scene_,
                                                    [&engine](bool previous) {
                                                        return engine.ContinueCondition(previous);
                                                    })),
       ordering_(std::make_unique<boxora::GlSideOrdering>(engine, *passes_)),
-      frame_(std::make_unique<boxora::SceneFrame>(engine, *passes_, *shadow_)) {
+      frame_(std::make_unique<boxora::SceneFrame>(engine, frameParams_, *passes_, *shadow_)) {
     engine_.Sides().SetOrderingBackend(ordering_.get());
     shadow_->SetAbortTest([&engine] { return engine.RenderAbortRequested(); });
     passes_->SetStopTest([&engine] { return engine.RenderAbortRequested(); });
@@ -115,12 +114,14 @@ bool GlFrameRenderer::FitWindowSurface(bool allowShrink) {
 
 void GlFrameRenderer::SetViewportAndCamera(int width, int height) {
     glViewport(0, 0, width, height);
-    const boxora::CameraSetup camera = boxora::ComputeCamera(engine_.Params(), width, height);
+    const boxora::CameraSetup camera = boxora::ComputeCamera(frameParams_, width, height);
     boxora::ApplyProjectionAndCamera(camera);
     boxora::ApplySceneTransform(camera);
 }
 
 void GlFrameRenderer::ApplySize(int width, int height) {
+    frameParams_.viewportWidth = width;
+    frameParams_.viewportHeight = height;
     if (offscreen_ && offscreen_->IsCurrent()) {
         // A render job's frame (or the preview size it restores at its end):
         // the job itself sizes the offscreen surface.
@@ -145,6 +146,8 @@ void GlFrameRenderer::ApplySize(int width, int height) {
 
 bool GlFrameRenderer::DrawFrame(int renderMode) {
     if (!window_ || !window_->IsCurrent()) return false;
+    frameParams_ = engine_.Params();
+    frameParams_.accumulationPasses = 0;
     FitWindowSurface(true);
     const int width = previewWidth_, height = previewHeight_;
     if (previewViewportStale_) {
@@ -165,40 +168,16 @@ bool GlFrameRenderer::DrawFrame(int renderMode) {
 namespace {
 
 // The transparent-background boost of PNG renders: a stronger reflection
-// and a finer shadow for the frame's duration. Values the user changes
-// meanwhile are kept; only the boosted ones are put back.
-class TransparentBoost {
-public:
-    explicit TransparentBoost(SceneParams& params) : params_(params) {
-        active_ = params.backgroundTransparent && params.outputFormat == FORMAT_PNG;
-        if (!active_) return;
-        opacity_ = params.Reflection_Opacity;
-        intensity_ = params.Shadow_Intensity;
-        boostedOpacity_ = 40.0f + 0.6f * opacity_;
-        boostedIntensity_ = static_cast<int>(0.4f * static_cast<float>(intensity_) + 60.0f);
-        params.Reflection_Opacity = boostedOpacity_;
-        params.Shadow_Intensity = boostedIntensity_;
-    }
-    ~TransparentBoost() {
-        if (!active_) return;
-        if (params_.Reflection_Opacity == boostedOpacity_) params_.Reflection_Opacity = opacity_;
-        if (params_.Shadow_Intensity == boostedIntensity_) params_.Shadow_Intensity = intensity_;
-    }
-    TransparentBoost(const TransparentBoost&) = delete;
-    TransparentBoost& operator=(const TransparentBoost&) = delete;
+// and a finer shadow, in the job's own copy of the settings.
+void ApplyTransparentBoost(SceneParams& params) {
+    if (!params.backgroundTransparent || params.outputFormat != FORMAT_PNG) return;
+    params.Reflection_Opacity = 40.0f + 0.6f * params.Reflection_Opacity;
+    params.Shadow_Intensity = static_cast<int>(0.4f * static_cast<float>(params.Shadow_Intensity) + 60.0f);
+}
 
-private:
-    SceneParams& params_;
-    bool active_ = false;
-    float opacity_ = 0, boostedOpacity_ = 0;
-    int intensity_ = 0, boostedIntensity_ = 0;
-};
-
-void ReportSaveError(const std::string& fileName) {
-    std::string format = Lng().GetText("TabRendering", "errsave");
-    if (format.empty()) format = "The image could not be saved to \"%s\".";
-    boxora::Notifier().ShowMessage(boxora::FormatText(format, {fileName}), boxora::MsgIcon::Error,
-                                   boxora::MsgButtons::Ok);
+boxora::Outcome SaveError(const std::string& fileName) {
+    return boxora::Outcome::Failure(
+        {"TabRendering", "errsave", "The image could not be saved to \"%s\".", {fileName}});
 }
 
 // The frame as the image library takes it: B, G, R, A per pixel, bottom row
@@ -212,41 +191,47 @@ void ToBgra(std::vector<uint8_t>& pixels, bool keepAlpha) {
 
 }  // namespace
 
-void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
-    if (!offscreen_ || !offscreen_->IsCurrent()) return;
+boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
+    if (!offscreen_ || !offscreen_->IsCurrent()) {
+        boxora::Outcome noContext;
+        noContext.failed = true;
+        return noContext;
+    }
     using Clock = std::chrono::steady_clock;
     const auto ms = [](Clock::time_point from) {
         return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
     };
     const auto jobStart = Clock::now();
     lastJobTimes_ = JobTimes{};
-    SceneParams& params = engine_.Params();
+    SceneParams& shared = engine_.Params();
     boxora::SetFixedLightingState();
+    shadow_->SeedRandom(job.seed.value_or(static_cast<uint32_t>(
+        std::chrono::system_clock::now().time_since_epoch().count())));
 
     // The offscreen surface takes the job's size.
-    const int previewWidth = params.viewportWidth, previewHeight = params.viewportHeight;
+    const int previewWidth = shared.viewportWidth, previewHeight = shared.viewportHeight;
     if (job.width < 1 || job.height < 1 || !offscreen_->Resize(job.width, job.height)) {
-        ReportSaveError(job.fileName);
-        return;
+        return SaveError(job.fileName);
     }
     engine_.ReportProgress(1);
 
-    params.RenderMode = RENDER_MODE_OFFSCREEN;
-    params.accumulationPasses = kRenderPasses;
+    // The render mode is the engine's frame state (its continue condition
+    // and the side order read it); the settings are the job's snapshot.
+    shared.RenderMode = RENDER_MODE_OFFSCREEN;
+    frameParams_ = shared;
+    frameParams_.accumulationPasses = kRenderPasses;
+    ApplyTransparentBoost(frameParams_);
     engine_.Resize(job.width, job.height);
     // Textures no larger than this picture can show.
     SetTexturePictureSize(job.width, job.height);
     engine_.Textures().ReuploadAllTextures([this] { return engine_.RenderAbortRequested(); });
 
-    const bool transparent = params.backgroundTransparent;
-    {
-        TransparentBoost boost(params);
-        const auto frameStart = Clock::now();
-        frame_->Draw(RENDER_MODE_OFFSCREEN, job.width, job.height);
-        lastJobTimes_.frame = ms(frameStart);
-        lastJobTimes_.shadow = frame_->LastShadowMs();
-    }
-    params.accumulationPasses = 0;
+    const bool transparent = frameParams_.backgroundTransparent;
+    const auto frameStart = Clock::now();
+    frame_->Draw(RENDER_MODE_OFFSCREEN, job.width, job.height);
+    lastJobTimes_.frame = ms(frameStart);
+    lastJobTimes_.shadow = frame_->LastShadowMs();
+    frameParams_.accumulationPasses = 0;
 
     // Back to rest: a 1 x 1 surface, the preview's size, no textures.
     const auto backToRest = [&] {
@@ -260,7 +245,9 @@ void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     // of that name keeps its previous content).
     if (engine_.RenderAbortRequested()) {
         backToRest();
-        return;
+        boxora::Outcome givenUp;
+        givenUp.failed = true;
+        return givenUp;
     }
 
     const auto readStart = Clock::now();
@@ -272,6 +259,7 @@ void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     lastJobTimes_.read = ms(readStart);
     engine_.ReportProgress(90);
     const auto saveStart = Clock::now();
+    boxora::Outcome result;
     if (read) {
         ImageCodec image;
         bool saved = image.CreateFromArray(pixels.data(), static_cast<uint32_t>(job.width),
@@ -289,14 +277,15 @@ void GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
             saved = image.Save(output, job.format);
             if (saved) engine_.FinishRenderOutput(output);
         }
-        if (!saved) ReportSaveError(engine_.RenderOutputName(job.fileName));
+        if (!saved) result = SaveError(engine_.RenderOutputName(job.fileName));
     } else {
-        ReportSaveError(job.fileName);
+        result = SaveError(job.fileName);
     }
     lastJobTimes_.save = ms(saveStart);
     engine_.ReportProgress(100);
 
     backToRest();
+    return result;
 }
 
 void GlFrameRenderer::InvalidateShadowList() { shadow_->InvalidateShadowList(); }

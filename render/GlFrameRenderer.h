@@ -15,10 +15,11 @@
 #include <atomic>
 #include <memory>
 
-#include "engine/FrameRenderer.h"
+#include "render/FrameRenderer.h"
+#include "scene/SceneParams.h"
 #include "render/ObjectDrawing.h"
 
-class CEngine;
+class IRenderHost;
 class CShadowManager2;
 
 namespace boxora {
@@ -33,7 +34,7 @@ public:
     // Antialiasing passes of a render job.
     static constexpr int kRenderPasses = 8;
 
-    explicit GlFrameRenderer(CEngine& engine);
+    explicit GlFrameRenderer(IRenderHost& engine);
     ~GlFrameRenderer() override;
 
     bool CreateContexts(IFrameSink* sink) override;
@@ -44,7 +45,7 @@ public:
     void EndRenderThread() override;
     void ApplySize(int width, int height) override;
     bool DrawFrame(int renderMode) override;
-    void PerformRenderJob(const RenderJob& job) override;
+    boxora::Outcome PerformRenderJob(const RenderJob& job) override;
     void InvalidateShadowList() override;
 
     // The preview viewport the scene thread draws (after its next Resize).
@@ -72,7 +73,13 @@ private:
     bool FitWindowSurface(bool allowShrink);
     void SetViewportAndCamera(int width, int height);
 
-    CEngine& engine_;
+    IRenderHost& engine_;
+    // The settings every frame is drawn with: a copy of the engine's taken
+    // (engine lock held) when a frame or a render job starts, so that
+    // changes made meanwhile on the user-interface thread wait for the next
+    // frame and a job's own adjustments never reach the shared settings.
+    // The viewport follows ApplySize.
+    SceneParams frameParams_;
     std::atomic<IFrameSink*> sink_{nullptr};
     std::unique_ptr<boxora::OsMesaContext> window_;
     std::unique_ptr<boxora::OsMesaContext> offscreen_;

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 
 namespace boxora {
 

@@ -1,6 +1,6 @@
 #include "render/LightingState.h"
 
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 
 namespace boxora {
 

@@ -2,7 +2,7 @@
 
 #include <GL/gl.h>
 
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 #include "model/MirrorMath.h"
 #include "render/ReflectionFade.h"
 

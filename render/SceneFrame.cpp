@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <chrono>
 
-#include "engine/Engine.h"
+#include "render/RenderHost.h"
+#include "render/SideManager.h"
 #include "render/AccumulationLoop.h"
 #include "render/CameraGl.h"
 #include "render/CullFaceToggle.h"
@@ -23,13 +24,13 @@ float Channel(uint32_t colorref, int shift) { return static_cast<float>((colorre
 
 }  // namespace
 
-SceneFrame::SceneFrame(CEngine& engine, SidePasses& passes, CShadowManager2& shadow)
-    : engine_(engine), passes_(passes), shadow_(shadow) {}
+SceneFrame::SceneFrame(IRenderHost& engine, const SceneParams& params, SidePasses& passes, CShadowManager2& shadow)
+    : engine_(engine), params_(params), passes_(passes), shadow_(shadow) {}
 
 bool SceneFrame::Continue(bool previous) const { return engine_.ContinueCondition(previous); }
 
 bool SceneFrame::Draw(int renderMode, int width, int height) {
-    SceneParams& params = engine_.Params();
+    const SceneParams& params = params_;
     width_ = width;
     height_ = height;
     ResetCulledFace();
@@ -67,7 +68,7 @@ bool SceneFrame::Draw(int renderMode, int width, int height) {
 }
 
 bool SceneFrame::AntialiasPass(int renderMode) {
-    const int n = engine_.Params().accumulationPasses;
+    const int n = params_.accumulationPasses;
     if (n <= 0) {
         const bool result = ScenePass(renderMode);
         // The frame lists of an off-screen pass live for one frame only.
@@ -76,7 +77,7 @@ bool SceneFrame::AntialiasPass(int renderMode) {
     }
     GLint viewport[4] = {0, 0, width_, height_};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    const double fovy = FieldOfView(engine_.Params().Camera_Perspective);
+    const double fovy = FieldOfView(params_.Camera_Perspective);
     const bool result = RenderJitteredSamples(n, fovy, [this, renderMode] { return ScenePass(renderMode); });
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     DeleteFrameLists();
@@ -84,7 +85,7 @@ bool SceneFrame::AntialiasPass(int renderMode) {
 }
 
 bool SceneFrame::ScenePass(int renderMode) {
-    const SceneParams& params = engine_.Params();
+    const SceneParams& params = params_;
     glClipPlane(GL_CLIP_PLANE4, kAboveFloor);
     glEnable(GL_CLIP_PLANE4);
     EnableLights(params.Light_Source_Enabled_1, params.Light_Source_Enabled_2);
@@ -134,7 +135,7 @@ bool SceneFrame::FullScenePass() {
 bool SceneFrame::OffscreenScenePass() {
     // A render job given up (the program is closing) draws nothing more.
     if (engine_.RenderAbortRequested()) return false;
-    const int passes = std::max(1, static_cast<int>(engine_.Params().accumulationPasses));
+    const int passes = std::max(1, static_cast<int>(params_.accumulationPasses));
     const float share = static_cast<float>(80 - shadow_.ShadowWorkEstimate()) / static_cast<float>(passes) / 2.0f;
     engine_.AddProgress(share);
 
@@ -180,11 +181,11 @@ void SceneFrame::DeleteFrameLists() {
 }
 
 void SceneFrame::DrawGrid() {
-    if (engine_.Params().backgroundTransparent) grid_.Draw(width_, height_, camera_);
+    if (params_.backgroundTransparent) grid_.Draw(width_, height_, camera_);
 }
 
 void SceneFrame::DrawMarkers() {
-    const SceneParams& p = engine_.Params();
+    const SceneParams& p = params_;
     markers_.Draw(p.Light_Source_Enabled_1, p.light1Position.Get(), p.Light_Source_Enabled_2, p.light2Position.Get());
 }
 

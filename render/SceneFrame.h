@@ -19,12 +19,12 @@
 //   mode 2  (once per antialiasing sample) progress; frame list A: mirror
 //           sides, opaque sides and floor reflection; the shadow; frame list
 //           B: transparent sides and coverage alpha; progress
-#include "model/Side.h"
+#include "render/Side.h"
 #include "render/BackgroundGrid.h"
 #include "render/CameraMath.h"
 #include "render/LightMarkers.h"
 
-class CEngine;
+class IRenderHost;
 class CShadowManager2;
 
 namespace boxora {
@@ -33,7 +33,9 @@ class SidePasses;
 
 class SceneFrame {
 public:
-    SceneFrame(CEngine& engine, SidePasses& passes, CShadowManager2& shadow);
+    // params: the settings the frames are drawn with (the renderer's
+    // snapshot, taken before each frame).
+    SceneFrame(IRenderHost& engine, const SceneParams& params, SidePasses& passes, CShadowManager2& shadow);
 
     // Draws the frame on a width × height viewport; true when it completed.
     bool Draw(int renderMode, int width, int height);
@@ -59,7 +61,8 @@ private:
     void DrawMarkers();
     void DeleteFrameLists();
 
-    CEngine& engine_;
+    IRenderHost& engine_;
+    const SceneParams& params_;
     SidePasses& passes_;
     CShadowManager2& shadow_;
     CameraSetup camera_;

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <new>
 
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 #include "model/MirrorMath.h"
 #include "render/Mat4.h"
 #include "render/WindowRect.h"
@@ -236,7 +236,7 @@ int CShadowManager2::ReductionFactor(int samples, int rectWidth, int rectHeight)
     return f;
 }
 
-std::vector<std::array<float, 16>> CShadowManager2::OffscreenSampleMatrices(float k) const {
+std::vector<std::array<float, 16>> CShadowManager2::OffscreenSampleMatrices(float k) {
     const int passes = boxora::ShadowPassCount(params_.Shadow_Blur, k, false);
     const int n = boxora::ShadowGridSide(passes);
     const float length = params_.ShadowLength();
@@ -247,9 +247,10 @@ std::vector<std::array<float, 16>> CShadowManager2::OffscreenSampleMatrices(floa
     } catch (const std::bad_alloc&) {
         return {};
     }
+    const boxora::ShadowRandom random = [this] { return random_(); };
     for (int i = 0; i < passes; ++i) {
-        const float dl = boxora::ShadowJitterOffscreen(n, i, true, k, nullptr);
-        const float dd = boxora::ShadowJitterOffscreen(n, i, false, k, nullptr);
+        const float dl = boxora::ShadowJitterOffscreen(n, i, true, k, random);
+        const float dd = boxora::ShadowJitterOffscreen(n, i, false, k, random);
         samples.push_back(
             boxora::ShadowMatrix(plane_, ShadowLightVector(85.0f - 0.8f * (length + dl), direction + dd)));
     }

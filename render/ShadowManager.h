@@ -89,6 +89,10 @@ public:
     // early (the program is closing and the render job is given up).
     void SetAbortTest(std::function<bool()> test) { abortTest_ = std::move(test); }
 
+    // Starts the random spread of the off-screen samples anew: the same seed
+    // gives the same samples.
+    void SeedRandom(uint32_t seed) { random_.Seed(seed); }
+
     // The plain pre-pass (see above), for comparisons and benchmarks.
     void SetReferencePrepass(bool reference) { referencePrepass_ = reference; }
     bool ReferencePrepass() const { return referencePrepass_; }
@@ -121,7 +125,7 @@ private:
     // The flattening matrix of every sample of an off-screen pre-pass at
     // quality k, in the order the samples take them (their random spread is
     // drawn now); empty when there is no memory for them.
-    std::vector<std::array<float, 16>> OffscreenSampleMatrices(float k) const;
+    std::vector<std::array<float, 16>> OffscreenSampleMatrices(float k);
     // The pre-pass samples: each flattened silhouette in the shadow colour,
     // unlit, without the floor clip and without depth writes, averaged in
     // the accumulation buffer, whose average ends in the colour buffer.
@@ -156,4 +160,5 @@ private:
     int previewWidth_ = 0;
     int previewHeight_ = 0;
     float shadowQuality_ = 1.0f;
+    boxora::ShadowRandomSource random_;
 };

@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 
 namespace boxora {
 
@@ -54,8 +53,6 @@ int ShadowPassCount(int blur, float quality, bool preview) {
 
 int ShadowGridSide(int passes) { return passes > 0 ? static_cast<int>(std::sqrt(static_cast<double>(passes))) : 0; }
 
-int ShadowRandom15() { return static_cast<int>(std::rand() / (RAND_MAX / 32768 + 1)); }
-
 float ShadowJitterPreview(int n, int i, bool lengthAxis) {
     const float f = static_cast<float>(n) / 2.0f;
     const int e = n / 2;
@@ -67,7 +64,7 @@ float ShadowJitterOffscreen(int n, int i, bool lengthAxis, float k, const Shadow
     if (!(k > 0.0f) || n <= 0) return 0.0f;
     const float spacing = k / (std::sqrt(static_cast<float>(n * n) * k) / static_cast<float>(n));
     const int cell = lengthAxis ? i / n : i % n;
-    const float r = static_cast<float>(random ? random() : ShadowRandom15()) / 32767.0f;
+    const float r = static_cast<float>(random ? random() : 0) / 32767.0f;
     return static_cast<float>(cell - n / 2) / spacing + r / spacing;
 }
 

@@ -4,7 +4,9 @@
 // matrix along the shadow light, the sample counts of previews and
 // off-screen renders, and where each sample moves the light.
 #include <array>
+#include <cstdint>
 #include <functional>
+#include <random>
 
 struct SceneParams;
 
@@ -36,19 +38,29 @@ int ShadowPassCount(int blur, float quality, bool preview);
 // n = trunc(√passes), the side of the sample grid.
 int ShadowGridSide(int passes);
 
-// A random draw in 0 .. 32767, like the C library's rand() on the platform
-// the shadow spacing was tuned on.
+// A random draw in 0 .. 32767 (the range the shadow spacing was tuned on).
 using ShadowRandom = std::function<int()>;
-// The default source: std::rand() scaled to 0 .. 32767 (RAND_MAX is larger
-// on this platform). Seed it with std::srand.
-int ShadowRandom15();
+
+// The random source of one renderer: its own generator, so that a render
+// job seeded with the same number draws the same samples whatever other
+// threads or processes do meanwhile.
+class ShadowRandomSource {
+public:
+    explicit ShadowRandomSource(uint32_t seed = 1) : engine_(seed) {}
+    void Seed(uint32_t seed) { engine_.seed(seed); }
+    // The next draw in 0 .. 32767: the top 15 of 32 bits.
+    int operator()() { return static_cast<int>(engine_() >> 17); }
+
+private:
+    std::mt19937 engine_;
+};
 
 // Offset of preview sample i (0 .. 3) on the length axis or the direction
 // axis: with f = n / 2 and e = n div 2, f × (i div 2) − e or f × (i mod 2) − e.
 float ShadowJitterPreview(int n, int i, bool lengthAxis);
 // Offset of off-screen sample i on one axis: ((i div n) − n div 2) / F + r / F
 // on the length axis, ((i mod n) − n div 2) / F + r / F on the direction
-// axis, with F = √k and r = random() / 32767. When k is not positive (no
+// axis, with F = √k and r = random() / 32767 (0 without a source). When k is not positive (no
 // length, no intensity or an empty viewport) there is no spacing to scale
 // by: the sample stays unjittered (0) and random is not called.
 float ShadowJitterOffscreen(int n, int i, bool lengthAxis, float quality, const ShadowRandom& random);

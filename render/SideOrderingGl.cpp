@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-#include "engine/Engine.h"
+#include "render/RenderHost.h"
+#include "render/SideManager.h"
 #include "render/CullFaceToggle.h"
 #include "model/MirrorMath.h"
 #include "render/GlCurrent.h"

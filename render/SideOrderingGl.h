@@ -9,9 +9,9 @@
 
 #include "render/WindowRect.h"
 
-#include "model/SideManager.h"
+#include "render/SideManager.h"
 
-class CEngine;
+class IRenderHost;
 
 namespace boxora {
 
@@ -21,7 +21,7 @@ class GlSideOrdering : public ISideOrderingBackend {
 public:
     static constexpr int kOrderingSide = 256;
 
-    GlSideOrdering(CEngine& engine, SidePasses& passes) : engine_(engine), passes_(passes) {}
+    GlSideOrdering(IRenderHost& engine, SidePasses& passes) : engine_(engine), passes_(passes) {}
 
     bool Available() override;
     void BeginRun(bool mirrored) override;
@@ -32,7 +32,7 @@ public:
     void EndRun(bool mirrored) override;
 
 private:
-    CEngine& engine_;
+    IRenderHost& engine_;
     SidePasses& passes_;
     int savedWidth_ = 0;
     int savedHeight_ = 0;

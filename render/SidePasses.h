@@ -9,7 +9,7 @@
 // unmirrored positions and back faces culled.
 #include <functional>
 
-#include "model/SideManager.h"
+#include "render/SideManager.h"
 #include "render/ObjectDrawing.h"
 #include "render/SideSlots.h"
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 #include "render/ReflectionFade.h"
 
 namespace boxora {

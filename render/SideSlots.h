@@ -16,7 +16,7 @@
 //   8 faded transparent       the fade capped at the transparency level
 #include <atomic>
 
-#include "model/Side.h"
+#include "render/Side.h"
 #include "render/ObjectDrawing.h"
 
 namespace boxora {

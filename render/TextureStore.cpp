@@ -80,21 +80,18 @@ std::size_t CTextureStore::SceneBytesBesides(int index) const {
     return sum;
 }
 
-void CTextureStore::TextureLoad(std::string& path, int index) {
-    if (path.empty()) return;
+boxora::Outcome CTextureStore::TextureLoad(std::string& path, int index) {
+    if (path.empty()) return {};
     const std::string folder = textureFolder_.empty() ? boxora::TextureFolder() : textureFolder_;
     std::optional<std::string> resolved = ResolveTexturePath(path, folder);
     if (!resolved && !sceneFolder_.empty()) resolved = FindBesideScene(path, sceneFolder_);
     if (!resolved) {
-        std::string format = Lng().GetText("Common", "textnotfound");
-        if (format.empty()) format = "Texture file not found: %s";
-        boxora::Notifier().ShowMessage(boxora::FormatText(format, {path}), boxora::MsgIcon::Error,
-                                       boxora::MsgButtons::Ok);
+        boxora::Outcome missing = boxora::Outcome::Failure({"Common", "textnotfound", "Texture file not found: %s", {path}});
         path = "*";
-        return;
+        return missing;
     }
     path = *resolved;
-    if (index < 0 || index >= kTextureSlots) return;  // no slot for it
+    if (index < 0 || index >= kTextureSlots) return {};  // no slot for it
 
     const TEXTURE record{path, FormatFromExtension(path), index};
     const ThreadRole role = Role();
@@ -116,6 +113,7 @@ void CTextureStore::TextureLoad(std::string& path, int index) {
     } else if (role == ThreadRole::Scene) {
         Replace(all_, record);
     }
+    return {};
 }
 
 void CTextureStore::UploadPendingTextures() {

@@ -25,6 +25,8 @@
 #include <set>
 #include <string>
 
+#include "platform/Outcome.h"
+
 class GlReleaseQueue;
 struct TexturePixels;
 
@@ -62,11 +64,11 @@ public:
 
     // Loads the image at path as the texture of material index. path is
     // rewritten to the resolved full path, or to "*" (with the
-    // "Common"/"textnotfound" message) when no file is found; an empty path
-    // does nothing. Indices outside the table get no texture. A file that
-    // cannot be decoded is reported ("Common"/"textunreadable") when it is
-    // decoded, once per file.
-    void TextureLoad(std::string& path, int index);
+    // "Common"/"textnotfound" message in the outcome) when no file is
+    // found; an empty path does nothing. Indices outside the table get no
+    // texture. A file that cannot be decoded is reported
+    // ("Common"/"textunreadable") when it is decoded, once per file.
+    boxora::Outcome TextureLoad(std::string& path, int index);
 
     // Scene thread: uploads the recorded images of the user-interface
     // thread into the current context.

@@ -9,8 +9,8 @@
 #include <exception>
 
 #include "engine/IEngine.h"
-#include "engine/RenderJob.h"
 #include "engine/SceneFileCheck.h"
+#include "render/RenderJob.h"
 #include "ui/undo/SceneHistory.h"
 #include "image/ImageFormat.h"
 #include "lang/Lng.h"

@@ -4,7 +4,7 @@
 #include <QLabel>
 
 #include "engine/IEngine.h"
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 #include "lang/Lng.h"
 #include "ui/GroupBox.h"
 #include "ui/undo/SceneHistory.h"

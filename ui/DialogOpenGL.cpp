@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "engine/IEngine.h"
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 #include "render/PreviewMouse.h"
 #include "ui/DialogCamera.h"
 #include "ui/DialogLight.h"

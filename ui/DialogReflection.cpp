@@ -4,7 +4,7 @@
 #include <QRadioButton>
 
 #include "engine/IEngine.h"
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 #include "lang/Lng.h"
 #include "ui/ColorButton.h"
 #include "ui/GroupBox.h"

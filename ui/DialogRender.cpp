@@ -13,8 +13,8 @@
 #include <algorithm>
 
 #include "engine/IEngine.h"
-#include "engine/RenderJob.h"
-#include "engine/SceneParams.h"
+#include "render/RenderJob.h"
+#include "scene/SceneParams.h"
 #include "image/RenderOptions.h"
 #include "lang/Lng.h"
 #include "platform/Settings.h"

@@ -4,7 +4,7 @@
 // written as PNG.
 #include <string>
 
-#include "render/PreviewSnapshot.h"
+#include "engine/PreviewSnapshot.h"
 
 struct PreviewOptions {
     boxora::PreviewRequest request;

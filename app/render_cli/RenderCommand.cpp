@@ -180,7 +180,6 @@ public:
         SceneParams& params = engine_->Params();
         if (options_.transparent) params.backgroundTransparent = true;
         params.outputFormat = job.format;
-        if (options_.seed) std::srand(*options_.seed);
         RenderJob request;
         // "-" is standard output; the picture is streamed there like to any
         // pipe or terminal named with -o.
@@ -193,16 +192,21 @@ public:
         request.jpegOptions = options_.jpegOptions;
         request.gifCompression = options_.gifCompression;
         request.tiffCompression = options_.tiffCompression;
+        if (options_.seed) request.seed = static_cast<uint32_t>(*options_.seed);
         request.gifTransparency = options_.gifTransparent;
         notes_.SetLabel(fs::path(job.scene).filename().string());
-        notes_.TakeErrors();
+        engine_->TakeRenderResults();
         const auto start = std::chrono::steady_clock::now();
         engine_->RenderToFile(request);
         if (!WaitUntilIdle(*engine_)) return 130;
         notes_.EndBar();
-        const bool failed = !notes_.TakeErrors().empty();
+        // The job's messages were raised (and printed) as it ended; its
+        // outcome says whether the picture was written.
+        const std::vector<RenderJobResult> results = engine_->TakeRenderResults();
+        const bool failed = results.empty() || results.back().outcome.failed;
         if (failed || (job.output != "-" && !fs::exists(job.output, ec))) {
-            if (!failed) std::fprintf(stderr, "boxora-render: %s was not written\n", Shown(job.output));
+            if (results.empty() || results.back().outcome.messages.empty())
+                std::fprintf(stderr, "boxora-render: %s was not written\n", Shown(job.output));
             return 1;
         }
         if (options_.progress.value_or(false) || ShowProgressByDefault()) {

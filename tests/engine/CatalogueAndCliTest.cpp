@@ -32,7 +32,7 @@ TEST(CatalogueTest, EveryCatalogueModelLoadsWithCoverFaces) {
         SCOPED_TRACE(path.string());
         CEngine engine;
         std::lock_guard lock(engine.Lock());
-        ASSERT_TRUE(engine.Models().LoadModelFile(path.string(), true));
+        ASSERT_FALSE(engine.Models().LoadModelFile(path.string(), true).failed);
         engine.Sides().BuildSides();
         const C3DObject& o = *engine.Models().Model().objects.back();
         // A catalogue model's mesh object is named after its file.
@@ -55,7 +55,7 @@ TEST(CatalogueTest, BoxIsTypeOneWithSixCoverFaces) {
     if (!fs::exists(box)) GTEST_SKIP() << "no Box.3ds in the catalogue";
     CEngine engine;
     std::lock_guard lock(engine.Lock());
-    ASSERT_TRUE(engine.Models().LoadModelFile(box.string(), true));
+    ASSERT_FALSE(engine.Models().LoadModelFile(box.string(), true).failed);
     const C3DObject& o = *engine.Models().Model().objects.back();
     EXPECT_EQ(o.type, OBJECT_TYPE_BOX);
     std::array<int, 6> seen{};

@@ -5,6 +5,7 @@
 
 #include "EngineTestSupport.h"
 #include "image/ImageFormat.h"
+#include "lang/Messages.h"
 #include "render/TexturePath.h"
 
 namespace {
@@ -64,7 +65,7 @@ protected:
     // Loads a model on the calling thread as the scene thread would.
     C3DObject& LoadDirect(const std::string& path) {
         std::lock_guard lock(engine.Lock());
-        EXPECT_TRUE(engine.Models().LoadModelFile(path, true));
+        EXPECT_FALSE(engine.Models().LoadModelFile(path, true).failed);
         engine.Sides().BuildSides();
         return *engine.Models().Model().objects.back();
     }
@@ -223,11 +224,13 @@ TEST(TexturePathTest, ResolvesBareNamesAndMissingPathsUnderTheTextureFolder) {
 
 TEST_F(EngineStateTest, TextureNotFoundIsReportedWithTheOriginalPath) {
     std::string path = dir.File("nowhere/front.jpg");
-    engine.Textures().TextureLoad(path, 3);
+    const boxora::Outcome outcome = engine.Textures().TextureLoad(path, 3);
     EXPECT_EQ(path, "*");
-    ASSERT_EQ(notes.Messages().size(), 1u);
-    EXPECT_NE(notes.Messages()[0].text.find(dir.File("nowhere/front.jpg")), std::string::npos);
-    EXPECT_EQ(notes.Messages()[0].icon, boxora::MsgIcon::Error);
+    EXPECT_TRUE(outcome.failed);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_NE(boxora::MessageText(outcome.messages[0]).find(dir.File("nowhere/front.jpg")), std::string::npos);
+    EXPECT_EQ(outcome.messages[0].icon, boxora::MsgIcon::Error);
+    EXPECT_TRUE(notes.Messages().empty());  // shown by the engine, not the store
 }
 
 TEST_F(EngineStateTest, TextureRecordsKeepOnePerIndexAndRefuseIndicesBeyondTheTable) {

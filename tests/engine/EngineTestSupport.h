@@ -43,10 +43,11 @@ public:
         if (frameMillis > 0) std::this_thread::sleep_for(std::chrono::milliseconds(frameMillis.load()));
         return true;
     }
-    void PerformRenderJob(const RenderJob& job) override {
+    boxora::Outcome PerformRenderJob(const RenderJob& job) override {
         ++jobs;
         if (onJob) onJob(job);
         if (jobMillis > 0) std::this_thread::sleep_for(std::chrono::milliseconds(jobMillis.load()));
+        return {};
     }
     void InvalidateShadowList() override {}
 };

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "engine/IEngine.h"
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 #include "model/ModelTypes.h"
 #include "render/FrameSink.h"
 #include "ui/EngineBinding.h"

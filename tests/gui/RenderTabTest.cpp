@@ -13,7 +13,7 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "engine/RenderJob.h"
+#include "render/RenderJob.h"
 #include "lang/Lng.h"
 #include "tests/gui/FakeEngine.h"
 #include "tests/gui/GuiTestSupport.h"

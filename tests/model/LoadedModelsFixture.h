@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "engine/SceneParams.h"
-#include "model/ModelManager.h"
-#include "model/SideManager.h"
+#include "scene/SceneParams.h"
+#include "engine/ModelManager.h"
+#include "render/SideManager.h"
 #include "platform/Notifier.h"
 #include "render/GlReleaseQueue.h"
 #include "tests/support/ModelFixtures.h"
@@ -24,8 +24,10 @@ protected:
 
     // Writes the model under the given file name and loads it; returns the
     // object it became.
+    boxora::Outcome lastOutcome;  // of the last Load
     C3DObject& Load(const model3ds::Model& m, const std::string& file = "m.3ds") {
-        EXPECT_TRUE(manager.LoadModelFile(fixtures::WriteModel(dir.File(file), m), true));
+        lastOutcome = manager.LoadModelFile(fixtures::WriteModel(dir.File(file), m), true);
+        EXPECT_FALSE(lastOutcome.failed);
         return *manager.Model().objects.back();
     }
 
@@ -33,6 +35,6 @@ protected:
     testsupport::TempDir dir;
     SceneParams params;
     GlReleaseQueue releaseQueue;
-    CModelManager manager{params, releaseQueue};
-    CSideManager sides{params, manager.Model(), releaseQueue};
+    CModelManager manager{releaseQueue};
+    CSideManager sides{manager.Model(), releaseQueue};
 };

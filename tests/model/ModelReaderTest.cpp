@@ -6,10 +6,11 @@
 #include <cmath>
 #include <filesystem>
 
-#include "engine/SceneParams.h"
-#include "model/ModelManager.h"
+#include "scene/SceneParams.h"
+#include "engine/ModelManager.h"
 #include "render/GlReleaseQueue.h"
 #include "model/ModelReader.h"
+#include "lang/Messages.h"
 #include "platform/Notifier.h"
 #include "tests/support/ModelFixtures.h"
 #include "tests/support/TestSupport.h"
@@ -135,10 +136,9 @@ TEST_F(ModelReaderTest, TwoObjectsInOneFileAddBothWithConsecutiveIds) {
     m.meshes.push_back(second);
     const std::string path = fixtures::WriteModel(dir.File("two.3ds"), m);
     GlReleaseQueue releaseQueue;
-    SceneParams params;
-    CModelManager manager(params, releaseQueue);
+    CModelManager manager(releaseQueue);
     manager.Model().nextObjectId = 7;
-    ASSERT_TRUE(manager.LoadModelFile(path, false));
+    ASSERT_FALSE(manager.LoadModelFile(path, false).failed);
     const SceneModel& sm = manager.Model();
     ASSERT_EQ(sm.ObjectCount(), 2);
     EXPECT_EQ(sm.objects[0]->id, 7);
@@ -286,32 +286,35 @@ TEST_F(ModelReaderTest, MissingFileFifoAndFolderAreReported) {
     ASSERT_EQ(mkfifo(dir.File("pipe.3ds").c_str(), 0600), 0);
     std::filesystem::create_directory(dir.File("folder.3ds"));
     for (const char* name : {"nothing.3ds", "pipe.3ds", "folder.3ds"}) {
-        notes.Clear();
         const ImportResult r = reader.Import(dir.File(name), model);
         EXPECT_FALSE(r.opened);
-        ASSERT_EQ(notes.Messages().size(), 1u);
-        EXPECT_EQ(notes.Messages()[0].text, "Could not open file: " + dir.File(name));
+        EXPECT_TRUE(r.outcome.failed);
+        ASSERT_EQ(r.outcome.messages.size(), 1u);
+        EXPECT_EQ(boxora::MessageText(r.outcome.messages[0]), "Could not open file: " + dir.File(name));
         EXPECT_EQ(model.ObjectCount(), 0);
     }
+    EXPECT_TRUE(notes.Messages().empty());  // the caller decides what the user sees
 }
 
 TEST_F(ModelReaderTest, FileWithoutPrimaryChunkIsReported) {
     const std::string path = fixtures::WriteBytes(dir.File("bad.3ds"), {'G', 'I', 'F', '8', '9', 'a', 0, 0});
-    reader.Import(path, model);
-    ASSERT_EQ(notes.Messages().size(), 1u);
-    EXPECT_EQ(notes.Messages()[0].text, "Unable to load PRIMARY chuck from file: " + path);
-    notes.Clear();
-    reader.Import(fixtures::WriteBytes(dir.File("empty.3ds"), {}), model);
-    EXPECT_EQ(notes.Messages().size(), 1u);
+    ImportResult r = reader.Import(path, model);
+    EXPECT_TRUE(r.outcome.failed);
+    ASSERT_EQ(r.outcome.messages.size(), 1u);
+    EXPECT_EQ(boxora::MessageText(r.outcome.messages[0]), "Unable to load PRIMARY chuck from file: " + path);
+    r = reader.Import(fixtures::WriteBytes(dir.File("empty.3ds"), {}), model);
+    EXPECT_TRUE(r.outcome.failed);
+    EXPECT_EQ(r.outcome.messages.size(), 1u);
     EXPECT_EQ(model.MaterialCount(), 0);
 }
 
 TEST_F(ModelReaderTest, NewerVersionWarnsAndLoads) {
     auto m = fixtures::BoxModel();
     m.version = 4;
-    Import(model3ds::Write(m));
-    ASSERT_EQ(notes.Messages().size(), 1u);
-    EXPECT_EQ(notes.Messages()[0].text, "The 3DS file is over version 3 so it may load incorrectly");
+    const ImportResult r = Import(model3ds::Write(m));
+    EXPECT_FALSE(r.outcome.failed);
+    ASSERT_EQ(r.outcome.messages.size(), 1u);
+    EXPECT_EQ(boxora::MessageText(r.outcome.messages[0]), "The 3DS file is over version 3 so it may load incorrectly");
     EXPECT_EQ(model.ObjectCount(), 1);
 }
 
@@ -361,11 +364,13 @@ TEST_F(ModelReaderTest, ObjectsBeyondTheLimitsAreLeftOutWithAMessage) {
     model3ds::Model many;
     const model3ds::Mesh tiny = MeshModel({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 7}}, {}).meshes[0];
     for (int i = 0; i < kMaxObjects + 3; ++i) many.meshes.push_back(tiny);
-    Import(model3ds::Write(many), "many.3ds");
+    const ImportResult r = Import(model3ds::Write(many), "many.3ds");
     EXPECT_EQ(model.ObjectCount(), kMaxObjects);
-    ASSERT_FALSE(notes.Messages().empty());
-    EXPECT_NE(notes.Messages().back().text.find("many.3ds"), std::string::npos);
-    EXPECT_NE(notes.Messages().back().text.find(": 3 were left out"), std::string::npos);
+    EXPECT_FALSE(r.outcome.failed);
+    ASSERT_FALSE(r.outcome.messages.empty());
+    const std::string text = boxora::MessageText(r.outcome.messages.back());
+    EXPECT_NE(text.find("many.3ds"), std::string::npos);
+    EXPECT_NE(text.find(": 3 were left out"), std::string::npos);
 
     // More faces than a file may bring: whole objects only, up to the budget.
     SceneModel other;
@@ -374,11 +379,12 @@ TEST_F(ModelReaderTest, ObjectsBeyondTheLimitsAreLeftOutWithAMessage) {
     big.faces.assign(60000, big.faces[0]);
     for (int i = 0; i < 6; ++i) large.meshes.push_back(big);
     const std::vector<uint8_t> bytes = model3ds::Write(large);
-    reader.ImportBytes(bytes.data(), bytes.size(), "large.3ds", other);
+    const ImportResult l = reader.ImportBytes(bytes.data(), bytes.size(), "large.3ds", other);
     const auto objects = reader.TakeNewObjects();
     ASSERT_EQ(objects.size(), ModelReader::kMaxFaces / 60000);
     for (const auto& o : objects) EXPECT_EQ(o->faces.size(), 60000u);
-    EXPECT_NE(notes.Messages().back().text.find("large.3ds is too large"), std::string::npos);
+    ASSERT_FALSE(l.outcome.messages.empty());
+    EXPECT_NE(boxora::MessageText(l.outcome.messages.back()).find("large.3ds is too large"), std::string::npos);
 }
 
 // Every prefix of a valid file and a set of damaged lengths: never a crash,

@@ -6,11 +6,11 @@
 #include <map>
 #include <random>
 
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 #include "model/CoverFaces.h"
 #include "model/MirrorMath.h"
-#include "model/ModelManager.h"
-#include "model/SideManager.h"
+#include "engine/ModelManager.h"
+#include "render/SideManager.h"
 #include "platform/Notifier.h"
 #include "render/GlReleaseQueue.h"
 #include "tests/model/LoadedModelsFixture.h"
@@ -48,7 +48,7 @@ TEST_F(SidesTest, BoxGivesSevenSidesAndSixCoverFaces) {
     EXPECT_EQ(box.coverImages[0], dir.File("texture") + "/f.png");
     EXPECT_EQ(box.coverImages[1], "*");
     EXPECT_EQ(box.coverImages[2], "");
-    ASSERT_EQ(notes.Messages().size(), 1u);  // b.png is missing
+    ASSERT_EQ(lastOutcome.messages.size(), 1u);  // b.png is missing
 
     sides.BuildSides();
     ASSERT_EQ(sides.Sides().size(), 7u);

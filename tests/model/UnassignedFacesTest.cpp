@@ -2,9 +2,9 @@
 // object gathers them, after the material sides.
 #include <gtest/gtest.h>
 
-#include "engine/SceneParams.h"
-#include "model/ModelManager.h"
-#include "model/SideManager.h"
+#include "scene/SceneParams.h"
+#include "engine/ModelManager.h"
+#include "render/SideManager.h"
 #include "platform/Notifier.h"
 #include "render/GlReleaseQueue.h"
 #include "tests/model/LoadedModelsFixture.h"

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 #include "render/Mat4.h"
 #include "render/ReflectionFade.h"
 

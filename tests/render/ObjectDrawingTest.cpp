@@ -242,7 +242,7 @@ TEST(OffscreenFrameTest, TransparentBackgroundHasNoGrid) {
         ObjectDrawingScene scene{engine.Models().Model(), engine.Models().TextureNames(), params};
         SidePasses passes(engine.Sides(), scene, [&engine](bool previous) { return engine.ContinueCondition(previous); });
         CShadowManager2 shadow(params);
-        SceneFrame frame(engine, passes, shadow);
+        SceneFrame frame(engine, params, passes, shadow);
         SetFixedLightingState();
         glViewport(0, 0, 160, 120);
         // Pixels that are not the white clear colour, and pixels whose alpha

@@ -18,7 +18,7 @@
 #include "model/MirrorMath.h"
 #include "platform/Notifier.h"
 #include "render/CameraMath.h"
-#include "render/PreviewSnapshot.h"
+#include "engine/PreviewSnapshot.h"
 #include "tests/support/TestSupport.h"
 #include "tools/model3ds/MeshBuilder.h"
 

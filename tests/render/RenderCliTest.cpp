@@ -221,6 +221,29 @@ TEST_F(SceneRenderCliTest, SceneOfABatchRendersAsItDoesAlone) {
     EXPECT_EQ(second.Data().pixels, alone.Data().pixels);
 }
 
+TEST_F(SceneRenderCliTest, SeedFixesThePictureEvenWithAnotherRunAlongside) {
+    // Two runs at the same time with the same seed, then one alone: the
+    // shadow's random spread belongs to each job, so the files are equal.
+    const std::string exe = Quote(Exe().string());
+    const std::string options = " --size 160x120 --seed 7 2>/dev/null";
+    const std::string both = exe + " " + Quote(dvdAndCd) + " -o " + Quote(Out("a.png")) + options + " & " + exe +
+                             " " + Quote(dvdAndCd) + " -o " + Quote(Out("b.png")) + options + "; wait";
+    ASSERT_EQ(std::system(both.c_str()), 0);
+    RunResult r = Run(Quote(dvdAndCd) + " -o " + Quote(Out("c.png")) + " --size 160x120 --seed 7");
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = Run(Quote(dvdAndCd) + " -o " + Quote(Out("d.png")) + " --size 160x120 --seed 8");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string a = testsupport::ReadFileBytes(Out("a.png"));
+    ASSERT_FALSE(a.empty());
+    EXPECT_EQ(testsupport::ReadFileBytes(Out("b.png")), a);
+    EXPECT_EQ(testsupport::ReadFileBytes(Out("c.png")), a);
+    // Another seed moves the shadow's samples.
+    ImageCodec seven, eight;
+    ASSERT_TRUE(Loads(Out("a.png"), FORMAT_PNG, seven));
+    ASSERT_TRUE(Loads(Out("d.png"), FORMAT_PNG, eight));
+    EXPECT_NE(seven.Data().pixels, eight.Data().pixels);
+}
+
 TEST_F(SceneRenderCliTest, FolderOfScenesAndProgressBar) {
     fs::create_directories(Out("scenes"));
     fs::copy_file(singleBox, Out("scenes/one.scn"));

@@ -86,7 +86,7 @@ protected:
         job.height = h;
         job.format = format;
         engine.Params().outputFormat = format;
-        std::srand(1);
+        if (!job.seed) job.seed = 1;
         engine.RenderToFile(job);
         if (!Idle()) return false;
         width = w;

@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "GlTestContext.h"
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 #include "render/BackgroundGrid.h"
 #include "render/CameraGl.h"
 #include "render/LightMarkers.h"

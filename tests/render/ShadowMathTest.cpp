@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
+#include <vector>
 #include <limits>
 
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 
 using namespace boxora;
 
@@ -152,22 +152,23 @@ TEST(ShadowMath, UncheckedValuesKeepTheSampleCountBounded) {
     EXPECT_EQ(ShadowWorkEstimate(ShadowPassCount(100, kMax, false)), kMaxShadowWorkEstimate);
 }
 
-TEST(ShadowMath, DefaultRandomSourceCoversFifteenBits) {
-    std::srand(12345);
+TEST(ShadowMath, RandomSourceCoversFifteenBitsAndRepeatsPerSeed) {
+    ShadowRandomSource source(12345);
+    std::vector<int> first;
     int low = 0, high = 0;
     for (int i = 0; i < 2000; ++i) {
-        const int r = ShadowRandom15();
+        const int r = source();
         ASSERT_GE(r, 0);
         ASSERT_LE(r, 32767);
         (r < 16384 ? low : high)++;
+        first.push_back(r);
     }
     EXPECT_GT(low, 800);
     EXPECT_GT(high, 800);
-    // With the default source the random part stays below one spacing.
-    const float k = 0.1403f;
-    for (int i = 0; i < 200; ++i) {
-        const float extra = ShadowJitterOffscreen(6, 3 * 6 + 3, true, k, nullptr);  // grid centre
-        EXPECT_GE(extra, 0.0f);
-        EXPECT_LE(extra, 1.0f / std::sqrt(k) + 1e-4f);
-    }
+    source.Seed(12345);
+    for (int i = 0; i < 2000; ++i) ASSERT_EQ(source(), first[i]) << i;
+    ShadowRandomSource other(12346);
+    int same = 0;
+    for (int i = 0; i < 2000; ++i) same += other() == first[i];
+    EXPECT_LT(same, 20);
 }

@@ -1,7 +1,7 @@
 #include "ui/undo/SceneHistory.h"
 
 #include "engine/IEngine.h"
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 #include "ui/undo/ActionCommand.h"
 
 namespace boxora {

@@ -1,7 +1,7 @@
 #include "ui/undo/SceneSettings.h"
 
 #include "engine/IEngine.h"
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 
 namespace boxora {
 

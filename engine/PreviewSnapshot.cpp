@@ -1,4 +1,4 @@
-#include "render/PreviewSnapshot.h"
+#include "engine/PreviewSnapshot.h"
 
 #include <chrono>
 #include <cstring>

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <optional>
 #include <string>
 
 // A render-to-file request: output file, size, format code and the export
@@ -13,6 +15,9 @@ struct RenderJob {
     int jpegOptions = 0;      // bit value 8 optimised coding, 16 progressive
     int gifCompression = 0;   // 0 LZW, 1 none, 2 RLE
     int tiffCompression = 0;  // 0 auto, 1 none, 2 RLE, 4 fax, 5 LZW, 7 JPEG, 32773 PackBits
+    // Seeds the shadow's random spread; without one the job seeds from the
+    // clock. The same scene, size and seed give the same picture.
+    std::optional<uint32_t> seed;
     // GIF pictures carry no alpha: a transparent background shows as in
     // JPEG. Set, a transparent background becomes the GIF's transparent
     // colour instead (asked for explicitly, never by the Rendering tab).

@@ -1,4 +1,4 @@
-#include "engine/SceneParams.h"
+#include "scene/SceneParams.h"
 
 #include <cmath>
 

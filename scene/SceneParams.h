@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/SharedValue.h"
+#include "scene/SharedValue.h"
 
 constexpr float kPi = 3.1415927f;
 

@@ -16,20 +16,18 @@
 #include "model/ModelTypes.h"
 #include "render/TextureStore.h"
 
-struct SceneParams;
-
 class CModelManager {
 public:
     using ProgressFn = ModelReader::ProgressFn;
 
-    CModelManager(SceneParams& params, GlReleaseQueue& releaseQueue);
+    explicit CModelManager(GlReleaseQueue& releaseQueue);
 
     // Reads one model file and finishes the last object it holds: lifts it
     // onto the floor (translate y = height / 2), loads the textures of the
     // file's materials (all of them with allTextures, otherwise all but the
-    // cover faces), sets its type and cover faces. True when the file added
-    // at least one object.
-    bool LoadModelFile(const std::string& path, bool allTextures);
+    // cover faces), sets its type and cover faces. Fails when the file added
+    // no object; carries the reader's and the textures' messages.
+    boxora::Outcome LoadModelFile(const std::string& path, bool allTextures);
 
     // Number of files in the current load batch (progress is split by it).
     void SetBatchSize(int files) { batchSize_ = files < 1 ? 1 : files; }
@@ -52,10 +50,8 @@ public:
     // last object is gone).
     void ResetMaterialsAndCounters();
 
-    SceneParams& Params() { return params_; }
 
 private:
-    SceneParams& params_;
     SceneModel model_;
     ModelReader reader_;
     TextureNameTable textureNames_{};

@@ -13,9 +13,8 @@
 #include <optional>
 #include <vector>
 
-#include "model/Side.h"
+#include "render/Side.h"
 
-struct SceneParams;
 class GlReleaseQueue;
 
 // A rectangle of the depth buffer: x, y (lower left), width, height.
@@ -60,7 +59,7 @@ public:
 
 class CSideManager {
 public:
-    CSideManager(SceneParams& params, SceneModel& model, GlReleaseQueue& releaseQueue);
+    CSideManager(SceneModel& model, GlReleaseQueue& releaseQueue);
     virtual ~CSideManager();
     CSideManager(const CSideManager&) = delete;
     CSideManager& operator=(const CSideManager&) = delete;
@@ -108,7 +107,6 @@ public:
 
     void SetOrderingBackend(ISideOrderingBackend* backend) { backend_ = backend; }
     ISideOrderingBackend* OrderingBackend() const { return backend_; }
-    SceneParams& Params() { return params_; }
     // True when a newer redraw request means the current full frame should
     // be given up.
     void SetAbandonTest(std::function<bool()> test) { abandonTest_ = std::move(test); }
@@ -128,7 +126,6 @@ private:
     // Draws the side alone and reads its depth into out; returns where from.
     DepthRect CaptureDepth(CSide& side, std::vector<float>& out);
 
-    SceneParams& params_;
     SceneModel& model_;
     GlReleaseQueue& releaseQueue_;
     int depthWidth_ = 0;

@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <set>
 
-#include "model/SideManager.h"
+#include "render/SideManager.h"
 
 namespace {
 

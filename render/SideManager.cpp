@@ -1,10 +1,9 @@
-#include "model/SideManager.h"
+#include "render/SideManager.h"
 
-#include "engine/SceneParams.h"
 #include "render/GlReleaseQueue.h"
 
-CSideManager::CSideManager(SceneParams& params, SceneModel& model, GlReleaseQueue& releaseQueue)
-    : params_(params), model_(model), releaseQueue_(releaseQueue) {}
+CSideManager::CSideManager(SceneModel& model, GlReleaseQueue& releaseQueue)
+    : model_(model), releaseQueue_(releaseQueue) {}
 
 CSideManager::~CSideManager() = default;
 

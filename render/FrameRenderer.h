@@ -18,7 +18,10 @@
 //   DrawFrame        scene thread (modes 0 and 1) with the engine lock held;
 //                    returns whether the frame was completed
 //   PerformRenderJob render thread with the engine lock held, between the
-//                    engine's WM_ENGINE_BEGIN (kind 1) and WM_ENGINE_END
+//                    engine's WM_ENGINE_BEGIN (kind 1) and WM_ENGINE_END;
+//                    fails with the message for the user when the picture
+//                    was not written (a job given up writes nothing and
+//                    fails without a message)
 //   InvalidateShadowList  any thread, no lock: mark the cached shadow stale
 //
 // The production renderer is made by CreateFrameRenderer(engine) (the
@@ -26,9 +29,10 @@
 // CEngine::SetFrameRenderer.
 #include <memory>
 
-#include "engine/RenderJob.h"
+#include "render/RenderJob.h"
+#include "platform/Outcome.h"
 
-class CEngine;
+class IRenderHost;
 class IFrameSink;
 
 class IFrameRenderer {
@@ -42,9 +46,9 @@ public:
     virtual void EndRenderThread() = 0;
     virtual void ApplySize(int width, int height) = 0;
     virtual bool DrawFrame(int renderMode) = 0;
-    virtual void PerformRenderJob(const RenderJob& job) = 0;
+    virtual boxora::Outcome PerformRenderJob(const RenderJob& job) = 0;
     virtual void InvalidateShadowList() = 0;
 };
 
 // The OpenGL renderer of the program.
-std::unique_ptr<IFrameRenderer> CreateFrameRenderer(CEngine& engine);
+std::unique_ptr<IFrameRenderer> CreateFrameRenderer(IRenderHost& engine);

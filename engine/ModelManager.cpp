@@ -1,14 +1,18 @@
-#include "model/ModelManager.h"
+#include "engine/ModelManager.h"
 
 #include "model/CoverFaces.h"
 #include "platform/TextUtil.h"
 
-CModelManager::CModelManager(SceneParams& params, GlReleaseQueue& releaseQueue)
-    : params_(params), textures_(textureNames_, releaseQueue) {}
+CModelManager::CModelManager(GlReleaseQueue& releaseQueue)
+    : textures_(textureNames_, releaseQueue) {}
 
-bool CModelManager::LoadModelFile(const std::string& path, bool allTextures) {
-    const ImportResult result = reader_.Import(path, model_, batchSize_, progress_);
-    if (result.objectsAdded == 0) return false;
+boxora::Outcome CModelManager::LoadModelFile(const std::string& path, bool allTextures) {
+    ImportResult result = reader_.Import(path, model_, batchSize_, progress_);
+    boxora::Outcome outcome = std::move(result.outcome);
+    if (result.objectsAdded == 0) {
+        outcome.failed = true;
+        return outcome;
+    }
     AppendObjects(reader_.TakeNewObjects());
 
     C3DObject& last = *model_.objects.back();
@@ -18,13 +22,13 @@ bool CModelManager::LoadModelFile(const std::string& path, bool allTextures) {
         if (entry.index >= model_.materials.size()) continue;
         tMaterialInfo& m = model_.materials[entry.index];
         if (m.file.empty()) continue;
-        if (allTextures || CoverFaceIndex(m.name) < 0) textures_.TextureLoad(m.file, m.index);
+        if (allTextures || CoverFaceIndex(m.name) < 0) outcome.MergeMessages(textures_.TextureLoad(m.file, m.index));
     }
 
     last.type = ObjectTypeFromName(last.name);
     AssignCoverFaces(last, reader_.FileMaterials(), model_.materials);
     if (progress_) progress_(5.0f / static_cast<float>(batchSize_));
-    return true;
+    return outcome;
 }
 
 void CModelManager::AppendObjects(std::vector<std::unique_ptr<C3DObject>> objects) {
