@@ -196,8 +196,8 @@ bool CDialogMain::DropFiles(const QStringList& paths) {
             for (std::size_t i = 0; i < objects.size(); ++i)
                 if (objects[i].id == id) index = static_cast<int>(i);
             std::string before = "*";
-            if (const ObjectSnapshot* object = boxora::ReadSnapshot(engine_)->Find(id))
-                before = object->coverImages[COVER_FRONT];
+            const SceneSnapshotPtr snapshot = boxora::ReadSnapshot(engine_);
+            if (const ObjectSnapshot* object = snapshot->Find(id)) before = object->coverImages[COVER_FRONT];
             engine->SetObjectImage(id, COVER_FRONT, image.toStdString());
             history_->RecordImage(index, COVER_FRONT, before, image.toStdString());
             // The Textures page shows the path the engine resolved.
