@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "bench/MemoryUse.h"
 #include "boxora/SourceTree.h"
 #include "engine/Engine.h"
@@ -34,15 +35,10 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using benchsupport::Clock;
+using benchsupport::NullSink;
+using benchsupport::Since;
 using namespace std::chrono_literals;
-
-class NullSink : public IFrameSink {
-public:
-    void OnPreviewFrame(const uint8_t*, int, int) override {}
-};
-
-double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 std::string WriteGridScene(const fs::path& folder, int count) {
     const int side = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(count))));

@@ -28,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "bench/MemoryUse.h"
 #include "boxora/SourceTree.h"
 #include "engine/Engine.h"
@@ -41,13 +42,10 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using benchsupport::Clock;
+using benchsupport::NullSink;
+using benchsupport::Since;
 using namespace std::chrono_literals;
-
-class NullSink : public IFrameSink {
-public:
-    void OnPreviewFrame(const uint8_t*, int, int) override {}
-};
 
 struct Options {
     std::vector<int> sizes;
@@ -90,7 +88,7 @@ bool RenderScene(const fs::path& scene, const Options& options, const fs::path& 
             engine.Release();
             return false;
         }
-        const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+        const double wall = Since(start);
         const long peak = benchmemory::PeakRssKiB();
         GlFrameRenderer::JobTimes t;
         if (renderer) t = renderer->LastJobTimes();

@@ -217,18 +217,25 @@ bool WritePng(WriteState* s, const ImageData* image, const EncodeOptions* option
     return true;
 }
 
-}  // namespace
-
-bool DecodePng(const uint8_t* data, std::size_t size, ImageData& out, std::string* why) {
-    out.Clear();
-    if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) return Fail(why, "not a PNG file");
-    ReadState s;
+// Checks the signature and sets up libpng's reading from memory; the caller
+// reads the header and destroys s.png.
+bool BeginRead(ReadState& s, const uint8_t* data, std::size_t size, std::string* why) {
     std::memset(&s, 0, sizeof s);
+    if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) return Fail(why, "not a PNG file");
     s.data = data;
     s.size = size;
     s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s.message, OnPngError, OnPngWarning);
     if (!s.png) return Fail(why, "not enough memory");
     s.info = png_create_info_struct(s.png);
+    return true;
+}
+
+}  // namespace
+
+bool DecodePng(const uint8_t* data, std::size_t size, ImageData& out, std::string* why) {
+    out.Clear();
+    ReadState s;
+    if (!BeginRead(s, data, size, why)) return false;
     bool ok = s.info != nullptr && ReadHeader(&s);
     if (ok) {
         ok = out.Allocate(s.width, s.height, 24, s.channels == 4);
@@ -265,14 +272,8 @@ bool DecodePng(const uint8_t* data, std::size_t size, ImageData& out, std::strin
 
 bool DecodePngReduced(const uint8_t* data, std::size_t size, ImageData& out, std::string* why, uint32_t maxSide) {
     out.Clear();
-    if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) return Fail(why, "not a PNG file");
     ReadState s;
-    std::memset(&s, 0, sizeof s);
-    s.data = data;
-    s.size = size;
-    s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s.message, OnPngError, OnPngWarning);
-    if (!s.png) return Fail(why, "not enough memory");
-    s.info = png_create_info_struct(s.png);
+    if (!BeginRead(s, data, size, why)) return false;
     bool ok = s.info != nullptr && ReadHeader(&s);
     const uint32_t factor = ok ? ReductionFactor(s.width, s.height, maxSide) : 1;
     // Interlaced pictures arrive in passes over the whole picture; they and
