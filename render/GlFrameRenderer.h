@@ -71,6 +71,8 @@ private:
     // Sizes the window surface for the preview viewport (at least the
     // ordering viewport in each direction); false when it cannot be had.
     bool FitWindowSurface(bool allowShrink);
+    // A render job drawn tile by tile (render/TiledRender.cpp).
+    boxora::Outcome PerformTiledJob(const RenderJob& job, int tileSide);
     void SetViewportAndCamera(int width, int height);
 
     IRenderHost& engine_;

@@ -13,6 +13,7 @@
 #include "render/LightingState.h"
 #include "render/ShadowManager.h"
 #include "render/SidePasses.h"
+#include "render/TileWindow.h"
 
 namespace boxora {
 
@@ -45,7 +46,7 @@ bool SceneFrame::Draw(int renderMode, int width, int height) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT | GL_ACCUM_BUFFER_BIT);
 
     // 2. Projection, camera and scene transform.
-    camera_ = ComputeCamera(params, width, height);
+    camera_ = ComputeCamera(params, PictureWidthOr(width), PictureHeightOr(height));
     ApplyProjectionAndCamera(camera_);
     ApplySceneTransform(camera_);
 
@@ -55,7 +56,7 @@ bool SceneFrame::Draw(int renderMode, int width, int height) {
     // 4.-6. The side order (full frames and renders).
     engine_.ReportProgress(3);
     bool result = true;
-    if (renderMode != RENDER_MODE_QUICK) result = engine_.Sides().OrderSides(true);
+    if (renderMode != RENDER_MODE_QUICK && !sideOrderKept_) result = engine_.Sides().OrderSides(true);
     engine_.ReportProgress(5);
 
     // 7.-9. Shadow pre-pass, scene pass(es), end of the pre-pass.
@@ -65,6 +66,17 @@ bool SceneFrame::Draw(int renderMode, int width, int height) {
     if (result) result = AntialiasPass(renderMode);
     shadow_.ReleaseShadow();
     return result;
+}
+
+bool SceneFrame::OrderSidesOnly(int width, int height) {
+    const SceneParams& params = params_;
+    ResetCulledFace();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    camera_ = ComputeCamera(params, PictureWidthOr(width), PictureHeightOr(height));
+    ApplyProjectionAndCamera(camera_);
+    ApplySceneTransform(camera_);
+    SetFrameLighting(params);
+    return engine_.Sides().OrderSides(true);
 }
 
 bool SceneFrame::AntialiasPass(int renderMode) {

@@ -40,6 +40,12 @@ public:
     // Draws the frame on a width × height viewport; true when it completed.
     bool Draw(int renderMode, int width, int height);
 
+    // The tiles of one picture must all draw the sides in the same order:
+    // it is found once, for the whole picture (OrderSidesOnly on a viewport
+    // of the picture's shape), and kept while SetSideOrderKept(true).
+    bool OrderSidesOnly(int width, int height);
+    void SetSideOrderKept(bool kept) { sideOrderKept_ = kept; }
+
     // The grid's display list: delete it (its context current) or forget it
     // (its context is gone).
     void ReleaseGrid() { grid_.Release(); }
@@ -73,6 +79,7 @@ private:
     DisplayListSlot frameListA_;
     DisplayListSlot frameListB_;
     double lastShadowMs_ = 0;
+    bool sideOrderKept_ = false;
 };
 
 }  // namespace boxora

@@ -30,6 +30,8 @@ struct RenderOptions {
     std::optional<unsigned> seed;   // seeds the shadow's random jitter
     std::optional<bool> progress;   // the bar; by default when standard error is a terminal
     std::optional<int> thumbnailSize;  // --thumbnail: one square PNG, time-limited
+    int tileSize = 0;  // --tile: forced tile side; 0 chooses
+    int dpi = 0;       // --dpi: resolution written into the picture; 0 none
 };
 
 // Export format codes from a name ("png", "jpg", ...) or a file's extension
