@@ -54,19 +54,23 @@ bool SceneFrame::Draw(int renderMode, int width, int height) {
     SetFrameLighting(params);
 
     // 4.-6. The side order (full frames and renders).
-    engine_.ReportProgress(3);
+    ReportProgress(3);
     bool result = true;
     if (renderMode != RENDER_MODE_QUICK && !sideOrderKept_) result = engine_.Sides().OrderSides(true);
-    engine_.ReportProgress(5);
+    ReportProgress(5);
 
     // 7.-9. Shadow pre-pass, scene pass(es), end of the pre-pass.
     const auto shadowStart = std::chrono::steady_clock::now();
-    shadow_.PrepareShadow(width, height, passes_.Scene(), [this](float delta) { engine_.AddProgress(delta); });
+    shadow_.PrepareShadow(width, height, passes_.Scene(), [this](float delta) { AddProgress(delta); });
     lastShadowMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - shadowStart).count();
     if (result) result = AntialiasPass(renderMode);
     shadow_.ReleaseShadow();
     return result;
 }
+
+void SceneFrame::ReportProgress(float percent) { engine_.ReportProgress(progressBase_ + progressScale_ * percent); }
+
+void SceneFrame::AddProgress(float delta) { engine_.AddProgress(progressScale_ * delta); }
 
 bool SceneFrame::OrderSidesOnly(int width, int height) {
     const SceneParams& params = params_;
@@ -149,7 +153,7 @@ bool SceneFrame::OffscreenScenePass() {
     if (engine_.RenderAbortRequested()) return false;
     const int passes = std::max(1, static_cast<int>(params_.accumulationPasses));
     const float share = static_cast<float>(80 - shadow_.ShadowWorkEstimate()) / static_cast<float>(passes) / 2.0f;
-    engine_.AddProgress(share);
+    AddProgress(share);
 
     bool result = true;
     if (frameListA_.built) {
@@ -181,7 +185,7 @@ bool SceneFrame::OffscreenScenePass() {
         if (frameListB_.built) glEndList();
     }
 
-    engine_.AddProgress(share);
+    AddProgress(share);
     return result;
 }
 

@@ -170,6 +170,7 @@ boxora::Outcome GlFrameRenderer::PerformTiledJob(const RenderJob& job, int tileS
 
     const auto backToRest = [&] {
         frame_->SetSideOrderKept(false);
+        frame_->SetProgressRange(0, 1);
         shadow_->EndTiledShadow();
         boxora::ClearTileWindow();
         offscreen_->Resize(1, 1);
@@ -219,8 +220,11 @@ boxora::Outcome GlFrameRenderer::PerformTiledJob(const RenderJob& job, int tileS
 
     // Top band first: the encoders take the rows top down.
     double readMs = 0, saveMs = 0, shadowMs = 0;
+    const float tileShare = 84.0f / static_cast<float>(columns.size() * bands.size());
+    int tilesDone = 0;
     for (auto b = bands.rbegin(); b != bands.rend(); ++b) {
         for (const boxora::TileSpan& column : columns) {
+            frame_->SetProgressRange(5.0f + tileShare * static_cast<float>(tilesDone++), tileShare / 100.0f);
             boxora::SetTileWindow({width, height, column.start, b->start, column.size, b->size});
             glViewport(0, 0, column.size, b->size);
             frame_->Draw(RENDER_MODE_OFFSCREEN, column.size, b->size);
@@ -241,8 +245,6 @@ boxora::Outcome GlFrameRenderer::PerformTiledJob(const RenderJob& job, int tileS
             backToRest();
             return boxora::SaveError(job.fileName);
         }
-        const double done = static_cast<double>(height - b->start) / height;
-        engine_.ReportProgress(static_cast<int>(5 + 84 * done));
     }
     std::vector<uint8_t>().swap(band);
     lastJobTimes_.frame = ms(frameStart) - readMs - saveMs;
