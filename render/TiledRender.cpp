@@ -16,6 +16,7 @@
 #include "render/OsMesaContext.h"
 #include "render/RenderHost.h"
 #include "render/RenderJob.h"
+#include "render/RenderJobScene.h"
 #include "render/RenderJobSteps.h"
 #include "render/SceneFrame.h"
 #include "render/ShadowManager.h"
@@ -145,7 +146,7 @@ std::pair<int, int> FitShape(int width, int height, int surfaceWidth, int surfac
 
 }  // namespace boxora
 
-boxora::Outcome GlFrameRenderer::PerformTiledJob(const RenderJob& job, int tileSide) {
+boxora::Outcome GlFrameRenderer::PerformTiledJob(const RenderJob& job, int tileSide, boxora::RenderJobScene& scene) {
     using Clock = std::chrono::steady_clock;
     const auto ms = [](Clock::time_point from) {
         return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
@@ -155,27 +156,21 @@ boxora::Outcome GlFrameRenderer::PerformTiledJob(const RenderJob& job, int tileS
     const std::vector<boxora::TileSpan> columns = boxora::SplitEvenly(width, tileSide);
     const std::vector<boxora::TileSpan> bands = boxora::SplitEvenly(height, tileSide);
     const int surfaceWidth = columns.front().size, surfaceHeight = bands.front().size;
+    boxora::SceneFrame& frame = scene.Frame();
 
-    SceneParams& shared = engine_.Params();
-    const int previewWidth = shared.viewportWidth, previewHeight = shared.viewportHeight;
     if (!offscreen_->Resize(surfaceWidth, surfaceHeight)) return boxora::SaveError(job.fileName);
     engine_.ReportProgress(1);
-
-    shared.RenderMode = RENDER_MODE_OFFSCREEN;
-    frameParams_ = shared;
-    frameParams_.accumulationPasses = kRenderPasses;
-    boxora::ApplyTransparentBoost(frameParams_);
+    // Textures no larger than the whole picture can show.
     SetTexturePictureSize(width, height);
-    engine_.Textures().ReuploadAllTextures([this] { return engine_.RenderAbortRequested(); });
+    scene.UploadTextures();
 
     const auto backToRest = [&] {
-        frame_->SetSideOrderKept(false);
-        frame_->SetProgressRange(0, 1);
-        shadow_->EndTiledShadow();
+        frame.SetSideOrderKept(false);
+        frame.SetProgressRange(0, 1);
+        jobShadow_->EndTiledShadow();
         boxora::ClearTileWindow();
         offscreen_->Resize(1, 1);
-        engine_.Resize(previewWidth, previewHeight);
-        engine_.Textures().DeleteReuploadedTextures();
+        scene.DeleteTextures();
         lastJobTimes_.total = ms(jobStart);
     };
     const auto givenUp = [&] {
@@ -191,19 +186,19 @@ boxora::Outcome GlFrameRenderer::PerformTiledJob(const RenderJob& job, int tileS
     const auto frameStart = Clock::now();
     const auto [shapeWidth, shapeHeight] = boxora::FitShape(width, height, surfaceWidth, surfaceHeight);
     boxora::SetTileWindow({width, height, 0, 0, width, height});
-    engine_.Resize(shapeWidth, shapeHeight);
-    frame_->OrderSidesOnly(shapeWidth, shapeHeight);
+    scene.Resize(shapeWidth, shapeHeight);
+    frame.OrderSidesOnly(shapeWidth, shapeHeight);
     // The shadow's quality and sample count follow the picture's size.
-    frameParams_.viewportWidth = width;
-    frameParams_.viewportHeight = height;
+    jobParams_.viewportWidth = width;
+    jobParams_.viewportHeight = height;
     glViewport(0, 0, shapeWidth, shapeHeight);
-    const boxora::CameraSetup camera = boxora::ComputeCamera(frameParams_, width, height);
+    const boxora::CameraSetup camera = boxora::ComputeCamera(jobParams_, width, height);
     boxora::ApplyProjectionAndCamera(camera);
     boxora::ApplySceneTransform(camera);
-    shadow_->PlanTiledShadow(width, height, scene_);
-    frame_->SetSideOrderKept(true);
+    jobShadow_->PlanTiledShadow(width, height, scene.DrawingScene());
+    frame.SetSideOrderKept(true);
 
-    const bool keepAlpha = frameParams_.backgroundTransparent && (job.format != FORMAT_GIF || job.gifTransparency);
+    const bool keepAlpha = jobParams_.backgroundTransparent && (job.format != FORMAT_GIF || job.gifTransparency);
     boxora::BandOutput output(job, keepAlpha);
     std::string why;
     if (!output.Start(&why)) {
@@ -224,11 +219,11 @@ boxora::Outcome GlFrameRenderer::PerformTiledJob(const RenderJob& job, int tileS
     int tilesDone = 0;
     for (auto b = bands.rbegin(); b != bands.rend(); ++b) {
         for (const boxora::TileSpan& column : columns) {
-            frame_->SetProgressRange(5.0f + tileShare * static_cast<float>(tilesDone++), tileShare / 100.0f);
+            frame.SetProgressRange(5.0f + tileShare * static_cast<float>(tilesDone++), tileShare / 100.0f);
             boxora::SetTileWindow({width, height, column.start, b->start, column.size, b->size});
             glViewport(0, 0, column.size, b->size);
-            frame_->Draw(RENDER_MODE_OFFSCREEN, column.size, b->size);
-            shadowMs += frame_->LastShadowMs();
+            frame.Draw(RENDER_MODE_OFFSCREEN, column.size, b->size);
+            shadowMs += frame.LastShadowMs();
             if (engine_.RenderAbortRequested()) return givenUp();
             const auto readStart = Clock::now();
             glPixelStorei(GL_PACK_ALIGNMENT, 4);
