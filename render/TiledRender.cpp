@@ -12,7 +12,6 @@
 #include "image/StreamingWriter.h"
 #include "render/CameraGl.h"
 #include "render/GlFrameRenderer.h"
-#include "render/LightingState.h"
 #include "render/OsMesaContext.h"
 #include "render/RenderHost.h"
 #include "render/RenderJob.h"
