@@ -28,7 +28,7 @@ void CTextureStore::Replace(std::list<TEXTURE>& list, const TEXTURE& record) {
 
 TexturePixels CTextureStore::DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk,
                                                 bool report) {
-    TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit());
+    TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit(), VectorArtSide());
     if (!pixels.bgr.empty()) {
         reportedUnreadable_.erase(record.path);  // reported again should it break later
     } else if (report && reportedUnreadable_.insert(record.path).second) {
