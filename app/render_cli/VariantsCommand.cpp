@@ -1,5 +1,6 @@
 #include "VariantsCommand.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -111,6 +112,17 @@ public:
             return false;
         }
         const SceneFileData data = ReadSceneDocument(boxora::ProfileDocument::Load(scene));
+        if (engine_) {
+            engine_->Release();
+            engine_.reset();
+            // What the old context held goes back to the system now, not
+            // when the heap happens to shrink.
+            malloc_trim(0);
+        }
+        objectIds_.clear();
+        scene_ = VariantState{};
+        pixelsSinceStart_ = 0;
+        ready_ = false;
         engine_ = std::make_unique<CEngine>();
         if (!engine_->Initialize(&frames_)) {
             engine_.reset();
@@ -165,19 +177,41 @@ public:
         }
         current_ = scene_;
         if (options_.transparent) params.backgroundTransparent = true;
+        ready_ = true;
         return true;
     }
 
     // Renders one row to output; empty when written, otherwise why not.
     // Sets interrupted instead when the run is to stop.
-    std::string Render(const VariantRow& row, const fs::path& output, bool& interrupted) {
+    std::string Render(const std::string& scene, const VariantTable& table, const VariantRow& row,
+                       const fs::path& output, bool& interrupted) {
         const std::optional<int> format =
             options_.format ? options_.format : ExportFormatFromFileName(output.string());
         if (!format) return "cannot tell the format of " + row.output + " from its extension";
+        if (!ready_) return "the scene cannot be rendered";
         // Every image is checked before anything changes, so a row that
         // fails leaves the engine as the row before left it.
         for (const VariantImage& image : row.images)
             if (std::string why = CheckImage(image.path); !why.empty()) return why;
+
+        // OSMesa keeps the depth and accumulation storage of every surface
+        // it is resized to (about 16 bytes a pixel) until its context is
+        // destroyed, and each render job resizes the surface to its size
+        // and back to rest. A long table would grow without end, so the
+        // engine is started afresh (and the scene loaded again, a fraction
+        // of a picture's time) once the pictures since its start have
+        // reached this many pixels.
+        constexpr uint64_t kPixelsPerEngine = uint64_t{16} << 20;
+        const uint64_t pixels = static_cast<uint64_t>(row.width.value_or(options_.width)) *
+                                static_cast<uint64_t>(row.height.value_or(options_.height));
+        if (pixelsSinceStart_ > 0 && pixelsSinceStart_ + pixels > kPixelsPerEngine) {
+            std::string why;
+            if (!LoadScene(scene, table, why)) {
+                interrupted = g_interrupted;
+                return why;
+            }
+        }
+        pixelsSinceStart_ += pixels;
         std::error_code ec;
         fs::create_directories(output.parent_path(), ec);
 
@@ -276,6 +310,8 @@ private:
     std::vector<int> objectIds_;
     VariantState scene_, current_;
     std::set<std::string> goodImages_;
+    uint64_t pixelsSinceStart_ = 0;
+    bool ready_ = false;  // the scene is loaded and its values known
 };
 
 int Run(const RenderOptions& options, TableNotifier& notes, const VariantTable& table,
@@ -339,7 +375,7 @@ int Run(const RenderOptions& options, TableNotifier& notes, const VariantTable& 
         if (error.empty()) {
             notes.SetLabel(fs::path(options.variants).filename().string() + " " + std::to_string(done) + "/" +
                            std::to_string(rows.size()));
-            error = renderer.Render(*row, output, interrupted);
+            error = renderer.Render(scene, table, *row, output, interrupted);
             if (interrupted) break;
         }
         if (error.empty()) {
