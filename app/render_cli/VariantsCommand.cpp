@@ -3,6 +3,7 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -51,8 +52,13 @@ public:
     TableNotifier(bool showProgress, std::size_t rows) : CliNotifier(showProgress), rows_(rows) {}
     void EngineNotify(int message, int wParam) override {
         if (message == boxora::WM_ENGINE_END) return;
-        if (message == boxora::WM_ENGINE_PROGRESS)
-            wParam = static_cast<int>((done_ * 100 + static_cast<std::size_t>(wParam)) / std::max<std::size_t>(rows_, 1));
+        if (message == boxora::WM_ENGINE_PROGRESS) {
+            // Progress of other work between the jobs (texture loads) must
+            // not move the bar back.
+            const int overall = static_cast<int>((done_ * 100 + static_cast<std::size_t>(std::clamp(wParam, 0, 100))) /
+                                                 std::max<std::size_t>(rows_, 1));
+            wParam = shown_ = std::max(shown_.load(), overall);
+        }
         CliNotifier::EngineNotify(message, wParam);
     }
     void SetDone(std::size_t done) { done_ = done; }
@@ -60,6 +66,7 @@ public:
 private:
     const std::size_t rows_;
     std::atomic<std::size_t> done_{0};
+    std::atomic<int> shown_{0};
 };
 
 // The report: one JSON object a line, each written (and flushed) as its row

@@ -123,11 +123,15 @@ TEST_F(VariantsCliTest, EachRowGetsItsFrontAndTheSceneValuesBackAMissingImageFai
 }
 
 TEST_F(VariantsCliTest, OutputNamesOutsideTheFolderAndBrokenTablesAreRefused) {
+    // An image that is there but no picture fails its row as a missing one does.
+    testsupport::WriteFileBytes(dir.File("art/broken.png"), "\x89PNG\r\n\x1a\nnot really");
     testsupport::WriteFileBytes(dir.File("hostile.csv"),
                                 "output,Front\n../escape.png,art/red.png\n" + dir.File("abs.png") +
-                                    ",art/red.png\nsub/../../up.png,art/red.png\n");
+                                    ",art/red.png\nsub/../../up.png,art/red.png\nbroken.png,art/broken.png\n");
     EXPECT_EQ(Run("--variants hostile.csv -o out --size 16x16"), 1);
-    EXPECT_NE(err.find("0 written, 3 failed"), std::string::npos) << err;
+    EXPECT_NE(err.find("0 written, 4 failed"), std::string::npos) << err;
+    EXPECT_NE(err.find("row 4 (line 5): image cannot be read"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(dir.File("out/broken.png")));
     EXPECT_FALSE(fs::exists(dir.File("escape.png")));
     EXPECT_FALSE(fs::exists(dir.File("abs.png")));
     EXPECT_FALSE(fs::exists(dir.File("up.png")));
