@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
             bgr[i + static_cast<std::size_t>((3 - k) % 3)] = static_cast<uint8_t>((i / 3) % 251);
         }
         ImageCodec image;
-        if (!image.CreateFromArray(bgr.data(), w, h, 24, w * 3, false) || !image.Save((work / names[k]).string(), FORMAT_PNG)) {
+        if (!image.CreateFromArray(bgr.data(), w, h, 24, w * 3, false) ||
+            !image.Save((work / names[k]).string(), FORMAT_PNG)) {
             std::fprintf(stderr, "bench_variants: cannot write the cover images\n");
             return 1;
         }
@@ -60,8 +61,12 @@ int main(int argc, char** argv) {
     }
 
     const std::string size = std::to_string(side) + "x" + std::to_string(side);
-    std::vector<std::string> args = {exe.string(), scene.string(), "--variants", (work / "table.csv").string(),
-                                     "-o", (work / "out").string(), "--size", size, "--seed", "1", "--quiet"};
+    std::vector<std::string> args = {exe.string(), scene.string(),
+                                     "--variants", (work / "table.csv").string(),
+                                     "-o",         (work / "out").string(),
+                                     "--size",     size,
+                                     "--seed",     "1",
+                                     "--quiet"};
     std::vector<char*> argvChild;
     for (std::string& a : args) argvChild.push_back(a.data());
     argvChild.push_back(nullptr);
@@ -82,8 +87,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_variants: the run failed (%zu of %d pictures)\n", written, rows);
         return 1;
     }
-    std::printf("variants: %d pictures %dx%d in %.1f s = %.0f pictures/min, peak memory %.0f MiB, CPU %.1f s\n",
-                rows, side, side, seconds, rows * 60.0 / seconds, usage.ru_maxrss / 1024.0,
+    std::printf("variants: %d pictures %dx%d in %.1f s = %.0f pictures/min, peak memory %.0f MiB, CPU %.1f s\n", rows,
+                side, side, seconds, rows * 60.0 / seconds, usage.ru_maxrss / 1024.0,
                 static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                     (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6);
     return 0;

@@ -16,15 +16,24 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
     if (lead < 0x80) return 1;
     std::size_t length = 0;
     uint8_t low = 0x80, high = 0xBF;  // allowed range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-    else if (lead == 0xE0) length = 3, low = 0xA0;
-    else if (lead >= 0xE1 && lead <= 0xEC) length = 3;
-    else if (lead == 0xED) length = 3, high = 0x9F;
-    else if (lead >= 0xEE && lead <= 0xEF) length = 3;
-    else if (lead == 0xF0) length = 4, low = 0x90;
-    else if (lead >= 0xF1 && lead <= 0xF3) length = 4;
-    else if (lead == 0xF4) length = 4, high = 0x8F;
-    else return 0;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead == 0xE0)
+        length = 3, low = 0xA0;
+    else if (lead >= 0xE1 && lead <= 0xEC)
+        length = 3;
+    else if (lead == 0xED)
+        length = 3, high = 0x9F;
+    else if (lead >= 0xEE && lead <= 0xEF)
+        length = 3;
+    else if (lead == 0xF0)
+        length = 4, low = 0x90;
+    else if (lead >= 0xF1 && lead <= 0xF3)
+        length = 4;
+    else if (lead == 0xF4)
+        length = 4, high = 0x8F;
+    else
+        return 0;
     if (text.size() - i < length) return 0;
     if (byte(i + 1) < low || byte(i + 1) > high) return 0;
     for (std::size_t k = 2; k < length; ++k)
@@ -164,8 +173,6 @@ private:
 
 }  // namespace
 
-CsvTable ParseCsv(std::string_view text, const CsvLimits& limits) {
-    return Parser(text, limits).Run();
-}
+CsvTable ParseCsv(std::string_view text, const CsvLimits& limits) { return Parser(text, limits).Run(); }
 
 }  // namespace boxora

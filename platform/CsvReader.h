@@ -18,7 +18,7 @@ namespace boxora {
 
 struct CsvLimits {
     std::size_t maxRecords = 100000;
-    std::size_t maxFields = 256;           // per record
+    std::size_t maxFields = 256;            // per record
     std::size_t maxFieldBytes = 64 * 1024;  // per field, after unquoting
     // All fields together: an empty field costs one byte of input but a
     // string's worth of memory.

@@ -152,8 +152,7 @@ bool ReadCells(const std::vector<ColumnRole>& roles, const std::vector<std::stri
                 row.background = colour;
                 break;
             }
-            case Column::Output:
-                break;
+            case Column::Output: break;
         }
     }
     return true;
@@ -216,12 +215,9 @@ VariantTable ParseVariantTable(std::string_view text, const std::string& folder)
 VariantTable ReadVariantTable(const std::string& path) {
     std::string text;
     switch (boxora::ReadRegularFile(path, text, kMaxTableBytes)) {
-        case boxora::ReadResult::Ok:
-            break;
-        case boxora::ReadResult::TooLarge:
-            return VariantTable{{}, {}, "the table is larger than 64 MiB"};
-        default:
-            return VariantTable{{}, {}, "the table cannot be read"};
+        case boxora::ReadResult::Ok: break;
+        case boxora::ReadResult::TooLarge: return VariantTable{{}, {}, "the table is larger than 64 MiB"};
+        default: return VariantTable{{}, {}, "the table cannot be read"};
     }
     std::error_code ec;
     fs::path folder = fs::absolute(path, ec).parent_path();

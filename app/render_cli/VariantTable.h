@@ -16,9 +16,9 @@
 // the table's folder unless absolute.
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct VariantImage {

@@ -14,10 +14,9 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <thread>
-
-#include <nlohmann/json.hpp>
 
 #include "CliNotifier.h"
 #include "VariantTable.h"
@@ -149,8 +148,7 @@ public:
         }
         const std::size_t imageErrors = notes_.TakeErrors().size();
         if (imageErrors > 0 && !options_.allowMissing) {
-            why = scene + ": " + std::to_string(imageErrors) +
-                  " image problem(s) (--allow-missing renders it anyway)";
+            why = scene + ": " + std::to_string(imageErrors) + " image problem(s) (--allow-missing renders it anyway)";
             return false;
         }
         for (const ObjectListEntry& o : objects) objectIds_.push_back(o.id);
@@ -177,8 +175,8 @@ public:
                 return false;
             }
             if (!scene_.images.count({object, face})) {
-                why = "object " + std::to_string(object + 1) + " of the scene has no " + kCoverFaceNames[face] +
-                      " face";
+                why =
+                    "object " + std::to_string(object + 1) + " of the scene has no " + kCoverFaceNames[face] + " face";
                 return false;
             }
         }
@@ -192,8 +190,7 @@ public:
     // Sets interrupted instead when the run is to stop.
     std::string Render(const std::string& scene, const VariantTable& table, const VariantRow& row,
                        const fs::path& output, bool& interrupted) {
-        const std::optional<int> format =
-            options_.format ? options_.format : ExportFormatFromFileName(output.string());
+        const std::optional<int> format = options_.format ? options_.format : ExportFormatFromFileName(output.string());
         if (!format) return "cannot tell the format of " + row.output + " from its extension";
         if (!ready_) return "the scene cannot be rendered";
         // Every image is checked before anything changes, so a row that
@@ -399,8 +396,8 @@ int Run(const RenderOptions& options, TableNotifier& notes, const VariantTable& 
 
     const double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     char summary[256];
-    std::snprintf(summary, sizeof summary, "%zu written, %zu failed, %zu skipped of %zu rows", written, failed,
-                  skipped, rows.size());
+    std::snprintf(summary, sizeof summary, "%zu written, %zu failed, %zu skipped of %zu rows", written, failed, skipped,
+                  rows.size());
     std::string line = fs::path(options.variants).filename().string() + ": " + summary;
     if (options.shardCount > 1)
         line += " (shard " + std::to_string(options.shardIndex) + "/" + std::to_string(options.shardCount) + " of " +
@@ -431,7 +428,8 @@ int RunVariantsCommand(const RenderOptions& options) {
     struct sigaction action {};
     action.sa_handler = OnVariantsInterrupt;
     sigemptyset(&action.sa_mask);
-    struct sigaction oldInt {}, oldTerm {};
+    struct sigaction oldInt {
+    }, oldTerm{};
     sigaction(SIGINT, &action, &oldInt);
     sigaction(SIGTERM, &action, &oldTerm);
     const int status = Run(options, notes, table, rows);

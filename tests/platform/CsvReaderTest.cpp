@@ -30,11 +30,8 @@ TEST(CsvReader, QuotedFieldsLineBreaksBomAndEmptyLines) {
         "\n"
         "last,x");
     ASSERT_TRUE(table.error.empty()) << table.error;
-    const std::vector<std::vector<std::string>> expected = {{"output", "Front"},
-                                                            {"a,b.png", "say \"hi\""},
-                                                            {"two\r\nlines.png", ""},
-                                                            {"\xC3\xBC.png", ""},
-                                                            {"last", "x"}};
+    const std::vector<std::vector<std::string>> expected = {
+        {"output", "Front"}, {"a,b.png", "say \"hi\""}, {"two\r\nlines.png", ""}, {"\xC3\xBC.png", ""}, {"last", "x"}};
     EXPECT_EQ(Fields(table), expected);
     // Lines are counted in the file, line breaks inside fields included.
     ASSERT_EQ(table.records.size(), 5u);
@@ -50,11 +47,11 @@ TEST(CsvReader, BrokenQuotingAndTextAreRefusedWithTheirLine) {
         std::size_t line;
     };
     const Case cases[] = {
-        {"a,b\n1,\"open\n2,3\n", 2},         // never closed: the line it opens on
-        {"a,b\n1,2\nx\"y,3\n", 3},           // a quote inside an unquoted field
-        {"a,b\n\"q\"tail,1\n", 2},           // text after the closing quote
-        {"a,b\n1,\xC3\x28\n", 2},             // not UTF-8
-        {"a\n\"\n\n\xED\xA0\x80\"\n", 4},     // a surrogate, in a multi-line field
+        {"a,b\n1,\"open\n2,3\n", 2},       // never closed: the line it opens on
+        {"a,b\n1,2\nx\"y,3\n", 3},         // a quote inside an unquoted field
+        {"a,b\n\"q\"tail,1\n", 2},         // text after the closing quote
+        {"a,b\n1,\xC3\x28\n", 2},          // not UTF-8
+        {"a\n\"\n\n\xED\xA0\x80\"\n", 4},  // a surrogate, in a multi-line field
     };
     for (const Case& c : cases) {
         const auto table = ParseCsv(c.text);

@@ -8,9 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <sstream>
-
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "image/ImageCodec.h"
 #include "tests/support/TestSupport.h"
@@ -93,16 +92,18 @@ TEST_F(VariantsCliTest, EachRowGetsItsFrontAndTheSceneValuesBackAMissingImageFai
     EXPECT_NE(err.find("row 7 (line 8): image not found"), std::string::npos) << err;
     EXPECT_NE(err.find("6 written, 1 failed, 0 skipped of 7 rows"), std::string::npos) << err;
 
-    const std::map<std::string, Rgb> fronts = {{"r1.png", {255, 0, 0}},     {"g1.png", {0, 255, 0}},
-                                               {"b1.png", {0, 0, 255}},     {"sub/r2.png", {255, 0, 0}},
-                                               {"g2.png", {0, 255, 0}},     {"b2.png", {0, 0, 255}}};
+    const std::map<std::string, Rgb> fronts = {{"r1.png", {255, 0, 0}}, {"g1.png", {0, 255, 0}},
+                                               {"b1.png", {0, 0, 255}}, {"sub/r2.png", {255, 0, 0}},
+                                               {"g2.png", {0, 255, 0}}, {"b2.png", {0, 0, 255}}};
     for (const auto& [name, colour] : fronts) {
         const Rgb c = PixelAt(dir.File("out/" + name), 0.5, 0.45);
         // The strong channel is the image's; lighting scales it.
         const int want[3] = {colour.r, colour.g, colour.b}, got[3] = {c.r, c.g, c.b};
         for (int k = 0; k < 3; ++k) {
-            if (want[k]) EXPECT_GT(got[k], 120) << name << " channel " << k;
-            else EXPECT_LT(got[k], 60) << name << " channel " << k;
+            if (want[k])
+                EXPECT_GT(got[k], 120) << name << " channel " << k;
+            else
+                EXPECT_LT(got[k], 60) << name << " channel " << k;
         }
     }
     const Rgb black = PixelAt(dir.File("out/g1.png"), 0.02, 0.02);
