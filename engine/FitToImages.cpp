@@ -50,9 +50,12 @@ std::optional<std::array<float, 3>> FitScaleToImages(const std::array<float, 3>&
     if (front && Usable(*front)) width = *front * height;
     if (side && Usable(*side)) depth = *side * height;
     if (top && Usable(*top)) {
-        if (width && !depth) depth = *width / *top;
-        else if (depth && !width) width = *depth * *top;
-        else if (!width && !depth) depth = double(extent[0]) * scale[0] / *top;
+        if (width && !depth)
+            depth = *width / *top;
+        else if (depth && !width)
+            width = *depth * *top;
+        else if (!width && !depth)
+            depth = double(extent[0]) * scale[0] / *top;
     }
     if (!width && !depth) return std::nullopt;
     std::array<float, 3> fitted = scale;

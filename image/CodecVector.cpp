@@ -102,8 +102,8 @@ bool DecodeSvgHere(const uint8_t* data, std::size_t size, uint32_t side, ImageDa
 #if defined(BOXORA_HAVE_RSVG)
     GError* error = nullptr;
     // No base address: the drawing may not pull in other files.
-    std::unique_ptr<RsvgHandle, void (*)(gpointer)> handle(
-        rsvg_handle_new_from_data(data, size, &error), g_object_unref);
+    std::unique_ptr<RsvgHandle, void (*)(gpointer)> handle(rsvg_handle_new_from_data(data, size, &error),
+                                                           g_object_unref);
     if (error) g_error_free(error);
     error = nullptr;
     if (!handle) return Fail(out, why, "not a valid SVG drawing");
@@ -154,7 +154,8 @@ bool DecodePdfHere(const uint8_t* data, std::size_t size, uint32_t side, ImageDa
     double w = box.width(), h = box.height();
     const poppler::page::orientation_enum turn = page->orientation();
     if (turn == poppler::page::landscape || turn == poppler::page::seascape) std::swap(w, h);
-    if (!(w > 0) || !(h > 0) || !std::isfinite(w) || !std::isfinite(h)) return Fail(out, why, "the PDF page has no size");
+    if (!(w > 0) || !(h > 0) || !std::isfinite(w) || !std::isfinite(h))
+        return Fail(out, why, "the PDF page has no size");
     uint32_t pw = 0, ph = 0;
     if (!SideToSize(w, h, std::clamp<uint32_t>(side, 1, kMaxVectorSide), pw, ph))
         return Fail(out, why, "drawing size is out of range");
@@ -163,8 +164,8 @@ bool DecodePdfHere(const uint8_t* data, std::size_t size, uint32_t side, ImageDa
     renderer.set_render_hint(poppler::page_renderer::antialiasing, true);
     renderer.set_render_hint(poppler::page_renderer::text_antialiasing, true);
     renderer.set_image_format(poppler::image::format_argb32);
-    const poppler::image picture = renderer.render_page(page.get(), dpiX, dpiY, 0, 0, static_cast<int>(pw),
-                                                        static_cast<int>(ph));
+    const poppler::image picture =
+        renderer.render_page(page.get(), dpiX, dpiY, 0, 0, static_cast<int>(pw), static_cast<int>(ph));
     if (!picture.is_valid() || picture.format() != poppler::image::format_argb32 || picture.width() <= 0 ||
         picture.height() <= 0 || picture.width() > static_cast<int>(pw) || picture.height() > static_cast<int>(ph))
         return Fail(out, why, "the PDF page could not be drawn");

@@ -46,10 +46,14 @@ std::optional<RealSizeMm> ParseLine(std::string_view line) {
     SkipSpaces(line);
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r')) line.remove_suffix(1);
     float toMm = 0;
-    if (EqualsIgnoreCase(line, "mm")) toMm = 1;
-    else if (EqualsIgnoreCase(line, "cm")) toMm = 10;
-    else if (EqualsIgnoreCase(line, "in")) toMm = 25.4f;
-    else return std::nullopt;
+    if (EqualsIgnoreCase(line, "mm"))
+        toMm = 1;
+    else if (EqualsIgnoreCase(line, "cm"))
+        toMm = 10;
+    else if (EqualsIgnoreCase(line, "in"))
+        toMm = 25.4f;
+    else
+        return std::nullopt;
     for (float& side : size) {
         side *= toMm;
         if (!(side >= kMinRealSideMm && side <= kMaxRealSideMm)) return std::nullopt;

@@ -17,8 +17,12 @@
 namespace {
 constexpr int IDC_SCALE_GROUP = 1033;
 const CDialogObjectTransform::Layout kLayout{
-    IDC_SCALE_GROUP, "Scale", "scale",
-    {{{55542, 1030, 1045, 1042}, {55543, 1031, 1046, 1043}, {55544, 1032, 1047, 1044}}}, -100, 100};
+    IDC_SCALE_GROUP,
+    "Scale",
+    "scale",
+    {{{55542, 1030, 1045, 1042}, {55543, 1031, 1046, 1043}, {55544, 1032, 1047, 1044}}},
+    -100,
+    100};
 constexpr int kSizeIds[3] = {1061, 1062, 1063};
 constexpr int IDC_SCALE_LOCK = 1064;
 constexpr int IDC_SCALE_UNIT = 1065;
@@ -130,8 +134,8 @@ bool CDialogScaleObject::EnterSize(int axis, const QString& text) {
         return false;
     }
     const double mm = CurrentUnit() == Unit::Inch ? typed * kMmPerInch : typed;
-    const float factor = static_cast<float>(std::clamp(mm / object->realSizeMm[axis], double(kMinFactor),
-                                                       double(kMaxFactor)));
+    const float factor =
+        static_cast<float>(std::clamp(mm / object->realSizeMm[axis], double(kMinFactor), double(kMaxFactor)));
     std::array<float, 3> after = object->scale;
     if (lock_->isChecked() && object->scale[axis] > 0) {
         const float ratio = factor / object->scale[axis];
@@ -165,9 +169,12 @@ void CDialogScaleObject::SendAxis(IEngine* engine, int id, int axis, int percent
     const float factor = ScaleFactorFromPercent(percent);
     const std::optional<ObjectSnapshot> object = CurrentObject();
     if (!object || object->id != id) {
-        if (axis == 0) engine->SetObjectScaleX(id, factor);
-        else if (axis == 1) engine->SetObjectScaleY(id, factor);
-        else engine->SetObjectScaleZ(id, factor);
+        if (axis == 0)
+            engine->SetObjectScaleX(id, factor);
+        else if (axis == 1)
+            engine->SetObjectScaleY(id, factor);
+        else
+            engine->SetObjectScaleZ(id, factor);
         return;
     }
     std::array<float, 3> after = object->scale;
@@ -182,9 +189,12 @@ void CDialogScaleObject::SendAxis(IEngine* engine, int id, int axis, int percent
     }
     after[static_cast<std::size_t>(axis)] = factor;
     if (after != object->scale) {
-        if (axis == 0) engine->SetObjectScaleX(id, factor);
-        else if (axis == 1) engine->SetObjectScaleY(id, factor);
-        else engine->SetObjectScaleZ(id, factor);
+        if (axis == 0)
+            engine->SetObjectScaleX(id, factor);
+        else if (axis == 1)
+            engine->SetObjectScaleY(id, factor);
+        else
+            engine->SetObjectScaleZ(id, factor);
     }
     const std::optional<ObjectSnapshot> now = CurrentObject();
     ShowSizes(now ? &*now : nullptr);
@@ -212,8 +222,10 @@ std::vector<LayoutRule> CDialogScaleObject::BuildLayoutRules() const {
     for (int axis = 0; axis < 3; ++axis) {
         const ParamRowIds& row = Row(axis)->Ids();
         const int size = kSizeIds[axis];
-        if (previous == 0) rules.push_back(LayoutMoveRule(size, LayoutTop, group, LayoutTop, 10));
-        else rules.push_back(LayoutMoveRule(size, LayoutTop, previous, LayoutBottom, 3));
+        if (previous == 0)
+            rules.push_back(LayoutMoveRule(size, LayoutTop, group, LayoutTop, 10));
+        else
+            rules.push_back(LayoutMoveRule(size, LayoutTop, previous, LayoutBottom, 3));
         rules.push_back(LayoutMoveRule(size, LayoutRight, group, LayoutRight, -7));
         rules.push_back(LayoutMoveRule(row.spin, LayoutTop, size, LayoutTop));
         rules.push_back(LayoutMoveRule(row.spin, LayoutRight, size, LayoutLeft, -4));

@@ -46,8 +46,7 @@ private:
     void SendAxis(IEngine* engine, int id, int axis, int percent);
     // Sends all three factors and keeps them for undo.
     // editedAxis: the row the user is changing (-1: none).
-    void ApplyScale(int id, const std::array<float, 3>& before, const std::array<float, 3>& after,
-                    int editedAxis = -1);
+    void ApplyScale(int id, const std::array<float, 3>& before, const std::array<float, 3>& after, int editedAxis = -1);
     std::optional<ObjectSnapshot> CurrentObject() const;
     void ShowSizes(const ObjectSnapshot* object);
 

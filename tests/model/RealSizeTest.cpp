@@ -17,9 +17,9 @@ TEST(RealSize, UnitsBecomeMillimetresAndBadDeclarationsDeclareNothing) {
     const auto inches = ParseRealSize("10 x 5 x 1 in");
     ASSERT_TRUE(inches);
     EXPECT_FLOAT_EQ((*inches)[0], 254.0f);
-    for (const char* bad : {"", "# only a comment", "12 x 12 mm", "10 x 10 x 0 mm", "1e39 x 5 x 5 mm",
-                            "10 x 10 x 10 furlongs", "10 x 10 x 10", "-1 x 5 x 5 mm", "nan x 5 x 5 mm",
-                            "10 x 10 x 10 mm extra"})
+    for (const char* bad :
+         {"", "# only a comment", "12 x 12 mm", "10 x 10 x 0 mm", "1e39 x 5 x 5 mm", "10 x 10 x 10 furlongs",
+          "10 x 10 x 10", "-1 x 5 x 5 mm", "nan x 5 x 5 mm", "10 x 10 x 10 mm extra"})
         EXPECT_FALSE(ParseRealSize(bad)) << bad;
 }
 

@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-
 #include <nlohmann/json.hpp>
 
 #include "image/ImageCodec.h"
@@ -52,7 +51,7 @@ std::string SolidPdf(double w, double h, const char* rgb) {
 
 struct Frame {
     int width = 0, height = 0;
-    std::vector<uint8_t> bgr;  // bottom row first
+    std::vector<uint8_t> bgr;                // bottom row first
     const uint8_t* At(int x, int y) const {  // y from the top
         return &bgr[3 * (static_cast<std::size_t>(height - 1 - y) * width + x)];
     }
@@ -95,8 +94,8 @@ protected:
     // Runs the program; returns its exit status, standard output in out.
     int Run(const std::string& args, std::string* out = nullptr, std::string* err = nullptr) {
         const std::string outFile = dir.File("stdout.txt"), errFile = dir.File("stderr.txt");
-        const int status = std::system((Quote(Exe().string()) + " " + args + " >" + Quote(outFile) + " 2>" +
-                                        Quote(errFile)).c_str());
+        const int status =
+            std::system((Quote(Exe().string()) + " " + args + " >" + Quote(outFile) + " 2>" + Quote(errFile)).c_str());
         if (out) *out = testsupport::ReadFileBytes(outFile);
         if (err) *err = testsupport::ReadFileBytes(errFile);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -106,10 +105,10 @@ protected:
         Frame frame;
         const std::string png = dir.File("frame.png");
         std::string err;
-        EXPECT_EQ(Run(Quote(scene) + " -o " + Quote(png) + " --size " + std::to_string(size) + "x" +
-                          std::to_string(size),
-                      nullptr, &err),
-                  0)
+        EXPECT_EQ(
+            Run(Quote(scene) + " -o " + Quote(png) + " --size " + std::to_string(size) + "x" + std::to_string(size),
+                nullptr, &err),
+            0)
             << err;
         ImageCodec image;
         if (!image.Load(png, FORMAT_PNG)) return frame;
@@ -138,11 +137,12 @@ protected:
 
 TEST_F(VectorArtCli, SvgAndPdfFrontsShowTheirColourAtTheFaceCentre) {
     const std::string svg = dir.File("front.svg"), pdf = dir.File("front.pdf");
-    testsupport::WriteFileBytes(svg, "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
-                                     "viewBox=\"0 0 100 140\"><rect width=\"100\" height=\"140\" fill=\"#d01010\"/></svg>");
+    testsupport::WriteFileBytes(svg,
+                                "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
+                                "viewBox=\"0 0 100 140\"><rect width=\"100\" height=\"140\" fill=\"#d01010\"/></svg>");
     testsupport::WriteFileBytes(pdf, SolidPdf(100, 140, "0.1 0.2 0.8"));
-    for (const auto& [file, want] : {std::pair{svg, std::array<int, 3>{208, 16, 16}},
-                                     std::pair{pdf, std::array<int, 3>{26, 51, 204}}}) {
+    for (const auto& [file, want] :
+         {std::pair{svg, std::array<int, 3>{208, 16, 16}}, std::pair{pdf, std::array<int, 3>{26, 51, 204}}}) {
         const Frame f = Render(FrontOnScene("front.scn", file), 300);
         ASSERT_GT(f.width, 0);
         const auto [x, y] = FaceCentre(f);
@@ -158,8 +158,9 @@ TEST_F(VectorArtCli, SvgAndPdfFrontsShowTheirColourAtTheFaceCentre) {
 // page's own size they would blur into grey; drawn for a 3000-pixel picture
 // they stay stripes.
 TEST_F(VectorArtCli, FineVectorStripesStayDistinctInALargeRender) {
-    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100\" height=\"140\" viewBox=\"0 0 100 140\">"
-                      "<rect width=\"100\" height=\"140\" fill=\"#fff\"/>";
+    std::string svg =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100\" height=\"140\" viewBox=\"0 0 100 140\">"
+        "<rect width=\"100\" height=\"140\" fill=\"#fff\"/>";
     for (int i = 0; i < 160; ++i)
         svg += "<rect x=\"" + std::to_string(i * 0.625) + "\" width=\"0.3125\" height=\"140\" fill=\"#000\"/>";
     svg += "</svg>";
