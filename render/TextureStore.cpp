@@ -28,7 +28,7 @@ void CTextureStore::Replace(std::list<TEXTURE>& list, const TEXTURE& record) {
 
 TexturePixels CTextureStore::DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk,
                                                 bool report) {
-    TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit());
+    TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit(), VectorArtSide());
     if (!pixels.bgr.empty()) {
         reportedUnreadable_.erase(record.path);  // reported again should it break later
     } else if (report && reportedUnreadable_.insert(record.path).second) {
@@ -165,7 +165,7 @@ void CTextureStore::UploadJobTextures(const JobTextures& textures, const std::fu
         if (stop && stop()) return;
         if (record.index < 0 || record.index >= kTextureSlots || textures.names[record.index] == 0) continue;
         // Unreadable files were reported when the scene loaded them.
-        TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit());
+        TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit(), VectorArtSide());
         FitBudget(pixels, textures.budget, used, shrunk);
         UploadTexture(textures.names[record.index], pixels);
     }

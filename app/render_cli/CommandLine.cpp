@@ -157,6 +157,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CLI::Option* quiet = flag("--quiet");
     CLI::Option* allowMissing = flag("--allow-missing");
     CLI::Option* gifTransparent = flag("--gif-transparent");
+    // Fit to Images for every object, before a render or a dump.
+    CLI::Option* fitImages = app.add_flag("--fit-images")->disable_flag_override();
+    owned.emplace_back(fitImages, Owner::Any);
+    // Variant batches (VariantsCommand.h).
+    CLI::Option* variants = add("--variants", "TABLE.csv", Owner::Render);
+    CLI::Option* variantsReport = add("--report", "FILE", Owner::Render);
+    CLI::Option* shard = add("--shard", "K/N", Owner::Render);
+    CLI::Option* skipExisting = flag("--skip-existing");
     // Print sizes.
     CLI::Option* tile = add("--tile", "PX", Owner::Render);
     CLI::Option* dpi = add("--dpi", "N", Owner::Render);
@@ -214,6 +222,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
                         (it->second == Owner::Preview ? " goes with --preview" : " goes with a scene to render"));
     }
 
+    cl.fitImages = cl.render.fitImages = given(fitImages);
+    if (cl.fitImages && cl.command == Command::Preview) return fail("--fit-images goes with a scene to render or --dump");
     if (cl.command == Command::Dump) {
         cl.file = text(dump);
         if (!targets.empty() || !outputArgs.empty() || given(size)) return fail("--dump takes no other arguments");
@@ -315,6 +325,25 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         targets[i].output = strayOutputs[stray++];
     if (stray < strayOutputs.size()) return fail("-o " + strayOutputs[stray] + " must follow the scene it is for");
     r.targets = std::move(targets);
+    if (given(variants) || given(variantsReport) || given(shard) || given(skipExisting)) {
+        if (!given(variants)) return fail("--report, --shard and --skip-existing go with --variants");
+        if (r.thumbnailSize) return fail("--thumbnail and --variants cannot be combined");
+        if (r.targets.size() != 1 || outputArgs.size() != 1 || r.targets[0].output.empty() ||
+            IsDirectory(r.targets[0].scene))
+            return fail("--variants TABLE.csv takes one scene file and -o OUTPUT_FOLDER");
+        r.variants = text(variants);
+        r.variantsReport = text(variantsReport);
+        r.skipExisting = given(skipExisting);
+        if (given(shard)) {
+            const std::string v = text(shard);
+            const std::size_t slash = v.find('/');
+            if (slash == std::string::npos || !ParseInt(v.substr(0, slash), r.shardIndex) ||
+                !ParseInt(v.substr(slash + 1), r.shardCount) || r.shardCount < 1 || r.shardCount > 100000 ||
+                r.shardIndex < 1 || r.shardIndex > r.shardCount)
+                return fail("--shard takes K/N, K from 1 to N (N at most 100000)");
+        }
+        return cl;
+    }
     if (r.thumbnailSize) {
         // A thumbnail is a square PNG whatever the output is named: file
         // managers hand over temporary names.
@@ -340,7 +369,7 @@ std::string HelpText() {
            "       boxora-render --preview FILE -o OUT.png [--size WxH] [--mode 0|1]\n"
            "                     [--camera H,V,ZOOM] [--background RRGGBB] [--supersample K]\n"
            "       boxora-render --thumbnail SIZE SCENE.scn -o OUT.png\n"
-           "       boxora-render --dump FILE\n"
+           "       boxora-render --dump FILE [--fit-images]\n"
            "       boxora-render --help | --version\n"
            "\n"
            "The command-line front end of the Boxora engine.\n"
@@ -406,6 +435,41 @@ std::string HelpText() {
            "               (1 to 3000), whatever OUT is named, for file managers'\n"
            "               thumbnails; gives up with status 1 after 30 seconds.\n"
            "\n"
+           "Variant batches\n"
+           "  SCENE.scn --variants TABLE.csv -o OUTPUT_FOLDER\n"
+           "               Loads the scene once and renders one picture per row of the\n"
+           "               table into OUTPUT_FOLDER (made when missing). The table is\n"
+           "               comma-separated text (UTF-8, fields with commas, quotes or\n"
+           "               line breaks in double quotes, a quote in them written twice)\n"
+           "               whose first row names the columns, in any order and case:\n"
+           "                 output     the picture's file name inside OUTPUT_FOLDER\n"
+           "                            (subfolders allowed, no absolute names and no\n"
+           "                            \"..\"); its extension picks the format unless\n"
+           "                            --format is given\n"
+           "                 Front Back Left Right Top Bottom\n"
+           "                            images of the faces of the scene's first object\n"
+           "                 N:Front .. N:Bottom  the same for object N (from 1, in the\n"
+           "                            scene's order)\n"
+           "                 width height  the size in pixels (1 to 3000)\n"
+           "                 camera_horizontal camera_vertical  camera rotation in\n"
+           "                            degrees\n"
+           "                 background  background colour RRGGBB (or #RRGGBB)\n"
+           "               Only output is required. An empty cell keeps the scene's\n"
+           "               value (the size: --size's). Relative image paths start at\n"
+           "               the table's folder. A row that fails (missing or unreadable\n"
+           "               image, bad cell, picture not written) is reported with its\n"
+           "               number and the reason, and the other rows go on; a summary\n"
+           "               line ends the run. Rows are numbered from 1 after the header.\n"
+           "               The options above apply to every picture; and:\n"
+           "    --report FILE    writes one JSON object per row as it ends: row,\n"
+           "                     output, status (\"ok\", \"failed\" or \"skipped\"),\n"
+           "                     seconds, message\n"
+           "    --shard K/N      renders only the rows r with (r - 1) mod N = K - 1, so\n"
+           "                     N runs (on as many machines) share one table\n"
+           "    --skip-existing  leaves pictures that are already there alone (a run cut\n"
+           "                     short can be run again: pictures are only ever written\n"
+           "                     whole)\n"
+           "\n"
            "Looking at scenes and models\n"
            "  --dump FILE  Loads FILE into the engine and prints the scene as JSON on\n"
            "               standard output. FILE is a scene file (.scn, loaded as\n"
@@ -418,7 +482,11 @@ std::string HelpText() {
            "                 objects    per object: id, name, userName, type (0 none,\n"
            "                            1 Box, 2 CD_DVD, 3 DVD Box), translate, rotate,\n"
            "                            scale, images (Front, Back, Left, Right, Top,\n"
-           "                            Bottom), vertexCount, faceCount, height, width\n"
+           "                            Bottom), vertexCount, faceCount, height, width,\n"
+           "                            depth (the model's extents), size (width,\n"
+           "                            height and depth after scaling, model units),\n"
+           "                            realSize (mm after scaling; absent when the\n"
+           "                            catalogue declares none)\n"
            "                 materials  per material: index, name, file, colour (R, G,\n"
            "                            B, A), owner (object id, 65535 = none),\n"
            "                            mirrorLevel, transparencyLevel, coverFace (-1 or\n"
@@ -444,6 +512,10 @@ std::string HelpText() {
            "    --background RRGGBB  an opaque background colour, set after loading\n"
            "    --supersample K  draws K times larger and averages K x K pixels into\n"
            "                     one, for smooth small pictures (1 to 8; default 1)\n"
+           "  --fit-images Before rendering or dumping, scales every object so that\n"
+           "               each cover face takes the proportions of its image (front:\n"
+           "               width to height, sides: depth to height, top: width to\n"
+           "               depth; the height stays), as \"Fit to Images\" does.\n"
            "  --help       Shows this text.\n"
            "  --version    Shows the program's version.\n"
            "\n"
@@ -453,7 +525,8 @@ std::string HelpText() {
            "Exit status: 0 on success; 1 when a scene cannot be read (\"Could not open\n"
            "file\"), names a model that cannot be loaded or an image that is missing\n"
            "or cannot be decoded (see --allow-missing), or a picture cannot be\n"
-           "rendered or written (the other pictures of the run are still made; a\n"
+           "rendered or written, or a row of a --variants table fails (the other\n"
+           "pictures of the run are still made; a\n"
            "picture that fails is not written, and a file of its name keeps its old\n"
            "content); 2 for wrong\n"
            "arguments; 130 when interrupted (Ctrl+C: the picture being rendered is\n"

@@ -8,6 +8,7 @@
 #include "DumpCommand.h"
 #include "PreviewCommand.h"
 #include "RenderCommand.h"
+#include "VariantsCommand.h"
 #include "platform/TextUtil.h"
 
 int main(int argc, char** argv) {
@@ -24,10 +25,11 @@ int main(int argc, char** argv) {
             std::printf("boxora-render %s\n", BOXORA_VERSION_FULL);
             return 0;
         case Command::Dump:
-            return RunDumpCommand(cl.file);
+            return RunDumpCommand(cl.file, cl.fitImages);
         case Command::Preview:
             return RunPreviewCommand(cl.preview);
         case Command::Render:
+            if (!cl.render.variants.empty()) return RunVariantsCommand(cl.render);
             return cl.render.thumbnailSize ? RunThumbnailCommand(cl.render) : RunRenderCommand(cl.render);
         case Command::None:
             break;
