@@ -16,6 +16,8 @@
 #include "render/RenderJobScene.h"
 #include "render/SceneFrame.h"
 #include "render/TextureUpload.h"
+#include "render/RenderJobSteps.h"
+#include "render/TiledRender.h"
 #include "render/ShadowManager.h"
 #include "render/SideOrderingGl.h"
 #include "render/SidePasses.h"
@@ -163,7 +165,7 @@ bool GlFrameRenderer::DrawFrame(int renderMode) {
     return result;
 }
 
-namespace {
+namespace boxora {
 
 // The transparent-background boost of PNG renders: a stronger reflection
 // and a finer shadow, in the job's own copy of the settings.
@@ -177,6 +179,13 @@ boxora::Outcome SaveError(const std::string& fileName) {
     return boxora::Outcome::Failure(
         {"TabRendering", "errsave", "The image could not be saved to \"%s\".", {fileName}});
 }
+
+}  // namespace boxora
+
+using boxora::ApplyTransparentBoost;
+using boxora::SaveError;
+
+namespace {
 
 // The frame as the image library takes it: B, G, R, A per pixel, bottom row
 // first; alpha 255 unless the background is transparent.
@@ -216,6 +225,10 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     jobParams_.RenderMode = RENDER_MODE_OFFSCREEN;
     jobParams_.accumulationPasses = kRenderPasses;
     ApplyTransparentBoost(jobParams_);
+
+    // Pictures too big for one surface are drawn in tiles.
+    if (const int tileSide = boxora::ChooseTileSide(job.width, job.height, job.tileSize); tileSide > 0)
+        return PerformTiledJob(job, tileSide, *scene);
 
     // The offscreen surface takes the job's size.
     if (job.width < 1 || job.height < 1 || !offscreen_->Resize(job.width, job.height)) {
@@ -270,6 +283,7 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
             image.SetCodecOption(job.gifCompression, FORMAT_GIF);
             image.SetCodecOption(job.tiffCompression, FORMAT_TIF);
             image.SetCodecOption(job.pngInterlace, FORMAT_PNG);
+            image.SetResolution(job.dpi);
             if (job.format == FORMAT_GIF) image.DecreaseBpp(8, false, nullptr, 0);
             // A template renamed during the job moves its picture along.
             const std::string output = engine_.RenderOutputName(job.fileName);

@@ -7,8 +7,8 @@
 // options of the Rendering tab.
 struct RenderJob {
     std::string fileName;     // full path, extension included
-    int width = 0;            // 1..3000
-    int height = 0;           // 1..3000
+    int width = 0;            // 1..16000 (the Rendering tab: 1..3000)
+    int height = 0;           // 1..16000
     int format = 4;           // image format code: 1 BMP, 2 GIF, 3 JPG, 4 PNG, 6 TIFF, 7 TGA, 11 JP2, 12 JPC, 14 PNM, 15 RAS
     int pngInterlace = 0;     // 1 interlaced
     int jpegQuality = 100;    // 0..100
@@ -22,4 +22,9 @@ struct RenderJob {
     // JPEG. Set, a transparent background becomes the GIF's transparent
     // colour instead (asked for explicitly, never by the Rendering tab).
     bool gifTransparency = false;
+    // Print sizes. Side of the square tiles a large picture is drawn in;
+    // 0 chooses (one piece up to 3000 pixels a side). dpi: the resolution
+    // written into PNG, JPEG and TIFF files; 0 writes none.
+    int tileSize = 0;
+    int dpi = 0;
 };

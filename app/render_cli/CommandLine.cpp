@@ -10,6 +10,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "image/PrintSize.h"
+
 namespace {
 
 bool ParseInt(const std::string& text, int& value) {
@@ -30,6 +32,14 @@ bool ParseSize(const std::string& text, int& width, int& height) {
     if (x == std::string::npos) return false;
     return ParseInt(text.substr(0, x), width) && ParseInt(text.substr(x + 1), height) && width >= 1 &&
            height >= 1 && width <= 8192 && height <= 8192;
+}
+
+// A render's "WxH": both in 1 .. 16000 (large pictures are drawn in tiles).
+bool ParseRenderSize(const std::string& text, int& width, int& height) {
+    const std::size_t x = text.find_first_of("xX");
+    if (x == std::string::npos) return false;
+    return ParseInt(text.substr(0, x), width) && ParseInt(text.substr(x + 1), height) && width >= 1 &&
+           height >= 1 && width <= 16000 && height <= 16000;
 }
 
 // "H,V,ZOOM"
@@ -155,6 +165,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CLI::Option* variantsReport = add("--report", "FILE", Owner::Render);
     CLI::Option* shard = add("--shard", "K/N", Owner::Render);
     CLI::Option* skipExisting = flag("--skip-existing");
+    // Print sizes.
+    CLI::Option* tile = add("--tile", "PX", Owner::Render);
+    CLI::Option* dpi = add("--dpi", "N", Owner::Render);
+    CLI::Option* print = add("--print", "WxH{mm|in}", Owner::Render);
 
     try {
         app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
@@ -288,8 +302,21 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (!ParseInt(text(thumbnail), n) || n < 1 || n > 3000) return fail("--thumbnail takes a size 1 to 3000");
         r.thumbnailSize = n;
     }
-    if (given(size) && (!ParseSize(text(size), r.width, r.height) || r.width > 3000 || r.height > 3000))
-        return fail("--size takes WIDTHxHEIGHT, each 1 to 3000");
+    if (given(size) && !ParseRenderSize(text(size), r.width, r.height))
+        return fail("--size takes WIDTHxHEIGHT, each 1 to 16000");
+    if (given(tile) && (!ParseInt(text(tile), r.tileSize) || r.tileSize < 64 || r.tileSize > 8192))
+        return fail("--tile takes a tile side of 64 to 8192 pixels");
+    if (given(dpi) && (!ParseInt(text(dpi), r.dpi) || r.dpi < 1 || r.dpi > 65535))
+        return fail("--dpi takes 1 to 65535 dots per inch");
+    if (given(print)) {
+        if (given(size)) return fail("--print and --size both set the size: give one");
+        if (!given(dpi)) return fail("--print needs --dpi N to know the pixels");
+        std::string why;
+        const auto pixels = imagecodec::PrintPixels(text(print), r.dpi, 16000, &why);
+        if (!pixels) return fail("--print takes WIDTHxHEIGHT in mm or in, such as 210x297mm (" + why + ")");
+        r.width = pixels->width;
+        r.height = pixels->height;
+    }
 
     // The scenes after "--" are the last ones read.
     const std::size_t lastScenes = std::min(ArgumentsAfterEndOfOptions(app, args), targets.size());
@@ -368,7 +395,8 @@ std::string HelpText() {
            "               no temporary file is ever left beside it.\n"
            "               A scene holds at most 1000 objects.\n"
            "               The options below apply to every picture of the run:\n"
-           "    --size WxH       picture size in pixels, each 1 to 3000 (default 300x300)\n"
+           "    --size WxH       picture size in pixels, each 1 to 16000 (default 300x300);\n"
+           "                     beyond 3000 the picture is drawn in tiles\n"
            "    --format F       png, jpg, gif, tiff, bmp, tga, jp2, jpc, ras or pnm; by\n"
            "                     default the format follows OUT's extension (.png, .jpg or\n"
            "                     .jpeg, .gif, .tif or .tiff, .bmp, .tga, .jp2, .jpc or .j2k,\n"
@@ -393,6 +421,12 @@ std::string HelpText() {
            "                     it such a scene is reported and its picture not made\n"
            "    --seed N         seeds the random spread of the soft shadow's samples, so\n"
            "                     that the same scene renders to the same picture\n"
+           "    --dpi N          writes N dots per inch into PNG, JPEG and TIFF pictures\n"
+           "    --print WxH{mm|in}  the size from a paper size at --dpi N, each side\n"
+           "                     rounded to the nearest pixel (210x297mm at 300 dpi is\n"
+           "                     2480x3508)\n"
+           "    --tile PX        draws the picture in tiles of PX x PX pixels (64 to\n"
+           "                     8192) whatever its size\n"
            "    --progress       shows a progress bar on standard error (the default when\n"
            "                     standard error is a terminal) and a line per picture\n"
            "    --quiet          no progress bar\n"

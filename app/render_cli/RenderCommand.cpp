@@ -199,6 +199,8 @@ public:
         request.tiffCompression = options_.tiffCompression;
         if (options_.seed) request.seed = static_cast<uint32_t>(*options_.seed);
         request.gifTransparency = options_.gifTransparent;
+        request.tileSize = options_.tileSize;
+        request.dpi = options_.dpi;
         notes_.SetLabel(fs::path(job.scene).filename().string());
         engine_->TakeRenderResults();
         const auto start = std::chrono::steady_clock::now();

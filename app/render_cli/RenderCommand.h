@@ -38,6 +38,8 @@ struct RenderOptions {
     int shardIndex = 1;          // --shard K/N: K from 1 to N
     int shardCount = 1;
     bool skipExisting = false;
+    int tileSize = 0;  // --tile: forced tile side; 0 chooses
+    int dpi = 0;       // --dpi: resolution written into the picture; 0 none
 };
 
 // Export format codes from a name ("png", "jpg", ...) or a file's extension
