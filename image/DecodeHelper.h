@@ -13,7 +13,8 @@
 namespace imagecodec::helper {
 
 // What the helper can decode; the decoder in the helper is chosen by it.
-enum class Job : uint32_t { Metafile = 1 };
+// Codes 2 and 3 are taken by the vector formats.
+enum class Job : uint32_t { Metafile = 1, Webp = 4 };
 
 // File name of the helper executable.
 constexpr char kHelperName[] = "boxora-decode";

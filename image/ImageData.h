@@ -44,6 +44,7 @@ struct EncodeOptions {
     int gifCompression = 0;  // 0 LZW, 1 none, 2 RLE
     int tiffCompression = 0; // 0 auto, 1 none, 2 CCITT RLE, 4 Group 4, 5 LZW, 7 JPEG, 32773 PackBits
     int pngInterlace = 0;    // 1: Adam7
+    int webpLossless = 0;    // 1: lossless WebP; otherwise lossy at the JPEG quality
 };
 
 // A decoder reads a whole file held in memory. On any fault it returns false
