@@ -238,20 +238,24 @@ TurntableResult RenderTurntable(IEngine& engine, const SceneParams& scene, const
                                 const TurntableCallbacks& callbacks) {
     TurntableResult result;
     std::string error;
-    const std::optional<TurntableOutput> kind = TurntableOutputFor(s.output, &error);
-    if (!kind) {
-        result.error = error;
+    const std::optional<TurntableOutput> kind =
+        s.kind && *s.kind != TurntableOutput::Sequence ? s.kind : TurntableOutputFor(s.output, &error);
+    if (!kind || (s.kind && *kind != *s.kind)) {
+        result.error = kind ? "the numbered name is not one of a sequence" : error;
         return result;
     }
+    // The file an animation or video goes to.
+    TurntableSettings named = s;
+    if (*kind != TurntableOutput::Sequence && !s.kind) named.output = Unescape(s.output);
     if (s.frames < 1 || s.frames > kMaxTurntableFrames || s.width < 1 || s.height < 1 || s.fps < 1 || s.fps > 100) {
         result.error = "the turntable's frames, size or frame rate are out of range";
         return result;
     }
     std::unique_ptr<FrameOutput> output;
     switch (*kind) {
-        case TurntableOutput::Sequence: output = std::make_unique<SequenceOutput>(s); break;
-        case TurntableOutput::Gif: output = std::make_unique<GifOutput>(s); break;
-        case TurntableOutput::Webp: output = std::make_unique<WebpOutput>(s); break;
+        case TurntableOutput::Sequence: output = std::make_unique<SequenceOutput>(named); break;
+        case TurntableOutput::Gif: output = std::make_unique<GifOutput>(named); break;
+        case TurntableOutput::Webp: output = std::make_unique<WebpOutput>(named); break;
         case TurntableOutput::Mp4:
         case TurntableOutput::Webm: {
             const auto video = *kind == TurntableOutput::Mp4 ? imagecodec::VideoKind::Mp4H264
@@ -262,7 +266,7 @@ TurntableResult RenderTurntable(IEngine& engine, const SceneParams& scene, const
                                                                          : "; write .mp4 or .gif instead");
                 return result;
             }
-            output = std::make_unique<VideoOutput>(s, video);
+            output = std::make_unique<VideoOutput>(named, video);
             break;
         }
     }

@@ -19,7 +19,12 @@ namespace boxora {
 enum class TurntableOutput { Sequence, Gif, Webp, Mp4, Webm };
 
 struct TurntableSettings {
-    std::string output;  // the file, or a numbered name for a sequence ("spin-%03d.png")
+    // The file, or a numbered name for a sequence ("spin-%03d.png"). Without
+    // `kind`, the name says what to write (TurntableOutputFor) and "%%"
+    // stands for a percent sign in any name; with it, the name of an
+    // animation or video is taken as it stands.
+    std::string output;
+    std::optional<TurntableOutput> kind;
     int frames = 12;     // 1 .. kMaxTurntableFrames
     int width = 300;
     int height = 300;
