@@ -41,7 +41,11 @@ Box MakeBox(std::vector<uint32_t> bins, const std::vector<uint64_t>& histogram) 
 
 void SharedPalette::Count(const uint8_t* rgba, std::size_t pixelCount) {
     for (std::size_t i = 0; i < pixelCount; ++i, rgba += 4)
-        if (rgba[3] != 0) ++histogram_[Bin(rgba[0], rgba[1], rgba[2])];
+        if (rgba[3] != 0) {
+            const std::size_t bin = Bin(rgba[0], rgba[1], rgba[2]);
+            ++histogram_[bin];
+            for (int c = 0; c < 3; ++c) sums_[3 * bin + c] += rgba[c];
+        }
 }
 
 void SharedPalette::Build(int maxColours) {
@@ -88,19 +92,24 @@ void SharedPalette::Build(int maxColours) {
     for (const Box& box : boxes) {
         double sum[3] = {0, 0, 0}, weight = 0;
         for (uint32_t bin : box.bins) {
-            const double w = static_cast<double>(histogram_[bin]) + 1e-9;
-            for (int c = 0; c < 3; ++c) sum[c] += w * (Channel(bin, c) * 255.0 / 31.0);
-            weight += w;
+            for (int c = 0; c < 3; ++c) sum[c] += static_cast<double>(sums_[3 * bin + c]);
+            weight += static_cast<double>(histogram_[bin]);
         }
-        for (int c = 0; c < 3; ++c)
-            colours_.push_back(static_cast<uint8_t>(std::clamp(sum[c] / weight + 0.5, 0.0, 255.0)));
+        for (int c = 0; c < 3; ++c) {
+            // An empty box (nothing counted at all) is black.
+            const double mean = weight > 0 ? sum[c] / weight : 0.0;
+            colours_.push_back(static_cast<uint8_t>(std::clamp(mean + 0.5, 0.0, 255.0)));
+        }
     }
 
     // Every bin, counted or not, maps to its nearest entry.
     const std::size_t n = colours_.size() / 3;
     for (uint32_t bin = 0; bin < kBins; ++bin) {
+        // The bin's own mean where it was counted, its middle otherwise.
         int rgb[3];
-        for (int c = 0; c < 3; ++c) rgb[c] = Channel(bin, c) * 255 / 31;
+        for (int c = 0; c < 3; ++c)
+            rgb[c] = histogram_[bin] ? static_cast<int>(sums_[3 * bin + c] / histogram_[bin])
+                                     : Channel(bin, c) * 255 / 31 + 4;
         int bestDistance = std::numeric_limits<int>::max();
         for (std::size_t i = 0; i < n; ++i) {
             const int dr = rgb[0] - colours_[3 * i], dg = rgb[1] - colours_[3 * i + 1], db = rgb[2] - colours_[3 * i + 2];

@@ -31,6 +31,9 @@ private:
     }
 
     std::vector<uint64_t> histogram_ = std::vector<uint64_t>(kBins, 0);
+    // Per bin the sums of R, G and B of its pixels, so that an entry is the
+    // true mean of its colours, not the middle of its bins.
+    std::vector<uint64_t> sums_ = std::vector<uint64_t>(3 * kBins, 0);
     std::vector<uint8_t> colours_;
     std::vector<uint8_t> lookup_ = std::vector<uint8_t>(kBins, 0);
 };
