@@ -52,8 +52,7 @@ bool CEngine::Release() {
         if (render.joinable()) render.join();
         {
             // Jobs left in the queue run when the threads start again.
-            std::lock_guard render(renderMutex_);
-            renderJobsOutstanding_ = static_cast<int>(renderJobs_.size());
+            std::lock_guard jobs(renderMutex_);
             activeOutput_.clear();
         }
         std::lock_guard start(startMutex_);

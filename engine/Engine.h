@@ -8,20 +8,22 @@
 //   processes the work queues (delete, add, load, pending textures, in that
 //   order) and draws preview frames; the render thread performs render jobs.
 // - The engine lock (re-entrant) guards the object list, the materials, the
-//   textures, the sides and all OpenGL work. The scene thread holds it for
-//   each queue and each frame, the render thread for a whole job.
+//   textures, the sides and the preview context's OpenGL work. The scene
+//   thread holds it for each queue and each frame. The render thread holds
+//   it only while a job copies the scene it draws (objects, materials,
+//   texture records and names, settings); the job then draws its copy in
+//   its own context, so changes go on meanwhile and the picture is the
+//   scene as it was when the job started.
 // - Scalar scene settings are relaxed atomics in SceneParams; their setters
 //   do not lock.
 // - The four queues have a small lock of their own, so that appending never
 //   waits for a frame or a render job.
 // - Changes of objects and sides requested on the user-interface thread
 //   (object setters, SetObjectImage, invalidating side lists) try the engine
-//   lock for a short while and are applied at once when they get it; while a
-//   render job runs, or when the lock stays busy, they are queued and the
-//   scene thread applies them, in order, at its next turn. A change applied
-//   at once is visible to GetObject right after the call. While a render
-//   job is waiting or running they are queued at once: the interface never
-//   waits for a job.
+//   lock for a short while and are applied at once when they get it; when
+//   the lock stays busy they are queued and the scene thread (or a render
+//   job about to copy the scene) applies them, in order. A change applied
+//   at once is visible to GetObject right after the call.
 // - Snapshot(): the objects as the interface shows them, published by the
 //   engine after every change of the objects and every queued change (a
 //   queued change is already in it), so pages and SaveScene never take the
@@ -278,8 +280,6 @@ private:
     bool renderBusy_ = false;
     // Output of the job in progress (empty between jobs), by renderMutex_.
     std::string activeOutput_;
-    // Jobs requested and not finished.
-    std::atomic<int> renderJobsOutstanding_{0};
     // Scene loads, adds and deletes running on the scene thread. They hold
     // the engine lock briefly and publish a snapshot when done, so a save
     // waits for them (it never waits for a render job).

@@ -37,18 +37,15 @@ void CEngine::RunLockedOrQueued(std::function<bool()> change, std::function<void
         PublishSnapshot();
     } else {
         bool applied = false;
-        // A render job waiting or running holds the lock for seconds: queue
-        // at once instead of waiting for it.
-        if (renderJobsOutstanding_ == 0 && !renderJobActive_) {
-            // A full frame in progress gives way at once to a newer request.
-            RequestRedraw();
-            if (lock_.try_lock_for(kUiLockWait)) {
-                std::lock_guard lock(lock_, std::adopt_lock);
-                ApplyQueuedChanges();
-                redraw = change();
-                PublishSnapshot();
-                applied = true;
-            }
+        // A full frame in progress gives way at once to a newer request (a
+        // render job holds the lock only while it copies the scene).
+        RequestRedraw();
+        if (lock_.try_lock_for(kUiLockWait)) {
+            std::lock_guard lock(lock_, std::adopt_lock);
+            ApplyQueuedChanges();
+            redraw = change();
+            PublishSnapshot();
+            applied = true;
         }
         if (!applied) {
             {

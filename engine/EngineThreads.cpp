@@ -83,7 +83,6 @@ void CEngine::RenderToFile(const RenderJob& job) {
     {
         std::lock_guard render(renderMutex_);
         renderJobs_.push_back(job);
-        ++renderJobsOutstanding_;
     }
     renderWake_.notify_all();
 }
@@ -104,11 +103,16 @@ void CEngine::RenderThreadMain() {
         }
         renderJobActive_ = true;
         {
+            // The picture shows the scene as the interface shows it now,
+            // changes still queued included.
             std::lock_guard lock(lock_);
-            NotifyBegin(boxora::ENGINE_OP_RENDER);
-            boxora::Outcome outcome = renderer_->PerformRenderJob(job);
-            boxora::RaiseMessages(outcome);
-            NotifyEnd();
+            ApplyQueuedChanges();
+        }
+        NotifyBegin(boxora::ENGINE_OP_RENDER);
+        boxora::Outcome outcome = renderer_->PerformRenderJob(job);
+        boxora::RaiseMessages(outcome);
+        NotifyEnd();
+        {
             std::lock_guard render(renderMutex_);
             renderResults_.push_back({job.fileName, std::move(outcome)});
         }
@@ -118,9 +122,7 @@ void CEngine::RenderThreadMain() {
             std::lock_guard render(renderMutex_);
             renderBusy_ = false;
             activeOutput_.clear();
-            --renderJobsOutstanding_;
         }
-        // Changes queued during the job are applied by the scene thread.
         RequestRedraw();
         idleChanged_.notify_all();
     }

@@ -1,9 +1,9 @@
 #pragma once
 // What the user interface shows of the scene's objects, as the engine last
 // published it. The engine builds a new snapshot whenever objects change and
-// whenever it queues a change it cannot apply yet (a render job holds the
-// engine lock), so the interface reads, shows and saves the scene without
-// ever waiting for that lock.
+// whenever it queues a change it cannot apply yet (a frame or a scene load
+// holds the engine lock), so the interface reads, shows and saves the scene
+// without ever waiting for that lock.
 #include <array>
 #include <memory>
 #include <string>

@@ -120,3 +120,8 @@ struct SceneModel {
     // Its position in the list, or -1.
     int FindObjectPosition(int id) const;
 };
+
+// A copy of every object (geometry, transform, names) and material, for a
+// render job that draws the scene as it was when it started while the
+// scene itself goes on changing. Face owners are left for BuildSides.
+SceneModel CopySceneModel(const SceneModel& model);

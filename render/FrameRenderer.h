@@ -17,8 +17,11 @@
 //                    kept, no OpenGL call is made)
 //   DrawFrame        scene thread (modes 0 and 1) with the engine lock held;
 //                    returns whether the frame was completed
-//   PerformRenderJob render thread with the engine lock held, between the
+//   PerformRenderJob render thread without the engine lock, between the
 //                    engine's WM_ENGINE_BEGIN (kind 1) and WM_ENGINE_END;
+//                    takes the lock only for the moment it copies the
+//                    scene it draws, so the scene thread and the interface
+//                    go on changing and drawing the scene meanwhile;
 //                    fails with the message for the user when the picture
 //                    was not written (a job given up writes nothing and
 //                    fails without a message)

@@ -13,6 +13,7 @@
 #include "render/FrameSink.h"
 #include "render/LightingState.h"
 #include "render/OsMesaContext.h"
+#include "render/RenderJobScene.h"
 #include "render/SceneFrame.h"
 #include "render/TextureUpload.h"
 #include "render/ShadowManager.h"
@@ -31,6 +32,8 @@ GlFrameRenderer::GlFrameRenderer(IRenderHost& engine)
       frameParams_(engine.Params()),
       scene_{engine.SceneObjects(), engine.TextureNames(), frameParams_},
       shadow_(std::make_unique<CShadowManager2>(frameParams_)),
+      jobParams_(engine.Params()),
+      jobShadow_(std::make_unique<CShadowManager2>(jobParams_)),
       passes_(std::make_unique<boxora::SidePasses>(engine.Sides(), scene_,
                                                    [&engine](bool previous) {
                                                        return engine.ContinueCondition(previous);
@@ -38,7 +41,7 @@ GlFrameRenderer::GlFrameRenderer(IRenderHost& engine)
       ordering_(std::make_unique<boxora::GlSideOrdering>(engine, *passes_)),
       frame_(std::make_unique<boxora::SceneFrame>(engine, frameParams_, *passes_, *shadow_)) {
     engine_.Sides().SetOrderingBackend(ordering_.get());
-    shadow_->SetAbortTest([&engine] { return engine.RenderAbortRequested(); });
+    jobShadow_->SetAbortTest([&engine] { return engine.RenderAbortRequested(); });
     passes_->SetStopTest([&engine] { return engine.RenderAbortRequested(); });
 }
 
@@ -69,6 +72,7 @@ bool GlFrameRenderer::ReleaseContexts() {
     offscreen_.reset();
     frame_->ForgetGrid();
     shadow_->ForgetList();
+    jobShadow_->ForgetList();
     std::lock_guard lock(engine_.Lock());
     engine_.Sides().ForgetSideLists();
     return true;
@@ -122,12 +126,6 @@ void GlFrameRenderer::SetViewportAndCamera(int width, int height) {
 void GlFrameRenderer::ApplySize(int width, int height) {
     frameParams_.viewportWidth = width;
     frameParams_.viewportHeight = height;
-    if (offscreen_ && offscreen_->IsCurrent()) {
-        // A render job's frame (or the preview size it restores at its end):
-        // the job itself sizes the offscreen surface.
-        SetViewportAndCamera(width, height);
-        return;
-    }
     previewWidth_ = width;
     previewHeight_ = height;
     shadow_->ResizeShadowBuffers(width, height);
@@ -229,41 +227,42 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     };
     const auto jobStart = Clock::now();
     lastJobTimes_ = JobTimes{};
-    SceneParams& shared = engine_.Params();
     boxora::SetFixedLightingState();
-    shadow_->SeedRandom(job.seed.value_or(static_cast<uint32_t>(
+    jobShadow_->SeedRandom(job.seed.value_or(static_cast<uint32_t>(
         std::chrono::system_clock::now().time_since_epoch().count())));
 
+    // The job's own copy of the scene, taken in one short locked moment;
+    // everything after draws from it without the engine lock.
+    std::unique_ptr<boxora::RenderJobScene> scene;
+    {
+        std::lock_guard lock(engine_.Lock());
+        jobParams_ = engine_.Params();
+        scene = std::make_unique<boxora::RenderJobScene>(engine_, jobParams_, *jobShadow_);
+    }
+    jobParams_.RenderMode = RENDER_MODE_OFFSCREEN;
+    jobParams_.accumulationPasses = kRenderPasses;
+    ApplyTransparentBoost(jobParams_);
+
     // The offscreen surface takes the job's size.
-    const int previewWidth = shared.viewportWidth, previewHeight = shared.viewportHeight;
     if (job.width < 1 || job.height < 1 || !offscreen_->Resize(job.width, job.height)) {
         return SaveError(job.fileName);
     }
     engine_.ReportProgress(1);
-
-    // The render mode is the engine's frame state (its continue condition
-    // and the side order read it); the settings are the job's snapshot.
-    shared.RenderMode = RENDER_MODE_OFFSCREEN;
-    frameParams_ = shared;
-    frameParams_.accumulationPasses = kRenderPasses;
-    ApplyTransparentBoost(frameParams_);
-    engine_.Resize(job.width, job.height);
+    scene->Resize(job.width, job.height);
     // Textures no larger than this picture can show.
     SetTexturePictureSize(job.width, job.height);
-    engine_.Textures().ReuploadAllTextures([this] { return engine_.RenderAbortRequested(); });
+    scene->UploadTextures();
 
-    const bool transparent = frameParams_.backgroundTransparent;
+    const bool transparent = jobParams_.backgroundTransparent;
     const auto frameStart = Clock::now();
-    frame_->Draw(RENDER_MODE_OFFSCREEN, job.width, job.height);
+    scene->Frame().Draw(RENDER_MODE_OFFSCREEN, job.width, job.height);
     lastJobTimes_.frame = ms(frameStart);
-    lastJobTimes_.shadow = frame_->LastShadowMs();
-    frameParams_.accumulationPasses = 0;
+    lastJobTimes_.shadow = scene->Frame().LastShadowMs();
 
-    // Back to rest: a 1 x 1 surface, the preview's size, no textures.
+    // Back to rest: a 1 x 1 surface, no textures.
     const auto backToRest = [&] {
         offscreen_->Resize(1, 1);
-        engine_.Resize(previewWidth, previewHeight);
-        engine_.Textures().DeleteReuploadedTextures();
+        scene->DeleteTextures();
         lastJobTimes_.total = ms(jobStart);
     };
 
@@ -322,4 +321,7 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     return result;
 }
 
-void GlFrameRenderer::InvalidateShadowList() { shadow_->InvalidateShadowList(); }
+void GlFrameRenderer::InvalidateShadowList() {
+    shadow_->InvalidateShadowList();
+    jobShadow_->InvalidateShadowList();
+}

@@ -64,8 +64,9 @@ public:
         double total = 0;   // the whole job
     };
     JobTimes LastJobTimes() const { return lastJobTimes_; }
-    // The shadow passes (for comparisons of the pre-pass methods).
-    CShadowManager2& Shadow() { return *shadow_; }
+    // The shadow passes of render jobs (for comparisons of the pre-pass
+    // methods).
+    CShadowManager2& Shadow() { return *jobShadow_; }
 
 private:
     // Sizes the window surface for the preview viewport (at least the
@@ -74,10 +75,9 @@ private:
     void SetViewportAndCamera(int width, int height);
 
     IRenderHost& engine_;
-    // The settings every frame is drawn with: a copy of the engine's taken
-    // (engine lock held) when a frame or a render job starts, so that
-    // changes made meanwhile on the user-interface thread wait for the next
-    // frame and a job's own adjustments never reach the shared settings.
+    // The settings every preview frame is drawn with: a copy of the
+    // engine's taken (engine lock held) when a frame starts, so that changes
+    // made meanwhile on the user-interface thread wait for the next frame.
     // The viewport follows ApplySize.
     SceneParams frameParams_;
     std::atomic<IFrameSink*> sink_{nullptr};
@@ -87,6 +87,11 @@ private:
 
     boxora::ObjectDrawingScene scene_;
     std::unique_ptr<CShadowManager2> shadow_;
+    // Render thread: the settings of the job in progress (a copy of the
+    // engine's, with the job's own adjustments) and its shadow passes; the
+    // rest of a job's scene is its RenderJobScene.
+    SceneParams jobParams_;
+    std::unique_ptr<CShadowManager2> jobShadow_;
     std::unique_ptr<boxora::SidePasses> passes_;
     std::unique_ptr<boxora::GlSideOrdering> ordering_;
     std::unique_ptr<boxora::SceneFrame> frame_;

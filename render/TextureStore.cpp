@@ -37,10 +37,15 @@ TexturePixels CTextureStore::DecodeWithinBudget(const TEXTURE& record, std::size
         boxora::Notifier().ShowMessage(boxora::FormatText(format, {record.path}), boxora::MsgIcon::Error,
                                        boxora::MsgButtons::Ok);
     }
+    FitBudget(pixels, budget_, used, shrunk);
+    return pixels;
+}
+
+void CTextureStore::FitBudget(TexturePixels& pixels, std::size_t budget, std::size_t& used, bool& shrunk) {
     std::size_t bytes = TextureBytes(pixels.width, pixels.height);
-    if (used + bytes > budget_ && bytes > 0) {
+    if (used + bytes > budget && bytes > 0) {
         shrunk = true;
-        const std::size_t left = budget_ > used ? budget_ - used : 0;
+        const std::size_t left = budget > used ? budget - used : 0;
         // Halving both sides quarters the bytes.
         uint32_t side = static_cast<uint32_t>(std::max(pixels.width, pixels.height));
         while (side > 1 && bytes > left) {
@@ -62,14 +67,13 @@ TexturePixels CTextureStore::DecodeWithinBudget(const TEXTURE& record, std::size
         bytes = TextureBytes(pixels.width, pixels.height);
     }
     used += bytes;
-    return pixels;
 }
 
-void CTextureStore::ReportBudget(bool shrunk) const {
+void CTextureStore::ReportBudget(bool shrunk, std::size_t budget) {
     if (!shrunk) return;
     std::string format = Lng().GetText("Common", "texturebudget");
     if (format.empty()) format = "The pictures of this scene need more than %s MB of texture memory; some are shown at a lower resolution.";
-    boxora::Notifier().ShowMessage(boxora::FormatText(format, {std::to_string(budget_ >> 20)}),
+    boxora::Notifier().ShowMessage(boxora::FormatText(format, {std::to_string(budget >> 20)}),
                                    boxora::MsgIcon::Warning, boxora::MsgButtons::Ok);
 }
 
@@ -104,7 +108,7 @@ boxora::Outcome CTextureStore::TextureLoad(std::string& path, int index) {
             bool shrunk = false;
             UploadTexture(name, DecodeWithinBudget(record, used, shrunk, true));
             if (role == ThreadRole::Scene) sceneBytes_[index] = used - before;
-            ReportBudget(shrunk);
+            ReportBudget(shrunk, budget_);
         }
     }
     if (role == ThreadRole::Ui) {
@@ -134,30 +138,45 @@ void CTextureStore::UploadPendingTextures() {
         UploadTexture(name, DecodeWithinBudget(record, used, shrunk, true));
         sceneBytes_[record.index] = used - before;
     }
-    ReportBudget(shrunk);
+    ReportBudget(shrunk, budget_);
 }
 
-void CTextureStore::ReuploadAllTextures(const std::function<bool()>& stop) {
+void CTextureStore::ReuploadAllTextures() {
     if (!HasCurrentGlContext()) return;
-    const bool scene = Role() == ThreadRole::Scene;
-    if (scene) sceneBytes_.clear();
+    sceneBytes_.clear();
     std::size_t used = 0;
     bool shrunk = false;
     for (const TEXTURE& record : all_) {
-        if (stop && stop()) return;
         if (record.index < 0 || record.index >= kTextureSlots || names_[record.index] == 0) continue;
         const std::size_t before = used;
         UploadTexture(names_[record.index], DecodeWithinBudget(record, used, shrunk, false));
-        if (scene) sceneBytes_[record.index] = used - before;
+        sceneBytes_[record.index] = used - before;
     }
-    ReportBudget(shrunk);
+    ReportBudget(shrunk, budget_);
 }
 
-void CTextureStore::DeleteReuploadedTextures() {
+CTextureStore::JobTextures CTextureStore::TakeJobTextures() const { return {all_, names_, budget_}; }
+
+void CTextureStore::UploadJobTextures(const JobTextures& textures, const std::function<bool()>& stop) {
     if (!HasCurrentGlContext()) return;
-    for (const TEXTURE& record : all_) {
-        if (record.index < 0 || record.index >= kTextureSlots || names_[record.index] == 0) continue;
-        DeleteTexture(names_[record.index]);
+    std::size_t used = 0;
+    bool shrunk = false;
+    for (const TEXTURE& record : textures.records) {
+        if (stop && stop()) return;
+        if (record.index < 0 || record.index >= kTextureSlots || textures.names[record.index] == 0) continue;
+        // Unreadable files were reported when the scene loaded them.
+        TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit());
+        FitBudget(pixels, textures.budget, used, shrunk);
+        UploadTexture(textures.names[record.index], pixels);
+    }
+    ReportBudget(shrunk, textures.budget);
+}
+
+void CTextureStore::DeleteJobTextures(const JobTextures& textures) {
+    if (!HasCurrentGlContext()) return;
+    for (const TEXTURE& record : textures.records) {
+        if (record.index < 0 || record.index >= kTextureSlots || textures.names[record.index] == 0) continue;
+        DeleteTexture(textures.names[record.index]);
     }
 }
 

@@ -10,13 +10,14 @@
 // the scene thread uploads it at its next turn (UploadPendingTextures). The
 // all-textures list keeps one record per material index so that every
 // texture can be uploaded again into the offscreen context of a render job
-// (ReuploadAllTextures).
+// (TakeJobTextures).
 //
 // Each context has a texture memory budget. A texture that would take the
 // context beyond it is shrunk to what is left (or left without pixels),
 // and the "Common"/"texturebudget" message says so once per upload pass.
 //
-// Everything here runs with the engine lock held.
+// Everything here runs with the engine lock held, except the uploads of a
+// render job's copies.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -73,12 +74,26 @@ public:
     // Scene thread: uploads the recorded images of the user-interface
     // thread into the current context.
     void UploadPendingTextures();
-    // Render thread: uploads every recorded texture into the current
-    // context under its name; the lists stay as they are.
-    // stop: consulted before each texture; the rest is left out once true.
-    void ReuploadAllTextures(const std::function<bool()>& stop = {});
-    // Render thread, after a job: deletes those copies from its context.
-    void DeleteReuploadedTextures();
+    // Scene thread, in a context made anew: uploads every recorded texture
+    // into it under its name; the lists stay as they are.
+    void ReuploadAllTextures();
+
+    // The textures of a render job: the records and names as they are when
+    // the job starts (taken with the engine lock held). The job uploads
+    // them into its own context without the lock, so the scene may load,
+    // replace or drop textures meanwhile; names are never reused, so the
+    // copies stay those of the scene the job started with.
+    struct JobTextures {
+        std::list<TEXTURE> records;
+        TextureNameTable names{};
+        std::size_t budget = kTextureBudgetBytes;
+    };
+    JobTextures TakeJobTextures() const;
+    // Render thread: uploads them into the current context; stop is
+    // consulted before each texture and leaves the rest out once true.
+    static void UploadJobTextures(const JobTextures& textures, const std::function<bool()>& stop);
+    // Render thread, after the job: deletes them from its context.
+    static void DeleteJobTextures(const JobTextures& textures);
 
     // Gives up the texture of a material index: the name is released in the
     // preview context (later, by the scene thread) and its table entry
@@ -102,7 +117,9 @@ private:
     // report: a file that gives no pixels gets the "Common"/"textunreadable"
     // message once (on first uploads, not on the copies for a render job).
     TexturePixels DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk, bool report);
-    void ReportBudget(bool shrunk) const;
+    // Shrinks decoded pixels to what is left of budget after used bytes.
+    static void FitBudget(TexturePixels& pixels, std::size_t budget, std::size_t& used, bool& shrunk);
+    static void ReportBudget(bool shrunk, std::size_t budget);
     std::size_t SceneBytesBesides(int index) const;
 
     TextureNameTable& names_;

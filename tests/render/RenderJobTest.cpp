@@ -44,6 +44,39 @@ TEST_F(RenderJobTest, TransparentPngKeepsTheCoverageAndThePreviewGoesOn) {
     EXPECT_EQ(Frame(1).width, 240);
 }
 
+TEST_F(RenderJobTest, AnObjectMovedDuringAJobMovesAtOnceButNotInThePicture) {
+    Start(160, 120);
+    C3DObject* box = AddSolidBox("Box", 50, 15, 70, kRed);
+    ASSERT_NE(box, nullptr);
+    // A long shadow pre-pass keeps the job busy for a while.
+    engine.SetShadowLength(60);
+    engine.SetShadowBlur(100);
+    engine.SetShadowIntensity(100);
+    ASSERT_TRUE(Idle());
+    RenderJob job;
+    job.fileName = dir.File("before-the-move.png");
+    job.width = width = 1000;
+    job.height = height = 1000;
+    job.format = FORMAT_PNG;
+    job.seed = 1;
+    engine.RenderToFile(job);
+    const auto waitStart = std::chrono::steady_clock::now();
+    while (!engine.RenderJobActive() && std::chrono::steady_clock::now() - waitStart < 10s)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(engine.RenderJobActive());
+    engine.SetObjectTranslateX(box->id, 400);  // far out of the picture
+    const bool jobStillRunning = engine.RenderJobActive();
+    EXPECT_FLOAT_EQ(engine.GetObject(box->id)->translate[0], 400.0f);
+    ASSERT_TRUE(Idle());
+    EXPECT_TRUE(jobStillRunning) << "the job ended before the change could overlap it";
+    Picture picture;
+    ASSERT_TRUE(picture.Load(job.fileName, FORMAT_PNG));
+    const Rgba front = picture.At(ProjectWorld({0, 35, 15}));
+    EXPECT_GT(front[0], 100) << Show(front);
+    EXPECT_LT(front[1], 60) << Show(front);
+    for (const auto& m : notes.Messages()) ADD_FAILURE() << m.text;
+}
+
 TEST_F(RenderJobTest, OpaqueBackgroundAndTinyRenders) {
     Start(200, 150);
     ASSERT_NE(Add("Box", TestBox(50, 15, 70, {})), nullptr);
