@@ -11,7 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!fuzzcheck::DecodeChecked(imagecodec::webp::DecodeWebpHere, data, size, img)) return 0;
     Require(img.bpp == 24);
     const std::size_t count = std::size_t{img.width} * img.height;
-    if (count > (1u << 18)) return 0;
+    // WebP itself cannot be wider or taller than 16383 pixels; the decoders
+    // may give more (an animation's canvas).
+    if (count > (1u << 18) || img.width > 16383 || img.height > 16383) return 0;
     imagecodec::EncodeOptions options;
     options.webpLossless = 1;
     std::vector<uint8_t> file;
