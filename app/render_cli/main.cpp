@@ -9,6 +9,7 @@
 #include "PreviewCommand.h"
 #include "RenderCommand.h"
 #include "TurntableCommand.h"
+#include "VariantsCommand.h"
 #include "platform/TextUtil.h"
 
 int main(int argc, char** argv) {
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
             return RunPreviewCommand(cl.preview);
         case Command::Render:
             if (cl.turntable.frames > 0) return RunTurntableCommand(cl.render, cl.turntable);
+            if (!cl.render.variants.empty()) return RunVariantsCommand(cl.render);
             return cl.render.thumbnailSize ? RunThumbnailCommand(cl.render) : RunRenderCommand(cl.render);
         case Command::None:
             break;
