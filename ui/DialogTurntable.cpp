@@ -16,6 +16,7 @@
 #include "image/RenderOptions.h"
 #include "lang/Lng.h"
 #include "platform/Settings.h"
+#include "platform/TextUtil.h"
 #include "scene/SceneParams.h"
 
 namespace {
@@ -32,6 +33,10 @@ QString Filled(const char* key, std::initializer_list<QString> values) {
     }
     return text;
 }
+
+// A stored number; a value edited into garbage reads as 0 and the field's
+// range clamps it.
+int StoredInt(const std::string& text) { return boxora::ParseLeadingInt(text); }
 
 struct FormatInfo {
     const char* name;  // list entry; null: the language's text
@@ -63,16 +68,16 @@ CDialogTurntable::CDialogTurntable(boxora::EngineBinding& engine, QWidget* paren
 
     frames_ = new QSpinBox;
     frames_->setRange(1, boxora::kMaxTurntableFrames);
-    frames_->setValue(std::stoi(settings.GetString("TurntableFrames", "24")));
+    frames_->setValue(StoredInt(settings.GetString("TurntableFrames", "24")));
     fps_ = new QSpinBox;
     fps_->setRange(1, 100);
-    fps_->setValue(std::stoi(settings.GetString("TurntableFps", "12")));
+    fps_->setValue(StoredInt(settings.GetString("TurntableFps", "12")));
     width_ = new QSpinBox;
     width_->setRange(boxora::kMinRenderSize, boxora::kMaxRenderSize);
-    width_->setValue(std::stoi(settings.GetString("TurntableWidth", "400")));
+    width_->setValue(StoredInt(settings.GetString("TurntableWidth", "400")));
     height_ = new QSpinBox;
     height_->setRange(boxora::kMinRenderSize, boxora::kMaxRenderSize);
-    height_->setValue(std::stoi(settings.GetString("TurntableHeight", "400")));
+    height_->setValue(StoredInt(settings.GetString("TurntableHeight", "400")));
     format_ = new QComboBox;
     for (const FormatInfo& f : kFormats) format_->addItem(f.name ? QString::fromLatin1(f.name) : Text("ttsequence"));
     file_ = new QLineEdit;
@@ -125,7 +130,7 @@ CDialogTurntable::CDialogTurntable(boxora::EngineBinding& engine, QWidget* paren
     connect(browse_, &QPushButton::clicked, this, &CDialogTurntable::Browse);
     connect(render_, &QPushButton::clicked, this, [this] { Start(); });
     connect(cancel_, &QPushButton::clicked, this, [this] { Running() ? Cancel() : reject(); });
-    format_->setCurrentIndex(std::clamp(std::stoi(settings.GetString("TurntableFormat", "0")), 0, 4));
+    format_->setCurrentIndex(std::clamp(StoredInt(settings.GetString("TurntableFormat", "0")), 0, 4));
 }
 
 CDialogTurntable::~CDialogTurntable() {
