@@ -47,6 +47,7 @@ struct EncodeOptions {
     // Print resolution in dots per inch written into the file (PNG pHYs,
     // JFIF density, TIFF resolution); 0 leaves each format's default.
     int dpi = 0;
+    int webpLossless = 0;    // 1: lossless WebP; otherwise lossy at the JPEG quality
 };
 
 // The dpi as whole pixels per metre, rounded to nearest (300 → 11811), as

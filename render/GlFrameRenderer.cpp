@@ -198,7 +198,33 @@ void ToBgra(std::vector<uint8_t>& pixels, bool keepAlpha) {
 
 }  // namespace
 
+// Hands a job's picture to its sink, top row first; a job that ends
+// without one tells its sink so with null pixels.
+class PictureDelivery {
+public:
+    explicit PictureDelivery(const RenderJob& job) : job_(job) {}
+    ~PictureDelivery() {
+        if (job_.pictureSink && !delivered_) job_.pictureSink(nullptr, 0, 0);
+    }
+    bool Wanted() const { return static_cast<bool>(job_.pictureSink); }
+    // pixels: R, G, B, A, bottom row first, as read back.
+    void Deliver(std::vector<uint8_t>& pixels, bool keepAlpha) {
+        const std::size_t row = static_cast<std::size_t>(job_.width) * 4;
+        for (std::size_t top = 0, bottom = static_cast<std::size_t>(job_.height) - 1; top < bottom; ++top, --bottom)
+            std::swap_ranges(pixels.begin() + top * row, pixels.begin() + (top + 1) * row, pixels.begin() + bottom * row);
+        if (!keepAlpha)
+            for (std::size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
+        delivered_ = true;
+        job_.pictureSink(pixels.data(), job_.width, job_.height);
+    }
+
+private:
+    const RenderJob& job_;
+    bool delivered_ = false;
+};
+
 boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
+    PictureDelivery delivery(job);
     if (!offscreen_ || !offscreen_->IsCurrent()) {
         boxora::Outcome noContext;
         noContext.failed = true;
@@ -267,6 +293,13 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     const bool read = offscreen_->ReadPixels(pixels);
     // Only the formats that carry alpha get it; GIF only when asked for.
     const bool keepAlpha = transparent && (job.format != FORMAT_GIF || job.gifTransparency);
+    if (read && delivery.Wanted()) {
+        delivery.Deliver(pixels, transparent);
+        lastJobTimes_.read = ms(readStart);
+        engine_.ReportProgress(100);
+        backToRest();
+        return {};
+    }
     if (read) ToBgra(pixels, keepAlpha);
     lastJobTimes_.read = ms(readStart);
     engine_.ReportProgress(90);
@@ -284,6 +317,7 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
             image.SetCodecOption(job.tiffCompression, FORMAT_TIF);
             image.SetCodecOption(job.pngInterlace, FORMAT_PNG);
             image.SetResolution(job.dpi);
+            image.SetCodecOption(job.webpLossless, FORMAT_WEBP);
             if (job.format == FORMAT_GIF) image.DecreaseBpp(8, false, nullptr, 0);
             // A template renamed during the job moves its picture along.
             const std::string output = engine_.RenderOutputName(job.fileName);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -27,4 +28,12 @@ struct RenderJob {
     // written into PNG, JPEG and TIFF files; 0 writes none.
     int tileSize = 0;
     int dpi = 0;
+    // WebP: 1 lossless; otherwise lossy at jpegQuality.
+    int webpLossless = 0;
+    // Set, the finished picture is handed here instead of being written
+    // (fileName only names the job in messages): width × height × 4 bytes
+    // R, G, B, A, top row first, alpha 255 unless the background is
+    // transparent. Called once on the render thread, with null pixels when
+    // the job gave up; the callee copies what it keeps.
+    std::function<void(const uint8_t* rgba, int width, int height)> pictureSink;
 };

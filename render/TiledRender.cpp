@@ -120,6 +120,7 @@ public:
         whole_.SetCodecOption(job_.tiffCompression, FORMAT_TIF);
         whole_.SetCodecOption(job_.pngInterlace, FORMAT_PNG);
         whole_.SetResolution(job_.dpi);
+        whole_.SetCodecOption(job_.webpLossless, FORMAT_WEBP);
         if (job_.format == FORMAT_GIF) whole_.DecreaseBpp(8, false, nullptr, 0);
         return whole_.Save(path, job_.format);
     }

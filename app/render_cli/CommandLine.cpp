@@ -11,6 +11,7 @@
 #include <CLI/CLI.hpp>
 
 #include "image/PrintSize.h"
+#include "project/TurntableWriter.h"
 
 namespace {
 
@@ -160,6 +161,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     // Fit to Images for every object, before a render or a dump.
     CLI::Option* fitImages = app.add_flag("--fit-images")->disable_flag_override();
     owned.emplace_back(fitImages, Owner::Any);
+    // Turntables, and WebP pictures.
+    CLI::Option* turntable = add("--turntable", "N", Owner::Render);
+    CLI::Option* turntableVertical = add("--turntable-vertical", "FROM:TO", Owner::Render);
+    CLI::Option* fps = add("--fps", "N", Owner::Render);
+    CLI::Option* lossless = flag("--lossless");
     // Variant batches (VariantsCommand.h).
     CLI::Option* variants = add("--variants", "TABLE.csv", Owner::Render);
     CLI::Option* variantsReport = add("--report", "FILE", Owner::Render);
@@ -264,7 +270,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     RenderOptions& r = cl.render;
     if (given(format)) {
         r.format = ExportFormatFromName(text(format));
-        if (!r.format) return fail("--format takes png, jpg, gif, tiff, bmp, tga, jp2, jpc, ras or pnm");
+        if (!r.format) return fail("--format takes png, jpg, gif, tiff, bmp, tga, jp2, jpc, ras, pnm or webp");
     }
     if (given(quality) && (!ParseInt(text(quality), r.jpegQuality) || r.jpegQuality < 0 || r.jpegQuality > 100))
         return fail("--quality takes 0 to 100");
@@ -316,6 +322,42 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (!pixels) return fail("--print takes WIDTHxHEIGHT in mm or in, such as 210x297mm (" + why + ")");
         r.width = pixels->width;
         r.height = pixels->height;
+    }
+    if (given(lossless)) r.webpLossless = 1;
+    if ((given(turntableVertical) || given(fps)) && !given(turntable))
+        return fail("--turntable-vertical and --fps go with --turntable");
+    if (given(turntable)) {
+        TurntableOptions& t = cl.turntable;
+        if (!ParseInt(text(turntable), t.frames) || t.frames < 1 || t.frames > boxora::kMaxTurntableFrames)
+            return fail("--turntable takes a number of frames 1 to " + std::to_string(boxora::kMaxTurntableFrames));
+        if (given(fps) && (!ParseInt(text(fps), t.fps) || t.fps < 1 || t.fps > 100))
+            return fail("--fps takes 1 to 100 frames per second");
+        if (given(turntableVertical)) {
+            const std::string v = text(turntableVertical);
+            const std::size_t colon = v.find(':');
+            float from = 0, to = 0;
+            if (colon == std::string::npos || !ParseFloat(v.substr(0, colon), from) ||
+                !ParseFloat(v.substr(colon + 1), to) || from < 0 || from > 90 || to < 0 || to > 90)
+                return fail("--turntable-vertical takes FROM:TO, vertical angles 0 to 90");
+            t.vertical = std::make_pair(from, to);
+        }
+        if (given(thumbnail)) return fail("--turntable and --thumbnail cannot be combined");
+        if (given(variants)) return fail("--turntable and --variants cannot be combined");
+        // Frames are drawn in one piece and kept until the animation is
+        // encoded, so they stay within the Rendering tab's sizes.
+        if (r.width > 3000 || r.height > 3000 || given(tile))
+            return fail("--turntable frames are at most 3000 x 3000 and drawn in one piece (no --tile)");
+        if (targets.size() != 1 || outputArgs.size() != 1 || targets[0].output.empty() ||
+            IsDirectory(targets[0].scene) || targets[0].output == "-")
+            return fail("--turntable takes one scene file and -o OUT (a file)");
+        std::string why;
+        const auto kind = boxora::TurntableOutputFor(targets[0].output, &why);
+        if (!kind) return fail(why);
+        if (*kind == boxora::TurntableOutput::Sequence && !r.format &&
+            !ExportFormatFromFileName(boxora::NumberedName(targets[0].output, 0)))
+            return fail("cannot tell the format of " + targets[0].output + " from its extension: give --format");
+        r.targets = std::move(targets);
+        return cl;
     }
 
     // The scenes after "--" are the last ones read.
@@ -397,11 +439,13 @@ std::string HelpText() {
            "               The options below apply to every picture of the run:\n"
            "    --size WxH       picture size in pixels, each 1 to 16000 (default 300x300);\n"
            "                     beyond 3000 the picture is drawn in tiles\n"
-           "    --format F       png, jpg, gif, tiff, bmp, tga, jp2, jpc, ras or pnm; by\n"
-           "                     default the format follows OUT's extension (.png, .jpg or\n"
-           "                     .jpeg, .gif, .tif or .tiff, .bmp, .tga, .jp2, .jpc or .j2k,\n"
-           "                     .ras, .pnm or .ppm), and pictures of a folder are PNG\n"
-           "    --quality N      JPEG quality 0 to 100 (default 100)\n"
+           "    --format F       png, jpg, gif, tiff, bmp, tga, jp2, jpc, ras, pnm or webp;\n"
+           "                     by default the format follows OUT's extension (.png, .jpg\n"
+           "                     or .jpeg, .gif, .tif or .tiff, .bmp, .tga, .jp2, .jpc or\n"
+           "                     .j2k, .ras, .pnm or .ppm, .webp), and pictures of a\n"
+           "                     folder are PNG\n"
+           "    --quality N      JPEG and lossy WebP quality 0 to 100 (default 100)\n"
+           "    --lossless       WebP without loss (the quality is then not used)\n"
            "    --progressive    JPEG with a progressive scan (default baseline)\n"
            "    --optimize       JPEG with optimised coding tables\n"
            "    --interlace      PNG with Adam7 interlacing\n"
@@ -430,6 +474,24 @@ std::string HelpText() {
            "    --progress       shows a progress bar on standard error (the default when\n"
            "                     standard error is a terminal) and a line per picture\n"
            "    --quiet          no progress bar\n"
+           "  SCENE.scn --turntable N -o OUT\n"
+           "               Renders the scene N times (1 to 3600), the camera's horizontal\n"
+           "               rotation stepped by 360/N degrees from the scene's own, each\n"
+           "               frame as a still above (frame i seeded with --seed + i, 1 by\n"
+           "               default, so frames are reproducible). OUT is:\n"
+           "                 a numbered name (spin-%03d.png: exactly one %d or %0Nd, %%\n"
+           "                 for a percent sign): one still per frame, numbered from 0,\n"
+           "                 in the format of its extension or --format;\n"
+           "                 .gif: an animated GIF looping forever, one palette for all\n"
+           "                 frames (--transparent keeps the background see-through);\n"
+           "                 .webp: an animated WebP looping forever (--quality,\n"
+           "                 --lossless; --transparent keeps the alpha channel);\n"
+           "                 .mp4 (H.264) or .webm (VP9): a video.\n"
+           "               An animation or video is written only when complete: an\n"
+           "               interrupted run leaves no file. Its options:\n"
+           "    --fps N          frames per second, 1 to 100 (default 12)\n"
+           "    --turntable-vertical FROM:TO  also sweeps the vertical angle (0 to\n"
+           "                     90 degrees) from FROM to TO at half the turn and back\n"
            "  --thumbnail SIZE SCENE.scn -o OUT\n"
            "               Renders one scene as above into a SIZE x SIZE PNG picture\n"
            "               (1 to 3000), whatever OUT is named, for file managers'\n"

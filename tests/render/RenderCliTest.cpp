@@ -151,7 +151,7 @@ TEST_F(SceneRenderCliTest, FailuresAreReportedWithANonZeroStatus) {
     EXPECT_EQ(Run(Quote(singleBox) + " -o " + Quote(Out("x.unknown"))).status, 2);
     EXPECT_EQ(Run(Quote(singleBox)).status, 2);                                 // no -o
     EXPECT_EQ(Run("-o " + Quote(Out("x.png")) + " " + Quote(singleBox)).status, 2);  // -o before its scene
-    EXPECT_EQ(Run(Quote(singleBox) + " -o " + Quote(Out("x.png")) + " --format webp").status, 2);
+    EXPECT_EQ(Run(Quote(singleBox) + " -o " + Quote(Out("x.png")) + " --format heic").status, 2);
     EXPECT_EQ(Run(Quote(singleBox) + " -o " + Quote(Out("x.png")) + " --quality 101").status, 2);
     EXPECT_EQ(Run(Quote(singleBox) + " -o " + Quote(Out("x.png")) + " --mode 1").status, 2);  // a preview option
     EXPECT_FALSE(fs::exists(Out("x.png")));
