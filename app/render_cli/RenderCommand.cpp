@@ -155,7 +155,6 @@ public:
         // sections; those keep the values a new engine starts with, not the
         // ones of the scene rendered before, so that every picture of a run
         // is the one the scene gives on its own.
-        notes_.TakeErrors();
         engine_->ResetSceneSettings();
         engine_->LoadScene(job.scene);
         if (!WaitUntilIdle(*engine_)) return 130;
@@ -167,7 +166,10 @@ public:
         }
         // Images that are missing or cannot be decoded have been named on
         // standard error; a picture with blank faces is no success.
-        const std::size_t imageErrors = notes_.TakeErrors().size();
+        const boxora::Outcome load = engine_->TakeSceneLoadOutcome();
+        const std::size_t imageErrors = static_cast<std::size_t>(
+            std::count_if(load.messages.begin(), load.messages.end(),
+                          [](const boxora::UserMessage& m) { return m.icon == boxora::MsgIcon::Error; }));
         if (imageErrors > 0 && !options_.allowMissing) {
             std::fprintf(stderr,
                          "boxora-render: %s: %zu image problem(s); nothing written (--allow-missing renders it "
