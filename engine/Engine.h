@@ -320,5 +320,3 @@ private:
 
 // The program's engine.
 CEngine& Engine();
-// Its scene parameters.
-SceneParams& EngineParams();

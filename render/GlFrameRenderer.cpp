@@ -158,7 +158,6 @@ bool GlFrameRenderer::DrawFrame(int renderMode) {
         glFlush();
         if (IFrameSink* sink = sink_.load()) {
             window_->Present(*sink, width, height);
-            ++presented_;
         }
     }
     return result;
