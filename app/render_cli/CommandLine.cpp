@@ -147,6 +147,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CLI::Option* quiet = flag("--quiet");
     CLI::Option* allowMissing = flag("--allow-missing");
     CLI::Option* gifTransparent = flag("--gif-transparent");
+    // Variant batches (VariantsCommand.h).
+    CLI::Option* variants = add("--variants", "TABLE.csv", Owner::Render);
+    CLI::Option* variantsReport = add("--report", "FILE", Owner::Render);
+    CLI::Option* shard = add("--shard", "K/N", Owner::Render);
+    CLI::Option* skipExisting = flag("--skip-existing");
 
     try {
         app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
@@ -288,6 +293,25 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         targets[i].output = strayOutputs[stray++];
     if (stray < strayOutputs.size()) return fail("-o " + strayOutputs[stray] + " must follow the scene it is for");
     r.targets = std::move(targets);
+    if (given(variants) || given(variantsReport) || given(shard) || given(skipExisting)) {
+        if (!given(variants)) return fail("--report, --shard and --skip-existing go with --variants");
+        if (r.thumbnailSize) return fail("--thumbnail and --variants cannot be combined");
+        if (r.targets.size() != 1 || outputArgs.size() != 1 || r.targets[0].output.empty() ||
+            IsDirectory(r.targets[0].scene))
+            return fail("--variants TABLE.csv takes one scene file and -o OUTPUT_FOLDER");
+        r.variants = text(variants);
+        r.variantsReport = text(variantsReport);
+        r.skipExisting = given(skipExisting);
+        if (given(shard)) {
+            const std::string v = text(shard);
+            const std::size_t slash = v.find('/');
+            if (slash == std::string::npos || !ParseInt(v.substr(0, slash), r.shardIndex) ||
+                !ParseInt(v.substr(slash + 1), r.shardCount) || r.shardCount < 1 || r.shardCount > 100000 ||
+                r.shardIndex < 1 || r.shardIndex > r.shardCount)
+                return fail("--shard takes K/N, K from 1 to N (N at most 100000)");
+        }
+        return cl;
+    }
     if (r.thumbnailSize) {
         // A thumbnail is a square PNG whatever the output is named: file
         // managers hand over temporary names.
@@ -372,6 +396,41 @@ std::string HelpText() {
            "               (1 to 3000), whatever OUT is named, for file managers'\n"
            "               thumbnails; gives up with status 1 after 30 seconds.\n"
            "\n"
+           "Variant batches\n"
+           "  SCENE.scn --variants TABLE.csv -o OUTPUT_FOLDER\n"
+           "               Loads the scene once and renders one picture per row of the\n"
+           "               table into OUTPUT_FOLDER (made when missing). The table is\n"
+           "               comma-separated text (UTF-8, fields with commas, quotes or\n"
+           "               line breaks in double quotes, a quote in them written twice)\n"
+           "               whose first row names the columns, in any order and case:\n"
+           "                 output     the picture's file name inside OUTPUT_FOLDER\n"
+           "                            (subfolders allowed, no absolute names and no\n"
+           "                            \"..\"); its extension picks the format unless\n"
+           "                            --format is given\n"
+           "                 Front Back Left Right Top Bottom\n"
+           "                            images of the faces of the scene's first object\n"
+           "                 N:Front .. N:Bottom  the same for object N (from 1, in the\n"
+           "                            scene's order)\n"
+           "                 width height  the size in pixels (1 to 3000)\n"
+           "                 camera_horizontal camera_vertical  camera rotation in\n"
+           "                            degrees\n"
+           "                 background  background colour RRGGBB (or #RRGGBB)\n"
+           "               Only output is required. An empty cell keeps the scene's\n"
+           "               value (the size: --size's). Relative image paths start at\n"
+           "               the table's folder. A row that fails (missing or unreadable\n"
+           "               image, bad cell, picture not written) is reported with its\n"
+           "               number and the reason, and the other rows go on; a summary\n"
+           "               line ends the run. Rows are numbered from 1 after the header.\n"
+           "               The options above apply to every picture; and:\n"
+           "    --report FILE    writes one JSON object per row as it ends: row,\n"
+           "                     output, status (\"ok\", \"failed\" or \"skipped\"),\n"
+           "                     seconds, message\n"
+           "    --shard K/N      renders only the rows r with (r - 1) mod N = K - 1, so\n"
+           "                     N runs (on as many machines) share one table\n"
+           "    --skip-existing  leaves pictures that are already there alone (a run cut\n"
+           "                     short can be run again: pictures are only ever written\n"
+           "                     whole)\n"
+           "\n"
            "Looking at scenes and models\n"
            "  --dump FILE  Loads FILE into the engine and prints the scene as JSON on\n"
            "               standard output. FILE is a scene file (.scn, loaded as\n"
@@ -419,7 +478,8 @@ std::string HelpText() {
            "Exit status: 0 on success; 1 when a scene cannot be read (\"Could not open\n"
            "file\"), names a model that cannot be loaded or an image that is missing\n"
            "or cannot be decoded (see --allow-missing), or a picture cannot be\n"
-           "rendered or written (the other pictures of the run are still made; a\n"
+           "rendered or written, or a row of a --variants table fails (the other\n"
+           "pictures of the run are still made; a\n"
            "picture that fails is not written, and a file of its name keeps its old\n"
            "content); 2 for wrong\n"
            "arguments; 130 when interrupted (Ctrl+C: the picture being rendered is\n"

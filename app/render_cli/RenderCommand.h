@@ -30,6 +30,13 @@ struct RenderOptions {
     std::optional<unsigned> seed;   // seeds the shadow's random jitter
     std::optional<bool> progress;   // the bar; by default when standard error is a terminal
     std::optional<int> thumbnailSize;  // --thumbnail: one square PNG, time-limited
+    // --variants TABLE: the one scene renders a picture per row of the
+    // table into the folder its -o names (VariantsCommand.h).
+    std::string variants;
+    std::string variantsReport;  // --report: JSON lines, one per row
+    int shardIndex = 1;          // --shard K/N: K from 1 to N
+    int shardCount = 1;
+    bool skipExisting = false;
 };
 
 // Export format codes from a name ("png", "jpg", ...) or a file's extension
