@@ -166,10 +166,7 @@ public:
         }
         // Images that are missing or cannot be decoded have been named on
         // standard error; a picture with blank faces is no success.
-        const boxora::Outcome load = engine_->TakeSceneLoadOutcome();
-        const std::size_t imageErrors = static_cast<std::size_t>(
-            std::count_if(load.messages.begin(), load.messages.end(),
-                          [](const boxora::UserMessage& m) { return m.icon == boxora::MsgIcon::Error; }));
+        const std::size_t imageErrors = engine_->TakeSceneLoadOutcome().ErrorCount();
         if (imageErrors > 0 && !options_.allowMissing) {
             std::fprintf(stderr,
                          "boxora-render: %s: %zu image problem(s); nothing written (--allow-missing renders it "
