@@ -38,3 +38,11 @@ endif()
 # JSON writes the --dump document. ordered_json needs nlohmann 3.9.
 find_package(CLI11 2.1 CONFIG REQUIRED)
 find_package(nlohmann_json 3.9 CONFIG REQUIRED)
+
+# poppler's C++ interface draws the first page of PDF face images (in the
+# decoding helper).
+pkg_check_modules(POPPLER_CPP IMPORTED_TARGET poppler-cpp)
+if(POPPLER_CPP_FOUND)
+  target_link_libraries(boxora_deps INTERFACE PkgConfig::POPPLER_CPP)
+  target_compile_definitions(boxora_deps INTERFACE BOXORA_HAVE_POPPLER=1)
+endif()

@@ -1,6 +1,7 @@
 #include "engine/ModelManager.h"
 
 #include "model/CoverFaces.h"
+#include "model/RealSize.h"
 #include "platform/TextUtil.h"
 
 CModelManager::CModelManager(GlReleaseQueue& releaseQueue)
@@ -17,6 +18,7 @@ boxora::Outcome CModelManager::LoadModelFile(const std::string& path, bool allTe
 
     C3DObject& last = *model_.objects.back();
     last.translate[1] = last.height / 2.0f;
+    if (const auto size = boxora::ReadRealSizeBeside(path)) last.realSizeMm = *size;
 
     for (const tMaterialInfo& entry : reader_.FileMaterials()) {
         if (entry.index >= model_.materials.size()) continue;

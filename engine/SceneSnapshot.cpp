@@ -7,6 +7,8 @@ ObjectSnapshot ObjectSnapshot::Of(const C3DObject& o) {
     s.userName = o.userName;
     s.type = o.type;
     s.coverImages = o.coverImages;
+    s.extent = {o.width, o.height, o.depth};
+    s.realSizeMm = o.realSizeMm;
     for (int k = 0; k < 3; ++k) {
         s.translate[k] = o.translate[k];
         s.rotate[k] = o.rotate[k];

@@ -20,6 +20,11 @@ struct ObjectSnapshot {
     std::array<float, 3> translate{0, 0, 0};
     std::array<float, 3> rotate{0, 0, 0};  // degrees
     std::array<float, 3> scale{1, 1, 1};
+    // Width, height and depth of the model at scale 1 (model units), and
+    // the real size the catalogue declares for it (millimetres, zeros when
+    // none).
+    std::array<float, 3> extent{0, 0, 0};
+    std::array<float, 3> realSizeMm{0, 0, 0};
 
     static ObjectSnapshot Of(const C3DObject& object);
 };

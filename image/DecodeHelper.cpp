@@ -18,6 +18,7 @@
 
 #include "image/CodecBytes.h"
 #include "image/CodecMetafile.h"
+#include "image/CodecVector.h"
 #include "platform/AppPaths.h"
 
 extern char** environ;
@@ -255,6 +256,10 @@ int RunDecodeHelper(int argc, char** argv) {
     bool ok = false;
     if (job == static_cast<unsigned long>(Job::Metafile))
         ok = metafile::DecodeMetafileHere(input.data(), input.size(), image, &why, static_cast<uint32_t>(maxSide));
+    else if (job == static_cast<unsigned long>(Job::Svg))
+        ok = vector::DecodeSvgHere(input.data(), input.size(), static_cast<uint32_t>(maxSide), image, &why);
+    else if (job == static_cast<unsigned long>(Job::Pdf))
+        ok = vector::DecodePdfHere(input.data(), input.size(), static_cast<uint32_t>(maxSide), image, &why);
     else
         why = "unknown helper job";
     if (ok && image.bpp != 24) ok = false, why = "the decoder produced an unexpected image";

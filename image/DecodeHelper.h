@@ -13,7 +13,12 @@
 namespace imagecodec::helper {
 
 // What the helper can decode; the decoder in the helper is chosen by it.
-enum class Job : uint32_t { Metafile = 1 };
+enum class Job : uint32_t {
+    Metafile = 1,
+    // SVG drawings and the first page of PDF files; MAXSIDE is the side drawn.
+    Svg = 16,
+    Pdf = 17,
+};
 
 // File name of the helper executable.
 constexpr char kHelperName[] = "boxora-decode";

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "image/CodecRegistry.h"
+#include "image/CodecVector.h"
 #include "image/ImageReduce.h"
 #include "image/StandardPalette.h"
 #include "platform/AtomicFile.h"
@@ -117,6 +118,18 @@ bool ImageCodec::LoadFromMemory(const uint8_t* data, std::size_t size, int forma
         return false;
     }
     std::string why;
+    // Drawings are told apart by their first bytes whatever the name says;
+    // they are drawn at the size asked for rather than shrunk from one.
+    // A picture whose signature names a raster format stays one, even with
+    // "%PDF-" in a comment.
+    const auto kind = imagecodec::SniffFormat(data, size) == FORMAT_UNKNOWN ? imagecodec::vector::SniffVector(data, size)
+                                                                            : imagecodec::vector::VectorKind::None;
+    if (kind != imagecodec::vector::VectorKind::None) {
+        const uint32_t side = vectorSide_ ? vectorSide_ : maxSide ? maxSide : imagecodec::vector::kDefaultVectorSide;
+        if (imagecodec::vector::DecodeVectorLimited(kind, data, size, side, data_, &why)) return true;
+        lastError_ = std::string(kind == imagecodec::vector::VectorKind::Svg ? "SVG" : "PDF") + ": " + why;
+        return false;
+    }
     const auto requested = static_cast<ImageFormat>(format);
     // An explicit format is tried first. When it fails (a file whose name
     // does not match its content), the content decides, as for code 0: a

@@ -26,6 +26,10 @@ public:
     bool Load(const std::string& path, int format, uint32_t maxSide = 0);
     bool LoadFromMemory(const uint8_t* data, std::size_t size, int format, uint32_t maxSide = 0);
 
+    // SVG drawings and PDF pages are drawn with this longest side (0: maxSide
+    // of the load, or 1024 without one).
+    void SetVectorSide(uint32_t side) { vectorSide_ = side; }
+
     uint32_t GetWidth() const { return data_.width; }
     uint32_t GetHeight() const { return data_.height; }
     int GetBpp() const { return data_.bpp; }
@@ -73,4 +77,5 @@ private:
     imagecodec::ImageData data_;
     imagecodec::EncodeOptions options_;
     std::string lastError_;
+    uint32_t vectorSide_ = 0;
 };

@@ -214,7 +214,7 @@ private:
             v.y = -v.y;
         }
         if (n == 0) {
-            obj.height = obj.width = 0;
+            obj.height = obj.width = obj.depth = 0;
             return;
         }
         float minZ = 10000, maxZ = -10000, minX = 10000, maxX = -10000;
@@ -226,6 +226,9 @@ private:
         }
         obj.height = maxZ - minZ;
         obj.width = maxX - minX;
+        const auto [minY, maxY] = std::minmax_element(obj.vertices.begin(), obj.vertices.end(),
+                                                      [](const Vector3& a, const Vector3& b) { return a.y < b.y; });
+        obj.depth = maxY->y - minY->y;
     }
 
     void ReadFaces(ChunkStream& p, C3DObject& obj) {

@@ -97,6 +97,10 @@ public:
     std::array<std::string, kCoverFaceCount> coverImages;
     float height = 0;  // extent along the file's z axis
     float width = 0;   // extent along x
+    float depth = 0;   // extent along the file's y axis
+    // Width, height and depth in millimetres at scale 1, as the catalogue
+    // declares them (model/RealSize.h); zeros when not declared.
+    std::array<float, 3> realSizeMm{0, 0, 0};
 
     int VertexCount() const { return static_cast<int>(vertices.size()); }
     int FaceCount() const { return static_cast<int>(faces.size()); }

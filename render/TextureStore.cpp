@@ -26,7 +26,7 @@ void CTextureStore::Replace(std::list<TEXTURE>& list, const TEXTURE& record) {
 
 TexturePixels CTextureStore::DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk,
                                                 boxora::Outcome* report) {
-    TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit());
+    TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit(), VectorArtSide());
     if (!pixels.bgr.empty()) {
         reportedUnreadable_.erase(record.path);  // reported again should it break later
     } else if (report && reportedUnreadable_.insert(record.path).second) {
@@ -167,7 +167,7 @@ boxora::Outcome CTextureStore::UploadJobTextures(const JobTextures& textures, co
         if (stop && stop()) return outcome;
         if (record.index < 0 || record.index >= kTextureSlots || textures.names[record.index] == 0) continue;
         // Unreadable files were reported when the scene loaded them.
-        TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit());
+        TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit(), VectorArtSide());
         FitBudget(pixels, textures.budget, used, shrunk);
         UploadTexture(textures.names[record.index], pixels);
     }

@@ -22,16 +22,30 @@ int PowerOfTwoAtLeast(int n) {
 
 void SetTexturePictureSize(int width, int height) { t_pictureSide = std::max(0, std::max(width, height)); }
 
-int TextureSideLimit() {
-    const int picture = t_pictureSide > 0 ? PowerOfTwoAtLeast(t_pictureSide) : kPreviewTextureSide;
+namespace {
+int WithinGlLimit(int side) {
     GLint glLimit = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &glLimit);
-    return glLimit > 0 ? std::min(picture, static_cast<int>(glLimit)) : picture;
+    return glLimit > 0 ? std::min(side, static_cast<int>(glLimit)) : side;
+}
+}  // namespace
+
+// Large pictures shrink by whole factors while they are decoded. With twice
+// the picture's power of two as the limit, art larger than the picture is
+// never halved below the picture's size (a 5000-pixel cover stays whole for
+// a 3000-pixel render instead of dropping to 2500).
+int TextureSideLimit() {
+    return WithinGlLimit(t_pictureSide > 0 ? 2 * PowerOfTwoAtLeast(t_pictureSide) : kPreviewTextureSide);
 }
 
-TexturePixels DecodeTexturePixels(const std::string& path, int format, int maxSide) {
+int VectorArtSide() {
+    return WithinGlLimit(t_pictureSide > 0 ? PowerOfTwoAtLeast(t_pictureSide) : kPreviewTextureSide);
+}
+
+TexturePixels DecodeTexturePixels(const std::string& path, int format, int maxSide, int vectorSide) {
     TexturePixels out;
     ImageCodec image;
+    image.SetVectorSide(static_cast<uint32_t>(std::max(0, vectorSide)));
     if (!image.Load(path, format, static_cast<uint32_t>(std::max(0, maxSide)))) return out;
     out.bgr = image.Encode2RGB_Ex();
     const std::size_t expected = static_cast<std::size_t>(image.GetWidth()) * image.GetHeight() * 3;

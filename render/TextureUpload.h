@@ -3,10 +3,10 @@
 // blue-green-red rows and building its mipmaps under a texture name in the
 // current context. Call only on a thread with a current context.
 //
-// A texture never gets more texels than the picture drawn in the context
-// can show: its longest side is at most the picture's longest side rounded
-// up to a power of two (and the OpenGL limit), whatever size the file
-// claims. Large pictures are shrunk while they are decoded.
+// A texture never gets far more texels than the picture drawn in the
+// context can show: its longest side is at most twice the picture's longest
+// side rounded up to a power of two (and the OpenGL limit), whatever size
+// the file claims. Large pictures are shrunk while they are decoded.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -27,10 +27,15 @@ constexpr int kPreviewTextureSide = 2048;
 void SetTexturePictureSize(int width, int height);
 // The longest side a texture may have on the calling thread.
 int TextureSideLimit();
+// The longest side SVG and PDF art is drawn at on the calling thread: at
+// least the picture's longest side, so a face that covers N pixels of the
+// picture gets N pixels of art or more; the preview gets a smaller copy.
+int VectorArtSide();
 
 // Decodes the file (format code 0: by content), shrunk until both sides fit
-// maxSide (0: no limit). An undecodable file gives an empty image.
-TexturePixels DecodeTexturePixels(const std::string& path, int format, int maxSide);
+// maxSide (0: no limit); drawings are drawn with vectorSide as their longest
+// side (0: maxSide). An undecodable file gives an empty image.
+TexturePixels DecodeTexturePixels(const std::string& path, int format, int maxSide, int vectorSide = 0);
 
 // Memory the texture takes in OpenGL: four bytes a texel and its mipmaps.
 std::size_t TextureBytes(int width, int height);

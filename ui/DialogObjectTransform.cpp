@@ -25,12 +25,13 @@ CDialogObjectTransform::CDialogObjectTransform(boxora::EngineBinding& engine, co
         AxisSetter send = std::move(setters[axis]);
         rows_[axis] = AddParamRow(layout_.rows[axis], layout_.minimum, layout_.maximum, 0, kAxisLabels[axis],
                                   [this, e, send](int value) {
-                                      if (e && send) send(e, SelectedObjectId(), value);
+                                      if (e && send && !muted_) send(e, SelectedObjectId(), value);
                                   });
         rows_[axis]->Label()->setWordWrap(false);
         rows_[axis]->Label()->resize(DialogX(kLabelUnits), rows_[axis]->Label()->height());
     }
     for (ParamSpinBinding* row : rows_) row->Initialize();
+    muted_ = false;
     SetPageEnabled(false);
 }
 
@@ -54,8 +55,18 @@ void CDialogObjectTransform::RefreshObject(const ObjectSnapshot* object) {
     }
     SetPageEnabled(true);
     // Writing the field sends the value back to the engine, so the object
-    // holds exactly what the page shows.
+    // holds exactly what the page shows (unless the page keeps finer values
+    // than its rows show).
+    muted_ = !SendsOnRefresh();
     for (int axis = 0; axis < 3; ++axis) Row(axis)->RefreshFrom(DisplayValue(*object, axis));
+    muted_ = false;
+}
+
+void CDialogObjectTransform::ShowRowValue(int axis, int value) {
+    const bool wasMuted = muted_;
+    muted_ = true;
+    Row(axis)->RefreshFrom(value);
+    muted_ = wasMuted;
 }
 
 std::vector<LayoutRule> CDialogObjectTransform::BuildLayoutRules() const {

@@ -35,12 +35,20 @@ public:
 protected:
     // The integer an axis of the object shows.
     virtual int DisplayValue(const ObjectSnapshot& object, int axis) const = 0;
+    // Whether showing an object sends the shown values back to the engine.
+    virtual bool SendsOnRefresh() const { return true; }
+    // Shows a value in a row without sending it to the engine.
+    void ShowRowValue(int axis, int value);
     std::vector<LayoutRule> BuildLayoutRules() const override;
+    virtual void SetPageEnabled(bool enabled);
+    const Layout& PageLayout() const { return layout_; }
 
 private:
-    void SetPageEnabled(bool enabled);
 
     Layout layout_;
     GroupBox* group_;
     std::array<ParamSpinBinding*, 3> rows_{};
+    // Set while values are shown rather than sent (and while the rows are
+    // made, before a derived page exists).
+    bool muted_ = true;
 };

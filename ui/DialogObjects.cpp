@@ -1,18 +1,31 @@
 #include "ui/DialogObjects.h"
 
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
 #include <QShowEvent>
 #include <algorithm>
 
+#include "engine/FitToImages.h"
 #include "engine/IEngine.h"
 #include "lang/Lng.h"
+#include "platform/Notifier.h"
 #include "ui/GroupBox.h"
 #include "ui/ObjectIconList.h"
 #include "ui/TabCtrlObjects.h"
+#include "ui/WaitCursor.h"
+#include "ui/undo/SceneHistory.h"
 
 namespace {
 constexpr int IDC_OBJECTS_GROUP = 1009;
 constexpr int IDC_OBJECTS_LIST = 1010;
 constexpr int IDC_OBJECT_TABS = 1007;
+constexpr int IDC_FIT_IMAGES = 1011;
+
+QString Text(const char* key, const char* fallback) {
+    const std::string text = Lng().GetText("TabObjects", key);
+    return QString::fromStdString(text.empty() ? fallback : text);
+}
 }  // namespace
 
 CDialogObjects::CDialogObjects(boxora::EngineBinding& engine, QWidget* parent) : CTabPage(engine, parent) {
@@ -22,10 +35,56 @@ CDialogObjects::CDialogObjects(boxora::EngineBinding& engine, QWidget* parent) :
     subTabs_ = AddControl(IDC_OBJECT_TABS, new CTabCtrlObjects(engine), 200, 150);
     subTabs_->SetObjectList(list_);
     connect(list_, &QListWidget::itemSelectionChanged, this, &CDialogObjects::OnSelectionChanged);
+
+    fitButton_ = AddControl(IDC_FIT_IMAGES, new QPushButton("Fit to Images"), 80, 14);
+    connect(fitButton_, &QPushButton::clicked, this, [this] { FitSelectedToImages(); });
+    contextMenu_ = new QMenu(this);
+    fitAction_ = contextMenu_->addAction("Fit to Images");
+    connect(fitAction_, &QAction::triggered, this, [this] { FitSelectedToImages(); });
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list_, &QWidget::customContextMenuRequested, this, &CDialogObjects::ShowContextMenu);
+}
+
+void CDialogObjects::ShowContextMenu(const QPoint& at) {
+    if (SelectedObjectId() < 0) return;
+    contextMenu_->popup(list_->viewport()->mapToGlobal(at));
+}
+
+bool CDialogObjects::FitSelectedToImages() {
+    const int id = SelectedObjectId();
+    if (id < 0 || !engine_.engine) return false;
+    const SceneSnapshotPtr scene = boxora::ReadSnapshot(engine_);
+    const ObjectSnapshot* object = scene->Find(id);
+    if (!object) return false;
+    std::optional<std::array<float, 3>> fitted;
+    {
+        const boxora::WaitCursor wait;  // print art can take a moment to read
+        fitted = boxora::FitScaleToImages(object->extent, object->scale, boxora::ReadFaceAspects(object->coverImages));
+    }
+    if (!fitted) {
+        boxora::Notifier().ShowMessage(Text("fitnoimages", "None of this object's face images could be read, so "
+                                                           "there are no proportions to fit.")
+                                           .toStdString(),
+                                       boxora::MsgIcon::Information, boxora::MsgButtons::Ok);
+        return false;
+    }
+    IEngine& engine = *engine_.engine;
+    engine.SetObjectScaleX(id, (*fitted)[0]);
+    engine.SetObjectScaleY(id, (*fitted)[1]);
+    engine.SetObjectScaleZ(id, (*fitted)[2]);
+    engine.Redraw();
+    if (history_) {
+        static const char kFitSource = 0;
+        history_->RecordScale(&kFitSource, list_->FirstSelectedIndex(), object->scale, *fitted);
+    }
+    ShowObject(id);
+    return true;
 }
 
 void CDialogObjects::ApplyLanguageTexts() {
     group_->setTitle(QString::fromStdString(Lng().GetText("TabObjects", "objs")));
+    fitButton_->setText(Text("fitimages", "Fit to Images"));
+    fitAction_->setText(fitButton_->text());
     subTabs_->ApplyLanguageTexts();
 }
 
@@ -71,7 +130,9 @@ void CDialogObjects::OnSelectionChanged() { ShowObject(list_->LastSelectedId());
 void CDialogObjects::ShowObject(int id) {
     // The snapshot stays alive while the pages write its values back.
     const SceneSnapshotPtr scene = boxora::ReadSnapshot(engine_);
-    subTabs_->Refresh(id != -1 ? scene->Find(id) : nullptr);
+    const ObjectSnapshot* object = id != -1 ? scene->Find(id) : nullptr;
+    fitButton_->setEnabled(object != nullptr);
+    subTabs_->Refresh(object);
 }
 
 std::vector<LayoutRule> CDialogObjects::BuildLayoutRules() const {
@@ -84,7 +145,9 @@ std::vector<LayoutRule> CDialogObjects::BuildLayoutRules() const {
         LayoutMoveRule(IDC_OBJECTS_LIST, LayoutLeft, IDC_OBJECTS_GROUP, LayoutLeft, 7),
         LayoutResizeRule(IDC_OBJECTS_LIST, LayoutRight, IDC_OBJECTS_GROUP, LayoutRight, -7),
         LayoutResizeRule(IDC_OBJECTS_LIST, LayoutBottom, IDC_OBJECTS_GROUP, LayoutTop, 70),
-        LayoutMoveRule(IDC_OBJECT_TABS, LayoutTop, IDC_OBJECTS_LIST, LayoutBottom, 3),
+        LayoutMoveRule(IDC_FIT_IMAGES, LayoutTop, IDC_OBJECTS_LIST, LayoutBottom, 3),
+        LayoutMoveRule(IDC_FIT_IMAGES, LayoutLeft, IDC_OBJECTS_GROUP, LayoutLeft, 7),
+        LayoutMoveRule(IDC_OBJECT_TABS, LayoutTop, IDC_FIT_IMAGES, LayoutBottom, 3),
         LayoutMoveRule(IDC_OBJECT_TABS, LayoutLeft, IDC_OBJECTS_GROUP, LayoutLeft, 7),
         LayoutResizeRule(IDC_OBJECT_TABS, LayoutRight, IDC_OBJECTS_GROUP, LayoutRight, -7),
         LayoutResizeRule(IDC_OBJECT_TABS, LayoutBottom, IDC_OBJECTS_GROUP, LayoutBottom, -7),

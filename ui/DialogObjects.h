@@ -3,6 +3,9 @@
 // that edit the selected object's face images, position, rotation and scale.
 #include "ui/TabPage.h"
 
+class QAction;
+class QMenu;
+class QPushButton;
 struct ObjectSnapshot;
 class CTabCtrlObjects;
 class GroupBox;
@@ -23,7 +26,14 @@ public:
     // Id of the selected object, -1 when none is selected.
     int SelectedObjectId() const;
 
+    // Scales the selected object so that each cover face takes the
+    // proportions of its image; one undo step. False when no image gave a
+    // proportion (the user is told) or nothing is selected.
+    bool FitSelectedToImages();
+
     boxora::ObjectIconList* ObjectList() const { return list_; }
+    QPushButton* FitButton() const { return fitButton_; }
+    QAction* FitAction() const { return fitAction_; }
     CTabCtrlObjects* SubTabs() const { return subTabs_; }
 
 protected:
@@ -40,7 +50,12 @@ private:
     // engine's snapshot shows it.
     void ShowObject(int id);
 
+    void ShowContextMenu(const QPoint& at);
+
     GroupBox* group_;
+    QPushButton* fitButton_;
+    QAction* fitAction_;
+    QMenu* contextMenu_;
     boxora::ObjectIconList* list_;
     CTabCtrlObjects* subTabs_;
     int remembered_ = -1;

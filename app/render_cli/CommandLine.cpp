@@ -147,6 +147,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CLI::Option* quiet = flag("--quiet");
     CLI::Option* allowMissing = flag("--allow-missing");
     CLI::Option* gifTransparent = flag("--gif-transparent");
+    // Fit to Images for every object, before a render or a dump.
+    CLI::Option* fitImages = app.add_flag("--fit-images")->disable_flag_override();
+    owned.emplace_back(fitImages, Owner::Any);
     // Variant batches (VariantsCommand.h).
     CLI::Option* variants = add("--variants", "TABLE.csv", Owner::Render);
     CLI::Option* variantsReport = add("--report", "FILE", Owner::Render);
@@ -205,6 +208,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
                         (it->second == Owner::Preview ? " goes with --preview" : " goes with a scene to render"));
     }
 
+    cl.fitImages = cl.render.fitImages = given(fitImages);
+    if (cl.fitImages && cl.command == Command::Preview) return fail("--fit-images goes with a scene to render or --dump");
     if (cl.command == Command::Dump) {
         cl.file = text(dump);
         if (!targets.empty() || !outputArgs.empty() || given(size)) return fail("--dump takes no other arguments");
@@ -337,7 +342,7 @@ std::string HelpText() {
            "       boxora-render --preview FILE -o OUT.png [--size WxH] [--mode 0|1]\n"
            "                     [--camera H,V,ZOOM] [--background RRGGBB] [--supersample K]\n"
            "       boxora-render --thumbnail SIZE SCENE.scn -o OUT.png\n"
-           "       boxora-render --dump FILE\n"
+           "       boxora-render --dump FILE [--fit-images]\n"
            "       boxora-render --help | --version\n"
            "\n"
            "The command-line front end of the Boxora engine.\n"
@@ -443,7 +448,11 @@ std::string HelpText() {
            "                 objects    per object: id, name, userName, type (0 none,\n"
            "                            1 Box, 2 CD_DVD, 3 DVD Box), translate, rotate,\n"
            "                            scale, images (Front, Back, Left, Right, Top,\n"
-           "                            Bottom), vertexCount, faceCount, height, width\n"
+           "                            Bottom), vertexCount, faceCount, height, width,\n"
+           "                            depth (the model's extents), size (width,\n"
+           "                            height and depth after scaling, model units),\n"
+           "                            realSize (mm after scaling; absent when the\n"
+           "                            catalogue declares none)\n"
            "                 materials  per material: index, name, file, colour (R, G,\n"
            "                            B, A), owner (object id, 65535 = none),\n"
            "                            mirrorLevel, transparencyLevel, coverFace (-1 or\n"
@@ -469,6 +478,10 @@ std::string HelpText() {
            "    --background RRGGBB  an opaque background colour, set after loading\n"
            "    --supersample K  draws K times larger and averages K x K pixels into\n"
            "                     one, for smooth small pictures (1 to 8; default 1)\n"
+           "  --fit-images Before rendering or dumping, scales every object so that\n"
+           "               each cover face takes the proportions of its image (front:\n"
+           "               width to height, sides: depth to height, top: width to\n"
+           "               depth; the height stays), as \"Fit to Images\" does.\n"
            "  --help       Shows this text.\n"
            "  --version    Shows the program's version.\n"
            "\n"

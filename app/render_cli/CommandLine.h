@@ -15,6 +15,7 @@ struct CommandLine {
     PreviewOptions preview;  // --preview and its options
     RenderOptions render;    // SCENE -o OUT ... and the render options
     std::string error;  // set when the arguments cannot be used
+    bool fitImages = false;  // --fit-images
 };
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args);

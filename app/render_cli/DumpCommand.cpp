@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/Engine.h"
+#include "engine/FitToImages.h"
 #include "platform/RegularFile.h"
 #include "engine/SceneFileCheck.h"
 #include "platform/TextUtil.h"
@@ -97,6 +98,13 @@ Json Objects(const SceneModel& model) {
         j["faceCount"] = o->FaceCount();
         j["height"] = o->height;
         j["width"] = o->width;
+        j["depth"] = o->depth;
+        const float size[3] = {o->width * o->scale[0].Get(), o->height * o->scale[1].Get(),
+                               o->depth * o->scale[2].Get()};
+        j["size"] = Json::array({size[0], size[1], size[2]});
+        if (o->realSizeMm[0] > 0)
+            j["realSize"] = Json::array({o->realSizeMm[0] * o->scale[0].Get(), o->realSizeMm[1] * o->scale[1].Get(),
+                                         o->realSizeMm[2] * o->scale[2].Get()});
         objects.push_back(std::move(j));
     }
     return objects;
@@ -154,7 +162,7 @@ std::string SceneToJson(CEngine& engine) {
     return doc.dump(2, ' ', true) + "\n";
 }
 
-int RunDumpCommand(const std::string& file) {
+int RunDumpCommand(const std::string& file, bool fitImages) {
     const bool isScene = EndsWithIgnoreCase(file, ".scn");
     if (isScene ? !IsReadableSceneFile(file) : !boxora::CanReadRegularFile(file)) {
         std::fprintf(stderr, "boxora-render: %s\n", boxora::EscapeForTerminal(CouldNotOpenFileText(file)).c_str());
@@ -172,7 +180,11 @@ int RunDumpCommand(const std::string& file) {
         engine.AddObject(file);
         engine.Redraw();
     }
-    const bool idle = engine.WaitForIdle(std::chrono::minutes(5));
+    bool idle = engine.WaitForIdle(std::chrono::minutes(5));
+    if (idle && fitImages) {
+        boxora::FitEveryObjectToImages(engine);
+        idle = engine.WaitForIdle(std::chrono::minutes(5));
+    }
     int status = 0;
     if (!idle) {
         std::fprintf(stderr, "boxora-render: loading did not finish\n");

@@ -6,7 +6,8 @@
 class CEngine;
 
 // Returns the exit status; the JSON goes to standard output.
-int RunDumpCommand(const std::string& file);
+// fitImages: every object is fitted to its images first (--fit-images).
+int RunDumpCommand(const std::string& file, bool fitImages = false);
 
 // The JSON text of the engine's current scene (engine lock taken inside).
 std::string SceneToJson(CEngine& engine);

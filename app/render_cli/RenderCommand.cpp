@@ -15,6 +15,7 @@
 
 #include "CliNotifier.h"
 #include "engine/Engine.h"
+#include "engine/FitToImages.h"
 #include "engine/SceneFile.h"
 #include "engine/SceneFileCheck.h"
 #include "image/ImageFormat.h"
@@ -158,6 +159,10 @@ public:
         engine_->ResetSceneSettings();
         engine_->LoadScene(job.scene);
         if (!WaitUntilIdle(*engine_)) return 130;
+        if (options_.fitImages) {
+            boxora::FitEveryObjectToImages(*engine_);
+            if (!WaitUntilIdle(*engine_)) return 130;
+        }
         const std::size_t loaded = engine_->GetObjectList().size();
         if (loaded < data.objects.size()) {
             std::fprintf(stderr, "boxora-render: %s: %zu of its %zu models could not be loaded; nothing written\n",

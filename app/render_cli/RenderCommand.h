@@ -30,6 +30,7 @@ struct RenderOptions {
     std::optional<unsigned> seed;   // seeds the shadow's random jitter
     std::optional<bool> progress;   // the bar; by default when standard error is a terminal
     std::optional<int> thumbnailSize;  // --thumbnail: one square PNG, time-limited
+    bool fitImages = false;            // --fit-images: every object fitted to its images first
     // --variants TABLE: the one scene renders a picture per row of the
     // table into the folder its -o names (VariantsCommand.h).
     std::string variants;

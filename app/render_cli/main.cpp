@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
             std::printf("boxora-render %s\n", BOXORA_VERSION_FULL);
             return 0;
         case Command::Dump:
-            return RunDumpCommand(cl.file);
+            return RunDumpCommand(cl.file, cl.fitImages);
         case Command::Preview:
             return RunPreviewCommand(cl.preview);
         case Command::Render:

@@ -128,10 +128,10 @@ TEST_F(ObjectsTab, BrowseOffersTheImageFilterAndSetsTheChosenImage) {
     });
     textures->FaceButton(COVER_LEFT)->click();
     EXPECT_TRUE(offered.startsWith("Supported files (*.bmp *.gif *.jpg *.jpeg *.png *.ico *.tif *.tiff *.tga *.pcx "
-                                   "*.wbmp *.wmf *.emf *.j2k *.jp2 *.jbg *.j2c *.jpc *.pgx *.pnm *.pgm *.ppm *.ras);;"));
+                                   "*.wbmp *.wmf *.emf *.j2k *.jp2 *.jbg *.j2c *.jpc *.pgx *.pnm *.pgm *.ppm *.ras *.svg *.pdf);;"));
     EXPECT_TRUE(offered.contains(";;ICO CUR files (*.ico *.cur);;"));
-    EXPECT_TRUE(offered.endsWith(";;PNM files (*.pnm *.pgm *.ppm)"));
-    EXPECT_EQ(offered.count(";;"), 15);  // sixteen entries
+    EXPECT_TRUE(offered.endsWith(";;PNM files (*.pnm *.pgm *.ppm);;SVG files (*.svg);;PDF files (*.pdf)"));
+    EXPECT_EQ(offered.count(";;"), 17);  // eighteen entries
     const FakeEngine::Call* call = engine.LastCall("SetObjectImage");
     ASSERT_NE(call, nullptr);
     EXPECT_EQ(call->id, 1);
@@ -180,11 +180,12 @@ TEST_F(ObjectsTab, TransformPagesShowTruncatedValuesAndWriteThemBack) {
     EXPECT_EQ(tabs->ScalePage()->Row(0)->Edit()->text(), "50");
     EXPECT_EQ(tabs->ScalePage()->Row(1)->Edit()->text(), "-1");
     EXPECT_EQ(tabs->ScalePage()->Row(2)->Edit()->text(), "0");
-    // The object now holds what the pages show.
+    // The object now holds what the pages show; the Scale page keeps the
+    // exact factors, which may lie between its steps (a fitted scale).
     EXPECT_FLOAT_EQ(box.translate[0], 12.0f);
     EXPECT_FLOAT_EQ(box.rotate[2], -179.0f);
     EXPECT_FLOAT_EQ(box.scale[0], 1.5f);
-    EXPECT_FLOAT_EQ(box.scale[1], 0.99f);
+    EXPECT_FLOAT_EQ(box.scale[1], 0.994f);
     EXPECT_FLOAT_EQ(box.scale[2], 1.0f);
 }
 
@@ -310,7 +311,10 @@ TEST_F(ObjectsTab, LayoutStacksListAndSubTabsInTheGroup) {
     EXPECT_EQ(group.bottom() + 1, page->height() - du.ToPixelsY(7));
     EXPECT_EQ(list.y(), group.y() + du.ToPixelsY(10));
     EXPECT_EQ(list.bottom() + 1, group.y() + du.ToPixelsY(70));
-    EXPECT_EQ(tabs.y(), list.bottom() + 1 + du.ToPixelsY(3));
+    const QRect fit = page->FitButton()->geometry();
+    EXPECT_EQ(fit.y(), list.bottom() + 1 + du.ToPixelsY(3));
+    EXPECT_EQ(fit.x(), list.x());
+    EXPECT_EQ(tabs.y(), fit.bottom() + 1 + du.ToPixelsY(3));
     EXPECT_EQ(tabs.bottom() + 1, group.bottom() + 1 - du.ToPixelsY(7));
     EXPECT_EQ(tabs.x(), list.x());
     EXPECT_EQ(tabs.width(), list.width());

@@ -39,7 +39,7 @@ const std::vector<std::pair<std::string, std::vector<std::string>>> kKeys = {
     {"TabScene", {"scene", "objinscn", "avlblobj", "addobj", "delobj"}},
     {"TabObjects",
      {"objects", "objs", "txt", "tran", "rotate", "scale", "front", "back", "left", "right", "top", "bottom", "x",
-      "y", "z"}},
+      "y", "z", "fitimages", "fitnoimages", "lockscale", "sizeunit"}},
     {"TabCamera", {"camera", "camh", "camv", "camth", "camtv", "camz", "camp"}},
     {"TabLighting", {"lighting", "gl", "br", "ls1", "lh1", "lv1", "ld1", "ls2", "lh2", "lv2", "ld2"}},
     {"TabShadows", {"shadows", "sh", "sd", "sl", "si", "sb"}},

@@ -41,19 +41,20 @@ TEST(TextureLimit, TexturesFitThePictureAndTheBudget) {
     CTextureStore store(names, releases);
     store.SetThreadRole([] { return ThreadRole::Scene; });
 
-    // A 200 × 100 picture: textures up to 256 texels a side.
+    // A 200 × 100 picture: textures up to 512 texels a side, so whole-factor
+    // shrinking never takes art below the picture's 256.
     SetTexturePictureSize(200, 100);
-    EXPECT_EQ(TextureSideLimit(), 256);
+    EXPECT_EQ(TextureSideLimit(), 512);
     std::string wide = WritePicture(dir, "wide.png", 2000, 1000);
     EXPECT_TRUE(store.TextureLoad(wide, 0).messages.empty());
-    EXPECT_EQ(TextureSize(names[0]), std::make_pair(256, 128));  // 2000 / 8 = 250 wide
+    EXPECT_EQ(TextureSize(names[0]), std::make_pair(512, 256));  // 2000 / 4 = 500 wide
     std::string small = WritePicture(dir, "small.png", 60, 30);
     EXPECT_TRUE(store.TextureLoad(small, 1).messages.empty());
     EXPECT_EQ(TextureSize(names[1]), std::make_pair(64, 32));  // as it was
 
     // A budget that holds the first two: a third texture of the first's
     // size is shrunk to what is left, and the message says so.
-    store.SetTextureBudget(TextureBytes(250, 125) + TextureBytes(60, 30) + TextureBytes(70, 35));
+    store.SetTextureBudget(TextureBytes(500, 250) + TextureBytes(60, 30) + TextureBytes(70, 35));
     std::string third = WritePicture(dir, "third.png", 2000, 1000);
     const boxora::Outcome shrunk = store.TextureLoad(third, 2);
     const auto [w, h] = TextureSize(names[2]);
@@ -66,6 +67,6 @@ TEST(TextureLimit, TexturesFitThePictureAndTheBudget) {
     // Replacing a material's texture frees its share first.
     store.TextureLoad(small, 0);
     store.TextureLoad(third, 2);
-    EXPECT_EQ(TextureSize(names[2]), std::make_pair(256, 128));
+    EXPECT_EQ(TextureSize(names[2]), std::make_pair(512, 256));
     SetTexturePictureSize(0, 0);
 }

@@ -48,6 +48,22 @@ void SceneHistory::RecordImage(int objectIndex, int face, std::string before, st
                                        apply, false));
 }
 
+void SceneHistory::RecordScale(const void* source, int objectIndex, std::array<float, 3> before,
+                               std::array<float, 3> after, bool keepOpen) {
+    if (!IsRecording() || before == after || objectIndex < 0) return;
+    auto apply = [this, objectIndex](const std::array<float, 3>& scale) {
+        if (IEngine* engine = engine_.engine) {
+            const int id = ObjectIdAt(objectIndex);
+            engine->SetObjectScaleX(id, scale[0]);
+            engine->SetObjectScaleY(id, scale[1]);
+            engine->SetObjectScaleZ(id, scale[2]);
+            engine->Redraw();
+        }
+        Refresh();
+    };
+    Push(new ValueCommand<std::array<float, 3>>({source, objectIndex}, before, after, apply, keepOpen));
+}
+
 void SceneHistory::BeginSettingsChange() {
     if (pause_ > 0) return;
     if (settingsDepth_++ == 0 && engine_.scene) settingsBefore_ = CaptureSceneSettings(*engine_.scene);

@@ -6,6 +6,7 @@
 // the program (re-reading the pages, applying an undo) are not recorded.
 #include <QObject>
 #include <QUndoStack>
+#include <array>
 #include <functional>
 #include <string>
 
@@ -31,6 +32,11 @@ public:
 
     // One settings row went from before to after; apply puts a value back.
     void RecordValue(EditKey key, int before, int after, std::function<void(int)> apply);
+    // The three scale factors of the object at this list position, changed
+    // together (Fit to Images, a typed size, a locked scale). source keys the
+    // step: steps of one source and object merge while keepOpen holds.
+    void RecordScale(const void* source, int objectIndex, std::array<float, 3> before, std::array<float, 3> after,
+                     bool keepOpen = false);
     // A face image of the object at this list position.
     void RecordImage(int objectIndex, int face, std::string before, std::string after);
     // A change that may touch several scene-wide settings: the settings are
