@@ -110,5 +110,3 @@ CEngine& Engine() {
     static CEngine engine;
     return engine;
 }
-
-SceneParams& EngineParams() { return Engine().Params(); }

@@ -121,6 +121,7 @@ public:
     void DeleteAllObjects() override;
     void LoadScene(const std::string& path) override;
     bool SaveScene(const std::string& path) override;
+    boxora::Outcome WriteScene(const std::string& path) override;
     void RenderToFile(const RenderJob& job) override;
 
     // --- Further operations ---
@@ -139,6 +140,9 @@ public:
     // The results of the render jobs ended since the last call, in order
     // (render thread's record; any thread).
     std::vector<RenderJobResult> TakeRenderResults();
+    // What the last scene load had to say (models and images that could not
+    // be loaded, warnings), as it was shown; taken once (any thread).
+    boxora::Outcome TakeSceneLoadOutcome();
 
     // The engine lock, for tools and tests that read the scene's geometry:
     // std::lock_guard lock(Engine().Lock()). The interface does not take it.
@@ -221,6 +225,9 @@ private:
     void PublishSnapshot();
     void ApplyQueuedChanges();
     void ChangeObject(int id, ObjectField field, float value);
+    // Shows the messages of an outcome; during a scene load they become
+    // part of the load's outcome as well.
+    void Raise(const boxora::Outcome& outcome);
     bool ApplyObjectChangeLocked(int id, ObjectField field, float value);
 
     void StartThreads();
@@ -305,10 +312,11 @@ private:
     int appliedHeight_ = -1;
 
     std::atomic<float> progress_{0};
+    std::mutex loadOutcomeMutex_;  // guards loadOutcome_ and recordingLoad_
+    boxora::Outcome loadOutcome_;
+    bool recordingLoad_ = false;
     std::function<void(const char*)> queueTrace_;
 };
 
 // The program's engine.
 CEngine& Engine();
-// Its scene parameters.
-SceneParams& EngineParams();

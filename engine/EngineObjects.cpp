@@ -176,7 +176,7 @@ bool CEngine::SetObjectImageLocked(int id, int face, const std::string& path) {
     // user-interface thread the pending upload replaces the image under the
     // current name.
     if (RoleOfCurrentThread() != ThreadRole::Ui) models_.Textures().ReleaseTexture(index);
-    boxora::RaiseMessages(models_.Textures().TextureLoad(resolved, index));
+    Raise(models_.Textures().TextureLoad(resolved, index));
     // An image that is not found keeps the user's reference (saved with the
     // project, tried again when it is opened), not the "*" that marks the
     // material as without picture.

@@ -128,5 +128,5 @@ void CEngine::ProcessPendingTextures() {
     std::lock_guard lock(lock_);
     BeginGlSection();
     if (!models_.Textures().PendingTextures().empty()) Trace("textures");
-    models_.Textures().UploadPendingTextures();
+    Raise(models_.Textures().UploadPendingTextures());
 }

@@ -9,7 +9,9 @@
 #include "platform/Notifier.h"
 #include "platform/TextUtil.h"
 
-bool CEngine::SaveScene(const std::string& path) {
+bool CEngine::SaveScene(const std::string& path) { return !WriteScene(path).failed; }
+
+boxora::Outcome CEngine::WriteScene(const std::string& path) {
     // From the published snapshot, so that saving never waits for a render
     // job; changes still queued are in it.
     bool locked = lock_.try_lock();
@@ -21,12 +23,17 @@ bool CEngine::SaveScene(const std::string& path) {
         ApplyQueuedChanges();
         PublishSnapshot();
     }
-    return BuildSceneDocument(params_, *Snapshot()).Save(path);
+    return WriteSceneFile(path, params_, *Snapshot());
 }
 
 void CEngine::LoadSceneNow(const std::string& path) {
     // Engine lock held by the caller (the scene thread).
     loadPending_ = false;
+    {
+        std::lock_guard record(loadOutcomeMutex_);
+        loadOutcome_ = {};
+        recordingLoad_ = true;
+    }
     NotifyBegin(boxora::ENGINE_OP_LOAD_SCENE);
     std::vector<int> ids;
     {
@@ -42,6 +49,21 @@ void CEngine::LoadSceneNow(const std::string& path) {
     textures.SetSceneFolder(slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1));
     ApplySceneFile(ReadSceneDocument(boxora::ProfileDocument::Load(path)));
     textures.SetSceneFolder({});
+    std::lock_guard record(loadOutcomeMutex_);
+    recordingLoad_ = false;
+}
+
+void CEngine::Raise(const boxora::Outcome& outcome) {
+    boxora::RaiseMessages(outcome);
+    std::lock_guard record(loadOutcomeMutex_);
+    if (recordingLoad_) loadOutcome_.Merge(outcome);
+}
+
+boxora::Outcome CEngine::TakeSceneLoadOutcome() {
+    std::lock_guard record(loadOutcomeMutex_);
+    boxora::Outcome outcome;
+    std::swap(outcome, loadOutcome_);
+    return outcome;
 }
 
 void CEngine::ApplySceneFile(const SceneFileData& data) {
@@ -81,11 +103,13 @@ void CEngine::ApplySceneFile(const SceneFileData& data) {
         params_.backgroundColor = r.backgroundColor;
     }
 
-    if (data.objectsLeftOut > 0)
-        boxora::Notifier().ShowMessage(
-            boxora::FormatText("The scene holds more than %s objects: the last %s were left out",
-                               {std::to_string(kMaxObjects), std::to_string(data.objectsLeftOut)}),
-            boxora::MsgIcon::Warning, boxora::MsgButtons::Ok);
+    if (data.objectsLeftOut > 0) {
+        boxora::Outcome leftOut;
+        leftOut.Note({"", "", "The scene holds more than %s objects: the last %s were left out",
+                      {std::to_string(kMaxObjects), std::to_string(data.objectsLeftOut)},
+                      boxora::MsgIcon::Warning});
+        Raise(leftOut);
+    }
 
     const float step = 5.0f / static_cast<float>(std::max<std::size_t>(1, data.objects.size()));
     models_.SetBatchSize(static_cast<int>(std::max<std::size_t>(1, data.objects.size())));
@@ -95,12 +119,12 @@ void CEngine::ApplySceneFile(const SceneFileData& data) {
         if (RenderAbortRequested()) break;
         const std::optional<std::string> modelPath = ModelPathForObjectName(section.objectName);
         if (!modelPath) {
-            boxora::RaiseMessages(boxora::Outcome::Failure(
+            Raise(boxora::Outcome::Failure(
                 {"", "", "Could not open file: %s", {boxora::ObjectsFolder() + section.objectName + ".3ds"}}));
             continue;
         }
         const boxora::Outcome loaded = models_.LoadModelFile(*modelPath, false);
-        boxora::RaiseMessages(loaded);
+        Raise(loaded);
         if (loaded.failed) continue;
         sides_.RefreshMirrors();
         C3DObject& object = *model.objects.back();

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Outcome.h"
 #include "render/RenderJob.h"
 
 class C3DObject;
@@ -86,4 +87,8 @@ public:
     virtual void RenderToFile(const RenderJob& job) = 0;
     // 45
     virtual ~IEngine() = default;
+
+    // SaveScene with its outcome: when the file could not be written, the
+    // message for the user, not yet shown.
+    virtual boxora::Outcome WriteScene(const std::string& path) = 0;
 };

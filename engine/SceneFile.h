@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "model/ModelTypes.h"
+#include "platform/Outcome.h"
 #include "platform/ProfileFile.h"
 
 struct SceneParams;
@@ -89,3 +90,6 @@ std::optional<std::string> ModelPathForObjectName(const std::string& objectName)
 // The scene file of these parameters and objects, ready to be saved.
 boxora::ProfileDocument BuildSceneDocument(const SceneParams& params, const SceneModel& model);
 boxora::ProfileDocument BuildSceneDocument(const SceneParams& params, const SceneSnapshot& scene);
+// Writes that file to path (the previous file is replaced only by a
+// complete new one); fails with "TabGeneral"/"errsaveprj" when it cannot.
+boxora::Outcome WriteSceneFile(const std::string& path, const SceneParams& params, const SceneSnapshot& scene);

@@ -67,3 +67,8 @@ boxora::ProfileDocument BuildSceneDocument(const SceneParams& p, const SceneSnap
     doc.SetString("SCENE", "Version", "1.8");
     return doc;
 }
+
+boxora::Outcome WriteSceneFile(const std::string& path, const SceneParams& params, const SceneSnapshot& scene) {
+    if (BuildSceneDocument(params, scene).Save(path)) return {};
+    return boxora::Outcome::Failure({"TabGeneral", "errsaveprj", "The project could not be saved to \"%s\".", {path}});
+}

@@ -4,6 +4,7 @@
 // nothing; whoever called it decides whether and when the user sees the
 // messages (the engine raises them as message boxes, boxora-render takes
 // its exit status from them, tests look at them directly).
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -48,6 +49,12 @@ struct Outcome {
     void Merge(Outcome other) {
         failed = failed || other.failed;
         for (UserMessage& m : other.messages) messages.push_back(std::move(m));
+    }
+    // How many of the messages are errors (not warnings or notes).
+    std::size_t ErrorCount() const {
+        std::size_t n = 0;
+        for (const UserMessage& m : messages) n += m.icon == MsgIcon::Error ? 1 : 0;
+        return n;
     }
 };
 

@@ -3,6 +3,7 @@
 #include "engine/IEngine.h"
 #include "engine/SceneFileCheck.h"
 #include "lang/Lng.h"
+#include "lang/Messages.h"
 #include "platform/AppPaths.h"
 #include "platform/Notifier.h"
 #include "platform/TextUtil.h"
@@ -41,10 +42,9 @@ int CProjectCommands::AskToSave() {
 }
 
 bool CProjectCommands::WriteScene(const std::string& path) {
-    if (engine_.SaveScene(path)) return true;
-    Notifier().ShowMessage(FormatText(Lng().GetText("TabGeneral", "errsaveprj"), {path}), MsgIcon::Error,
-                           MsgButtons::Ok);
-    return false;
+    const Outcome outcome = engine_.WriteScene(path);
+    RaiseMessages(outcome);
+    return !outcome.failed;
 }
 
 bool CProjectCommands::SaveBeforeLeaving(bool saveAsWhenUnnamed) {

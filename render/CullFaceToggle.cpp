@@ -13,8 +13,6 @@ void SwapCulledFace() {
     toggle = !toggle;
 }
 
-bool CulledFaceSwapped() { return toggle; }
-
 void ResetCulledFace() {
     glCullFace(GL_BACK);
     toggle = false;

@@ -10,8 +10,6 @@ namespace boxora {
 // Culls back faces when the toggle is set, front faces otherwise, then
 // inverts the toggle.
 void SwapCulledFace();
-// True between the two swaps of a pair.
-bool CulledFaceSwapped();
 // Back to the starting state (back faces culled, toggle clear), for a
 // context that starts a new frame after an interrupted one.
 void ResetCulledFace();

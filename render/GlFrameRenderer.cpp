@@ -9,6 +9,7 @@
 #include "render/RenderHost.h"
 #include "render/SideManager.h"
 #include "image/ImageCodec.h"
+#include "lang/Messages.h"
 #include "render/CameraGl.h"
 #include "render/FrameSink.h"
 #include "render/LightingState.h"
@@ -88,7 +89,7 @@ void GlFrameRenderer::BeginSceneThread() {
         // A context made after the textures were loaded (the preview was
         // created anew) gets them again under their names.
         std::lock_guard lock(engine_.Lock());
-        engine_.Textures().ReuploadAllTextures();
+        boxora::RaiseMessages(engine_.Textures().ReuploadAllTextures());
         windowContextFresh_ = false;
     }
 }
@@ -159,7 +160,6 @@ bool GlFrameRenderer::DrawFrame(int renderMode) {
         glFlush();
         if (IFrameSink* sink = sink_.load()) {
             window_->Present(*sink, width, height);
-            ++presented_;
         }
     }
     return result;
@@ -264,7 +264,8 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     scene->Resize(job.width, job.height);
     // Textures no larger than this picture can show.
     SetTexturePictureSize(job.width, job.height);
-    scene->UploadTextures();
+    // A texture shrunk to the budget is said as the job starts, as it goes on.
+    boxora::RaiseMessages(scene->UploadTextures());
 
     const bool transparent = jobParams_.backgroundTransparent;
     const auto frameStart = Clock::now();

@@ -49,12 +49,6 @@ public:
     boxora::Outcome PerformRenderJob(const RenderJob& job) override;
     void InvalidateShadowList() override;
 
-    // The preview viewport the scene thread draws (after its next Resize).
-    int PreviewWidth() const { return previewWidth_; }
-    int PreviewHeight() const { return previewHeight_; }
-    // Frames handed to the sink so far.
-    long PresentedFrames() const { return presented_.load(); }
-
     // Where the last render job's time went, in milliseconds (render
     // thread; read it once the job has ended).
     struct JobTimes {
@@ -103,6 +97,5 @@ private:
     int previewWidth_ = 0;
     int previewHeight_ = 0;
     bool previewViewportStale_ = true;
-    std::atomic<long> presented_{0};
     JobTimes lastJobTimes_;
 };

@@ -53,14 +53,6 @@ void Apply(const JitteredFrustumArgs& a) {
 }
 }  // namespace
 
-void SetJitteredFrustum(double left, double right, double bottom, double top, double zNear, double zFar,
-                        double pixdx, double pixdy, double eyedx, double eyedy, double focus) {
-    GLint viewport[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    Apply(JitteredFrustum(left, right, bottom, top, zNear, zFar, pixdx, pixdy, eyedx, eyedy, focus,
-                          PictureWidthOr(viewport[2]), PictureHeightOr(viewport[3])));
-}
-
 void SetJitteredPerspective(double fovy, double aspect, double zNear, double zFar, double pixdx, double pixdy,
                             double eyedx, double eyedy, double focus) {
     GLint viewport[4] = {0, 0, 0, 0};

@@ -27,10 +27,8 @@ JitteredFrustumArgs JitteredPerspectiveFrustum(double fovy, double aspect, doubl
                                                double focus, int viewportWidth, int viewportHeight);
 
 // On the current context, with the current viewport: loads the jittered
-// frustum into the projection matrix, then leaves GL_MODELVIEW current,
-// loaded with identity and the eye shift.
-void SetJitteredFrustum(double left, double right, double bottom, double top, double zNear, double zFar,
-                        double pixdx, double pixdy, double eyedx, double eyedy, double focus);
+// perspective frustum into the projection matrix, then leaves GL_MODELVIEW
+// current, loaded with identity and the eye shift.
 void SetJitteredPerspective(double fovy, double aspect, double zNear, double zFar, double pixdx, double pixdy,
                             double eyedx, double eyedy, double focus);
 

@@ -89,8 +89,6 @@ bool HadErrors(bool failOnAny) {
 
 void OsMesaContext::SetSurfaceMemoryLimit(uint64_t bytes) { g_surfaceLimit = bytes; }
 
-uint64_t OsMesaContext::SurfaceMemoryLimit() { return g_surfaceLimit.load(); }
-
 OsMesaContext::OsMesaContext(void* handle) : handle_(handle) {}
 
 OsMesaContext::~OsMesaContext() {

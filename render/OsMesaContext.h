@@ -83,7 +83,6 @@ public:
     // larger Resize fails as if the memory could not be had. 0 (the
     // default): only what the system gives limits it.
     static void SetSurfaceMemoryLimit(uint64_t bytes);
-    static uint64_t SurfaceMemoryLimit();
 
     // Bytes per pixel the renderer needs besides our own colour buffer:
     // its colour copy (4), packed depth and stencil (4) and the 16-bit

@@ -30,8 +30,8 @@ RenderJobScene::RenderJobScene(IRenderHost& engine, SceneParams& params, CShadow
 
 RenderJobScene::~RenderJobScene() { sides_.SetOrderingBackend(nullptr); }
 
-void RenderJobScene::UploadTextures() {
-    CTextureStore::UploadJobTextures(textures_, [this] { return RenderAbortRequested(); });
+boxora::Outcome RenderJobScene::UploadTextures() {
+    return CTextureStore::UploadJobTextures(textures_, [this] { return RenderAbortRequested(); });
 }
 
 void RenderJobScene::DeleteTextures() { CTextureStore::DeleteJobTextures(textures_); }

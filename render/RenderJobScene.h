@@ -37,7 +37,7 @@ public:
 
     // Uploads the job's textures into the current (offscreen) context, and
     // deletes them from it again when the job is done.
-    void UploadTextures();
+    boxora::Outcome UploadTextures();
     void DeleteTextures();
 
     SceneFrame& Frame() { return *frame_; }

@@ -80,7 +80,6 @@ public:
     // The display list belonged to a context that is gone.
     void ForgetList();
 
-    const std::array<float, 4>& ShadowPlane() const { return plane_; }
     // True between PrepareShadow and ReleaseShadow of an off-screen frame
     // when there is a blurred shadow to lay under the scene.
     bool HasShadowImage() const { return !shadowImage_.empty() || shadowTexture_ != 0; }
@@ -106,7 +105,6 @@ public:
 
     // The plain pre-pass (see above), for comparisons and benchmarks.
     void SetReferencePrepass(bool reference) { referencePrepass_ = reference; }
-    bool ReferencePrepass() const { return referencePrepass_; }
 
     // What the last off-screen pre-pass did: its sample count, the window
     // rectangle it covered (x, y, width, height; empty when no shadow could

@@ -4,9 +4,7 @@
 
 #include "image/ImageFormat.h"
 #include "image/ImageReduce.h"
-#include "lang/Lng.h"
 #include "platform/AppPaths.h"
-#include "platform/Notifier.h"
 #include "platform/TextUtil.h"
 #include "render/GlCurrent.h"
 #include "render/GlReleaseQueue.h"
@@ -27,15 +25,12 @@ void CTextureStore::Replace(std::list<TEXTURE>& list, const TEXTURE& record) {
 }
 
 TexturePixels CTextureStore::DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk,
-                                                bool report) {
+                                                boxora::Outcome* report) {
     TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit(), VectorArtSide());
     if (!pixels.bgr.empty()) {
         reportedUnreadable_.erase(record.path);  // reported again should it break later
     } else if (report && reportedUnreadable_.insert(record.path).second) {
-        std::string format = Lng().GetText("Common", "textunreadable");
-        if (format.empty()) format = "The image file \"%s\" could not be read.";
-        boxora::Notifier().ShowMessage(boxora::FormatText(format, {record.path}), boxora::MsgIcon::Error,
-                                       boxora::MsgButtons::Ok);
+        report->Fail({"Common", "textunreadable", "The image file \"%s\" could not be read.", {record.path}});
     }
     FitBudget(pixels, budget_, used, shrunk);
     return pixels;
@@ -69,12 +64,13 @@ void CTextureStore::FitBudget(TexturePixels& pixels, std::size_t budget, std::si
     used += bytes;
 }
 
-void CTextureStore::ReportBudget(bool shrunk, std::size_t budget) {
+void CTextureStore::NoteBudget(boxora::Outcome& outcome, bool shrunk, std::size_t budget) {
     if (!shrunk) return;
-    std::string format = Lng().GetText("Common", "texturebudget");
-    if (format.empty()) format = "The pictures of this scene need more than %s MB of texture memory; some are shown at a lower resolution.";
-    boxora::Notifier().ShowMessage(boxora::FormatText(format, {std::to_string(budget >> 20)}),
-                                   boxora::MsgIcon::Warning, boxora::MsgButtons::Ok);
+    outcome.Note({"Common", "texturebudget",
+                  "The pictures of this scene need more than %s MB of texture memory; some are shown at a lower "
+                  "resolution.",
+                  {std::to_string(budget >> 20)},
+                  boxora::MsgIcon::Warning});
 }
 
 std::size_t CTextureStore::SceneBytesBesides(int index) const {
@@ -99,6 +95,7 @@ boxora::Outcome CTextureStore::TextureLoad(std::string& path, int index) {
 
     const TEXTURE record{path, FormatFromExtension(path), index};
     const ThreadRole role = Role();
+    boxora::Outcome outcome;
     if (role != ThreadRole::Ui) {
         const uint32_t name = NewName();
         names_[index] = name;
@@ -106,9 +103,9 @@ boxora::Outcome CTextureStore::TextureLoad(std::string& path, int index) {
             std::size_t used = role == ThreadRole::Scene ? SceneBytesBesides(index) : 0;
             const std::size_t before = used;
             bool shrunk = false;
-            UploadTexture(name, DecodeWithinBudget(record, used, shrunk, true));
+            UploadTexture(name, DecodeWithinBudget(record, used, shrunk, &outcome));
             if (role == ThreadRole::Scene) sceneBytes_[index] = used - before;
-            ReportBudget(shrunk, budget_);
+            NoteBudget(outcome, shrunk, budget_);
         }
     }
     if (role == ThreadRole::Ui) {
@@ -117,12 +114,13 @@ boxora::Outcome CTextureStore::TextureLoad(std::string& path, int index) {
     } else if (role == ThreadRole::Scene) {
         Replace(all_, record);
     }
-    return {};
+    return outcome;
 }
 
-void CTextureStore::UploadPendingTextures() {
+boxora::Outcome CTextureStore::UploadPendingTextures() {
     const bool gl = HasCurrentGlContext();
     bool shrunk = false;
+    boxora::Outcome outcome;
     while (!pending_.empty()) {
         const TEXTURE record = pending_.front();
         pending_.pop_front();
@@ -135,41 +133,46 @@ void CTextureStore::UploadPendingTextures() {
         DeleteTexture(name);
         std::size_t used = SceneBytesBesides(record.index);
         const std::size_t before = used;
-        UploadTexture(name, DecodeWithinBudget(record, used, shrunk, true));
+        UploadTexture(name, DecodeWithinBudget(record, used, shrunk, &outcome));
         sceneBytes_[record.index] = used - before;
     }
-    ReportBudget(shrunk, budget_);
+    NoteBudget(outcome, shrunk, budget_);
+    return outcome;
 }
 
-void CTextureStore::ReuploadAllTextures() {
-    if (!HasCurrentGlContext()) return;
+boxora::Outcome CTextureStore::ReuploadAllTextures() {
+    boxora::Outcome outcome;
+    if (!HasCurrentGlContext()) return outcome;
     sceneBytes_.clear();
     std::size_t used = 0;
     bool shrunk = false;
     for (const TEXTURE& record : all_) {
         if (record.index < 0 || record.index >= kTextureSlots || names_[record.index] == 0) continue;
         const std::size_t before = used;
-        UploadTexture(names_[record.index], DecodeWithinBudget(record, used, shrunk, false));
+        UploadTexture(names_[record.index], DecodeWithinBudget(record, used, shrunk, nullptr));
         sceneBytes_[record.index] = used - before;
     }
-    ReportBudget(shrunk, budget_);
+    NoteBudget(outcome, shrunk, budget_);
+    return outcome;
 }
 
 CTextureStore::JobTextures CTextureStore::TakeJobTextures() const { return {all_, names_, budget_}; }
 
-void CTextureStore::UploadJobTextures(const JobTextures& textures, const std::function<bool()>& stop) {
-    if (!HasCurrentGlContext()) return;
+boxora::Outcome CTextureStore::UploadJobTextures(const JobTextures& textures, const std::function<bool()>& stop) {
+    boxora::Outcome outcome;
+    if (!HasCurrentGlContext()) return outcome;
     std::size_t used = 0;
     bool shrunk = false;
     for (const TEXTURE& record : textures.records) {
-        if (stop && stop()) return;
+        if (stop && stop()) return outcome;
         if (record.index < 0 || record.index >= kTextureSlots || textures.names[record.index] == 0) continue;
         // Unreadable files were reported when the scene loaded them.
         TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit(), VectorArtSide());
         FitBudget(pixels, textures.budget, used, shrunk);
         UploadTexture(textures.names[record.index], pixels);
     }
-    ReportBudget(shrunk, textures.budget);
+    NoteBudget(outcome, shrunk, textures.budget);
+    return outcome;
 }
 
 void CTextureStore::DeleteJobTextures(const JobTextures& textures) {

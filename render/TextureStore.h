@@ -14,7 +14,8 @@
 //
 // Each context has a texture memory budget. A texture that would take the
 // context beyond it is shrunk to what is left (or left without pixels),
-// and the "Common"/"texturebudget" message says so once per upload pass.
+// and the "Common"/"texturebudget" warning says so once per upload pass.
+// Messages travel in the outcomes of the uploads; the caller shows them.
 //
 // Everything here runs with the engine lock held, except the uploads of a
 // render job's copies.
@@ -67,16 +68,16 @@ public:
     // rewritten to the resolved full path, or to "*" (with the
     // "Common"/"textnotfound" message in the outcome) when no file is
     // found; an empty path does nothing. Indices outside the table get no
-    // texture. A file that cannot be decoded is reported
+    // texture. A file that cannot be decoded fails the outcome
     // ("Common"/"textunreadable") when it is decoded, once per file.
     boxora::Outcome TextureLoad(std::string& path, int index);
 
     // Scene thread: uploads the recorded images of the user-interface
     // thread into the current context.
-    void UploadPendingTextures();
+    boxora::Outcome UploadPendingTextures();
     // Scene thread, in a context made anew: uploads every recorded texture
     // into it under its name; the lists stay as they are.
-    void ReuploadAllTextures();
+    boxora::Outcome ReuploadAllTextures();
 
     // The textures of a render job: the records and names as they are when
     // the job starts (taken with the engine lock held). The job uploads
@@ -91,7 +92,7 @@ public:
     JobTextures TakeJobTextures() const;
     // Render thread: uploads them into the current context; stop is
     // consulted before each texture and leaves the rest out once true.
-    static void UploadJobTextures(const JobTextures& textures, const std::function<bool()>& stop);
+    static boxora::Outcome UploadJobTextures(const JobTextures& textures, const std::function<bool()>& stop);
     // Render thread, after the job: deletes them from its context.
     static void DeleteJobTextures(const JobTextures& textures);
 
@@ -114,12 +115,14 @@ private:
     uint32_t NewName() { return ++counter_; }
     // Decodes for the current context within its side limit and the budget
     // left after `used` bytes; adds the texture's bytes to used.
-    // report: a file that gives no pixels gets the "Common"/"textunreadable"
-    // message once (on first uploads, not on the copies for a render job).
-    TexturePixels DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk, bool report);
+    // report: a file that gives no pixels adds the "Common"/"textunreadable"
+    // failure to it once (on first uploads, not on copies for a context
+    // made anew).
+    TexturePixels DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk,
+                                     boxora::Outcome* report);
     // Shrinks decoded pixels to what is left of budget after used bytes.
     static void FitBudget(TexturePixels& pixels, std::size_t budget, std::size_t& used, bool& shrunk);
-    static void ReportBudget(bool shrunk, std::size_t budget);
+    static void NoteBudget(boxora::Outcome& outcome, bool shrunk, std::size_t budget);
     std::size_t SceneBytesBesides(int index) const;
 
     TextureNameTable& names_;

@@ -57,7 +57,6 @@ public:
 
     // The latest finished frame, top row first (null before the first one).
     QImage LatestFrame() const;
-    bool EngineInitialized() const { return initialized_; }
 
     // Wheel handling: delta in eighths of a degree (120 per notch).
     void HandleWheel(int delta, Qt::KeyboardModifiers modifiers);

@@ -12,7 +12,6 @@ public:
 
     // Whether a minus sign may be typed at the start of the number.
     void SetAllowNegative(bool allow) { allowNegative_ = allow; }
-    bool AllowsNegative() const { return allowNegative_; }
 
 signals:
     void stepRequested(int delta);

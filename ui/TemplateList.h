@@ -44,7 +44,6 @@ public:
     void EditSelectedName();
     bool IsEditing() const { return state() == QAbstractItemView::EditingState; }
 
-    TemplateItemDelegate* Delegate() const { return delegate_; }
 
 signals:
     void deletePressed();

@@ -9,7 +9,6 @@ boxora::MsgAnswer CliNotifier::ShowMessage(const std::string& text, boxora::MsgI
     std::lock_guard lock(mutex_);
     EndBarLocked();
     std::fprintf(stderr, "boxora-render: %s\n", boxora::EscapeForTerminal(text).c_str());
-    if (icon == boxora::MsgIcon::Error) errors_.push_back(text);
     switch (buttons) {
         case boxora::MsgButtons::Ok: return boxora::MsgAnswer::Ok;
         case boxora::MsgButtons::YesNo: return boxora::MsgAnswer::No;
@@ -56,13 +55,6 @@ void CliNotifier::EngineNotify(int message, int wParam) {
 void CliNotifier::SetLabel(const std::string& label) {
     std::lock_guard lock(mutex_);
     label_ = boxora::EscapeForTerminal(label);
-}
-
-std::vector<std::string> CliNotifier::TakeErrors() {
-    std::lock_guard lock(mutex_);
-    std::vector<std::string> errors;
-    errors.swap(errors_);
-    return errors;
 }
 
 void CliNotifier::EndBar() {

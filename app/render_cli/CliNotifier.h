@@ -20,8 +20,6 @@ public:
 
     // The name shown in front of the bar of the next render job.
     void SetLabel(const std::string& label);
-    // Error messages shown since the last call.
-    std::vector<std::string> TakeErrors();
     // Ends a bar that is still on screen with a line break.
     void EndBar();
 
@@ -37,5 +35,4 @@ private:
     bool rendering_ = false;
     bool barShown_ = false;
     int lastPercent_ = -1;
-    std::vector<std::string> errors_;
 };

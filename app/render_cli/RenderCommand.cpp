@@ -157,7 +157,6 @@ public:
         // sections; those keep the values a new engine starts with, not the
         // ones of the scene rendered before, so that every picture of a run
         // is the one the scene gives on its own.
-        notes_.TakeErrors();
         engine_->ResetSceneSettings();
         engine_->LoadScene(job.scene);
         if (!WaitUntilIdle(*engine_)) return 130;
@@ -173,7 +172,7 @@ public:
         }
         // Images that are missing or cannot be decoded have been named on
         // standard error; a picture with blank faces is no success.
-        const std::size_t imageErrors = notes_.TakeErrors().size();
+        const std::size_t imageErrors = engine_->TakeSceneLoadOutcome().ErrorCount();
         if (imageErrors > 0 && !options_.allowMissing) {
             std::fprintf(stderr,
                          "boxora-render: %s: %zu image problem(s); nothing written (--allow-missing renders it "

@@ -106,7 +106,7 @@ struct VariantState {
 
 class VariantRenderer {
 public:
-    VariantRenderer(const RenderOptions& options, TableNotifier& notes) : options_(options), notes_(notes) {}
+    explicit VariantRenderer(const RenderOptions& options) : options_(options) {}
     ~VariantRenderer() {
         if (engine_) engine_->Release();
     }
@@ -137,7 +137,6 @@ public:
         }
         engine_->SetPreviewSize(16, 16);
         engine_->Redraw();  // starts the worker threads
-        notes_.TakeErrors();
         engine_->LoadScene(scene);
         if (!WaitUntilIdle()) return false;
         const std::vector<ObjectListEntry> objects = engine_->GetObjectList();
@@ -146,7 +145,7 @@ public:
                   std::to_string(data.objects.size()) + " models could not be loaded";
             return false;
         }
-        const std::size_t imageErrors = notes_.TakeErrors().size();
+        const std::size_t imageErrors = engine_->TakeSceneLoadOutcome().ErrorCount();
         if (imageErrors > 0 && !options_.allowMissing) {
             why = scene + ": " + std::to_string(imageErrors) + " image problem(s) (--allow-missing renders it anyway)";
             return false;
@@ -310,7 +309,6 @@ private:
     }
 
     const RenderOptions& options_;
-    TableNotifier& notes_;
     DiscardFrames frames_;
     std::unique_ptr<CEngine> engine_;
     std::vector<int> objectIds_;
@@ -341,7 +339,7 @@ int Run(const RenderOptions& options, TableNotifier& notes, const VariantTable& 
     }
 
     const auto start = std::chrono::steady_clock::now();
-    VariantRenderer renderer(options, notes);
+    VariantRenderer renderer(options);
     std::string why;
     bool loaded = false;
     std::size_t written = 0, failed = 0, skipped = 0, done = 0;

@@ -5,6 +5,7 @@
 #include "EngineTestSupport.h"
 #include "engine/SceneFile.h"
 #include "engine/SceneSnapshot.h"
+#include "lang/Messages.h"
 #include "platform/TextUtil.h"
 
 namespace {
@@ -168,7 +169,12 @@ TEST_F(SceneFileTest, SavingOverALargerSceneLeavesNoStaleSections) {
 }
 
 TEST_F(SceneFileTest, FailedSaveIsReportedAndLeavesNoFileBehind) {
-    EXPECT_FALSE(engine.SaveScene(dir.File("missing-folder/x.scn")));
+    const boxora::Outcome failed = engine.WriteScene(dir.File("missing-folder/x.scn"));
+    EXPECT_TRUE(failed.failed);
+    ASSERT_EQ(failed.messages.size(), 1u);
+    EXPECT_EQ(failed.messages[0].key, "errsaveprj");
+    EXPECT_NE(boxora::MessageText(failed.messages[0]).find(dir.File("missing-folder/x.scn")), std::string::npos);
+    EXPECT_TRUE(notes.Messages().empty());  // the caller decides whether to show it
     EXPECT_FALSE(std::filesystem::exists(dir.File("missing-folder")));
     // A folder in the way of the file: the save fails, the folder stays.
     std::filesystem::create_directories(dir.File("taken.scn"));
@@ -260,6 +266,11 @@ TEST_F(SceneFileTest, ImagesNotFoundKeepTheirPathAndAreLookedForBesideTheScene) 
         if (f.material < materials.size() && materials[f.material].coverFace == 2) EXPECT_EQ(f.textured, 0);
     ASSERT_EQ(notes.Messages().size(), 1u);
     EXPECT_NE(notes.Messages()[0].text.find("/old/disk/art/lost.png"), std::string::npos);
+    // The load's outcome holds what was shown, once.
+    const boxora::Outcome load = engine.TakeSceneLoadOutcome();
+    ASSERT_EQ(load.messages.size(), 1u);
+    EXPECT_EQ(load.messages[0].key, "textnotfound");
+    EXPECT_TRUE(engine.TakeSceneLoadOutcome().messages.empty());
     ASSERT_TRUE(engine.SaveScene(dir.File("again.scn")));
     const SceneFileData saved = ParseSceneFile(testsupport::ReadFileBytes(dir.File("again.scn")));
     ASSERT_EQ(saved.objects.size(), 1u);

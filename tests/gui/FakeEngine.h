@@ -230,6 +230,10 @@ public:
         Log("SaveScene", 0);
         return true;
     }
+    boxora::Outcome WriteScene(const std::string& path) override {
+        if (SaveScene(path)) return {};
+        return boxora::Outcome::Failure({"TabGeneral", "errsaveprj", "", {path}});
+    }
     void RenderToFile(const RenderJob& job) override {
         renderJobs.push_back(job);
         LogObject("RenderToFile", -1, 0, job.fileName);

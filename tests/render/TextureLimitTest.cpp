@@ -36,8 +36,6 @@ TEST(TextureLimit, TexturesFitThePictureAndTheBudget) {
     GlTestContext gl(32, 32);
     ASSERT_TRUE(gl.Ok());
     testsupport::TempDir dir;
-    boxora::RecordingNotifier notes;
-    boxora::SetNotifier(&notes);
     TextureNameTable names{};
     GlReleaseQueue releases;
     CTextureStore store(names, releases);
@@ -48,27 +46,27 @@ TEST(TextureLimit, TexturesFitThePictureAndTheBudget) {
     SetTexturePictureSize(200, 100);
     EXPECT_EQ(TextureSideLimit(), 512);
     std::string wide = WritePicture(dir, "wide.png", 2000, 1000);
-    store.TextureLoad(wide, 0);
+    EXPECT_TRUE(store.TextureLoad(wide, 0).messages.empty());
     EXPECT_EQ(TextureSize(names[0]), std::make_pair(512, 256));  // 2000 / 4 = 500 wide
     std::string small = WritePicture(dir, "small.png", 60, 30);
-    store.TextureLoad(small, 1);
+    EXPECT_TRUE(store.TextureLoad(small, 1).messages.empty());
     EXPECT_EQ(TextureSize(names[1]), std::make_pair(64, 32));  // as it was
-    EXPECT_TRUE(notes.Messages().empty());
 
     // A budget that holds the first two: a third texture of the first's
     // size is shrunk to what is left, and the message says so.
     store.SetTextureBudget(TextureBytes(500, 250) + TextureBytes(60, 30) + TextureBytes(70, 35));
     std::string third = WritePicture(dir, "third.png", 2000, 1000);
-    store.TextureLoad(third, 2);
+    const boxora::Outcome shrunk = store.TextureLoad(third, 2);
     const auto [w, h] = TextureSize(names[2]);
     EXPECT_GT(w, 0);
     EXPECT_LE(w, 64);
-    ASSERT_EQ(notes.Messages().size(), 1u);
-    EXPECT_NE(notes.Messages()[0].text.find("MB"), std::string::npos);
+    EXPECT_FALSE(shrunk.failed);  // a warning: the picture is still made
+    ASSERT_EQ(shrunk.messages.size(), 1u);
+    EXPECT_EQ(shrunk.messages[0].key, "texturebudget");
+    EXPECT_EQ(shrunk.messages[0].icon, boxora::MsgIcon::Warning);
     // Replacing a material's texture frees its share first.
     store.TextureLoad(small, 0);
     store.TextureLoad(third, 2);
     EXPECT_EQ(TextureSize(names[2]), std::make_pair(512, 256));
-    boxora::SetNotifier(nullptr);
     SetTexturePictureSize(0, 0);
 }

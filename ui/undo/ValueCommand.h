@@ -28,7 +28,6 @@ public:
     int id() const override { return kMergeableCommandId; }
     // After this no later edit joins the step.
     void Close() { open_ = false; }
-    bool IsOpen() const { return open_; }
 
 protected:
     bool open_ = true;
