@@ -6,6 +6,9 @@ pkg_check_modules(GLU REQUIRED IMPORTED_TARGET glu)
 pkg_check_modules(OPENJP2 REQUIRED IMPORTED_TARGET libopenjp2)
 pkg_check_modules(LIBWMF IMPORTED_TARGET libwmf)
 pkg_check_modules(RSVG IMPORTED_TARGET librsvg-2.0)
+# WebP stills and animations; H.264 and VP9 videos of turntables.
+pkg_check_modules(WEBP REQUIRED IMPORTED_TARGET libwebp libwebpdemux libwebpmux)
+pkg_check_modules(LIBAV REQUIRED IMPORTED_TARGET libavcodec libavformat libavutil libswscale)
 find_package(JPEG REQUIRED)
 find_package(PNG REQUIRED)
 find_package(ZLIB REQUIRED)
@@ -18,7 +21,8 @@ add_library(boxora_deps INTERFACE)
 add_library(boxora::deps ALIAS boxora_deps)
 target_link_libraries(boxora_deps INTERFACE
   PkgConfig::OSMESA PkgConfig::GLU PkgConfig::OPENJP2
-  JPEG::JPEG PNG::PNG ZLIB::ZLIB TIFF::TIFF ${GIF_LIBRARY})
+  JPEG::JPEG PNG::PNG ZLIB::ZLIB TIFF::TIFF ${GIF_LIBRARY}
+  PkgConfig::WEBP PkgConfig::LIBAV)
 if(LIBWMF_FOUND)
   target_link_libraries(boxora_deps INTERFACE PkgConfig::LIBWMF)
   target_compile_definitions(boxora_deps INTERFACE BOXORA_HAVE_LIBWMF=1)

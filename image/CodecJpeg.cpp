@@ -165,6 +165,13 @@ struct EncodeState {
     unsigned long bufferSize;
 };
 
+// JFIF density in dots per inch (a 16-bit field).
+void SetJpegDensity(jpeg_compress_struct& cinfo, int dpi) {
+    if (dpi <= 0) return;
+    cinfo.density_unit = 1;
+    cinfo.X_density = cinfo.Y_density = static_cast<UINT16>(std::min(dpi, 65535));
+}
+
 bool WriteJpeg(EncodeState* s, const ImageData* image, const EncodeOptions* options, uint8_t* rowBuffer) {
     if (setjmp(s->err.jump)) return false;
     s->cinfo.err = &s->err.pub;
@@ -180,6 +187,7 @@ bool WriteJpeg(EncodeState* s, const ImageData* image, const EncodeOptions* opti
     if (quality < 0) quality = 0;
     if (quality > 100) quality = 100;
     jpeg_set_quality(&s->cinfo, quality, TRUE);
+    SetJpegDensity(s->cinfo, options->dpi);
     // High qualities keep the colour at full resolution: sharp coloured
     // edges (text on a cover) would otherwise bleed.
     if (quality >= kFullChromaQuality) {

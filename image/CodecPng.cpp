@@ -192,6 +192,10 @@ bool WritePng(WriteState* s, const ImageData* image, const EncodeOptions* option
     png_set_IHDR(s->png, s->info, w, h, 8, withAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
                  options->pngInterlace == 1 ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
+    if (options->dpi > 0) {
+        const uint32_t ppm = DotsPerMetre(options->dpi);
+        png_set_pHYs(s->png, s->info, ppm, ppm, PNG_RESOLUTION_METER);
+    }
     png_write_info(s->png, s->info);
     png_set_bgr(s->png);
     const int passes = png_set_interlace_handling(s->png);

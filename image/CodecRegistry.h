@@ -43,6 +43,9 @@ bool DecodePcx(const uint8_t* data, std::size_t size, ImageData& out, std::strin
 bool DecodeWbmp(const uint8_t* data, std::size_t size, ImageData& out, std::string* why);
 bool DecodeGif(const uint8_t* data, std::size_t size, ImageData& out, std::string* why);
 bool EncodeGif(const ImageData& image, const EncodeOptions& options, std::vector<uint8_t>& out, std::string* why);
+// WebP (libwebp; read in the decoding helper)
+bool DecodeWebp(const uint8_t* data, std::size_t size, ImageData& out, std::string* why);
+bool EncodeWebp(const ImageData& image, const EncodeOptions& options, std::vector<uint8_t>& out, std::string* why);
 // WMF and EMF metafiles, rasterised
 bool DecodeMetafile(const uint8_t* data, std::size_t size, ImageData& out, std::string* why);
 

@@ -14,7 +14,7 @@ const CodecEntry kCodecs[] = {
     {FORMAT_WBMP, DecodeWbmp, nullptr},   {FORMAT_WMF, DecodeMetafile, nullptr},
     {FORMAT_JP2, DecodeJp2, EncodeJp2},   {FORMAT_JPC, DecodeJpc, EncodeJpc},
     {FORMAT_PGX, DecodePgx, nullptr},     {FORMAT_PNM, DecodePnm, EncodePnm},
-    {FORMAT_RAS, DecodeRas, EncodeRas},
+    {FORMAT_RAS, DecodeRas, EncodeRas},   {FORMAT_WEBP, DecodeWebp, EncodeWebp},
 };
 
 bool StartsWith(const uint8_t* data, std::size_t size, const char* magic, std::size_t n) {
@@ -36,6 +36,7 @@ ImageFormat SniffFormat(const uint8_t* data, std::size_t size) {
     if (StartsWith(data, size, "GIF87a", 6) || StartsWith(data, size, "GIF89a", 6)) return FORMAT_GIF;
     if (StartsWith(data, size, "II*\0", 4) || StartsWith(data, size, "MM\0*", 4)) return FORMAT_TIF;
     if (StartsWith(data, size, "BM", 2)) return FORMAT_BMP;
+    if (size >= 12 && StartsWith(data, size, "RIFF", 4) && std::memcmp(data + 8, "WEBP", 4) == 0) return FORMAT_WEBP;
     if (StartsWith(data, size, "\0\0\1\0", 4) || StartsWith(data, size, "\0\0\2\0", 4)) return FORMAT_ICO;
     if (StartsWith(data, size, "\0\0\0\x0CjP  \r\n\x87\n", 12)) return FORMAT_JP2;
     if (StartsWith(data, size, "\xFF\x4F\xFF\x51", 4)) return FORMAT_JPC;

@@ -460,7 +460,8 @@ bool WriteTiff(TIFF* tif, const ImageData& image, const EncodeOptions& options, 
               TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric) &&
               TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
               TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
-              TIFFSetField(tif, TIFFTAG_XRESOLUTION, 72.0) && TIFFSetField(tif, TIFFTAG_YRESOLUTION, 72.0) &&
+              TIFFSetField(tif, TIFFTAG_XRESOLUTION, options.dpi > 0 ? static_cast<double>(options.dpi) : 72.0) &&
+              TIFFSetField(tif, TIFFTAG_YRESOLUTION, options.dpi > 0 ? static_cast<double>(options.dpi) : 72.0) &&
               TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) &&
               TIFFSetField(tif, TIFFTAG_SOFTWARE, "Boxora");
     if (!ok) return false;

@@ -19,6 +19,7 @@
 #include "image/CodecBytes.h"
 #include "image/CodecMetafile.h"
 #include "image/CodecVector.h"
+#include "image/CodecWebp.h"
 #include "platform/AppPaths.h"
 
 extern char** environ;
@@ -260,6 +261,8 @@ int RunDecodeHelper(int argc, char** argv) {
         ok = vector::DecodeSvgHere(input.data(), input.size(), static_cast<uint32_t>(maxSide), image, &why);
     else if (job == static_cast<unsigned long>(Job::Pdf))
         ok = vector::DecodePdfHere(input.data(), input.size(), static_cast<uint32_t>(maxSide), image, &why);
+    else if (job == static_cast<unsigned long>(Job::Webp))
+        ok = webp::DecodeWebpHere(input.data(), input.size(), image, &why);
     else
         why = "unknown helper job";
     if (ok && image.bpp != 24) ok = false, why = "the decoder produced an unexpected image";

@@ -15,6 +15,7 @@ namespace imagecodec::helper {
 // What the helper can decode; the decoder in the helper is chosen by it.
 enum class Job : uint32_t {
     Metafile = 1,
+    Webp = 4,
     // SVG drawings and the first page of PDF files; MAXSIDE is the side drawn.
     Svg = 16,
     Pdf = 17,

@@ -237,6 +237,7 @@ void ImageCodec::SetCodecOption(int option, int format) {
     case FORMAT_GIF: options_.gifCompression = option; break;
     case FORMAT_TIF: options_.tiffCompression = option; break;
     case FORMAT_PNG: options_.pngInterlace = option; break;
+    case FORMAT_WEBP: options_.webpLossless = option; break;
     default: break;  // the other formats have no options
     }
 }

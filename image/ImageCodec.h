@@ -50,6 +50,9 @@ public:
     // Option word for one format (JPEG bits, GIF compression, TIFF
     // compression, PNG interlace).
     void SetCodecOption(int option, int format);
+    // Print resolution written by the formats that hold one (PNG, JPEG,
+    // TIFF); 0 for their defaults.
+    void SetResolution(int dpi) { options_.dpi = dpi < 0 ? 0 : dpi; }
 
     // Reduces a true-colour image to 8 bits with the fixed 256-colour
     // palette, each pixel mapped to the nearest palette colour; the alpha

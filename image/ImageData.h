@@ -44,7 +44,17 @@ struct EncodeOptions {
     int gifCompression = 0;  // 0 LZW, 1 none, 2 RLE
     int tiffCompression = 0; // 0 auto, 1 none, 2 CCITT RLE, 4 Group 4, 5 LZW, 7 JPEG, 32773 PackBits
     int pngInterlace = 0;    // 1: Adam7
+    // Print resolution in dots per inch written into the file (PNG pHYs,
+    // JFIF density, TIFF resolution); 0 leaves each format's default.
+    int dpi = 0;
+    int webpLossless = 0;    // 1: lossless WebP; otherwise lossy at the JPEG quality
 };
+
+// The dpi as whole pixels per metre, rounded to nearest (300 → 11811), as
+// PNG stores it.
+inline uint32_t DotsPerMetre(int dpi) {
+    return dpi <= 0 ? 0u : static_cast<uint32_t>((static_cast<uint64_t>(dpi) * 10000u + 127u) / 254u);
+}
 
 // A decoder reads a whole file held in memory. On any fault it returns false
 // and leaves out empty; why (if given) names the reason.

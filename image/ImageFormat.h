@@ -19,11 +19,14 @@ enum ImageFormat : int {
     FORMAT_PGX = 13,
     FORMAT_PNM = 14,
     FORMAT_RAS = 15,
+    // Codes 16 to 19 are left free for formats of the same family.
+    FORMAT_WEBP = 20,
 };
 
 // Format code from a file name's extension (the text after its last dot,
 // compared without regard to letter case): ".bmp" 1, ".gif" 2, ".jpg" 3,
 // ".png" 4, ".ico"/".cur" 5, ".tiff" 6, ".tga" 7, ".pcx" 8, ".wbmp" 9,
-// ".wmf"/".emf" 10, ".jp2" 11, ".jpc" 12, ".pgx" 13, ".pnm" 14, ".ras" 15;
+// ".wmf"/".emf" 10, ".jp2" 11, ".jpc" 12, ".pgx" 13, ".pnm" 14, ".ras" 15,
+// ".webp" 20;
 // anything else (".jpeg", ".tif", ".ppm", none) gives 0: decode by content.
 ImageFormat FormatFromExtension(std::string_view fileName);

@@ -19,6 +19,7 @@ const std::array<RenderFormatEntry, kRenderFormatCount>& RenderFormats() {
         {"JPC", 12, ".jpc", "JPC Files (*.jpc)|*.jpc||", nullptr},
         {"RAS", 15, ".ras", "RAS Files (*.ras)|*.ras||", nullptr},
         {"PNM", 14, ".pnm", "PNM Files (*.pnm)|*.pnm||", nullptr},
+        {"WebP", 20, ".webp", "WebP Files (*.webp)|*.webp||", "webpprop"},
     }};
     return formats;
 }

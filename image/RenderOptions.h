@@ -1,6 +1,6 @@
 #pragma once
 // The export choices of the Rendering tab that do not depend on the widget
-// toolkit: the ten output formats in list order, the file-name extension
+// toolkit: the output formats in list order, the file-name extension
 // swap, the size field filtering and the keep-proportion arithmetic.
 #include <array>
 #include <string>
@@ -16,8 +16,8 @@ struct RenderFormatEntry {
     const char* captionKey;  // language key of the options caption; null: no options
 };
 
-constexpr int kRenderFormatCount = 10;
-// PNG, JPG, GIF, TIFF, BMP, TGA, JP2, JPC, RAS, PNM.
+constexpr int kRenderFormatCount = 11;
+// PNG, JPG, GIF, TIFF, BMP, TGA, JP2, JPC, RAS, PNM, and WebP after them.
 const std::array<RenderFormatEntry, kRenderFormatCount>& RenderFormats();
 
 // Limits of the image width and height.

@@ -4,6 +4,7 @@
 
 #include "render/JitterTables.h"
 #include "render/JitteredProjection.h"
+#include "render/TileWindow.h"
 
 namespace boxora {
 
@@ -22,7 +23,9 @@ bool RenderJitteredSamples(int n, double fovy, const std::function<bool()>& scen
     if (n <= 0) return scenePass();
     GLint viewport[4] = {0, 0, 1, 1};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    const double aspect = viewport[3] > 0 ? static_cast<double>(viewport[2]) / viewport[3] : 1.0;
+    // A tile takes the whole picture's aspect.
+    const int width = PictureWidthOr(viewport[2]), height = PictureHeightOr(viewport[3]);
+    const double aspect = height > 0 ? static_cast<double>(width) / height : 1.0;
     const auto table = JitterTable(n);
     return AccumulateSamples(n, 1.0f / static_cast<float>(n), [&](int i) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -3,11 +3,13 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "render/TileWindow.h"
+
 namespace boxora {
 
 void ApplyProjection(const CameraSetup& c) {
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
+    LoadTileNarrowing();
     gluPerspective(c.fovy, c.aspect, c.zNear, c.zFar);
     glMatrixMode(GL_MODELVIEW);
 }

@@ -16,6 +16,8 @@
 #include "render/RenderJobScene.h"
 #include "render/SceneFrame.h"
 #include "render/TextureUpload.h"
+#include "render/RenderJobSteps.h"
+#include "render/TiledRender.h"
 #include "render/ShadowManager.h"
 #include "render/SideOrderingGl.h"
 #include "render/SidePasses.h"
@@ -163,7 +165,7 @@ bool GlFrameRenderer::DrawFrame(int renderMode) {
     return result;
 }
 
-namespace {
+namespace boxora {
 
 // The transparent-background boost of PNG renders: a stronger reflection
 // and a finer shadow, in the job's own copy of the settings.
@@ -178,6 +180,13 @@ boxora::Outcome SaveError(const std::string& fileName) {
         {"TabRendering", "errsave", "The image could not be saved to \"%s\".", {fileName}});
 }
 
+}  // namespace boxora
+
+using boxora::ApplyTransparentBoost;
+using boxora::SaveError;
+
+namespace {
+
 // The frame as the image library takes it: B, G, R, A per pixel, bottom row
 // first; alpha 255 unless the background is transparent.
 void ToBgra(std::vector<uint8_t>& pixels, bool keepAlpha) {
@@ -189,7 +198,33 @@ void ToBgra(std::vector<uint8_t>& pixels, bool keepAlpha) {
 
 }  // namespace
 
+// Hands a job's picture to its sink, top row first; a job that ends
+// without one tells its sink so with null pixels.
+class PictureDelivery {
+public:
+    explicit PictureDelivery(const RenderJob& job) : job_(job) {}
+    ~PictureDelivery() {
+        if (job_.pictureSink && !delivered_) job_.pictureSink(nullptr, 0, 0);
+    }
+    bool Wanted() const { return static_cast<bool>(job_.pictureSink); }
+    // pixels: R, G, B, A, bottom row first, as read back.
+    void Deliver(std::vector<uint8_t>& pixels, bool keepAlpha) {
+        const std::size_t row = static_cast<std::size_t>(job_.width) * 4;
+        for (std::size_t top = 0, bottom = static_cast<std::size_t>(job_.height) - 1; top < bottom; ++top, --bottom)
+            std::swap_ranges(pixels.begin() + top * row, pixels.begin() + (top + 1) * row, pixels.begin() + bottom * row);
+        if (!keepAlpha)
+            for (std::size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
+        delivered_ = true;
+        job_.pictureSink(pixels.data(), job_.width, job_.height);
+    }
+
+private:
+    const RenderJob& job_;
+    bool delivered_ = false;
+};
+
 boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
+    PictureDelivery delivery(job);
     if (!offscreen_ || !offscreen_->IsCurrent()) {
         boxora::Outcome noContext;
         noContext.failed = true;
@@ -216,6 +251,10 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     jobParams_.RenderMode = RENDER_MODE_OFFSCREEN;
     jobParams_.accumulationPasses = kRenderPasses;
     ApplyTransparentBoost(jobParams_);
+
+    // Pictures too big for one surface are drawn in tiles.
+    if (const int tileSide = boxora::ChooseTileSide(job.width, job.height, job.tileSize); tileSide > 0)
+        return PerformTiledJob(job, tileSide, *scene);
 
     // The offscreen surface takes the job's size.
     if (job.width < 1 || job.height < 1 || !offscreen_->Resize(job.width, job.height)) {
@@ -258,6 +297,13 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     const bool read = offscreen_->ReadPixels(pixels);
     // Only the formats that carry alpha get it; GIF only when asked for.
     const bool keepAlpha = transparent && (job.format != FORMAT_GIF || job.gifTransparency);
+    if (read && delivery.Wanted()) {
+        delivery.Deliver(pixels, transparent);
+        lastJobTimes_.read = ms(readStart);
+        engine_.ReportProgress(100);
+        backToRest();
+        return {};
+    }
     if (read) ToBgra(pixels, keepAlpha);
     lastJobTimes_.read = ms(readStart);
     engine_.ReportProgress(90);
@@ -274,6 +320,8 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
             image.SetCodecOption(job.gifCompression, FORMAT_GIF);
             image.SetCodecOption(job.tiffCompression, FORMAT_TIF);
             image.SetCodecOption(job.pngInterlace, FORMAT_PNG);
+            image.SetResolution(job.dpi);
+            image.SetCodecOption(job.webpLossless, FORMAT_WEBP);
             if (job.format == FORMAT_GIF) image.DecreaseBpp(8, false, nullptr, 0);
             // A template renamed during the job moves its picture along.
             const std::string output = engine_.RenderOutputName(job.fileName);

@@ -27,6 +27,7 @@ class OsMesaContext;
 class SceneFrame;
 class SidePasses;
 class GlSideOrdering;
+class RenderJobScene;
 }  // namespace boxora
 
 class GlFrameRenderer : public IFrameRenderer {
@@ -72,6 +73,8 @@ private:
     // Sizes the window surface for the preview viewport (at least the
     // ordering viewport in each direction); false when it cannot be had.
     bool FitWindowSurface(bool allowShrink);
+    // A render job drawn tile by tile (render/TiledRender.cpp).
+    boxora::Outcome PerformTiledJob(const RenderJob& job, int tileSide, boxora::RenderJobScene& scene);
     void SetViewportAndCamera(int width, int height);
 
     IRenderHost& engine_;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "render/TileWindow.h"
 #include "scene/SceneParams.h"
 
 namespace boxora {
@@ -44,7 +45,7 @@ JitteredFrustumArgs JitteredPerspectiveFrustum(double fovy, double aspect, doubl
 namespace {
 void Apply(const JitteredFrustumArgs& a) {
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
+    LoadTileNarrowing();
     glFrustum(a.left, a.right, a.bottom, a.top, a.zNear, a.zFar);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -56,16 +57,16 @@ void SetJitteredFrustum(double left, double right, double bottom, double top, do
                         double pixdx, double pixdy, double eyedx, double eyedy, double focus) {
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    Apply(JitteredFrustum(left, right, bottom, top, zNear, zFar, pixdx, pixdy, eyedx, eyedy, focus, viewport[2],
-                          viewport[3]));
+    Apply(JitteredFrustum(left, right, bottom, top, zNear, zFar, pixdx, pixdy, eyedx, eyedy, focus,
+                          PictureWidthOr(viewport[2]), PictureHeightOr(viewport[3])));
 }
 
 void SetJitteredPerspective(double fovy, double aspect, double zNear, double zFar, double pixdx, double pixdy,
                             double eyedx, double eyedy, double focus) {
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    Apply(JitteredPerspectiveFrustum(fovy, aspect, zNear, zFar, pixdx, pixdy, eyedx, eyedy, focus, viewport[2],
-                                     viewport[3]));
+    Apply(JitteredPerspectiveFrustum(fovy, aspect, zNear, zFar, pixdx, pixdy, eyedx, eyedy, focus,
+                                     PictureWidthOr(viewport[2]), PictureHeightOr(viewport[3])));
 }
 
 }  // namespace boxora

@@ -23,8 +23,9 @@ namespace boxora {
 
 class OsMesaContext {
 public:
-    // Largest surface side accepted by Resize. Render jobs stop at 3000; a
-    // preview window on a large screen may be wider than that.
+    // Largest surface side accepted by Resize. Render jobs beyond 3000 a
+    // side are drawn in tiles no larger than this; a preview window on a
+    // large screen may be wider than 3000.
     static constexpr int kMaxSide = 8192;
 
     // Creates a context with a 1 × 1 surface and checks that it offers the

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -7,8 +8,8 @@
 // options of the Rendering tab.
 struct RenderJob {
     std::string fileName;     // full path, extension included
-    int width = 0;            // 1..3000
-    int height = 0;           // 1..3000
+    int width = 0;            // 1..16000 (the Rendering tab: 1..3000)
+    int height = 0;           // 1..16000
     int format = 4;           // image format code: 1 BMP, 2 GIF, 3 JPG, 4 PNG, 6 TIFF, 7 TGA, 11 JP2, 12 JPC, 14 PNM, 15 RAS
     int pngInterlace = 0;     // 1 interlaced
     int jpegQuality = 100;    // 0..100
@@ -22,4 +23,17 @@ struct RenderJob {
     // JPEG. Set, a transparent background becomes the GIF's transparent
     // colour instead (asked for explicitly, never by the Rendering tab).
     bool gifTransparency = false;
+    // Print sizes. Side of the square tiles a large picture is drawn in;
+    // 0 chooses (one piece up to 3000 pixels a side). dpi: the resolution
+    // written into PNG, JPEG and TIFF files; 0 writes none.
+    int tileSize = 0;
+    int dpi = 0;
+    // WebP: 1 lossless; otherwise lossy at jpegQuality.
+    int webpLossless = 0;
+    // Set, the finished picture is handed here instead of being written
+    // (fileName only names the job in messages): width × height × 4 bytes
+    // R, G, B, A, top row first, alpha 255 unless the background is
+    // transparent. Called once on the render thread, with null pixels when
+    // the job gave up; the callee copies what it keeps.
+    std::function<void(const uint8_t* rgba, int width, int height)> pictureSink;
 };

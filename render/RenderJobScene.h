@@ -41,6 +41,7 @@ public:
     void DeleteTextures();
 
     SceneFrame& Frame() { return *frame_; }
+    const ObjectDrawingScene& DrawingScene() const { return scene_; }
 
     // --- IRenderHost ---
     SceneParams& Params() override { return params_; }

@@ -13,6 +13,7 @@
 #include "render/LightingState.h"
 #include "render/ShadowManager.h"
 #include "render/SidePasses.h"
+#include "render/TileWindow.h"
 
 namespace boxora {
 
@@ -45,7 +46,7 @@ bool SceneFrame::Draw(int renderMode, int width, int height) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT | GL_ACCUM_BUFFER_BIT);
 
     // 2. Projection, camera and scene transform.
-    camera_ = ComputeCamera(params, width, height);
+    camera_ = ComputeCamera(params, PictureWidthOr(width), PictureHeightOr(height));
     ApplyProjectionAndCamera(camera_);
     ApplySceneTransform(camera_);
 
@@ -53,18 +54,33 @@ bool SceneFrame::Draw(int renderMode, int width, int height) {
     SetFrameLighting(params);
 
     // 4.-6. The side order (full frames and renders).
-    engine_.ReportProgress(3);
+    ReportProgress(3);
     bool result = true;
-    if (renderMode != RENDER_MODE_QUICK) result = engine_.Sides().OrderSides(true);
-    engine_.ReportProgress(5);
+    if (renderMode != RENDER_MODE_QUICK && !sideOrderKept_) result = engine_.Sides().OrderSides(true);
+    ReportProgress(5);
 
     // 7.-9. Shadow pre-pass, scene pass(es), end of the pre-pass.
     const auto shadowStart = std::chrono::steady_clock::now();
-    shadow_.PrepareShadow(width, height, passes_.Scene(), [this](float delta) { engine_.AddProgress(delta); });
+    shadow_.PrepareShadow(width, height, passes_.Scene(), [this](float delta) { AddProgress(delta); });
     lastShadowMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - shadowStart).count();
     if (result) result = AntialiasPass(renderMode);
     shadow_.ReleaseShadow();
     return result;
+}
+
+void SceneFrame::ReportProgress(float percent) { engine_.ReportProgress(progressBase_ + progressScale_ * percent); }
+
+void SceneFrame::AddProgress(float delta) { engine_.AddProgress(progressScale_ * delta); }
+
+bool SceneFrame::OrderSidesOnly(int width, int height) {
+    const SceneParams& params = params_;
+    ResetCulledFace();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    camera_ = ComputeCamera(params, PictureWidthOr(width), PictureHeightOr(height));
+    ApplyProjectionAndCamera(camera_);
+    ApplySceneTransform(camera_);
+    SetFrameLighting(params);
+    return engine_.Sides().OrderSides(true);
 }
 
 bool SceneFrame::AntialiasPass(int renderMode) {
@@ -137,7 +153,7 @@ bool SceneFrame::OffscreenScenePass() {
     if (engine_.RenderAbortRequested()) return false;
     const int passes = std::max(1, static_cast<int>(params_.accumulationPasses));
     const float share = static_cast<float>(80 - shadow_.ShadowWorkEstimate()) / static_cast<float>(passes) / 2.0f;
-    engine_.AddProgress(share);
+    AddProgress(share);
 
     bool result = true;
     if (frameListA_.built) {
@@ -169,7 +185,7 @@ bool SceneFrame::OffscreenScenePass() {
         if (frameListB_.built) glEndList();
     }
 
-    engine_.AddProgress(share);
+    AddProgress(share);
     return result;
 }
 

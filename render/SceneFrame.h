@@ -40,6 +40,18 @@ public:
     // Draws the frame on a width × height viewport; true when it completed.
     bool Draw(int renderMode, int width, int height);
 
+    // The tiles of one picture must all draw the sides in the same order:
+    // it is found once, for the whole picture (OrderSidesOnly on a viewport
+    // of the picture's shape), and kept while SetSideOrderKept(true).
+    bool OrderSidesOnly(int width, int height);
+    void SetSideOrderKept(bool kept) { sideOrderKept_ = kept; }
+    // A tile's frame is a share of its picture's progress: the frame's own
+    // 0 .. 100 becomes base + scale × that.
+    void SetProgressRange(float base, float scale) {
+        progressBase_ = base;
+        progressScale_ = scale;
+    }
+
     // The grid's display list: delete it (its context current) or forget it
     // (its context is gone).
     void ReleaseGrid() { grid_.Release(); }
@@ -60,6 +72,8 @@ private:
     void DrawGrid();
     void DrawMarkers();
     void DeleteFrameLists();
+    void ReportProgress(float percent);
+    void AddProgress(float delta);
 
     IRenderHost& engine_;
     const SceneParams& params_;
@@ -73,6 +87,9 @@ private:
     DisplayListSlot frameListA_;
     DisplayListSlot frameListB_;
     double lastShadowMs_ = 0;
+    bool sideOrderKept_ = false;
+    float progressBase_ = 0;
+    float progressScale_ = 1;
 };
 
 }  // namespace boxora

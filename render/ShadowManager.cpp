@@ -9,6 +9,7 @@
 #include "scene/SceneParams.h"
 #include "model/MirrorMath.h"
 #include "render/Mat4.h"
+#include "render/TileWindow.h"
 #include "render/WindowRect.h"
 
 namespace {
@@ -299,8 +300,12 @@ void CShadowManager2::PrepareShadow(int width, int height, const boxora::ObjectD
         return;
     }
 
-    // The light of every sample, drawn in the order the samples take them.
-    const std::vector<std::array<float, 16>> samples = OffscreenSampleMatrices(ComputeShadowQuality());
+    // The light of every sample, drawn in the order the samples take them
+    // (a tile takes those drawn once for its picture).
+    const bool tiled = tiledPlan_.active && boxora::CurrentTileWindow().has_value();
+    const std::vector<std::array<float, 16>> ownSamples =
+        tiled ? std::vector<std::array<float, 16>>{} : OffscreenSampleMatrices(ComputeShadowQuality());
+    const std::vector<std::array<float, 16>>& samples = tiled ? tiledPlan_.samples : ownSamples;
     if (samples.empty()) return;
     const int passes = static_cast<int>(samples.size());
     const int estimate = ShadowWorkEstimate();
@@ -309,16 +314,34 @@ void CShadowManager2::PrepareShadow(int width, int height, const boxora::ObjectD
     };
 
     // Where the silhouettes can fall, and how finely to draw them there.
-    const std::array<int, 4> rect = ShadowWindowRect(scene.model, samples, width, height);
-    lastPrepass_.samples = passes;
-    lastPrepass_.rect = rect;
-    if (rect[2] <= 0 || rect[3] <= 0) {
-        reportAll();
-        return;
+    PrepassLayout layout;
+    if (tiled) {
+        lastPrepass_.samples = passes;
+        lastPrepass_.rect = tiledPlan_.rect;
+        if (!TileLayout(width, height, layout)) {
+            reportAll();
+            return;
+        }
+    } else {
+        const std::array<int, 4> whole = ShadowWindowRect(scene.model, samples, width, height);
+        lastPrepass_.samples = passes;
+        lastPrepass_.rect = whole;
+        if (whole[2] <= 0 || whole[3] <= 0) {
+            reportAll();
+            return;
+        }
+        layout.composite = whole;
+        layout.reduction = ReductionFactor(passes, whole[2], whole[3]);
+        const int r = layout.reduction;
+        layout.textureX = whole[0];
+        layout.textureY = whole[1];
+        layout.textureWidth = std::min(width, (whole[2] + r - 1) / r + (r > 1 ? 1 : 0));
+        layout.textureHeight = std::min(height, (whole[3] + r - 1) / r + (r > 1 ? 1 : 0));
     }
-    const int f = ReductionFactor(passes, rect[2], rect[3]);
-    const int tw = std::min(width, (rect[2] + f - 1) / f + (f > 1 ? 1 : 0));
-    const int th = std::min(height, (rect[3] + f - 1) / f + (f > 1 ? 1 : 0));
+    const std::array<int, 4> rect = layout.composite;
+    const int f = layout.reduction;
+    const int tw = layout.textureWidth;
+    const int th = layout.textureHeight;
     lastPrepass_.reduction = f;
 
     // The frame's projection, narrowed to the rectangle and shrunk by f,
@@ -333,8 +356,8 @@ void CShadowManager2::PrepareShadow(int width, int height, const boxora::ObjectD
     narrow[5] = static_cast<double>(height) / (static_cast<double>(f) * th);
     narrow[10] = 1.0;
     narrow[15] = 1.0;
-    const double shiftX = (static_cast<double>(width) - 2.0 * rect[0]) / (static_cast<double>(f) * tw) - 1.0;
-    const double shiftY = (static_cast<double>(height) - 2.0 * rect[1]) / (static_cast<double>(f) * th) - 1.0;
+    const double shiftX = (static_cast<double>(width) - 2.0 * layout.textureX) / (static_cast<double>(f) * tw) - 1.0;
+    const double shiftY = (static_cast<double>(height) - 2.0 * layout.textureY) / (static_cast<double>(f) * th) - 1.0;
     narrow[12] = shiftX;
     narrow[13] = shiftY;
     glMatrixMode(GL_PROJECTION);
@@ -398,9 +421,52 @@ void CShadowManager2::PrepareShadow(int width, int height, const boxora::ObjectD
         return;
     }
     rect_ = rect;
+    textureX_ = layout.textureX;
+    textureY_ = layout.textureY;
     reduction_ = f;
     textureWidth_ = tw;
     textureHeight_ = th;
+}
+
+void CShadowManager2::PlanTiledShadow(int pictureWidth, int pictureHeight, const boxora::ObjectDrawingScene& scene) {
+    tiledPlan_ = TiledPlan{};
+    tiledPlan_.samples = OffscreenSampleMatrices(ComputeShadowQuality());
+    tiledPlan_.active = true;
+    if (tiledPlan_.samples.empty()) return;
+    tiledPlan_.rect = ShadowWindowRect(scene.model, tiledPlan_.samples, pictureWidth, pictureHeight);
+    tiledPlan_.reduction =
+        ReductionFactor(static_cast<int>(tiledPlan_.samples.size()), tiledPlan_.rect[2], tiledPlan_.rect[3]);
+}
+
+bool CShadowManager2::TileLayout(int width, int height, PrepassLayout& layout) const {
+    const std::optional<boxora::TileWindow> tile = boxora::CurrentTileWindow();
+    const std::array<int, 4>& whole = tiledPlan_.rect;
+    if (!tile || whole[2] <= 0 || whole[3] <= 0) return false;
+    const int f = tiledPlan_.reduction;
+    // The composite: the picture's shadow rectangle within this tile.
+    const int x0 = std::max(whole[0], tile->x), x1 = std::min(whole[0] + whole[2], tile->x + width);
+    const int y0 = std::max(whole[1], tile->y), y1 = std::min(whole[1] + whole[3], tile->y + height);
+    if (x1 <= x0 || y1 <= y0) return false;
+    layout.composite = {x0 - tile->x, y0 - tile->y, x1 - x0, y1 - y0};
+    layout.reduction = f;
+    // The texels of the whole picture's texture that cover it, on the same
+    // grid; magnified ones blend with their neighbours, so two more on each
+    // side (the picture's own texture ends where it ends).
+    const int margin = f > 1 ? 2 : 0;
+    const auto span = [&](int lo, int hi, int origin, int extent, int& first, int& count) {
+        const int texels = (extent + f - 1) / f + (f > 1 ? 1 : 0);
+        first = std::max(0, (lo - origin) / f - margin);
+        const int last = std::min(texels, (hi - origin + f - 1) / f + margin);
+        count = last - first;
+    };
+    int firstX = 0, firstY = 0;
+    span(x0, x1, whole[0], whole[2], firstX, layout.textureWidth);
+    span(y0, y1, whole[1], whole[3], firstY, layout.textureHeight);
+    layout.textureX = whole[0] + f * firstX - tile->x;
+    layout.textureY = whole[1] + f * firstY - tile->y;
+    // The reduced silhouettes are drawn on the tile's own surface.
+    return layout.textureWidth > 0 && layout.textureHeight > 0 && layout.textureWidth <= width &&
+           layout.textureHeight <= height;
 }
 
 bool CShadowManager2::DrawOffscreenShadow(int width, int height) {
@@ -425,23 +491,25 @@ bool CShadowManager2::DrawOffscreenShadow(int width, int height) {
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        const auto quad = [&](GLuint texture, double s, double t) {
+        const auto quad = [&](GLuint texture, double s0, double t0, double s1, double t1) {
             glBindTexture(GL_TEXTURE_2D, texture);
             glBegin(GL_QUADS);
-            glTexCoord2d(0, 0);
+            glTexCoord2d(s0, t0);
             glVertex2i(x, y);
-            glTexCoord2d(s, 0);
+            glTexCoord2d(s1, t0);
             glVertex2i(x + w, y);
-            glTexCoord2d(s, t);
+            glTexCoord2d(s1, t1);
             glVertex2i(x + w, y + h);
-            glTexCoord2d(0, t);
+            glTexCoord2d(s0, t1);
             glVertex2i(x, y + h);
             glEnd();
         };
-        // Texel i of the shadow covers window x + f i .. x + f (i + 1).
-        quad(shadowTexture_, static_cast<double>(w) / (static_cast<double>(reduction_) * textureWidth_),
-             static_cast<double>(h) / (static_cast<double>(reduction_) * textureHeight_));
-        quad(frameTexture_, 1.0, 1.0);
+        // Texel i of the shadow covers window textureX + f i .. textureX + f (i + 1).
+        const double spanX = static_cast<double>(reduction_) * textureWidth_;
+        const double spanY = static_cast<double>(reduction_) * textureHeight_;
+        quad(shadowTexture_, (x - textureX_) / spanX, (y - textureY_) / spanY, (x + w - textureX_) / spanX,
+             (y + h - textureY_) / spanY);
+        quad(frameTexture_, 0.0, 0.0, 1.0, 1.0);
     }
     glDisable(GL_BLEND);
     PopPixelProjection();
@@ -456,6 +524,7 @@ void CShadowManager2::DeleteTextures() {
         *texture = 0;
     }
     rect_ = {};
+    textureX_ = textureY_ = 0;
     textureWidth_ = textureHeight_ = 0;
     reduction_ = 1;
 }

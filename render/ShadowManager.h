@@ -93,6 +93,17 @@ public:
     // gives the same samples.
     void SeedRandom(uint32_t seed) { random_.Seed(seed); }
 
+    // A picture drawn in tiles (render/TileWindow.h) lays one shadow under
+    // all of them: PlanTiledShadow, called with the whole picture's
+    // projection and camera current, draws the samples once and fixes the
+    // window rectangle and resolution for the whole picture; each tile's
+    // pre-pass then draws only the part of that shadow its tile shows (plus
+    // a margin of texels, so that the magnification blends across tile
+    // edges exactly as in one piece). EndTiledShadow goes back to frames of
+    // their own.
+    void PlanTiledShadow(int pictureWidth, int pictureHeight, const boxora::ObjectDrawingScene& scene);
+    void EndTiledShadow() { tiledPlan_ = TiledPlan{}; }
+
     // The plain pre-pass (see above), for comparisons and benchmarks.
     void SetReferencePrepass(bool reference) { referencePrepass_ = reference; }
     bool ReferencePrepass() const { return referencePrepass_; }
@@ -135,6 +146,24 @@ private:
     void AccumulateSamples(const boxora::ObjectDrawingScene& scene, const std::vector<std::array<float, 16>>& samples,
                            const std::function<void(float)>& progress, const std::function<void(int)>& beforeSample);
     void DeleteTextures();
+    // The sampling of this frame's pre-pass: the window rectangle the
+    // texture covers (texture origin and texel counts), the rectangle the
+    // composite lays it over and the reduction. False when nothing of the
+    // shadow can be seen.
+    struct PrepassLayout {
+        std::array<int, 4> composite{};
+        int textureX = 0, textureY = 0, textureWidth = 0, textureHeight = 0;
+        int reduction = 1;
+    };
+    bool TileLayout(int width, int height, PrepassLayout& layout) const;
+
+    struct TiledPlan {
+        bool active = false;
+        std::vector<std::array<float, 16>> samples;
+        std::array<int, 4> rect{};  // picture pixels
+        int reduction = 1;
+    };
+    TiledPlan tiledPlan_;
 
     SceneParams& params_;
     boxora::Plane plane_;
@@ -151,6 +180,8 @@ private:
     int textureWidth_ = 0;
     int textureHeight_ = 0;
     std::array<int, 4> rect_{};
+    int textureX_ = 0;  // window position of the texture's first texel
+    int textureY_ = 0;
     int reduction_ = 1;
     bool referencePrepass_ = false;
     PrepassInfo lastPrepass_;

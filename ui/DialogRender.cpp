@@ -52,6 +52,7 @@ constexpr int IDC_INTERLACED = 1119;
 constexpr int IDC_GIF_FIRST = 1120;  // LZW, None, RLE
 constexpr int IDC_TIFF_FIRST = 1111;  // Auto, None, RLE, Fax, Packbits, Jpeg, LZW
 constexpr int IDC_RENDER_AND_SAVE = 1092;
+constexpr int IDC_WEBP_LOSSLESS = 1140;
 
 constexpr int JPEG_OPTIMIZE = 8;
 constexpr int JPEG_PROGRESSIVE = 16;
@@ -97,6 +98,7 @@ CDialogRender::CDialogRender(boxora::EngineBinding& engine, QWidget* parent) : C
     interlaced_ = AddControl(IDC_INTERLACED, new QRadioButton("Interlaced"), 80, 10);
     for (int i = 0; i < 3; ++i) gif_[i] = AddControl(IDC_GIF_FIRST + i, new QRadioButton(kGifDefaults[i]), 80, 10);
     for (int i = 0; i < 7; ++i) tiff_[i] = AddControl(IDC_TIFF_FIRST + i, new QRadioButton(kTiffDefaults[i]), 80, 10);
+    lossless_ = AddControl(IDC_WEBP_LOSSLESS, new QCheckBox("Lossless"), 80, 10);
     renderButton_ = AddControl(IDC_RENDER_AND_SAVE, new QPushButton("Render and Save"), 100, 18);
 
     // Each format's buttons form their own exclusive set.
@@ -144,12 +146,13 @@ CDialogRender::CDialogRender(boxora::EngineBinding& engine, QWidget* parent) : C
         else
             jpegOptions_ &= ~JPEG_OPTIMIZE;
     });
+    connect(lossless_, &QCheckBox::clicked, this, [this](bool checked) { webpLossless_ = checked ? 1 : 0; });
     for (int i = 0; i < 3; ++i)
         connect(gif_[i], &QRadioButton::clicked, this, [this, i] { gifCompression_ = kGifValues[i]; });
     for (int i = 0; i < 7; ++i)
         connect(tiff_[i], &QRadioButton::clicked, this, [this, i] { tiffCompression_ = kTiffValues[i]; });
 
-    // 1. The ten formats.
+    // 1. The formats.
     {
         const QSignalBlocker blocker(formatList_);
         for (const boxora::RenderFormatEntry& f : boxora::RenderFormats()) formatList_->addItem(f.name);
@@ -196,6 +199,7 @@ QWidget* CDialogRender::OptionControl(int id) const {
         case IDC_OPTIMIZE: return optimize_;
         case IDC_NOT_INTERLACED: return notInterlaced_;
         case IDC_INTERLACED: return interlaced_;
+        case IDC_WEBP_LOSSLESS: return lossless_;
         default: break;
     }
     if (id >= IDC_GIF_FIRST && id < IDC_GIF_FIRST + 3) return gif_[static_cast<std::size_t>(id - IDC_GIF_FIRST)];
@@ -219,6 +223,7 @@ void CDialogRender::ApplyLanguageTexts() {
     optimize_->setText(Text("optmz"));
     interlaced_->setText(Text("intrl"));
     notInterlaced_->setText(Text("notintrl"));
+    lossless_->setText(Text("lsslss"));
     for (int i = 0; i < 3; ++i) gif_[i]->setText(Text(kGifKeys[i]));
     for (int i = 0; i < 7; ++i) tiff_[i]->setText(Text(kTiffKeys[i]));
     renderButton_->setText(Text("rndsave"));
@@ -239,7 +244,8 @@ void CDialogRender::ShowOptionCaption() {
 // gets the width of its caption. The label column is as wide as its widest
 // caption in this language, and never below 50 units.
 void CDialogRender::SizeCaptionedControls() {
-    std::vector<QWidget*> captioned = {keepBox_, baseline_, progressive_, optimize_, notInterlaced_, interlaced_};
+    std::vector<QWidget*> captioned = {keepBox_, baseline_, progressive_, optimize_, notInterlaced_, interlaced_,
+                                       lossless_};
     for (QRadioButton* b : gif_) captioned.push_back(b);
     for (QRadioButton* b : tiff_) captioned.push_back(b);
     for (QWidget* w : captioned) w->resize(w->sizeHint().width(), std::max(DialogY(10), w->sizeHint().height()));
@@ -264,7 +270,8 @@ void CDialogRender::SelectFormat(int index) {
     optionsCaption_->hide();
     qualityEdit_->hide();
     qualitySpin_->hide();
-    for (QWidget* w : std::initializer_list<QWidget*>{baseline_, progressive_, optimize_, notInterlaced_, interlaced_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{baseline_, progressive_, optimize_, notInterlaced_, interlaced_, lossless_})
         w->hide();
     for (QRadioButton* b : gif_) b->hide();
     for (QRadioButton* b : tiff_) b->hide();
@@ -282,6 +289,7 @@ void CDialogRender::SelectFormat(int index) {
         case 3:
             for (int i : kTiffShown) shown.push_back(tiff_[static_cast<std::size_t>(i)]);
             break;
+        case 10: shown = {qualityEdit_, qualitySpin_, lossless_}; break;
         default: break;
     }
     if (format.captionKey) {
@@ -372,6 +380,7 @@ RenderJob CDialogRender::CurrentJob() const {
     job.jpegOptions = jpegOptions_;
     job.gifCompression = gifCompression_;
     job.tiffCompression = tiffCompression_;
+    job.webpLossless = webpLossless_;
     return job;
 }
 
@@ -448,6 +457,9 @@ std::vector<LayoutRule> CDialogRender::BuildLayoutRules() const {
         LayoutMoveRule(IDC_PROGRESSIVE, LayoutLeft, IDC_QUALITY_EDIT, LayoutLeft),
         LayoutMoveRule(IDC_OPTIMIZE, LayoutTop, IDC_PROGRESSIVE, LayoutBottom, 3),
         LayoutMoveRule(IDC_OPTIMIZE, LayoutLeft, IDC_QUALITY_EDIT, LayoutLeft),
+        // WebP
+        LayoutMoveRule(IDC_WEBP_LOSSLESS, LayoutTop, IDC_QUALITY_EDIT, LayoutBottom, 7),
+        LayoutMoveRule(IDC_WEBP_LOSSLESS, LayoutLeft, IDC_QUALITY_EDIT, LayoutLeft),
         // PNG
         LayoutMoveRule(IDC_NOT_INTERLACED, LayoutLeft, IDC_QUALITY_EDIT, LayoutLeft),
         LayoutCenterVertRule(IDC_NOT_INTERLACED, IDC_NOT_INTERLACED, IDC_QUALITY_EDIT),

@@ -112,6 +112,7 @@ private:
     QRadioButton* baseline_;
     QRadioButton* progressive_;
     QCheckBox* optimize_;
+    QCheckBox* lossless_;  // WebP
     QRadioButton* notInterlaced_;
     QRadioButton* interlaced_;
     std::array<QRadioButton*, 3> gif_{};
@@ -137,4 +138,5 @@ private:
     int jpegOptions_ = 0;
     int gifCompression_ = 0;
     int tiffCompression_ = 0;
+    int webpLossless_ = 0;
 };

@@ -25,6 +25,7 @@
 #include "platform/TextUtil.h"
 #include "ui/AboutDlg.h"
 #include "ui/ChildView.h"
+#include "ui/DialogTurntable.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogMain.h"
 #include "ui/FileDrop.h"
@@ -150,6 +151,7 @@ void CMainFrame::BuildMenus() {
     renderMenu_ = bar->addMenu(QStringLiteral("&Render"));
     AddCommand(renderMenu_, ID_RENDER_AND_SAVE, QStringLiteral("Render and &Save"), ":/icons/menu/render.png")
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    AddCommand(renderMenu_, ID_RENDER_TURNTABLE, QStringLiteral("&Turntable..."), QString());
 
     optionsMenu_ = bar->addMenu(QStringLiteral("&Options"));
     themeMenu_ = optionsMenu_->addMenu(QStringLiteral("&UI Theme"));
@@ -371,6 +373,8 @@ void CMainFrame::ApplyLanguageTexts() {
 void CMainFrame::UpdateMenuTexts() {
     for (const MenuText& item : kMenuTexts)
         if (QAction* action = CommandAction(item.id)) action->setText(MenuString(item.key));
+    if (QAction* action = CommandAction(ID_RENDER_TURNTABLE))
+        action->setText(QString::fromStdString(Lng().GetText("Turntable", "menuturn")));
 }
 
 void CMainFrame::SelectLanguage(int index) {
@@ -531,6 +535,11 @@ void CMainFrame::RunCommand(int id) {
         case ID_TOOLBAR_RENDER:
             if (CDialogMain* panel = Panel()) panel->RenderAndSave();
             return;
+        case ID_RENDER_TURNTABLE: {
+            CDialogTurntable dialog(engine_, this);
+            dialog.exec();
+            return;
+        }
         case ID_HELP_CONTENTS:
             OpenHelp();
             return;

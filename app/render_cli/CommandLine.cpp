@@ -10,6 +10,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include "image/PrintSize.h"
+#include "project/TurntableWriter.h"
+
 namespace {
 
 bool ParseInt(const std::string& text, int& value) {
@@ -30,6 +33,14 @@ bool ParseSize(const std::string& text, int& width, int& height) {
     if (x == std::string::npos) return false;
     return ParseInt(text.substr(0, x), width) && ParseInt(text.substr(x + 1), height) && width >= 1 &&
            height >= 1 && width <= 8192 && height <= 8192;
+}
+
+// A render's "WxH": both in 1 .. 16000 (large pictures are drawn in tiles).
+bool ParseRenderSize(const std::string& text, int& width, int& height) {
+    const std::size_t x = text.find_first_of("xX");
+    if (x == std::string::npos) return false;
+    return ParseInt(text.substr(0, x), width) && ParseInt(text.substr(x + 1), height) && width >= 1 &&
+           height >= 1 && width <= 16000 && height <= 16000;
 }
 
 // "H,V,ZOOM"
@@ -150,11 +161,20 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     // Fit to Images for every object, before a render or a dump.
     CLI::Option* fitImages = app.add_flag("--fit-images")->disable_flag_override();
     owned.emplace_back(fitImages, Owner::Any);
+    // Turntables, and WebP pictures.
+    CLI::Option* turntable = add("--turntable", "N", Owner::Render);
+    CLI::Option* turntableVertical = add("--turntable-vertical", "FROM:TO", Owner::Render);
+    CLI::Option* fps = add("--fps", "N", Owner::Render);
+    CLI::Option* lossless = flag("--lossless");
     // Variant batches (VariantsCommand.h).
     CLI::Option* variants = add("--variants", "TABLE.csv", Owner::Render);
     CLI::Option* variantsReport = add("--report", "FILE", Owner::Render);
     CLI::Option* shard = add("--shard", "K/N", Owner::Render);
     CLI::Option* skipExisting = flag("--skip-existing");
+    // Print sizes.
+    CLI::Option* tile = add("--tile", "PX", Owner::Render);
+    CLI::Option* dpi = add("--dpi", "N", Owner::Render);
+    CLI::Option* print = add("--print", "WxH{mm|in}", Owner::Render);
 
     try {
         app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
@@ -250,7 +270,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     RenderOptions& r = cl.render;
     if (given(format)) {
         r.format = ExportFormatFromName(text(format));
-        if (!r.format) return fail("--format takes png, jpg, gif, tiff, bmp, tga, jp2, jpc, ras or pnm");
+        if (!r.format) return fail("--format takes png, jpg, gif, tiff, bmp, tga, jp2, jpc, ras, pnm or webp");
     }
     if (given(quality) && (!ParseInt(text(quality), r.jpegQuality) || r.jpegQuality < 0 || r.jpegQuality > 100))
         return fail("--quality takes 0 to 100");
@@ -288,8 +308,57 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (!ParseInt(text(thumbnail), n) || n < 1 || n > 3000) return fail("--thumbnail takes a size 1 to 3000");
         r.thumbnailSize = n;
     }
-    if (given(size) && (!ParseSize(text(size), r.width, r.height) || r.width > 3000 || r.height > 3000))
-        return fail("--size takes WIDTHxHEIGHT, each 1 to 3000");
+    if (given(size) && !ParseRenderSize(text(size), r.width, r.height))
+        return fail("--size takes WIDTHxHEIGHT, each 1 to 16000");
+    if (given(tile) && (!ParseInt(text(tile), r.tileSize) || r.tileSize < 64 || r.tileSize > 8192))
+        return fail("--tile takes a tile side of 64 to 8192 pixels");
+    if (given(dpi) && (!ParseInt(text(dpi), r.dpi) || r.dpi < 1 || r.dpi > 65535))
+        return fail("--dpi takes 1 to 65535 dots per inch");
+    if (given(print)) {
+        if (given(size)) return fail("--print and --size both set the size: give one");
+        if (!given(dpi)) return fail("--print needs --dpi N to know the pixels");
+        std::string why;
+        const auto pixels = imagecodec::PrintPixels(text(print), r.dpi, 16000, &why);
+        if (!pixels) return fail("--print takes WIDTHxHEIGHT in mm or in, such as 210x297mm (" + why + ")");
+        r.width = pixels->width;
+        r.height = pixels->height;
+    }
+    if (given(lossless)) r.webpLossless = 1;
+    if ((given(turntableVertical) || given(fps)) && !given(turntable))
+        return fail("--turntable-vertical and --fps go with --turntable");
+    if (given(turntable)) {
+        TurntableOptions& t = cl.turntable;
+        if (!ParseInt(text(turntable), t.frames) || t.frames < 1 || t.frames > boxora::kMaxTurntableFrames)
+            return fail("--turntable takes a number of frames 1 to " + std::to_string(boxora::kMaxTurntableFrames));
+        if (given(fps) && (!ParseInt(text(fps), t.fps) || t.fps < 1 || t.fps > 100))
+            return fail("--fps takes 1 to 100 frames per second");
+        if (given(turntableVertical)) {
+            const std::string v = text(turntableVertical);
+            const std::size_t colon = v.find(':');
+            float from = 0, to = 0;
+            if (colon == std::string::npos || !ParseFloat(v.substr(0, colon), from) ||
+                !ParseFloat(v.substr(colon + 1), to) || from < 0 || from > 90 || to < 0 || to > 90)
+                return fail("--turntable-vertical takes FROM:TO, vertical angles 0 to 90");
+            t.vertical = std::make_pair(from, to);
+        }
+        if (given(thumbnail)) return fail("--turntable and --thumbnail cannot be combined");
+        if (given(variants)) return fail("--turntable and --variants cannot be combined");
+        // Frames are drawn in one piece and kept until the animation is
+        // encoded, so they stay within the Rendering tab's sizes.
+        if (r.width > 3000 || r.height > 3000 || given(tile))
+            return fail("--turntable frames are at most 3000 x 3000 and drawn in one piece (no --tile)");
+        if (targets.size() != 1 || outputArgs.size() != 1 || targets[0].output.empty() ||
+            IsDirectory(targets[0].scene) || targets[0].output == "-")
+            return fail("--turntable takes one scene file and -o OUT (a file)");
+        std::string why;
+        const auto kind = boxora::TurntableOutputFor(targets[0].output, &why);
+        if (!kind) return fail(why);
+        if (*kind == boxora::TurntableOutput::Sequence && !r.format &&
+            !ExportFormatFromFileName(boxora::NumberedName(targets[0].output, 0)))
+            return fail("cannot tell the format of " + targets[0].output + " from its extension: give --format");
+        r.targets = std::move(targets);
+        return cl;
+    }
 
     // The scenes after "--" are the last ones read.
     const std::size_t lastScenes = std::min(ArgumentsAfterEndOfOptions(app, args), targets.size());
@@ -368,12 +437,15 @@ std::string HelpText() {
            "               no temporary file is ever left beside it.\n"
            "               A scene holds at most 1000 objects.\n"
            "               The options below apply to every picture of the run:\n"
-           "    --size WxH       picture size in pixels, each 1 to 3000 (default 300x300)\n"
-           "    --format F       png, jpg, gif, tiff, bmp, tga, jp2, jpc, ras or pnm; by\n"
-           "                     default the format follows OUT's extension (.png, .jpg or\n"
-           "                     .jpeg, .gif, .tif or .tiff, .bmp, .tga, .jp2, .jpc or .j2k,\n"
-           "                     .ras, .pnm or .ppm), and pictures of a folder are PNG\n"
-           "    --quality N      JPEG quality 0 to 100 (default 100)\n"
+           "    --size WxH       picture size in pixels, each 1 to 16000 (default 300x300);\n"
+           "                     beyond 3000 the picture is drawn in tiles\n"
+           "    --format F       png, jpg, gif, tiff, bmp, tga, jp2, jpc, ras, pnm or webp;\n"
+           "                     by default the format follows OUT's extension (.png, .jpg\n"
+           "                     or .jpeg, .gif, .tif or .tiff, .bmp, .tga, .jp2, .jpc or\n"
+           "                     .j2k, .ras, .pnm or .ppm, .webp), and pictures of a\n"
+           "                     folder are PNG\n"
+           "    --quality N      JPEG and lossy WebP quality 0 to 100 (default 100)\n"
+           "    --lossless       WebP without loss (the quality is then not used)\n"
            "    --progressive    JPEG with a progressive scan (default baseline)\n"
            "    --optimize       JPEG with optimised coding tables\n"
            "    --interlace      PNG with Adam7 interlacing\n"
@@ -393,9 +465,33 @@ std::string HelpText() {
            "                     it such a scene is reported and its picture not made\n"
            "    --seed N         seeds the random spread of the soft shadow's samples, so\n"
            "                     that the same scene renders to the same picture\n"
+           "    --dpi N          writes N dots per inch into PNG, JPEG and TIFF pictures\n"
+           "    --print WxH{mm|in}  the size from a paper size at --dpi N, each side\n"
+           "                     rounded to the nearest pixel (210x297mm at 300 dpi is\n"
+           "                     2480x3508)\n"
+           "    --tile PX        draws the picture in tiles of PX x PX pixels (64 to\n"
+           "                     8192) whatever its size\n"
            "    --progress       shows a progress bar on standard error (the default when\n"
            "                     standard error is a terminal) and a line per picture\n"
            "    --quiet          no progress bar\n"
+           "  SCENE.scn --turntable N -o OUT\n"
+           "               Renders the scene N times (1 to 3600), the camera's horizontal\n"
+           "               rotation stepped by 360/N degrees from the scene's own, each\n"
+           "               frame as a still above (frame i seeded with --seed + i, 1 by\n"
+           "               default, so frames are reproducible). OUT is:\n"
+           "                 a numbered name (spin-%03d.png: exactly one %d or %0Nd, %%\n"
+           "                 for a percent sign): one still per frame, numbered from 0,\n"
+           "                 in the format of its extension or --format;\n"
+           "                 .gif: an animated GIF looping forever, one palette for all\n"
+           "                 frames (--transparent keeps the background see-through);\n"
+           "                 .webp: an animated WebP looping forever (--quality,\n"
+           "                 --lossless; --transparent keeps the alpha channel);\n"
+           "                 .mp4 (H.264) or .webm (VP9): a video.\n"
+           "               An animation or video is written only when complete: an\n"
+           "               interrupted run leaves no file. Its options:\n"
+           "    --fps N          frames per second, 1 to 100 (default 12)\n"
+           "    --turntable-vertical FROM:TO  also sweeps the vertical angle (0 to\n"
+           "                     90 degrees) from FROM to TO at half the turn and back\n"
            "  --thumbnail SIZE SCENE.scn -o OUT\n"
            "               Renders one scene as above into a SIZE x SIZE PNG picture\n"
            "               (1 to 3000), whatever OUT is named, for file managers'\n"

@@ -6,6 +6,7 @@
 
 #include "PreviewCommand.h"
 #include "RenderCommand.h"
+#include "TurntableCommand.h"
 
 enum class Command { None, Help, Version, Dump, Preview, Render };
 
@@ -14,6 +15,7 @@ struct CommandLine {
     std::string file;   // the input file of the command
     PreviewOptions preview;  // --preview and its options
     RenderOptions render;    // SCENE -o OUT ... and the render options
+    TurntableOptions turntable;  // --turntable N and its options (with render)
     std::string error;  // set when the arguments cannot be used
     bool fitImages = false;  // --fit-images
 };

@@ -39,6 +39,7 @@ const ExportFormat kExportFormats[] = {
     {"bmp", FORMAT_BMP, {".bmp", nullptr}},   {"tga", FORMAT_TGA, {".tga", nullptr}},
     {"jp2", FORMAT_JP2, {".jp2", nullptr}},   {"jpc", FORMAT_JPC, {".jpc", ".j2k"}},
     {"ras", FORMAT_RAS, {".ras", nullptr}},   {"pnm", FORMAT_PNM, {".pnm", ".ppm"}},
+    {"webp", FORMAT_WEBP, {".webp", nullptr}},
 };
 
 std::atomic<bool> g_interrupted{false};
@@ -199,6 +200,9 @@ public:
         request.tiffCompression = options_.tiffCompression;
         if (options_.seed) request.seed = static_cast<uint32_t>(*options_.seed);
         request.gifTransparency = options_.gifTransparent;
+        request.tileSize = options_.tileSize;
+        request.dpi = options_.dpi;
+        request.webpLossless = options_.webpLossless;
         notes_.SetLabel(fs::path(job.scene).filename().string());
         engine_->TakeRenderResults();
         const auto start = std::chrono::steady_clock::now();

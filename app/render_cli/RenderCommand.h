@@ -24,6 +24,7 @@ struct RenderOptions {
     int pngInterlace = 0;  // 1 interlaced
     int gifCompression = 0;
     int tiffCompression = 0;
+    int webpLossless = 0;  // 1 lossless WebP; otherwise lossy at jpegQuality
     bool transparent = false;       // render with a transparent background
     bool gifTransparent = false;    // GIF pictures keep a transparent background as transparent colour
     bool allowMissing = false;      // render even when images are missing or cannot be decoded
@@ -38,11 +39,13 @@ struct RenderOptions {
     int shardIndex = 1;          // --shard K/N: K from 1 to N
     int shardCount = 1;
     bool skipExisting = false;
+    int tileSize = 0;  // --tile: forced tile side; 0 chooses
+    int dpi = 0;       // --dpi: resolution written into the picture; 0 none
 };
 
 // Export format codes from a name ("png", "jpg", ...) or a file's extension
 // (".png", ".jpg"/".jpeg", ".gif", ".tif"/".tiff", ".bmp", ".tga", ".jp2",
-// ".jpc"/".j2k", ".ras", ".pnm"/".ppm"); nothing when unknown.
+// ".jpc"/".j2k", ".ras", ".pnm"/".ppm", ".webp"); nothing when unknown.
 std::optional<int> ExportFormatFromName(const std::string& name);
 std::optional<int> ExportFormatFromFileName(const std::string& fileName);
 // The usual extension of a format code (".png", ".jpg", ...).

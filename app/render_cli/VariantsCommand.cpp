@@ -243,6 +243,8 @@ public:
         request.tiffCompression = options_.tiffCompression;
         if (options_.seed) request.seed = static_cast<uint32_t>(*options_.seed);
         request.gifTransparency = options_.gifTransparent;
+        request.tileSize = options_.tileSize;
+        request.dpi = options_.dpi;
         engine_->Params().outputFormat = *format;
         engine_->TakeRenderResults();
         engine_->RenderToFile(request);

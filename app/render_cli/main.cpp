@@ -8,6 +8,7 @@
 #include "DumpCommand.h"
 #include "PreviewCommand.h"
 #include "RenderCommand.h"
+#include "TurntableCommand.h"
 #include "VariantsCommand.h"
 #include "platform/TextUtil.h"
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
         case Command::Preview:
             return RunPreviewCommand(cl.preview);
         case Command::Render:
+            if (cl.turntable.frames > 0) return RunTurntableCommand(cl.render, cl.turntable);
             if (!cl.render.variants.empty()) return RunVariantsCommand(cl.render);
             return cl.render.thumbnailSize ? RunThumbnailCommand(cl.render) : RunRenderCommand(cl.render);
         case Command::None:

@@ -176,17 +176,18 @@ TEST_F(RenderTab, OptionButtonsOfEachFormatAreExclusiveAndCarryTheirValues) {
 TEST_F(RenderTab, EachFormatShowsItsOwnOptionsAndSetsTheSceneOutputFormat) {
     auto page = Show();
     page->ApplyLanguageTexts();
-    const int ids[10] = {4, 3, 2, 6, 1, 7, 11, 12, 15, 14};
-    const char* names[10] = {"PNG", "JPG", "GIF", "TIFF", "BMP", "TGA", "JP2", "JPC", "RAS", "PNM"};
-    ASSERT_EQ(page->FormatList()->count(), 10);
-    for (int i = 0; i < 10; ++i) {
+    const int ids[11] = {4, 3, 2, 6, 1, 7, 11, 12, 15, 14, 20};
+    const char* names[11] = {"PNG", "JPG", "GIF", "TIFF", "BMP", "TGA", "JP2", "JPC", "RAS", "PNM", "WebP"};
+    ASSERT_EQ(page->FormatList()->count(), 11);
+    for (int i = 0; i < 11; ++i) {
         page->FormatList()->setCurrentIndex(i);
         EXPECT_EQ(page->FormatList()->itemText(i), names[i]);
         EXPECT_EQ(page->FormatId(), ids[i]);
         EXPECT_EQ(static_cast<int>(engine.scene.outputFormat), ids[i]);
-        EXPECT_EQ(page->OptionsGroup()->isVisible(), i < 4) << i;
-        EXPECT_EQ(page->OptionsCaption()->isVisible(), i < 4) << i;
-        EXPECT_EQ(page->QualityEdit()->isVisible(), i == 1) << i;
+        EXPECT_EQ(page->OptionsGroup()->isVisible(), i < 4 || i == 10) << i;
+        EXPECT_EQ(page->OptionsCaption()->isVisible(), i < 4 || i == 10) << i;
+        EXPECT_EQ(page->QualityEdit()->isVisible(), i == 1 || i == 10) << i;
+        EXPECT_EQ(page->OptionControl(1140)->isVisible(), i == 10) << i;
         EXPECT_EQ(page->OptionControl(1118)->isVisible(), i == 0);
         EXPECT_EQ(page->OptionControl(1125)->isVisible(), i == 1);
         EXPECT_EQ(page->OptionControl(1121)->isVisible(), i == 2);
@@ -195,10 +196,14 @@ TEST_F(RenderTab, EachFormatShowsItsOwnOptionsAndSetsTheSceneOutputFormat) {
         EXPECT_FALSE(page->OptionControl(1113)->isVisible());
         EXPECT_FALSE(page->OptionControl(1114)->isVisible());
     }
+    // WebP's lossless box reaches the render job.
+    EXPECT_EQ(page->CurrentJob().webpLossless, 0);
+    Click(page->OptionControl(1140));
+    EXPECT_EQ(page->CurrentJob().webpLossless, 1);
     // A reset of the scene parameters does not lose the chosen format.
     engine.scene.Reset();
     page->RefreshFromEngine();
-    EXPECT_EQ(static_cast<int>(engine.scene.outputFormat), 14);
+    EXPECT_EQ(static_cast<int>(engine.scene.outputFormat), 20);
     page->FormatList()->setCurrentIndex(1);
     EXPECT_EQ(page->OptionsCaption()->text(), "Quality:");
     EXPECT_EQ(page->Filter(), "JPG Files (*.jpg *.jpeg)");

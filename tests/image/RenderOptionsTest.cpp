@@ -10,16 +10,16 @@ namespace {
 
 TEST(RenderOptions, FormatsComeInListOrderWithTheirCodesAndFilters) {
     const auto& formats = boxora::RenderFormats();
-    const int ids[boxora::kRenderFormatCount] = {4, 3, 2, 6, 1, 7, 11, 12, 15, 14};
+    const int ids[boxora::kRenderFormatCount] = {4, 3, 2, 6, 1, 7, 11, 12, 15, 14, 20};
     std::set<int> seen;
     for (int i = 0; i < boxora::kRenderFormatCount; ++i) {
         EXPECT_EQ(formats[i].formatId, ids[i]) << i;
         seen.insert(formats[i].formatId);
-        // Options only for PNG, JPG, GIF and TIFF.
-        EXPECT_EQ(formats[i].captionKey != nullptr, i < 4) << i;
+        // Options only for PNG, JPG, GIF, TIFF and WebP.
+        EXPECT_EQ(formats[i].captionKey != nullptr, i < 4 || i == 10) << i;
         EXPECT_EQ(formats[i].extension[0], '.');
     }
-    EXPECT_EQ(seen.size(), 10u);
+    EXPECT_EQ(seen.size(), 11u);
     EXPECT_STREQ(formats[3].extension, ".tiff");
     EXPECT_STREQ(formats[3].filter, "TIFF Files (*.tif;*.tiff)|*.tif;*.tiff||");
     EXPECT_STREQ(formats[8].name, "RAS");

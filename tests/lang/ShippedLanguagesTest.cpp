@@ -47,7 +47,10 @@ const std::vector<std::pair<std::string, std::vector<std::string>>> kKeys = {
     {"TabRendering",
      {"rendering", "imgf", "frmt", "flnm", "brws", "imgsz", "imgwdt", "imghgt", "kpprop", "imgprt", "rndsave",
       "errsave", "pngprop", "jpegprop", "gifprop", "tiffprop", "intrl", "notintrl", "bsln", "prgrs", "optmz", "auto",
-      "none", "pckb", "jpeg", "lzw", "rle", "fax"}},
+      "none", "pckb", "jpeg", "lzw", "rle", "fax", "webpprop", "lsslss"}},
+    {"Turntable",
+     {"menuturn", "tttitle", "ttframes", "ttfps", "ttwidth", "ttheight", "ttformat", "ttfile", "ttbrowse", "ttrender",
+      "ttcancel", "ttclose", "ttprogress", "ttdone", "tterror", "ttcancelled", "ttsequence"}},
     {"Common", {"textnotfound", "recentgone", "textunreadable", "texturebudget"}},
 };
 
@@ -56,6 +59,7 @@ const std::map<std::string, int> kPlaceholders = {
     {"saveprj", 1},   {"deltemplate", 1}, {"erdeltemplate", 1}, {"invalidname", 2},
     {"tmplexist", 1}, {"errrename", 1},   {"errsave", 1},       {"textnotfound", 1},
     {"errsaveprj", 1}, {"recentgone", 1}, {"textunreadable", 1}, {"texturebudget", 1},
+    {"ttprogress", 2}, {"ttdone", 1},     {"tterror", 2},
 };
 
 // Entries of one menu: their "&" letters must differ.

@@ -1,0 +1,17 @@
+#pragma once
+// Steps every render job takes, however its picture is drawn.
+#include <string>
+
+#include "platform/Outcome.h"
+#include "scene/SceneParams.h"
+
+namespace boxora {
+
+// The transparent-background boost of PNG renders: a stronger reflection
+// and a finer shadow, in the job's own copy of the settings.
+void ApplyTransparentBoost(SceneParams& params);
+
+// The message of a picture that could not be written.
+Outcome SaveError(const std::string& fileName);
+
+}  // namespace boxora
