@@ -273,11 +273,11 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     lastJobTimes_.shadow = scene->Frame().LastShadowMs();
 
     // Back to rest: no textures. The surface keeps the job's size for the
-    // next job. OSMesa frees the buffers of a surface it is resized away
-    // from only when its context is destroyed once textures were replaced
-    // in between (measured: about 16 bytes a pixel for every job when each
-    // shrank to 1 x 1 and grew again), so a batch of same-sized pictures
-    // must not resize at all; a new size costs one such set.
+    // next job: OSMesa often keeps the buffers of a size the surface
+    // leaves alive until the context is destroyed (measured: about 16
+    // bytes a pixel for every job when each shrank to 1 x 1 and grew
+    // again with new face images in between, and likewise for every change
+    // between two sizes). Pictures of one size thus never resize at all.
     const auto backToRest = [&] {
         scene->DeleteTextures();
         lastJobTimes_.total = ms(jobStart);
