@@ -273,9 +273,13 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     lastJobTimes_.frame = ms(frameStart);
     lastJobTimes_.shadow = scene->Frame().LastShadowMs();
 
-    // Back to rest: a 1 x 1 surface, no textures.
+    // Back to rest: no textures. The surface keeps the job's size for the
+    // next job: OSMesa often keeps the buffers of a size the surface
+    // leaves alive until the context is destroyed (measured: about 16
+    // bytes a pixel for every job when each shrank to 1 x 1 and grew
+    // again with new face images in between, and likewise for every change
+    // between two sizes). Pictures of one size thus never resize at all.
     const auto backToRest = [&] {
-        offscreen_->Resize(1, 1);
         scene->DeleteTextures();
         lastJobTimes_.total = ms(jobStart);
     };

@@ -169,7 +169,9 @@ boxora::Outcome GlFrameRenderer::PerformTiledJob(const RenderJob& job, int tileS
         frame.SetProgressRange(0, 1);
         jobShadow_->EndTiledShadow();
         boxora::ClearTileWindow();
-        offscreen_->Resize(1, 1);
+        // The surface keeps the tile size: OSMesa keeps the buffers of every
+        // size a surface leaves alive until the context ends (see
+        // PerformRenderJob).
         scene.DeleteTextures();
         lastJobTimes_.total = ms(jobStart);
     };

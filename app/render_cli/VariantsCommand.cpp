@@ -128,6 +128,7 @@ public:
         objectIds_.clear();
         scene_ = VariantState{};
         pixelsSinceStart_ = 0;
+        lastWidth_ = lastHeight_ = 0;
         ready_ = false;
         engine_ = std::make_unique<CEngine>();
         if (!engine_->Initialize(&frames_)) {
@@ -197,24 +198,28 @@ public:
         for (const VariantImage& image : row.images)
             if (std::string why = CheckImage(image.path); !why.empty()) return why;
 
-        // OSMesa keeps the depth and accumulation storage of every surface
-        // it is resized to (about 16 bytes a pixel) until its context is
-        // destroyed, and each render job resizes the surface to its size
-        // and back to rest. A long table would grow without end, so the
-        // engine is started afresh (and the scene loaded again, a fraction
-        // of a picture's time) once the pictures since its start have
-        // reached this many pixels.
-        constexpr uint64_t kPixelsPerEngine = uint64_t{16} << 20;
-        const uint64_t pixels = static_cast<uint64_t>(row.width.value_or(options_.width)) *
-                                static_cast<uint64_t>(row.height.value_or(options_.height));
-        if (pixelsSinceStart_ > 0 && pixelsSinceStart_ + pixels > kPixelsPerEngine) {
+        // Each change of picture size leaves OSMesa's buffers for the old
+        // size behind (about 16 bytes a pixel) until its context is
+        // destroyed; rows of one size reuse the surface. A table whose rows
+        // keep changing size would grow without end, so the engine is
+        // started afresh (and the scene loaded again, a fraction of a
+        // picture's time) once the pictures rendered at a new size since
+        // its start have reached this many pixels.
+        constexpr uint64_t kResizedPixelsPerEngine = uint64_t{16} << 20;
+        const int width = row.width.value_or(options_.width);
+        const int height = row.height.value_or(options_.height);
+        const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+        const bool resized = width != lastWidth_ || height != lastHeight_;
+        if (resized && pixelsSinceStart_ > 0 && pixelsSinceStart_ + pixels > kResizedPixelsPerEngine) {
             std::string why;
             if (!LoadScene(scene, table, why)) {
                 interrupted = g_interrupted;
                 return why;
             }
         }
-        pixelsSinceStart_ += pixels;
+        if (resized) pixelsSinceStart_ += pixels;
+        lastWidth_ = width;
+        lastHeight_ = height;
         std::error_code ec;
         fs::create_directories(output.parent_path(), ec);
 
@@ -315,6 +320,7 @@ private:
     VariantState scene_, current_;
     std::set<std::string> goodImages_;
     uint64_t pixelsSinceStart_ = 0;
+    int lastWidth_ = 0, lastHeight_ = 0;  // of the last picture, 0 before the first
     bool ready_ = false;  // the scene is loaded and its values known
 };
 
