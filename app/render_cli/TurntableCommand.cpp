@@ -10,6 +10,7 @@
 
 #include "CliNotifier.h"
 #include "engine/Engine.h"
+#include "engine/FitToImages.h"
 #include "engine/SceneFile.h"
 #include "engine/SceneFileCheck.h"
 #include "platform/TextUtil.h"
@@ -36,7 +37,7 @@ bool WaitUntilIdle(CEngine& engine) {
 
 // The scene with every model and image it names; false (reported) when
 // something is missing, unless allowMissing.
-bool LoadScene(CEngine& engine, CliNotifier& notes, const RenderOptions& options, const std::string& scene,
+bool LoadScene(CEngine& engine, const RenderOptions& options, const std::string& scene,
                int& status) {
     status = 1;
     if (!IsReadableSceneFile(scene)) {
@@ -44,12 +45,18 @@ bool LoadScene(CEngine& engine, CliNotifier& notes, const RenderOptions& options
         return false;
     }
     const SceneFileData data = ReadSceneDocument(boxora::ProfileDocument::Load(scene));
-    notes.TakeErrors();
     engine.ResetSceneSettings();
     engine.LoadScene(scene);
     if (!WaitUntilIdle(engine)) {
         status = 130;
         return false;
+    }
+    if (options.fitImages) {
+        boxora::FitEveryObjectToImages(engine);
+        if (!WaitUntilIdle(engine)) {
+            status = 130;
+            return false;
+        }
     }
     const std::size_t loaded = engine.GetObjectList().size();
     if (loaded < data.objects.size()) {
@@ -57,7 +64,7 @@ bool LoadScene(CEngine& engine, CliNotifier& notes, const RenderOptions& options
                      Shown(scene).c_str(), data.objects.size() - loaded, data.objects.size());
         return false;
     }
-    const std::size_t imageErrors = notes.TakeErrors().size();
+    const std::size_t imageErrors = engine.TakeSceneLoadOutcome().ErrorCount();
     if (imageErrors > 0 && !options.allowMissing) {
         std::fprintf(stderr,
                      "boxora-render: %s: %zu image problem(s); nothing written (--allow-missing renders it anyway)\n",
@@ -90,7 +97,7 @@ int RunTurntableCommand(const RenderOptions& render, const TurntableOptions& tur
         } else {
             engine.SetPreviewSize(64, 64);
             engine.Redraw();
-            if (LoadScene(engine, notes, render, target.scene, status)) {
+            if (LoadScene(engine, render, target.scene, status)) {
                 if (render.transparent) engine.Params().backgroundTransparent = true;
                 boxora::TurntableSettings s;
                 s.output = target.output;
