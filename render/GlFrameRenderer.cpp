@@ -6,6 +6,7 @@
 #include <chrono>
 #include <mutex>
 
+#include "render/JobEncoding.h"
 #include "render/RenderHost.h"
 #include "render/SideManager.h"
 #include "image/ImageCodec.h"
@@ -316,14 +317,7 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
                                            static_cast<uint32_t>(job.height), 32, job.width * 4, false);
         std::vector<uint8_t>().swap(pixels);
         if (saved) {
-            image.SetJpegQuality(job.jpegQuality);
-            image.SetCodecOption(job.jpegOptions, FORMAT_JPG);
-            image.SetCodecOption(job.gifCompression, FORMAT_GIF);
-            image.SetCodecOption(job.tiffCompression, FORMAT_TIF);
-            image.SetCodecOption(job.pngInterlace, FORMAT_PNG);
-            image.SetResolution(job.dpi);
-            image.SetCodecOption(job.webpLossless, FORMAT_WEBP);
-            if (job.format == FORMAT_GIF) image.DecreaseBpp(8, false, nullptr, 0);
+            boxora::ApplyJobExportOptions(image, job);
             // A template renamed during the job moves its picture along.
             const std::string output = engine_.RenderOutputName(job.fileName);
             saved = image.Save(output, job.format);

@@ -10,6 +10,7 @@
 
 #include "image/ImageCodec.h"
 #include "image/StreamingWriter.h"
+#include "render/JobEncoding.h"
 #include "render/CameraGl.h"
 #include "render/GlFrameRenderer.h"
 #include "render/OsMesaContext.h"
@@ -114,14 +115,7 @@ public:
 
     bool Finish(const std::string& path) {
         if (stream_) return stream_->Finish(path);
-        whole_.SetJpegQuality(job_.jpegQuality);
-        whole_.SetCodecOption(job_.jpegOptions, FORMAT_JPG);
-        whole_.SetCodecOption(job_.gifCompression, FORMAT_GIF);
-        whole_.SetCodecOption(job_.tiffCompression, FORMAT_TIF);
-        whole_.SetCodecOption(job_.pngInterlace, FORMAT_PNG);
-        whole_.SetResolution(job_.dpi);
-        whole_.SetCodecOption(job_.webpLossless, FORMAT_WEBP);
-        if (job_.format == FORMAT_GIF) whole_.DecreaseBpp(8, false, nullptr, 0);
+        boxora::ApplyJobExportOptions(whole_, job_);
         return whole_.Save(path, job_.format);
     }
 

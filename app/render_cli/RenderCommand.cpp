@@ -185,23 +185,11 @@ public:
         SceneParams& params = engine_->Params();
         if (options_.transparent) params.backgroundTransparent = true;
         params.outputFormat = job.format;
-        RenderJob request;
         // "-" is standard output; the picture is streamed there like to any
         // pipe or terminal named with -o.
-        request.fileName = job.output == "-" ? std::string("/dev/stdout") : job.output;
-        request.width = options_.width;
-        request.height = options_.height;
-        request.format = job.format;
-        request.pngInterlace = options_.pngInterlace;
-        request.jpegQuality = options_.jpegQuality;
-        request.jpegOptions = options_.jpegOptions;
-        request.gifCompression = options_.gifCompression;
-        request.tiffCompression = options_.tiffCompression;
-        if (options_.seed) request.seed = static_cast<uint32_t>(*options_.seed);
-        request.gifTransparency = options_.gifTransparent;
-        request.tileSize = options_.tileSize;
-        request.dpi = options_.dpi;
-        request.webpLossless = options_.webpLossless;
+        const RenderJob request =
+            MakeRenderJob(options_, job.output == "-" ? std::string("/dev/stdout") : job.output, job.format,
+                          options_.width, options_.height);
         notes_.SetLabel(fs::path(job.scene).filename().string());
         engine_->TakeRenderResults();
         const auto start = std::chrono::steady_clock::now();
@@ -271,6 +259,26 @@ std::string ExportExtension(int format) {
     for (const ExportFormat& f : kExportFormats)
         if (f.format == format) return f.extensions[0];
     return ".png";
+}
+
+RenderJob MakeRenderJob(const RenderOptions& options, const std::string& fileName, int format, int width,
+                        int height) {
+    RenderJob request;
+    request.fileName = fileName;
+    request.width = width;
+    request.height = height;
+    request.format = format;
+    request.pngInterlace = options.pngInterlace;
+    request.jpegQuality = options.jpegQuality;
+    request.jpegOptions = options.jpegOptions;
+    request.gifCompression = options.gifCompression;
+    request.tiffCompression = options.tiffCompression;
+    if (options.seed) request.seed = static_cast<uint32_t>(*options.seed);
+    request.gifTransparency = options.gifTransparent;
+    request.tileSize = options.tileSize;
+    request.dpi = options.dpi;
+    request.webpLossless = options.webpLossless;
+    return request;
 }
 
 int RunRenderCommand(const RenderOptions& options) {

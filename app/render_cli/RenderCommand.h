@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "render/RenderJob.h"
+
 // One scene (or folder of scenes) and where its picture goes (or the
 // folder the pictures go to).
 struct RenderTarget {
@@ -50,6 +52,10 @@ std::optional<int> ExportFormatFromName(const std::string& name);
 std::optional<int> ExportFormatFromFileName(const std::string& fileName);
 // The usual extension of a format code (".png", ".jpg", ...).
 std::string ExportExtension(int format);
+
+// The render job for one picture of the run: the export options, seed,
+// tiles and resolution the options give, for this file, format and size.
+RenderJob MakeRenderJob(const RenderOptions& options, const std::string& fileName, int format, int width, int height);
 
 // Returns the exit status: 0 every picture written, 1 some scene could not
 // be read or rendered (an image it names is missing or cannot be decoded,

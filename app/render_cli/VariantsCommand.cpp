@@ -230,20 +230,8 @@ public:
         wanted.background = row.background.value_or(scene_.background);
         Apply(wanted);
 
-        RenderJob request;
-        request.fileName = output.string();
-        request.width = row.width.value_or(options_.width);
-        request.height = row.height.value_or(options_.height);
-        request.format = *format;
-        request.pngInterlace = options_.pngInterlace;
-        request.jpegQuality = options_.jpegQuality;
-        request.jpegOptions = options_.jpegOptions;
-        request.gifCompression = options_.gifCompression;
-        request.tiffCompression = options_.tiffCompression;
-        if (options_.seed) request.seed = static_cast<uint32_t>(*options_.seed);
-        request.gifTransparency = options_.gifTransparent;
-        request.tileSize = options_.tileSize;
-        request.dpi = options_.dpi;
+        const RenderJob request = MakeRenderJob(options_, output.string(), *format, row.width.value_or(options_.width),
+                                                row.height.value_or(options_.height));
         engine_->Params().outputFormat = *format;
         engine_->TakeRenderResults();
         engine_->RenderToFile(request);
