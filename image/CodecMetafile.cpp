@@ -18,6 +18,7 @@
 #include <new>
 
 #include "image/CodecBytes.h"
+#include "image/CodecSupport.h"
 #include "image/CodecRegistry.h"
 #include "image/DecodeHelper.h"
 
@@ -219,25 +220,9 @@ bool SurfaceToImage(cairo_surface_t* surface, ImageData& out, std::string* why) 
     cairo_surface_flush(surface);
     const uint32_t w = static_cast<uint32_t>(cairo_image_surface_get_width(surface));
     const uint32_t h = static_cast<uint32_t>(cairo_image_surface_get_height(surface));
-    if (!Prepare(out, w, h, 24, true)) return Fail(out, why, "metafile size is out of range");
-    const uint8_t* base = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    for (uint32_t y = 0; y < h; ++y) {
-        const uint8_t* src = base + static_cast<std::size_t>(stride) * y;
-        const std::size_t row = std::size_t{h - 1 - y} * w;  // cairo rows run top down
-        for (uint32_t x = 0; x < w; ++x) {
-            uint32_t v;
-            std::memcpy(&v, src + 4 * x, 4);  // premultiplied A, R, G, B in one native word
-            const unsigned a = v >> 24;
-            uint8_t* dst = &out.pixels[3 * (row + x)];
-            dst[0] = static_cast<uint8_t>(std::min(255u, (v & 0xFF) + 255 - a));
-            dst[1] = static_cast<uint8_t>(std::min(255u, ((v >> 8) & 0xFF) + 255 - a));
-            dst[2] = static_cast<uint8_t>(std::min(255u, ((v >> 16) & 0xFF) + 255 - a));
-            out.alpha[row + x] = static_cast<uint8_t>(a);
-        }
-    }
-    DropOpaqueAlpha(out);
-    return true;
+    return PremultipliedArgbToImage(cairo_image_surface_get_data(surface),
+                                    static_cast<std::size_t>(cairo_image_surface_get_stride(surface)), w, h, out, why,
+                                    "metafile size is out of range");
 }
 
 // Draws the SVG at its intrinsic size, fitted within maxSide.

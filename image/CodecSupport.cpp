@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "image/CodecBytes.h"
+
 namespace imagecodec {
 
 void SetGreyPalette(ImageData& image) {
@@ -53,6 +55,27 @@ bool IsBilevel(const ImageData& image) {
         if (!used[i]) continue;
         if (i >= entries || !pure(&image.palette[4 * i])) return false;
     }
+    return true;
+}
+
+bool PremultipliedArgbToImage(const uint8_t* base, std::size_t stride, uint32_t w, uint32_t h, ImageData& out,
+                              std::string* why, const char* sizeFault) {
+    if (!bytes::Prepare(out, w, h, 24, true)) return bytes::Fail(out, why, sizeFault);
+    for (uint32_t y = 0; y < h; ++y) {
+        const uint8_t* src = base + stride * y;
+        const std::size_t row = std::size_t{h - 1 - y} * w;
+        for (uint32_t x = 0; x < w; ++x) {
+            uint32_t v;
+            std::memcpy(&v, src + 4 * x, 4);
+            const unsigned a = v >> 24;
+            uint8_t* dst = &out.pixels[3 * (row + x)];
+            dst[0] = static_cast<uint8_t>(std::min(255u, (v & 0xFF) + 255 - a));
+            dst[1] = static_cast<uint8_t>(std::min(255u, ((v >> 8) & 0xFF) + 255 - a));
+            dst[2] = static_cast<uint8_t>(std::min(255u, ((v >> 16) & 0xFF) + 255 - a));
+            out.alpha[row + x] = static_cast<uint8_t>(a);
+        }
+    }
+    bytes::DropOpaqueAlpha(out);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 // Small helpers shared by the format codecs.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -25,5 +26,12 @@ bool IsBilevel(const ImageData& image);
 
 // True when the alpha plane exists and holds a value other than 255.
 bool HasTransparency(const ImageData& image);
+
+// Rows of premultiplied ARGB in native 32-bit words (cairo's and poppler's
+// layout), top row first, as a 24-bit image over white, bottom row first,
+// with an alpha plane that is dropped when all opaque. sizeFault is the
+// reason given when w x h cannot be held.
+bool PremultipliedArgbToImage(const uint8_t* base, std::size_t stride, uint32_t w, uint32_t h, ImageData& out,
+                              std::string* why, const char* sizeFault);
 
 }  // namespace imagecodec

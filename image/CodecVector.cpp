@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "image/CodecBytes.h"
+#include "image/CodecSupport.h"
 #include "image/DecodeHelper.h"
 
 #if defined(BOXORA_HAVE_RSVG)
@@ -50,28 +51,6 @@ bool SideToSize(double w, double h, uint32_t side, uint32_t& outW, uint32_t& out
     outW = static_cast<uint32_t>(std::clamp(std::lround(longW), 1l, long(kMaxDimension)));
     outH = static_cast<uint32_t>(std::clamp(std::lround(longH), 1l, long(kMaxDimension)));
     return SizeAllowed(outW, outH);
-}
-
-// Premultiplied native-endian ARGB rows, top row first, into a 24-bit image
-// over white (bottom row first) with an alpha plane, dropped when opaque.
-bool ArgbToImage(const uint8_t* base, std::size_t stride, uint32_t w, uint32_t h, ImageData& out, std::string* why) {
-    if (!Prepare(out, w, h, 24, true)) return Fail(out, why, "drawing size is out of range");
-    for (uint32_t y = 0; y < h; ++y) {
-        const uint8_t* src = base + stride * y;
-        const std::size_t row = std::size_t{h - 1 - y} * w;
-        for (uint32_t x = 0; x < w; ++x) {
-            uint32_t v;
-            std::memcpy(&v, src + 4 * x, 4);
-            const unsigned a = v >> 24;
-            uint8_t* dst = &out.pixels[3 * (row + x)];
-            dst[0] = static_cast<uint8_t>(std::min(255u, (v & 0xFF) + 255 - a));
-            dst[1] = static_cast<uint8_t>(std::min(255u, ((v >> 8) & 0xFF) + 255 - a));
-            dst[2] = static_cast<uint8_t>(std::min(255u, ((v >> 16) & 0xFF) + 255 - a));
-            out.alpha[row + x] = static_cast<uint8_t>(a);
-        }
-    }
-    DropOpaqueAlpha(out);
-    return true;
 }
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
@@ -128,8 +107,9 @@ bool DecodeSvgHere(const uint8_t* data, std::size_t size, uint32_t side, ImageDa
     if (error) g_error_free(error);
     if (!drawn) return Fail(out, why, "the SVG drawing could not be drawn");
     cairo_surface_flush(surface.get());
-    return ArgbToImage(cairo_image_surface_get_data(surface.get()),
-                       static_cast<std::size_t>(cairo_image_surface_get_stride(surface.get())), w, h, out, why);
+    return PremultipliedArgbToImage(cairo_image_surface_get_data(surface.get()),
+                       static_cast<std::size_t>(cairo_image_surface_get_stride(surface.get())), w, h, out, why,
+                       "drawing size is out of range");
 #else
     (void)data, (void)size, (void)side;
     return Fail(out, why, "SVG drawings are not supported in this build");
@@ -169,9 +149,9 @@ bool DecodePdfHere(const uint8_t* data, std::size_t size, uint32_t side, ImageDa
     if (!picture.is_valid() || picture.format() != poppler::image::format_argb32 || picture.width() <= 0 ||
         picture.height() <= 0 || picture.width() > static_cast<int>(pw) || picture.height() > static_cast<int>(ph))
         return Fail(out, why, "the PDF page could not be drawn");
-    return ArgbToImage(reinterpret_cast<const uint8_t*>(picture.const_data()),
+    return PremultipliedArgbToImage(reinterpret_cast<const uint8_t*>(picture.const_data()),
                        static_cast<std::size_t>(picture.bytes_per_row()), static_cast<uint32_t>(picture.width()),
-                       static_cast<uint32_t>(picture.height()), out, why);
+                       static_cast<uint32_t>(picture.height()), out, why, "drawing size is out of range");
 #else
     (void)data, (void)size, (void)side;
     return Fail(out, why, "PDF files are not supported in this build");
