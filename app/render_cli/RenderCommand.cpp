@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -157,29 +158,10 @@ public:
         // sections; those keep the values a new engine starts with, not the
         // ones of the scene rendered before, so that every picture of a run
         // is the one the scene gives on its own.
-        engine_->ResetSceneSettings();
-        engine_->LoadScene(job.scene);
-        if (!WaitUntilIdle(*engine_)) return 130;
-        if (options_.fitImages) {
-            boxora::FitEveryObjectToImages(*engine_);
-            if (!WaitUntilIdle(*engine_)) return 130;
-        }
-        const std::size_t loaded = engine_->GetObjectList().size();
-        if (loaded < data.objects.size()) {
-            std::fprintf(stderr, "boxora-render: %s: %zu of its %zu models could not be loaded; nothing written\n",
-                         Shown(job.scene), data.objects.size() - loaded, data.objects.size());
-            return 1;
-        }
-        // Images that are missing or cannot be decoded have been named on
-        // standard error; a picture with blank faces is no success.
-        const std::size_t imageErrors = engine_->TakeSceneLoadOutcome().ErrorCount();
-        if (imageErrors > 0 && !options_.allowMissing) {
-            std::fprintf(stderr,
-                         "boxora-render: %s: %zu image problem(s); nothing written (--allow-missing renders it "
-                         "anyway)\n",
-                         Shown(job.scene), imageErrors);
-            return 1;
-        }
+        if (const int status = LoadSceneToRender(*engine_, options_, job.scene, data.objects.size(),
+                                                 [this] { return WaitUntilIdle(*engine_); });
+            status != 0)
+            return status;
 
         // The picture.
         SceneParams& params = engine_->Params();
@@ -259,6 +241,37 @@ std::string ExportExtension(int format) {
     for (const ExportFormat& f : kExportFormats)
         if (f.format == format) return f.extensions[0];
     return ".png";
+}
+
+int LoadSceneToRender(CEngine& engine, const RenderOptions& options, const std::string& scene,
+                      std::size_t expectedObjects, const std::function<bool()>& waitUntilIdle) {
+    // A scene file may leave out sections; those keep the values a new
+    // engine starts with, not the ones of the scene rendered before, so that
+    // every picture of a run is the one the scene gives on its own.
+    engine.ResetSceneSettings();
+    engine.LoadScene(scene);
+    if (!waitUntilIdle()) return 130;
+    if (options.fitImages) {
+        boxora::FitEveryObjectToImages(engine);
+        if (!waitUntilIdle()) return 130;
+    }
+    const std::size_t loaded = engine.GetObjectList().size();
+    if (loaded < expectedObjects) {
+        std::fprintf(stderr, "boxora-render: %s: %zu of its %zu models could not be loaded; nothing written\n",
+                     Shown(scene), expectedObjects - loaded, expectedObjects);
+        return 1;
+    }
+    // Images that are missing or cannot be decoded have been named on
+    // standard error; a picture with blank faces is no success.
+    const std::size_t imageErrors = engine.TakeSceneLoadOutcome().ErrorCount();
+    if (imageErrors > 0 && !options.allowMissing) {
+        std::fprintf(stderr,
+                     "boxora-render: %s: %zu image problem(s); nothing written (--allow-missing renders it "
+                     "anyway)\n",
+                     Shown(scene), imageErrors);
+        return 1;
+    }
+    return 0;
 }
 
 RenderJob MakeRenderJob(const RenderOptions& options, const std::string& fileName, int format, int width,

@@ -9,8 +9,8 @@
 #include <filesystem>
 
 #include "CliNotifier.h"
+#include "RenderCommand.h"
 #include "engine/Engine.h"
-#include "engine/FitToImages.h"
 #include "engine/SceneFile.h"
 #include "engine/SceneFileCheck.h"
 #include "platform/TextUtil.h"
@@ -45,33 +45,8 @@ bool LoadScene(CEngine& engine, const RenderOptions& options, const std::string&
         return false;
     }
     const SceneFileData data = ReadSceneDocument(boxora::ProfileDocument::Load(scene));
-    engine.ResetSceneSettings();
-    engine.LoadScene(scene);
-    if (!WaitUntilIdle(engine)) {
-        status = 130;
-        return false;
-    }
-    if (options.fitImages) {
-        boxora::FitEveryObjectToImages(engine);
-        if (!WaitUntilIdle(engine)) {
-            status = 130;
-            return false;
-        }
-    }
-    const std::size_t loaded = engine.GetObjectList().size();
-    if (loaded < data.objects.size()) {
-        std::fprintf(stderr, "boxora-render: %s: %zu of its %zu models could not be loaded; nothing written\n",
-                     Shown(scene).c_str(), data.objects.size() - loaded, data.objects.size());
-        return false;
-    }
-    const std::size_t imageErrors = engine.TakeSceneLoadOutcome().ErrorCount();
-    if (imageErrors > 0 && !options.allowMissing) {
-        std::fprintf(stderr,
-                     "boxora-render: %s: %zu image problem(s); nothing written (--allow-missing renders it anyway)\n",
-                     Shown(scene).c_str(), imageErrors);
-        return false;
-    }
-    return true;
+    status = LoadSceneToRender(engine, options, scene, data.objects.size(), [&engine] { return WaitUntilIdle(engine); });
+    return status == 0;
 }
 
 }  // namespace
