@@ -124,12 +124,13 @@ TEST(TemplateEndToEnd, TemplateToProjectAndBackWithACommandLineStart) {
         // the engine's queue, and the template must have them all the same.
         std::promise<void> busy;
         std::promise<void> done;
+        std::future<void> lockHeld = busy.get_future();
         std::thread holder([&engine, &busy, finished = done.get_future()] {
             std::lock_guard lock(engine.Lock());
             busy.set_value();
             finished.wait();
         });
-        busy.get_future().wait();
+        lockHeld.wait();
         engine.SetObjectTranslateX(id, 12);
         engine.SetObjectRotateY(id, 25);
         engine.SetCameraZoom(61);
