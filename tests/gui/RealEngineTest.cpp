@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QSlider>
 #include <QTest>
+#include <chrono>
 #include <filesystem>
 
 #include "platform/AppPaths.h"
@@ -95,8 +96,13 @@ TEST(RealEngine, ProjectOnTheCommandLineFillsThePagesWhenLoaded) {
     CMainFrame* frame = app.MainFrame();
     EXPECT_EQ(frame->windowTitle(), "Studio Shot.scn[*] - Boxora");
     CTabCtrlMain* tabs = frame->Panel()->Tabs();
-    ASSERT_TRUE(WaitFor([&] { return tabs->CameraPage()->Zoom()->Edit()->text() == "77"; }));
-    EXPECT_EQ(tabs->CameraPage()->Perspective()->Edit()->text(), "33");
+    // The pages are refreshed at once on opening, while the scene thread may
+    // be half-way through the file, and again by the load's scene-change
+    // report: wait for the values the load sets last.
+    ASSERT_TRUE(WaitFor([&] {
+        return tabs->CameraPage()->Zoom()->Edit()->text() == "77" &&
+               tabs->CameraPage()->Perspective()->Edit()->text() == "33";
+    }));
     EXPECT_EQ(tabs->ShadowPage()->Blur()->Edit()->text(), "64");
     EXPECT_EQ(tabs->LightPage()->LightRow(2, 0)->Edit()->text(), "250");
     EXPECT_FALSE(tabs->LightPage()->LightCheck(2)->isChecked());
@@ -191,8 +197,11 @@ TEST(RealEngine, PictureFrameOfThePreviewShowsWhatTheRenderShows) {
             shown = preview->LatestFrame();
             return shown.size() == frame.size() && !Drawn(shown).isEmpty() && engine.GetObjectList().size() == 1;
         }));
-        QTest::qWait(300);  // the full frame after the quick one
+        // The scene thread goes to sleep only after the full frame that
+        // follows the quick one.
+        ASSERT_TRUE(engine.WaitForIdle(std::chrono::seconds(60)));
         shown = preview->LatestFrame();
+        ASSERT_EQ(shown.size(), frame.size());
 
         RenderJob job;
         job.fileName = picture;

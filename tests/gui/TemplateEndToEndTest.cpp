@@ -3,6 +3,7 @@
 // saved as a project, and opened again with "-o" in a fresh start.
 // The engine's headers come before Qt's: Qt defines "slots" as a macro.
 #include "engine/Engine.h"
+#include "engine/SceneSnapshot.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,9 @@
 #include <QStringList>
 #include <QTest>
 #include <filesystem>
+#include <future>
 #include <ostream>
+#include <thread>
 
 #include "model/ModelTypes.h"
 #include "platform/AppPaths.h"
@@ -54,14 +57,15 @@ std::ostream& operator<<(std::ostream& out, const SceneSummary& s) {
                << " blur " << s.blur << " bg " << s.background << "}";
 }
 
+// The objects as the interface shows and saves them: an edit made while the
+// scene thread holds the engine lock is queued, and the objects themselves
+// only get it later (reading them would also race with that thread).
 SceneSummary Summarize(CEngine& engine) {
     SceneSummary s;
-    for (const ObjectListEntry& entry : engine.GetObjectList()) {
-        s.objects.push_back(entry.name);
-        if (C3DObject* object = engine.GetObject(entry.id)) {
-            s.translateX = object->translate[0];
-            s.rotateY = object->rotate[1];
-        }
+    for (const ObjectSnapshot& object : engine.Snapshot()->objects) {
+        s.objects.push_back(object.userName);
+        s.translateX = object.translate[0];
+        s.rotateY = object.rotate[1];
     }
     s.zoom = engine.Params().cameraZoom;
     s.perspective = engine.Params().Camera_Perspective;
@@ -115,6 +119,18 @@ TEST(TemplateEndToEnd, TemplateToProjectAndBackWithACommandLineStart) {
         engine.Redraw();
         ASSERT_TRUE(WaitFor([&] { return engine.GetObjectList().size() == 1; }));
         const int id = engine.GetObjectList()[0].id;
+        // The object is edited and the template saved while the engine is
+        // busy (as in a long frame on a loaded machine): the edits wait in
+        // the engine's queue, and the template must have them all the same.
+        std::promise<void> busy;
+        std::promise<void> done;
+        std::future<void> lockHeld = busy.get_future();
+        std::thread holder([&engine, &busy, finished = done.get_future()] {
+            std::lock_guard lock(engine.Lock());
+            busy.set_value();
+            finished.wait();
+        });
+        lockHeld.wait();
         engine.SetObjectTranslateX(id, 12);
         engine.SetObjectRotateY(id, 25);
         engine.SetCameraZoom(61);
@@ -122,12 +138,16 @@ TEST(TemplateEndToEnd, TemplateToProjectAndBackWithACommandLineStart) {
         engine.SetShadowBlur(33);
         engine.SetBackgroundColor(0x00C0A080u);
         saved = Summarize(engine);
-        ASSERT_EQ(saved.objects.size(), 1u);
+        EXPECT_EQ(saved.translateX, 12);
+        EXPECT_EQ(saved.rotateY, 25);
 
         // Save it as a template: it is listed.
         CDialogGeneral* general = frame->Panel()->Tabs()->GeneralPage();
         general->SetSaveTemplatePrompt([] { return std::optional<std::string>("Shop Window"); });
         general->SaveProjectAsTemplate();
+        done.set_value();
+        holder.join();
+        ASSERT_EQ(saved.objects.size(), 1u);
         const TemplateLibrary library = TemplateLibrary::ForCurrentUser();
         ASSERT_TRUE(fs::exists(library.ScenePath("Shop Window")));
         // The list is refilled whenever the engine reports a change: look the
