@@ -5,12 +5,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QSlider>
 #include <algorithm>
 #include <cmath>
 
 #include "engine/IEngine.h"
 #include "engine/SceneSnapshot.h"
 #include "lang/Lng.h"
+#include "platform/Settings.h"
 #include "ui/ObjectTransformValues.h"
 #include "ui/undo/SceneHistory.h"
 
@@ -29,6 +31,7 @@ constexpr int IDC_SCALE_UNIT = 1065;
 constexpr int kLabelUnits = 10;
 constexpr double kMmPerInch = 25.4;
 constexpr float kMinFactor = 0.001f, kMaxFactor = 1000.0f;
+constexpr char kUnitSetting[] = "ScaleSizeUnit";
 
 // Undo steps of typed sizes and of locked slider changes.
 constexpr char kTypedSource = 0;
@@ -60,9 +63,14 @@ CDialogScaleObject::CDialogScaleObject(boxora::EngineBinding& engine, QWidget* p
     unit_ = AddControl(IDC_SCALE_UNIT, new QComboBox(), 30, 14);
     unit_->addItem("mm");
     unit_->addItem("in");
-    const QLocale::MeasurementSystem system = QLocale().measurementSystem();
-    unit_->setCurrentIndex(system == QLocale::MetricSystem ? 0 : 1);
+    // The user's last choice; until there is one, the locale's.
+    const std::string stored = boxora::Settings().GetString(kUnitSetting, "");
+    if (stored == "mm" || stored == "in")
+        unit_->setCurrentIndex(stored == "mm" ? 0 : 1);
+    else
+        unit_->setCurrentIndex(QLocale().measurementSystem() == QLocale::MetricSystem ? 0 : 1);
     connect(unit_, &QComboBox::currentIndexChanged, this, [this] {
+        boxora::Settings().SetString(kUnitSetting, CurrentUnit() == Unit::Inch ? "in" : "mm");
         const std::optional<ObjectSnapshot> object = CurrentObject();
         ShowSizes(object ? &*object : nullptr);
     });
@@ -87,6 +95,9 @@ void CDialogScaleObject::SetPageEnabled(bool enabled) {
 }
 
 void CDialogScaleObject::RefreshObject(const ObjectSnapshot* object) {
+    if (object)
+        for (int axis = 0; axis < 3; ++axis)
+            FitRowRange(axis, DisplayValue(*object, axis), !Row(axis)->Slider()->isSliderDown());
     CDialogObjectTransform::RefreshObject(object);
     ShowSizes(object);
 }
@@ -119,6 +130,21 @@ void CDialogScaleObject::ShowSizes(const ObjectSnapshot* object) {
         edit->setText(inches ? QString::number(mm / kMmPerInch, 'f', 2) : QString::number(mm, 'f', 1));
         edit->setModified(false);
     }
+}
+
+void CDialogScaleObject::FitRowRange(int axis, int value, bool mayNarrow) {
+    const int own = kLayout.maximum;
+    int maximum = own;
+    if (value > own) {
+        // Half the value again, in whole factors: the slider sits about two
+        // thirds along and can still be pulled further. The factors a typed
+        // size can reach bound it (a scene file may hold any number).
+        const long long reach = (static_cast<long long>(kMaxFactor) - 1) * 100;
+        const long long wide = std::min<long long>(value, reach) * 3 / 2;
+        maximum = static_cast<int>((wide + 99) / 100 * 100);
+    }
+    ParamSpinBinding* row = Row(axis);
+    if (maximum > row->Maximum() || (mayNarrow && maximum < row->Maximum())) row->SetRange(kLayout.minimum, maximum);
 }
 
 bool CDialogScaleObject::EnterSize(int axis, const QString& text) {
@@ -159,8 +185,13 @@ void CDialogScaleObject::ApplyScale(int id, const std::array<float, 3>& before, 
     shown.scale = after;
     // The row being edited shows its own value already (and must still see
     // its change, to report it for undo).
-    for (int axis = 0; axis < 3; ++axis)
-        if (axis != editedAxis) ShowRowValue(axis, DisplayValue(shown, axis));
+    for (int axis = 0; axis < 3; ++axis) {
+        if (axis == editedAxis) continue;
+        // While a row is dragged the others only widen, so they do not
+        // jump back and forth under a moving lock.
+        FitRowRange(axis, DisplayValue(shown, axis), editedAxis < 0);
+        ShowRowValue(axis, DisplayValue(shown, axis));
+    }
     const std::optional<ObjectSnapshot> object = CurrentObject();
     ShowSizes(object ? &*object : nullptr);
 }

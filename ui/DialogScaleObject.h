@@ -2,9 +2,11 @@
 // The Scale page of the object sub-tabs: per axis the change of size in
 // percent, -100..100 (factors 0.001..2; 0 is the model's own size), and
 // beside it the object's real width, height and depth in millimetres or
-// inches, where its catalogue model declares a real size; a size typed
-// there scales the axis to it. With the lock on, every change scales all
-// three axes together.
+// inches (the unit is remembered), where its catalogue model declares a
+// real size; a size typed there scales the axis to it. With the lock on,
+// every change scales all three axes together. An object scaled beyond
+// factor 2 (fitted, or sized by a typed size) widens its rows, so the
+// slider shows where the factor lies instead of resting at its end.
 #include <array>
 #include <optional>
 
@@ -49,6 +51,9 @@ private:
     void ApplyScale(int id, const std::array<float, 3>& before, const std::array<float, 3>& after, int editedAxis = -1);
     std::optional<ObjectSnapshot> CurrentObject() const;
     void ShowSizes(const ObjectSnapshot* object);
+    // Widens an axis row to show a value beyond its own range; with
+    // mayNarrow, a row widened before returns toward its own range.
+    void FitRowRange(int axis, int value, bool mayNarrow);
 
     std::array<QLineEdit*, 3> sizes_{};
     QCheckBox* lock_ = nullptr;

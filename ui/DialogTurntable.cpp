@@ -1,5 +1,6 @@
 #include "ui/DialogTurntable.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -11,6 +12,7 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <chrono>
 #include <filesystem>
 
 #include "image/RenderOptions.h"
@@ -37,6 +39,17 @@ QString Filled(const char* key, std::initializer_list<QString> values) {
 // A stored number; a value edited into garbage reads as 0 and the field's
 // range clamps it.
 int StoredInt(const std::string& text) { return boxora::ParseLeadingInt(text); }
+
+// The camera's vertical angle, as on the Camera tab and the command line.
+constexpr int kMinVertical = 0, kMaxVertical = 90;
+
+QSpinBox* AngleBox(int value) {
+    auto* box = new QSpinBox;
+    box->setRange(kMinVertical, kMaxVertical);
+    box->setSuffix(QStringLiteral("\u00b0"));
+    box->setValue(value);
+    return box;
+}
 
 struct FormatInfo {
     const char* name;  // list entry; null: the language's text
@@ -80,6 +93,12 @@ CDialogTurntable::CDialogTurntable(boxora::EngineBinding& engine, QWidget* paren
     height_->setValue(StoredInt(settings.GetString("TurntableHeight", "400")));
     format_ = new QComboBox;
     for (const FormatInfo& f : kFormats) format_->addItem(f.name ? QString::fromLatin1(f.name) : Text("ttsequence"));
+    sweep_ = new QCheckBox(Text("ttsweep"));
+    sweep_->setChecked(settings.GetString("TurntableSweep", "0") == "1");
+    sweepFrom_ = AngleBox(StoredInt(settings.GetString("TurntableSweepFrom", "10")));
+    sweepTo_ = AngleBox(StoredInt(settings.GetString("TurntableSweepTo", "40")));
+    lossless_ = new QCheckBox(Text("ttlossless"));
+    lossless_->setChecked(settings.GetString("TurntableLossless", "0") == "1");
     file_ = new QLineEdit;
     browse_ = new QPushButton(Text("ttbrowse"));
     auto* fileRow = new QHBoxLayout;
@@ -91,7 +110,11 @@ CDialogTurntable::CDialogTurntable(boxora::EngineBinding& engine, QWidget* paren
     form->addRow(Text("ttfps"), fps_);
     form->addRow(Text("ttwidth"), width_);
     form->addRow(Text("ttheight"), height_);
+    form->addRow(QString(), sweep_);
+    form->addRow(Text("ttfrom"), sweepFrom_);
+    form->addRow(Text("ttto"), sweepTo_);
     form->addRow(Text("ttformat"), format_);
+    form->addRow(QString(), lossless_);
     form->addRow(Text("ttfile"), fileRow);
 
     progress_ = new QProgressBar;
@@ -127,10 +150,12 @@ CDialogTurntable::CDialogTurntable(boxora::EngineBinding& engine, QWidget* paren
     poll_->setInterval(100);
     connect(poll_, &QTimer::timeout, this, &CDialogTurntable::Poll);
     connect(format_, &QComboBox::currentIndexChanged, this, &CDialogTurntable::OnFormatChanged);
+    connect(sweep_, &QCheckBox::toggled, this, &CDialogTurntable::UpdateChoices);
     connect(browse_, &QPushButton::clicked, this, &CDialogTurntable::Browse);
     connect(render_, &QPushButton::clicked, this, [this] { Start(); });
     connect(cancel_, &QPushButton::clicked, this, [this] { Running() ? Cancel() : reject(); });
     format_->setCurrentIndex(std::clamp(StoredInt(settings.GetString("TurntableFormat", "0")), 0, 4));
+    UpdateChoices();
 }
 
 CDialogTurntable::~CDialogTurntable() {
@@ -144,11 +169,30 @@ CDialogTurntable::~CDialogTurntable() {
     settings.SetString("TurntableWidth", std::to_string(width_->value()));
     settings.SetString("TurntableHeight", std::to_string(height_->value()));
     settings.SetString("TurntableFormat", std::to_string(format_->currentIndex()));
+    settings.SetString("TurntableSweep", sweep_->isChecked() ? "1" : "0");
+    settings.SetString("TurntableSweepFrom", std::to_string(sweepFrom_->value()));
+    settings.SetString("TurntableSweepTo", std::to_string(sweepTo_->value()));
+    settings.SetString("TurntableLossless", lossless_->isChecked() ? "1" : "0");
 }
 
 void CDialogTurntable::OnFormatChanged(int index) {
+    UpdateChoices();
     if (index < 0 || index >= static_cast<int>(std::size(kFormats))) return;
     file_->setText(WithExtension(file_->text(), kFormats[index].extension));
+}
+
+void CDialogTurntable::UpdateChoices() {
+    const bool idle = !Running();
+    sweepFrom_->setEnabled(idle && sweep_->isChecked());
+    sweepTo_->setEnabled(idle && sweep_->isChecked());
+    lossless_->setEnabled(idle && format_->currentIndex() == Webp);
+}
+
+void CDialogTurntable::SetInputsEnabled(bool enabled) {
+    for (QWidget* w : std::initializer_list<QWidget*>{frames_, fps_, width_, height_, sweep_, format_, file_, browse_,
+                                                      render_})
+        w->setEnabled(enabled);
+    UpdateChoices();
 }
 
 void CDialogTurntable::Browse() {
@@ -181,6 +225,9 @@ boxora::TurntableSettings CDialogTurntable::CurrentSettings() const {
     s.height = height_->value();
     s.stillFormat = FORMAT_PNG;
     s.quality = 90;
+    s.lossless = index == Webp && lossless_->isChecked();
+    if (sweep_->isChecked())
+        s.vertical = std::make_pair(static_cast<float>(sweepFrom_->value()), static_cast<float>(sweepTo_->value()));
     if (engine_.scene) s.transparent = engine_.scene->backgroundTransparent;
     return s;
 }
@@ -190,14 +237,14 @@ bool CDialogTurntable::Start() {
     if (file_->text().trimmed().isEmpty()) Browse();
     if (file_->text().trimmed().isEmpty()) return false;
     running_ = CurrentSettings();
+    // Like the desktop's still renders, each run draws its own shadow noise.
+    running_.seed = static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count());
     cancelRequested_ = false;
     done_ = false;
     framesDone_ = 0;
     progress_->setRange(0, running_.frames);
     progress_->setValue(0);
     status_->setText(Filled("ttprogress", {QString::number(1), QString::number(running_.frames)}));
-    for (QWidget* w : std::initializer_list<QWidget*>{frames_, fps_, width_, height_, format_, file_, browse_, render_})
-        w->setEnabled(false);
     cancel_->setText(Text("ttcancel"));
     IEngine* engine = engine_.engine;
     const SceneParams* scene = engine_.scene;
@@ -208,6 +255,7 @@ bool CDialogTurntable::Start() {
         result_ = boxora::RenderTurntable(*engine, *scene, running_, callbacks);
         done_ = true;
     });
+    SetInputsEnabled(false);
     poll_->start();
     return true;
 }
@@ -263,7 +311,6 @@ void CDialogTurntable::Finished() {
 }
 
 void CDialogTurntable::ShowIdle() {
-    for (QWidget* w : std::initializer_list<QWidget*>{frames_, fps_, width_, height_, format_, file_, browse_, render_})
-        w->setEnabled(true);
+    SetInputsEnabled(true);
     cancel_->setText(Text("ttclose"));
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Render ▸ Turntable…: frames, size, format and file of a turntable, then
-// the run itself on a worker thread, with a progress bar and Cancel. The
+// Render ▸ Turntable…: frames, size, format and file of a turntable, an
+// optional out-and-back sweep of the camera's vertical angle and lossless
+// WebP, then the run itself on a worker thread, with a progress bar and Cancel. The
 // window stays responsive throughout; an animation or video that is
 // cancelled leaves no file.
 #include <QDialog>
@@ -13,6 +14,7 @@
 #include "project/TurntableWriter.h"
 #include "ui/EngineBinding.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -46,6 +48,10 @@ public:
     QSpinBox* WidthBox() const { return width_; }
     QSpinBox* HeightBox() const { return height_; }
     QComboBox* FormatList() const { return format_; }
+    QCheckBox* SweepBox() const { return sweep_; }
+    QSpinBox* SweepFromBox() const { return sweepFrom_; }
+    QSpinBox* SweepToBox() const { return sweepTo_; }
+    QCheckBox* LosslessBox() const { return lossless_; }
     QLineEdit* FileEdit() const { return file_; }
     QProgressBar* Progress() const { return progress_; }
     QPushButton* RenderButton() const { return render_; }
@@ -63,6 +69,9 @@ private:
     void Poll();
     void Finished();
     void ShowIdle();
+    // Enables the choices that apply to the present format and sweep.
+    void UpdateChoices();
+    void SetInputsEnabled(bool enabled);
 
     boxora::EngineBinding& engine_;
     QSpinBox* frames_;
@@ -70,6 +79,10 @@ private:
     QSpinBox* width_;
     QSpinBox* height_;
     QComboBox* format_;
+    QCheckBox* sweep_;
+    QSpinBox* sweepFrom_;
+    QSpinBox* sweepTo_;
+    QCheckBox* lossless_;
     QLineEdit* file_;
     QPushButton* browse_;
     QProgressBar* progress_;

@@ -76,6 +76,18 @@ void ParamSpinBinding::RefreshFrom(double engineValue) {
 
 void ParamSpinBinding::WriteValue(int value) { SetEditText(QString::number(value)); }
 
+void ParamSpinBinding::SetRange(int minimum, int maximum) {
+    min_ = std::min(minimum, maximum);
+    max_ = std::max(minimum, maximum);
+    edit_->SetAllowNegative(min_ < 0);
+    spin_->SetRange(min_, max_);
+    // A slider outside its new range moves; that is not the user's change.
+    movingSlider_ = true;
+    slider_->setRange(min_, max_);
+    slider_->setValue(std::clamp(value_, min_, max_));
+    movingSlider_ = false;
+}
+
 void ParamSpinBinding::SetControlsEnabled(bool enabled) {
     slider_->setEnabled(enabled);
     edit_->setEnabled(enabled);

@@ -46,6 +46,10 @@ public:
     // The value the row last sent to the engine.
     int Value() const { return value_; }
 
+    // Gives the row another range without sending anything: the slider,
+    // the spin buttons and the field's clamp follow; the value stays.
+    void SetRange(int minimum, int maximum);
+
     // Enables or disables slider, field and spin buttons (the label stays).
     void SetControlsEnabled(bool enabled);
 

@@ -1,11 +1,14 @@
 // Fit to Images on the Objects tab (one undo step, exact factors that the
-// Scale page keeps) and the Scale page's real sizes: shown in mm or inches,
-// typed sizes, and the lock that scales all three axes together.
+// Scale page keeps and its sliders show) and the Scale page's real sizes:
+// shown in mm or inches (remembered), typed sizes, and the lock that scales
+// all three axes together.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QSlider>
 
@@ -17,6 +20,7 @@
 #include "ui/DialogObjects.h"
 #include "ui/DialogScaleObject.h"
 #include "ui/NumberEdit.h"
+#include "ui/ParamSpinBinding.h"
 #include "ui/ObjectIconList.h"
 #include "ui/TabCtrlMain.h"
 #include "ui/TabCtrlObjects.h"
@@ -80,21 +84,53 @@ TEST_F(FitAndScale, FitToImagesIsOneUndoStepThatTheScalePageKeeps) {
     EXPECT_FLOAT_EQ(box.scale[1], 1.5f);
     EXPECT_FLOAT_EQ(box.scale[2], 1.75f);
     EXPECT_EQ(history->Stack()->count(), 1);
-    // Showing the object again does not round or clamp the fitted factors.
+    // Showing the object again does not round or clamp the fitted factors,
+    // and the width's slider shows 320 short of its end.
     objects->ObjectList()->SelectIndex(0);
     objects->ObjectList()->SelectIndex(1);
     EXPECT_FLOAT_EQ(box.scale[0], 4.2f);
-    EXPECT_EQ(objects->SubTabs()->ScalePage()->Row(0)->Edit()->text(), "100");
+    ParamSpinBinding* width = objects->SubTabs()->ScalePage()->Row(0);
+    QSlider* widthSlider = width->Slider();
+    EXPECT_EQ(width->Edit()->text(), "320");
+    EXPECT_EQ(widthSlider->value(), 320);
+    EXPECT_GE(widthSlider->maximum(), 400);
+    EXPECT_EQ(widthSlider->minimum(), -100);
 
     history->Undo();
     EXPECT_EQ(Scale(box), (std::array<float, 3>{1.0f, 1.5f, 1.0f}));
+    EXPECT_EQ(widthSlider->maximum(), 100);
     history->Redo();
     EXPECT_EQ(Scale(box), (std::array<float, 3>{4.2f, 1.5f, 1.75f}));
+    EXPECT_EQ(widthSlider->value(), 320);
 
     // The list's context menu offers the same command; fitting again
     // changes nothing and adds no step.
     objects->FitAction()->trigger();
     EXPECT_EQ(history->Stack()->count(), 1);
+
+    // On the widened slider a position still means position / 100 + 1, and
+    // a drag is one step.
+    widthSlider->setSliderDown(true);
+    widthSlider->setValue(250);
+    widthSlider->setValue(400);
+    widthSlider->setSliderDown(false);
+    EXPECT_FLOAT_EQ(box.scale[0], 5.0f);
+    EXPECT_EQ(history->Stack()->count(), 2);
+    history->Undo();
+    EXPECT_FLOAT_EQ(box.scale[0], 4.2f);
+}
+
+TEST_F(FitAndScale, TheSizeUnitFollowsTheLocaleUntilTheUserPicksOne) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    {
+        CDialogScaleObject page(binding);
+        EXPECT_EQ(page.CurrentUnit(), CDialogScaleObject::Unit::Inch);
+        page.UnitBox()->setCurrentIndex(0);
+    }
+    CDialogScaleObject next(binding);
+    EXPECT_EQ(next.CurrentUnit(), CDialogScaleObject::Unit::Millimetre);
+    QLocale::setDefault(before);
 }
 
 TEST_F(FitAndScale, ScalePageShowsRealSizesTakesTypedSizesAndLocksTheAxes) {

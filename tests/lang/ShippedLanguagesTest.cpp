@@ -50,7 +50,8 @@ const std::vector<std::pair<std::string, std::vector<std::string>>> kKeys = {
       "none", "pckb", "jpeg", "lzw", "rle", "fax", "webpprop", "lsslss"}},
     {"Turntable",
      {"menuturn", "tttitle", "ttframes", "ttfps", "ttwidth", "ttheight", "ttformat", "ttfile", "ttbrowse", "ttrender",
-      "ttcancel", "ttclose", "ttprogress", "ttdone", "tterror", "ttcancelled", "ttsequence"}},
+      "ttcancel", "ttclose", "ttprogress", "ttdone", "tterror", "ttcancelled", "ttsequence", "ttsweep", "ttfrom",
+      "ttto", "ttlossless"}},
     {"Common", {"textnotfound", "recentgone", "textunreadable", "texturebudget"}},
 };
 
