@@ -14,6 +14,9 @@ find_package(PNG REQUIRED)
 find_package(ZLIB REQUIRED)
 find_package(TIFF REQUIRED)
 find_library(GIF_LIBRARY gif REQUIRED)
+# glm's 4 × 4 matrix (column-major, as OpenGL) is the one matrix type of the
+# model and render math.
+find_package(glm CONFIG REQUIRED)
 find_library(EMF2SVG_LIBRARY emf2svg)
 find_path(EMF2SVG_INCLUDE_DIR emf2svg.h)
 
@@ -22,7 +25,7 @@ add_library(boxora::deps ALIAS boxora_deps)
 target_link_libraries(boxora_deps INTERFACE
   PkgConfig::OSMESA PkgConfig::GLU PkgConfig::OPENJP2
   JPEG::JPEG PNG::PNG ZLIB::ZLIB TIFF::TIFF ${GIF_LIBRARY}
-  PkgConfig::WEBP PkgConfig::LIBAV)
+  PkgConfig::WEBP PkgConfig::LIBAV glm::glm)
 if(LIBWMF_FOUND)
   target_link_libraries(boxora_deps INTERFACE PkgConfig::LIBWMF)
   target_compile_definitions(boxora_deps INTERFACE BOXORA_HAVE_LIBWMF=1)

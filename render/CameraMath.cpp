@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <glm/ext/matrix_clip_space.hpp>
+#include <glm/ext/matrix_transform.hpp>
+#include <glm/trigonometric.hpp>
 
 #include "scene/SceneParams.h"
 
@@ -48,16 +51,32 @@ CameraSetup ComputeCamera(const SceneParams& params, int width, int height) {
     return ComputeCamera(CameraValuesFrom(params), width, height);
 }
 
-Mat4 ProjectionMatrix(const CameraSetup& c) { return Perspective(c.fovy, c.aspect, c.zNear, c.zFar); }
-
-Mat4 CameraMatrix(const CameraSetup& c) { return LookAt(c.eye, c.centre, c.up); }
-
-Mat4 SceneTransformMatrix(const CameraSetup& c) {
-    Mat4 m = Translation(0, 0, c.zoomOffset);
-    m = Multiply(m, Rotation(c.verticalRotation, 1, 0, 0));
-    return Multiply(m, Rotation(c.horizontalRotation, 0, 1, 0));
+glm::dmat4 ProjectionMatrix(const CameraSetup& c) {
+    return glm::perspective(glm::radians(c.fovy), c.aspect, c.zNear, c.zFar);
 }
 
-Mat4 SceneModelview(const CameraSetup& c) { return Multiply(CameraMatrix(c), SceneTransformMatrix(c)); }
+glm::dmat4 CameraMatrix(const CameraSetup& c) {
+    return glm::lookAt(glm::dvec3(c.eye[0], c.eye[1], c.eye[2]), glm::dvec3(c.centre[0], c.centre[1], c.centre[2]),
+                       glm::dvec3(c.up[0], c.up[1], c.up[2]));
+}
+
+glm::dmat4 SceneTransformMatrix(const CameraSetup& c) {
+    glm::dmat4 m = glm::translate(glm::dmat4(1.0), glm::dvec3(0, 0, c.zoomOffset));
+    m = glm::rotate(m, glm::radians(static_cast<double>(c.verticalRotation)), glm::dvec3(1, 0, 0));
+    return glm::rotate(m, glm::radians(static_cast<double>(c.horizontalRotation)), glm::dvec3(0, 1, 0));
+}
+
+glm::dmat4 SceneModelview(const CameraSetup& c) { return CameraMatrix(c) * SceneTransformMatrix(c); }
+
+bool ProjectToWindow(const glm::dvec4& point, const glm::dmat4& modelview, const glm::dmat4& projection,
+                     const std::array<int, 4>& viewport, std::array<double, 3>& window) {
+    const glm::dvec4 clip = projection * (modelview * point);
+    if (clip.w == 0) return false;
+    const glm::dvec3 ndc = glm::dvec3(clip) / clip.w;
+    window[0] = viewport[0] + (ndc.x + 1) * viewport[2] / 2.0;
+    window[1] = viewport[1] + (ndc.y + 1) * viewport[3] / 2.0;
+    window[2] = (ndc.z + 1) / 2.0;
+    return true;
+}
 
 }  // namespace boxora

@@ -5,8 +5,8 @@
 // field of view changes, the gluLookAt arguments and the scene transform
 // (zoom translation, then the two orbit rotations).
 #include <array>
-
-#include "render/Mat4.h"
+#include <glm/mat4x4.hpp>
+#include <glm/vec4.hpp>
 
 struct SceneParams;
 
@@ -32,8 +32,8 @@ struct CameraValues {
     std::array<float, 3> eyeBase{0, 0, 50};
     float targetHorizontal = 0;
     float targetVertical = 40;
-    float verticalRotation = 36;    // about X, degrees
-    float horizontalRotation = 0;   // about Y, degrees
+    float verticalRotation = 36;   // about X, degrees
+    float horizontalRotation = 0;  // about Y, degrees
 };
 CameraValues CameraValuesFrom(const SceneParams& params);
 
@@ -57,13 +57,20 @@ CameraSetup ComputeCamera(const CameraValues& values, int width, int height);
 CameraSetup ComputeCamera(const SceneParams& params, int width, int height);
 
 // gluPerspective(fovy, aspect, near, far).
-Mat4 ProjectionMatrix(const CameraSetup& camera);
+glm::dmat4 ProjectionMatrix(const CameraSetup& camera);
 // gluLookAt(eye, centre, up).
-Mat4 CameraMatrix(const CameraSetup& camera);
+glm::dmat4 CameraMatrix(const CameraSetup& camera);
 // The scene transform alone: translate (0, 0, zo), rotate about X by the
 // vertical rotation, then about Y by the horizontal rotation.
-Mat4 SceneTransformMatrix(const CameraSetup& camera);
+glm::dmat4 SceneTransformMatrix(const CameraSetup& camera);
 // The modelview the scene is drawn with: camera × scene transform.
-Mat4 SceneModelview(const CameraSetup& camera);
+glm::dmat4 SceneModelview(const CameraSetup& camera);
+
+// Window position of an object-space point through modelview, projection and
+// a viewport (x, y, width, height), as gluProject: x, y in pixels from the
+// lower left corner, z the depth in [0, 1]. False when the point lies in the
+// eye's plane (w = 0), where gluProject fails too.
+bool ProjectToWindow(const glm::dvec4& point, const glm::dmat4& modelview, const glm::dmat4& projection,
+                     const std::array<int, 4>& viewport, std::array<double, 3>& window);
 
 }  // namespace boxora

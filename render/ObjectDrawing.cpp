@@ -16,12 +16,7 @@ void ApplyTransform(const C3DObject& o) {
     glScalef(o.scale[0], o.scale[1], o.scale[2]);
 }
 
-std::array<double, 16> ObjectFadeMatrix(const C3DObject& object) {
-    const Matrix4 m = ObjectTransformMatrix(object);
-    std::array<double, 16> out{};
-    for (int i = 0; i < 16; ++i) out[i] = m[i];
-    return out;
-}
+glm::dmat4 ObjectFadeMatrix(const C3DObject& object) { return ObjectTransformMatrix(object); }
 
 bool SkipsFace(const MeshFace& face, int key1, int key2) {
     if (key1 == face.material || (key1 == kSkipMirrorFaces && face.inMirrorSide)) return true;
@@ -37,7 +32,7 @@ bool DrawObject(const ObjectDrawingScene& scene, const C3DObject& object, int ke
 
     glPushMatrix();
     ApplyTransform(object);
-    std::array<double, 16> m{};
+    glm::dmat4 m(1.0);
     if (fade) {
         m = ObjectFadeMatrix(object);
         glEnable(GL_BLEND);
@@ -91,7 +86,7 @@ bool DrawObject(const ObjectDrawingScene& scene, const C3DObject& object, int ke
                     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
                     glColor3ub(c[0], c[1], c[2]);
                 } else {
-                    const float h = static_cast<float>(FadeHeight(m.data(), v.x, v.z, v.y));
+                    const float h = static_cast<float>(FadeHeight(m, v.x, v.z, v.y));
                     const GLfloat ambient[4] = {c[0] / 255.0f, c[1] / 255.0f, c[2] / 255.0f, ramp.Alpha(h)};
                     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
                     glColor4ub(c[0], c[1], c[2], static_cast<GLubyte>(ramp.AlphaByte(h)));

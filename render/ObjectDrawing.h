@@ -7,6 +7,7 @@
 // held in memory is drawn at (x, z, y); a corner normal (nx, ny, nz) is
 // given as (-nx, -nz, -ny); texture coordinates go with textured faces only.
 #include <array>
+#include <glm/mat4x4.hpp>
 
 #include "model/ModelTypes.h"
 #include "render/TextureStore.h"
@@ -16,8 +17,8 @@ struct SceneParams;
 namespace boxora {
 
 // Skip keys of DrawObject; any other value is a material index.
-constexpr int kSkipNothing = -1;         // matches no face
-constexpr int kSkipMirrorFaces = -2;     // key 1: faces of mirror sides
+constexpr int kSkipNothing = -1;           // matches no face
+constexpr int kSkipMirrorFaces = -2;       // key 1: faces of mirror sides
 constexpr int kSkipTransparentFaces = -3;  // key 2: faces of transparent sides
 
 // What object drawing reads besides the object itself.
@@ -33,7 +34,7 @@ void ApplyTransform(const C3DObject& object);
 
 // The object's transform alone (identity, then ApplyTransform), column-major:
 // the matrix the height fade measures heights with.
-std::array<double, 16> ObjectFadeMatrix(const C3DObject& object);
+glm::dmat4 ObjectFadeMatrix(const C3DObject& object);
 
 // True when a face is left out by the two keys: key 1 equal to its material,
 // or -2 for a face in a mirror side; key 2 equal to its material, or -3 for a
@@ -46,8 +47,7 @@ bool SkipsFace(const MeshFace& face, int key1, int key2);
 // of range gets no colour); with it clear no colour is set, so the caller's
 // current colour applies. With fade set, colours carry the reflection's
 // height-fade alpha and blending is on while the object is drawn.
-bool DrawObject(const ObjectDrawingScene& scene, const C3DObject& object, int key1, int key2, bool textured,
-                bool fade);
+bool DrawObject(const ObjectDrawingScene& scene, const C3DObject& object, int key1, int key2, bool textured, bool fade);
 // DrawObject on every object in list order.
 bool DrawAll(const ObjectDrawingScene& scene, int key1, int key2, bool textured, bool fade);
 

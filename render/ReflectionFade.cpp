@@ -28,6 +28,8 @@ int ReflectionFade::AlphaByte(float height) const {
     return static_cast<int>(value);
 }
 
-double FadeHeight(const double* m, double x, double y, double z) { return m[1] * x + m[5] * y + m[9] * z + m[13]; }
+double FadeHeight(const glm::dmat4& m, double x, double y, double z) {
+    return m[0][1] * x + m[1][1] * y + m[2][1] * z + m[3][1];
+}
 
 }  // namespace boxora

@@ -5,6 +5,8 @@
 // O up to 30 units below L, falls linearly to 0 at L and is 0 above it,
 // never exceeding O.
 
+#include <glm/mat4x4.hpp>
+
 namespace boxora {
 
 class ReflectionFade {
@@ -21,8 +23,8 @@ public:
     // min(O × 255, Ramp(h) × 255), kept within 0 .. 255.
     int AlphaByte(float height) const;
 
-    float Reach() const { return reach_; }       // L
-    float Opacity() const { return opacity_; }   // O
+    float Reach() const { return reach_; }      // L
+    float Opacity() const { return opacity_; }  // O
 
 private:
     float reach_;
@@ -30,7 +32,8 @@ private:
 };
 
 // The height above the floor of a vertex drawn at (x, y, z) under the
-// object transform m (column-major, camera excluded): m1 x + m5 y + m9 z + m13.
-double FadeHeight(const double* m, double x, double y, double z);
+// object transform m (camera excluded): the second row of m applied to
+// (x, y, z, 1).
+double FadeHeight(const glm::dmat4& m, double x, double y, double z);
 
 }  // namespace boxora

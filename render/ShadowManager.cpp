@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <glm/gtc/type_ptr.hpp>
 
 #include "scene/SceneParams.h"
 #include "model/MirrorMath.h"
-#include "render/Mat4.h"
 #include "render/TileWindow.h"
 #include "render/WindowRect.h"
 
@@ -81,11 +81,11 @@ public:
 // object flattened along the given lights can cover, with a margin, within
 // a width × height viewport; the whole viewport when a flattened point
 // falls behind the eye. Empty (width 0) when nothing of it is in view.
-std::array<int, 4> ShadowWindowRect(const SceneModel& model, const std::vector<std::array<float, 16>>& shadows,
+std::array<int, 4> ShadowWindowRect(const SceneModel& model, const std::vector<glm::dmat4>& shadows,
                                     int width, int height) {
-    boxora::Mat4 modelview{}, projection{};
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelview.data());
-    glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
+    glm::dmat4 modelview, projection;
+    glGetDoublev(GL_MODELVIEW_MATRIX, glm::value_ptr(modelview));
+    glGetDoublev(GL_PROJECTION_MATRIX, glm::value_ptr(projection));
     boxora::WindowBounds bounds(modelview, projection, width, height);
     for (const auto& object : model.objects) {
         if (object->vertices.empty()) continue;
@@ -95,12 +95,8 @@ std::array<int, 4> ShadowWindowRect(const SceneModel& model, const std::vector<s
             const std::array<double, 3> d{v.x, v.z, v.y};
             for (int c = 0; c < 3; ++c) lo[c] = std::min(lo[c], d[c]), hi[c] = std::max(hi[c], d[c]);
         }
-        const Matrix4 objectMatrix = ObjectTransformMatrix(*object);
-        for (const auto& shadow : shadows) {
-            boxora::Mat4 flatten{}, placed{};
-            for (int i = 0; i < 16; ++i) flatten[i] = shadow[i], placed[i] = objectMatrix[i];
-            bounds.AddBox(lo, hi, boxora::Multiply(flatten, placed));
-        }
+        const glm::dmat4 objectMatrix = ObjectTransformMatrix(*object);
+        for (const glm::dmat4& flatten : shadows) bounds.AddBox(lo, hi, flatten * objectMatrix);
     }
     return bounds.Pixels(2);
 }
@@ -149,7 +145,7 @@ bool CShadowManager2::DrawPreviewShadow(const boxora::ObjectDrawingScene& scene,
     const int n = boxora::ShadowGridSide(passes);
     const float length = params_.ShadowLength();
     const float direction = params_.shadowDirection;
-    std::vector<std::array<float, 16>> samples;
+    std::vector<glm::dmat4> samples;
     for (int i = 0; i < 4; ++i) {
         const float l = length + boxora::ShadowJitterPreview(n, i, true);
         const float d = direction + boxora::ShadowJitterPreview(n, i, false);
@@ -178,7 +174,7 @@ bool CShadowManager2::DrawPreviewShadow(const boxora::ObjectDrawingScene& scene,
         glClear(GL_COLOR_BUFFER_BIT);
         glPushMatrix();
         shadowMatrix_ = samples[i];
-        glMultMatrixf(shadowMatrix_.data());
+        glMultMatrixd(glm::value_ptr(shadowMatrix_));
         boxora::DrawAll(scene, boxora::kSkipNothing, boxora::kSkipNothing, false, false);
         glPopMatrix();
         glAccum(i == 0 ? GL_LOAD : GL_ACCUM, 0.25f);
@@ -237,12 +233,12 @@ int CShadowManager2::ReductionFactor(int samples, int rectWidth, int rectHeight)
     return f;
 }
 
-std::vector<std::array<float, 16>> CShadowManager2::OffscreenSampleMatrices(float k) {
+std::vector<glm::dmat4> CShadowManager2::OffscreenSampleMatrices(float k) {
     const int passes = boxora::ShadowPassCount(params_.Shadow_Blur, k, false);
     const int n = boxora::ShadowGridSide(passes);
     const float length = params_.ShadowLength();
     const float direction = params_.shadowDirection;
-    std::vector<std::array<float, 16>> samples;
+    std::vector<glm::dmat4> samples;
     try {
         samples.reserve(static_cast<std::size_t>(passes));
     } catch (const std::bad_alloc&) {
@@ -259,7 +255,7 @@ std::vector<std::array<float, 16>> CShadowManager2::OffscreenSampleMatrices(floa
 }
 
 void CShadowManager2::AccumulateSamples(const boxora::ObjectDrawingScene& scene,
-                                        const std::vector<std::array<float, 16>>& samples,
+                                        const std::vector<glm::dmat4>& samples,
                                         const std::function<void(float)>& progress,
                                         const std::function<void(int)>& beforeSample) {
     glDepthMask(GL_FALSE);
@@ -277,7 +273,7 @@ void CShadowManager2::AccumulateSamples(const boxora::ObjectDrawingScene& scene,
         if (beforeSample) beforeSample(i);
         glPushMatrix();
         shadowMatrix_ = samples[static_cast<std::size_t>(i)];
-        glMultMatrixf(shadowMatrix_.data());
+        glMultMatrixd(glm::value_ptr(shadowMatrix_));
         DrawShadowGeometry(scene);
         glPopMatrix();
         glAccum(i == 0 ? GL_LOAD : GL_ACCUM, 1.0f / static_cast<float>(passes));
@@ -303,9 +299,9 @@ void CShadowManager2::PrepareShadow(int width, int height, const boxora::ObjectD
     // The light of every sample, drawn in the order the samples take them
     // (a tile takes those drawn once for its picture).
     const bool tiled = tiledPlan_.active && boxora::CurrentTileWindow().has_value();
-    const std::vector<std::array<float, 16>> ownSamples =
-        tiled ? std::vector<std::array<float, 16>>{} : OffscreenSampleMatrices(ComputeShadowQuality());
-    const std::vector<std::array<float, 16>>& samples = tiled ? tiledPlan_.samples : ownSamples;
+    const std::vector<glm::dmat4> ownSamples =
+        tiled ? std::vector<glm::dmat4>{} : OffscreenSampleMatrices(ComputeShadowQuality());
+    const std::vector<glm::dmat4>& samples = tiled ? tiledPlan_.samples : ownSamples;
     if (samples.empty()) return;
     const int passes = static_cast<int>(samples.size());
     const int estimate = ShadowWorkEstimate();
@@ -347,23 +343,21 @@ void CShadowManager2::PrepareShadow(int width, int height, const boxora::ObjectD
     // The frame's projection, narrowed to the rectangle and shrunk by f,
     // drawn into the lower left tw × th pixels: window position X of the
     // frame lands at (X − rect x) / f.
-    GLdouble projection[16];
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glm::dmat4 projection;
+    glGetDoublev(GL_PROJECTION_MATRIX, glm::value_ptr(projection));
     GLint viewport[4] = {0, 0, width, height};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    GLdouble narrow[16] = {0};
-    narrow[0] = static_cast<double>(width) / (static_cast<double>(f) * tw);
-    narrow[5] = static_cast<double>(height) / (static_cast<double>(f) * th);
-    narrow[10] = 1.0;
-    narrow[15] = 1.0;
+    glm::dmat4 narrow(1.0);
+    narrow[0][0] = static_cast<double>(width) / (static_cast<double>(f) * tw);
+    narrow[1][1] = static_cast<double>(height) / (static_cast<double>(f) * th);
     const double shiftX = (static_cast<double>(width) - 2.0 * layout.textureX) / (static_cast<double>(f) * tw) - 1.0;
     const double shiftY = (static_cast<double>(height) - 2.0 * layout.textureY) / (static_cast<double>(f) * th) - 1.0;
-    narrow[12] = shiftX;
-    narrow[13] = shiftY;
+    narrow[3][0] = shiftX;
+    narrow[3][1] = shiftY;
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
-    glLoadMatrixd(narrow);
-    glMultMatrixd(projection);
+    glLoadMatrixd(glm::value_ptr(narrow));
+    glMultMatrixd(glm::value_ptr(projection));
     glMatrixMode(GL_MODELVIEW);
     glViewport(0, 0, tw, th);
     glScissor(0, 0, tw, th);
@@ -377,11 +371,11 @@ void CShadowManager2::PrepareShadow(int width, int height, const boxora::ObjectD
     // not as steps.
     const auto shiftWithinPixel = [&](int i) {
         const auto [ox, oy] = CellOffset(i);
-        narrow[12] = shiftX + 2.0 * ox / tw;
-        narrow[13] = shiftY + 2.0 * oy / th;
+        narrow[3][0] = shiftX + 2.0 * ox / tw;
+        narrow[3][1] = shiftY + 2.0 * oy / th;
         glMatrixMode(GL_PROJECTION);
-        glLoadMatrixd(narrow);
-        glMultMatrixd(projection);
+        glLoadMatrixd(glm::value_ptr(narrow));
+        glMultMatrixd(glm::value_ptr(projection));
         glMatrixMode(GL_MODELVIEW);
     };
     AccumulateSamples(scene, samples, progress, f > 1 ? std::function<void(int)>(shiftWithinPixel) : nullptr);
@@ -541,7 +535,7 @@ void CShadowManager2::PrepareReferenceShadow(int width, int height, const boxora
     // Everything but the transparent faces into the depth buffer.
     boxora::DrawAll(scene, boxora::kSkipNothing, boxora::kSkipTransparentFaces, false, false);
 
-    const std::vector<std::array<float, 16>> samples = OffscreenSampleMatrices(ComputeShadowQuality());
+    const std::vector<glm::dmat4> samples = OffscreenSampleMatrices(ComputeShadowQuality());
     AccumulateSamples(scene, samples, progress, nullptr);
     lastPrepass_ = PrepassInfo{static_cast<int>(samples.size()), {0, 0, width, height}, 1};
 

@@ -134,14 +134,14 @@ private:
     // The flattening matrix of every sample of an off-screen pre-pass at
     // quality k, in the order the samples take them (their random spread is
     // drawn now); empty when there is no memory for them.
-    std::vector<std::array<float, 16>> OffscreenSampleMatrices(float k);
+    std::vector<glm::dmat4> OffscreenSampleMatrices(float k);
     // The pre-pass samples: each flattened silhouette in the shadow colour,
     // unlit, without the floor clip and without depth writes, averaged in
     // the accumulation buffer, whose average ends in the colour buffer.
     // beforeSample(i), when given, runs before sample i is drawn. Stops
     // early when the job is given up; advances the progress every 20
     // samples.
-    void AccumulateSamples(const boxora::ObjectDrawingScene& scene, const std::vector<std::array<float, 16>>& samples,
+    void AccumulateSamples(const boxora::ObjectDrawingScene& scene, const std::vector<glm::dmat4>& samples,
                            const std::function<void(float)>& progress, const std::function<void(int)>& beforeSample);
     void DeleteTextures();
     // The sampling of this frame's pre-pass: the window rectangle the
@@ -157,7 +157,7 @@ private:
 
     struct TiledPlan {
         bool active = false;
-        std::vector<std::array<float, 16>> samples;
+        std::vector<glm::dmat4> samples;
         std::array<int, 4> rect{};  // picture pixels
         int reduction = 1;
     };
@@ -165,7 +165,7 @@ private:
 
     SceneParams& params_;
     boxora::Plane plane_;
-    std::array<float, 16> shadowMatrix_{};
+    glm::dmat4 shadowMatrix_{1.0};
     bool listBuilt_ = false;
     GLuint listName_ = 0;
     std::atomic<bool> listValid_{false};

@@ -21,11 +21,11 @@ Plane PlaneFromPoints(const Point3& q, const Point3& r, const Point3& s) {
 
 Plane DefaultShadowPlane() { return PlaneFromPoints({-1, 0.5f, 0}, {1, 0.5f, 0}, {0, 0.5f, -1}); }
 
-std::array<float, 16> ShadowMatrix(const Plane& p, const std::array<float, 4>& l) {
-    const float dot = p[0] * l[0] + p[1] * l[1] + p[2] * l[2] + p[3] * l[3];
-    std::array<float, 16> m{};
+glm::dmat4 ShadowMatrix(const Plane& p, const std::array<float, 4>& l) {
+    const double dot = double(p[0]) * l[0] + double(p[1]) * l[1] + double(p[2]) * l[2] + double(p[3]) * l[3];
+    glm::dmat4 m(0.0);
     for (int j = 0; j < 4; ++j)
-        for (int i = 0; i < 4; ++i) m[4 * j + i] = (i == j ? dot : 0.0f) - l[i] * p[j];
+        for (int i = 0; i < 4; ++i) m[j][i] = (i == j ? dot : 0.0) - double(l[i]) * p[j];
     return m;
 }
 

@@ -6,13 +6,14 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <glm/mat4x4.hpp>
 #include <random>
 
 struct SceneParams;
 
 namespace boxora {
 
-using Plane = std::array<float, 4>;   // A x + B y + C z + D = 0
+using Plane = std::array<float, 4>;  // A x + B y + C z + D = 0
 using Point3 = std::array<float, 3>;
 
 // The plane through Q, R and S (normal (R − Q) × (S − Q)).
@@ -21,9 +22,9 @@ Plane PlaneFromPoints(const Point3& q, const Point3& r, const Point3& s);
 Plane DefaultShadowPlane();
 
 // Flattens any point onto the plane along the light (w = 0: a direction, so
-// the projection is parallel). Column-major; element (row i, column j) is
-// P·L − L[i] P[j] on the diagonal and −L[i] P[j] elsewhere.
-std::array<float, 16> ShadowMatrix(const Plane& plane, const std::array<float, 4>& light);
+// the projection is parallel). Element (row i, column j) is P·L − L[i] P[j]
+// on the diagonal and −L[i] P[j] elsewhere.
+glm::dmat4 ShadowMatrix(const Plane& plane, const std::array<float, 4>& light);
 
 // k = (max(w, h) / 600) × (length / 70) × (intensity / 70), real division.
 float ComputeShadowQuality(int viewportWidth, int viewportHeight, float shadowLength, int shadowIntensity);

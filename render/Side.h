@@ -43,7 +43,7 @@ public:
     int material = -1;            // material index, or kUnassignedMaterial
     std::vector<MeshFace*> faces;
     std::vector<int> faceIndices;  // each face's index in its object's face array
-    Matrix4 reflectionMatrix = IdentityMatrix();
+    glm::dmat4 reflectionMatrix{1.0};
     Vector3 mirrorNormal;  // object space, file axis order
     Vector3 mirrorPoint;   // object space, file axis order
     std::array<double, 4> clipPlane{};  // drawing axis order

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <glm/gtc/type_ptr.hpp>
 
 #include "render/RenderHost.h"
 #include "render/SideManager.h"
@@ -47,9 +48,9 @@ std::optional<DepthRect> GlSideOrdering::Focus(CSide& side) {
         glDisable(GL_SCISSOR_TEST);
         return std::nullopt;
     }
-    Mat4 modelview{}, projection{};
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelview.data());
-    glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
+    glm::dmat4 modelview, projection;
+    glGetDoublev(GL_MODELVIEW_MATRIX, glm::value_ptr(modelview));
+    glGetDoublev(GL_PROJECTION_MATRIX, glm::value_ptr(projection));
     WindowBounds bounds(modelview, projection, w, h);
     // The box of the vertices the silhouette draws, in drawing axes, for
     // each object the side's faces belong to (a model file's objects share
@@ -71,10 +72,7 @@ std::optional<DepthRect> GlSideOrdering::Focus(CSide& side) {
                 for (int c = 0; c < 3; ++c) lo[c] = std::min(lo[c], d[c]), hi[c] = std::max(hi[c], d[c]);
             }
         }
-        Mat4 placed{};
-        const Matrix4 m = ObjectTransformMatrix(*owner);
-        for (int i = 0; i < 16; ++i) placed[i] = m[i];
-        if (lo[0] <= hi[0]) bounds.AddBox(lo, hi, placed);
+        if (lo[0] <= hi[0]) bounds.AddBox(lo, hi, ObjectTransformMatrix(*owner));
     }
     focus_ = bounds.Pixels(2);
     if (focus_[2] <= 0 || focus_[3] <= 0) focus_ = {0, 0, 1, 1};  // nothing in view: one pixel to compare

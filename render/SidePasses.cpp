@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <glm/gtc/type_ptr.hpp>
+
 #include "scene/SceneParams.h"
 #include "render/CullFaceToggle.h"
 #include "render/LightingState.h"
@@ -104,7 +106,7 @@ bool SidePasses::DrawNestedMirror(CSide& side) {
     glClipPlane(GL_CLIP_PLANE1, side.clipPlane.data());
     glEnable(GL_CLIP_PLANE1);
     glPushMatrix();
-    glMultMatrixf(side.reflectionMatrix.data());
+    glMultMatrixd(glm::value_ptr(side.reflectionMatrix));
     PositionLights();
     if (ok) {
         // The doubly mirrored scene, weighted by the fade alpha just written.
@@ -146,7 +148,7 @@ bool SidePasses::DrawMirrorSides() {
         glClipPlane(GL_CLIP_PLANE0, side.clipPlane.data());
         glEnable(GL_CLIP_PLANE0);
         glPushMatrix();
-        glMultMatrixf(side.reflectionMatrix.data());
+        glMultMatrixd(glm::value_ptr(side.reflectionMatrix));
         PositionLights();
         if (ok) {
             const bool dropFloorClip = !side.FacesUp();

@@ -161,7 +161,7 @@ private:
                 }
                 if (colourAndUv || slot_ == SLOT_FADED_ALPHA_MARK) {
                     const float alpha =
-                        faded ? fade_.Alpha(static_cast<float>(FadeHeight(m_.data(), v.x, v.z, v.y))) : 1.0f;
+                        faded ? fade_.Alpha(static_cast<float>(FadeHeight(m_, v.x, v.z, v.y))) : 1.0f;
                     CornerColour(alpha);
                 }
                 if (colourAndUv && haveUv) glTexCoord2f(object->texCoords[vi].u, object->texCoords[vi].v);
@@ -175,7 +175,7 @@ private:
     const int slot_;
     const ReflectionFade fade_;
     const tMaterialInfo* material_;
-    std::array<double, 16> m_{};
+    glm::dmat4 m_{1.0};
 };
 
 // "No-material red": with no materials in the scene, ambient and current

@@ -8,6 +8,7 @@
 //
 // The window belongs to the thread that draws (one context per thread);
 // without one every frame is a whole picture and nothing changes.
+#include <glm/mat4x4.hpp>
 #include <optional>
 
 namespace boxora {
@@ -34,8 +35,8 @@ int PictureWidthOr(int viewportWidth);
 int PictureHeightOr(int viewportHeight);
 
 // The matrix that maps the whole picture's clip coordinates to the tile's
-// (column-major, as glLoadMatrixd takes it); identity without a tile.
-void TileNarrowing(double m[16]);
+// identity without a tile.
+glm::dmat4 TileNarrowing();
 // With GL_PROJECTION current: loads that matrix in place of identity, so
 // that the projection multiplied onto it next is narrowed to the tile.
 void LoadTileNarrowing();

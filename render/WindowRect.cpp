@@ -5,21 +5,22 @@
 
 namespace boxora {
 
-WindowBounds::WindowBounds(const Mat4& modelview, const Mat4& projection, int width, int height)
+WindowBounds::WindowBounds(const glm::dmat4& modelview, const glm::dmat4& projection, int width, int height)
     : modelview_(modelview), projection_(projection), width_(width), height_(height) {}
 
-void WindowBounds::AddBox(const std::array<double, 3>& lo, const std::array<double, 3>& hi, const Mat4& transform) {
+void WindowBounds::AddBox(const std::array<double, 3>& lo, const std::array<double, 3>& hi,
+                          const glm::dmat4& transform) {
     if (whole_) return;
-    const Mat4 m = Multiply(modelview_, transform);
+    const glm::dmat4 m = modelview_ * transform;
     for (int corner = 0; corner < 8; ++corner) {
-        const Vec4 p{corner & 1 ? hi[0] : lo[0], corner & 2 ? hi[1] : lo[1], corner & 4 ? hi[2] : lo[2], 1};
-        Vec4 eye = Transform(m, p);
+        const glm::dvec4 p{corner & 1 ? hi[0] : lo[0], corner & 2 ? hi[1] : lo[1], corner & 4 ? hi[2] : lo[2], 1};
+        glm::dvec4 eye = m * p;
         if (!(std::abs(eye[3]) > 1e-12)) {
             whole_ = true;
             return;
         }
-        for (double& c : eye) c /= eye[3];
-        const Vec4 clip = Transform(projection_, eye);
+        eye /= eye[3];
+        const glm::dvec4 clip = projection_ * eye;
         // At or behind the eye (or beyond what the projection can place).
         if (eye[2] > -1e-3 || !(clip[3] > 1e-9)) {
             whole_ = true;

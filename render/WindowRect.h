@@ -4,8 +4,7 @@
 // that only matter where something is drawn use it to keep their clears,
 // read-backs and pixel work to that rectangle.
 #include <array>
-
-#include "render/Mat4.h"
+#include <glm/mat4x4.hpp>
 
 namespace boxora {
 
@@ -16,20 +15,20 @@ class WindowBounds {
 public:
     // modelview and projection as OpenGL holds them; the viewport is
     // (0, 0, width, height).
-    WindowBounds(const Mat4& modelview, const Mat4& projection, int width, int height);
+    WindowBounds(const glm::dmat4& modelview, const glm::dmat4& projection, int width, int height);
 
     // Adds the eight corners of the box lo .. hi (after transform, which is
     // applied before the modelview). A corner at or behind the eye makes the
     // bounds the whole viewport, as nothing smaller can be promised then.
-    void AddBox(const std::array<double, 3>& lo, const std::array<double, 3>& hi, const Mat4& transform);
+    void AddBox(const std::array<double, 3>& lo, const std::array<double, 3>& hi, const glm::dmat4& transform);
 
     // The pixels the bounds touch, widened by margin on every side and cut
     // to the viewport; width 0 when nothing lies in view.
     PixelRect Pixels(int margin) const;
 
 private:
-    Mat4 modelview_;
-    Mat4 projection_;
+    glm::dmat4 modelview_;
+    glm::dmat4 projection_;
     int width_;
     int height_;
     bool whole_ = false;

@@ -134,7 +134,7 @@ TEST_F(SidesTest, InvalidationReleasesOnlyTheAffectedLists) {
 
 TEST(MirrorMath, ObjectTransformScalesThenTurnsThenMoves) {
     const float t[3] = {1, 2, 3}, r[3] = {0, 90, 0}, s[3] = {2, 2, 2};
-    const Matrix4 m = ObjectTransformMatrix(t, r, s);
+    const glm::dmat4 m = ObjectTransformMatrix(t, r, s);
     const Vector3 p = TransformPoint(m, {1, 0, 0});
     EXPECT_NEAR(p.x, 1.0f, 1e-5f);
     EXPECT_NEAR(p.y, 2.0f, 1e-5f);

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "scene/SceneParams.h"
-#include "render/Mat4.h"
+#include "model/MirrorMath.h"
 #include "render/ReflectionFade.h"
 
 using namespace boxora;
@@ -84,15 +84,13 @@ TEST(CameraMath, FieldOfViewThirtyAndHundredTenKeepTheApparentSize) {
     EXPECT_LT(fixed110 / at30, 0.25);
 }
 
-TEST(Mat4, ObjectTransformOrderScaleThenTurnThenMove) {
-    // translate (1, 2, 3), rotate y 90, scale 2: (1, 0, 0) → (2, 0, 0) →
-    // (0, 0, −2) → (1, 2, 1).
-    const Mat4 m = Multiply(Multiply(Translation(1, 2, 3), Rotation(90, 0, 1, 0)), Scaling(2, 2, 2));
-    const Vec4 p = Transform(m, {1, 0, 0, 1});
-    EXPECT_NEAR(p[0], 1, 1e-9);
-    EXPECT_NEAR(p[1], 2, 1e-9);
-    EXPECT_NEAR(p[2], 1, 1e-9);
-    EXPECT_NEAR(FadeHeight(m.data(), 1, 0, 0), 2.0, 1e-9);
+TEST(ReflectionFade, HeightIsWhereTheObjectTransformLiftsTheVertex) {
+    // Lifted by 2, turned 90 degrees about x, scaled by 3: the drawing z
+    // axis of the model becomes -y, so (0, 0, 1) ends at 2 - 3 = -1.
+    const float t[3] = {0, 2, 0}, r[3] = {90, 0, 0}, s[3] = {3, 3, 3};
+    const glm::dmat4 m = ObjectTransformMatrix(t, r, s);
+    EXPECT_NEAR(FadeHeight(m, 0, 0, 1), -1.0, 1e-9);
+    EXPECT_NEAR(FadeHeight(m, 5, 0, 0), 2.0, 1e-9);
 }
 
 TEST(ReflectionFade, FadesOverThirtyUnitsBelowTheReachAndIsCappedByOpacity) {

@@ -5,6 +5,8 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <glm/gtc/type_ptr.hpp>
+
 #include "GlTestContext.h"
 #include "engine/Engine.h"
 #include "model/MirrorMath.h"
@@ -86,7 +88,8 @@ TEST_F(DrawingTest, ApplyTransformScalesThenTurnsThenMoves) {
     ApplyTransform(o);
     double m[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, m);
-    const std::array<double, 16> expected = ObjectFadeMatrix(o);
+    const glm::dmat4 fade = ObjectFadeMatrix(o);
+    const double* expected = glm::value_ptr(fade);
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(m[i], expected[i], 1e-5) << i;
     // A vertex drawn at (1, 0, 0) lands at (1, 2, 1).
     EXPECT_NEAR(m[0] * 1 + m[12], 1, 1e-5);

@@ -184,10 +184,7 @@ protected:
     // object's drawing axes, as the current camera shows it.
     std::array<double, 3> Project(const C3DObject& object, std::array<double, 3> p) {
         const boxora::CameraSetup camera = boxora::ComputeCamera(engine.Params(), width, height);
-        const Matrix4 m = ObjectTransformMatrix(object);
-        boxora::Mat4 objectMatrix{};
-        for (int i = 0; i < 16; ++i) objectMatrix[i] = m[i];
-        const boxora::Mat4 modelview = boxora::Multiply(boxora::SceneModelview(camera), objectMatrix);
+        const glm::dmat4 modelview = boxora::SceneModelview(camera) * ObjectTransformMatrix(object);
         std::array<double, 3> window{};
         boxora::ProjectToWindow({p[0], p[1], p[2], 1}, modelview, boxora::ProjectionMatrix(camera),
                                 {0, 0, width, height}, window);

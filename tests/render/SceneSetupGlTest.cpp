@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <glm/gtc/type_ptr.hpp>
 
 #include "GlTestContext.h"
 #include "scene/SceneParams.h"
@@ -57,8 +58,9 @@ TEST(SceneSetupGl, MatricesAreTheComputedOnes) {
     double projection[16], modelview[16];
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
-    const Mat4 p = ProjectionMatrix(camera);
-    const Mat4 m = SceneModelview(camera);
+    const glm::dmat4 projectionMatrix = ProjectionMatrix(camera), modelviewMatrix = SceneModelview(camera);
+    const double* p = glm::value_ptr(projectionMatrix);
+    const double* m = glm::value_ptr(modelviewMatrix);
     for (int i = 0; i < 16; ++i) {
         EXPECT_NEAR(projection[i], p[i], 1e-4 * (1 + std::abs(p[i]))) << i;
         EXPECT_NEAR(modelview[i], m[i], 1e-3 * (1 + std::abs(m[i]))) << i;
@@ -72,8 +74,8 @@ TEST(SceneSetupGl, WorldPointsLandWhereTheMathPutsThem) {
     params.cameraHorizontalRotation = 40;
     params.cameraTarget.SetAt(0, 10);
     const CameraSetup camera = ComputeCamera(params, 400, 300);
-    const Mat4 projection = ProjectionMatrix(camera);
-    const Mat4 modelview = SceneModelview(camera);
+    const glm::dmat4 projection = ProjectionMatrix(camera);
+    const glm::dmat4 modelview = SceneModelview(camera);
     glDisable(GL_LIGHTING);
     glDisable(GL_CULL_FACE);
     glPointSize(3);
@@ -269,7 +271,8 @@ TEST(SceneSetupGl, TransparentBackgroundGridIsDiagonalAndRestoresState) {
     // The normal projection, smooth shading, lighting and the floor clip are back.
     double projection[16];
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    const Mat4 expected = ProjectionMatrix(camera);
+    const glm::dmat4 expectedMatrix = ProjectionMatrix(camera);
+    const double* expected = glm::value_ptr(expectedMatrix);
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(projection[i], expected[i], 1e-4 * (1 + std::abs(expected[i])));
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
     EXPECT_TRUE(glIsEnabled(GL_CLIP_PLANE4));

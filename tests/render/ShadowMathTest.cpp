@@ -11,10 +11,9 @@
 using namespace boxora;
 
 namespace {
-std::array<float, 3> Flatten(const std::array<float, 16>& m, const std::array<float, 4>& p) {
-    std::array<float, 4> r{};
-    for (int i = 0; i < 4; ++i) r[i] = m[i] * p[0] + m[4 + i] * p[1] + m[8 + i] * p[2] + m[12 + i] * p[3];
-    return {r[0] / r[3], r[1] / r[3], r[2] / r[3]};
+std::array<float, 3> Flatten(const glm::dmat4& m, const std::array<float, 4>& p) {
+    const glm::dvec4 r = m * glm::dvec4(p[0], p[1], p[2], p[3]);
+    return {static_cast<float>(r.x / r.w), static_cast<float>(r.y / r.w), static_cast<float>(r.z / r.w)};
 }
 }  // namespace
 
