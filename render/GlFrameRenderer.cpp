@@ -107,16 +107,37 @@ void GlFrameRenderer::EndRenderThread() {
     if (offscreen_) offscreen_->Release();
 }
 
-bool GlFrameRenderer::FitWindowSurface(bool allowShrink) {
-    const int side = boxora::GlSideOrdering::kOrderingSide;
-    const int w = std::clamp(std::max(previewWidth_, side), 1, OsMesaContext::kMaxSide);
-    const int h = std::clamp(std::max(previewHeight_, side), 1, OsMesaContext::kMaxSide);
+namespace {
+
+// The preview surface grows in steps of about a quarter a side and never
+// shrinks: OSMesa frees the buffers of a surface size only with its
+// context, so every size the surface takes stays allocated. A window
+// dragged through dozens of sizes thus costs a few steps, whose sum stays
+// within a few times the largest surface.
+int PreviewSurfaceSide(int wanted, int current) {
+    int side = boxora::GlSideOrdering::kOrderingSide;
+    while (side < wanted && side < OsMesaContext::kMaxSide) side = (side * 5 / 4 + 63) / 64 * 64;
+    return std::clamp(std::max(side, current), 1, OsMesaContext::kMaxSide);
+}
+
+}  // namespace
+
+bool GlFrameRenderer::FitWindowSurface() {
+    const int w = PreviewSurfaceSide(previewWidth_, window_->Width());
+    const int h = PreviewSurfaceSide(previewHeight_, window_->Height());
     if (w == window_->Width() && h == window_->Height()) return true;
-    if (!allowShrink && w <= window_->Width() && h <= window_->Height()) return true;
-    const int growW = allowShrink ? w : std::max(w, window_->Width());
-    const int growH = allowShrink ? h : std::max(h, window_->Height());
-    if (!window_->Resize(growW, growH)) return false;
+    if (!window_->Resize(w, h)) return false;
     previewViewportStale_ = true;
+    return true;
+}
+
+bool GlFrameRenderer::FitOffscreenSurface(int width, int height) {
+    if (width == offscreen_->Width() && height == offscreen_->Height()) return offscreen_->MakeCurrent();
+    // A new size takes a new context, so that the buffers of the old size
+    // go; pictures of one size keep theirs from job to job.
+    if (!offscreen_->Renew(width, height)) return false;
+    boxora::SetFixedLightingState();
+    jobShadow_->ForgetList();
     return true;
 }
 
@@ -141,7 +162,7 @@ void GlFrameRenderer::ApplySize(int width, int height) {
     }
     // The side ordering switches to its own viewport in the middle of a
     // frame; the surface only grows then, so the frame so far survives.
-    FitWindowSurface(false);
+    FitWindowSurface();
     SetViewportAndCamera(width, height);
     previewViewportStale_ = false;
 }
@@ -150,7 +171,7 @@ bool GlFrameRenderer::DrawFrame(int renderMode) {
     if (!window_ || !window_->IsCurrent()) return false;
     frameParams_ = engine_.Params();
     frameParams_.accumulationPasses = 0;
-    FitWindowSurface(true);
+    FitWindowSurface();
     const int width = previewWidth_, height = previewHeight_;
     if (previewViewportStale_) {
         glViewport(0, 0, width, height);
@@ -258,7 +279,7 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
         return PerformTiledJob(job, tileSide, *scene);
 
     // The offscreen surface takes the job's size.
-    if (job.width < 1 || job.height < 1 || !offscreen_->Resize(job.width, job.height)) {
+    if (job.width < 1 || job.height < 1 || !FitOffscreenSurface(job.width, job.height)) {
         return SaveError(job.fileName);
     }
     engine_.ReportProgress(1);
@@ -275,11 +296,7 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     lastJobTimes_.shadow = scene->Frame().LastShadowMs();
 
     // Back to rest: no textures. The surface keeps the job's size for the
-    // next job: OSMesa often keeps the buffers of a size the surface
-    // leaves alive until the context is destroyed (measured: about 16
-    // bytes a pixel for every job when each shrank to 1 x 1 and grew
-    // again with new face images in between, and likewise for every change
-    // between two sizes). Pictures of one size thus never resize at all.
+    // next job (see FitOffscreenSurface).
     const auto backToRest = [&] {
         scene->DeleteTextures();
         lastJobTimes_.total = ms(jobStart);

@@ -7,11 +7,11 @@
 // per channel): the window context belongs to the scene thread and draws
 // the preview; each completed frame is handed to the frame sink (the
 // preview's buffer swap). Its surface is never smaller than the side
-// ordering's 256 × 256 viewport; a smaller preview uses its lower left
-// corner. The offscreen context belongs to the render thread; it is 1 × 1
-// at rest and takes the size of each render job, whose frame (render mode
-// 2, eight jittered passes, the full shadow) is read back and saved through
-// the image codec layer.
+// ordering's 256 × 256 viewport and grows in steps; the preview draws in its
+// lower left corner. The offscreen context belongs to the render thread; it
+// takes the size of each render job, whose frame (render mode 2, eight
+// jittered passes, the full shadow) is read back and saved through the
+// image codec layer.
 #include <atomic>
 #include <memory>
 
@@ -65,8 +65,13 @@ public:
 
 private:
     // Sizes the window surface for the preview viewport (at least the
-    // ordering viewport in each direction); false when it cannot be had.
-    bool FitWindowSurface(bool allowShrink);
+    // ordering viewport in each direction, grown in steps, never shrunk);
+    // false when it cannot be had.
+    bool FitWindowSurface();
+    // Gives the offscreen surface a render job's (or tile's) size; a new
+    // size comes with a new context (its GL objects go). False when it
+    // cannot be had.
+    bool FitOffscreenSurface(int width, int height);
     // A render job drawn tile by tile (render/TiledRender.cpp).
     boxora::Outcome PerformTiledJob(const RenderJob& job, int tileSide, boxora::RenderJobScene& scene);
     void SetViewportAndCamera(int width, int height);

@@ -85,6 +85,16 @@ bool HadErrors(bool failOnAny) {
     return failed;
 }
 
+OSMesaContext CreateHandle() {
+    return OSMesaCreateContextExt(OSMESA_RGBA, kRequiredDepthBits, kRequiredStencilBits, kRequiredAccumBits, nullptr);
+}
+
+bool BindHandle(void* handle, uint8_t* buffer, int width, int height) {
+    if (!OSMesaMakeCurrent(Handle(handle), buffer, GL_UNSIGNED_BYTE, width, height)) return false;
+    OSMesaPixelStore(OSMESA_Y_UP, 1);
+    return true;
+}
+
 }  // namespace
 
 void OsMesaContext::SetSurfaceMemoryLimit(uint64_t bytes) { g_surfaceLimit = bytes; }
@@ -101,8 +111,7 @@ std::unique_ptr<OsMesaContext> OsMesaContext::Create(std::string* error) {
         if (error) *error = why;
         return nullptr;
     };
-    OSMesaContext handle = OSMesaCreateContextExt(OSMESA_RGBA, kRequiredDepthBits, kRequiredStencilBits,
-                                                  kRequiredAccumBits, nullptr);
+    OSMesaContext handle = CreateHandle();
     if (!handle) return fail("cannot create an OpenGL context (OSMesa)");
     std::unique_ptr<OsMesaContext> context(new (std::nothrow) OsMesaContext(handle));
     if (!context) {
@@ -127,18 +136,9 @@ std::unique_ptr<OsMesaContext> OsMesaContext::Create(std::string* error) {
     return context;
 }
 
-bool OsMesaContext::Bind(uint8_t* buffer, int width, int height) {
-    if (!OSMesaMakeCurrent(Handle(handle_), buffer, GL_UNSIGNED_BYTE, width, height)) return false;
-    OSMesaPixelStore(OSMESA_Y_UP, 1);
-    return true;
-}
+bool OsMesaContext::MakeCurrent() { return BindHandle(handle_, buffer_.get(), width_, height_); }
 
-bool OsMesaContext::MakeCurrent() { return Bind(buffer_.get(), width_, height_); }
-
-bool OsMesaContext::Resize(int width, int height) {
-    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return false;
-    if (width == width_ && height == height_) return MakeCurrent();
-
+bool OsMesaContext::BindNewSurface(void* handle, int width, int height) {
     const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
     const uint64_t bytes = pixels * (4 + kRendererBytesPerPixel);
     const uint64_t limit = g_surfaceLimit.load();
@@ -149,7 +149,7 @@ bool OsMesaContext::Resize(int width, int height) {
     // The renderer allocates its buffers lazily; a one-pixel read makes it
     // validate the surface now, so that a shortage shows up as an error here
     // instead of a failure in the middle of a frame.
-    bool ok = Bind(fresh.get(), width, height);
+    bool ok = BindHandle(handle, fresh.get(), width, height);
     if (ok) {
         HadErrors(false);
         uint8_t probe[4];
@@ -170,6 +170,31 @@ bool OsMesaContext::Resize(int width, int height) {
     width_ = width;
     height_ = height;
     return true;
+}
+
+bool OsMesaContext::Resize(int width, int height) {
+    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return false;
+    if (width == width_ && height == height_) return MakeCurrent();
+    return BindNewSurface(handle_, width, height);
+}
+
+bool OsMesaContext::Renew(int width, int height) {
+    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return false;
+    if (width == width_ && height == height_) return MakeCurrent();
+    OSMesaContext fresh = CreateHandle();
+    if (!fresh) {
+        MakeCurrent();
+        return false;
+    }
+    if (!BindNewSurface(fresh, width, height)) {
+        OSMesaDestroyContext(fresh);
+        return false;
+    }
+    // Destroying a context binds it for a moment; bind the new one again
+    // for certain.
+    OSMesaDestroyContext(Handle(handle_));
+    handle_ = fresh;
+    return MakeCurrent();
 }
 
 void OsMesaContext::Release() {

@@ -51,6 +51,14 @@ public:
     // only makes the context current.
     bool Resize(int width, int height);
 
+    // Like Resize, but a size change replaces the renderer's context by a
+    // new one, which takes every OpenGL object (textures, display lists)
+    // of the old one with it: the renderer frees the buffers of a surface
+    // size it leaves only with its context. When the new context or its
+    // surface cannot be had, the old one is kept, current, and false is
+    // returned.
+    bool Renew(int width, int height);
+
     // Unbinds the context from the calling thread if it is current there.
     void Release();
 
@@ -91,7 +99,9 @@ public:
 
 private:
     explicit OsMesaContext(void* handle);
-    bool Bind(uint8_t* buffer, int width, int height);
+    // Binds handle with a new width × height colour buffer and makes the
+    // renderer allocate its buffers; on success the surface is ours.
+    bool BindNewSurface(void* handle, int width, int height);
 
     void* handle_ = nullptr;  // OSMesaContext
     std::unique_ptr<uint8_t[]> buffer_;

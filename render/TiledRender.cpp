@@ -152,7 +152,7 @@ boxora::Outcome GlFrameRenderer::PerformTiledJob(const RenderJob& job, int tileS
     const int surfaceWidth = columns.front().size, surfaceHeight = bands.front().size;
     boxora::SceneFrame& frame = scene.Frame();
 
-    if (!offscreen_->Resize(surfaceWidth, surfaceHeight)) return boxora::SaveError(job.fileName);
+    if (!FitOffscreenSurface(surfaceWidth, surfaceHeight)) return boxora::SaveError(job.fileName);
     engine_.ReportProgress(1);
     // Textures no larger than the whole picture can show.
     SetTexturePictureSize(width, height);
@@ -163,9 +163,7 @@ boxora::Outcome GlFrameRenderer::PerformTiledJob(const RenderJob& job, int tileS
         frame.SetProgressRange(0, 1);
         jobShadow_->EndTiledShadow();
         boxora::ClearTileWindow();
-        // The surface keeps the tile size: OSMesa keeps the buffers of every
-        // size a surface leaves alive until the context ends (see
-        // PerformRenderJob).
+        // The surface keeps the tile size (see FitOffscreenSurface).
         scene.DeleteTextures();
         lastJobTimes_.total = ms(jobStart);
     };

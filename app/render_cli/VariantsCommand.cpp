@@ -1,6 +1,5 @@
 #include "VariantsCommand.h"
 
-#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -118,17 +117,8 @@ public:
             return false;
         }
         const SceneFileData data = ReadSceneDocument(boxora::ProfileDocument::Load(scene));
-        if (engine_) {
-            engine_->Release();
-            engine_.reset();
-            // What the old context held goes back to the system now, not
-            // when the heap happens to shrink.
-            malloc_trim(0);
-        }
         objectIds_.clear();
         scene_ = VariantState{};
-        pixelsSinceStart_ = 0;
-        lastWidth_ = lastHeight_ = 0;
         ready_ = false;
         engine_ = std::make_unique<CEngine>();
         if (!engine_->Initialize(&frames_)) {
@@ -188,8 +178,7 @@ public:
 
     // Renders one row to output; empty when written, otherwise why not.
     // Sets interrupted instead when the run is to stop.
-    std::string Render(const std::string& scene, const VariantTable& table, const VariantRow& row,
-                       const fs::path& output, bool& interrupted) {
+    std::string Render(const VariantRow& row, const fs::path& output, bool& interrupted) {
         const std::optional<int> format = options_.format ? options_.format : ExportFormatFromFileName(output.string());
         if (!format) return "cannot tell the format of " + row.output + " from its extension";
         if (!ready_) return "the scene cannot be rendered";
@@ -198,28 +187,6 @@ public:
         for (const VariantImage& image : row.images)
             if (std::string why = CheckImage(image.path); !why.empty()) return why;
 
-        // Each change of picture size leaves OSMesa's buffers for the old
-        // size behind (about 16 bytes a pixel) until its context is
-        // destroyed; rows of one size reuse the surface. A table whose rows
-        // keep changing size would grow without end, so the engine is
-        // started afresh (and the scene loaded again, a fraction of a
-        // picture's time) once the pictures rendered at a new size since
-        // its start have reached this many pixels.
-        constexpr uint64_t kResizedPixelsPerEngine = uint64_t{16} << 20;
-        const int width = row.width.value_or(options_.width);
-        const int height = row.height.value_or(options_.height);
-        const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
-        const bool resized = width != lastWidth_ || height != lastHeight_;
-        if (resized && pixelsSinceStart_ > 0 && pixelsSinceStart_ + pixels > kResizedPixelsPerEngine) {
-            std::string why;
-            if (!LoadScene(scene, table, why)) {
-                interrupted = g_interrupted;
-                return why;
-            }
-        }
-        if (resized) pixelsSinceStart_ += pixels;
-        lastWidth_ = width;
-        lastHeight_ = height;
         std::error_code ec;
         fs::create_directories(output.parent_path(), ec);
 
@@ -307,8 +274,6 @@ private:
     std::vector<int> objectIds_;
     VariantState scene_, current_;
     std::set<std::string> goodImages_;
-    uint64_t pixelsSinceStart_ = 0;
-    int lastWidth_ = 0, lastHeight_ = 0;  // of the last picture, 0 before the first
     bool ready_ = false;  // the scene is loaded and its values known
 };
 
@@ -373,7 +338,7 @@ int Run(const RenderOptions& options, TableNotifier& notes, const VariantTable& 
         if (error.empty()) {
             notes.SetLabel(fs::path(options.variants).filename().string() + " " + std::to_string(done) + "/" +
                            std::to_string(rows.size()));
-            error = renderer.Render(scene, table, *row, output, interrupted);
+            error = renderer.Render(*row, output, interrupted);
             if (interrupted) break;
         }
         if (error.empty()) {

@@ -363,4 +363,36 @@ TEST_F(PreviewFrameTest, SmallAndResizedPreviewsKeepTheirSize) {
     EXPECT_EQ(engine.Params().viewportHeight, 200);
 }
 
+// The drawing surface keeps the size of a larger preview after the window
+// shrinks again; the smaller preview must look as it did before (same
+// place, cover images, shadow and reflection), drawn in the surface's lower
+// left corner.
+TEST_F(PreviewFrameTest, PreviewShrunkAfterGrowingLooksAsBefore) {
+    if (!BmpDecoderAvailable()) GTEST_SKIP() << "no BMP decoder";
+    Start(320, 240);
+    ASSERT_NE(AddColouredBox(), nullptr);
+    engine.SetReflectionOpacity(60);
+    ASSERT_TRUE(Idle());
+    const boxora::PreviewFrame before = Frame(1);
+    ASSERT_EQ(before.width, 320);
+    for (const auto& [w, h] : {std::pair{900, 700}, std::pair{320, 240}}) {
+        engine.SetPreviewSize(w, h);
+        engine.Redraw();
+        ASSERT_TRUE(Idle());
+        ASSERT_EQ(Frame(1).width, w);
+    }
+    const boxora::PreviewFrame after = Frame(1);
+    ASSERT_EQ(after.height, 240);
+    ASSERT_EQ(after.rgba.size(), before.rgba.size());
+    int differing = 0, coloured = 0;
+    for (std::size_t i = 0; i < before.rgba.size(); i += 4) {
+        int most = 0;
+        for (int c = 0; c < 4; ++c) most = std::max(most, std::abs(before.rgba[i + c] - after.rgba[i + c]));
+        if (most > 24) ++differing;
+        if (before.rgba[i] != before.rgba[i + 1] || before.rgba[i + 1] != before.rgba[i + 2]) ++coloured;
+    }
+    EXPECT_GT(coloured, 2000);  // the cover images are in the picture
+    EXPECT_LT(differing, 320 * 240 / 200) << "pixels that changed: " << differing;
+}
+
 }  // namespace
