@@ -135,10 +135,11 @@ bool GlFrameRenderer::FitOffscreenSurface(int width, int height) {
     if (width == offscreen_->Width() && height == offscreen_->Height()) return offscreen_->MakeCurrent();
     // A new size takes a new context, so that the buffers of the old size
     // go; pictures of one size keep theirs from job to job.
-    if (!offscreen_->Renew(width, height)) return false;
-    boxora::SetFixedLightingState();
+    const bool renewed = offscreen_->Renew(width, height);
+    // The context is a new one even when the size could not be had.
     jobShadow_->ForgetList();
-    return true;
+    if (offscreen_->IsCurrent()) boxora::SetFixedLightingState();
+    return renewed;
 }
 
 void GlFrameRenderer::SetViewportAndCamera(int width, int height) {

@@ -136,7 +136,7 @@ std::unique_ptr<OsMesaContext> OsMesaContext::Create(std::string* error) {
     return context;
 }
 
-bool OsMesaContext::MakeCurrent() { return BindHandle(handle_, buffer_.get(), width_, height_); }
+bool OsMesaContext::MakeCurrent() { return handle_ && BindHandle(handle_, buffer_.get(), width_, height_); }
 
 bool OsMesaContext::BindNewSurface(void* handle, int width, int height) {
     const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
@@ -173,28 +173,29 @@ bool OsMesaContext::BindNewSurface(void* handle, int width, int height) {
 }
 
 bool OsMesaContext::Resize(int width, int height) {
-    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return false;
+    if (!handle_ || width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return false;
     if (width == width_ && height == height_) return MakeCurrent();
     return BindNewSurface(handle_, width, height);
 }
 
 bool OsMesaContext::Renew(int width, int height) {
     if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return false;
-    if (width == width_ && height == height_) return MakeCurrent();
-    OSMesaContext fresh = CreateHandle();
-    if (!fresh) {
-        MakeCurrent();
-        return false;
-    }
-    if (!BindNewSurface(fresh, width, height)) {
-        OSMesaDestroyContext(fresh);
-        return false;
-    }
-    // Destroying a context binds it for a moment; bind the new one again
-    // for certain.
-    OSMesaDestroyContext(Handle(handle_));
-    handle_ = fresh;
-    return MakeCurrent();
+    if (handle_ && width == width_ && height == height_) return MakeCurrent();
+    // The old context goes first, with its surface and the renderer's
+    // buffers, so that a change of size never holds two pictures' buffers
+    // at once. Nothing in it outlives a job, so a one-pixel surface on the
+    // new context is as good a state to fall back to when the new size
+    // cannot be had.
+    Release();
+    if (handle_) OSMesaDestroyContext(Handle(handle_));
+    handle_ = CreateHandle();
+    std::unique_ptr<uint8_t[]> pixel(new (std::nothrow) uint8_t[4]{});
+    if (!handle_ || !pixel) return false;
+    buffer_ = std::move(pixel);
+    width_ = 1;
+    height_ = 1;
+    if (!MakeCurrent()) return false;
+    return BindNewSurface(handle_, width, height);
 }
 
 void OsMesaContext::Release() {

@@ -54,9 +54,11 @@ public:
     // Like Resize, but a size change replaces the renderer's context by a
     // new one, which takes every OpenGL object (textures, display lists)
     // of the old one with it: the renderer frees the buffers of a surface
-    // size it leaves only with its context. When the new context or its
-    // surface cannot be had, the old one is kept, current, and false is
-    // returned.
+    // size it leaves only with its context. The old context goes before
+    // the new one is made. When the new size cannot be had, false is
+    // returned and the new context is current with a one-pixel surface (or,
+    // when not even a context could be made, none is, and the next Renew
+    // tries again).
     bool Renew(int width, int height);
 
     // Unbinds the context from the calling thread if it is current there.
