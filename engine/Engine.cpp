@@ -80,6 +80,11 @@ ThreadRole CEngine::RoleOfCurrentThread() const {
     return ThreadRole::Ui;
 }
 
+bool CEngine::RenderAbortRequested() const {
+    if (threadsStarted_.load() && !running_.load()) return true;
+    return std::this_thread::get_id() == renderThreadId_.load() && activeJobCancelled_ && activeJobCancelled_();
+}
+
 bool CEngine::ContinueCondition(bool previousResult) const {
     return (previousResult && params_.RenderMode != RENDER_MODE_FULL) || loadPending_ || redrawCounter_ != 2;
 }

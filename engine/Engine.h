@@ -177,9 +177,10 @@ public:
     bool ContinueCondition(bool previousResult) const override;
     int RedrawCounter() const { return redrawCounter_.load(); }
     bool LoadPending() const { return loadPending_.load(); }
-    // Set by Release while the worker threads are ending: a render job in
-    // progress stops early and writes nothing.
-    bool RenderAbortRequested() const override { return threadsStarted_.load() && !running_.load(); }
+    // Set by Release while the worker threads are ending, or on the render
+    // thread when its job was cancelled: a render job in progress stops
+    // early and writes nothing.
+    bool RenderAbortRequested() const override;
     bool RenderJobActive() const { return renderJobActive_.load(); }
     ThreadRole RoleOfCurrentThread() const;
 
@@ -287,6 +288,8 @@ private:
     bool renderBusy_ = false;
     // Output of the job in progress (empty between jobs), by renderMutex_.
     std::string activeOutput_;
+    // The cancel test of the job in progress; only the render thread touches it.
+    std::function<bool()> activeJobCancelled_;
     // Scene loads, adds and deletes running on the scene thread. They hold
     // the engine lock briefly and publish a snapshot when done, so a save
     // waits for them (it never waits for a render job).

@@ -109,8 +109,13 @@ void CEngine::RenderThreadMain() {
             ApplyQueuedChanges();
         }
         NotifyBegin(boxora::ENGINE_OP_RENDER);
+        activeJobCancelled_ = job.cancelled;
         boxora::Outcome outcome = renderer_->PerformRenderJob(job);
-        boxora::RaiseMessages(outcome);
+        const bool cancelled = activeJobCancelled_ && activeJobCancelled_();
+        activeJobCancelled_ = nullptr;
+        // A job given up by its own request has nothing to tell the user.
+        if (!cancelled) boxora::RaiseMessages(outcome);
+        if (job.finished) job.finished(!outcome.failed);
         NotifyEnd();
         {
             std::lock_guard render(renderMutex_);

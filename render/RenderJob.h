@@ -36,4 +36,10 @@ struct RenderJob {
     // transparent. Called once on the render thread, with null pixels when
     // the job gave up; the callee copies what it keeps.
     std::function<void(const uint8_t* rgba, int width, int height)> pictureSink;
+    // Set, asked on the render thread while the job runs: true gives the job
+    // up, writing nothing (a file of that name keeps its content).
+    std::function<bool()> cancelled;
+    // Set, called once on the render thread when the job has ended, before
+    // the engine's end notification: whether the picture was written.
+    std::function<void(bool written)> finished;
 };

@@ -10,6 +10,7 @@ constexpr int ID_FILE_SAVE_AS_TEMPLATE = 32776;
 constexpr int ID_APP_EXIT = 57665;
 constexpr int ID_RENDER_AND_SAVE = 32781;
 constexpr int ID_RENDER_TURNTABLE = 32801;
+constexpr int ID_RENDER_PRINT_SIZE = 32802;
 constexpr int ID_HELP_CONTENTS = 57670;
 constexpr int ID_HELP_HOMEPAGE = 32790;
 constexpr int ID_APP_ABOUT = 32787;

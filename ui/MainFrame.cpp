@@ -26,6 +26,8 @@
 #include "ui/AboutDlg.h"
 #include "ui/ChildView.h"
 #include "ui/DialogTurntable.h"
+#include "ui/DialogPrintRender.h"
+#include "ui/DialogRender.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogMain.h"
 #include "ui/FileDrop.h"
@@ -152,6 +154,7 @@ void CMainFrame::BuildMenus() {
     AddCommand(renderMenu_, ID_RENDER_AND_SAVE, QStringLiteral("Render and &Save"), ":/icons/menu/render.png")
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     AddCommand(renderMenu_, ID_RENDER_TURNTABLE, QStringLiteral("&Turntable..."), QString());
+    AddCommand(renderMenu_, ID_RENDER_PRINT_SIZE, QStringLiteral("&Print Size..."), QString());
 
     optionsMenu_ = bar->addMenu(QStringLiteral("&Options"));
     themeMenu_ = optionsMenu_->addMenu(QStringLiteral("&UI Theme"));
@@ -375,6 +378,8 @@ void CMainFrame::UpdateMenuTexts() {
         if (QAction* action = CommandAction(item.id)) action->setText(MenuString(item.key));
     if (QAction* action = CommandAction(ID_RENDER_TURNTABLE))
         action->setText(QString::fromStdString(Lng().GetText("Turntable", "menuturn")));
+    if (QAction* action = CommandAction(ID_RENDER_PRINT_SIZE))
+        action->setText(QString::fromStdString(Lng().GetText("PrintRender", "menuprint")));
 }
 
 void CMainFrame::SelectLanguage(int index) {
@@ -384,6 +389,7 @@ void CMainFrame::SelectLanguage(int index) {
 }
 
 void CMainFrame::OnEngineNotify(int message, int wParam) {
+    if (printDialog_) printDialog_->OnEngineNotify(message, wParam);
     if (!progress_) return;
     switch (message) {
         case WM_ENGINE_BEGIN: {
@@ -537,6 +543,13 @@ void CMainFrame::RunCommand(int id) {
             return;
         case ID_RENDER_TURNTABLE: {
             CDialogTurntable dialog(engine_, this);
+            dialog.exec();
+            return;
+        }
+        case ID_RENDER_PRINT_SIZE: {
+            CDialogMain* panel = Panel();
+            CDialogPrintRender dialog(engine_, panel ? panel->Tabs()->RenderPage()->CurrentJob() : RenderJob(), this);
+            printDialog_ = &dialog;
             dialog.exec();
             return;
         }

@@ -4,6 +4,7 @@
 // notifications. It keeps its placement in the settings, builds the language
 // and theme menus and pushes the current language's texts everywhere.
 #include <QMainWindow>
+#include <QPointer>
 #include <QUrl>
 #include <functional>
 #include <map>
@@ -13,6 +14,7 @@
 
 class CChildView;
 class CDialogMain;
+class CDialogPrintRender;
 class QActionGroup;
 class QLabel;
 class QMenu;
@@ -133,6 +135,8 @@ private:
     QLabel* messagePane_ = nullptr;
     QWidget* progressPane_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    // The open Print Size dialog follows its job through the notifications.
+    QPointer<CDialogPrintRender> printDialog_;
     std::map<int, QAction*> actions_;
     ProjectHooks hooks_;
     UrlOpener urlOpener_;

@@ -52,6 +52,10 @@ const std::vector<std::pair<std::string, std::vector<std::string>>> kKeys = {
      {"menuturn", "tttitle", "ttframes", "ttfps", "ttwidth", "ttheight", "ttformat", "ttfile", "ttbrowse", "ttrender",
       "ttcancel", "ttclose", "ttprogress", "ttdone", "tterror", "ttcancelled", "ttsequence", "ttsweep", "ttfrom",
       "ttto", "ttlossless"}},
+    {"PrintRender",
+     {"menuprint", "prtitle", "prpaper", "prcustom", "prorient", "prportrait", "prlandscape", "prsize", "prmm", "prin",
+      "prdpi", "prpixels", "prtoolarge", "prformat", "prfile", "prbrowse", "prrender", "prcancel", "prclose",
+      "prrendering", "prdone", "prerror", "prcancelled"}},
     {"Common", {"textnotfound", "recentgone", "textunreadable", "texturebudget"}},
 };
 
@@ -61,6 +65,7 @@ const std::map<std::string, int> kPlaceholders = {
     {"tmplexist", 1}, {"errrename", 1},   {"errsave", 1},       {"textnotfound", 1},
     {"errsaveprj", 1}, {"recentgone", 1}, {"textunreadable", 1}, {"texturebudget", 1},
     {"ttprogress", 2}, {"ttdone", 1},     {"tterror", 2},
+    {"prpixels", 2},   {"prtoolarge", 1}, {"prrendering", 2}, {"prdone", 1}, {"prerror", 1},
 };
 
 // Entries of one menu: their "&" letters must differ.
