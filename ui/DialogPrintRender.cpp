@@ -16,26 +16,19 @@
 
 #include "engine/IEngine.h"
 #include "image/ImageFormat.h"
-#include "lang/Lng.h"
 #include "platform/Notifier.h"
 #include "platform/Settings.h"
 #include "platform/TextUtil.h"
 #include "render/TiledRender.h"
+#include "ui/DialogTexts.h"
 
 namespace {
 
-QString Text(const char* key) { return QString::fromStdString(Lng().GetText("PrintRender", key)); }
+using boxora::WithExtension;
 
-// Fills the "%s" marks of a language text in order.
-QString Filled(const char* key, std::initializer_list<QString> values) {
-    QString text = Text(key);
-    for (const QString& v : values) {
-        const int at = text.indexOf(QStringLiteral("%s"));
-        if (at < 0) break;
-        text.replace(at, 2, v);
-    }
-    return text;
-}
+QString Text(const char* key) { return boxora::LanguageText("PrintRender", key); }
+
+QString Filled(const char* key, std::initializer_list<QString> values) { return boxora::FillMarks(Text(key), values); }
 
 // A stored number; garbage reads as 0 and the field's range clamps it.
 int StoredInt(const std::string& text) { return boxora::ParseLeadingInt(text); }
@@ -76,13 +69,6 @@ constexpr double kMmPerInch = 25.4;
 // Paper sides the fields take, in millimetres (1 mm to 2 m).
 constexpr double kMinSideMm = 1, kMaxSideMm = 2000;
 constexpr int kMinDpi = 72, kMaxDpi = 1200;
-
-QString WithExtension(const QString& name, const char* extension) {
-    if (name.isEmpty()) return name;
-    std::filesystem::path path(name.toStdString());
-    path.replace_extension(extension);
-    return QString::fromStdString(path.string());
-}
 
 void SetSideRange(QDoubleSpinBox* box, int unit) {
     const double scale = unit == CDialogPrintRender::Inches ? 1.0 / kMmPerInch : 1.0;

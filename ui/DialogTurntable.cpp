@@ -16,25 +16,18 @@
 #include <filesystem>
 
 #include "image/RenderOptions.h"
-#include "lang/Lng.h"
 #include "platform/Settings.h"
 #include "platform/TextUtil.h"
 #include "scene/SceneParams.h"
+#include "ui/DialogTexts.h"
 
 namespace {
 
-QString Text(const char* key) { return QString::fromStdString(Lng().GetText("Turntable", key)); }
+using boxora::WithExtension;
 
-// Fills the "%s" marks of a language text in order.
-QString Filled(const char* key, std::initializer_list<QString> values) {
-    QString text = Text(key);
-    for (const QString& v : values) {
-        const int at = text.indexOf(QStringLiteral("%s"));
-        if (at < 0) break;
-        text.replace(at, 2, v);
-    }
-    return text;
-}
+QString Text(const char* key) { return boxora::LanguageText("Turntable", key); }
+
+QString Filled(const char* key, std::initializer_list<QString> values) { return boxora::FillMarks(Text(key), values); }
 
 // A stored number; a value edited into garbage reads as 0 and the field's
 // range clamps it.
@@ -63,14 +56,6 @@ const FormatInfo kFormats[] = {
     {"WebM (VP9)", ".webm", "WebM (*.webm)"},
     {nullptr, ".png", "PNG (*.png)"},
 };
-
-// The name with its extension replaced (or added).
-QString WithExtension(const QString& name, const char* extension) {
-    if (name.isEmpty()) return name;
-    std::filesystem::path path(name.toStdString());
-    path.replace_extension(extension);
-    return QString::fromStdString(path.string());
-}
 
 }  // namespace
 

@@ -25,6 +25,7 @@
 #include "render/FrameSink.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "ui/DialogPrintRender.h"
+#include "ui/DialogTexts.h"
 
 namespace {
 
@@ -131,3 +132,11 @@ TEST(PrintRenderDialog, RendersThePaperSizeWithItsResolutionAndCancelsCleanly) {
 }
 
 }  // namespace
+
+TEST(DialogTexts, AFileNameHoldingAMarkIsNotFilledAgain) {
+    // "%s" is a legal part of a file name; the status text must show the
+    // name as it is and leave the next value for the next mark.
+    EXPECT_EQ(boxora::FillMarks(QStringLiteral("Saved to \"%s\" (%s)."),
+                                {QStringLiteral("/tmp/50%sale.png"), QStringLiteral("2 MB")}),
+              QStringLiteral("Saved to \"/tmp/50%sale.png\" (2 MB)."));
+}
