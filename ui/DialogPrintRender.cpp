@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,6 +20,7 @@
 #include "platform/TextUtil.h"
 #include "render/TiledRender.h"
 #include "ui/DialogTexts.h"
+#include "ui/SaveFileChooser.h"
 
 namespace {
 
@@ -156,15 +156,7 @@ CDialogPrintRender::CDialogPrintRender(boxora::EngineBinding& engine, const Rend
     layout->addWidget(status_);
     layout->addLayout(buttons);
 
-    chooser_ = [](QWidget* parentWidget, const QString& filter, const QString& suffix) {
-        QFileDialog dialog(parentWidget);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setNameFilter(filter);
-        dialog.setDefaultSuffix(suffix);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-        return dialog.selectedFiles().constFirst();
-    };
+    chooser_ = &boxora::ChooseSaveFile;
 
     paper_->setCurrentIndex(std::clamp(StoredInt(settings.GetString("PrintPaper", "1")), 0, kPaperCount - 1));
     orientation_->setCurrentIndex(std::clamp(StoredInt(settings.GetString("PrintOrientation", "0")), 0, 1));

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,6 +19,7 @@
 #include "platform/TextUtil.h"
 #include "scene/SceneParams.h"
 #include "ui/DialogTexts.h"
+#include "ui/SaveFileChooser.h"
 
 namespace {
 
@@ -121,15 +121,7 @@ CDialogTurntable::CDialogTurntable(boxora::EngineBinding& engine, QWidget* paren
     layout->addWidget(status_);
     layout->addLayout(buttons);
 
-    chooser_ = [](QWidget* parentWidget, const QString& filter, const QString& suffix) {
-        QFileDialog dialog(parentWidget);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setNameFilter(filter);
-        dialog.setDefaultSuffix(suffix);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-        return dialog.selectedFiles().constFirst();
-    };
+    chooser_ = &boxora::ChooseSaveFile;
 
     poll_ = new QTimer(this);
     poll_->setInterval(100);
