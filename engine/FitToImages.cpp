@@ -69,20 +69,21 @@ std::optional<std::array<float, 3>> FitScaleToImages(const std::array<float, 3>&
     return fitted;
 }
 
-bool FitObjectToImages(IEngine& engine, const ObjectSnapshot& object) {
+std::optional<std::array<float, 3>> FitObjectToImages(IEngine& engine, const ObjectSnapshot& object) {
     const auto fitted = FitScaleToImages(object.extent, object.scale, ReadFaceAspects(object.coverImages));
-    if (!fitted) return false;
+    if (!fitted) return std::nullopt;
     engine.SetObjectScaleX(object.id, (*fitted)[0]);
     engine.SetObjectScaleY(object.id, (*fitted)[1]);
     engine.SetObjectScaleZ(object.id, (*fitted)[2]);
-    return true;
+    return fitted;
 }
 
 int FitEveryObjectToImages(CEngine& engine) {
     const SceneSnapshotPtr scene = engine.Snapshot();
     int fitted = 0;
     if (scene)
-        for (const ObjectSnapshot& object : scene->objects) fitted += FitObjectToImages(engine, object) ? 1 : 0;
+        for (const ObjectSnapshot& object : scene->objects)
+            fitted += FitObjectToImages(engine, object).has_value() ? 1 : 0;
     return fitted;
 }
 

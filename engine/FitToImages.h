@@ -30,9 +30,9 @@ FaceAspects ReadFaceAspects(const std::array<std::string, kCoverFaceCount>& imag
 std::optional<std::array<float, 3>> FitScaleToImages(const std::array<float, 3>& extent,
                                                      const std::array<float, 3>& scale, const FaceAspects& aspects);
 
-// Reads the object's images and sends the fitted scale to the engine.
-// False when nothing could be fitted.
-bool FitObjectToImages(IEngine& engine, const ObjectSnapshot& object);
+// Reads the object's images and sends the fitted scale to the engine;
+// returns that scale, none when nothing could be fitted.
+std::optional<std::array<float, 3>> FitObjectToImages(IEngine& engine, const ObjectSnapshot& object);
 // Every object of the engine's scene; returns how many were fitted.
 int FitEveryObjectToImages(CEngine& engine);
 

@@ -48,6 +48,18 @@ struct AnimDecoderCloser {
     void operator()(WebPAnimDecoder* decoder) const { WebPAnimDecoderDelete(decoder); }
 };
 
+// The checks both decoders make before any pixel is touched: a WebP file of
+// a size we take, whose header gives a picture of a size we take.
+bool HeaderAccepted(const uint8_t* data, std::size_t size, WebPBitstreamFeatures& features, ImageData& out,
+                    std::string* why) {
+    if (!LooksLikeWebp(data, size)) return bytes::Fail(out, why, "not a WebP file");
+    if (size > kMaxWebpBytes) return bytes::Fail(out, why, "WebP file is too large");
+    if (WebPGetFeatures(data, size, &features) != VP8_STATUS_OK) return bytes::Fail(out, why, "WebP header is damaged");
+    if (!SizeAllowed(static_cast<uint64_t>(features.width), static_cast<uint64_t>(features.height)))
+        return bytes::Fail(out, why, "WebP size is out of range");
+    return true;
+}
+
 }  // namespace
 
 bool LooksLikeWebp(const uint8_t* data, std::size_t size) {
@@ -56,12 +68,8 @@ bool LooksLikeWebp(const uint8_t* data, std::size_t size) {
 
 bool DecodeWebpHere(const uint8_t* data, std::size_t size, ImageData& out, std::string* why) try {
     out.Clear();
-    if (!LooksLikeWebp(data, size)) return bytes::Fail(out, why, "not a WebP file");
-    if (size > kMaxWebpBytes) return bytes::Fail(out, why, "WebP file is too large");
     WebPBitstreamFeatures features;
-    if (WebPGetFeatures(data, size, &features) != VP8_STATUS_OK) return bytes::Fail(out, why, "WebP header is damaged");
-    if (!SizeAllowed(static_cast<uint64_t>(features.width), static_cast<uint64_t>(features.height)))
-        return bytes::Fail(out, why, "WebP size is out of range");
+    if (!HeaderAccepted(data, size, features, out, why)) return false;
 
     if (features.has_animation) {
         // A face shows the animation's first frame.
@@ -96,13 +104,9 @@ bool DecodeWebpHere(const uint8_t* data, std::size_t size, ImageData& out, std::
 
 bool DecodeWebpLimited(const uint8_t* data, std::size_t size, ImageData& out, std::string* why) {
     out.Clear();
-    if (!LooksLikeWebp(data, size)) return bytes::Fail(out, why, "not a WebP file");
-    if (size > kMaxWebpBytes) return bytes::Fail(out, why, "WebP file is too large");
-    // The size is checked here too, so that an absurd header costs no process.
+    // The header is checked here too, so that an absurd one costs no process.
     WebPBitstreamFeatures features;
-    if (WebPGetFeatures(data, size, &features) != VP8_STATUS_OK) return bytes::Fail(out, why, "WebP header is damaged");
-    if (!SizeAllowed(static_cast<uint64_t>(features.width), static_cast<uint64_t>(features.height)))
-        return bytes::Fail(out, why, "WebP size is out of range");
+    if (!HeaderAccepted(data, size, features, out, why)) return false;
     return helper::DecodeInHelper(helper::Job::Webp, data, size, kMaxDimension, out, why);
 }
 

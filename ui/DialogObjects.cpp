@@ -59,7 +59,7 @@ bool CDialogObjects::FitSelectedToImages() {
     std::optional<std::array<float, 3>> fitted;
     {
         const boxora::WaitCursor wait;  // print art can take a moment to read
-        fitted = boxora::FitScaleToImages(object->extent, object->scale, boxora::ReadFaceAspects(object->coverImages));
+        fitted = boxora::FitObjectToImages(*engine_.engine, *object);
     }
     if (!fitted) {
         boxora::Notifier().ShowMessage(Text("fitnoimages", "None of this object's face images could be read, so "
@@ -68,11 +68,7 @@ bool CDialogObjects::FitSelectedToImages() {
                                        boxora::MsgIcon::Information, boxora::MsgButtons::Ok);
         return false;
     }
-    IEngine& engine = *engine_.engine;
-    engine.SetObjectScaleX(id, (*fitted)[0]);
-    engine.SetObjectScaleY(id, (*fitted)[1]);
-    engine.SetObjectScaleZ(id, (*fitted)[2]);
-    engine.Redraw();
+    engine_.engine->Redraw();
     if (history_) {
         static const char kFitSource = 0;
         history_->RecordScale(&kFitSource, list_->FirstSelectedIndex(), object->scale, *fitted);

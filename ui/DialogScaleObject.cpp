@@ -196,16 +196,22 @@ void CDialogScaleObject::ApplyScale(int id, const std::array<float, 3>& before, 
     ShowSizes(object ? &*object : nullptr);
 }
 
+namespace {
+void SetAxisScale(IEngine& engine, int id, int axis, float factor) {
+    if (axis == 0)
+        engine.SetObjectScaleX(id, factor);
+    else if (axis == 1)
+        engine.SetObjectScaleY(id, factor);
+    else
+        engine.SetObjectScaleZ(id, factor);
+}
+}  // namespace
+
 void CDialogScaleObject::SendAxis(IEngine* engine, int id, int axis, int percent) {
     const float factor = ScaleFactorFromPercent(percent);
     const std::optional<ObjectSnapshot> object = CurrentObject();
     if (!object || object->id != id) {
-        if (axis == 0)
-            engine->SetObjectScaleX(id, factor);
-        else if (axis == 1)
-            engine->SetObjectScaleY(id, factor);
-        else
-            engine->SetObjectScaleZ(id, factor);
+        SetAxisScale(*engine, id, axis, factor);
         return;
     }
     std::array<float, 3> after = object->scale;
@@ -219,14 +225,7 @@ void CDialogScaleObject::SendAxis(IEngine* engine, int id, int axis, int percent
         return;
     }
     after[static_cast<std::size_t>(axis)] = factor;
-    if (after != object->scale) {
-        if (axis == 0)
-            engine->SetObjectScaleX(id, factor);
-        else if (axis == 1)
-            engine->SetObjectScaleY(id, factor);
-        else
-            engine->SetObjectScaleZ(id, factor);
-    }
+    if (after != object->scale) SetAxisScale(*engine, id, axis, factor);
     const std::optional<ObjectSnapshot> now = CurrentObject();
     ShowSizes(now ? &*now : nullptr);
 }
