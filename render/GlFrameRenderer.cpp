@@ -198,7 +198,10 @@ void ApplyTransparentBoost(SceneParams& params) {
     params.Shadow_Intensity = static_cast<int>(0.4f * static_cast<float>(params.Shadow_Intensity) + 60.0f);
 }
 
-boxora::Outcome SaveError(const std::string& fileName) {
+boxora::Outcome SaveError(const std::string& fileName, const std::string& why) {
+    if (!why.empty())
+        return boxora::Outcome::Failure(
+            {"TabRendering", "errsavewhy", "The image could not be saved to \"%s\": %s.", {fileName, why}});
     return boxora::Outcome::Failure(
         {"TabRendering", "errsave", "The image could not be saved to \"%s\".", {fileName}});
 }
@@ -288,7 +291,12 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     // Textures no larger than this picture can show.
     SetTexturePictureSize(job.width, job.height);
     // A texture shrunk to the budget is said as the job starts, as it goes on.
-    boxora::RaiseMessages(scene->UploadTextures());
+    boxora::Outcome textures = scene->UploadTextures();
+    if (textures.failed && job.imagesRequired) {
+        scene->DeleteTextures();
+        return textures;
+    }
+    boxora::RaiseMessages(textures);
 
     const bool transparent = jobParams_.backgroundTransparent;
     const auto frameStart = Clock::now();
@@ -341,7 +349,7 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
             saved = image.Save(output, job.format);
             if (saved) engine_.FinishRenderOutput(output);
         }
-        if (!saved) result = SaveError(engine_.RenderOutputName(job.fileName));
+        if (!saved) result = SaveError(engine_.RenderOutputName(job.fileName), image.LastError());
     } else {
         result = SaveError(job.fileName);
     }

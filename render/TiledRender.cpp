@@ -10,6 +10,7 @@
 
 #include "image/ImageCodec.h"
 #include "image/StreamingWriter.h"
+#include "lang/Messages.h"
 #include "render/JobEncoding.h"
 #include "render/CameraGl.h"
 #include "render/GlFrameRenderer.h"
@@ -118,6 +119,7 @@ public:
         boxora::ApplyJobExportOptions(whole_, job_);
         return whole_.Save(path, job_.format);
     }
+    std::string Why() const { return stream_ ? stream_->Error() : whole_.LastError(); }
 
 private:
     const RenderJob& job_;
@@ -156,7 +158,12 @@ boxora::Outcome GlFrameRenderer::PerformTiledJob(const RenderJob& job, int tileS
     engine_.ReportProgress(1);
     // Textures no larger than the whole picture can show.
     SetTexturePictureSize(width, height);
-    scene.UploadTextures();
+    boxora::Outcome textures = scene.UploadTextures();
+    if (textures.failed && job.imagesRequired) {
+        scene.DeleteTextures();
+        return textures;
+    }
+    boxora::RaiseMessages(textures);
 
     const auto backToRest = [&] {
         frame.SetSideOrderKept(false);
@@ -232,7 +239,7 @@ boxora::Outcome GlFrameRenderer::PerformTiledJob(const RenderJob& job, int tileS
         saveMs += ms(saveStart);
         if (!added) {
             backToRest();
-            return boxora::SaveError(job.fileName);
+            return boxora::SaveError(job.fileName, output.Why());
         }
     }
     std::vector<uint8_t>().swap(band);
@@ -246,7 +253,7 @@ boxora::Outcome GlFrameRenderer::PerformTiledJob(const RenderJob& job, int tileS
     const std::string outputName = engine_.RenderOutputName(job.fileName);
     boxora::Outcome result;
     if (output.Finish(outputName)) engine_.FinishRenderOutput(outputName);
-    else result = boxora::SaveError(outputName);
+    else result = boxora::SaveError(outputName, output.Why());
     lastJobTimes_.save = saveMs + ms(saveStart);
     engine_.ReportProgress(100);
     backToRest();
