@@ -337,7 +337,7 @@ int Run(const RenderOptions& options, TableNotifier& notes, const VariantTable& 
             continue;
         }
         std::string error = row->error;
-        if (error.empty() && !target.ok()) error = "the output " + row->output + " " + target.why();
+        if (error.empty() && !target.ok()) error = "the output " + row->output + ": " + target.why();
         const fs::path output = target.path();
         // The scene is loaded for the first row that needs it: a shard whose
         // rows are all there already never starts the engine.

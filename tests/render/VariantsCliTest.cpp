@@ -159,10 +159,10 @@ TEST_F(VariantsCliTest, LinksPlantedInTheOutputFolderAreRefusedAndNothingOutside
                                 "output,Front\nsub/x.png,art/red.png\nlink.png,art/red.png\n"
                                 "real/deep/y.png,art/red.png\nplain/z.png,art/red.png\nreal/ok.png,art/red.png\n");
     EXPECT_EQ(Run("--variants table.csv -o out --size 16x16"), 1);
-    EXPECT_NE(err.find("row 1 (line 2): the output sub/x.png sub is a link"), std::string::npos) << err;
-    EXPECT_NE(err.find("row 2 (line 3): the output link.png link.png is a link"), std::string::npos) << err;
-    EXPECT_NE(err.find("row 3 (line 4): the output real/deep/y.png real/deep is a link"), std::string::npos) << err;
-    EXPECT_NE(err.find("row 4 (line 5): the output plain/z.png plain is not a folder"), std::string::npos) << err;
+    EXPECT_NE(err.find("row 1 (line 2): the output sub/x.png: sub is a link"), std::string::npos) << err;
+    EXPECT_NE(err.find("row 2 (line 3): the output link.png: link.png is a link"), std::string::npos) << err;
+    EXPECT_NE(err.find("row 3 (line 4): the output real/deep/y.png: real/deep is a link"), std::string::npos) << err;
+    EXPECT_NE(err.find("row 4 (line 5): the output plain/z.png: plain is not a folder"), std::string::npos) << err;
     EXPECT_NE(err.find("1 written, 4 failed"), std::string::npos) << err;
     EXPECT_TRUE(fs::is_regular_file(dir.File("out/real/ok.png")));
     EXPECT_TRUE(fs::is_empty(dir.Path() / "elsewhere"));
