@@ -43,7 +43,7 @@ public:
         if (frameMillis > 0) std::this_thread::sleep_for(std::chrono::milliseconds(frameMillis.load()));
         return true;
     }
-    boxora::Outcome PerformRenderJob(const RenderJob& job) override {
+    boxora::Outcome RenderPicture(const RenderJob& job, IPictureSink&) override {
         ++jobs;
         if (onJob) onJob(job);
         if (jobMillis > 0) std::this_thread::sleep_for(std::chrono::milliseconds(jobMillis.load()));
