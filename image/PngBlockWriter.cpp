@@ -20,7 +20,7 @@ namespace {
 // worker a couple of dozen pieces, large enough that starting each deflate
 // afresh costs little in file size.
 constexpr std::size_t kPieceBytes = 1u << 20;
-constexpr int kLevel = 6;  // libpng's default level
+constexpr int kLevel = 6;  // libpng's default level, for files of the same size
 
 void PutBe32(std::vector<uint8_t>& out, uint32_t v) {
     const uint8_t b[4] = {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8),
@@ -56,6 +56,30 @@ inline uint8_t Paeth(int a, int b, int c) {
     return static_cast<uint8_t>(pb <= pc ? b : c);
 }
 
+// The residues of one filter type over a row, and their weight; gives up
+// (returning at least limit) once the weight reaches limit.
+template <int Type>
+unsigned FilterWith(const uint8_t* cur, const uint8_t* prev, std::size_t n, int bpp, uint8_t* out, unsigned limit) {
+    unsigned sum = 0;
+    const auto b = static_cast<std::size_t>(bpp);
+    for (std::size_t i = 0; i < n; ++i) {
+        const int a = i >= b ? cur[i - b] : 0;
+        const int up = prev[i];
+        int pred;
+        if constexpr (Type == 1) pred = a;
+        else if constexpr (Type == 2) pred = up;
+        else if constexpr (Type == 3) pred = (a + up) >> 1;
+        else pred = Paeth(a, up, i >= b ? prev[i - b] : 0);
+        const auto v = static_cast<uint8_t>(cur[i] - pred);
+        out[i] = v;
+        sum += Weight(v);
+        // Checked every 256 bytes: often enough to stop early, seldom
+        // enough to keep the loop tight.
+        if ((i & 255) == 255 && sum >= limit) return sum;
+    }
+    return sum;
+}
+
 // Filters one row (cur; prev is the row above, zeros for the first) into
 // out: the filter byte and the residues, with the filter of the smallest
 // weight, as libpng chooses.
@@ -64,30 +88,16 @@ void FilterRow(const uint8_t* cur, const uint8_t* prev, std::size_t n, int bpp, 
     for (std::size_t i = 0; i < n; ++i) best += Weight(cur[i]);
     out[0] = 0;
     std::memcpy(out + 1, cur, n);
-    for (int type = 1; type <= 4; ++type) {
-        unsigned sum = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            const int a = i >= static_cast<std::size_t>(bpp) ? cur[i - bpp] : 0;
-            const int b = prev[i];
-            const int c = i >= static_cast<std::size_t>(bpp) ? prev[i - bpp] : 0;
-            uint8_t pred = 0;
-            switch (type) {
-            case 1: pred = static_cast<uint8_t>(a); break;
-            case 2: pred = static_cast<uint8_t>(b); break;
-            case 3: pred = static_cast<uint8_t>((a + b) >> 1); break;
-            default: pred = Paeth(a, b, c); break;
-            }
-            const auto v = static_cast<uint8_t>(cur[i] - pred);
-            trial[i] = v;
-            sum += Weight(v);
-            if (sum >= best) break;
-        }
-        if (sum < best) {
-            best = sum;
-            out[0] = static_cast<uint8_t>(type);
-            std::memcpy(out + 1, trial, n);
-        }
-    }
+    const auto consider = [&](int type, unsigned sum) {
+        if (sum >= best) return;
+        best = sum;
+        out[0] = static_cast<uint8_t>(type);
+        std::memcpy(out + 1, trial, n);
+    };
+    consider(1, FilterWith<1>(cur, prev, n, bpp, trial, best));
+    consider(2, FilterWith<2>(cur, prev, n, bpp, trial, best));
+    consider(3, FilterWith<3>(cur, prev, n, bpp, trial, best));
+    consider(4, FilterWith<4>(cur, prev, n, bpp, trial, best));
 }
 
 // A run of rows deflated on its own.
