@@ -56,7 +56,9 @@ TexturePixels DecodeTexturePixels(const std::string& path, int format, int maxSi
         loaded = image.Load(path, format, static_cast<uint32_t>(std::max(0, maxSide)));
     }
     if (!loaded) {
+        // The message names the file already.
         out.why = image.LastError();
+        if (out.why.compare(0, path.size() + 2, path + ": ") == 0) out.why.erase(0, path.size() + 2);
         return out;
     }
     out.bgr = image.Encode2RGB_Ex();
