@@ -156,20 +156,36 @@ boxora::Outcome CTextureStore::ReuploadAllTextures() {
     return outcome;
 }
 
-CTextureStore::JobTextures CTextureStore::TakeJobTextures() const { return {all_, names_, budget_}; }
+CTextureStore::JobTextures CTextureStore::JobTexturesOf(const SceneSnapshot& snapshot, std::size_t budget) {
+    JobTextures textures;
+    textures.budget = budget;
+    for (const boxora::MaterialSnapshot& m : snapshot.materials) {
+        if (!m.image || m.index < 0 || m.index >= kTextureSlots) continue;
+        textures.images.emplace_back(m.index, m.image);
+        textures.names[m.index] = static_cast<uint32_t>(m.index) + 1;
+    }
+    return textures;
+}
 
 boxora::Outcome CTextureStore::UploadJobTextures(const JobTextures& textures, const std::function<bool()>& stop) {
     boxora::Outcome outcome;
     if (!HasCurrentGlContext()) return outcome;
     std::size_t used = 0;
     bool shrunk = false;
-    for (const TEXTURE& record : textures.records) {
+    for (const auto& [index, image] : textures.images) {
         if (stop && stop()) return outcome;
-        if (record.index < 0 || record.index >= kTextureSlots || textures.names[record.index] == 0) continue;
         // Unreadable files were reported when the scene loaded them.
-        TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit(), VectorArtSide());
+        const auto decoded = image->Pixels(TextureSideLimit(), VectorArtSide());
+        const int width = static_cast<int>(decoded->width), height = static_cast<int>(decoded->height);
+        if (used + TextureBytes(width, height) <= textures.budget) {
+            used += TextureBytes(width, height);
+            UploadTexture(textures.names[index], width, height, decoded->pixels.data());
+            continue;
+        }
+        // Shared pixels stay as they are: the shrinking works on a copy.
+        TexturePixels pixels{width, height, decoded->pixels};
         FitBudget(pixels, textures.budget, used, shrunk);
-        UploadTexture(textures.names[record.index], pixels);
+        UploadTexture(textures.names[index], pixels);
     }
     NoteBudget(outcome, shrunk, textures.budget);
     return outcome;
@@ -177,10 +193,7 @@ boxora::Outcome CTextureStore::UploadJobTextures(const JobTextures& textures, co
 
 void CTextureStore::DeleteJobTextures(const JobTextures& textures) {
     if (!HasCurrentGlContext()) return;
-    for (const TEXTURE& record : textures.records) {
-        if (record.index < 0 || record.index >= kTextureSlots || textures.names[record.index] == 0) continue;
-        DeleteTexture(textures.names[record.index]);
-    }
+    for (const auto& [index, image] : textures.images) DeleteTexture(textures.names[index]);
 }
 
 void CTextureStore::ReleaseTexture(int index) {

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "image/ImageCodec.h"
+#include "image/SharedImage.h"
 
 namespace {
 
@@ -43,18 +43,12 @@ int VectorArtSide() {
 }
 
 TexturePixels DecodeTexturePixels(const std::string& path, int format, int maxSide, int vectorSide) {
+    imagecodec::ImageData image = boxora::DecodeBgr(path, format, maxSide, vectorSide);
     TexturePixels out;
-    ImageCodec image;
-    image.SetVectorSide(static_cast<uint32_t>(std::max(0, vectorSide)));
-    if (!image.Load(path, format, static_cast<uint32_t>(std::max(0, maxSide)))) return out;
-    out.bgr = image.Encode2RGB_Ex();
-    const std::size_t expected = static_cast<std::size_t>(image.GetWidth()) * image.GetHeight() * 3;
-    if (out.bgr.size() != expected || expected == 0) {
-        out.bgr.clear();
-        return out;
-    }
-    out.width = static_cast<int>(image.GetWidth());
-    out.height = static_cast<int>(image.GetHeight());
+    if (image.Empty()) return out;
+    out.width = static_cast<int>(image.width);
+    out.height = static_cast<int>(image.height);
+    out.bgr = std::move(image.pixels);
     return out;
 }
 
@@ -64,13 +58,16 @@ std::size_t TextureBytes(int width, int height) {
 }
 
 void UploadTexture(uint32_t name, const TexturePixels& pixels) {
+    const bool whole = pixels.width > 0 && pixels.height > 0 &&
+                       pixels.bgr.size() >= static_cast<std::size_t>(pixels.width) * pixels.height * 3;
+    UploadTexture(name, whole ? pixels.width : 0, whole ? pixels.height : 0, pixels.bgr.data());
+}
+
+void UploadTexture(uint32_t name, int width, int height, const uint8_t* bgr) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glBindTexture(GL_TEXTURE_2D, name);
-    if (pixels.width > 0 && pixels.height > 0 &&
-        pixels.bgr.size() >= static_cast<std::size_t>(pixels.width) * pixels.height * 3) {
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, pixels.width, pixels.height, GL_BGR_EXT, GL_UNSIGNED_BYTE,
-                          pixels.bgr.data());
-    }
+    if (width > 0 && height > 0 && bgr != nullptr)
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_BGR_EXT, GL_UNSIGNED_BYTE, bgr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
