@@ -18,11 +18,10 @@
 // the published objects' transform and cover images, before their
 // geometry and materials catch up.
 #include <array>
+#include <glm/mat4x4.hpp>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <glm/mat4x4.hpp>
 
 #include "image/SharedImage.h"
 #include "model/ModelTypes.h"

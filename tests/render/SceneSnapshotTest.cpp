@@ -85,7 +85,8 @@ TEST_F(SceneSnapshotTest, CpuSilhouetteOfTheSnapshotMatchesTheRenderedAlpha) {
     engine.SetShadowIntensity(0);
     engine.SetReflectionOpacity(0);
     engine.SetBackgroundTransparent(true);
-    engine.Params().outputFormat = FORMAT_BMP;  // no transparent-PNG boost of shadow and reflection
+    // Not PNG: no transparent-PNG boost of shadow and reflection.
+    engine.Params().outputFormat = FORMAT_BMP;
     ASSERT_TRUE(Idle());
 
     const int w = 320, h = 240;
@@ -94,6 +95,7 @@ TEST_F(SceneSnapshotTest, CpuSilhouetteOfTheSnapshotMatchesTheRenderedAlpha) {
     job.fileName = "silhouette";
     job.width = w;
     job.height = h;
+    job.format = FORMAT_BMP;
     job.seed = 3;
     job.pictureSink = [&rgba](const uint8_t* pixels, int pw, int ph) {
         if (pixels) rgba.assign(pixels, pixels + static_cast<std::size_t>(pw) * ph * 4);
