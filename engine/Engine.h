@@ -10,10 +10,10 @@
 // - The engine lock (re-entrant) guards the object list, the materials, the
 //   textures, the sides and the preview context's OpenGL work. The scene
 //   thread holds it for each queue and each frame. The render thread holds
-//   it only while a job copies the scene it draws (objects, materials,
-//   texture records and names, settings); the job then draws its copy in
-//   its own context, so changes go on meanwhile and the picture is the
-//   scene as it was when the job started.
+//   it only while PublishScene publishes the scene snapshot a job draws
+//   (settings, objects, shared meshes and artwork handles); the job then
+//   draws from the snapshot in its own context, so changes go on meanwhile
+//   and the picture is the scene as it was when the job started.
 // - Scalar scene settings are relaxed atomics in SceneParams; their setters
 //   do not lock.
 // - The four queues have a small lock of their own, so that appending never
@@ -24,10 +24,13 @@
 //   the lock stays busy they are queued and the scene thread (or a render
 //   job about to copy the scene) applies them, in order. A change applied
 //   at once is visible to GetObject right after the call.
-// - Snapshot(): the objects as the interface shows them, published by the
-//   engine after every change of the objects and every queued change (a
-//   queued change is already in it), so pages and SaveScene never take the
-//   engine lock.
+// - Snapshot(): the scene as the interface shows it (snapshot/SceneSnapshot.h),
+//   published by the engine after every change of the objects and every
+//   queued change (a queued change is already in its transforms and cover
+//   images), so pages and SaveScene never take the engine lock. Lock
+//   order: engine lock, then the snapshot mutex, then the queue mutex. A
+//   snapshot owns what it shows (meshes, artwork), so it may outlive the
+//   objects it was made from and the engine itself.
 // - No OpenGL call is made on a thread without a current context. Display
 //   lists and textures released on other threads are deleted by the scene
 //   thread (GlReleaseQueue).
@@ -56,7 +59,7 @@
 #include "scene/SceneParams.h"
 #include "engine/ModelManager.h"
 #include "render/SideManager.h"
-#include "engine/SceneSnapshot.h"
+#include "snapshot/SceneSnapshot.h"
 #include "render/GlReleaseQueue.h"
 #include "render/RenderHost.h"
 
@@ -150,6 +153,10 @@ public:
     ReentrantLock& Lock() override { return lock_; }
     // The objects as last published (never null).
     SceneSnapshotPtr Snapshot() const;
+    // The scene as it is now, changes still queued included, published
+    // and returned (takes the engine lock briefly; never null). Render jobs
+    // and exporters start from it.
+    SceneSnapshotPtr PublishScene() override;
     // A render job's picture is to be written under another name: queued
     // jobs and the job in progress take the new name, and a picture already
     // written under the old name is moved (a template renamed while its
@@ -269,6 +276,8 @@ private:
     // Guards snapshot_; taken before queueMutex_ when both are needed.
     mutable std::mutex snapshotMutex_;
     SceneSnapshotPtr snapshot_ = std::make_shared<SceneSnapshot>();
+    // Keeps the meshes and artwork handles of the last publish (engine lock).
+    boxora::SnapshotBuilder snapshotBuilder_;
 
     // Threads and signalling.
     std::atomic<bool> initialized_{false};

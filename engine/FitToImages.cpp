@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "engine/Engine.h"
-#include "engine/SceneSnapshot.h"
+#include "snapshot/SceneSnapshot.h"
 #include "image/ImageCodec.h"
 
 namespace boxora {

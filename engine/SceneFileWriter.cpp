@@ -1,5 +1,5 @@
 #include "engine/SceneFile.h"
-#include "engine/SceneSnapshot.h"
+#include "snapshot/SceneSnapshot.h"
 #include "scene/SceneParams.h"
 #include "platform/TextUtil.h"
 

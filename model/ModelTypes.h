@@ -39,6 +39,9 @@ enum ObjectType : int { OBJECT_TYPE_NONE = 0, OBJECT_TYPE_BOX = 1, OBJECT_TYPE_C
 
 class C3DObject;
 
+// A number no object has had before (any thread).
+uint64_t NewGeometryRevision();
+
 struct MeshFace {
     std::array<uint16_t, 3> vertIndex{};  // always below the object's vertex count
     std::array<Vector3, 3> normals{};     // per-corner normals, corner order
@@ -90,6 +93,11 @@ public:
     // One word per face once the object is loaded (0 where the file has none).
     std::vector<uint32_t> smoothingGroups;
 
+    // A new value, never reused, whenever the faces change (loading, a new
+    // cover image), so that geometry published for one revision can be
+    // shared by every scene snapshot until the next.
+    uint64_t geometryRevision = NewGeometryRevision();
+
     uint16_t id = kNoObject;
     int type = OBJECT_TYPE_NONE;
     std::string name;      // mesh object name from the file (at most 255 UTF-16 units)
@@ -124,8 +132,3 @@ struct SceneModel {
     // Its position in the list, or -1.
     int FindObjectPosition(int id) const;
 };
-
-// A copy of every object (geometry, transform, names) and material, for a
-// render job that draws the scene as it was when it started while the
-// scene itself goes on changing. Face owners are left for BuildSides.
-SceneModel CopySceneModel(const SceneModel& model);

@@ -232,14 +232,11 @@ boxora::Outcome GlFrameRenderer::RenderPicture(const RenderJob& job, IPictureSin
     jobShadow_->SeedRandom(job.seed.value_or(static_cast<uint32_t>(
         std::chrono::system_clock::now().time_since_epoch().count())));
 
-    // The job's own copy of the scene, taken in one short locked moment;
-    // everything after draws from it without the engine lock.
-    std::unique_ptr<boxora::RenderJobScene> scene;
-    {
-        std::lock_guard lock(engine_.Lock());
-        jobParams_ = engine_.Params();
-        scene = std::make_unique<boxora::RenderJobScene>(engine_, jobParams_, *jobShadow_);
-    }
+    // The scene as it is now, published in one short locked moment;
+    // everything after draws from the snapshot without the engine lock.
+    const SceneSnapshotPtr snapshot = engine_.PublishScene();
+    jobParams_ = snapshot->settings;
+    auto scene = std::make_unique<boxora::RenderJobScene>(engine_, snapshot, jobParams_, *jobShadow_);
     jobParams_.RenderMode = RENDER_MODE_OFFSCREEN;
     jobParams_.accumulationPasses = kRenderPasses;
     ApplyTransparentBoost(jobParams_, job.format);
@@ -268,7 +265,9 @@ boxora::Outcome GlFrameRenderer::RenderPicture(const RenderJob& job, IPictureSin
         scene->DeleteTextures();
         return textures;
     }
-    boxora::RaiseMessages(textures);
+    // Without required images a face that fails here was said when the
+    // scene loaded it; only the budget's note is news.
+    if (!textures.failed) boxora::RaiseMessages(textures);
 
     const auto frameStart = Clock::now();
     scene->Frame().Draw(RENDER_MODE_OFFSCREEN, job.width, job.height);

@@ -9,6 +9,7 @@
 #include "platform/ReentrantLock.h"
 #include "render/TextureStore.h"
 #include "scene/SceneParams.h"
+#include "snapshot/SceneSnapshot.h"
 
 class CSideManager;
 
@@ -16,6 +17,9 @@ class IRenderHost {
 public:
     virtual ~IRenderHost() = default;
     virtual SceneParams& Params() = 0;
+    // The scene as it is now, as an immutable snapshot (never null): what a
+    // render job draws, without the lock.
+    virtual SceneSnapshotPtr PublishScene() = 0;
     virtual SceneModel& SceneObjects() = 0;
     virtual TextureNameTable& TextureNames() = 0;
     virtual CSideManager& Sides() = 0;

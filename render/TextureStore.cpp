@@ -168,8 +168,15 @@ boxora::Outcome CTextureStore::ReuploadAllTextures() {
     return outcome;
 }
 
-CTextureStore::JobTextures CTextureStore::TakeJobTextures() const {
-    return {all_, names_, budget_, {reportedUnreadable_.begin(), reportedUnreadable_.end()}};
+CTextureStore::JobTextures CTextureStore::JobTexturesOf(const SceneSnapshot& snapshot, std::size_t budget) {
+    JobTextures textures;
+    textures.budget = budget;
+    for (const boxora::MaterialSnapshot& m : snapshot.materials) {
+        if (!m.image || m.index < 0 || m.index >= kTextureSlots) continue;
+        textures.images.emplace_back(m.index, m.image);
+        textures.names[m.index] = static_cast<uint32_t>(m.index) + 1;
+    }
+    return textures;
 }
 
 boxora::Outcome CTextureStore::UploadJobTextures(const JobTextures& textures, const std::function<bool()>& stop) {
@@ -177,19 +184,27 @@ boxora::Outcome CTextureStore::UploadJobTextures(const JobTextures& textures, co
     if (!HasCurrentGlContext()) return outcome;
     std::size_t used = 0;
     bool shrunk = false;
-    for (const TEXTURE& record : textures.records) {
+    for (const auto& [index, image] : textures.images) {
         if (stop && stop()) return outcome;
-        if (record.index < 0 || record.index >= kTextureSlots || textures.names[record.index] == 0) continue;
         // A file read fine at the preview's size can still fail at the
         // picture's (a drawing out of time at a print size): a blank face
         // is no picture, so the job says so and its caller decides.
-        TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit(), VectorArtSide());
-        if (pixels.bgr.empty() && textures.reported.count(record.path))
-            outcome.failed = true;  // said once already, when the scene loaded it
-        else if (pixels.bgr.empty())
-            outcome.Fail(UnreadableImage(record.path, pixels.why));
+        std::string why;
+        const auto decoded = image->Pixels(TextureSideLimit(), VectorArtSide(), &why);
+        if (decoded->pixels.empty()) {
+            outcome.Fail(UnreadableImage(image->Path(), why));
+            continue;
+        }
+        const int width = static_cast<int>(decoded->width), height = static_cast<int>(decoded->height);
+        if (used + TextureBytes(width, height) <= textures.budget) {
+            used += TextureBytes(width, height);
+            UploadTexture(textures.names[index], width, height, decoded->pixels.data());
+            continue;
+        }
+        // Shared pixels stay as they are: the shrinking works on a copy.
+        TexturePixels pixels{width, height, decoded->pixels};
         FitBudget(pixels, textures.budget, used, shrunk);
-        UploadTexture(textures.names[record.index], pixels);
+        UploadTexture(textures.names[index], pixels);
     }
     NoteBudget(outcome, shrunk, textures.budget);
     return outcome;
@@ -197,10 +212,7 @@ boxora::Outcome CTextureStore::UploadJobTextures(const JobTextures& textures, co
 
 void CTextureStore::DeleteJobTextures(const JobTextures& textures) {
     if (!HasCurrentGlContext()) return;
-    for (const TEXTURE& record : textures.records) {
-        if (record.index < 0 || record.index >= kTextureSlots || textures.names[record.index] == 0) continue;
-        DeleteTexture(textures.names[record.index]);
-    }
+    for (const auto& [index, image] : textures.images) DeleteTexture(textures.names[index]);
 }
 
 void CTextureStore::ReleaseTexture(int index) {

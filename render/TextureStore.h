@@ -10,7 +10,7 @@
 // the scene thread uploads it at its next turn (UploadPendingTextures). The
 // all-textures list keeps one record per material index so that every
 // texture can be uploaded again into the offscreen context of a render job
-// (TakeJobTextures).
+// (the scene snapshot's artwork).
 //
 // Each context has a texture memory budget. A texture that would take the
 // context beyond it is shrunk to what is left (or left without pixels),
@@ -26,8 +26,12 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "image/SharedImage.h"
 #include "platform/Outcome.h"
+#include "snapshot/SceneSnapshot.h"
 
 class GlReleaseQueue;
 struct TexturePixels;
@@ -86,18 +90,17 @@ public:
     // into it under its name; the lists stay as they are.
     boxora::Outcome ReuploadAllTextures();
 
-    // The textures of a render job: the records and names as they are when
-    // the job starts (taken with the engine lock held). The job uploads
-    // them into its own context without the lock, so the scene may load,
-    // replace or drop textures meanwhile; names are never reused, so the
-    // copies stay those of the scene the job started with.
+    // The textures of a render job: the artwork of a scene snapshot under
+    // names of the job's own (the job's context holds nothing else of the
+    // scene). The job decodes and uploads it into its own context without
+    // the engine lock, so the scene may load, replace or drop textures
+    // meanwhile.
     struct JobTextures {
-        std::list<TEXTURE> records;
+        std::vector<std::pair<int, boxora::SharedImagePtr>> images;  // material index, artwork
         TextureNameTable names{};
         std::size_t budget = kTextureBudgetBytes;
-        std::set<std::string> reported;  // unreadable files already said
     };
-    JobTextures TakeJobTextures() const;
+    static JobTextures JobTexturesOf(const SceneSnapshot& snapshot, std::size_t budget);
     // Render thread: uploads them into the current context; stop is
     // consulted before each texture and leaves the rest out once true.
     static boxora::Outcome UploadJobTextures(const JobTextures& textures, const std::function<bool()>& stop);
@@ -116,6 +119,7 @@ public:
     const std::list<TEXTURE>& PendingTextures() const { return pending_; }
     uint32_t LastName() const { return counter_; }
     TextureNameTable& Names() { return names_; }
+    std::size_t Budget() const { return budget_; }
 
 private:
     ThreadRole Role() const { return role_ ? role_() : ThreadRole::Ui; }

@@ -10,7 +10,7 @@
 #include <cmath>
 
 #include "engine/IEngine.h"
-#include "engine/SceneSnapshot.h"
+#include "snapshot/SceneSnapshot.h"
 #include "lang/Lng.h"
 #include "platform/Settings.h"
 #include "ui/ObjectTransformValues.h"

@@ -8,7 +8,7 @@
 
 #include "engine/IEngine.h"
 #include "lang/Lng.h"
-#include "engine/SceneSnapshot.h"
+#include "snapshot/SceneSnapshot.h"
 #include "ui/FileFilter.h"
 #include "ui/GroupBox.h"
 #include "ui/undo/SceneHistory.h"

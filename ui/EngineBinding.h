@@ -15,7 +15,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/SceneSnapshot.h"
+#include "snapshot/SceneSnapshot.h"
 
 class CEngine;
 class IEngine;

@@ -4,7 +4,7 @@
 
 #include "EngineTestSupport.h"
 #include "engine/SceneFile.h"
-#include "engine/SceneSnapshot.h"
+#include "snapshot/SceneSnapshot.h"
 #include "lang/Messages.h"
 #include "platform/TextUtil.h"
 

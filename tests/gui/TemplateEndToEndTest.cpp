@@ -3,7 +3,7 @@
 // saved as a project, and opened again with "-o" in a fresh start.
 // The engine's headers come before Qt's: Qt defines "slots" as a macro.
 #include "engine/Engine.h"
-#include "engine/SceneSnapshot.h"
+#include "snapshot/SceneSnapshot.h"
 
 #include <gtest/gtest.h>
 
