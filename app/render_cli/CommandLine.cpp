@@ -412,6 +412,7 @@ std::string HelpText() {
            "                     [--camera H,V,ZOOM] [--background RRGGBB] [--supersample K]\n"
            "       boxora-render --thumbnail SIZE SCENE.scn -o OUT.png\n"
            "       boxora-render --dump FILE [--fit-images]\n"
+           "       boxora-render --dieline STYLE --size-mm WxHxD -o OUT.pdf|OUT.svg|OUT.dxf\n"
            "       boxora-render --help | --version\n"
            "\n"
            "The command-line front end of the Boxora engine.\n"
