@@ -206,7 +206,7 @@ TEST(DielineNet, SvgPanelsAreMillimetreRectanglesOnTheBleedPage) {
     const Net net = MakeOk(Box(Style::ReverseTuckEnd));
     const std::string svg = SvgText(net);
     std::smatch m;
-    ASSERT_TRUE(std::regex_search(svg, m, std::regex(R"(<svg [^>]*width="([0-9.]+)mm" height="([0-9.]+)mm" viewBox="0 0 ([0-9.]+) ([0-9.]+)")")));
+    ASSERT_TRUE(std::regex_search(svg, m, std::regex(R"re(<svg [^>]*width="([0-9.]+)mm" height="([0-9.]+)mm" viewBox="0 0 ([0-9.]+) ([0-9.]+)")re")));
     EXPECT_NEAR(std::stod(m[1]), 216.6 + 6, 1e-4);
     EXPECT_NEAR(std::stod(m[2]), 303.52 + 6, 1e-4);
     EXPECT_EQ(m[1].str(), m[3].str());
@@ -216,7 +216,7 @@ TEST(DielineNet, SvgPanelsAreMillimetreRectanglesOnTheBleedPage) {
         {"right", {40.4, 190.4}}, {"top", {60.4, 40.4}},   {"bottom", {60.4, 40.4}}};
     for (const auto& [name, size] : sizes) {
         const std::regex rect("<rect id=\"panel-" + name +
-                              R"(" x="([0-9.]+)" y="([0-9.]+)" width="([0-9.]+)" height="([0-9.]+)")");
+                              R"re(" x="([0-9.]+)" y="([0-9.]+)" width="([0-9.]+)" height="([0-9.]+)")re");
         ASSERT_TRUE(std::regex_search(svg, m, rect)) << name;
         EXPECT_NEAR(std::stod(m[3]), size.first, 1e-4) << name;
         EXPECT_NEAR(std::stod(m[4]), size.second, 1e-4) << name;
