@@ -108,6 +108,12 @@ std::string PdfBytes(const Net& net) {
     {
         PdfPainter painter;
         painter.SetPage(page);
+        // The lines print over any artwork placed under them instead of
+        // knocking it out, as RIPs expect of technical spot colours.
+        PdfExtGState overprint(&doc);
+        overprint.SetStrokeOverprint(true);
+        overprint.SetNonZeroOverprint(true);
+        painter.SetExtGState(&overprint);
         painter.SetStrokeWidth(0.5);
         auto stroke = [&](const std::vector<Segment>& segments, const char* name, const PdfColor& alternate) {
             painter.SetStrokingColor(PdfColorSeparation(name, 1.0, alternate));

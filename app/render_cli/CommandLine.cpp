@@ -10,6 +10,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "DielineCommand.h"
 #include "image/PrintSize.h"
 #include "project/TurntableWriter.h"
 
@@ -532,6 +533,8 @@ std::string HelpText() {
            "    --skip-existing  leaves pictures that are already there alone (a run cut\n"
            "                     short can be run again: pictures are only ever written\n"
            "                     whole)\n"
+           "\n" +
+           DielineHelpText() +
            "\n"
            "Looking at scenes and models\n"
            "  --dump FILE  Loads FILE into the engine and prints the scene as JSON on\n"

@@ -24,7 +24,6 @@ int main(int argc, char** argv) {
     switch (cl.command) {
         case Command::Help:
             std::fputs(HelpText().c_str(), stdout);
-            std::fputs(("\n" + DielineHelpText()).c_str(), stdout);
             return 0;
         case Command::Version:
             std::printf("boxora-render %s\n", BOXORA_VERSION_FULL);
