@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <numbers>
 #include <utility>
 
 
@@ -129,7 +130,7 @@ Dims MakeDims(const Params& p) {
 
 // Glue flaps and dust flaps are cut in at 15 degrees so that they clear
 // the corners when folded.
-double TaperFor(double reach, double limit) { return std::min(reach * std::tan(15.0 * M_PI / 180.0), limit); }
+double TaperFor(double reach, double limit) { return std::min(reach * std::tan(std::numbers::pi / 12), limit); }
 
 // The four walls in a row: glue flap, left, front, right, back.
 struct Tube {

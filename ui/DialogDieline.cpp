@@ -44,6 +44,7 @@ QDoubleSpinBox* MmBox(double minimum, double maximum, double value, int decimals
 
 CDialogDieline::CDialogDieline(boxora::EngineBinding& engine, int objectId, QWidget* parent) : QDialog(parent) {
     setWindowTitle(Text("dltitle"));
+    setMinimumWidth(460);
     const Params defaults;
     style_ = new QComboBox;
     for (const StyleInfo& s : kStyles) style_->addItem(Text(s.key));
