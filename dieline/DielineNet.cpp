@@ -7,7 +7,6 @@
 #include <numbers>
 #include <utility>
 
-
 namespace boxora::dieline {
 namespace {
 
@@ -56,8 +55,14 @@ public:
     explicit Builder(Net& net) : net_(net) {}
 
     int Root(std::string name, bool panel, Rect r, Side up) {
-        return Add({std::move(name), panel, {{r.x, r.y}, {r.Right(), r.y}, {r.Right(), r.Bottom()}, {r.x, r.Bottom()}},
-                    {}, -1, Side::None, up, {}},
+        return Add({std::move(name),
+                    panel,
+                    {{r.x, r.y}, {r.Right(), r.y}, {r.Right(), r.Bottom()}, {r.x, r.Bottom()}},
+                    {},
+                    -1,
+                    Side::None,
+                    up,
+                    {}},
                    {});
     }
 
@@ -66,8 +71,8 @@ public:
     int Attach(int parent, Side side, double from, double to, double depth, Corners c, std::string name, bool panel,
                Side up) {
         const double rA = c.riseA < 0 ? depth : c.riseA, rB = c.riseB < 0 ? depth : c.riseB;
-        const Point local[] = {{from, 0},           {to, 0}, {to, depth - rB}, {to - c.insetB, depth},
-                               {from + c.insetA, depth}, {from, depth - rA}};
+        const Point local[] = {
+            {from, 0}, {to, 0}, {to, depth - rB}, {to - c.insetB, depth}, {from + c.insetA, depth}, {from, depth - rA}};
         const Rect pr = R(parent);
         auto place = [&](Point p) -> Point {
             switch (side) {
@@ -83,8 +88,8 @@ public:
             if (outline.empty() || std::hypot(q.x - outline.back().x, q.y - outline.back().y) > kEps)
                 outline.push_back(q);
         }
-        if (outline.size() > 1 && std::hypot(outline.front().x - outline.back().x,
-                                             outline.front().y - outline.back().y) <= kEps)
+        if (outline.size() > 1 &&
+            std::hypot(outline.front().x - outline.back().x, outline.front().y - outline.back().y) <= kEps)
             outline.pop_back();
         return Add({std::move(name), panel, std::move(outline), {}, parent, Opposite(side), up, {}},
                    {place(local[0]), place(local[1])});
@@ -230,8 +235,8 @@ void Mailer(Builder& b, const Dims& d) {
     const double earTaper = std::min(TaperFor(ear, 0.25 * d.h) * 1.5, 0.3 * d.h);
     for (const auto& [wall, name] : {std::pair{front, "front"}, std::pair{back, "back"}}) {
         const Rect r = b.R(wall);
-        b.Attach(wall, Side::Left, r.y, r.Bottom(), ear, Trapezoid(earTaper, earTaper), std::string("ear-") + name + "-left",
-                 false, Side::Top);
+        b.Attach(wall, Side::Left, r.y, r.Bottom(), ear, Trapezoid(earTaper, earTaper),
+                 std::string("ear-") + name + "-left", false, Side::Top);
         b.Attach(wall, Side::Right, r.y, r.Bottom(), ear, Trapezoid(earTaper, earTaper),
                  std::string("ear-") + name + "-right", false, Side::Top);
     }
@@ -307,7 +312,8 @@ std::vector<Segment> CutLines(const Net& net) {
                 keep = std::move(next);
             }
             for (const auto& [k0, k1] : keep)
-                if ((k1 - k0) * len > 1e-4) cuts.push_back({{a.x + dx * k0, a.y + dy * k0}, {a.x + dx * k1, a.y + dy * k1}});
+                if ((k1 - k0) * len > 1e-4)
+                    cuts.push_back({{a.x + dx * k0, a.y + dy * k0}, {a.x + dx * k1, a.y + dy * k1}});
         }
     }
     return cuts;
@@ -387,7 +393,9 @@ void Shift(Net& net, double dx, double dy) {
     net.outline.x += dx, net.outline.y += dy;
 }
 
-bool InRange(double v, double lo, double hi, bool loOpen) { return std::isfinite(v) && (loOpen ? v > lo : v >= lo) && v <= hi; }
+bool InRange(double v, double lo, double hi, bool loOpen) {
+    return std::isfinite(v) && (loOpen ? v > lo : v >= lo) && v <= hi;
+}
 
 }  // namespace
 
@@ -490,7 +498,8 @@ Outcome MakeNet(const Params& params, Net& net) {
     }
     if (params.bleed < 2)
         outcome.Note(Message(MsgIcon::Warning, "smallbleed",
-                             "A bleed of %s mm is less than the 2 to 3 mm printers usually ask for.", {Mm(params.bleed)}));
+                             "A bleed of %s mm is less than the 2 to 3 mm printers usually ask for.",
+                             {Mm(params.bleed)}));
 
     net.cuts = CutLines(net);
     net.bleed = BleedOutline(net, params.bleed);

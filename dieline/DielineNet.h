@@ -64,14 +64,14 @@ struct Rect {
 enum class Side { None, Top, Bottom, Left, Right };
 
 struct Piece {
-    std::string name;  // "front", "tuck-top", "dust-top-left", ...
-    bool panel = false;  // one of the six faces (front back left right top bottom)
+    std::string name;            // "front", "tuck-top", "dust-top-left", ...
+    bool panel = false;          // one of the six faces (front back left right top bottom)
     std::vector<Point> outline;  // a convex polygon
-    Rect rect;  // the outline's bounding box; a panel's crease-to-crease rectangle
-    int parent = -1;  // index of the piece it folds from, -1 for a root
+    Rect rect;                   // the outline's bounding box; a panel's crease-to-crease rectangle
+    int parent = -1;             // index of the piece it folds from, -1 for a root
     Side foldSide = Side::None;  // the side of rect on the fold with parent
-    Side up = Side::Top;  // where the top of the face's artwork points on the net
-    Segment fold;  // the crease with parent (a flap's fold may be diagonal)
+    Side up = Side::Top;         // where the top of the face's artwork points on the net
+    Segment fold;                // the crease with parent (a flap's fold may be diagonal)
 };
 
 struct Net {
@@ -80,8 +80,8 @@ struct Net {
     std::vector<Segment> cuts;
     std::vector<Segment> creases;
     std::vector<Segment> bleed;  // the outline everything printed must reach
-    Rect page;  // the bleed box, origin 0,0
-    Rect outline;  // the bounding box of the cut lines
+    Rect page;                   // the bleed box, origin 0,0
+    Rect outline;                // the bounding box of the cut lines
     const Piece* Find(std::string_view name) const;
 };
 

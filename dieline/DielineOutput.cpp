@@ -1,11 +1,11 @@
 #include "dieline/DielineOutput.h"
 
+#include <podofo/podofo.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-
-#include <podofo/podofo.h>
 
 #include "platform/AtomicFile.h"
 
@@ -48,10 +48,14 @@ std::string PathData(const std::vector<Segment>& segments) {
 bool FormatFromFileName(const std::string& path, Format& format) {
     std::string ext = std::filesystem::path(path).extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (ext == ".pdf") format = Format::Pdf;
-    else if (ext == ".svg") format = Format::Svg;
-    else if (ext == ".dxf") format = Format::Dxf;
-    else return false;
+    if (ext == ".pdf")
+        format = Format::Pdf;
+    else if (ext == ".svg")
+        format = Format::Svg;
+    else if (ext == ".dxf")
+        format = Format::Dxf;
+    else
+        return false;
     return true;
 }
 
@@ -208,14 +212,20 @@ std::string DxfText(const Net& net) {
 Outcome WriteNet(const Net& net, const std::string& path) {
     Format format{};
     if (!FormatFromFileName(path, format))
-        return Outcome::Failure({"Dieline", "badformat", "Cannot tell the format of %s: name it .pdf, .svg or .dxf.",
-                                 {path}, MsgIcon::Error});
+        return Outcome::Failure({"Dieline",
+                                 "badformat",
+                                 "Cannot tell the format of %s: name it .pdf, .svg or .dxf.",
+                                 {path},
+                                 MsgIcon::Error});
     std::string bytes;
     try {
         bytes = format == Format::Pdf ? PdfBytes(net) : format == Format::Svg ? SvgText(net) : DxfText(net);
     } catch (const PoDoFo::PdfError& e) {
-        return Outcome::Failure({"Dieline", "pdffailed", "The PDF could not be made (%s).",
-                                 {PoDoFo::PdfError::ErrorName(e.GetError())}, MsgIcon::Error});
+        return Outcome::Failure({"Dieline",
+                                 "pdffailed",
+                                 "The PDF could not be made (%s).",
+                                 {PoDoFo::PdfError::ErrorName(e.GetError())},
+                                 MsgIcon::Error});
     }
     std::string error;
     if (!WriteFileAtomically(path, bytes, &error))

@@ -1,9 +1,8 @@
 #include "DielineCommand.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <cstdio>
-
-#include <CLI/CLI.hpp>
 
 #include "dieline/DielineNet.h"
 #include "dieline/DielineOutput.h"
@@ -70,18 +69,19 @@ int RunDielineCommand(const std::vector<std::string>& args) {
     }
     Params params;
     if (!StyleFromName(style, params.style))
-        return Fail("unknown dieline style \"" + style + "\": give rte, ste, snap-lock, auto-lock, mailer or tray-sleeve");
+        return Fail("unknown dieline style \"" + style +
+                    "\": give rte, ste, snap-lock, auto-lock, mailer or tray-sleeve");
     if (sizeOption->count() == 0) return Fail("--dieline needs --size-mm WxHxD (millimetres)");
     if (!ParseSizeMm(size, params)) return Fail("--size-mm takes WIDTHxHEIGHTxDEPTH in millimetres, such as 60x190x40");
     if (thicknessOption->count() > 0 && !ParseMm(thickness, params.thickness))
         return Fail("--thickness takes the board thickness in millimetres, such as 0.4");
-    if (bleedOption->count() > 0 && !ParseMm(bleed, params.bleed))
-        return Fail("--bleed takes millimetres, such as 3");
+    if (bleedOption->count() > 0 && !ParseMm(bleed, params.bleed)) return Fail("--bleed takes millimetres, such as 3");
     if (glueOption->count() > 0 && !ParseMm(glue, params.glueFlap))
         return Fail("--glue-flap takes millimetres, such as 15");
     if (outputOption->count() == 0) return Fail("--dieline needs -o OUT.pdf, OUT.svg or OUT.dxf");
     Format format{};
-    if (!FormatFromFileName(output, format)) return Fail("cannot tell the format of " + output + ": name it .pdf, .svg or .dxf");
+    if (!FormatFromFileName(output, format))
+        return Fail("cannot tell the format of " + output + ": name it .pdf, .svg or .dxf");
     Net net;
     const boxora::Outcome made = MakeNet(params, net);
     Print(made);

@@ -27,7 +27,9 @@ int Shell(const std::string& command, std::string* out = nullptr) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string Cli(const std::string& args) { return "'" + (testsupport::AppDir() / "boxora-render").string() + "' " + args; }
+std::string Cli(const std::string& args) {
+    return "'" + (testsupport::AppDir() / "boxora-render").string() + "' " + args;
+}
 
 // One 8-bit plate of Ghostscript's tiffsep.
 struct Plate {
@@ -77,8 +79,8 @@ TEST_F(DielineFiles, PdfSeparatesCutAndCreasePlatesWhereTheLinesAre) {
     // 10 pixels to the millimetre.
     std::string out;
     ASSERT_EQ(Shell("gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=tiffsep -r254 -sOutputFile='" + dir.File("sep.tif") +
-                      "' '" + pdf + "'",
-                  &out),
+                        "' '" + pdf + "'",
+                    &out),
               0)
         << out;
     Plate cut, crease, bleed;

@@ -36,8 +36,7 @@ Net MakeOk(const Params& p) {
 double OverlapArea(std::vector<Point> subject, const std::vector<Point>& clip) {
     auto cross = [](Point a, Point b, Point p) { return (b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x); };
     double orientation = 0;
-    for (std::size_t i = 0; i < clip.size(); ++i)
-        orientation += cross(clip[0], clip[i], clip[(i + 1) % clip.size()]);
+    for (std::size_t i = 0; i < clip.size(); ++i) orientation += cross(clip[0], clip[i], clip[(i + 1) % clip.size()]);
     for (std::size_t i = 0; i < clip.size() && !subject.empty(); ++i) {
         const Point a = clip[i], b = clip[(i + 1) % clip.size()];
         std::vector<Point> out;
@@ -185,7 +184,7 @@ TEST(DielineNet, ValuesThatMakeNoBoxAreRefusedAndDoubtfulOnesWarned) {
     EXPECT_TRUE(fails([](Params& p) { p.depth = 2000.5; }));
     EXPECT_TRUE(fails([](Params& p) { p.depth = std::nan(""); }));
     EXPECT_TRUE(fails([](Params& p) { p.thickness = 0; }));
-    EXPECT_TRUE(fails([](Params& p) { p.thickness = 15; }));  // over 10 mm
+    EXPECT_TRUE(fails([](Params& p) { p.thickness = 15; }));              // over 10 mm
     EXPECT_TRUE(fails([](Params& p) { p.width = 6, p.thickness = 2; }));  // over a quarter of the width
     EXPECT_TRUE(fails([](Params& p) { p.bleed = -1; }));
     EXPECT_TRUE(fails([](Params& p) { p.glueFlap = 0; }));
@@ -206,14 +205,16 @@ TEST(DielineNet, SvgPanelsAreMillimetreRectanglesOnTheBleedPage) {
     const Net net = MakeOk(Box(Style::ReverseTuckEnd));
     const std::string svg = SvgText(net);
     std::smatch m;
-    ASSERT_TRUE(std::regex_search(svg, m, std::regex(R"re(<svg [^>]*width="([0-9.]+)mm" height="([0-9.]+)mm" viewBox="0 0 ([0-9.]+) ([0-9.]+)")re")));
+    ASSERT_TRUE(std::regex_search(
+        svg, m,
+        std::regex(R"re(<svg [^>]*width="([0-9.]+)mm" height="([0-9.]+)mm" viewBox="0 0 ([0-9.]+) ([0-9.]+)")re")));
     EXPECT_NEAR(std::stod(m[1]), 216.6 + 6, 1e-4);
     EXPECT_NEAR(std::stod(m[2]), 303.52 + 6, 1e-4);
     EXPECT_EQ(m[1].str(), m[3].str());
     EXPECT_EQ(m[2].str(), m[4].str());
-    const std::map<std::string, std::pair<double, double>> sizes = {
-        {"front", {60.4, 190.4}}, {"back", {60.4, 190.4}}, {"left", {40.4, 190.4}},
-        {"right", {40.4, 190.4}}, {"top", {60.4, 40.4}},   {"bottom", {60.4, 40.4}}};
+    const std::map<std::string, std::pair<double, double>> sizes = {{"front", {60.4, 190.4}}, {"back", {60.4, 190.4}},
+                                                                    {"left", {40.4, 190.4}},  {"right", {40.4, 190.4}},
+                                                                    {"top", {60.4, 40.4}},    {"bottom", {60.4, 40.4}}};
     for (const auto& [name, size] : sizes) {
         const std::regex rect("<rect id=\"panel-" + name +
                               R"re(" x="([0-9.]+)" y="([0-9.]+)" width="([0-9.]+)" height="([0-9.]+)")re");
