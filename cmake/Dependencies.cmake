@@ -53,3 +53,7 @@ if(POPPLER_CPP_FOUND)
   target_link_libraries(boxora_deps INTERFACE PkgConfig::POPPLER_CPP)
   target_compile_definitions(boxora_deps INTERFACE BOXORA_HAVE_POPPLER=1)
 endif()
+
+# PoDoFo writes the dieline PDFs: their cut and crease lines are stroked in
+# Separation colours, which cairo cannot do.
+pkg_check_modules(PODOFO REQUIRED IMPORTED_TARGET libpodofo)

@@ -27,6 +27,8 @@
 #include "ui/ChildView.h"
 #include "ui/DialogTurntable.h"
 #include "ui/DialogPrintRender.h"
+#include "ui/DialogDieline.h"
+#include "ui/DialogObjects.h"
 #include "ui/DialogRender.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogMain.h"
@@ -144,6 +146,7 @@ void CMainFrame::BuildMenus() {
     fileMenu_->addSeparator();
     AddCommand(fileMenu_, ID_FILE_SAVE_AS_TEMPLATE, QStringLiteral("Save Project as &Template..."),
                ":/icons/menu/template.png");
+    AddCommand(fileMenu_, ID_FILE_EXPORT_DIELINE, QStringLiteral("Export &Dieline..."), QString());
     fileMenu_->addSeparator();
     AddCommand(fileMenu_, ID_APP_EXIT, QStringLiteral("E&xit"), ":/icons/menu/exit.png")
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -380,6 +383,8 @@ void CMainFrame::UpdateMenuTexts() {
         action->setText(QString::fromStdString(Lng().GetText("Turntable", "menuturn")));
     if (QAction* action = CommandAction(ID_RENDER_PRINT_SIZE))
         action->setText(QString::fromStdString(Lng().GetText("PrintRender", "menuprint")));
+    if (QAction* action = CommandAction(ID_FILE_EXPORT_DIELINE))
+        action->setText(QString::fromStdString(Lng().GetText("Dieline", "menudieline")));
 }
 
 void CMainFrame::SelectLanguage(int index) {
@@ -550,6 +555,12 @@ void CMainFrame::RunCommand(int id) {
             CDialogMain* panel = Panel();
             CDialogPrintRender dialog(engine_, panel ? panel->Tabs()->RenderPage()->CurrentJob() : RenderJob(), this);
             printDialog_ = &dialog;
+            dialog.exec();
+            return;
+        }
+        case ID_FILE_EXPORT_DIELINE: {
+            CDialogMain* panel = Panel();
+            CDialogDieline dialog(engine_, panel ? panel->Tabs()->ObjectsPage()->SelectedObjectId() : -1, this);
             dialog.exec();
             return;
         }

@@ -10,6 +10,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "DielineCommand.h"
 #include "image/PrintSize.h"
 #include "project/TurntableWriter.h"
 
@@ -412,6 +413,7 @@ std::string HelpText() {
            "                     [--camera H,V,ZOOM] [--background RRGGBB] [--supersample K]\n"
            "       boxora-render --thumbnail SIZE SCENE.scn -o OUT.png\n"
            "       boxora-render --dump FILE [--fit-images]\n"
+           "       boxora-render --dieline STYLE --size-mm WxHxD -o OUT.pdf|OUT.svg|OUT.dxf\n"
            "       boxora-render --help | --version\n"
            "\n"
            "The command-line front end of the Boxora engine.\n"
@@ -537,6 +539,8 @@ std::string HelpText() {
            "    --skip-existing  leaves pictures that are already there alone (a run cut\n"
            "                     short can be run again: pictures are only ever written\n"
            "                     whole)\n"
+           "\n" +
+           DielineHelpText() +
            "\n"
            "Looking at scenes and models\n"
            "  --dump FILE  Loads FILE into the engine and prints the scene as JSON on\n"

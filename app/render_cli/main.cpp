@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "DielineCommand.h"
 #include "boxora/Version.h"
 #include "DumpCommand.h"
 #include "PreviewCommand.h"
@@ -13,7 +14,9 @@
 #include "platform/TextUtil.h"
 
 int main(int argc, char** argv) {
-    const CommandLine cl = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (IsDielineCommand(args)) return RunDielineCommand(args);
+    const CommandLine cl = ParseCommandLine(args);
     if (!cl.error.empty()) {
         std::fprintf(stderr, "boxora-render: %s (try --help)\n", boxora::EscapeForTerminal(cl.error).c_str());
         return 2;

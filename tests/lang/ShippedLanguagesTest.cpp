@@ -57,6 +57,11 @@ const std::vector<std::pair<std::string, std::vector<std::string>>> kKeys = {
       "prdpi", "prpixels", "prtoolarge", "prformat", "prfile", "prbrowse", "prrender", "prcancel", "prclose",
       "prrendering", "prdone", "prerror", "prcancelled"}},
     {"Common", {"textnotfound", "recentgone", "textunreadable", "texturebudget"}},
+    {"Dieline",
+     {"menudieline", "dltitle", "dlstyle", "dlrte", "dlste", "dlsnaplock", "dlautolock", "dlmailer", "dltraysleeve",
+      "dlwidth", "dlheight", "dldepth", "dlthickness", "dlbleed", "dlglue", "dlfile", "dlbrowse", "dlexport",
+      "dlclose", "dlnote", "dldone", "badwidth", "badheight", "baddepth", "badthickness", "badbleed", "badglue",
+      "thick", "widegluepanel", "widegluetop", "smallbleed", "badformat", "pdffailed", "writefailed"}},
 };
 
 // The format keys and how many texts they are given.
@@ -66,6 +71,9 @@ const std::map<std::string, int> kPlaceholders = {
     {"errsaveprj", 1}, {"recentgone", 1}, {"textunreadable", 1}, {"texturebudget", 1},
     {"ttprogress", 2}, {"ttdone", 1},     {"tterror", 2},
     {"prpixels", 2},   {"prtoolarge", 1}, {"prrendering", 2}, {"prdone", 1}, {"prerror", 1},
+    {"dldone", 1},     {"badwidth", 2},   {"badheight", 2},   {"baddepth", 2}, {"badthickness", 2},
+    {"badbleed", 2},   {"badglue", 2},    {"thick", 2},       {"widegluepanel", 2}, {"widegluetop", 2},
+    {"smallbleed", 1}, {"badformat", 1},  {"pdffailed", 1},   {"writefailed", 2},
 };
 
 // Entries of one menu: their "&" letters must differ.
