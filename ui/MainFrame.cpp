@@ -492,6 +492,12 @@ void CMainFrame::SetProjectHooks(ProjectHooks hooks) {
     if (hooks.openByPath) hooks_.openByPath = std::move(hooks.openByPath);
     if (hooks.openWithQuestion) hooks_.openWithQuestion = std::move(hooks.openWithQuestion);
     if (hooks.mayDiscardChanges) hooks_.mayDiscardChanges = std::move(hooks.mayDiscardChanges);
+    if (hooks.openTemplate) {
+        hooks_.openTemplate = std::move(hooks.openTemplate);
+        if (CDialogMain* panel = Panel())
+            panel->Tabs()->GeneralPage()->SetTemplateOpener(
+                [this](const std::string& scene) { hooks_.openTemplate(scene); });
+    }
 }
 
 void CMainFrame::OpenProjectByPath(const std::string& path, const std::string& fileName) {

@@ -98,6 +98,7 @@ void InstallProjectCommands(CMainFrame& frame, CProjectCommands& commands, QtPro
     };
     hooks.openWithQuestion = [&commands](const std::string& path) { commands.OpenWithQuestion(path); };
     hooks.mayDiscardChanges = [&commands] { return commands.MayDiscardChanges(); };
+    hooks.openTemplate = [&commands](const std::string& scene) { commands.OpenTemplate(scene); };
     frame.SetProjectHooks(std::move(hooks));
 }
 

@@ -159,13 +159,13 @@ TEST_F(Preview, MovingWithoutButtonsChangesNothing) {
     EXPECT_TRUE(engine.calls.empty());
 }
 
-TEST_F(Preview, WheelZoomMovesThreeUnitsPerNotch) {
+TEST_F(Preview, WheelUpZoomsInThreeUnitsPerNotch) {
     ASSERT_EQ(camera.Zoom()->Edit()->text(), "50");
     Wheel(120);
-    EXPECT_EQ(camera.Zoom()->Edit()->text(), "47");
-    EXPECT_FLOAT_EQ(engine.scene.cameraZoom, 47.0f);
-    Wheel(-240);
     EXPECT_EQ(camera.Zoom()->Edit()->text(), "53");
+    EXPECT_FLOAT_EQ(engine.scene.cameraZoom, 53.0f);
+    Wheel(-240);
+    EXPECT_EQ(camera.Zoom()->Edit()->text(), "47");
     // Fractions of a notch add up.
     Wheel(60);
     Wheel(60);
