@@ -38,6 +38,7 @@
 #include "ui/RecentProjects.h"
 #include "ui/TabCtrlMain.h"
 #include "ui/UiTheme.h"
+#include "ui/UndoKeyFilter.h"
 #include "ui/undo/SceneHistory.h"
 
 using namespace boxora;
@@ -91,6 +92,7 @@ CMainFrame::CMainFrame(EngineBinding& engine, QWidget* parent) : QMainWindow(par
     BuildLanguageMenu();  // also applies the language texts
     BuildStatusBar();
     ConnectHistory();
+    qApp->installEventFilter(new boxora::UndoKeyFilter(this));
 
     hooks_.openByPath = [this](const std::string& path, const std::string& fileName) {
         if (engine_.engine) engine_.engine->LoadScene(path);

@@ -8,7 +8,12 @@
 boxora::MsgAnswer CliNotifier::ShowMessage(const std::string& text, boxora::MsgIcon icon, boxora::MsgButtons buttons) {
     std::lock_guard lock(mutex_);
     EndBarLocked();
-    std::fprintf(stderr, "boxora-render: %s\n", boxora::EscapeForTerminal(text).c_str());
+    // A message listing several files has one of them per line.
+    for (std::size_t start = 0, end; start <= text.size(); start = end + 1) {
+        end = std::min(text.find('\n', start), text.size());
+        std::fprintf(stderr, start == 0 ? "boxora-render: %s\n" : "  %s\n",
+                     boxora::EscapeForTerminal(std::string_view(text).substr(start, end - start)).c_str());
+    }
     switch (buttons) {
         case boxora::MsgButtons::Ok: return boxora::MsgAnswer::Ok;
         case boxora::MsgButtons::YesNo: return boxora::MsgAnswer::No;

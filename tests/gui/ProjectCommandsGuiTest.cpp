@@ -62,6 +62,13 @@ protected:
     }
     void TearDown() override { app.ExitInstance(); }
 
+    // Shown and active, so the window's shortcuts reach it.
+    void ShowActive() {
+        frame->show();
+        frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    }
+
     // A change of the scene by the user's hand.
     void ChangeTheScene() {
         NumberEdit* blur = frame->Panel()->Tabs()->ShadowPage()->Blur()->Edit();
@@ -85,7 +92,7 @@ protected:
 
 TEST_F(ProjectApp, NewAsksOnlyWhenSomethingWouldBeLost) {
     EXPECT_EQ(frame->windowTitle(), "Boxora[*]");
-    frame->show();
+    ShowActive();
     QTest::keyClick(frame, Qt::Key_N, Qt::ControlModifier);
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(engine.Count("DeleteAllObjects"), 1);
@@ -154,7 +161,7 @@ TEST_F(ProjectApp, ATemplateThenCtrlSAsksForANameAndLeavesTheProjectFileAsItWas)
     const std::string mine = folder.File("Mine.scn");
     testsupport::WriteFileBytes(mine, "[SCENE]\nVersion=1.8\n");
     frame->OpenProjectByPath(mine, "Mine.scn");
-    frame->show();
+    ShowActive();
     CDialogGeneral* general = frame->Panel()->Tabs()->GeneralPage();
     general->RefillList();
     general->List()->SelectRow(0);
@@ -316,7 +323,7 @@ protected:
 TEST_F(ProjectAppWithCommandLine, OpensTheProjectAndCtrlNOrCtrlORightAfterAskNothing) {
     EXPECT_EQ(frame->windowTitle(), "Desk.scn[*] - Boxora");
     EXPECT_EQ(app.Project().Path(), folder.File("Desk.scn"));
-    frame->show();
+    ShowActive();
     QTest::keyClick(frame, Qt::Key_O, Qt::ControlModifier);
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(requests.size(), 1u);  // straight to the open dialog
