@@ -1,5 +1,6 @@
 #include "project/ProjectCommands.h"
 
+#include "engine/CollectProject.h"
 #include "engine/IEngine.h"
 #include "engine/SceneFileCheck.h"
 #include "lang/Lng.h"
@@ -139,6 +140,29 @@ bool CProjectCommands::SaveProject() {
 }
 
 bool CProjectCommands::SaveProjectAs() { return RunSaveAs() == SaveResult::Saved; }
+
+bool CProjectCommands::CollectProject() {
+    const std::optional<std::string> folder = ui_.AskFolder();
+    if (!folder || folder->empty()) return false;
+    const std::string name = state_.Path().empty() ? state_.Name() + kSceneFileExtension : state_.Name();
+    const std::string scene = *folder + "/" + name;
+    CollectResult collected;
+    {
+        BusyGuard busy(ui_);
+        // The scene as it is now, not as last saved.
+        if (!WriteScene(scene)) return false;
+        collected = CollectSceneFile(scene, *folder);
+    }
+    if (!collected.outcome.messages.empty()) RaiseMessages(collected.outcome);
+    if (collected.outcome.failed) return false;
+    Notifier().ShowMessage(
+        FormatText(Lng().GetText("Common", "collected").empty()
+                       ? std::string("The project and the %s files it uses were copied to \"%s\".")
+                       : Lng().GetText("Common", "collected"),
+                   {std::to_string(collected.copied), *folder}),
+        MsgIcon::Information, MsgButtons::Ok);
+    return true;
+}
 
 CProjectCommands::SaveResult CProjectCommands::RunSaveAs() {
     const std::optional<std::string> path = ui_.AskSavePath(kSceneFileExtension, state_.Name(), kSceneFileFilter);

@@ -25,6 +25,8 @@ public:
     // or nothing when cancelled.
     virtual std::optional<std::string> AskSavePath(const std::string& defaultExtension,
                                                    const std::string& initialName, const std::string& filter) = 0;
+    // A folder dialog (for Collect Project); nothing when cancelled.
+    virtual std::optional<std::string> AskFolder() { return std::nullopt; }
     // The main window's title.
     virtual void SetTitle(const std::string& title) = 0;
     // Wait cursor on (true) or back to the arrow (false).
@@ -75,6 +77,10 @@ public:
     // cancelled or when the file could not be written (the project keeps its
     // previous path and name then).
     bool SaveProjectAs();
+    // The folder dialog, then the scene as it is now and every image it uses
+    // copied into that folder (the scene naming them relative to it), with
+    // a message saying how it went. False when cancelled or failed.
+    bool CollectProject();
 
     const ProjectState& State() const { return state_; }
 

@@ -79,6 +79,10 @@ CDialogScaleObject::CDialogScaleObject(boxora::EngineBinding& engine, QWidget* p
 
 void CDialogScaleObject::ApplyLanguageTexts() {
     CDialogObjectTransform::ApplyLanguageTexts();
+    // Sizes are thought of as width, height and depth, not as axes.
+    Row(0)->Label()->setText(Text("scalewidth", "Width"));
+    Row(1)->Label()->setText(Text("scaleheight", "Height"));
+    Row(2)->Label()->setText(Text("scaledepth", "Depth"));
     lock_->setText(Text("lockscale", "Lock proportions"));
     unit_->setToolTip(Text("sizeunit", "Unit of the real size"));
 }

@@ -61,7 +61,7 @@ constexpr MenuText kMenuTexts[] = {
     {ID_RENDER_AND_SAVE, "menuras"},        {ID_HELP_CONTENTS, "menucai"},
     {ID_HELP_HOMEPAGE, "menuhome"},         {ID_APP_ABOUT, "menuabout"},
     {ID_EDIT_UNDO, "menuundo"},             {ID_EDIT_REDO, "menuredo"},
-    {ID_VIEW_PICTURE_FRAME, "menuframe"},
+    {ID_VIEW_PICTURE_FRAME, "menuframe"},   {ID_FILE_COLLECT_PROJECT, "menucollect"},
 };
 // Settings value of View > Picture Frame ("0" off; on by default).
 constexpr char kPictureFrameSetting[] = "PictureFrame";
@@ -146,6 +146,7 @@ void CMainFrame::BuildMenus() {
     fileMenu_->addSeparator();
     AddCommand(fileMenu_, ID_FILE_SAVE_AS_TEMPLATE, QStringLiteral("Save Project as &Template..."),
                ":/icons/menu/template.png");
+    AddCommand(fileMenu_, ID_FILE_COLLECT_PROJECT, QStringLiteral("&Collect Project..."), QString());
     fileMenu_->addSeparator();
     AddCommand(fileMenu_, ID_APP_EXIT, QStringLiteral("E&xit"), ":/icons/menu/exit.png")
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -494,6 +495,7 @@ void CMainFrame::SetProjectHooks(ProjectHooks hooks) {
     if (hooks.openByPath) hooks_.openByPath = std::move(hooks.openByPath);
     if (hooks.openWithQuestion) hooks_.openWithQuestion = std::move(hooks.openWithQuestion);
     if (hooks.mayDiscardChanges) hooks_.mayDiscardChanges = std::move(hooks.mayDiscardChanges);
+    if (hooks.collectProject) hooks_.collectProject = std::move(hooks.collectProject);
     if (hooks.openTemplate) {
         hooks_.openTemplate = std::move(hooks.openTemplate);
         if (CDialogMain* panel = Panel())
@@ -532,6 +534,9 @@ void CMainFrame::RunCommand(int id) {
         case ID_FILE_SAVE_PROJECT_AS:
         case ID_TOOLBAR_SAVE_AS:
             if (hooks_.saveProjectAs) hooks_.saveProjectAs();
+            return;
+        case ID_FILE_COLLECT_PROJECT:
+            if (hooks_.collectProject) hooks_.collectProject();
             return;
         case ID_FILE_SAVE_AS_TEMPLATE:
             if (CDialogMain* panel = Panel()) panel->SaveProjectAsTemplate();

@@ -35,6 +35,8 @@ public:
         std::function<void(const std::string& path)> openWithQuestion;
         // Before closing or loading a template; false keeps things as they are.
         std::function<bool()> mayDiscardChanges;
+        // File > Collect Project.
+        std::function<void()> collectProject;
         // A template chosen on the General tab, by its scene file.
         std::function<void(const std::string& scenePath)> openTemplate;
     };
