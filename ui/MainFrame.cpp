@@ -284,6 +284,11 @@ void CMainFrame::BuildStatusBar() {
     messagePane_ = new QLabel(bar);
     messagePane_->setMinimumWidth(150);
     messagePane_->setContentsMargins(4, 0, 4, 0);
+    // After Render and Save the pane names the file with a link to its folder.
+    messagePane_->setTextFormat(Qt::RichText);
+    connect(messagePane_, &QLabel::linkActivated, this, [this](const QString& link) {
+        if (urlOpener_) urlOpener_(QUrl(link));
+    });
     bar->addWidget(messagePane_);
 
     progressPane_ = new QWidget(bar);
@@ -407,13 +412,20 @@ void CMainFrame::OnEngineNotify(int message, int wParam) {
                 case ENGINE_OP_LOAD_SCENE: key = "loadproj"; break;
                 default: break;
             }
-            if (key) messagePane_->setText(QString::fromStdString(Lng().GetText("StatusBar", key)));
+            if (key) messagePane_->setText(QString::fromStdString(Lng().GetText("StatusBar", key)).toHtmlEscaped());
+            renderFile_.clear();
+            if (wParam == ENGINE_OP_RENDER) {
+                if (CDialogMain* panel = Panel())
+                    renderFile_ = QString::fromStdString(panel->Tabs()->RenderPage()->CurrentJob().fileName);
+                renderStarted_ = QDateTime::currentDateTime().addSecs(-2);
+            }
             break;
         }
         case WM_ENGINE_END:
             progress_->hide();
             progress_->repaint();
             messagePane_->setText(QString());
+            ShowWrittenFile();
             break;
         case WM_ENGINE_PROGRESS:
             progress_->setValue(std::clamp(wParam, 0, 100));
@@ -425,6 +437,24 @@ void CMainFrame::OnEngineNotify(int message, int wParam) {
         default:
             break;
     }
+}
+
+void CMainFrame::ShowWrittenFile() {
+    const QFileInfo file(renderFile_);
+    renderFile_.clear();
+    // Only a file this render wrote: a failed render or a print-size render
+    // into another file leaves the Rendering tab's file as it was.
+    if (!file.exists() || file.lastModified() < renderStarted_) return;
+    std::string text = Lng().GetText("StatusBar", "written");
+    if (text.empty()) text = "Saved to %s";
+    std::string open = Lng().GetText("StatusBar", "openfolder");
+    if (open.empty()) open = "Open folder";
+    const QString name = file.absoluteFilePath().toHtmlEscaped();
+    const QString folder = QUrl::fromLocalFile(file.absolutePath()).toString();
+    messagePane_->setText(QString::fromStdString(FormatText(text, {name.toStdString()})) +
+                          QStringLiteral(" &middot; <a href=\"%1\">%2</a>").arg(folder.toHtmlEscaped(),
+                                                                           QString::fromStdString(open).toHtmlEscaped()));
+    messagePane_->setToolTip(file.absoluteFilePath());
 }
 
 void CMainFrame::RestorePlacement() {

@@ -3,6 +3,7 @@
 // and the status bar whose message pane and progress bar follow the engine's
 // notifications. It keeps its placement in the settings, builds the language
 // and theme menus and pushes the current language's texts everywhere.
+#include <QDateTime>
 #include <QMainWindow>
 #include <QPointer>
 #include <QUrl>
@@ -121,6 +122,8 @@ private:
     void ShowAbout();
     void OpenHelp();
     void OpenHomePage();
+    // The status bar's "saved to" message after a render wrote its file.
+    void ShowWrittenFile();
 
     boxora::EngineBinding& engine_;
     CChildView* view_ = nullptr;
@@ -144,4 +147,6 @@ private:
     std::map<int, QAction*> actions_;
     ProjectHooks hooks_;
     UrlOpener urlOpener_;
+    QString renderFile_;
+    QDateTime renderStarted_;
 };
