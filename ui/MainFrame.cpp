@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
+#include <QTextBrowser>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -631,7 +632,21 @@ QUrl CMainFrame::HomePageUrl() {
 }
 
 void CMainFrame::OpenHelp() {
-    if (urlOpener_) urlOpener_(QUrl::fromLocalFile(HelpFilePath()));
+    const QUrl help = QUrl::fromLocalFile(HelpFilePath());
+    if (urlOpener_ && urlOpener_(help)) return;
+    // No web browser (a bare desktop, a server session): the help is plain
+    // HTML, which a text browser inside the program shows well enough.
+    if (!helpWindow_) {
+        helpWindow_ = new QTextBrowser(this);
+        helpWindow_->setWindowFlag(Qt::Window);
+        helpWindow_->setOpenExternalLinks(true);
+        helpWindow_->resize(760, 640);
+    }
+    QString title = QString::fromStdString(Lng().GetText("Menu", "menuhelp")).remove(QLatin1Char('&'));
+    helpWindow_->setWindowTitle((title.isEmpty() ? QStringLiteral("Help") : title) + QStringLiteral(" - Boxora"));
+    helpWindow_->setSource(help);
+    helpWindow_->show();
+    helpWindow_->raise();
 }
 
 void CMainFrame::OpenHomePage() {

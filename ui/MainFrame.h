@@ -20,6 +20,7 @@ class QActionGroup;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QTextBrowser;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -147,6 +148,7 @@ private:
     std::map<int, QAction*> actions_;
     ProjectHooks hooks_;
     UrlOpener urlOpener_;
+    QPointer<QTextBrowser> helpWindow_;
     QString renderFile_;
     QDateTime renderStarted_;
 };
