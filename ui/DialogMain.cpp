@@ -166,8 +166,8 @@ void CDialogMain::ShowEmptyHint() {
     }
     std::string text = Lng().GetText("Preview", "emptyhint");
     if (text.empty())
-        text = "Drop a cover picture or a .3ds model here, add a package on the Objects tab, or load a template on "
-               "the General tab.";
+        text = "Add a package on the Objects tab (or drop a .3ds model here), then drop its cover picture on it, "
+               "or load a template on the General tab.";
     emptyHint_->setText(QString::fromStdString(text));
     const int width = std::max(120, preview_->width() * 3 / 4);
     emptyHint_->setFixedWidth(width);

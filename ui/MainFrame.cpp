@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QApplication>
 #include <QLabel>
 #include <QTextBrowser>
 #include <QMenuBar>
