@@ -294,6 +294,7 @@ TEST_F(SceneFileTest, ProjectsNameTheirFilesRelativelySoTheyOpenWhereverTheyAreM
     // An older file with absolute paths opens, and is saved with names that
     // travel: below the scene, two steps up at most, the program's own.
     LoadNow(dir.File("proj/p.scn"));
+    { const auto o = engine.WriteScene(dir.File("proj/p.scn")); for (auto& m : o.messages) std::fprintf(stderr, "DBG %s %s\n", m.fallback.c_str(), m.args.empty() ? "" : m.args[0].c_str()); }
     ASSERT_TRUE(engine.SaveScene(dir.File("proj/p.scn")));
     const SceneFileData saved = ParseSceneFile(testsupport::ReadFileBytes(dir.File("proj/p.scn")));
     ASSERT_EQ(saved.objects.size(), 1u);

@@ -240,7 +240,7 @@ TEST(PreviewPanel, WheelOverThePreviewZoomsAndNeverReachesThePage) {
     QWheelEvent onPreview(QPointF(overPreview), QPointF(panel.Preview()->mapToGlobal(overPreview)), QPoint(),
                           QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(panel.Preview(), &onPreview);
-    EXPECT_EQ(camera->Zoom()->Edit()->text(), "47");
+    EXPECT_EQ(camera->Zoom()->Edit()->text(), "53");
     const int brightness = panel.Tabs()->CameraPage()->Perspective()->Slider()->value();
 
     // Over a slider of the page: the slider moves, the zoom stays.
@@ -251,7 +251,7 @@ TEST(PreviewPanel, WheelOverThePreviewZoomsAndNeverReachesThePage) {
     QApplication::sendEvent(slider, &onPage);
     EXPECT_NE(slider->value(), brightness);
     EXPECT_EQ(camera->Perspective()->Edit()->text().toInt(), slider->value());
-    EXPECT_EQ(camera->Zoom()->Edit()->text(), "47");
+    EXPECT_EQ(camera->Zoom()->Edit()->text(), "53");
 }
 
 }  // namespace

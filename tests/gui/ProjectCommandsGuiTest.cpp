@@ -192,6 +192,7 @@ TEST_F(ProjectApp, FailedSaveIsReported) {
 
 TEST_F(ProjectApp, RealSaveDialogOffersTheSceneFilterTheNameAndTheExtension) {
     app.ProjectUi()->SetFileDialogHook(nullptr);
+    ChangeTheScene();
     answers = {MsgAnswer::Yes};
     QString filter, initial, suffix;
     bool confirmsOverwrite = false;
