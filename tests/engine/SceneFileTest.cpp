@@ -284,8 +284,10 @@ TEST_F(SceneFileTest, ProjectsNameTheirFilesRelativelySoTheyOpenWhereverTheyAreM
     namespace fs = std::filesystem;
     AddCatalogueModel("Box", fixtures::BoxModel());
     const std::string wood = AddTexture("wood.jpg");
-    for (const char* file : {"proj/art/front.png", "shared/logo.png", "far/away/deep/down/here/x.png"})
+    for (const char* file : {"proj/art/front.png", "shared/logo.png", "far/away/deep/down/here/x.png"}) {
+        fs::create_directories(fs::path(dir.File(file)).parent_path());
         testsupport::WriteFileBytes(dir.File(file), "image");
+    }
     testsupport::WriteFileBytes(dir.File("proj/p.scn"),
                                 Utf16File("[OBJECT_0]\r\nObject_Name=Box\r\nImage_Front=" + dir.File("proj/art/front.png") +
                                           "\r\nImage_Back=" + dir.File("shared/logo.png") + "\r\nImage_Left=" +
@@ -294,7 +296,6 @@ TEST_F(SceneFileTest, ProjectsNameTheirFilesRelativelySoTheyOpenWhereverTheyAreM
     // An older file with absolute paths opens, and is saved with names that
     // travel: below the scene, two steps up at most, the program's own.
     LoadNow(dir.File("proj/p.scn"));
-    { const auto o = engine.WriteScene(dir.File("proj/p.scn")); for (auto& m : o.messages) std::fprintf(stderr, "DBG %s %s\n", m.fallback.c_str(), m.args.empty() ? "" : m.args[0].c_str()); }
     ASSERT_TRUE(engine.SaveScene(dir.File("proj/p.scn")));
     const SceneFileData saved = ParseSceneFile(testsupport::ReadFileBytes(dir.File("proj/p.scn")));
     ASSERT_EQ(saved.objects.size(), 1u);

@@ -27,11 +27,11 @@ const std::vector<std::pair<std::string, std::vector<std::string>>> kKeys = {
     {"Menu",
      {"menufile", "menurnd", "menuoptions", "menuhelp", "menutheme", "menulng", "menunew", "menuopen", "menusave",
       "menusaveas", "menusaveast", "menuexit", "menuras", "menucai", "menuhome", "menuabout", "menuedit", "menuundo",
-      "menuredo", "menuview", "menuframe", "menurecent"}},
+      "menuredo", "menuview", "menuframe", "menurecent", "menucollect"}},
     {"Toolbar", {"tlbnew", "tlbopen", "tlbsave", "tlbras"}},
-    {"StatusBar", {"render", "loadtmpl", "loadobj", "loadproj"}},
+    {"StatusBar", {"render", "loadtmpl", "loadobj", "loadproj", "written", "openfolder"}},
     {"About", {"version", "build"}},
-    {"Preview", {"preview"}},
+    {"Preview", {"preview", "emptyhint"}},
     {"TabGeneral",
      {"general", "templates", "loadtemplate", "saveproj", "delteml", "savetempl", "ok", "cancel", "templname",
       "saveprj", "deltemplate", "erdeltemplate", "ersavetemplate", "invalidname", "tmplexist", "errrename",
@@ -39,7 +39,7 @@ const std::vector<std::pair<std::string, std::vector<std::string>>> kKeys = {
     {"TabScene", {"scene", "objinscn", "avlblobj", "addobj", "delobj"}},
     {"TabObjects",
      {"objects", "objs", "txt", "tran", "rotate", "scale", "front", "back", "left", "right", "top", "bottom", "x",
-      "y", "z", "fitimages", "fitnoimages", "lockscale", "sizeunit"}},
+      "y", "z", "fitimages", "fitnoimages", "lockscale", "sizeunit", "scalewidth", "scaleheight", "scaledepth"}},
     {"TabCamera", {"camera", "camh", "camv", "camth", "camtv", "camz", "camp"}},
     {"TabLighting", {"lighting", "gl", "br", "ls1", "lh1", "lv1", "ld1", "ls2", "lh2", "lv2", "ld2"}},
     {"TabShadows", {"shadows", "sh", "sd", "sl", "si", "sb"}},
@@ -56,7 +56,7 @@ const std::vector<std::pair<std::string, std::vector<std::string>>> kKeys = {
      {"menuprint", "prtitle", "prpaper", "prcustom", "prorient", "prportrait", "prlandscape", "prsize", "prmm", "prin",
       "prdpi", "prpixels", "prtoolarge", "prformat", "prfile", "prbrowse", "prrender", "prcancel", "prclose",
       "prrendering", "prdone", "prerror", "prcancelled"}},
-    {"Common", {"textnotfound", "recentgone", "textunreadable", "texturebudget"}},
+    {"Common", {"textnotfound", "recentgone", "textunreadable", "texturebudget", "filesmissing", "collected"}},
 };
 
 // The format keys and how many texts they are given.
@@ -65,13 +65,14 @@ const std::map<std::string, int> kPlaceholders = {
     {"tmplexist", 1}, {"errrename", 1},   {"errsave", 1},       {"textnotfound", 1},
     {"errsaveprj", 1}, {"recentgone", 1}, {"textunreadable", 1}, {"texturebudget", 1},
     {"ttprogress", 2}, {"ttdone", 1},     {"tterror", 2},
+    {"filesmissing", 1}, {"collected", 2}, {"written", 1},
     {"prpixels", 2},   {"prtoolarge", 1}, {"prrendering", 2}, {"prdone", 1}, {"prerror", 1},
 };
 
 // Entries of one menu: their "&" letters must differ.
 const std::vector<std::vector<std::string>> kMenus = {
     {"menufile", "menuedit", "menuview", "menurnd", "menuoptions", "menuhelp"},
-    {"menunew", "menuopen", "menurecent", "menusave", "menusaveas", "menusaveast", "menuexit"},
+    {"menunew", "menuopen", "menurecent", "menusave", "menusaveas", "menusaveast", "menucollect", "menuexit"},
     {"menuundo", "menuredo"},
     {"menutheme", "menulng"},
     {"menucai", "menuhome", "menuabout"},
