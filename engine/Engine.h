@@ -224,8 +224,6 @@ private:
     // Engine lock held: a new snapshot from the objects, with the changes
     // still queued.
     void PublishSnapshot();
-    // Objects from position firstNew on, just added, stand beside the others.
-    void PlaceBesideTheOthers(std::size_t firstNew);
     void ApplyQueuedChanges();
     void ChangeObject(int id, ObjectField field, float value);
     // Shows the messages of an outcome; during a scene load they become

@@ -3,10 +3,6 @@
 // engine lock was busy). They are appended on any thread and drained by the
 // scene thread under the engine lock, in the order delete, add, load, then
 // the textures waiting for upload.
-#include <algorithm>
-#include <cmath>
-#include <limits>
-
 #include "engine/Engine.h"
 #include "lang/Messages.h"
 #include "platform/Notifier.h"
@@ -101,9 +97,7 @@ void CEngine::ProcessAddQueue() {
             path = std::move(addQueue_.front());
             addQueue_.pop_front();
         }
-        const std::size_t before = models_.Model().objects.size();
         boxora::RaiseMessages(models_.LoadModelFile(path, true));
-        if (before > 0 && models_.Model().objects.size() > before) PlaceBesideTheOthers(before);
         sides_.RefreshMirrors();
     }
     sides_.BuildSides();
@@ -111,25 +105,6 @@ void CEngine::ProcessAddQueue() {
     PublishSnapshot();
     NotifyEnd();
     NotifySceneChanged();
-}
-
-void CEngine::PlaceBesideTheOthers(std::size_t firstNew) {
-    // Added at the origin, a package would stand inside the first one: it
-    // goes on the floor to the right of everything already there, a tenth of
-    // its width apart. Turned objects count with their larger footprint.
-    const auto& objects = models_.Model().objects;
-    float right = -std::numeric_limits<float>::infinity();
-    for (std::size_t i = 0; i < firstNew; ++i) {
-        const C3DObject& o = *objects[i];
-        const float half = 0.5f * std::max(std::abs(o.width * o.scale[0]), std::abs(o.depth * o.scale[2]));
-        right = std::max(right, o.translate[0] + half);
-    }
-    for (std::size_t i = firstNew; i < objects.size(); ++i) {
-        C3DObject& o = *objects[i];
-        const float width = std::abs(o.width * o.scale[0]);
-        o.translate[0] = right + 0.1f * width + 0.5f * width;
-        right = o.translate[0] + 0.5f * width;
-    }
 }
 
 void CEngine::ProcessLoadQueue() {
