@@ -110,7 +110,7 @@ bool CDialogMain::Relayout() {
 void CDialogMain::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     Relayout();
-    if (emptyHint_ && emptyHint_->isVisible()) ShowEmptyHint();
+    ShowEmptyHint();
 }
 
 bool CDialogMain::eventFilter(QObject* watched, QEvent* event) {
