@@ -328,6 +328,9 @@ private:
     std::mutex loadOutcomeMutex_;  // guards loadOutcome_ and recordingLoad_
     boxora::Outcome loadOutcome_;
     bool recordingLoad_ = false;
+    // Images a scene being loaded names but that are nowhere to be found,
+    // told in one message at the end rather than one box each.
+    std::vector<std::string> missingOnLoad_;
     std::function<void(const char*)> queueTrace_;
 };
 

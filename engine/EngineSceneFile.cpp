@@ -49,14 +49,37 @@ void CEngine::LoadSceneNow(const std::string& path) {
     textures.SetSceneFolder(slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1));
     ApplySceneFile(ReadSceneFile(path));
     textures.SetSceneFolder({});
-    std::lock_guard record(loadOutcomeMutex_);
-    recordingLoad_ = false;
+    std::vector<std::string> missing;
+    {
+        std::lock_guard record(loadOutcomeMutex_);
+        recordingLoad_ = false;
+        std::swap(missing, missingOnLoad_);
+    }
+    if (!missing.empty()) {
+        std::string list;
+        for (const std::string& file : missing) list += "\n" + file;
+        boxora::RaiseMessages(boxora::Outcome::Failure(
+            {"Common", "filesmissing",
+             "The scene uses files that were not found, neither where it names them nor beside it:%s", {list}}));
+    }
 }
 
 void CEngine::Raise(const boxora::Outcome& outcome) {
-    boxora::RaiseMessages(outcome);
-    std::lock_guard record(loadOutcomeMutex_);
-    if (recordingLoad_) loadOutcome_.Merge(outcome);
+    boxora::Outcome shown = outcome;
+    {
+        std::lock_guard record(loadOutcomeMutex_);
+        if (recordingLoad_) {
+            loadOutcome_.Merge(outcome);
+            // Missing images of a scene being opened are gathered.
+            std::erase_if(shown.messages, [this](const boxora::UserMessage& m) {
+                if (m.key != "textnotfound" || m.args.empty()) return false;
+                if (std::find(missingOnLoad_.begin(), missingOnLoad_.end(), m.args[0]) == missingOnLoad_.end())
+                    missingOnLoad_.push_back(m.args[0]);
+                return true;
+            });
+        }
+    }
+    boxora::RaiseMessages(shown);
 }
 
 boxora::Outcome CEngine::TakeSceneLoadOutcome() {

@@ -1,6 +1,11 @@
+#include <filesystem>
+#include <system_error>
+
 #include "engine/SceneFile.h"
 #include "snapshot/SceneSnapshot.h"
 #include "scene/SceneParams.h"
+#include "platform/AppPaths.h"
+#include "platform/PortablePath.h"
 #include "platform/TextUtil.h"
 
 const char* const kImageKeys[kCoverFaceCount] = {"Image_Front", "Image_Back", "Image_Left",
@@ -69,6 +74,12 @@ boxora::ProfileDocument BuildSceneDocument(const SceneParams& p, const SceneSnap
 }
 
 boxora::Outcome WriteSceneFile(const std::string& path, const SceneParams& params, const SceneSnapshot& scene) {
-    if (BuildSceneDocument(params, scene).Save(path)) return {};
+    // Images are named from the scene's folder, so the project can move.
+    std::error_code error;
+    const std::string folder = std::filesystem::absolute(path, error).parent_path().string();
+    SceneSnapshot portable = scene;
+    for (ObjectSnapshot& o : portable.objects)
+        for (std::string& image : o.coverImages) image = boxora::PortablePath(image, folder, boxora::TextureFolder());
+    if (BuildSceneDocument(params, portable).Save(path)) return {};
     return boxora::Outcome::Failure({"TabGeneral", "errsaveprj", "The project could not be saved to \"%s\".", {path}});
 }

@@ -95,7 +95,10 @@ std::size_t CTextureStore::SceneBytesBesides(int index) const {
 boxora::Outcome CTextureStore::TextureLoad(std::string& path, int index) {
     if (path.empty()) return {};
     const std::string folder = textureFolder_.empty() ? boxora::TextureFolder() : textureFolder_;
-    std::optional<std::string> resolved = ResolveTexturePath(path, folder);
+    // A project names its own files relative to its folder; those come
+    // before the program's textures of the same name.
+    std::optional<std::string> resolved = ResolveInSceneFolder(path, sceneFolder_);
+    if (!resolved) resolved = ResolveTexturePath(path, folder);
     if (!resolved && !sceneFolder_.empty()) resolved = FindBesideScene(path, sceneFolder_);
     if (!resolved) {
         boxora::Outcome missing = boxora::Outcome::Failure({"Common", "textnotfound", "Texture file not found: %s", {path}});

@@ -8,6 +8,7 @@ constexpr int ID_FILE_SAVE_PROJECT = 32779;
 constexpr int ID_FILE_SAVE_PROJECT_AS = 32780;
 constexpr int ID_FILE_SAVE_AS_TEMPLATE = 32776;
 constexpr int ID_FILE_EXPORT_DIELINE = 32803;
+constexpr int ID_FILE_COLLECT_PROJECT = 32810;
 constexpr int ID_APP_EXIT = 57665;
 constexpr int ID_RENDER_AND_SAVE = 32781;
 constexpr int ID_RENDER_TURNTABLE = 32801;

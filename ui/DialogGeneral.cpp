@@ -165,8 +165,14 @@ std::vector<LayoutRule> CDialogGeneral::BuildLayoutRules() const {
 void CDialogGeneral::LoadTemplate() {
     const std::string name = list_->SelectedName().toStdString();
     if (name.empty() || !engine_.engine) return;
-    if (loadGuard_ && !loadGuard_()) return;
     const std::string scene = TemplateLibrary::ForCurrentUser().ScenePath(name);
+    if (opener_) {
+        save_->setEnabled(false);
+        opener_(scene);
+        save_->setEnabled(true);
+        return;
+    }
+    if (loadGuard_ && !loadGuard_()) return;
     if (!IsReadableSceneFile(scene)) {
         Notifier().ShowMessage(CouldNotOpenFileText(scene), MsgIcon::Error, MsgButtons::Ok);
         return;

@@ -292,7 +292,8 @@ void CDialogOpenGL::ApplyWheel(int delta, Qt::KeyboardModifiers modifiers) {
         const int usable = total / 40 * 40;
         wheelRemainder_ = total - usable;
         if (usable == 0) return;
-        engine_.engine->SetCameraZoom(static_cast<float>(boxora::WheelZoom(s.cameraZoom, usable)));
+        // Wheel up (away from the user) zooms in, as in other 3D programs.
+        engine_.engine->SetCameraZoom(static_cast<float>(boxora::WheelZoom(s.cameraZoom, -usable)));
         RefreshCamera(CDialogCamera::RefreshZoom);
         return;
     }

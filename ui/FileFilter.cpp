@@ -5,8 +5,9 @@
 namespace boxora {
 
 const char kFaceImageFilter[] =
-    "Supported files|*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.ico;*.tif;*.tiff;*.tga;*.pcx;*.wbmp;*.wmf;*.emf;*.j2k;*.jp2;"
-    "*.jbg;*.j2c;*.jpc;*.pgx;*.pnm;*.pgm;*.ppm;*.ras;*.svg;*.pdf|PNG files|*.png|JPG files|*.jpg;*.jpeg|GIF files|*.gif|"
+    "Supported files|*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.webp;*.ico;*.tif;*.tiff;*.tga;*.pcx;*.wbmp;*.wmf;*.emf;"
+    "*.j2k;*.jp2;*.jbg;*.j2c;*.jpc;*.pgx;*.pnm;*.pgm;*.ppm;*.ras;*.svg;*.pdf|PNG files|*.png|JPG files|*.jpg;*.jpeg|"
+    "WebP files|*.webp|GIF files|*.gif|"
     "BMP files|*.bmp|ICO CUR files|*.ico;*.cur|TIF files|*.tif;*.tiff|TGA files|*.tga|PCX files|*.pcx|"
     "WBMP files|*.wbmp|WMF EMF files|*.wmf;*.emf|JP2 files|*.j2k;*.jp2|JPC files|*.j2c;*.jpc|PGX files|*.pgx|"
     "RAS files|*.ras|PNM files|*.pnm;*.pgm;*.ppm|SVG files|*.svg|PDF files|*.pdf||";

@@ -13,7 +13,12 @@ boxora::MsgAnswer CliNotifier::ShowMessage(const std::string& text, boxora::MsgI
     } else {
         EndBarLocked();
         SayRepeatsLocked();
-        std::fprintf(stderr, "boxora-render: %s\n", boxora::EscapeForTerminal(text).c_str());
+        // A message listing several files has one of them per line.
+        for (std::size_t start = 0, end; start <= text.size(); start = end + 1) {
+            end = std::min(text.find('\n', start), text.size());
+            std::fprintf(stderr, start == 0 ? "boxora-render: %s\n" : "  %s\n",
+                         boxora::EscapeForTerminal(std::string_view(text).substr(start, end - start)).c_str());
+        }
         lastText_ = text;
     }
     switch (buttons) {

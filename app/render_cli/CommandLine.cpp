@@ -176,6 +176,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CLI::Option* tile = add("--tile", "PX", Owner::Render);
     CLI::Option* dpi = add("--dpi", "N", Owner::Render);
     CLI::Option* print = add("--print", "WxH{mm|in}", Owner::Render);
+    CLI::Option* collect = add("--collect", "DIR", Owner::Any);
 
     try {
         app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
@@ -215,6 +216,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     else if (given(preview)) cl.command = Command::Preview;
     else if (!targets.empty()) cl.command = Command::Render;
     const bool anyOption = std::any_of(owned.begin(), owned.end(), [](const auto& o) { return o.first->count() > 0; });
+    if (given(collect)) {
+        const bool other = std::any_of(owned.begin(), owned.end(),
+                                       [collect](const auto& o) { return o.first != collect && o.first->count() > 0; });
+        if (cl.command != Command::Render || targets.size() != 1 || !outputArgs.empty() || other)
+            return fail("--collect takes one scene and nothing else: SCENE.scn --collect FOLDER");
+        cl.command = Command::Collect;
+        cl.file = targets.front().scene;
+        cl.collectFolder = text(collect);
+        return cl;
+    }
     if (cl.command == Command::None) {
         if (!outputArgs.empty() || anyOption)
             return fail("-o, --size and the other options go with a scene to render or with --preview");
@@ -414,6 +425,7 @@ std::string HelpText() {
            "       boxora-render --thumbnail SIZE SCENE.scn -o OUT.png\n"
            "       boxora-render --dump FILE [--fit-images]\n"
            "       boxora-render --dieline STYLE --size-mm WxHxD -o OUT.pdf|OUT.svg|OUT.dxf\n"
+           "       boxora-render SCENE.scn --collect FOLDER\n"
            "       boxora-render --help | --version\n"
            "\n"
            "The command-line front end of the Boxora engine.\n"
@@ -588,6 +600,10 @@ std::string HelpText() {
            "               each cover face takes the proportions of its image (front:\n"
            "               width to height, sides: depth to height, top: width to\n"
            "               depth; the height stays), as \"Fit to Images\" does.\n"
+           "  SCENE.scn --collect FOLDER\n"
+           "               Copies the scene and every image it uses into FOLDER (made\n"
+           "               when missing), the scene naming them relative to it, ready\n"
+           "               to be sent; status 1 when an image is found nowhere.\n"
            "  --help       Shows this text.\n"
            "  --version    Shows the program's version.\n"
            "\n"

@@ -8,7 +8,7 @@
 #include "RenderCommand.h"
 #include "TurntableCommand.h"
 
-enum class Command { None, Help, Version, Dump, Preview, Render };
+enum class Command { None, Help, Version, Dump, Preview, Render, Collect };
 
 struct CommandLine {
     Command command = Command::None;
@@ -18,6 +18,7 @@ struct CommandLine {
     TurntableOptions turntable;  // --turntable N and its options (with render)
     std::string error;  // set when the arguments cannot be used
     bool fitImages = false;  // --fit-images
+    std::string collectFolder;  // SCENE --collect DIR (with file the scene)
 };
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args);

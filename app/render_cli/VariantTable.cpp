@@ -6,6 +6,7 @@
 #include <map>
 #include <string_view>
 #include <tuple>
+#include <utility>
 
 #include "model/CoverFaces.h"
 #include "platform/CsvReader.h"
@@ -180,6 +181,16 @@ VariantTable ParseVariantTable(std::string_view text, const std::string& folder)
         const std::optional<ColumnRole> role = RoleOf(name);
         if (!role) {
             table.error = "unknown column \"" + name + "\" in the header";
+            // A header whose names hold another separator was most likely
+            // written with that one: name it rather than leave a puzzle.
+            for (const auto& [mark, word] : {std::pair{',', "commas"}, std::pair{';', "semicolons"},
+                                             std::pair{'\t', "tabs"}}) {
+                if (mark != csv.delimiter && name.find(mark) != std::string::npos) {
+                    table.error += std::string(" (the header looks separated by ") + word +
+                                   "; put one separator between all columns)";
+                    break;
+                }
+            }
             return table;
         }
         const auto key = std::make_tuple(static_cast<int>(role->kind), role->object, role->face);

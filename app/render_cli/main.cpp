@@ -1,4 +1,5 @@
 // boxora-render: the command-line front end of the engine.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "RenderCommand.h"
 #include "TurntableCommand.h"
 #include "VariantsCommand.h"
+#include "engine/CollectProject.h"
+#include "lang/Messages.h"
 #include "platform/TextUtil.h"
 
 int main(int argc, char** argv) {
@@ -32,6 +35,21 @@ int main(int argc, char** argv) {
             return RunDumpCommand(cl.file, cl.fitImages);
         case Command::Preview:
             return RunPreviewCommand(cl.preview);
+        case Command::Collect: {
+            const CollectResult collected = CollectSceneFile(cl.file, cl.collectFolder);
+            for (const boxora::UserMessage& m : collected.outcome.messages) {
+                // One line per missing file, each shown safely.
+                std::string text = boxora::MessageText(m);
+                for (std::size_t start = 0, end; start <= text.size(); start = end + 1) {
+                    end = std::min(text.find('\n', start), text.size());
+                    std::fprintf(stderr, start == 0 ? "boxora-render: %s\n" : "  %s\n",
+                                 boxora::EscapeForTerminal(text.substr(start, end - start)).c_str());
+                }
+            }
+            if (!collected.scenePath.empty() && !collected.outcome.failed)
+                std::printf("%s: %d file(s) copied\n", collected.scenePath.c_str(), collected.copied);
+            return collected.outcome.failed ? 1 : 0;
+        }
         case Command::Render:
             if (cl.turntable.frames > 0) return RunTurntableCommand(cl.render, cl.turntable);
             if (!cl.render.variants.empty()) return RunVariantsCommand(cl.render);

@@ -2,6 +2,8 @@
 // the save/load round trip through the engine.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "EngineTestSupport.h"
 #include "engine/SceneFile.h"
 #include "snapshot/SceneSnapshot.h"
@@ -308,7 +310,58 @@ TEST_F(SceneFileTest, ImagesNotFoundKeepTheirPathAndAreLookedForBesideTheScene) 
     const SceneFileData saved = ParseSceneFile(testsupport::ReadFileBytes(dir.File("again.scn")));
     ASSERT_EQ(saved.objects.size(), 1u);
     EXPECT_EQ(saved.objects[0].images[2].value_or(""), "/old/disk/art/lost.png");
-    EXPECT_EQ(saved.objects[0].images[0].value_or(""), dir.File("moved/front.png"));
+    EXPECT_EQ(saved.objects[0].images[0].value_or(""), "moved/front.png");
+}
+
+TEST_F(SceneFileTest, ProjectsNameTheirFilesRelativelySoTheyOpenWhereverTheyAreMoved) {
+    namespace fs = std::filesystem;
+    AddCatalogueModel("Box", fixtures::BoxModel());
+    const std::string wood = AddTexture("wood.jpg");
+    for (const char* file : {"proj/art/front.png", "shared/logo.png", "far/away/deep/down/here/x.png"}) {
+        fs::create_directories(fs::path(dir.File(file)).parent_path());
+        testsupport::WriteFileBytes(dir.File(file), "image");
+    }
+    testsupport::WriteFileBytes(dir.File("proj/p.scn"),
+                                Utf16File("[OBJECT_0]\r\nObject_Name=Box\r\nImage_Front=" + dir.File("proj/art/front.png") +
+                                          "\r\nImage_Back=" + dir.File("shared/logo.png") + "\r\nImage_Left=" +
+                                          dir.File("far/away/deep/down/here/x.png") + "\r\nImage_Top=" + wood +
+                                          "\r\n"));
+    // An older file with absolute paths opens, and is saved with names that
+    // travel: below the scene, two steps up at most, the program's own.
+    LoadNow(dir.File("proj/p.scn"));
+    ASSERT_TRUE(engine.SaveScene(dir.File("proj/p.scn")));
+    const SceneFileData saved = ParseSceneFile(testsupport::ReadFileBytes(dir.File("proj/p.scn")));
+    ASSERT_EQ(saved.objects.size(), 1u);
+    EXPECT_EQ(saved.objects[0].images[0].value_or(""), "art/front.png");
+    EXPECT_EQ(saved.objects[0].images[1].value_or(""), "../shared/logo.png");
+    EXPECT_EQ(saved.objects[0].images[2].value_or(""), "../far/away/deep/down/here/x.png");
+    EXPECT_EQ(saved.objects[0].images[4].value_or(""), "wood.jpg");
+
+    // Moved together to another folder: opens without a word.
+    fs::create_directories(dir.File("elsewhere"));
+    fs::rename(dir.File("proj"), dir.File("elsewhere/proj"));
+    fs::rename(dir.File("shared"), dir.File("elsewhere/shared"));
+    fs::rename(dir.File("far"), dir.File("elsewhere/far"));
+    notes.Clear();
+    LoadNow(dir.File("elsewhere/proj/p.scn"));
+    EXPECT_TRUE(notes.Messages().empty());
+    ASSERT_EQ(engine.GetObjectList().size(), 1u);
+    EXPECT_EQ(engine.GetObject(0)->coverImages[0], dir.File("elsewhere/proj/art/front.png"));
+    EXPECT_EQ(engine.GetObject(0)->coverImages[4], wood);
+
+    // Files not where the scene says are looked for in its subfolders;
+    // those found nowhere are named together in one message.
+    fs::create_directories(dir.File("elsewhere/proj/renamed/deeper"));
+    fs::rename(dir.File("elsewhere/proj/art/front.png"), dir.File("elsewhere/proj/renamed/deeper/front.png"));
+    fs::remove_all(dir.File("elsewhere/shared"));
+    fs::remove_all(dir.File("elsewhere/far"));
+    notes.Clear();
+    LoadNow(dir.File("elsewhere/proj/p.scn"));
+    EXPECT_EQ(engine.GetObject(0)->coverImages[0], dir.File("elsewhere/proj/renamed/deeper/front.png"));
+    ASSERT_EQ(notes.Messages().size(), 1u);
+    EXPECT_NE(notes.Messages()[0].text.find("\n../shared/logo.png"), std::string::npos) << notes.Messages()[0].text;
+    EXPECT_NE(notes.Messages()[0].text.find("\n../far/away/deep/down/here/x.png"), std::string::npos);
+    EXPECT_EQ(engine.TakeSceneLoadOutcome().ErrorCount(), 2u);
 }
 
 TEST_F(SceneFileTest, MissingFileDeletesObjectsAndKeepsParameters) {

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QStyle>
 #include <QTest>
+#include <QTextBrowser>
 #include <QThread>
 #include <QToolBar>
 #include <QUrlQuery>
@@ -273,6 +274,11 @@ TEST_F(Frame, CommandsReachTheirHandlers) {
     EXPECT_EQ(query.queryItemValue("version"), "1.8");
     EXPECT_EQ(query.queryItemValue("build"), "519");
     EXPECT_EQ(query.queryItemValue("product"), "Boxora");
+    // No web browser took the help: it opens inside the program.
+    const auto* help = frame.findChild<QTextBrowser*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->source(), opened[0]);
 }
 
 TEST_F(Frame, CtrlNRunsNewProject) {

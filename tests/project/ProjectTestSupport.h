@@ -127,6 +127,7 @@ public:
     std::string title;
     int busyDepth = 0;
     int busyCount = 0;
+    bool modified = false;  // the scene holds unsaved changes
 
     std::optional<std::string> AskOpenPath(const std::string& filter) override {
         requests.push_back({false, "", "", filter});
@@ -138,6 +139,9 @@ public:
         return Next();
     }
     void SetTitle(const std::string& t) override { title = t; }
+    bool HasUnsavedChanges() const override { return modified; }
+    void ProjectSaved() override { modified = false; }
+    void ProjectReplaced() override { modified = false; }
     void SetBusy(bool busy) override {
         busyDepth += busy ? 1 : -1;
         if (busy) ++busyCount;

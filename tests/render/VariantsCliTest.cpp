@@ -144,6 +144,12 @@ TEST_F(VariantsCliTest, OutputNamesOutsideTheFolderAndBrokenTablesAreRefused) {
     testsupport::WriteFileBytes(dir.File("unknown.csv"), "output,Fornt\na.png,x.png\n");
     EXPECT_EQ(Run("--variants unknown.csv -o out"), 1);
     EXPECT_NE(err.find("unknown column \"Fornt\""), std::string::npos) << err;
+    // Separators mixed in the header: the message names the likely one.
+    testsupport::WriteFileBytes(dir.File("mixed.csv"), "output;Front,Back\na.png;x.png,y.png\n");
+    EXPECT_EQ(Run("--variants mixed.csv -o out"), 1);
+    EXPECT_NE(err.find("unknown column \"output;Front\" in the header (the header looks separated by semicolons"),
+              std::string::npos)
+        << err;
     EXPECT_EQ(Run("--variants unknown.csv -o out --shard 4/3"), 2);
 }
 
