@@ -5,6 +5,7 @@
 #include "engine/Engine.h"
 #include "engine/SceneFile.h"
 #include "lang/Messages.h"
+#include "model/shapes/ShapeSpec.h"
 #include "platform/AppPaths.h"
 #include "platform/Notifier.h"
 #include "platform/TextUtil.h"
@@ -117,7 +118,8 @@ void CEngine::ApplySceneFile(const SceneFileData& data) {
     for (const SceneObjectSection& section : data.objects) {
         // A thousand models take a while: closing the program does not wait for them.
         if (RenderAbortRequested()) break;
-        const std::optional<std::string> modelPath = ModelPathForObjectName(section.objectName);
+        const std::optional<std::string> modelPath =
+            section.shape ? std::string(boxora::kShapePrefix) + *section.shape : ModelPathForObjectName(section.objectName);
         if (!modelPath) {
             Raise(boxora::Outcome::Failure(
                 {"", "", "Could not open file: %s", {boxora::ObjectsFolder() + section.objectName + ".3ds"}}));

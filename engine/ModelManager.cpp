@@ -2,12 +2,14 @@
 
 #include "model/CoverFaces.h"
 #include "model/RealSize.h"
+#include "model/shapes/ShapeBuilder.h"
 #include "platform/TextUtil.h"
 
 CModelManager::CModelManager(GlReleaseQueue& releaseQueue)
     : textures_(textureNames_, releaseQueue) {}
 
 boxora::Outcome CModelManager::LoadModelFile(const std::string& path, bool allTextures) {
+    if (boxora::IsShapeName(path)) return LoadShape(path);
     ImportResult result = reader_.Import(path, model_, batchSize_, progress_);
     boxora::Outcome outcome = std::move(result.outcome);
     if (result.objectsAdded == 0) {
@@ -31,6 +33,19 @@ boxora::Outcome CModelManager::LoadModelFile(const std::string& path, bool allTe
     AssignCoverFaces(last, reader_.FileMaterials(), model_.materials);
     if (progress_) progress_(5.0f / static_cast<float>(batchSize_));
     return outcome;
+}
+
+boxora::Outcome CModelManager::LoadShape(const std::string& text) {
+    boxora::ShapeObjectResult shape = boxora::BuildShapeObject(text, model_);
+    if (!shape.object) return std::move(shape.outcome);
+    std::vector<std::unique_ptr<C3DObject>> objects;
+    objects.push_back(std::move(shape.object));
+    AppendObjects(std::move(objects));
+    C3DObject& last = *model_.objects.back();
+    last.translate[1] = last.height / 2.0f;
+    AssignCoverFaces(last, shape.materials, model_.materials);
+    if (progress_) progress_(60.0f / static_cast<float>(batchSize_));
+    return std::move(shape.outcome);
 }
 
 void CModelManager::AppendObjects(std::vector<std::unique_ptr<C3DObject>> objects) {

@@ -27,6 +27,8 @@ public:
     // file's materials (all of them with allTextures, otherwise all but the
     // cover faces), sets its type and cover faces. Fails when the file added
     // no object; carries the reader's and the textures' messages.
+    // A path starting with "shape:" names a parametric shape instead
+    // (model/shapes/ShapeSpec.h), finished the same way.
     boxora::Outcome LoadModelFile(const std::string& path, bool allTextures);
 
     // Number of files in the current load batch (progress is split by it).
@@ -52,6 +54,8 @@ public:
 
 
 private:
+    boxora::Outcome LoadShape(const std::string& text);
+
     SceneModel model_;
     ModelReader reader_;
     TextureNameTable textureNames_{};

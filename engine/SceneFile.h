@@ -59,6 +59,10 @@ struct ReflectionSection {
 struct SceneObjectSection {
     std::string section;     // the section's name (any name but the four fixed ones)
     std::string objectName;  // "Object_Name": the model is ObjectsFolder() + name + ".3ds"
+    // "Shape": a parametric shape ("KIND,param=value,…") made instead of
+    // reading the model; programs that do not know the key look for the
+    // model of Object_Name and report it missing.
+    std::optional<std::string> shape;
     std::optional<std::string> userName;
     std::optional<int> type;
     std::array<std::optional<std::string>, kCoverFaceCount> images;

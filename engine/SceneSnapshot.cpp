@@ -9,6 +9,7 @@ ObjectSnapshot ObjectSnapshot::Of(const C3DObject& o) {
     s.coverImages = o.coverImages;
     s.extent = {o.width, o.height, o.depth};
     s.realSizeMm = o.realSizeMm;
+    s.shape = o.shape;
     for (int k = 0; k < 3; ++k) {
         s.translate[k] = o.translate[k];
         s.rotate[k] = o.rotate[k];

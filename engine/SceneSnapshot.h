@@ -25,6 +25,7 @@ struct ObjectSnapshot {
     // none).
     std::array<float, 3> extent{0, 0, 0};
     std::array<float, 3> realSizeMm{0, 0, 0};
+    std::string shape;  // the parametric shape's description, empty for a model file
 
     static ObjectSnapshot Of(const C3DObject& object);
 };

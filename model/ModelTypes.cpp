@@ -46,6 +46,9 @@ SceneModel CopySceneModel(const SceneModel& model) {
         to->coverImages = from->coverImages;
         to->height = from->height;
         to->width = from->width;
+        to->depth = from->depth;
+        to->realSizeMm = from->realSizeMm;
+        to->shape = from->shape;
         copy.objects.push_back(std::move(to));
     }
     return copy;

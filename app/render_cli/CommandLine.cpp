@@ -11,6 +11,7 @@
 #include <CLI/CLI.hpp>
 
 #include "image/PrintSize.h"
+#include "model/shapes/ShapeSpec.h"
 #include "project/TurntableWriter.h"
 
 namespace {
@@ -592,5 +593,6 @@ std::string HelpText() {
            "picture that fails is not written, and a file of its name keeps its old\n"
            "content); 2 for wrong\n"
            "arguments; 130 when interrupted (Ctrl+C: the picture being rendered is\n"
-           "given up and not written).\n";
+           "given up and not written).\n\n" +
+           boxora::ShapeHelpText();
 }
