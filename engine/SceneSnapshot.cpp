@@ -10,6 +10,8 @@ ObjectSnapshot ObjectSnapshot::Of(const C3DObject& o) {
     s.extent = {o.width, o.height, o.depth};
     s.realSizeMm = o.realSizeMm;
     s.shape = o.shape;
+    s.modelFile = o.modelFile;
+    s.modelUnits = o.modelUnits;
     for (int k = 0; k < 3; ++k) {
         s.translate[k] = o.translate[k];
         s.rotate[k] = o.rotate[k];

@@ -49,6 +49,8 @@ SceneModel CopySceneModel(const SceneModel& model) {
         to->depth = from->depth;
         to->realSizeMm = from->realSizeMm;
         to->shape = from->shape;
+        to->modelFile = from->modelFile;
+        to->modelUnits = from->modelUnits;
         copy.objects.push_back(std::move(to));
     }
     return copy;

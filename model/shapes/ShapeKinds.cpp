@@ -254,20 +254,18 @@ bool Can(const ShapeSpec& s, ShapeMesh& mesh, std::string& error) {
 }
 
 bool Bottle(const ShapeSpec& s, ShapeMesh& mesh, std::string& error) {
-    struct Preset {
-        double diameter, height, body, shoulder, neck, cap;
+    struct Colours {
         Rgba glass, cap_;
     };
-    static const Preset kPresets[3] = {
-        {75, 300, 180, 50, 30, 50, {35, 70, 40, 255}, {120, 20, 30, 255}},     // wine
-        {50, 150, 105, 12, 22, 28, {245, 245, 245, 255}, {200, 200, 205, 255}},  // cosmetic
-        {32, 95, 55, 8, 14, 28, {120, 65, 20, 255}, {30, 30, 30, 255}},       // dropper
+    static const Colours kPresets[3] = {
+        {{35, 70, 40, 255}, {120, 20, 30, 255}},      // wine: green glass, foil capsule
+        {{245, 245, 245, 255}, {200, 200, 205, 255}},  // cosmetic: white, silver cap
+        {{120, 65, 20, 255}, {30, 30, 30, 255}},       // dropper: amber, black bulb
     };
     const int preset = static_cast<int>(s.Get("preset"));
-    const Preset& p = kPresets[preset];
-    auto get = [&](const char* name, double fallback) { return s.Given(name) ? s.Get(name) : fallback; };
-    const double d = get("diameter", p.diameter), h = get("height", p.height), body = get("body", p.body),
-                 shoulder = get("shoulder", p.shoulder), neck = get("neck", p.neck), cap = get("cap", p.cap);
+    const Colours& p = kPresets[preset];
+    const double d = s.Get("diameter"), h = s.Get("height"), body = s.Get("body"), shoulder = s.Get("shoulder"),
+                 neck = s.Get("neck"), cap = s.Get("cap");
     if (neck > d) return Fail(error, "bottle neck " + Mm(neck) + " must not be wider than the diameter " + Mm(d));
     if (body + shoulder + cap + 2 > h)
         return Fail(error, "bottle body + shoulder + cap (" + Mm(body + shoulder + cap) +

@@ -37,7 +37,7 @@ void ShapeMesh::Triangle(uint32_t a, uint32_t b, uint32_t c, int material) {
     // axis: leaving it out keeps every edge shared by two real triangles.
     if (glm::length(cross) < 1e-6) return;
     const glm::dvec3 n = vertices_[a].n + vertices_[b].n + vertices_[c].n;
-    if (glm::dot(cross, n) < 0) std::swap(b, c);
+    if (!keepWinding_ && glm::dot(cross, n) < 0) std::swap(b, c);
     triangles_.push_back({{a, b, c}, material});
 }
 
@@ -209,6 +209,7 @@ std::unique_ptr<C3DObject> ShapeMesh::ToObject(const std::string& name, double u
         tMaterialInfo info;
         info.name = m.name;
         info.color = m.color;
+        info.file = m.texture;
         info.index = static_cast<uint16_t>(model.materials.size());
         info.ownerObject = object->id;
         model.materials.push_back(info);

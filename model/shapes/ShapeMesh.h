@@ -22,6 +22,7 @@ namespace boxora {
 struct ShapeMaterial {
     std::string name;  // a cover name ("Front" …) makes it a printable slot
     std::array<uint8_t, 4> color{255, 255, 255, 255};
+    std::string texture;  // image file of a material that is not a slot
 };
 
 class ShapeMesh {
@@ -30,9 +31,11 @@ public:
     int Material(const std::string& name, std::array<uint8_t, 4> color = {235, 235, 235, 255});
 
     uint32_t Vertex(glm::dvec3 p, glm::dvec2 uv, glm::dvec3 normal);
-    // Winds the triangle so that it faces along its corners' normals;
-    // drops it when it has no area.
+    // Winds the triangle so that it faces along its corners' normals
+    // (unless KeepWinding); drops it when it has no area.
     void Triangle(uint32_t a, uint32_t b, uint32_t c, int material);
+    // Models read from files keep the winding they were written with.
+    void KeepWinding() { keepWinding_ = true; }
     void Quad(uint32_t a, uint32_t b, uint32_t c, uint32_t d, int material);
 
     // A grid of (nu + 1) x (nv + 1) vertices where = point(i, j), with
@@ -110,6 +113,7 @@ private:
     std::vector<V> vertices_;
     std::vector<T> triangles_;
     std::vector<ShapeMaterial> materials_;
+    bool keepWinding_ = false;
 };
 
 }  // namespace boxora

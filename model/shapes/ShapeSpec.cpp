@@ -49,7 +49,8 @@ std::vector<ShapeKind> MakeKinds() {
          {{"preset", 0, 0, 2, "proportions to start from: wine, cosmetic or dropper", "wine|cosmetic|dropper"},
           Side("diameter", 75, "body diameter (mm)"), Side("height", 300, "height including the cap (mm)"),
           Side("body", 180, "height of the straight body (mm)"), Side("shoulder", 50, "height of the shoulder (mm)"),
-          Side("neck", 30, "neck diameter (mm)"), Side("cap", 50, "cap height (mm)")}},
+          Side("neck", 30, "neck diameter (mm)"), Side("cap", 50, "cap height (mm)")},
+         {{0, 75, 300, 180, 50, 30, 50}, {1, 50, 150, 105, 12, 22, 28}, {2, 32, 95, 55, 8, 14, 28}}},
         {"jar", "a jar with a screw lid", "Front is the wrap-around label, Top the lid's top, Bottom the base",
          {Side("diameter", 80, "diameter (mm)"), Side("height", 90, "height including the lid (mm)"),
           Side("lid", 20, "lid height (mm)")}},
@@ -213,6 +214,11 @@ std::optional<ShapeSpec> ParseShapeSpec(std::string_view text, std::string& erro
             spec.given[static_cast<std::size_t>(i)] = true;
         }
         if (next == std::string_view::npos) break;
+    }
+    if (!kind.presets.empty()) {
+        const std::vector<double>& preset = kind.presets[static_cast<std::size_t>(spec.values[0])];
+        for (std::size_t i = 1; i < preset.size() && i < spec.values.size(); ++i)
+            if (!spec.given[i]) spec.values[i] = preset[i];
     }
     return spec;
 }

@@ -34,6 +34,10 @@ struct ShapeKind {
     // Which printable area lands on which of the six face slots.
     const char* slots;
     std::vector<ShapeParam> params;
+    // When not empty, the kind's first parameter picks a preset: the values
+    // of every parameter (table order) for each of its choices, taken for
+    // the parameters the text does not give.
+    std::vector<std::vector<double>> presets = {};
 };
 
 const std::vector<ShapeKind>& ShapeKinds();
