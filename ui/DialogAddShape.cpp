@@ -73,7 +73,7 @@ void CDialogAddShape::RebuildFields() {
     error_->clear();
     const boxora::ShapeKind& kind = boxora::ShapeKinds()[static_cast<std::size_t>(kind_->currentIndex())];
     faces_->setText(QString::fromStdString(std::string(kind.summary) + ".\n" + Text("shapefaces", "Faces").toStdString() +
-                                           ": " + kind.slots + "."));
+                                           ": " + kind.faceSlots + "."));
     for (std::size_t i = 0; i < kind.params.size(); ++i) {
         const boxora::ShapeParam& p = kind.params[i];
         QWidget* field;

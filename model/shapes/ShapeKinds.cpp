@@ -107,8 +107,8 @@ void Arc(ShapeMesh::Loft& loft, int material, double cr, double cy, double r, do
     }
 }
 
-// Appends a ring reached by a straight band of material; sharp marks a
-// crease at the ring where the band starts.
+// Appends a ring and the straight band of material that reaches it from
+// the last ring; sharpStart marks a crease where the band starts.
 void Ring(ShapeMesh::Loft& loft, int material, double r, double y, bool sharpStart = true) {
     loft.sharp.back() = sharpStart;
     loft.rings.push_back({r, y, r});
@@ -280,8 +280,8 @@ bool Bottle(const ShapeSpec& s, ShapeMesh& mesh, std::string& error) {
     ShapeMesh::Loft loft = StartLoft();
     Ring(loft, bottom, r - foot, 0);
     Ring(loft, glass, r, foot);
-    Ring(loft, label, r, body * 0.15, false);
-    Ring(loft, glass, r, body * 0.85, false);
+    Ring(loft, glass, r, body * 0.15, false);
+    Ring(loft, label, r, body * 0.85, false);
     Ring(loft, glass, r, body, false);
     const int steps = 10;
     for (int i = 1; i <= steps; ++i) {
@@ -317,8 +317,8 @@ bool Jar(const ShapeSpec& s, ShapeMesh& mesh, std::string& error) {
     ShapeMesh::Loft loft = StartLoft();
     Ring(loft, bottom, r - 4, 0);
     Arc(loft, glass, r - 4, 4, 4, -90, 0, 4);
-    Ring(loft, label, r, bodyTop * 0.2, false);
-    Ring(loft, glass, r, bodyTop * 0.85, false);
+    Ring(loft, glass, r, bodyTop * 0.15, false);
+    Ring(loft, label, r, bodyTop * 0.85, false);
     Ring(loft, glass, r, bodyTop - 4, false);
     Arc(loft, glass, r - 4, bodyTop - 4, 4, 0, 90, 4);
     Ring(loft, glass, r - 7, bodyTop, false);

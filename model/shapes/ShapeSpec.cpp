@@ -231,7 +231,7 @@ std::string ShapeHelpText() {
         "Shape key. --dump shows an object's shape, its real size (realSize, mm) and, per\n"
         "material, the face slot whose artwork it prints (printable).\n";
     for (const ShapeKind& k : ShapeKinds()) {
-        text += "\n  " + std::string(k.name) + ": " + k.summary + ".\n    Faces: " + k.slots + ".\n";
+        text += "\n  " + std::string(k.name) + ": " + k.summary + ".\n    Faces: " + k.faceSlots + ".\n";
         for (const ShapeParam& p : k.params) {
             text += "    " + std::string(p.name) + "  " + p.help + "; default ";
             text += p.choices ? std::string(ChoiceName(p.choices, static_cast<int>(p.defaultValue)))

@@ -32,7 +32,7 @@ struct ShapeKind {
     const char* name;
     const char* summary;
     // Which printable area lands on which of the six face slots.
-    const char* slots;
+    const char* faceSlots;
     std::vector<ShapeParam> params;
     // When not empty, the kind's first parameter picks a preset: the values
     // of every parameter (table order) for each of its choices, taken for

@@ -175,6 +175,21 @@ TEST(Shapes, TheCanLabelWrapsAroundWithItsMiddleFacingFront) {
     int slots = 0;
     for (const tMaterialInfo& m : r.materials) slots += CoverFaceIndex(m.name) >= 0;
     EXPECT_EQ(slots, 3);  // label, lid and base
+    // Round containers carry a label over a good part of their height.
+    for (const char* text : {"shape:can", "shape:bottle", "shape:jar"}) {
+        SCOPED_TRACE(text);
+        SceneModel round;
+        ShapeObjectResult shape = BuildShapeObject(text, round);
+        ASSERT_TRUE(shape.object);
+        double low = 1e9, high = -1e9;
+        for (const MeshFace& f : shape.object->faces)
+            if (round.materials[f.material].name == "Front")
+                for (uint16_t i : f.vertIndex) {
+                    low = std::min<double>(low, shape.object->vertices[i].z);
+                    high = std::max<double>(high, shape.object->vertices[i].z);
+                }
+        EXPECT_GT((high - low) / shape.object->height, 0.4);
+    }
 }
 
 TEST(Shapes, BadDescriptionsAreRefusedAndAddNothing) {
