@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 #include "lang/Lng.h"
@@ -136,7 +137,7 @@ std::string CDialogAddShape::ShapeName() const {
         if (auto* box = qobject_cast<QComboBox*>(fields_[i]))
             text += box->currentText().toStdString();
         else if (auto* spin = qobject_cast<QDoubleSpinBox*>(fields_[i]))
-            text += Number(spin->value() * Scale(i));
+            text += Number(std::round(spin->value() * Scale(i) * 1000) / 1000);  // micrometres are plenty
     }
     return text;
 }
