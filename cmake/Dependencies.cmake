@@ -17,6 +17,9 @@ find_library(GIF_LIBRARY gif REQUIRED)
 # glm's 4 × 4 matrix (column-major, as OpenGL) is the one matrix type of the
 # model and render math.
 find_package(glm CONFIG REQUIRED)
+# Models from other 3D programs: glTF 2.0 and Wavefront OBJ.
+find_package(TinyGLTF CONFIG REQUIRED)
+find_package(tinyobjloader CONFIG REQUIRED)
 find_library(EMF2SVG_LIBRARY emf2svg)
 find_path(EMF2SVG_INCLUDE_DIR emf2svg.h)
 
@@ -25,7 +28,7 @@ add_library(boxora::deps ALIAS boxora_deps)
 target_link_libraries(boxora_deps INTERFACE
   PkgConfig::OSMESA PkgConfig::GLU PkgConfig::OPENJP2
   JPEG::JPEG PNG::PNG ZLIB::ZLIB TIFF::TIFF ${GIF_LIBRARY}
-  PkgConfig::WEBP PkgConfig::LIBAV glm::glm)
+  PkgConfig::WEBP PkgConfig::LIBAV glm::glm TinyGLTF::TinyGLTF tinyobjloader::tinyobjloader)
 if(LIBWMF_FOUND)
   target_link_libraries(boxora_deps INTERFACE PkgConfig::LIBWMF)
   target_compile_definitions(boxora_deps INTERFACE BOXORA_HAVE_LIBWMF=1)

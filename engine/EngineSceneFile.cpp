@@ -5,6 +5,8 @@
 #include "engine/Engine.h"
 #include "engine/SceneFile.h"
 #include "lang/Messages.h"
+#include "model/ForeignModel.h"
+#include "model/shapes/ShapeSpec.h"
 #include "platform/AppPaths.h"
 #include "platform/Notifier.h"
 #include "platform/TextUtil.h"
@@ -147,17 +149,29 @@ void CEngine::ApplySceneFile(const SceneFileData& data) {
     for (const SceneObjectSection& section : data.objects) {
         // A thousand models take a while: closing the program does not wait for them.
         if (RenderAbortRequested()) break;
-        const std::optional<std::string> modelPath = ModelPathForObjectName(section.objectName);
+        std::optional<std::string> modelPath =
+            section.shape ? std::string(boxora::kShapePrefix) + *section.shape : ModelPathForObjectName(section.objectName);
+        double mmPerUnit = 0;
+        if (section.modelFile && !section.shape && boxora::IsForeignModelPath(*section.modelFile)) {
+            const std::string& file = *section.modelFile;
+            modelPath = file.front() == '/' ? file : models_.Textures().SceneFolder() + file;
+            if (section.modelUnits) mmPerUnit = boxora::MillimetresPerUnit(*section.modelUnits);
+        }
         if (!modelPath) {
             Raise(boxora::Outcome::Failure(
                 {"", "", "Could not open file: %s", {boxora::ObjectsFolder() + section.objectName + ".3ds"}}));
             continue;
         }
-        const boxora::Outcome loaded = models_.LoadModelFile(*modelPath, false);
+        const boxora::Outcome loaded = models_.LoadModelFile(*modelPath, false, mmPerUnit);
         Raise(loaded);
         if (loaded.failed) continue;
         sides_.RefreshMirrors();
         C3DObject& object = *model.objects.back();
+        if (!object.modelFile.empty()) {
+            // Saved again as the scene named it (relative stays relative).
+            object.modelFile = *section.modelFile;
+            if (mmPerUnit > 0) object.modelUnits = *section.modelUnits;
+        }
         if (section.type) object.type = *section.type;
         if (section.userName) models_.SetUserName(object, *section.userName);
         for (int k = 0; k < kCoverFaceCount; ++k) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "engine/Engine.h"
+#include "model/shapes/ShapeSpec.h"
 #include "platform/TextUtil.h"
 
 namespace boxora {
@@ -38,7 +39,7 @@ long FrameCapture::Count(int renderMode) const {
 bool RenderPreview(const PreviewRequest& request, PreviewFrame& frame, std::string& error) {
     using namespace std::chrono_literals;
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(request.file, ec)) {
+    if (!IsShapeName(request.file) && !std::filesystem::is_regular_file(request.file, ec)) {
         error = "cannot read " + request.file;
         return false;
     }

@@ -59,6 +59,14 @@ struct ReflectionSection {
 struct SceneObjectSection {
     std::string section;     // the section's name (any name but the four fixed ones)
     std::string objectName;  // "Object_Name": the model is ObjectsFolder() + name + ".3ds"
+    // "Shape": a parametric shape ("KIND,param=value,…") made instead of
+    // reading the model; programs that do not know the key look for the
+    // model of Object_Name and report it missing.
+    std::optional<std::string> shape;
+    // "Model_File": a model from another program (glTF, OBJ), relative to
+    // the scene's folder or absolute; "Model_Units" its unit (mm, cm, m, in).
+    std::optional<std::string> modelFile;
+    std::optional<std::string> modelUnits;
     std::optional<std::string> userName;
     std::optional<int> type;
     std::array<std::optional<std::string>, kCoverFaceCount> images;

@@ -76,6 +76,9 @@ SceneObjectSection ReadObject(const SectionReader& r, const std::string& name) {
     SceneObjectSection o;
     o.section = name;
     o.objectName = r.Text("Object_Name");
+    if (r.Has("Shape")) o.shape = r.Text("Shape");
+    if (r.Has("Model_File")) o.modelFile = r.Text("Model_File");
+    if (r.Has("Model_Units")) o.modelUnits = r.Text("Model_Units");
     if (r.Has("User_Defined_Name")) o.userName = boxora::CutToUtf16Units(r.Text("User_Defined_Name"), 255);
     if (r.Has("Object_Type")) o.type = r.Int("Object_Type");
     for (int k = 0; k < kCoverFaceCount; ++k)

@@ -32,6 +32,9 @@ boxora::ProfileDocument BuildSceneDocument(const SceneParams& p, const SceneSnap
         const ObjectSnapshot& o = scene.objects[i];
         const std::string section = "OBJECT_" + std::to_string(i);
         doc.SetString(section, "Object_Name", o.name);
+        if (!o.shape.empty()) doc.SetString(section, "Shape", o.shape);
+        if (!o.modelFile.empty()) doc.SetString(section, "Model_File", o.modelFile);
+        if (!o.modelUnits.empty()) doc.SetString(section, "Model_Units", o.modelUnits);
         doc.SetString(section, "User_Defined_Name", o.userName);
         doc.SetString(section, "Object_Type", D(o.type));
         for (int k = 0; k < kCoverFaceCount; ++k) doc.SetString(section, kImageKeys[k], o.coverImages[k]);

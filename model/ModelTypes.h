@@ -109,6 +109,13 @@ public:
     // Width, height and depth in millimetres at scale 1, as the catalogue
     // declares them (model/RealSize.h); zeros when not declared.
     std::array<float, 3> realSizeMm{0, 0, 0};
+    // "KIND,param=value,…" when the object is a parametric shape rather
+    // than a model file (model/shapes/ShapeSpec.h).
+    std::string shape;
+    // The model file from another program (glTF, OBJ) the object was read
+    // from, as the scene names it; empty for catalogue models and shapes.
+    std::string modelFile;
+    std::string modelUnits;  // its unit as the scene gives it ("mm", "cm", "m", "in"), or empty
 
     int VertexCount() const { return static_cast<int>(vertices.size()); }
     int FaceCount() const { return static_cast<int>(faces.size()); }

@@ -68,6 +68,7 @@ public:
     // that is not found where its path says is looked for there by its file
     // name, so a project moved together with its art still finds it.
     void SetSceneFolder(std::string folder) { sceneFolder_ = std::move(folder); }
+    const std::string& SceneFolder() const { return sceneFolder_; }
     // Images that could not be decoded are reported once each; after this
     // they are reported again (a scene is opened anew).
     void ForgetReportedImages() {

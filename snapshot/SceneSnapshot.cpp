@@ -13,6 +13,9 @@ ObjectSnapshot ObjectSnapshot::Of(const C3DObject& o) {
     s.coverImages = o.coverImages;
     s.extent = {o.width, o.height, o.depth};
     s.realSizeMm = o.realSizeMm;
+    s.shape = o.shape;
+    s.modelFile = o.modelFile;
+    s.modelUnits = o.modelUnits;
     for (int k = 0; k < 3; ++k) {
         s.translate[k] = o.translate[k];
         s.rotate[k] = o.rotate[k];
@@ -150,6 +153,9 @@ SceneModel ToSceneModel(const SceneSnapshot& snapshot) {
         to->height = from.extent[1];
         to->depth = from.extent[2];
         to->realSizeMm = from.realSizeMm;
+        to->shape = from.shape;
+        to->modelFile = from.modelFile;
+        to->modelUnits = from.modelUnits;
         model.nextObjectId = std::max(model.nextObjectId, from.id + 1);
         model.objects.push_back(std::move(to));
     }

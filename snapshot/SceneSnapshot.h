@@ -83,6 +83,9 @@ struct ObjectSnapshot {
     // none).
     std::array<float, 3> extent{0, 0, 0};
     std::array<float, 3> realSizeMm{0, 0, 0};
+    std::string shape;      // the parametric shape's description, empty for a model file
+    std::string modelFile;  // a model from another program, as the scene names it
+    std::string modelUnits;
     // Null in snapshots made for the interface alone (Of).
     boxora::MeshGeometryPtr mesh;
     // Model coordinates to the scene's (y up from the floor): the object's

@@ -12,6 +12,7 @@
 
 #include "DielineCommand.h"
 #include "image/PrintSize.h"
+#include "model/shapes/ShapeSpec.h"
 #include "project/TurntableWriter.h"
 
 namespace {
@@ -618,5 +619,6 @@ std::string HelpText() {
            "picture that fails is not written, and a file of its name keeps its old\n"
            "content); 2 for wrong\n"
            "arguments; 130 when interrupted (Ctrl+C: the picture being rendered is\n"
-           "given up and not written).\n";
+           "given up and not written).\n\n" +
+           boxora::ShapeHelpText();
 }

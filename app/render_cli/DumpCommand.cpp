@@ -8,6 +8,8 @@
 #include "engine/FitToImages.h"
 #include "platform/RegularFile.h"
 #include "engine/SceneFileCheck.h"
+#include "model/CoverFaces.h"
+#include "model/shapes/ShapeSpec.h"
 #include "platform/TextUtil.h"
 
 namespace {
@@ -105,6 +107,7 @@ Json Objects(const SceneModel& model) {
         if (o->realSizeMm[0] > 0)
             j["realSize"] = Json::array({o->realSizeMm[0] * o->scale[0].Get(), o->realSizeMm[1] * o->scale[1].Get(),
                                          o->realSizeMm[2] * o->scale[2].Get()});
+        if (!o->shape.empty()) j["shape"] = Text(o->shape);
         objects.push_back(std::move(j));
     }
     return objects;
@@ -124,6 +127,8 @@ Json Materials(const SceneModel& model) {
         j["mirrorLevel"] = m.mirrorLevel;
         j["transparencyLevel"] = m.transparencyLevel;
         j["coverFace"] = m.coverFace;
+        // The slot whose artwork the material prints, if any.
+        if (m.coverFace >= 0 && m.coverFace < kCoverFaceCount) j["printable"] = kCoverFaceNames[m.coverFace];
         materials.push_back(std::move(j));
     }
     return materials;
@@ -164,7 +169,8 @@ std::string SceneToJson(CEngine& engine) {
 
 int RunDumpCommand(const std::string& file, bool fitImages) {
     const bool isScene = EndsWithIgnoreCase(file, ".scn");
-    if (isScene ? !IsReadableSceneFile(file) : !boxora::CanReadRegularFile(file)) {
+    const bool isShape = boxora::IsShapeName(file);
+    if (isScene ? !IsReadableSceneFile(file) : !isShape && !boxora::CanReadRegularFile(file)) {
         std::fprintf(stderr, "boxora-render: %s\n", boxora::EscapeForTerminal(CouldNotOpenFileText(file)).c_str());
         return 1;
     }
