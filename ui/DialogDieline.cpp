@@ -11,7 +11,7 @@
 #include <algorithm>
 
 #include "dieline/DielineOutput.h"
-#include "engine/SceneSnapshot.h"
+#include "snapshot/SceneSnapshot.h"
 #include "lang/Messages.h"
 #include "ui/DialogTexts.h"
 #include "ui/SaveFileChooser.h"
