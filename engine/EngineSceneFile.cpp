@@ -6,7 +6,6 @@
 #include "engine/SceneFile.h"
 #include "lang/Messages.h"
 #include "platform/AppPaths.h"
-#include "platform/Notifier.h"
 #include "platform/TextUtil.h"
 
 bool CEngine::SaveScene(const std::string& path) { return !WriteScene(path).failed; }
@@ -54,7 +53,7 @@ void CEngine::LoadSceneNow(const std::string& path) {
 }
 
 void CEngine::Raise(const boxora::Outcome& outcome) {
-    boxora::RaiseMessages(outcome);
+    Report(outcome);
     std::lock_guard record(loadOutcomeMutex_);
     if (recordingLoad_) loadOutcome_.Merge(outcome);
 }

@@ -30,6 +30,10 @@ struct RenderJob {
     int dpi = 0;
     // WebP: 1 lossless; otherwise lossy at jpegQuality.
     int webpLossless = 0;
+    // Set, a face image that gives no pixels fails the job before anything
+    // is drawn: a picture with a blank face is no success (boxora-render
+    // without --allow-missing).
+    bool requireImages = false;
     // Set, the finished picture is handed here instead of being written
     // (fileName only names the job in messages): width × height × 4 bytes
     // R, G, B, A, top row first, alpha 255 unless the background is

@@ -156,7 +156,9 @@ boxora::Outcome CTextureStore::ReuploadAllTextures() {
     return outcome;
 }
 
-CTextureStore::JobTextures CTextureStore::TakeJobTextures() const { return {all_, names_, budget_}; }
+CTextureStore::JobTextures CTextureStore::TakeJobTextures() const {
+    return {all_, names_, budget_, jobsReportUnreadable_};
+}
 
 boxora::Outcome CTextureStore::UploadJobTextures(const JobTextures& textures, const std::function<bool()>& stop) {
     boxora::Outcome outcome;
@@ -166,8 +168,11 @@ boxora::Outcome CTextureStore::UploadJobTextures(const JobTextures& textures, co
     for (const TEXTURE& record : textures.records) {
         if (stop && stop()) return outcome;
         if (record.index < 0 || record.index >= kTextureSlots || textures.names[record.index] == 0) continue;
-        // Unreadable files were reported when the scene loaded them.
+        // Unreadable files were reported when the preview loaded them, if
+        // there is one.
         TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit(), VectorArtSide());
+        if (pixels.bgr.empty() && textures.reportUnreadable)
+            outcome.Fail({"Common", "textunreadable", "The image file \"%s\" could not be read.", {record.path}});
         FitBudget(pixels, textures.budget, used, shrunk);
         UploadTexture(textures.names[record.index], pixels);
     }

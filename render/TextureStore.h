@@ -63,6 +63,10 @@ public:
     // Images that could not be decoded are reported once each; after this
     // they are reported again (a scene is opened anew).
     void ForgetReportedImages() { reportedUnreadable_.clear(); }
+    // Set where no preview decodes the images first (a headless engine):
+    // a render job's upload then fails its outcome ("Common"/
+    // "textunreadable") for each image that gives no pixels.
+    void SetJobsReportUnreadable(bool report) { jobsReportUnreadable_ = report; }
 
     // Loads the image at path as the texture of material index. path is
     // rewritten to the resolved full path, or to "*" (with the
@@ -88,6 +92,7 @@ public:
         std::list<TEXTURE> records;
         TextureNameTable names{};
         std::size_t budget = kTextureBudgetBytes;
+        bool reportUnreadable = false;
     };
     JobTextures TakeJobTextures() const;
     // Render thread: uploads them into the current context; stop is
@@ -134,6 +139,7 @@ private:
     std::map<int, std::size_t> sceneBytes_;
     std::string sceneFolder_;
     std::set<std::string> reportedUnreadable_;
+    bool jobsReportUnreadable_ = false;
     uint32_t counter_ = 0;
     std::list<TEXTURE> all_;
     std::list<TEXTURE> pending_;

@@ -156,7 +156,12 @@ boxora::Outcome GlFrameRenderer::PerformTiledJob(const RenderJob& job, int tileS
     engine_.ReportProgress(1);
     // Textures no larger than the whole picture can show.
     SetTexturePictureSize(width, height);
-    scene.UploadTextures();
+    if (boxora::Outcome textures = scene.UploadTextures(); job.requireImages && textures.failed) {
+        scene.DeleteTextures();
+        return textures;
+    } else {
+        engine_.Report(textures);
+    }
 
     const auto backToRest = [&] {
         frame.SetSideOrderKept(false);
