@@ -120,8 +120,21 @@ int HeadlessSession::LoadScene(const std::string& scene, bool fitImages, std::st
     }
     // Images that are missing have been reported; a picture with blank
     // faces is no success.
-    const std::size_t imageErrors = engine->TakeSceneLoadOutcome().ErrorCount();
+    std::size_t imageErrors = engine->TakeSceneLoadOutcome().ErrorCount();
     if (imageErrors > 0 && !options_.allowMissing) {
+        // The images that are there are decoded by the render job only; a
+        // job that keeps no picture names those that give no pixels as
+        // well, so that one run lists every image to mend.
+        RenderJob check;
+        check.fileName = scene;
+        check.width = options_.width;
+        check.height = options_.height;
+        check.requireImages = true;
+        check.pictureSink = [](const uint8_t*, int, int) {};
+        engine->RenderToFile(check);
+        if (!WaitUntilIdle()) return kInterrupted;
+        for (const RenderJobResult& result : engine->TakeRenderResults())
+            imageErrors += result.outcome.ErrorCount();
         why = scene + ": " + std::to_string(imageErrors) +
               " image problem(s); nothing written (--allow-missing renders it anyway)";
         return 1;
