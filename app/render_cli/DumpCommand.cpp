@@ -169,7 +169,6 @@ int RunDumpCommand(const std::string& file, bool fitImages) {
         return 1;
     }
     CEngine& engine = Engine();
-    engine.SetHeadless();  // nothing is drawn: no preview, no image decoded for one
     if (!engine.Initialize(nullptr)) {
         std::fprintf(stderr, "boxora-render: the engine could not start\n");
         return 1;

@@ -20,7 +20,12 @@
 namespace {
 
 std::atomic<bool> g_interrupted{false};
+std::atomic<bool> g_saidInterrupted{false};
 extern "C" void OnInterrupt(int) { g_interrupted = true; }
+
+void SayInterrupted() {
+    if (!g_saidInterrupted.exchange(true)) std::fputs("boxora-render: interrupted\n", stderr);
+}
 
 struct sigaction g_oldInt {}, g_oldTerm{};
 
@@ -37,7 +42,7 @@ void LeaveIfStuck() {
     std::call_once(once, [] {
         std::thread([] {
             std::this_thread::sleep_for(kInterruptGrace);
-            std::fputs("boxora-render: interrupted\n", stderr);
+            SayInterrupted();
             std::_Exit(HeadlessSession::kInterrupted);
         }).detach();
     });
@@ -165,7 +170,7 @@ int HeadlessSession::Finish(int status) {
     reporter_.EndBar();
     if (status == kInterrupted) {
         LeaveIfStuck();
-        std::fputs("boxora-render: interrupted\n", stderr);
+        SayInterrupted();
         return kInterrupted;
     }
     return status;

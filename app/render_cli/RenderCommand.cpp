@@ -1,8 +1,12 @@
 #include "RenderCommand.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "HeadlessSession.h"
@@ -72,6 +76,14 @@ std::vector<Job> ExpandTargets(const RenderOptions& options, int& failures) {
         fs::create_directories(target.output, ec);
         if (!fs::is_directory(target.output, ec)) {
             std::fprintf(stderr, "boxora-render: cannot make the output folder %s\n", Shown(target.output));
+            failures += static_cast<int>(scenes.size());
+            continue;
+        }
+        // Found before the scenes are rendered, not after each one.
+        if (::access(target.output.c_str(), W_OK | X_OK) != 0) {
+            const int error = errno;
+            std::fprintf(stderr, "boxora-render: cannot write into the output folder %s: %s\n", Shown(target.output),
+                         std::strerror(error));
             failures += static_cast<int>(scenes.size());
             continue;
         }
