@@ -303,7 +303,7 @@ void CDialogRender::SelectFormat(int index) {
         formatList_->setCurrentIndex(index);
     }
 
-    // 3. The render job reads the format from the scene parameters.
+    // 3. The scene keeps the Rendering tab's choice (its jobs carry their own).
     if (engine_.scene) engine_.scene->outputFormat = formatId_;
 
     // 4. The file name follows the format's extension.
