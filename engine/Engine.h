@@ -66,7 +66,7 @@
 struct SceneFileData;
 
 // How a render job ended: the file it was to write and its outcome (the
-// messages were raised as well).
+// messages were reported as well).
 struct RenderJobResult {
     std::string fileName;
     boxora::Outcome outcome;
@@ -140,6 +140,16 @@ public:
     // The preview's size; the scene thread applies it with Resize before its
     // next frame.
     void SetPreviewSize(int width, int height);
+    // Before Initialize: an engine without a preview (boxora-render, tools).
+    // No preview context is made and no preview frame drawn; images are
+    // decoded only by render jobs, at the size their picture needs, and a
+    // job reports those that give no pixels.
+    void SetHeadless();
+    bool Headless() const { return headless_; }
+    // Where the engine's messages and progress go (not owned; nullptr:
+    // standard error). Set before the threads start.
+    void SetReporter(boxora::IReporter* reporter);
+    boxora::IReporter& Reporter() { return *reporter_; }
 
     // The results of the render jobs ended since the last call, in order
     // (render thread's record; any thread).
@@ -196,6 +206,7 @@ public:
     void NotifyBegin(int kind);
     void NotifyEnd();
     void ReportProgress(float value) override;
+    void Report(const boxora::Outcome& outcome) override;
     void AddProgress(float delta) override;
     void NotifySceneChanged();
 
@@ -257,6 +268,9 @@ private:
     }
 
     SceneParams params_;
+    boxora::StderrReporter stderrReporter_;
+    boxora::IReporter* reporter_ = &stderrReporter_;
+    bool headless_ = false;
     GlReleaseQueue releaseQueue_;
     CModelManager models_;
     CSideManager sides_;

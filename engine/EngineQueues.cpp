@@ -5,7 +5,6 @@
 // the textures waiting for upload.
 #include "engine/Engine.h"
 #include "lang/Messages.h"
-#include "platform/Notifier.h"
 
 void CEngine::AddObject(const std::string& path) {
     std::lock_guard queues(queueMutex_);
@@ -97,7 +96,7 @@ void CEngine::ProcessAddQueue() {
             path = std::move(addQueue_.front());
             addQueue_.pop_front();
         }
-        boxora::RaiseMessages(models_.LoadModelFile(path, true));
+        Report(models_.LoadModelFile(path, true));
         sides_.RefreshMirrors();
     }
     sides_.BuildSides();

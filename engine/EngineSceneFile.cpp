@@ -8,7 +8,6 @@
 #include "model/ForeignModel.h"
 #include "model/shapes/ShapeSpec.h"
 #include "platform/AppPaths.h"
-#include "platform/Notifier.h"
 #include "platform/TextUtil.h"
 
 bool CEngine::SaveScene(const std::string& path) { return !WriteScene(path).failed; }
@@ -60,7 +59,7 @@ void CEngine::LoadSceneNow(const std::string& path) {
     if (!missing.empty()) {
         std::string list;
         for (const std::string& file : missing) list += "\n" + file;
-        boxora::RaiseMessages(boxora::Outcome::Failure(
+        Report(boxora::Outcome::Failure(
             {"Common", "filesmissing",
              "The scene uses files that were not found, neither where it names them nor beside it:%s", {list}}));
     }
@@ -81,7 +80,7 @@ void CEngine::Raise(const boxora::Outcome& outcome) {
             });
         }
     }
-    boxora::RaiseMessages(shown);
+    Report(shown);
 }
 
 boxora::Outcome CEngine::TakeSceneLoadOutcome() {

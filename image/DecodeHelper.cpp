@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -201,8 +202,9 @@ bool DecodeInHelper(Job job, const uint8_t* data, std::size_t size, uint32_t max
     posix_spawnattr_setsigdefault(&attr, &defaults);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     const std::string jobText = std::to_string(static_cast<uint32_t>(job)), sideText = std::to_string(maxSide);
+    const std::string parentText = std::to_string(::getpid());
     char* argv[] = {const_cast<char*>(helper.c_str()), const_cast<char*>(jobText.c_str()),
-                    const_cast<char*>(sideText.c_str()), nullptr};
+                    const_cast<char*>(sideText.c_str()), const_cast<char*>(parentText.c_str()), nullptr};
     pid_t pid = -1;
     const int spawned = ::posix_spawn(&pid, helper.c_str(), &actions, &attr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -239,7 +241,13 @@ bool DecodeInHelper(Job job, const uint8_t* data, std::size_t size, uint32_t max
 
 int RunDecodeHelper(int argc, char** argv) {
     LimitResources();
-    if (argc != 3) return 2;
+    if (argc != 3 && argc != 4) return 2;
+    if (argc == 4) {
+        // A program ended by Ctrl+C or a kill takes its drawing with it
+        // instead of leaving it to burn its processor time orphaned.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != static_cast<pid_t>(std::strtol(argv[3], nullptr, 10))) return 2;
+    }
     const unsigned long job = std::strtoul(argv[1], nullptr, 10);
     const unsigned long maxSide = std::strtoul(argv[2], nullptr, 10);
     if (maxSide == 0 || maxSide > kMaxDimension) return 2;

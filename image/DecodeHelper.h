@@ -36,7 +36,8 @@ constexpr uint64_t kMemoryBytes = uint64_t{2} << 30;
 bool DecodeInHelper(Job job, const uint8_t* data, std::size_t size, uint32_t maxSide, ImageData& out,
                     std::string* why);
 
-// The helper's side: arguments JOB MAXSIDE; reads the file from standard
+// The helper's side: arguments JOB MAXSIDE [PARENT] (it dies with PARENT, the
+// process that started it); reads the file from standard
 // input and writes the result to standard output. Returns the exit status.
 int RunDecodeHelper(int argc, char** argv);
 

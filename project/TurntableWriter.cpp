@@ -293,6 +293,7 @@ TurntableResult RenderTurntable(IEngine& engine, const SceneParams& scene, const
         job.height = s.height;
         job.format = *kind == TurntableOutput::Sequence ? s.stillFormat : FORMAT_PNG;
         job.seed = s.seed + static_cast<uint32_t>(i);
+        job.requireImages = s.requireImages;
         job.pictureSink = [slot, frameBytes](const uint8_t* rgba, int, int) {
             std::lock_guard lock(slot->mutex);
             if (rgba) slot->rgba.assign(rgba, rgba + frameBytes);

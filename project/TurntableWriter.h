@@ -43,6 +43,8 @@ struct TurntableSettings {
     int jpegOptions = 0;
     int gifCompression = 0;
     int tiffCompression = 0;
+    // A face image that gives no pixels fails the frame (RenderJob).
+    bool requireImages = false;
 };
 
 constexpr int kMaxTurntableFrames = 3600;

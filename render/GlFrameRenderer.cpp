@@ -67,6 +67,14 @@ bool GlFrameRenderer::CreateContexts(IFrameSink* sink) {
     return true;
 }
 
+bool GlFrameRenderer::CreateHeadlessContexts() {
+    sink_ = nullptr;
+    if (offscreen_) return true;
+    std::string error;
+    offscreen_ = OsMesaContext::Create(&error);
+    return offscreen_ != nullptr;
+}
+
 bool GlFrameRenderer::ReleaseContexts() {
     if (!window_ && !offscreen_) return true;
     // Called after both worker threads have ended: nothing is current on
@@ -89,7 +97,7 @@ void GlFrameRenderer::BeginSceneThread() {
         // A context made after the textures were loaded (the preview was
         // created anew) gets them again under their names.
         std::lock_guard lock(engine_.Lock());
-        boxora::RaiseMessages(engine_.Textures().ReuploadAllTextures());
+        engine_.Report(engine_.Textures().ReuploadAllTextures());
         windowContextFresh_ = false;
     }
 }
@@ -260,14 +268,12 @@ boxora::Outcome GlFrameRenderer::RenderPicture(const RenderJob& job, IPictureSin
     // Textures no larger than this picture can show.
     SetTexturePictureSize(job.width, job.height);
     // A texture shrunk to the budget is said as the job starts, as it goes on.
-    boxora::Outcome textures = scene->UploadTextures();
-    if (textures.failed && job.imagesRequired) {
+    if (boxora::Outcome textures = scene->UploadTextures(); job.requireImages && textures.failed) {
         scene->DeleteTextures();
         return textures;
+    } else {
+        engine_.Report(textures);
     }
-    // Without required images a face that fails here was said when the
-    // scene loaded it; only the budget's note is news.
-    if (!textures.failed) boxora::RaiseMessages(textures);
 
     const auto frameStart = Clock::now();
     scene->Frame().Draw(RENDER_MODE_OFFSCREEN, job.width, job.height);

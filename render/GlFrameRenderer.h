@@ -39,6 +39,7 @@ public:
     ~GlFrameRenderer() override;
 
     bool CreateContexts(IFrameSink* sink) override;
+    bool CreateHeadlessContexts() override;
     bool ReleaseContexts() override;
     void BeginSceneThread() override;
     void EndSceneThread() override;

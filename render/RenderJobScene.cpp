@@ -16,7 +16,8 @@ RenderJobScene::RenderJobScene(IRenderHost& engine, SceneSnapshotPtr snapshot, S
       snapshot_(std::move(snapshot)),
       params_(params),
       model_(ToSceneModel(*snapshot_)),
-      textures_(CTextureStore::JobTexturesOf(*snapshot_, engine.Textures().Budget())),
+      textures_(CTextureStore::JobTexturesOf(*snapshot_, engine.Textures().Budget(),
+                                              engine.Textures().JobsReportUnreadable())),
       sides_(model_, releaseQueue_),
       scene_{model_, textures_.names, params_} {
     // The same grouping the engine's sides have, from the snapshot; the order

@@ -64,6 +64,7 @@ public:
     }
     bool RenderAbortRequested() const override { return engine_.RenderAbortRequested(); }
     void ReportProgress(float value) override { engine_.ReportProgress(value); }
+    void Report(const boxora::Outcome& outcome) override { engine_.Report(outcome); }
     void AddProgress(float delta) override { engine_.AddProgress(delta); }
     std::string RenderOutputName(const std::string& requested) override { return engine_.RenderOutputName(requested); }
     void FinishRenderOutput(const std::string& written) override { engine_.FinishRenderOutput(written); }

@@ -171,9 +171,11 @@ boxora::Outcome CTextureStore::ReuploadAllTextures() {
     return outcome;
 }
 
-CTextureStore::JobTextures CTextureStore::JobTexturesOf(const SceneSnapshot& snapshot, std::size_t budget) {
+CTextureStore::JobTextures CTextureStore::JobTexturesOf(const SceneSnapshot& snapshot, std::size_t budget,
+                                                      bool reportUnreadable) {
     JobTextures textures;
     textures.budget = budget;
+    textures.reportUnreadable = reportUnreadable;
     for (const boxora::MaterialSnapshot& m : snapshot.materials) {
         if (!m.image || m.index < 0 || m.index >= kTextureSlots) continue;
         textures.images.emplace_back(m.index, m.image);
@@ -191,11 +193,13 @@ boxora::Outcome CTextureStore::UploadJobTextures(const JobTextures& textures, co
         if (stop && stop()) return outcome;
         // A file read fine at the preview's size can still fail at the
         // picture's (a drawing out of time at a print size): a blank face
-        // is no picture, so the job says so and its caller decides.
+        // is no picture, so the job says so and its caller decides. Where a
+        // preview decoded the images first it has named those that failed.
         std::string why;
         const auto decoded = image->Pixels(TextureSideLimit(), VectorArtSide(), &why);
         if (decoded->pixels.empty()) {
-            outcome.Fail(UnreadableImage(image->Path(), why));
+            if (textures.reportUnreadable) outcome.Fail(UnreadableImage(image->Path(), why));
+            else outcome.failed = true;
             continue;
         }
         const int width = static_cast<int>(decoded->width), height = static_cast<int>(decoded->height);

@@ -75,6 +75,11 @@ public:
         reportedUnreadable_.clear();
         budgetNoted_ = false;
     }
+    // Set where no preview decodes the images first (a headless engine):
+    // a render job's upload then fails its outcome ("Common"/
+    // "textunreadable") for each image that gives no pixels.
+    void SetJobsReportUnreadable(bool report) { jobsReportUnreadable_ = report; }
+    bool JobsReportUnreadable() const { return jobsReportUnreadable_; }
 
     // Loads the image at path as the texture of material index. path is
     // rewritten to the resolved full path, or to "*" (with the
@@ -100,8 +105,9 @@ public:
         std::vector<std::pair<int, boxora::SharedImagePtr>> images;  // material index, artwork
         TextureNameTable names{};
         std::size_t budget = kTextureBudgetBytes;
+        bool reportUnreadable = false;
     };
-    static JobTextures JobTexturesOf(const SceneSnapshot& snapshot, std::size_t budget);
+    static JobTextures JobTexturesOf(const SceneSnapshot& snapshot, std::size_t budget, bool reportUnreadable);
     // Render thread: uploads them into the current context; stop is
     // consulted before each texture and leaves the rest out once true.
     static boxora::Outcome UploadJobTextures(const JobTextures& textures, const std::function<bool()>& stop);
@@ -149,6 +155,7 @@ private:
     std::string sceneFolder_;
     std::set<std::string> reportedUnreadable_;
     bool budgetNoted_ = false;  // the budget warning was given for this scene
+    bool jobsReportUnreadable_ = false;
     uint32_t counter_ = 0;
     std::list<TEXTURE> all_;
     std::list<TEXTURE> pending_;

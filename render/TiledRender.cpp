@@ -80,12 +80,12 @@ Outcome DrawTiledPicture(const RenderJob& job, int tileSide, const TiledJobParts
     host.ReportProgress(1);
     // Textures no larger than the whole picture can show.
     SetTexturePictureSize(width, height);
-    Outcome textures = parts.scene.UploadTextures();
-    if (textures.failed && job.imagesRequired) {
+    if (Outcome textures = parts.scene.UploadTextures(); job.requireImages && textures.failed) {
         parts.scene.DeleteTextures();
         return textures;
+    } else {
+        host.Report(textures);
     }
-    RaiseMessages(textures);
 
     struct BackToRest {
         SceneFrame& frame;

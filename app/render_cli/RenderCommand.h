@@ -1,7 +1,7 @@
 #pragma once
 // boxora-render SCENE -o OUT [options]: final-quality renders of scene files
 // by the engine's render job, as "Render and Save" makes them, any number in
-// one run with one engine. A SCENE that is a folder renders every scene
+// one run with one headless session (HeadlessSession.h). A SCENE that is a folder renders every scene
 // file in it into the folder given with its -o.
 #include <cstddef>
 #include <functional>
@@ -56,14 +56,6 @@ std::optional<int> ExportFormatFromName(const std::string& name);
 std::optional<int> ExportFormatFromFileName(const std::string& fileName);
 // The usual extension of a format code (".png", ".jpg", ...).
 std::string ExportExtension(int format);
-
-// Loads a scene already checked readable into the engine (settings reset
-// first, fitted to its images with --fit-images) and checks that all of its
-// expectedObjects models and their images came: 0 loaded, 1 something
-// missing (reported on standard error; images only count without
-// --allow-missing), 130 when waitUntilIdle says the run was interrupted.
-int LoadSceneToRender(CEngine& engine, const RenderOptions& options, const std::string& scene,
-                      std::size_t expectedObjects, const std::function<bool()>& waitUntilIdle);
 
 // The render job for one picture of the run: the export options, seed,
 // tiles and resolution the options give, for this file, format and size.

@@ -156,6 +156,10 @@ TEST(SceneFileParse, EveryWholeShadowLengthReadsAndSavesAsItself) {
 
 class SceneFileTest : public EngineTestBase {
 protected:
+    void SetUp() override {
+        EngineTestBase::SetUp();
+        engine.SetReporter(&notes);
+    }
     void LoadNow(const std::string& path) {
         std::lock_guard lock(engine.Lock());
         engine.LoadSceneNow(path);

@@ -134,6 +134,7 @@ protected:
         std::filesystem::create_directories(dir.Path() / "data" / "Objects");
         std::filesystem::create_directories(dir.Path() / "data" / "texture");
         boxora::SetNotifier(&notes);
+        engine.SetReporter(&notes);
     }
     void TearDown() override {
         engine.Release();

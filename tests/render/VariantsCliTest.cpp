@@ -182,6 +182,16 @@ TEST_F(VariantsCliTest, LinksPlantedInTheOutputFolderAreRefusedAndNothingOutside
     EXPECT_TRUE(fs::is_regular_file(dir.Path() / "elsewhere" / "in" / "a.png"));
 }
 
+// A batch system reads the report: one that cannot be written (a full disk)
+// fails the run although every picture was written.
+TEST_F(VariantsCliTest, AReportThatCannotBeWrittenFailsTheRun) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    testsupport::WriteFileBytes(dir.File("one.csv"), "output,Front\nr.png,art/red.png\n");
+    EXPECT_EQ(Run("--variants one.csv -o out --size 16x16 --report /dev/full"), 1);
+    EXPECT_NE(err.find("cannot write the report /dev/full"), std::string::npos) << err;
+    EXPECT_TRUE(fs::exists(dir.File("out/r.png")));
+}
+
 TEST_F(VariantsCliTest, ThreeShardsThroughParallelWriteEachPictureOnceAndSkipExistingLeavesThem) {
     if (std::system("parallel --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "GNU parallel not installed";
     std::string table = "output,Front\n";
