@@ -20,6 +20,7 @@
 #include "engine/SceneFile.h"
 #include "engine/SceneFileCheck.h"
 #include "image/ImageFormat.h"
+#include "lang/Messages.h"
 #include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
 #include "render/FrameSink.h"
@@ -158,7 +159,7 @@ public:
         // sections; those keep the values a new engine starts with, not the
         // ones of the scene rendered before, so that every picture of a run
         // is the one the scene gives on its own.
-        if (const int status = LoadSceneToRender(*engine_, options_, job.scene, data.objects.size(),
+        if (const int status = LoadSceneToRender(*engine_, options_, job.scene, data,
                                                  [this] { return WaitUntilIdle(*engine_); });
             status != 0)
             return status;
@@ -169,9 +170,10 @@ public:
         params.outputFormat = job.format;
         // "-" is standard output; the picture is streamed there like to any
         // pipe or terminal named with -o.
-        const RenderJob request =
-            MakeRenderJob(options_, job.output == "-" ? std::string("/dev/stdout") : job.output, job.format,
-                          options_.width, options_.height);
+        const int width = options_.sizeGiven ? options_.width : params.pictureWidth.Get();
+        const int height = options_.sizeGiven ? options_.height : params.pictureHeight.Get();
+        const RenderJob request = MakeRenderJob(
+            options_, job.output == "-" ? std::string("/dev/stdout") : job.output, job.format, width, height);
         notes_.SetLabel(fs::path(job.scene).filename().string());
         engine_->TakeRenderResults();
         const auto start = std::chrono::steady_clock::now();
@@ -190,8 +192,8 @@ public:
         if (options_.progress.value_or(false) || ShowProgressByDefault()) {
             const double seconds =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            std::fprintf(stderr, "boxora-render: wrote %s (%d x %d) in %.1f s\n", Shown(job.output), options_.width,
-                         options_.height, seconds);
+            std::fprintf(stderr, "boxora-render: wrote %s (%d x %d) in %.1f s\n", Shown(job.output), width, height,
+                         seconds);
         }
         return 0;
     }
@@ -244,7 +246,17 @@ std::string ExportExtension(int format) {
 }
 
 int LoadSceneToRender(CEngine& engine, const RenderOptions& options, const std::string& scene,
-                      std::size_t expectedObjects, const std::function<bool()>& waitUntilIdle) {
+                      const SceneFileData& data, const std::function<bool()>& waitUntilIdle) {
+    // A value that is no number would leave a blank picture.
+    if (data.problems.failed) {
+        for (const boxora::UserMessage& m : data.problems.messages)
+            if (m.icon == boxora::MsgIcon::Error)
+                std::fprintf(stderr, "boxora-render: %s: %s\n", Shown(scene),
+                             boxora::EscapeForTerminal(boxora::MessageText(m)).c_str());
+        std::fprintf(stderr, "boxora-render: %s: nothing written\n", Shown(scene));
+        return 1;
+    }
+    const std::size_t expectedObjects = data.objects.size();
     // A scene file may leave out sections; those keep the values a new
     // engine starts with, not the ones of the scene rendered before, so that
     // every picture of a run is the one the scene gives on its own.

@@ -15,6 +15,8 @@ class CEngine;
 
 // One scene (or folder of scenes) and where its picture goes (or the
 // folder the pictures go to).
+struct SceneFileData;
+
 struct RenderTarget {
     std::string scene;
     std::string output;
@@ -24,6 +26,9 @@ struct RenderOptions {
     std::vector<RenderTarget> targets;
     int width = 300;
     int height = 300;
+    // --size, --print or --thumbnail gave the size; otherwise each scene's
+    // own picture size is used.
+    bool sizeGiven = false;
     std::optional<int> format;  // image format code; otherwise from each output's extension
     int jpegQuality = 100;
     int jpegOptions = 0;   // 8 optimised coding, 16 progressive
@@ -59,11 +64,11 @@ std::string ExportExtension(int format);
 
 // Loads a scene already checked readable into the engine (settings reset
 // first, fitted to its images with --fit-images) and checks that all of its
-// expectedObjects models and their images came: 0 loaded, 1 something
+// the models data names and their images came: 0 loaded, 1 something
 // missing (reported on standard error; images only count without
 // --allow-missing), 130 when waitUntilIdle says the run was interrupted.
 int LoadSceneToRender(CEngine& engine, const RenderOptions& options, const std::string& scene,
-                      std::size_t expectedObjects, const std::function<bool()>& waitUntilIdle);
+                      const SceneFileData& data, const std::function<bool()>& waitUntilIdle);
 
 // The render job for one picture of the run: the export options, seed,
 // tiles and resolution the options give, for this file, format and size.

@@ -45,7 +45,7 @@ bool LoadScene(CEngine& engine, const RenderOptions& options, const std::string&
         return false;
     }
     const SceneFileData data = ReadSceneDocument(boxora::ProfileDocument::Load(scene));
-    status = LoadSceneToRender(engine, options, scene, data.objects.size(), [&engine] { return WaitUntilIdle(engine); });
+    status = LoadSceneToRender(engine, options, scene, data, [&engine] { return WaitUntilIdle(engine); });
     return status == 0;
 }
 

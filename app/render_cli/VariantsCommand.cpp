@@ -117,6 +117,10 @@ public:
             return false;
         }
         const SceneFileData data = ReadSceneDocument(boxora::ProfileDocument::Load(scene));
+        if (data.problems.failed) {
+            why = scene + ": " + boxora::MessageText(data.problems.messages.front());
+            return false;
+        }
         objectIds_.clear();
         scene_ = VariantState{};
         ready_ = false;
@@ -197,8 +201,11 @@ public:
         wanted.background = row.background.value_or(scene_.background);
         Apply(wanted);
 
-        const RenderJob request = MakeRenderJob(options_, output.string(), *format, row.width.value_or(options_.width),
-                                                row.height.value_or(options_.height));
+        const SceneParams& params = engine_->Params();
+        const int width = options_.sizeGiven ? options_.width : params.pictureWidth.Get();
+        const int height = options_.sizeGiven ? options_.height : params.pictureHeight.Get();
+        const RenderJob request =
+            MakeRenderJob(options_, output.string(), *format, row.width.value_or(width), row.height.value_or(height));
         engine_->Params().outputFormat = *format;
         engine_->TakeRenderResults();
         engine_->RenderToFile(request);
