@@ -82,6 +82,7 @@ bool RenderScene(const fs::path& scene, const Options& options, const fs::path& 
         const long before = benchmemory::CurrentRssKiB();
         benchmemory::ResetPeakRss();
         const auto start = Clock::now();
+        engine.TakeRenderResults();
         engine.RenderToFile(job);
         if (!engine.WaitForIdle(30min)) {
             std::fprintf(stderr, "the render job did not end\n");
@@ -92,6 +93,9 @@ bool RenderScene(const fs::path& scene, const Options& options, const fs::path& 
         const long peak = benchmemory::PeakRssKiB();
         GlFrameRenderer::JobTimes t;
         if (renderer) t = renderer->LastJobTimes();
+        // Saving: handing the rows to the output step while drawing, and
+        // its encoding and writing after the last row.
+        for (const RenderJobResult& r : engine.TakeRenderResults()) t.save += r.outputMs;
         const double passes = t.frame - t.shadow;
         std::printf("%-20s %5d %8.2f %8.2f %8.2f %7.2f %7.2f %8.0f %8.0f\n", scene.stem().string().c_str(), size, wall,
                     t.shadow / 1000.0, passes / 1000.0, t.read / 1000.0, t.save / 1000.0, peak / 1024.0,

@@ -68,6 +68,7 @@ struct SceneFileData;
 struct RenderJobResult {
     std::string fileName;
     boxora::Outcome outcome;
+    double outputMs = 0;  // the output step's time after the last row (encoding, writing)
 };
 
 class CEngine : public IEngine, public IRenderHost {

@@ -4,6 +4,7 @@
 
 #include "engine/Engine.h"
 #include "lang/Messages.h"
+#include "output/JobRunner.h"
 #include "platform/Notifier.h"
 
 void CEngine::Redraw(int) {
@@ -110,7 +111,14 @@ void CEngine::RenderThreadMain() {
         }
         NotifyBegin(boxora::ENGINE_OP_RENDER);
         activeJobCancelled_ = job.cancelled;
-        boxora::Outcome outcome = renderer_->PerformRenderJob(job);
+        boxora::JobOutputTarget target;
+        target.outputName = [this](const std::string& requested) { return RenderOutputName(requested); };
+        target.written = [this](const std::string& written) { FinishRenderOutput(written); };
+        target.progress = [this](float percent) { ReportProgress(percent); };
+        // Only the fast renderer exists yet; the job's choice picks among
+        // the renderers once there are more.
+        boxora::RenderJobRun run = boxora::RunRenderJob(*renderer_, job, target);
+        boxora::Outcome& outcome = run.outcome;
         const bool cancelled = activeJobCancelled_ && activeJobCancelled_();
         activeJobCancelled_ = nullptr;
         // A job given up by its own request has nothing to tell the user.
@@ -119,7 +127,7 @@ void CEngine::RenderThreadMain() {
         NotifyEnd();
         {
             std::lock_guard render(renderMutex_);
-            renderResults_.push_back({job.fileName, std::move(outcome)});
+            renderResults_.push_back({job.fileName, std::move(outcome), run.outputMs});
         }
         renderJobActive_ = false;
         NotifySceneChanged();

@@ -17,14 +17,13 @@
 //                    kept, no OpenGL call is made)
 //   DrawFrame        scene thread (modes 0 and 1) with the engine lock held;
 //                    returns whether the frame was completed
-//   PerformRenderJob render thread without the engine lock, between the
-//                    engine's WM_ENGINE_BEGIN (kind 1) and WM_ENGINE_END;
+//   RenderPicture    (IPictureRenderer) render thread without the engine
+//                    lock, between the engine's WM_ENGINE_BEGIN (kind 1)
+//                    and WM_ENGINE_END, for jobs naming the fast renderer;
 //                    takes the lock only for the moment it copies the
 //                    scene it draws, so the scene thread and the interface
-//                    go on changing and drawing the scene meanwhile;
-//                    fails with the message for the user when the picture
-//                    was not written (a job given up writes nothing and
-//                    fails without a message)
+//                    go on changing and drawing the scene meanwhile; hands
+//                    the pixels to the engine's output step
 //   InvalidateShadowList  any thread, no lock: mark the cached shadow stale
 //
 // The production renderer is made by CreateFrameRenderer(engine) (the
@@ -32,13 +31,12 @@
 // CEngine::SetFrameRenderer.
 #include <memory>
 
-#include "render/RenderJob.h"
-#include "platform/Outcome.h"
+#include "render/PictureRenderer.h"
 
 class IRenderHost;
 class IFrameSink;
 
-class IFrameRenderer {
+class IFrameRenderer : public IPictureRenderer {
 public:
     virtual ~IFrameRenderer() = default;
     virtual bool CreateContexts(IFrameSink* sink) = 0;
@@ -49,7 +47,6 @@ public:
     virtual void EndRenderThread() = 0;
     virtual void ApplySize(int width, int height) = 0;
     virtual bool DrawFrame(int renderMode) = 0;
-    virtual boxora::Outcome PerformRenderJob(const RenderJob& job) = 0;
     virtual void InvalidateShadowList() = 0;
 };
 

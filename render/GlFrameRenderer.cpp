@@ -6,10 +6,9 @@
 #include <chrono>
 #include <mutex>
 
-#include "render/JobEncoding.h"
 #include "render/RenderHost.h"
 #include "render/SideManager.h"
-#include "image/ImageCodec.h"
+#include "image/ImageFormat.h"
 #include "lang/Messages.h"
 #include "render/CameraGl.h"
 #include "render/FrameSink.h"
@@ -192,8 +191,8 @@ namespace boxora {
 
 // The transparent-background boost of PNG renders: a stronger reflection
 // and a finer shadow, in the job's own copy of the settings.
-void ApplyTransparentBoost(SceneParams& params) {
-    if (!params.backgroundTransparent || params.outputFormat != FORMAT_PNG) return;
+void ApplyTransparentBoost(SceneParams& params, int format) {
+    if (!params.backgroundTransparent || format != FORMAT_PNG) return;
     params.Reflection_Opacity = 40.0f + 0.6f * params.Reflection_Opacity;
     params.Shadow_Intensity = static_cast<int>(0.4f * static_cast<float>(params.Shadow_Intensity) + 60.0f);
 }
@@ -210,49 +209,16 @@ using boxora::SaveError;
 
 namespace {
 
-// The frame as the image library takes it: B, G, R, A per pixel, bottom row
-// first; alpha 255 unless the background is transparent.
-void ToBgra(std::vector<uint8_t>& pixels, bool keepAlpha) {
-    for (std::size_t i = 0; i + 3 < pixels.size(); i += 4) {
-        std::swap(pixels[i], pixels[i + 2]);
-        if (!keepAlpha) pixels[i + 3] = 255;
-    }
+boxora::Outcome GivenUp() {
+    boxora::Outcome outcome;
+    outcome.failed = true;
+    return outcome;
 }
 
 }  // namespace
 
-// Hands a job's picture to its sink, top row first; a job that ends
-// without one tells its sink so with null pixels.
-class PictureDelivery {
-public:
-    explicit PictureDelivery(const RenderJob& job) : job_(job) {}
-    ~PictureDelivery() {
-        if (job_.pictureSink && !delivered_) job_.pictureSink(nullptr, 0, 0);
-    }
-    bool Wanted() const { return static_cast<bool>(job_.pictureSink); }
-    // pixels: R, G, B, A, bottom row first, as read back.
-    void Deliver(std::vector<uint8_t>& pixels, bool keepAlpha) {
-        const std::size_t row = static_cast<std::size_t>(job_.width) * 4;
-        for (std::size_t top = 0, bottom = static_cast<std::size_t>(job_.height) - 1; top < bottom; ++top, --bottom)
-            std::swap_ranges(pixels.begin() + top * row, pixels.begin() + (top + 1) * row, pixels.begin() + bottom * row);
-        if (!keepAlpha)
-            for (std::size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
-        delivered_ = true;
-        job_.pictureSink(pixels.data(), job_.width, job_.height);
-    }
-
-private:
-    const RenderJob& job_;
-    bool delivered_ = false;
-};
-
-boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
-    PictureDelivery delivery(job);
-    if (!offscreen_ || !offscreen_->IsCurrent()) {
-        boxora::Outcome noContext;
-        noContext.failed = true;
-        return noContext;
-    }
+boxora::Outcome GlFrameRenderer::RenderPicture(const RenderJob& job, IPictureSink& sink) {
+    if (!offscreen_ || !offscreen_->IsCurrent()) return GivenUp();
     using Clock = std::chrono::steady_clock;
     const auto ms = [](Clock::time_point from) {
         return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
@@ -273,11 +239,17 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     }
     jobParams_.RenderMode = RENDER_MODE_OFFSCREEN;
     jobParams_.accumulationPasses = kRenderPasses;
-    ApplyTransparentBoost(jobParams_);
+    ApplyTransparentBoost(jobParams_, job.format);
 
     // Pictures too big for one surface are drawn in tiles.
-    if (const int tileSide = boxora::ChooseTileSide(job.width, job.height, job.tileSize); tileSide > 0)
-        return PerformTiledJob(job, tileSide, *scene);
+    if (const int tileSide = boxora::ChooseTileSide(job.width, job.height, job.tileSize); tileSide > 0) {
+        boxora::TiledJobTimes times;
+        const boxora::TiledJobParts parts{engine_, jobParams_, *jobShadow_, *scene,
+                                          [this](int w, int h) { return FitOffscreenSurface(w, h); }};
+        boxora::Outcome outcome = boxora::DrawTiledPicture(job, tileSide, parts, sink, times);
+        lastJobTimes_ = {times.shadow, times.frame, times.read, times.deliver, ms(jobStart)};
+        return outcome;
+    }
 
     // The offscreen surface takes the job's size.
     if (job.width < 1 || job.height < 1 || !FitOffscreenSurface(job.width, job.height)) {
@@ -290,7 +262,6 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
     // A texture shrunk to the budget is said as the job starts, as it goes on.
     boxora::RaiseMessages(scene->UploadTextures());
 
-    const bool transparent = jobParams_.backgroundTransparent;
     const auto frameStart = Clock::now();
     scene->Frame().Draw(RENDER_MODE_OFFSCREEN, job.width, job.height);
     lastJobTimes_.frame = ms(frameStart);
@@ -298,58 +269,31 @@ boxora::Outcome GlFrameRenderer::PerformRenderJob(const RenderJob& job) {
 
     // Back to rest: no textures. The surface keeps the job's size for the
     // next job (see FitOffscreenSurface).
-    const auto backToRest = [&] {
-        scene->DeleteTextures();
-        lastJobTimes_.total = ms(jobStart);
-    };
+    struct BackToRest {
+        boxora::RenderJobScene& scene;
+        JobTimes& times;
+        Clock::time_point start;
+        ~BackToRest() {
+            scene.DeleteTextures();
+            times.total = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        }
+    } backToRest{*scene, lastJobTimes_, jobStart};
 
     // The program is closing: the job ends here, writing nothing (a file
     // of that name keeps its previous content).
-    if (engine_.RenderAbortRequested()) {
-        backToRest();
-        boxora::Outcome givenUp;
-        givenUp.failed = true;
-        return givenUp;
-    }
+    if (engine_.RenderAbortRequested()) return GivenUp();
 
     const auto readStart = Clock::now();
     std::vector<uint8_t> pixels;
-    const bool read = offscreen_->ReadPixels(pixels);
-    // Only the formats that carry alpha get it; GIF only when asked for.
-    const bool keepAlpha = transparent && (job.format != FORMAT_GIF || job.gifTransparency);
-    if (read && delivery.Wanted()) {
-        delivery.Deliver(pixels, transparent);
-        lastJobTimes_.read = ms(readStart);
-        engine_.ReportProgress(100);
-        backToRest();
-        return {};
-    }
-    if (read) ToBgra(pixels, keepAlpha);
+    if (!offscreen_->ReadPixels(pixels)) return SaveError(job.fileName);
     lastJobTimes_.read = ms(readStart);
-    engine_.ReportProgress(90);
-    const auto saveStart = Clock::now();
-    boxora::Outcome result;
-    if (read) {
-        ImageCodec image;
-        bool saved = image.CreateFromArray(pixels.data(), static_cast<uint32_t>(job.width),
-                                           static_cast<uint32_t>(job.height), 32, job.width * 4, false);
-        std::vector<uint8_t>().swap(pixels);
-        if (saved) {
-            boxora::ApplyJobExportOptions(image, job);
-            // A template renamed during the job moves its picture along.
-            const std::string output = engine_.RenderOutputName(job.fileName);
-            saved = image.Save(output, job.format);
-            if (saved) engine_.FinishRenderOutput(output);
-        }
-        if (!saved) result = SaveError(engine_.RenderOutputName(job.fileName));
-    } else {
-        result = SaveError(job.fileName);
-    }
-    lastJobTimes_.save = ms(saveStart);
-    engine_.ReportProgress(100);
-
-    backToRest();
-    return result;
+    // Read back bottom row first: handed over from the top without turning.
+    const auto deliverStart = Clock::now();
+    const auto row = static_cast<std::ptrdiff_t>(job.width) * 4;
+    if (sink.Begin(job.width, job.height, jobParams_.backgroundTransparent, false))
+        sink.AddRows(pixels.data() + (job.height - 1) * row, -row, 0, job.height);
+    lastJobTimes_.save = ms(deliverStart);
+    return {};
 }
 
 void GlFrameRenderer::InvalidateShadowList() {

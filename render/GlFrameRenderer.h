@@ -10,8 +10,8 @@
 // ordering's 256 × 256 viewport and grows in steps; the preview draws in its
 // lower left corner. The offscreen context belongs to the render thread; it
 // takes the size of each render job, whose frame (render mode 2, eight
-// jittered passes, the full shadow) is read back and saved through the
-// image codec layer.
+// jittered passes, the full shadow) is read back and handed to the job's
+// picture sink (the output step above this layer encodes and writes it).
 #include <atomic>
 #include <memory>
 
@@ -46,7 +46,7 @@ public:
     void EndRenderThread() override;
     void ApplySize(int width, int height) override;
     bool DrawFrame(int renderMode) override;
-    boxora::Outcome PerformRenderJob(const RenderJob& job) override;
+    boxora::Outcome RenderPicture(const RenderJob& job, IPictureSink& sink) override;
     void InvalidateShadowList() override;
 
     // Where the last render job's time went, in milliseconds (render
@@ -54,8 +54,8 @@ public:
     struct JobTimes {
         double shadow = 0;  // the shadow pre-pass
         double frame = 0;   // the whole frame, pre-pass included
-        double read = 0;    // read-back and conversion
-        double save = 0;    // encoding and writing
+        double read = 0;    // read-back
+        double save = 0;    // handing the rows to the picture sink
         double total = 0;   // the whole job
     };
     JobTimes LastJobTimes() const { return lastJobTimes_; }
@@ -72,8 +72,6 @@ private:
     // size comes with a new context (its GL objects go). False when it
     // cannot be had.
     bool FitOffscreenSurface(int width, int height);
-    // A render job drawn tile by tile (render/TiledRender.cpp).
-    boxora::Outcome PerformTiledJob(const RenderJob& job, int tileSide, boxora::RenderJobScene& scene);
     void SetViewportAndCamera(int width, int height);
 
     IRenderHost& engine_;

@@ -4,10 +4,21 @@
 // pixel (about 1 GiB at 8000 × 8000 before the read-back), so pictures
 // beyond kOnePieceMaxSide a side are drawn tile by tile on a surface of one
 // tile, a band (a row of tiles) at a time; each band's rows go to the
-// encoder as soon as it is complete.
+// picture sink as soon as it is complete.
+#include <functional>
 #include <vector>
 
+#include "platform/Outcome.h"
+
+class CShadowManager2;
+class IPictureSink;
+class IRenderHost;
+struct RenderJob;
+struct SceneParams;
+
 namespace boxora {
+
+class RenderJobScene;
 
 // Up to this side a picture is drawn in one piece (3000 × 3000 peaks at
 // about 340 MiB for the whole process).
@@ -36,5 +47,29 @@ struct TileSpan {
 // extent split into ceil(extent / side) spans whose sizes differ by at most
 // one, so that no tile is a sliver.
 std::vector<TileSpan> SplitEvenly(int extent, int side);
+
+// What a tiled job draws with: the renderer's job settings, shadow and
+// scene copy, and how it sizes its offscreen surface (false when the size
+// cannot be had).
+struct TiledJobParts {
+    IRenderHost& host;
+    SceneParams& params;
+    CShadowManager2& shadow;
+    RenderJobScene& scene;
+    std::function<bool(int width, int height)> fitSurface;
+};
+
+// Where a tiled job's time went, in milliseconds.
+struct TiledJobTimes {
+    double shadow = 0;
+    double frame = 0;
+    double read = 0;
+    double deliver = 0;  // in the sink
+};
+
+// Draws the job tile by tile on the current (offscreen) context, handing
+// each finished band to sink, top band first.
+Outcome DrawTiledPicture(const RenderJob& job, int tileSide, const TiledJobParts& parts, IPictureSink& sink,
+                         TiledJobTimes& times);
 
 }  // namespace boxora

@@ -329,8 +329,8 @@ void CDialogRender::SelectFormat(int index) {
         formatList_->setCurrentIndex(index);
     }
 
-    // 3. The render job reads the format from the scene parameters; the
-    // project keeps it as its picture's format.
+    // 3. The scene keeps the Rendering tab's choice (its jobs carry their
+    // own); the project keeps it as its picture's format.
     if (engine_.scene) engine_.scene->outputFormat = formatId_;
     StorePictureSetting(boxora::Setting::PictureFormat, formatId_);
 

@@ -26,6 +26,9 @@ public:
     // Called inside DrawFrame (scene thread, engine lock held).
     std::function<void(int mode)> onFrame;
     std::function<void(const RenderJob&)> onJob;
+    // Draws the job's picture (render thread); without it a job hands over
+    // no pixels.
+    std::function<void(const RenderJob&, IPictureSink&)> onPicture;
 
     bool CreateContexts(IFrameSink*) override { return true; }
     bool ReleaseContexts() override {
@@ -43,9 +46,10 @@ public:
         if (frameMillis > 0) std::this_thread::sleep_for(std::chrono::milliseconds(frameMillis.load()));
         return true;
     }
-    boxora::Outcome PerformRenderJob(const RenderJob& job) override {
+    boxora::Outcome RenderPicture(const RenderJob& job, IPictureSink& sink) override {
         ++jobs;
         if (onJob) onJob(job);
+        if (onPicture) onPicture(job, sink);
         if (jobMillis > 0) std::this_thread::sleep_for(std::chrono::milliseconds(jobMillis.load()));
         return {};
     }

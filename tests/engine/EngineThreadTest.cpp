@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "EngineTestSupport.h"
+#include "image/ImageCodec.h"
+#include "image/ImageFormat.h"
 
 namespace {
 
@@ -215,6 +217,54 @@ TEST_F(EngineThreadTest, ObjectSetterDuringARenderJobIsAppliedAtOnce) {
     release.Open();
     ASSERT_TRUE(engine.WaitForIdle(10s));
     EXPECT_EQ(renderer->jobs.load(), 1);
+}
+
+// The render thread runs every job through the job runner and the output
+// step, whatever draws it: here a renderer that only fills rows.
+TEST_F(EngineThreadTest, RenderJobsGoThroughTheOutputStep) {
+    Start();
+    renderer->onPicture = [](const RenderJob& job, IPictureSink& sink) {
+        std::vector<uint8_t> row(static_cast<std::size_t>(job.width) * 4);
+        if (!sink.Begin(job.width, job.height, false, false)) return;
+        for (int y = 0; y < job.height; ++y) {
+            for (int x = 0; x < job.width; ++x) {
+                row[4 * x] = static_cast<uint8_t>(x * 40);
+                row[4 * x + 1] = static_cast<uint8_t>(y * 60);
+                row[4 * x + 2] = 9;
+                row[4 * x + 3] = 0;  // opaque background: taken as 255
+            }
+            sink.AddRows(row.data(), 0, y, 1);
+        }
+    };
+    RenderJob job{dir.File("gradient.bmp"), 5, 3};
+    job.format = FORMAT_BMP;
+    bool written = false;
+    job.finished = [&](bool ok) { written = ok; };
+    RenderJob missing{dir.File("none.bmp"), 5, 3};  // the renderer hands over no rows
+    missing.format = FORMAT_BMP;
+    renderer->onJob = [&](const RenderJob& j) {
+        if (j.fileName == missing.fileName) renderer->onPicture = nullptr;
+    };
+    engine.RenderToFile(job);
+    engine.RenderToFile(missing);
+    ASSERT_TRUE(engine.WaitForIdle(10s));
+    EXPECT_TRUE(written);
+    ImageCodec picture;
+    ASSERT_TRUE(picture.Load(dir.File("gradient.bmp"), FORMAT_BMP));
+    const imagecodec::ImageData& d = picture.Data();
+    ASSERT_EQ(d.width, 5u);
+    ASSERT_EQ(d.height, 3u);
+    // Bottom row first, B, G, R: the top right pixel is (160, 0, 9).
+    const uint8_t* topRight = &d.pixels[(2 * 5 + 4) * 3];
+    EXPECT_EQ(topRight[2], 160);
+    EXPECT_EQ(topRight[1], 0);
+    EXPECT_EQ(topRight[0], 9);
+    const std::vector<RenderJobResult> results = engine.TakeRenderResults();
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_FALSE(results[0].outcome.failed);
+    EXPECT_TRUE(results[1].outcome.failed);
+    EXPECT_FALSE(results[1].outcome.messages.empty());
+    EXPECT_FALSE(std::filesystem::exists(missing.fileName));
 }
 
 TEST_F(EngineThreadTest, RenderJobsRunOneAfterAnotherAndNotify) {

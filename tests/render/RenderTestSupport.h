@@ -85,7 +85,6 @@ protected:
         job.width = w;
         job.height = h;
         job.format = format;
-        engine.Params().outputFormat = format;
         if (!job.seed) job.seed = 1;
         engine.RenderToFile(job);
         if (!Idle()) return false;
