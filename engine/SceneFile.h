@@ -42,6 +42,9 @@ struct SceneFileData {
     // where its section is missing (the scene keeps its value) or the value
     // was refused.
     std::array<std::optional<double>, boxora::kSettingCount> settings;
+    // Lines read when the file was longer than the reading limits (the rest
+    // was not read); 0 when it was read whole.
+    std::size_t cutAfterLine = 0;
     std::vector<SceneObjectSection> objects;  // in file order
     // Values refused (failures: not a finite number) and values taken into
     // their range (warnings), each naming its key and line.
@@ -54,6 +57,8 @@ extern const char* const kTransformKeys[9];
 
 SceneFileData ParseSceneFile(std::string_view bytes);
 SceneFileData ReadSceneDocument(const boxora::ProfileDocument& document);
+// Reads the file, passing over the object sections a scene cannot hold.
+SceneFileData ReadSceneFile(const std::string& path);
 
 // The model file of an object section, or nothing when the object name is
 // empty or would lead out of the objects folder (path separators, "..").

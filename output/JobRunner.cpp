@@ -86,7 +86,7 @@ RenderJobRun RunRenderJob(IPictureRenderer& renderer, const RenderJob& job, cons
     if (output.Finish(name)) {
         if (target.written) target.written(name);
     } else {
-        run.outcome = SaveError(name);
+        run.outcome = SaveError(name, output.Error());
     }
     run.outputMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     progress(100);

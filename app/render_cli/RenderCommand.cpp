@@ -152,7 +152,7 @@ public:
             std::fprintf(stderr, "boxora-render: Could not open file: %s\n", Shown(job.scene));
             return 1;
         }
-        const SceneFileData data = ReadSceneDocument(boxora::ProfileDocument::Load(job.scene));
+        const SceneFileData data = ReadSceneFile(job.scene);
         if (!StartEngine()) return 1;
 
         // The scene, with every model it names. A scene file may leave out
@@ -303,6 +303,7 @@ RenderJob MakeRenderJob(const RenderOptions& options, const std::string& fileNam
     request.tileSize = options.tileSize;
     request.dpi = options.dpi;
     request.webpLossless = options.webpLossless;
+    request.imagesRequired = !options.allowMissing;
     return request;
 }
 
