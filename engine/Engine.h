@@ -46,6 +46,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <optional>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -99,34 +100,14 @@ public:
     void SetObjectScaleX(int id, float factor) override;
     void SetObjectScaleY(int id, float factor) override;
     void SetObjectScaleZ(int id, float factor) override;
-    void SetGlobalLightBrightness(float value) override;
-    void EnableLightSource1(bool enabled) override;
-    void SetLightHorizontalRotation(float value) override;
-    void SetLightVerticalRotation(float value) override;
-    void SetLightDistance(float value) override;
-    void EnableLightSource2(bool enabled) override;
-    void SetLightHorizontalRotation2(float value) override;
-    void SetLightVerticalRotation2(float value) override;
-    void SetLightDistance2(float value) override;
-    void SetShadowDirection(float value) override;
-    void SetShadowLength(float value) override;
-    void SetShadowIntensity(int value) override;
-    void SetShadowBlur(int value) override;
-    void SetCameraHorizontalRotation(float value) override;
-    void SetCameraVerticalRotation(float value) override;
-    void SetCameraTargetHorizontal(int value) override;
-    void SetCameraTargetVertical(int value) override;
-    void SetCameraZoom(float value) override;
-    void SetCameraPerspective(float value) override;
-    void SetReflectionOpacity(int value) override;
-    void SetReflectionLength(int value) override;
-    void SetBackgroundColor(unsigned int colorref) override;
-    void SetBackgroundTransparent(bool transparent) override;
     void DeleteAllObjects() override;
     void LoadScene(const std::string& path) override;
     bool SaveScene(const std::string& path) override;
     boxora::Outcome WriteScene(const std::string& path) override;
     void RenderToFile(const RenderJob& job) override;
+    void SetSetting(boxora::Setting setting, double value) override;
+    std::string SceneFileText() override;
+    void LoadSceneText(std::string text) override;
 
     // --- Further operations ---
     // Queues an object for deletion by the scene thread; the caller then
@@ -225,7 +206,14 @@ public:
 
     // The scene-file load, as the scene thread performs it (engine lock
     // held by the caller).
-    void LoadSceneNow(const std::string& path);
+    // A scene to load: a file, or a scene file's text held in memory.
+    struct SceneLoad {
+        std::string path;
+        std::optional<std::string> text;
+    };
+    void LoadSceneNow(const SceneLoad& load);
+    // Publishes the scene for writing it out, without waiting for a render job.
+    void PublishForFile();
     void ApplySceneFile(const SceneFileData& data);
     // DeleteObject's work, engine lock held.
     void DeleteObjectLocked(int id, bool recompute);
@@ -281,7 +269,7 @@ private:
     mutable std::mutex queueMutex_;
     std::deque<int> deleteQueue_;
     std::deque<std::string> addQueue_;
-    std::deque<std::string> loadQueue_;
+    std::deque<SceneLoad> loadQueue_;
     struct QueuedChange {
         std::function<bool()> apply;
         std::function<void(SceneSnapshot&)> patch;

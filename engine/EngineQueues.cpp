@@ -34,9 +34,22 @@ void CEngine::LoadScene(const std::string& path) {
     }
     {
         std::lock_guard queues(queueMutex_);
-        loadQueue_.push_back(path);
+        loadQueue_.push_back({path, std::nullopt});
     }
     loadPending_ = true;
+    Redraw();
+}
+
+void CEngine::LoadSceneText(std::string text) {
+    loadPending_ = true;
+    {
+        std::lock_guard signal(signalMutex_);
+        redrawCounter_ = 2;
+    }
+    {
+        std::lock_guard queues(queueMutex_);
+        loadQueue_.push_back({std::string(), std::move(text)});
+    }
     Redraw();
 }
 
@@ -109,17 +122,17 @@ void CEngine::ProcessAddQueue() {
 void CEngine::ProcessLoadQueue() {
     std::lock_guard lock(lock_);
     while (true) {
-        std::string path;
+        SceneLoad load;
         {
             std::lock_guard queues(queueMutex_);
             if (loadQueue_.empty()) break;
-            path = std::move(loadQueue_.front());
+            load = std::move(loadQueue_.front());
             loadQueue_.pop_front();
         }
         const SceneChangeMark changing(sceneChanging_);
         BeginGlSection();
         Trace("load");
-        LoadSceneNow(path);
+        LoadSceneNow(load);
     }
 }
 

@@ -12,7 +12,17 @@
 
 bool CEngine::SaveScene(const std::string& path) { return !WriteScene(path).failed; }
 
+std::string CEngine::SceneFileText() {
+    PublishForFile();
+    return BuildSceneDocument(params_, *Snapshot()).Serialize();
+}
+
 boxora::Outcome CEngine::WriteScene(const std::string& path) {
+    PublishForFile();
+    return WriteSceneFile(path, params_, *Snapshot());
+}
+
+void CEngine::PublishForFile() {
     // From the published snapshot, so that saving never waits for a render
     // job; changes still queued are in it.
     bool locked = lock_.try_lock();
@@ -24,10 +34,9 @@ boxora::Outcome CEngine::WriteScene(const std::string& path) {
         ApplyQueuedChanges();
         PublishSnapshot();
     }
-    return WriteSceneFile(path, params_, *Snapshot());
 }
 
-void CEngine::LoadSceneNow(const std::string& path) {
+void CEngine::LoadSceneNow(const SceneLoad& load) {
     // Engine lock held by the caller (the scene thread).
     loadPending_ = false;
     {
@@ -46,9 +55,15 @@ void CEngine::LoadSceneNow(const std::string& path) {
     // broken ones are reported again for this scene.
     CTextureStore& textures = models_.Textures();
     textures.ForgetReportedImages();
-    const std::size_t slash = path.find_last_of('/');
-    textures.SetSceneFolder(slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1));
-    ApplySceneFile(ReadSceneFile(path));
+    if (load.text) {
+        // A scene kept in memory names its images as they were found.
+        ApplySceneFile(ParseSceneFile(*load.text));
+    } else {
+        const std::string& path = load.path;
+        const std::size_t slash = path.find_last_of('/');
+        textures.SetSceneFolder(slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1));
+        ApplySceneFile(ReadSceneFile(path));
+    }
     textures.SetSceneFolder({});
     std::vector<std::string> missing;
     {
@@ -91,41 +106,17 @@ boxora::Outcome CEngine::TakeSceneLoadOutcome() {
 }
 
 void CEngine::ApplySceneFile(const SceneFileData& data) {
-    if (data.lightShadow) {
-        const LightShadowSection& s = *data.lightShadow;
-        params_.globalLightBrightness = s.brightness;
-        params_.Light_Source_Enabled_1 = s.light1Enabled;
-        params_.light1HorizontalRotation = s.light1Horizontal;
-        params_.light1VerticalRotation = s.light1Vertical;
-        params_.light1Distance = s.light1Distance;
-        params_.RecomputeLight1Position();
-        params_.Light_Source_Enabled_2 = s.light2Enabled;
-        params_.light2HorizontalRotation = s.light2Horizontal;
-        params_.light2VerticalRotation = s.light2Vertical;
-        params_.light2Distance = s.light2Distance;
-        params_.RecomputeLight2Position();
-        params_.SetShadowDirectionPlain(static_cast<float>(s.shadowDirection));
-        params_.SetShadowLengthPlain(static_cast<float>(s.shadowLength));
-        params_.Shadow_Intensity = s.shadowIntensity;
-        params_.Shadow_Blur = s.shadowBlur;
-        renderer_->InvalidateShadowList();
+    // Values are stored as read: the setters' rules (the camera's lift)
+    // are for values the user gives.
+    bool shadowChanged = false;
+    for (const boxora::SettingRow& row : boxora::SettingTable()) {
+        const std::optional<double>& value = data.settings[static_cast<int>(row.id)];
+        if (!value) continue;
+        row.store(params_, *value);
+        shadowChanged = shadowChanged || (row.effects & boxora::kEffectShadow) != 0;
     }
-    if (data.camera) {
-        const CameraSection& c = *data.camera;
-        params_.cameraHorizontalRotation = c.horizontal;
-        params_.cameraVerticalRotation = c.vertical;
-        params_.cameraTarget.SetAt(0, c.targetHorizontal);
-        params_.cameraTarget.SetAt(1, c.targetVertical);
-        params_.cameraZoom = c.zoom;
-        params_.Camera_Perspective = c.perspective;
-    }
-    if (data.reflection) {
-        const ReflectionSection& r = *data.reflection;
-        params_.Reflection_Length = r.length;
-        params_.Reflection_Opacity = r.opacity;
-        params_.backgroundTransparent = r.backgroundTransparent;
-        params_.backgroundColor = r.backgroundColor;
-    }
+    if (shadowChanged) renderer_->InvalidateShadowList();
+    if (!data.problems.messages.empty()) Raise(data.problems);
 
     if (data.objectsLeftOut > 0) {
         boxora::Outcome leftOut;

@@ -170,6 +170,12 @@ std::string ProfileDocument::GetString(std::string_view section, std::string_vie
     return CutToUtf16Units(value, bufferUnits - 1);
 }
 
+int ProfileDocument::KeyLine(std::string_view section, std::string_view key) const {
+    const int s = FindSection(section);
+    const int k = s < 0 ? -1 : FindKey(s, key);
+    return k + 1;
+}
+
 bool ProfileDocument::HasKey(std::string_view section, std::string_view key) const {
     const int s = FindSection(section);
     return s >= 0 && FindKey(s, key) >= 0;

@@ -46,6 +46,8 @@ public:
     std::string GetString(std::string_view section, std::string_view key, std::string_view def,
                           std::size_t bufferUnits = 260) const;
     bool HasKey(std::string_view section, std::string_view key) const;
+    // The line (from 1) that gives the key's value, or 0 when there is none.
+    int KeyLine(std::string_view section, std::string_view key) const;
     bool HasSection(std::string_view section) const;
 
     // Replaces the key's value, or adds the key at the end of its section, or

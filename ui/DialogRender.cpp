@@ -18,6 +18,7 @@
 #include "image/RenderOptions.h"
 #include "lang/Lng.h"
 #include "platform/Settings.h"
+#include "ui/undo/SceneHistory.h"
 #include "platform/TextUtil.h"
 #include "ui/FileFilter.h"
 #include "ui/GroupBox.h"
@@ -232,7 +233,32 @@ void CDialogRender::ApplyLanguageTexts() {
 }
 
 void CDialogRender::RefreshFromEngine() {
-    if (engine_.scene) engine_.scene->outputFormat = formatId_;
+    if (!engine_.scene) return;
+    // The project's picture: the fields run their usual handling, which
+    // gives the values back to the engine unchanged.
+    const SceneParams& scene = *engine_.scene;
+    showingScene_ = true;
+    const bool keep = keepProportion_;
+    keepProportion_ = false;
+    const int width = static_cast<int>(boxora::GetSetting(scene, boxora::Setting::PictureWidth));
+    const int height = static_cast<int>(boxora::GetSetting(scene, boxora::Setting::PictureHeight));
+    const int format = static_cast<int>(boxora::GetSetting(scene, boxora::Setting::PictureFormat));
+    if (width != width_) widthEdit_->setText(QString::number(width));
+    if (height != height_) heightEdit_->setText(QString::number(height));
+    SetKeepProportion(keep);
+    for (int i = 0; i < boxora::kRenderFormatCount; ++i)
+        if (boxora::RenderFormats()[static_cast<std::size_t>(i)].formatId == format && format != formatId_)
+            SelectFormat(i);
+    showingScene_ = false;
+    engine_.scene->outputFormat = formatId_;
+}
+
+void CDialogRender::StorePictureSetting(boxora::Setting setting, int value) {
+    if (!engine_.engine || !engine_.scene) return;
+    const double before = boxora::GetSetting(*engine_.scene, setting);
+    if (before == value) return;
+    engine_.engine->SetSetting(setting, value);
+    if (history_ && !showingScene_) history_->RecordSetting(setting, before, value);
 }
 
 void CDialogRender::ShowOptionCaption() {
@@ -303,8 +329,10 @@ void CDialogRender::SelectFormat(int index) {
         formatList_->setCurrentIndex(index);
     }
 
-    // 3. The scene keeps the Rendering tab's choice (its jobs carry their own).
+    // 3. The scene keeps the Rendering tab's choice (its jobs carry their
+    // own); the project keeps it as its picture's format.
     if (engine_.scene) engine_.scene->outputFormat = formatId_;
+    StorePictureSetting(boxora::Setting::PictureFormat, formatId_);
 
     // 4. The file name follows the format's extension.
     const std::string swapped = boxora::SwapExtension(fileName_.toStdString(), format.extension);
@@ -328,6 +356,8 @@ void CDialogRender::OnSizeEdited(Dimension dimension) {
         return;
     }
     (dimension == Dimension::Width ? width_ : height_) = value;
+    StorePictureSetting(dimension == Dimension::Width ? boxora::Setting::PictureWidth : boxora::Setting::PictureHeight,
+                        value);
     if (keepProportion_) WriteOtherDimension(dimension);
     emit imageSizeChanged(width_, height_);
     if (engine_.engine) engine_.engine->Redraw(0);

@@ -323,6 +323,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (given(size) && !ParseRenderSize(text(size), r.width, r.height))
         return fail("--size takes WIDTHxHEIGHT, each 1 to 16000");
+    r.sizeGiven = given(size) || given(print) || given(thumbnail);
     if (given(tile) && (!ParseInt(text(tile), r.tileSize) || r.tileSize < 64 || r.tileSize > 8192))
         return fail("--tile takes a tile side of 64 to 8192 pixels");
     if (given(dpi) && (!ParseInt(text(dpi), r.dpi) || r.dpi < 1 || r.dpi > 65535))

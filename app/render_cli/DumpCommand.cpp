@@ -11,6 +11,7 @@
 #include "model/CoverFaces.h"
 #include "model/shapes/ShapeSpec.h"
 #include "platform/TextUtil.h"
+#include "scene/SettingTable.h"
 
 namespace {
 
@@ -42,41 +43,32 @@ Json Vec4(const SharedVec4& v) {
     return a;
 }
 
+Json SettingJson(const boxora::SettingRow& row, double value) {
+    switch (row.form) {
+        case boxora::FileForm::Float:
+        case boxora::FileForm::WholeFloat: return static_cast<float>(value);
+        case boxora::FileForm::Int: return static_cast<std::int64_t>(value);
+        case boxora::FileForm::FlagIsOne:
+        case boxora::FileForm::FlagNotZero: return value != 0;
+        case boxora::FileForm::ColourRef: return static_cast<std::uint64_t>(value);
+    }
+    return nullptr;
+}
+
+// Every setting by its name, then what the renderers derive from them.
 Json Scene(const SceneParams& p) {
     Json s;
     s["renderMode"] = p.RenderMode.Get();
-    s["cameraHorizontalRotation"] = p.cameraHorizontalRotation.Get();
-    s["cameraVerticalRotation"] = p.cameraVerticalRotation.Get();
-    s["cameraTargetHorizontal"] = p.cameraTarget[0];
-    s["cameraTargetVertical"] = p.cameraTarget[1];
+    for (const boxora::SettingRow& row : boxora::SettingTable()) s[row.dumpName] = SettingJson(row, row.get(p));
     s["cameraTarget"] = Vec4(p.cameraTarget);
-    s["cameraZoom"] = p.cameraZoom.Get();
-    s["cameraPerspective"] = p.Camera_Perspective.Get();
     s["eyeBase"] = Vec4(p.eyeBase);
     s["referenceDistance"] = p.referenceDistance.Get();
     s["viewportWidth"] = p.viewportWidth.Get();
     s["viewportHeight"] = p.viewportHeight.Get();
-    s["globalLightBrightness"] = p.globalLightBrightness.Get();
-    s["light1Enabled"] = p.Light_Source_Enabled_1.Get();
-    s["light1HorizontalRotation"] = p.light1HorizontalRotation.Get();
-    s["light1VerticalRotation"] = p.light1VerticalRotation.Get();
-    s["light1Distance"] = p.light1Distance.Get();
     s["light1Position"] = Vec4(p.light1Position);
-    s["light2Enabled"] = p.Light_Source_Enabled_2.Get();
-    s["light2HorizontalRotation"] = p.light2HorizontalRotation.Get();
-    s["light2VerticalRotation"] = p.light2VerticalRotation.Get();
-    s["light2Distance"] = p.light2Distance.Get();
     s["light2Position"] = Vec4(p.light2Position);
-    s["shadowDirection"] = p.shadowDirection.Get();
-    s["shadowLength"] = p.ShadowLength();
     s["shadowElevation"] = p.shadowElevation.Get();
     s["shadowLightDir"] = Vec4(p.ShadowLightDir);
-    s["shadowIntensity"] = p.Shadow_Intensity.Get();
-    s["shadowBlur"] = p.Shadow_Blur.Get();
-    s["reflectionLength"] = p.Reflection_Length.Get();
-    s["reflectionOpacity"] = p.Reflection_Opacity.Get();
-    s["backgroundColor"] = p.backgroundColor.Get();
-    s["backgroundTransparent"] = p.backgroundTransparent.Get();
     s["accumulationPasses"] = p.accumulationPasses.Get();
     s["outputFormat"] = p.outputFormat.Get();
     return s;

@@ -101,7 +101,15 @@ int HeadlessSession::LoadScene(const std::string& scene, bool fitImages, std::st
         why = "Could not open file: " + scene;
         return 1;
     }
-    const std::size_t expected = ReadSceneFile(scene).objects.size();
+    const SceneFileData data = ReadSceneFile(scene);
+    // A value that is no number would leave a blank picture.
+    if (data.problems.failed) {
+        for (const boxora::UserMessage& m : data.problems.messages)
+            if (m.icon == boxora::MsgIcon::Error) Say(scene + ": " + boxora::MessageText(m));
+        why = scene + ": nothing written";
+        return 1;
+    }
+    const std::size_t expected = data.objects.size();
     CEngine* engine = Engine();
     if (!engine) {
         why = "no OpenGL context could be made";

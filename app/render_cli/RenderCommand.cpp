@@ -12,6 +12,8 @@
 #include "HeadlessSession.h"
 #include "engine/Engine.h"
 #include "image/ImageFormat.h"
+#include "lang/Messages.h"
+#include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
 
 namespace fs = std::filesystem;
@@ -153,10 +155,13 @@ int RenderScene(HeadlessSession& session, const RenderOptions& options, const Jo
     }
     CEngine& engine = *session.Engine();
     if (options.transparent) engine.Params().backgroundTransparent = true;
+    // The scene's own picture size unless the command line names one.
+    const int width = options.sizeGiven ? options.width : engine.Params().pictureWidth.Get();
+    const int height = options.sizeGiven ? options.height : engine.Params().pictureHeight.Get();
     // "-" is standard output; the picture is streamed there like to any
     // pipe or terminal named with -o.
     const RenderJob request = MakeRenderJob(options, job.output == "-" ? std::string("/dev/stdout") : job.output,
-                                            job.format, options.width, options.height);
+                                            job.format, width, height);
     session.Reporter().SetLabel(fs::path(job.scene).filename().string());
     const auto start = std::chrono::steady_clock::now();
     const int status = session.Render(request, why);
@@ -171,8 +176,8 @@ int RenderScene(HeadlessSession& session, const RenderOptions& options, const Jo
     }
     if (session.ShowsProgress()) {
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::fprintf(stderr, "boxora-render: wrote %s (%d x %d) in %.1f s\n", Shown(job.output), options.width,
-                     options.height, seconds);
+        std::fprintf(stderr, "boxora-render: wrote %s (%d x %d) in %.1f s\n", Shown(job.output), width, height,
+                     seconds);
     }
     return 0;
 }

@@ -15,6 +15,8 @@ class CEngine;
 
 // One scene (or folder of scenes) and where its picture goes (or the
 // folder the pictures go to).
+struct SceneFileData;
+
 struct RenderTarget {
     std::string scene;
     std::string output;
@@ -24,6 +26,9 @@ struct RenderOptions {
     std::vector<RenderTarget> targets;
     int width = 300;
     int height = 300;
+    // --size, --print or --thumbnail gave the size; otherwise each scene's
+    // own picture size is used.
+    bool sizeGiven = false;
     std::optional<int> format;  // image format code; otherwise from each output's extension
     int jpegQuality = 100;
     int jpegOptions = 0;   // 8 optimised coding, 16 progressive

@@ -66,9 +66,7 @@ private:
 // The changeable part of the scene as the engine holds it.
 struct VariantState {
     std::map<std::pair<int, int>, std::string> images;  // (object, face) -> image path
-    float cameraHorizontal = 0;
-    float cameraVertical = 0;
-    uint32_t background = 0;
+    boxora::SettingValues settings{};
 };
 
 class VariantRenderer {
@@ -90,9 +88,7 @@ public:
         // empty. A face's image is what its material holds: a model's own
         // texture counts as much as one the scene file names.
         SceneParams& params = engine.Params();
-        scene_.cameraHorizontal = params.cameraHorizontalRotation;
-        scene_.cameraVertical = params.cameraVerticalRotation;
-        scene_.background = params.backgroundColor;
+        scene_.settings = boxora::CaptureSettings(params);
         {
             std::lock_guard lock(engine.Lock());
             const SceneModel& model = engine.SceneObjects();
@@ -138,13 +134,14 @@ public:
 
         VariantState wanted = scene_;
         for (const VariantImage& image : row.images) wanted.images[{image.object, image.face}] = image.path;
-        wanted.cameraHorizontal = row.cameraHorizontal.value_or(scene_.cameraHorizontal);
-        wanted.cameraVertical = row.cameraVertical.value_or(scene_.cameraVertical);
-        wanted.background = row.background.value_or(scene_.background);
+        for (const auto& [setting, value] : row.settings) wanted.settings[static_cast<int>(setting)] = value;
         Apply(wanted);
 
-        const RenderJob request = MakeRenderJob(options_, output.string(), *format, row.width.value_or(options_.width),
-                                                row.height.value_or(options_.height));
+        const SceneParams& params = engine.Params();
+        const int width = options_.sizeGiven ? options_.width : params.pictureWidth.Get();
+        const int height = options_.sizeGiven ? options_.height : params.pictureHeight.Get();
+        const RenderJob request =
+            MakeRenderJob(options_, output.string(), *format, row.width.value_or(width), row.height.value_or(height));
         std::string why;
         const int status = session_.Render(request, why);
         if (status == HeadlessSession::kInterrupted) {
@@ -172,13 +169,13 @@ private:
             engine.SetObjectImage(objectIds_[static_cast<std::size_t>(key.first)], key.second, path);
             now = path;
         }
-        if (wanted.cameraHorizontal != current_.cameraHorizontal)
-            engine.SetCameraHorizontalRotation(wanted.cameraHorizontal);
-        if (wanted.cameraVertical != current_.cameraVertical) engine.SetCameraVerticalRotation(wanted.cameraVertical);
-        if (wanted.background != current_.background) engine.SetBackgroundColor(wanted.background);
-        current_.cameraHorizontal = wanted.cameraHorizontal;
-        current_.cameraVertical = wanted.cameraVertical;
-        current_.background = wanted.background;
+        // In table order: the camera's azimuth goes before its elevation,
+        // which the azimuth's setter may lift.
+        for (const boxora::SettingRow& setting : boxora::SettingTable()) {
+            const int i = static_cast<int>(setting.id);
+            if (wanted.settings[i] != current_.settings[i]) engine.SetSetting(setting.id, wanted.settings[i]);
+        }
+        current_.settings = wanted.settings;
     }
 
     HeadlessSession& session_;

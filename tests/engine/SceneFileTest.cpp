@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cmath>
 
 #include "EngineTestSupport.h"
 #include "engine/SceneFile.h"
@@ -36,23 +37,32 @@ TEST(SceneFileParse, ReaderRulesAndDefaults) {
         "[CAMERA]\r\nCamera_Zoom=250\r\nCamera_Vertical_Rotation=-5\r\nCamera_Perspective=abc\r\n"
         "[REFLECTION]\r\nBackground_Transparent=2\r\nBackground_Color=16777215\r\n"
         "[My Box]\r\nObject_Name=Box\r\n[SCENE]\r\nVersion=1.8\r\n"));
-    ASSERT_TRUE(d.lightShadow && d.camera && d.reflection);
-    EXPECT_FALSE(d.lightShadow->light1Enabled);
-    EXPECT_TRUE(d.lightShadow->light2Enabled);
-    EXPECT_EQ(d.lightShadow->shadowDirection, 45);
-    EXPECT_EQ(d.lightShadow->shadowLength, 68);
+    using boxora::Setting;
+    auto value = [&d](Setting s) { return d.settings[static_cast<int>(s)].value_or(-999); };
+    EXPECT_EQ(value(Setting::Light1Enabled), 0);
+    EXPECT_EQ(value(Setting::Light2Enabled), 1);
+    EXPECT_EQ(value(Setting::ShadowDirection), 45);
+    EXPECT_EQ(value(Setting::ShadowLength), 68);
     // Absent keys take the reader's defaults, not the reset values.
-    EXPECT_FLOAT_EQ(d.lightShadow->light2Horizontal, 130.0f);
-    EXPECT_FLOAT_EQ(d.lightShadow->light2Vertical, 20.0f);
-    EXPECT_FLOAT_EQ(d.lightShadow->brightness, 20.0f);
-    EXPECT_FLOAT_EQ(d.lightShadow->light1Horizontal, 0.0f);
-    EXPECT_EQ(d.lightShadow->shadowBlur, 20);
-    EXPECT_EQ(d.lightShadow->shadowIntensity, 0);
-    EXPECT_FLOAT_EQ(d.camera->zoom, 100.0f);
-    EXPECT_FLOAT_EQ(d.camera->vertical, -5.0f);
-    EXPECT_FLOAT_EQ(d.camera->perspective, 0.0f);
-    EXPECT_TRUE(d.reflection->backgroundTransparent);
-    EXPECT_EQ(d.reflection->backgroundColor, 0xFFFFFFu);
+    EXPECT_EQ(value(Setting::Light2Horizontal), 130);
+    EXPECT_EQ(value(Setting::Light2Vertical), 20);
+    EXPECT_EQ(value(Setting::GlobalLightBrightness), 20);
+    EXPECT_EQ(value(Setting::Light1Horizontal), 0);
+    EXPECT_EQ(value(Setting::ShadowBlur), 20);
+    EXPECT_EQ(value(Setting::ShadowIntensity), 0);
+    EXPECT_EQ(value(Setting::CameraZoom), 100);
+    EXPECT_EQ(value(Setting::CameraVertical), -5);
+    EXPECT_EQ(value(Setting::CameraPerspective), 0);
+    EXPECT_EQ(value(Setting::BackgroundTransparent), 1);
+    EXPECT_EQ(value(Setting::BackgroundColor), 0xFFFFFF);
+    // A file without picture keys has today's picture.
+    EXPECT_EQ(value(Setting::PictureWidth), 300);
+    EXPECT_EQ(value(Setting::PictureFormat), 4);
+    // The zoom was taken into its range, with a warning naming key and line.
+    ASSERT_EQ(d.problems.messages.size(), 1u);
+    EXPECT_FALSE(d.problems.failed);
+    EXPECT_NE(boxora::MessageText(d.problems.messages[0]).find("line 7: Camera_Zoom=250"), std::string::npos)
+        << boxora::MessageText(d.problems.messages[0]);
     ASSERT_EQ(d.objects.size(), 1u);
     EXPECT_EQ(d.objects[0].section, "My Box");
     EXPECT_EQ(d.objects[0].objectName, "Box");
@@ -68,10 +78,10 @@ TEST(SceneFileParse, EverySectionIsReadUpToTheObjectLimit) {
     SceneFileData d = ParseSceneFile(Utf16File(text));
     EXPECT_EQ(d.objects.size(), 400u);
     EXPECT_EQ(d.objects.back().section, "OBJECT_399");
-    ASSERT_TRUE(d.camera && d.lightShadow && d.reflection);
-    EXPECT_FLOAT_EQ(d.camera->zoom, 33.0f);
-    EXPECT_EQ(d.lightShadow->shadowBlur, 7);
-    EXPECT_EQ(d.reflection->backgroundColor, 255u);
+    using boxora::Setting;
+    EXPECT_EQ(d.settings[static_cast<int>(Setting::CameraZoom)], 33.0);
+    EXPECT_EQ(d.settings[static_cast<int>(Setting::ShadowBlur)], 7.0);
+    EXPECT_EQ(d.settings[static_cast<int>(Setting::BackgroundColor)], 255.0);
     EXPECT_EQ(d.objectsLeftOut, 0u);
 
     // Past the limit the rest is counted, the fixed sections still read.
@@ -81,8 +91,7 @@ TEST(SceneFileParse, EverySectionIsReadUpToTheObjectLimit) {
     d = ParseSceneFile(Utf16File(text));
     EXPECT_EQ(d.objects.size(), static_cast<std::size_t>(kMaxObjects));
     EXPECT_EQ(d.objectsLeftOut, 5u);
-    ASSERT_TRUE(d.camera);
-    EXPECT_FLOAT_EQ(d.camera->zoom, 12.0f);
+    EXPECT_EQ(d.settings[static_cast<int>(Setting::CameraZoom)], 12.0);
 }
 
 TEST(SceneFileParse, SectionsPastTheLimitCostNothingAndACutFileSaysWhere) {
@@ -132,6 +141,36 @@ TEST(SceneFileParse, RepeatedSectionsOfManyKeysReadTheFirstOne) {
     EXPECT_FLOAT_EQ(*d.objects[200].transform[6], 2.0f);
 }
 
+TEST(SceneFileParse, NumbersThatAreNotFiniteAreRefusedWithKeyAndLine) {
+    const SceneFileData d = ParseSceneFile(Utf16File(
+        "[CAMERA]\r\nCamera_Zoom=nan\r\nCamera_Vertical_Rotation=inf\r\nCamera_Perspective=1e999\r\n"
+        "Camera_Horizontal_Rotation=12\r\n[OBJECT_0]\r\nObject_Name=Box\r\nScale_Y=-NaN\r\nScale_X=2\r\n"));
+    EXPECT_TRUE(d.problems.failed);
+    std::string all;
+    for (const boxora::UserMessage& m : d.problems.messages) all += boxora::MessageText(m) + "\n";
+    for (const char* expected : {"line 2: Camera_Zoom=nan", "line 3: Camera_Vertical_Rotation=inf",
+                                 "line 4: Camera_Perspective=1e999", "line 8: Scale_Y=-NaN"})
+        EXPECT_NE(all.find(expected), std::string::npos) << expected << " in\n" << all;
+    // Refused values are not used; the others are.
+    EXPECT_FALSE(d.settings[static_cast<int>(boxora::Setting::CameraZoom)]);
+    EXPECT_EQ(d.settings[static_cast<int>(boxora::Setting::CameraHorizontal)], 12.0);
+    ASSERT_EQ(d.objects.size(), 1u);
+    EXPECT_FALSE(d.objects[0].transform[7]);
+    EXPECT_EQ(d.objects[0].transform[6], 2.0f);
+}
+
+TEST(SceneFileParse, PictureKeysAreWrittenOnlyWhenTheyDifferFromTodaysDefaults) {
+    SceneParams scene;
+    const boxora::ProfileDocument plain = BuildSceneDocument(scene, SceneSnapshot{});
+    EXPECT_FALSE(plain.HasKey("SCENE", "Picture_Width"));
+    scene.pictureWidth = 1024;
+    const boxora::ProfileDocument sized = BuildSceneDocument(scene, SceneSnapshot{});
+    EXPECT_EQ(sized.GetString("SCENE", "Picture_Width", ""), "1024");
+    EXPECT_FALSE(sized.HasKey("SCENE", "Picture_Height"));
+    // After the version, which older programs read as the only key there.
+    EXPECT_LT(Utf8Of(sized.Serialize()).find("Version=1.8"), Utf8Of(sized.Serialize()).find("Picture_Width"));
+}
+
 TEST(SceneFileParse, ObjectNamesMayNotLeaveTheObjectsFolder) {
     EXPECT_TRUE(ModelPathForObjectName("DVD Box"));
     EXPECT_FALSE(ModelPathForObjectName("../../etc/passwd"));
@@ -147,9 +186,10 @@ TEST(SceneFileParse, EveryWholeShadowLengthReadsAndSavesAsItself) {
         const boxora::ProfileDocument doc = BuildSceneDocument(set, SceneSnapshot{});
         EXPECT_EQ(doc.GetString("LIGHT_SHADOW", "Length", ""), std::to_string(length) + ".000000");
         const SceneFileData data = ParseSceneFile(doc.Serialize());
-        ASSERT_TRUE(data.lightShadow);
+        const std::optional<double> read = data.settings[static_cast<int>(boxora::Setting::ShadowLength)];
+        ASSERT_TRUE(read);
         SceneParams loaded;
-        loaded.SetShadowLengthPlain(static_cast<float>(data.lightShadow->shadowLength));
+        loaded.SetShadowLengthPlain(static_cast<float>(*read));
         EXPECT_EQ(loaded.ShadowLength(), static_cast<float>(length)) << length;
     }
 }
@@ -162,7 +202,7 @@ protected:
     }
     void LoadNow(const std::string& path) {
         std::lock_guard lock(engine.Lock());
-        engine.LoadSceneNow(path);
+        engine.LoadSceneNow({path, std::nullopt});
     }
     CEngine engine;
 };
@@ -397,29 +437,14 @@ TEST_F(SceneFileTest, RoundTripThroughTheEngineReproducesEveryParameter) {
     engine.SetObjectTranslateZ(1, -44);
     engine.SetObjectRotateX(0, 15);
     engine.SetObjectScaleX(1, 0.75f);
-    engine.SetGlobalLightBrightness(55);
-    engine.EnableLightSource1(false);
-    engine.SetLightHorizontalRotation(12);
-    engine.SetLightVerticalRotation(34);
-    engine.SetLightDistance(56);
-    engine.EnableLightSource2(true);
-    engine.SetLightHorizontalRotation2(78);
-    engine.SetLightVerticalRotation2(9);
-    engine.SetLightDistance2(10);
-    engine.SetShadowDirection(200);
-    engine.SetShadowLength(40);
-    engine.SetShadowIntensity(61);
-    engine.SetShadowBlur(7);
-    engine.SetCameraHorizontalRotation(300);
-    engine.SetCameraVerticalRotation(22);
-    engine.SetCameraTargetHorizontal(-30);
-    engine.SetCameraTargetVertical(65);
-    engine.SetCameraZoom(33);
-    engine.SetCameraPerspective(80);
-    engine.SetReflectionOpacity(45);
-    engine.SetReflectionLength(70);
-    engine.SetBackgroundColor(0x123456);
-    engine.SetBackgroundTransparent(true);
+    // Every setting of the table away from its reset value, whole numbers
+    // where the file keeps whole numbers.
+    for (const boxora::SettingRow& row : boxora::SettingTable()) {
+        const double value = row.form == boxora::FileForm::ColourRef ? 0x123456
+                             : row.maximum == 1                      ? 1 - row.reset
+                                                                     : std::round(row.minimum * 0.3 + row.maximum * 0.6) + 0.0;
+        engine.SetSetting(row.id, value == row.reset ? value + 1 : value);
+    }
     ASSERT_TRUE(engine.WaitForIdle(std::chrono::seconds(20)));
 
     const std::string path = dir.File("round.scn");
@@ -433,30 +458,13 @@ TEST_F(SceneFileTest, RoundTripThroughTheEngineReproducesEveryParameter) {
     engine.LoadScene(path);
     ASSERT_TRUE(engine.WaitForIdle(std::chrono::seconds(20)));
     const SceneParams& p = engine.Params();
-    EXPECT_FLOAT_EQ(p.globalLightBrightness, saved.globalLightBrightness);
-    EXPECT_EQ(p.Light_Source_Enabled_1.Get(), false);
-    EXPECT_EQ(p.Light_Source_Enabled_2.Get(), true);
-    EXPECT_FLOAT_EQ(p.light1HorizontalRotation, 12);
-    EXPECT_FLOAT_EQ(p.light1VerticalRotation, 34);
-    EXPECT_FLOAT_EQ(p.light1Distance, 56);
-    EXPECT_FLOAT_EQ(p.light2HorizontalRotation, 78);
-    EXPECT_FLOAT_EQ(p.light2VerticalRotation, 9);
-    EXPECT_FLOAT_EQ(p.light2Distance, 10);
+    EXPECT_EQ(boxora::CaptureSettings(p), boxora::CaptureSettings(saved));
     EXPECT_FLOAT_EQ(p.light1Position[0], saved.light1Position[0]);
-    EXPECT_FLOAT_EQ(p.shadowDirection, 200);
-    EXPECT_NEAR(p.ShadowLength(), 40.0f, 1e-4);
-    EXPECT_EQ(p.Shadow_Intensity, 61);
-    EXPECT_EQ(p.Shadow_Blur, 7);
-    EXPECT_FLOAT_EQ(p.cameraHorizontalRotation, 300);
-    EXPECT_FLOAT_EQ(p.cameraVerticalRotation, 22);
-    EXPECT_FLOAT_EQ(p.cameraTarget[0], -30);
-    EXPECT_FLOAT_EQ(p.cameraTarget[1], 65);
-    EXPECT_FLOAT_EQ(p.cameraZoom, 33);
-    EXPECT_FLOAT_EQ(p.Camera_Perspective, 80);
-    EXPECT_FLOAT_EQ(p.Reflection_Opacity, 45);
-    EXPECT_FLOAT_EQ(p.Reflection_Length, 70);
-    EXPECT_EQ(p.backgroundColor, 0x123456u);
-    EXPECT_TRUE(p.backgroundTransparent);
+    EXPECT_FLOAT_EQ(p.ShadowLightDir[1], saved.ShadowLightDir[1]);
+    // Saved again, the file is the same to the byte.
+    const std::string again = dir.File("again.scn");
+    ASSERT_TRUE(engine.SaveScene(again));
+    EXPECT_EQ(testsupport::ReadFileBytes(again), testsupport::ReadFileBytes(path));
 
     ASSERT_EQ(engine.GetObjectList().size(), 2u);
     const C3DObject& o0 = *engine.GetObject(0);

@@ -101,9 +101,9 @@ TEST_F(Frame, SceneChangeRefreshesEveryPage) {
             if (engine.calls[i].name == name) return static_cast<int>(i);
         return -1;
     };
-    EXPECT_LT(position("SetGlobalLightBrightness"), position("SetShadowDirection"));
-    EXPECT_LT(position("SetShadowDirection"), position("SetCameraHorizontalRotation"));
-    EXPECT_LT(position("SetCameraHorizontalRotation"), position("SetReflectionLength"));
+    EXPECT_LT(position("Global_Light_Brightness"), position("Direction"));
+    EXPECT_LT(position("Direction"), position("Camera_Horizontal_Rotation"));
+    EXPECT_LT(position("Camera_Horizontal_Rotation"), position("Reflection_Length"));
 }
 
 TEST_F(Frame, PlacementRoundTripsThroughTheSettings) {

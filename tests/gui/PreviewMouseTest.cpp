@@ -147,7 +147,7 @@ TEST_F(Preview, ShiftDragAndMiddleDragPanTheTarget) {
 TEST_F(Preview, RightDragChangesThePerspective) {
     Move(cursor_ + QPoint(0, -20), Qt::RightButton, Qt::NoModifier);
     EXPECT_EQ(camera.Perspective()->Edit()->text(), "20");
-    EXPECT_EQ(engine.Last("SetCameraPerspective"), 20);
+    EXPECT_EQ(engine.Last("Camera_Perspective"), 20);
     Move(cursor_ + QPoint(0, 400), Qt::RightButton, Qt::NoModifier);
     EXPECT_EQ(camera.Perspective()->Edit()->text(), "0");
 }

@@ -254,7 +254,8 @@ TEST(StarterTemplates, ShippedSetHoldsCatalogueScenesWith94PixelPreviews) {
         ASSERT_GE(scene.size(), 2u) << name;
         EXPECT_EQ(scene.substr(0, 2), "\xFF\xFE") << name << ": written as the program writes scenes";
         const SceneFileData data = ParseSceneFile(scene);
-        EXPECT_TRUE(data.lightShadow && data.camera && data.reflection) << name;
+        for (const std::optional<double>& setting : data.settings) EXPECT_TRUE(setting) << name;
+        EXPECT_FALSE(data.problems.failed) << name;
         ASSERT_FALSE(data.objects.empty()) << name;
         for (const SceneObjectSection& object : data.objects) {
             EXPECT_TRUE(fs::is_regular_file(testsupport::AppDir() / "data/Objects" / (object.objectName + ".3ds")))
