@@ -31,8 +31,7 @@ std::optional<std::string> FindImage(const std::string& named, const std::string
 std::string FreeName(const fs::path& source, std::map<std::string, fs::path>& taken) {
     const std::string stem = source.stem().string(), extension = source.extension().string();
     std::string name = source.filename().string();
-    for (int n = 2; taken.count(name) && taken[name] != source; ++n)
-        name = stem + "-" + std::to_string(n) + extension;
+    for (int n = 2; taken.count(name) && taken[name] != source; ++n) name = stem + "-" + std::to_string(n) + extension;
     taken[name] = source;
     return name;
 }
@@ -85,13 +84,15 @@ CollectResult CollectSceneFile(const std::string& scenePath, const std::string& 
     result.copied = static_cast<int>(taken.size());
     result.scenePath = (target / scene.filename()).string();
     if (!doc.Save(result.scenePath)) {
-        result.outcome.Fail({"TabGeneral", "errsaveprj", "The project could not be saved to \"%s\".", {result.scenePath}});
+        result.outcome.Fail(
+            {"TabGeneral", "errsaveprj", "The project could not be saved to \"%s\".", {result.scenePath}});
         return result;
     }
     if (!result.missing.empty()) {
         std::string list;
         for (const std::string& file : result.missing) list += "\n" + file;
-        result.outcome.Fail({"Common", "filesmissing",
+        result.outcome.Fail({"Common",
+                             "filesmissing",
                              "The scene uses files that were not found, neither where it names them nor beside it:%s",
                              {list}});
     }

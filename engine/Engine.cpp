@@ -3,8 +3,7 @@
 #include "lang/Messages.h"
 
 CEngine::CEngine()
-    : models_(releaseQueue_), sides_(models_.Model(), releaseQueue_),
-      renderer_(CreateFrameRenderer(*this)) {
+    : models_(releaseQueue_), sides_(models_.Model(), releaseQueue_), renderer_(CreateFrameRenderer(*this)) {
     models_.Textures().SetThreadRole([this] { return RoleOfCurrentThread(); });
     models_.SetProgress([this](float delta) { AddProgress(delta); });
     sides_.SetAbandonTest([this] { return !ContinueCondition(true); });
@@ -54,9 +53,7 @@ bool CEngine::Release() {
             redrawCounter_ = 2;
         }
         sceneWake_.notify_all();
-        {
-            std::lock_guard wake(renderMutex_);
-        }
+        { std::lock_guard wake(renderMutex_); }
         renderWake_.notify_all();
         if (scene.joinable()) scene.join();
         if (render.joinable()) render.join();

@@ -46,23 +46,23 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <optional>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "render/FrameRenderer.h"
 #include "engine/IEngine.h"
-#include "platform/ReentrantLock.h"
-#include "scene/SceneParams.h"
 #include "engine/ModelManager.h"
-#include "render/SideManager.h"
-#include "snapshot/SceneSnapshot.h"
+#include "platform/ReentrantLock.h"
+#include "render/FrameRenderer.h"
 #include "render/GlReleaseQueue.h"
 #include "render/RenderHost.h"
+#include "render/SideManager.h"
+#include "scene/SceneParams.h"
+#include "snapshot/SceneSnapshot.h"
 
 struct SceneFileData;
 

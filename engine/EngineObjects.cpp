@@ -3,8 +3,8 @@
 #include <set>
 
 #include "engine/Engine.h"
-#include "model/CoverFaces.h"
 #include "lang/Messages.h"
+#include "model/CoverFaces.h"
 #include "platform/TextUtil.h"
 
 namespace {
@@ -155,12 +155,24 @@ void CEngine::ChangeObject(int id, ObjectField field, float value) {
                       });
 }
 
-void CEngine::SetObjectTranslateX(int id, int value) { ChangeObject(id, ObjectField::TranslateX, static_cast<float>(value)); }
-void CEngine::SetObjectTranslateY(int id, int value) { ChangeObject(id, ObjectField::TranslateY, static_cast<float>(value)); }
-void CEngine::SetObjectTranslateZ(int id, int value) { ChangeObject(id, ObjectField::TranslateZ, static_cast<float>(value)); }
-void CEngine::SetObjectRotateX(int id, int degrees) { ChangeObject(id, ObjectField::RotateX, static_cast<float>(degrees)); }
-void CEngine::SetObjectRotateY(int id, int degrees) { ChangeObject(id, ObjectField::RotateY, static_cast<float>(degrees)); }
-void CEngine::SetObjectRotateZ(int id, int degrees) { ChangeObject(id, ObjectField::RotateZ, static_cast<float>(degrees)); }
+void CEngine::SetObjectTranslateX(int id, int value) {
+    ChangeObject(id, ObjectField::TranslateX, static_cast<float>(value));
+}
+void CEngine::SetObjectTranslateY(int id, int value) {
+    ChangeObject(id, ObjectField::TranslateY, static_cast<float>(value));
+}
+void CEngine::SetObjectTranslateZ(int id, int value) {
+    ChangeObject(id, ObjectField::TranslateZ, static_cast<float>(value));
+}
+void CEngine::SetObjectRotateX(int id, int degrees) {
+    ChangeObject(id, ObjectField::RotateX, static_cast<float>(degrees));
+}
+void CEngine::SetObjectRotateY(int id, int degrees) {
+    ChangeObject(id, ObjectField::RotateY, static_cast<float>(degrees));
+}
+void CEngine::SetObjectRotateZ(int id, int degrees) {
+    ChangeObject(id, ObjectField::RotateZ, static_cast<float>(degrees));
+}
 void CEngine::SetObjectScaleX(int id, float factor) { ChangeObject(id, ObjectField::ScaleX, factor); }
 void CEngine::SetObjectScaleY(int id, float factor) { ChangeObject(id, ObjectField::ScaleY, factor); }
 void CEngine::SetObjectScaleZ(int id, float factor) { ChangeObject(id, ObjectField::ScaleZ, factor); }

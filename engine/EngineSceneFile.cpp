@@ -75,8 +75,10 @@ void CEngine::LoadSceneNow(const SceneLoad& load) {
         std::string list;
         for (const std::string& file : missing) list += "\n" + file;
         Report(boxora::Outcome::Failure(
-            {"Common", "filesmissing",
-             "The scene uses files that were not found, neither where it names them nor beside it:%s", {list}}));
+            {"Common",
+             "filesmissing",
+             "The scene uses files that were not found, neither where it names them nor beside it:%s",
+             {list}}));
     }
 }
 
@@ -120,14 +122,18 @@ void CEngine::ApplySceneFile(const SceneFileData& data) {
 
     if (data.objectsLeftOut > 0) {
         boxora::Outcome leftOut;
-        leftOut.Note({"", "", "The scene holds more than %s objects: the last %s were left out",
+        leftOut.Note({"",
+                      "",
+                      "The scene holds more than %s objects: the last %s were left out",
                       {std::to_string(kMaxObjects), std::to_string(data.objectsLeftOut)},
                       boxora::MsgIcon::Warning});
         Raise(leftOut);
     }
     if (data.cutAfterLine > 0) {
         boxora::Outcome cut;
-        cut.Note({"", "", "The scene file is longer than can be read: everything after line %s was left out",
+        cut.Note({"",
+                  "",
+                  "The scene file is longer than can be read: everything after line %s was left out",
                   {std::to_string(data.cutAfterLine)},
                   boxora::MsgIcon::Warning});
         Raise(cut);
@@ -139,8 +145,8 @@ void CEngine::ApplySceneFile(const SceneFileData& data) {
     for (const SceneObjectSection& section : data.objects) {
         // A thousand models take a while: closing the program does not wait for them.
         if (RenderAbortRequested()) break;
-        std::optional<std::string> modelPath =
-            section.shape ? std::string(boxora::kShapePrefix) + *section.shape : ModelPathForObjectName(section.objectName);
+        std::optional<std::string> modelPath = section.shape ? std::string(boxora::kShapePrefix) + *section.shape
+                                                             : ModelPathForObjectName(section.objectName);
         double mmPerUnit = 0;
         if (section.modelFile && !section.shape && boxora::IsForeignModelPath(*section.modelFile)) {
             const std::string& file = *section.modelFile;

@@ -190,8 +190,8 @@ bool CEngine::WaitForIdle(std::chrono::milliseconds timeout) {
         {
             std::unique_lock signal(signalMutex_);
             if (sceneAsleep_ && renderIdle && !WorkQueued()) return true;
-            if (idleChanged_.wait_until(signal, std::min(deadline, std::chrono::steady_clock::now() +
-                                                                       std::chrono::milliseconds(20))) ==
+            if (idleChanged_.wait_until(
+                    signal, std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(20))) ==
                     std::cv_status::timeout &&
                 std::chrono::steady_clock::now() >= deadline)
                 return false;

@@ -79,7 +79,9 @@ public:
     virtual void SetReflectionOpacity(int value) { SetSetting(boxora::Setting::ReflectionOpacity, value); }
     virtual void SetReflectionLength(int value) { SetSetting(boxora::Setting::ReflectionLength, value); }
     virtual void SetBackgroundColor(unsigned int colorref) { SetSetting(boxora::Setting::BackgroundColor, colorref); }
-    virtual void SetBackgroundTransparent(bool transparent) { SetSetting(boxora::Setting::BackgroundTransparent, transparent); }
+    virtual void SetBackgroundTransparent(bool transparent) {
+        SetSetting(boxora::Setting::BackgroundTransparent, transparent);
+    }
     // 41-44
     virtual void DeleteAllObjects() = 0;
     virtual void LoadScene(const std::string& path) = 0;

@@ -1,13 +1,12 @@
 #include "engine/ModelManager.h"
 
 #include "model/CoverFaces.h"
-#include "model/RealSize.h"
 #include "model/ForeignModel.h"
+#include "model/RealSize.h"
 #include "model/shapes/ShapeBuilder.h"
 #include "platform/TextUtil.h"
 
-CModelManager::CModelManager(GlReleaseQueue& releaseQueue)
-    : textures_(textureNames_, releaseQueue) {}
+CModelManager::CModelManager(GlReleaseQueue& releaseQueue) : textures_(textureNames_, releaseQueue) {}
 
 boxora::Outcome CModelManager::LoadModelFile(const std::string& path, bool allTextures, double mmPerUnit) {
     if (boxora::IsShapeName(path)) return LoadShape(path);

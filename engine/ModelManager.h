@@ -13,8 +13,8 @@
 #include <string>
 
 #include "model/ModelReader.h"
-#include "model/shapes/ShapeBuilder.h"
 #include "model/ModelTypes.h"
+#include "model/shapes/ShapeBuilder.h"
 #include "render/TextureStore.h"
 
 class CModelManager {
@@ -54,7 +54,6 @@ public:
     // Empties the material array and returns both counters to 0 (after the
     // last object is gone).
     void ResetMaterialsAndCounters();
-
 
 private:
     boxora::Outcome LoadShape(const std::string& text);

@@ -108,9 +108,10 @@ PreviewFrame Downsample(const PreviewFrame& frame, int factor) {
                 int sum = 0;
                 for (int dy = 0; dy < factor; ++dy)
                     for (int dx = 0; dx < factor; ++dx)
-                        sum += frame.rgba[((static_cast<std::size_t>(y) * factor + dy) * frame.width + x * factor + dx) *
-                                              4 +
-                                          c];
+                        sum +=
+                            frame.rgba[((static_cast<std::size_t>(y) * factor + dy) * frame.width + x * factor + dx) *
+                                           4 +
+                                       c];
                 out.rgba[(static_cast<std::size_t>(y) * out.width + x) * 4 + c] =
                     static_cast<uint8_t>((sum + count / 2) / count);
             }

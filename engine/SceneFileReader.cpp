@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::size_t kValueUnits = 260;          // buffer for one value
+constexpr std::size_t kValueUnits = 260;  // buffer for one value
 
 class SectionReader {
 public:
@@ -23,11 +23,12 @@ private:
     const std::string& section_;
 };
 
-boxora::UserMessage ValueProblem(const boxora::ProfileDocument& doc, const std::string& section,
-                                 std::string_view key, const std::string& text, const std::string& problem,
-                                 boxora::MsgIcon icon) {
+boxora::UserMessage ValueProblem(const boxora::ProfileDocument& doc, const std::string& section, std::string_view key,
+                                 const std::string& text, const std::string& problem, boxora::MsgIcon icon) {
     // The value is shown, but only as much of it as tells what it was.
-    return {"", "", "Scene file, line %s: %s=%s %s",
+    return {"",
+            "",
+            "Scene file, line %s: %s=%s %s",
             {std::to_string(doc.KeyLine(section, key)), std::string(key), boxora::CutToUtf16Units(text, 24), problem},
             icon};
 }
@@ -53,8 +54,9 @@ void ReadSettings(const boxora::ProfileDocument& doc, const std::string& section
         const std::string text = present ? doc.GetString(section, row.key, "", kValueUnits) : row.absent;
         boxora::SettingReading reading = boxora::ReadSettingText(row, text);
         if (!reading.value)
-            AddProblem(data.problems, ValueProblem(doc, section, row.key, text,
-                                                   reading.problem + "; the value was not used", boxora::MsgIcon::Error));
+            AddProblem(data.problems,
+                       ValueProblem(doc, section, row.key, text, reading.problem + "; the value was not used",
+                                    boxora::MsgIcon::Error));
         else if (!reading.problem.empty())
             AddProblem(data.problems,
                        ValueProblem(doc, section, row.key, text, reading.problem, boxora::MsgIcon::Warning));
@@ -78,9 +80,9 @@ SceneObjectSection ReadObject(const SectionReader& r, const std::string& name, c
         if (!r.Has(kTransformKeys[k])) continue;
         const std::string text = r.Text(kTransformKeys[k]);
         if (boxora::IsNonFiniteText(text))
-            AddProblem(problems, ValueProblem(doc, name, kTransformKeys[k], text,
-                                              "is not a finite number; the value was not used",
-                                              boxora::MsgIcon::Error));
+            AddProblem(problems,
+                       ValueProblem(doc, name, kTransformKeys[k], text,
+                                    "is not a finite number; the value was not used", boxora::MsgIcon::Error));
         else
             o.transform[k] = boxora::ParseFloat(text);
     }

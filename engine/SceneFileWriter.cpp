@@ -2,11 +2,11 @@
 #include <system_error>
 
 #include "engine/SceneFile.h"
-#include "snapshot/SceneSnapshot.h"
-#include "scene/SceneParams.h"
 #include "platform/AppPaths.h"
 #include "platform/PortablePath.h"
 #include "platform/TextUtil.h"
+#include "scene/SceneParams.h"
+#include "snapshot/SceneSnapshot.h"
 
 const char* const kImageKeys[kCoverFaceCount] = {"Image_Front", "Image_Back", "Image_Left",
                                                  "Image_Right", "Image_Top",  "Image_Bottom"};

@@ -81,9 +81,14 @@ bool AnimatedGifEncoder::Finish(std::vector<uint8_t>& out, std::string* why) try
         // A see-through frame must not show the one before it: each is
         // cleared to the background before the next is drawn.
         const uint8_t disposal = transparentIndex >= 0 ? 2 : 1;
-        const uint8_t gce[] = {0x21, 0xF9, 4, static_cast<uint8_t>((disposal << 2) | (transparentIndex >= 0 ? 1 : 0)),
-                               static_cast<uint8_t>(delay_ & 0xFF), static_cast<uint8_t>(delay_ >> 8),
-                               static_cast<uint8_t>(transparentIndex >= 0 ? transparentIndex : 0), 0};
+        const uint8_t gce[] = {0x21,
+                               0xF9,
+                               4,
+                               static_cast<uint8_t>((disposal << 2) | (transparentIndex >= 0 ? 1 : 0)),
+                               static_cast<uint8_t>(delay_ & 0xFF),
+                               static_cast<uint8_t>(delay_ >> 8),
+                               static_cast<uint8_t>(transparentIndex >= 0 ? transparentIndex : 0),
+                               0};
         out.insert(out.end(), gce, gce + sizeof gce);
         out.push_back(0x2C);
         PutLe16(out, 0);

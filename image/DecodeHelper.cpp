@@ -4,8 +4,8 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -78,14 +78,16 @@ bool Exchange(int fd, const uint8_t* data, std::size_t size, std::size_t maxAnsw
     }
     uint8_t buffer[65536];
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return false;
         pollfd p{fd, static_cast<short>(POLLIN | (writing ? POLLOUT : 0)), 0};
         const int ready = ::poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 1000)));
         if (ready < 0 && errno != EINTR) return false;
         if (ready <= 0) continue;
         if (writing && (p.revents & POLLOUT)) {
-            const ssize_t n = ::send(fd, data + sent, std::min<std::size_t>(size - sent, 1 << 20), MSG_NOSIGNAL | MSG_DONTWAIT);
+            const ssize_t n =
+                ::send(fd, data + sent, std::min<std::size_t>(size - sent, 1 << 20), MSG_NOSIGNAL | MSG_DONTWAIT);
             if (n > 0) sent += static_cast<std::size_t>(n);
             if (n < 0 && errno != EAGAIN && errno != EINTR) writing = false;  // the helper is gone: read what it said
             if (sent == size) writing = false;
@@ -161,7 +163,8 @@ bool WriteAll(int fd, const uint8_t* p, std::size_t n) {
     return true;
 }
 
-void PutHeader(std::vector<uint8_t>& out, uint32_t status, uint32_t w, uint32_t h, bool alpha, const std::string& reason) {
+void PutHeader(std::vector<uint8_t>& out, uint32_t status, uint32_t w, uint32_t h, bool alpha,
+               const std::string& reason) {
     PutLe32(out, kMagic);
     PutLe32(out, status);
     PutLe32(out, w);
@@ -220,13 +223,11 @@ bool DecodeInHelper(Job job, const uint8_t* data, std::size_t size, uint32_t max
     bool complete = false;
     try {
         complete = Exchange(sv[0], data, size, maxAnswer, answer);
-    } catch (const std::bad_alloc&) {
-    }
+    } catch (const std::bad_alloc&) {}
     ::close(sv[0]);
     if (!complete) ::kill(pid, SIGKILL);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     if (!complete) return Failed(out, why, "the decoder ran out of time or memory");
     std::string reason;
     try {
@@ -234,8 +235,8 @@ bool DecodeInHelper(Job job, const uint8_t* data, std::size_t size, uint32_t max
     } catch (const std::bad_alloc&) {
         return Failed(out, why, "out of memory");
     }
-    if (reason.empty()) reason = WIFEXITED(status) && WEXITSTATUS(status) == 0 ? "the decoder gave no picture"
-                                                                             : SignalText(status);
+    if (reason.empty())
+        reason = WIFEXITED(status) && WEXITSTATUS(status) == 0 ? "the decoder gave no picture" : SignalText(status);
     return Failed(out, why, reason);
 }
 

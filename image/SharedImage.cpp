@@ -55,8 +55,10 @@ std::shared_ptr<const imagecodec::ImageData> SharedImage::Pixels(int maxSide, in
         std::make_shared<const imagecodec::ImageData>(DecodeBgr(path_, format_, key.first, key.second, &failure));
     std::lock_guard lock(mutex_);
     if (fresh->pixels.empty()) lastFailure_ = failure;
-    if (auto kept = decoded_[key].lock()) fresh = kept;
-    else decoded_[key] = fresh;
+    if (auto kept = decoded_[key].lock())
+        fresh = kept;
+    else
+        decoded_[key] = fresh;
     if (why && fresh->pixels.empty()) *why = lastFailure_;
     return fresh;
 }

@@ -6,11 +6,11 @@
 #include <map>
 #include <tuple>
 
+#include <tiny_gltf.h>
+#include <tiny_obj_loader.h>
 #include <glm/geometric.hpp>
 #include <glm/gtc/quaternion.hpp>
 #include <glm/gtc/type_ptr.hpp>
-#include <tiny_gltf.h>
-#include <tiny_obj_loader.h>
 
 #include "model/CoverFaces.h"
 #include "platform/RegularFile.h"
@@ -45,7 +45,9 @@ std::string SlotName(const std::string& name) {
     return name.empty() ? std::string("Default") : name;
 }
 
-uint8_t Channel(double v) { return static_cast<uint8_t>(std::lround(std::clamp(std::isfinite(v) ? v : 1.0, 0.0, 1.0) * 255)); }
+uint8_t Channel(double v) {
+    return static_cast<uint8_t>(std::lround(std::clamp(std::isfinite(v) ? v : 1.0, 0.0, 1.0) * 255));
+}
 
 // Adds the triangle (or nothing when a corner is missing) with corner
 // normals from the file, or the face normal where the file has none.
@@ -79,9 +81,12 @@ bool ReadElement(const tinygltf::Model& m, int accessorIndex, std::size_t i, int
     if (view.buffer < 0 || static_cast<std::size_t>(view.buffer) >= m.buffers.size()) return false;
     const std::vector<unsigned char>& data = m.buffers[static_cast<std::size_t>(view.buffer)].data;
     const int componentSize = tinygltf::GetComponentSizeInBytes(static_cast<uint32_t>(a.componentType));
-    if (componentSize <= 0 || tinygltf::GetNumComponentsInType(static_cast<uint32_t>(a.type)) < components) return false;
-    const std::size_t stride = view.byteStride ? view.byteStride : static_cast<std::size_t>(componentSize) *
-                                                     static_cast<std::size_t>(tinygltf::GetNumComponentsInType(static_cast<uint32_t>(a.type)));
+    if (componentSize <= 0 || tinygltf::GetNumComponentsInType(static_cast<uint32_t>(a.type)) < components)
+        return false;
+    const std::size_t stride =
+        view.byteStride ? view.byteStride
+                        : static_cast<std::size_t>(componentSize) *
+                              static_cast<std::size_t>(tinygltf::GetNumComponentsInType(static_cast<uint32_t>(a.type)));
     const std::size_t at = view.byteOffset + a.byteOffset + stride * i;
     const std::size_t size = static_cast<std::size_t>(componentSize) * static_cast<std::size_t>(components);
     if (at < view.byteOffset || at + size > view.byteOffset + view.byteLength || at + size > data.size()) return false;
@@ -117,7 +122,8 @@ bool ReadElement(const tinygltf::Model& m, int accessorIndex, std::size_t i, int
 glm::dmat4 NodeMatrix(const tinygltf::Node& node) {
     if (node.matrix.size() == 16) return glm::make_mat4(node.matrix.data());
     glm::dmat4 m(1.0);
-    if (node.translation.size() == 3) m = glm::translate(m, glm::dvec3(node.translation[0], node.translation[1], node.translation[2]));
+    if (node.translation.size() == 3)
+        m = glm::translate(m, glm::dvec3(node.translation[0], node.translation[1], node.translation[2]));
     if (node.rotation.size() == 4)
         m *= glm::mat4_cast(glm::dquat(node.rotation[3], node.rotation[0], node.rotation[1], node.rotation[2]));
     if (node.scale.size() == 3) m = glm::scale(m, glm::dvec3(node.scale[0], node.scale[1], node.scale[2]));
@@ -152,10 +158,11 @@ bool ReadGltf(const std::string& bytes, const std::string& path, bool readBuffer
     tinygltf::Model m;
     std::string err, warn;
     const bool binary = bytes.size() >= 4 && std::memcmp(bytes.data(), "glTF", 4) == 0;
-    const bool ok = binary ? loader.LoadBinaryFromMemory(&m, &err, &warn, reinterpret_cast<const unsigned char*>(bytes.data()),
-                                                         static_cast<unsigned int>(bytes.size()), Folder(path))
-                           : loader.LoadASCIIFromString(&m, &err, &warn, bytes.data(),
-                                                        static_cast<unsigned int>(bytes.size()), Folder(path));
+    const bool ok =
+        binary ? loader.LoadBinaryFromMemory(&m, &err, &warn, reinterpret_cast<const unsigned char*>(bytes.data()),
+                                             static_cast<unsigned int>(bytes.size()), Folder(path))
+               : loader.LoadASCIIFromString(&m, &err, &warn, bytes.data(), static_cast<unsigned int>(bytes.size()),
+                                            Folder(path));
     if (!ok) {
         error = "not a glTF 2.0 file" + (err.empty() ? std::string() : ": " + err.substr(0, 200));
         return false;
@@ -177,7 +184,8 @@ bool ReadGltf(const std::string& bytes, const std::string& path, bool readBuffer
             if (image >= 0 && static_cast<std::size_t>(image) < m.images.size()) {
                 const std::string& uri = m.images[static_cast<std::size_t>(image)].uri;
                 if (!uri.empty() && uri.rfind("data:", 0) != 0 && uri.find("..") == std::string::npos)
-                    const_cast<ShapeMaterial&>(mesh.Materials()[static_cast<std::size_t>(known)]).texture = Folder(path) + uri;
+                    const_cast<ShapeMaterial&>(mesh.Materials()[static_cast<std::size_t>(known)]).texture =
+                        Folder(path) + uri;
             }
         }
         return known;
@@ -199,12 +207,14 @@ bool ReadGltf(const std::string& bytes, const std::string& path, bool readBuffer
                 if (pos == prim.attributes.end()) continue;
                 const auto nrm = prim.attributes.find("NORMAL");
                 const auto tex = prim.attributes.find("TEXCOORD_0");
-                const std::size_t vertexCount = m.accessors.size() > static_cast<std::size_t>(pos->second) && pos->second >= 0
-                                                    ? m.accessors[static_cast<std::size_t>(pos->second)].count
-                                                    : 0;
-                const std::size_t cornerCount = prim.indices >= 0 && static_cast<std::size_t>(prim.indices) < m.accessors.size()
-                                                    ? m.accessors[static_cast<std::size_t>(prim.indices)].count
-                                                    : vertexCount;
+                const std::size_t vertexCount =
+                    m.accessors.size() > static_cast<std::size_t>(pos->second) && pos->second >= 0
+                        ? m.accessors[static_cast<std::size_t>(pos->second)].count
+                        : 0;
+                const std::size_t cornerCount =
+                    prim.indices >= 0 && static_cast<std::size_t>(prim.indices) < m.accessors.size()
+                        ? m.accessors[static_cast<std::size_t>(prim.indices)].count
+                        : vertexCount;
                 const int mat = material(prim.material);
                 for (std::size_t t = 0; t + 2 < cornerCount; t += 3) {
                     std::array<Corner, 3> c{};
@@ -279,14 +289,16 @@ bool ReadObj(const std::string& bytes, const std::string& path, bool readMtl, Sh
         const tinyobj::material_t& src = materials[static_cast<std::size_t>(index)];
         const std::string name = SlotName(src.name);
         known = mesh.Material(name, {Channel(src.diffuse[0]), Channel(src.diffuse[1]), Channel(src.diffuse[2]), 255});
-        if (CoverFaceIndex(name) < 0 && !src.diffuse_texname.empty() && src.diffuse_texname.find("..") == std::string::npos)
+        if (CoverFaceIndex(name) < 0 && !src.diffuse_texname.empty() &&
+            src.diffuse_texname.find("..") == std::string::npos)
             const_cast<ShapeMaterial&>(mesh.Materials()[static_cast<std::size_t>(known)]).texture =
                 Folder(path) + src.diffuse_texname;
         return known;
     };
     auto at3 = [](const std::vector<tinyobj::real_t>& v, int i, glm::dvec3& out) {
         if (i < 0 || static_cast<std::size_t>(i) * 3 + 2 >= v.size()) return false;
-        out = {v[static_cast<std::size_t>(i) * 3], v[static_cast<std::size_t>(i) * 3 + 1], v[static_cast<std::size_t>(i) * 3 + 2]};
+        out = {v[static_cast<std::size_t>(i) * 3], v[static_cast<std::size_t>(i) * 3 + 1],
+               v[static_cast<std::size_t>(i) * 3 + 2]};
         return std::isfinite(out.x) && std::isfinite(out.y) && std::isfinite(out.z);
     };
     for (const tinyobj::shape_t& shape : reader.GetShapes()) {
@@ -372,7 +384,9 @@ ShapeObjectResult ReadForeignModel(const std::string& path, SceneModel& model, d
     const ReadResult read = ReadRegularFile(path, bytes, kMaxForeignModelBytes);
     if (read != ReadResult::Ok) {
         ShapeObjectResult result;
-        result.outcome.Fail({"", "", "Cannot read the model %s: %s",
+        result.outcome.Fail({"",
+                             "",
+                             "Cannot read the model %s: %s",
                              {path, read == ReadResult::TooLarge ? "larger than 64 MB" : "the file cannot be opened"}});
         return result;
     }

@@ -54,14 +54,14 @@ struct MeshFace {
 };
 
 struct tMaterialInfo {
-    std::string name;  // "Front", "Back", ... mark cover faces
-    std::string file;  // texture path; empty = untextured; "*" = not found
+    std::string name;                            // "Front", "Back", ... mark cover faces
+    std::string file;                            // texture path; empty = untextured; "*" = not found
     std::array<uint8_t, 4> color{0, 0, 0, 255};  // diffuse R, G, B, A
-    uint16_t index = 0xFFFF;                       // material index = position in the array
-    uint16_t ownerObject = kNoObject;              // id of the object that uses it
-    uint8_t mirrorLevel = 0;                       // 0 = not a mirror
-    uint8_t transparencyLevel = 0;                 // 0 = opaque
-    int coverFace = -1;                            // -1 or CoverFace
+    uint16_t index = 0xFFFF;                     // material index = position in the array
+    uint16_t ownerObject = kNoObject;            // id of the object that uses it
+    uint8_t mirrorLevel = 0;                     // 0 = not a mirror
+    uint8_t transparencyLevel = 0;               // 0 = opaque
+    int coverFace = -1;                          // -1 or CoverFace
 };
 
 // One mesh object. Objects are held by pointer in the scene model, so the

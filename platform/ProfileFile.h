@@ -78,7 +78,7 @@ private:
     };
 
     int FindSection(std::string_view section) const;           // index of header line or -1
-    int FindKey(int sectionLine, std::string_view key) const;   // index of key line or -1
+    int FindKey(int sectionLine, std::string_view key) const;  // index of key line or -1
     static Line ParseLine(std::string text);
     void IndexSection(std::size_t line);  // records a header line unless its name is known
     void IndexKeys();

@@ -155,12 +155,11 @@ bool CProjectCommands::CollectProject() {
     }
     if (!collected.outcome.messages.empty()) RaiseMessages(collected.outcome);
     if (collected.outcome.failed) return false;
-    Notifier().ShowMessage(
-        FormatText(Lng().GetText("Common", "collected").empty()
-                       ? std::string("The project and the %s files it uses were copied to \"%s\".")
-                       : Lng().GetText("Common", "collected"),
-                   {std::to_string(collected.copied), *folder}),
-        MsgIcon::Information, MsgButtons::Ok);
+    Notifier().ShowMessage(FormatText(Lng().GetText("Common", "collected").empty()
+                                          ? std::string("The project and the %s files it uses were copied to \"%s\".")
+                                          : Lng().GetText("Common", "collected"),
+                                      {std::to_string(collected.copied), *folder}),
+                           MsgIcon::Information, MsgButtons::Ok);
     return true;
 }
 

@@ -23,8 +23,8 @@ public:
     // The save-file dialog with a default extension (".scn"), an initial file
     // name and the question before replacing an existing file. The full path,
     // or nothing when cancelled.
-    virtual std::optional<std::string> AskSavePath(const std::string& defaultExtension,
-                                                   const std::string& initialName, const std::string& filter) = 0;
+    virtual std::optional<std::string> AskSavePath(const std::string& defaultExtension, const std::string& initialName,
+                                                   const std::string& filter) = 0;
     // A folder dialog (for Collect Project); nothing when cancelled.
     virtual std::optional<std::string> AskFolder() { return std::nullopt; }
     // The main window's title.

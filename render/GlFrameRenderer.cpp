@@ -6,23 +6,23 @@
 #include <chrono>
 #include <mutex>
 
-#include "render/RenderHost.h"
-#include "render/SideManager.h"
 #include "image/ImageFormat.h"
 #include "lang/Messages.h"
 #include "render/CameraGl.h"
 #include "render/FrameSink.h"
 #include "render/LightingState.h"
 #include "render/OsMesaContext.h"
+#include "render/RenderHost.h"
 #include "render/RenderJobScene.h"
-#include "render/SceneFrame.h"
-#include "render/TextureUpload.h"
 #include "render/RenderJobSteps.h"
-#include "render/TiledRender.h"
+#include "render/SceneFrame.h"
 #include "render/ShadowManager.h"
+#include "render/SideManager.h"
 #include "render/SideOrderingGl.h"
 #include "render/SidePasses.h"
 #include "render/SideSlots.h"
+#include "render/TextureUpload.h"
+#include "render/TiledRender.h"
 
 using boxora::OsMesaContext;
 
@@ -37,10 +37,8 @@ GlFrameRenderer::GlFrameRenderer(IRenderHost& engine)
       shadow_(std::make_unique<CShadowManager2>(frameParams_)),
       jobParams_(engine.Params()),
       jobShadow_(std::make_unique<CShadowManager2>(jobParams_)),
-      passes_(std::make_unique<boxora::SidePasses>(engine.Sides(), scene_,
-                                                   [&engine](bool previous) {
-                                                       return engine.ContinueCondition(previous);
-                                                   })),
+      passes_(std::make_unique<boxora::SidePasses>(
+          engine.Sides(), scene_, [&engine](bool previous) { return engine.ContinueCondition(previous); })),
       ordering_(std::make_unique<boxora::GlSideOrdering>(engine, *passes_)),
       frame_(std::make_unique<boxora::SceneFrame>(engine, frameParams_, *passes_, *shadow_)) {
     engine_.Sides().SetOrderingBackend(ordering_.get());
@@ -209,8 +207,7 @@ boxora::Outcome SaveError(const std::string& fileName, const std::string& why) {
     if (!why.empty())
         return boxora::Outcome::Failure(
             {"TabRendering", "errsavewhy", "The image could not be saved to \"%s\": %s.", {fileName, why}});
-    return boxora::Outcome::Failure(
-        {"TabRendering", "errsave", "The image could not be saved to \"%s\".", {fileName}});
+    return boxora::Outcome::Failure({"TabRendering", "errsave", "The image could not be saved to \"%s\".", {fileName}});
 }
 
 }  // namespace boxora
@@ -237,8 +234,8 @@ boxora::Outcome GlFrameRenderer::RenderPicture(const RenderJob& job, IPictureSin
     const auto jobStart = Clock::now();
     lastJobTimes_ = JobTimes{};
     boxora::SetFixedLightingState();
-    jobShadow_->SeedRandom(job.seed.value_or(static_cast<uint32_t>(
-        std::chrono::system_clock::now().time_since_epoch().count())));
+    jobShadow_->SeedRandom(
+        job.seed.value_or(static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count())));
 
     // The scene as it is now, published in one short locked moment;
     // everything after draws from the snapshot without the engine lock.

@@ -16,8 +16,8 @@
 #include <memory>
 
 #include "render/FrameRenderer.h"
-#include "scene/SceneParams.h"
 #include "render/ObjectDrawing.h"
+#include "scene/SceneParams.h"
 
 class IRenderHost;
 class CShadowManager2;

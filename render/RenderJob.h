@@ -11,12 +11,12 @@ enum class PictureRendererId { Fast };
 // A render-to-file request: output file, size, format code and the export
 // options of the Rendering tab.
 struct RenderJob {
-    std::string fileName;     // full path, extension included
-    int width = 0;            // 1..16000 (the Rendering tab: 1..3000)
-    int height = 0;           // 1..16000
+    std::string fileName;  // full path, extension included
+    int width = 0;         // 1..16000 (the Rendering tab: 1..3000)
+    int height = 0;        // 1..16000
     // The format this job writes, resolved by whoever made the job (the
     // scene's Rendering-tab choice is a default, not a rule for the job).
-    int format = 4;           // image format code: 1 BMP, 2 GIF, 3 JPG, 4 PNG, 6 TIFF, 7 TGA, 11 JP2, 12 JPC, 14 PNM, 15 RAS
+    int format = 4;  // image format code: 1 BMP, 2 GIF, 3 JPG, 4 PNG, 6 TIFF, 7 TGA, 11 JP2, 12 JPC, 14 PNM, 15 RAS
     PictureRendererId renderer = PictureRendererId::Fast;
     int pngInterlace = 0;     // 1 interlaced
     int jpegQuality = 100;    // 0..100

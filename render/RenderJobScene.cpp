@@ -17,14 +17,15 @@ RenderJobScene::RenderJobScene(IRenderHost& engine, SceneSnapshotPtr snapshot, S
       params_(params),
       model_(ToSceneModel(*snapshot_)),
       textures_(CTextureStore::JobTexturesOf(*snapshot_, engine.Textures().Budget(),
-                                              engine.Textures().JobsReportUnreadable())),
+                                             engine.Textures().JobsReportUnreadable())),
       sides_(model_, releaseQueue_),
       scene_{model_, textures_.names, params_} {
     // The same grouping the engine's sides have, from the snapshot; the order
     // is found by the frame's own side ordering.
     sides_.BuildSides();
     sides_.SetStopTest([this] { return RenderAbortRequested(); });
-    passes_ = std::make_unique<SidePasses>(sides_, scene_, [this](bool previous) { return ContinueCondition(previous); });
+    passes_ =
+        std::make_unique<SidePasses>(sides_, scene_, [this](bool previous) { return ContinueCondition(previous); });
     passes_->SetStopTest([this] { return RenderAbortRequested(); });
     ordering_ = std::make_unique<GlSideOrdering>(*this, *passes_);
     sides_.SetOrderingBackend(ordering_.get());

@@ -71,7 +71,8 @@ void CTextureStore::FitBudget(TexturePixels& pixels, std::size_t budget, std::si
 
 void CTextureStore::NoteBudget(boxora::Outcome& outcome, bool shrunk, std::size_t budget) {
     if (!shrunk) return;
-    outcome.Note({"Common", "texturebudget",
+    outcome.Note({"Common",
+                  "texturebudget",
                   "The pictures of this scene need more than %s MB of texture memory; some are shown at a lower "
                   "resolution.",
                   {std::to_string(budget >> 20)},
@@ -101,7 +102,8 @@ boxora::Outcome CTextureStore::TextureLoad(std::string& path, int index) {
     if (!resolved) resolved = ResolveTexturePath(path, folder);
     if (!resolved && !sceneFolder_.empty()) resolved = FindBesideScene(path, sceneFolder_);
     if (!resolved) {
-        boxora::Outcome missing = boxora::Outcome::Failure({"Common", "textnotfound", "Texture file not found: %s", {path}});
+        boxora::Outcome missing =
+            boxora::Outcome::Failure({"Common", "textnotfound", "Texture file not found: %s", {path}});
         path = "*";
         return missing;
     }
@@ -172,7 +174,7 @@ boxora::Outcome CTextureStore::ReuploadAllTextures() {
 }
 
 CTextureStore::JobTextures CTextureStore::JobTexturesOf(const SceneSnapshot& snapshot, std::size_t budget,
-                                                      bool reportUnreadable) {
+                                                        bool reportUnreadable) {
     JobTextures textures;
     textures.budget = budget;
     textures.reportUnreadable = reportUnreadable;
@@ -198,8 +200,10 @@ boxora::Outcome CTextureStore::UploadJobTextures(const JobTextures& textures, co
         std::string why;
         const auto decoded = image->Pixels(TextureSideLimit(), VectorArtSide(), &why);
         if (decoded->pixels.empty()) {
-            if (textures.reportUnreadable) outcome.Fail(UnreadableImage(image->Path(), why));
-            else outcome.failed = true;
+            if (textures.reportUnreadable)
+                outcome.Fail(UnreadableImage(image->Path(), why));
+            else
+                outcome.failed = true;
             continue;
         }
         const int width = static_cast<int>(decoded->width), height = static_cast<int>(decoded->height);

@@ -137,8 +137,7 @@ private:
     // report: a file that gives no pixels adds the "Common"/"textunreadable"
     // failure to it once (on first uploads, not on copies for a context
     // made anew).
-    TexturePixels DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk,
-                                     boxora::Outcome* report);
+    TexturePixels DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk, boxora::Outcome* report);
     // Shrinks decoded pixels to what is left of budget after used bytes.
     static void FitBudget(TexturePixels& pixels, std::size_t budget, std::size_t& used, bool& shrunk);
     static void NoteBudget(boxora::Outcome& outcome, bool shrunk, std::size_t budget);

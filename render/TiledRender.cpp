@@ -51,8 +51,8 @@ namespace {
 // The largest size of the picture's shape that fits the surface, for the
 // one frame drawn of the whole picture (it finds the side order).
 std::pair<int, int> FitShape(int width, int height, int surfaceWidth, int surfaceHeight) {
-    const double scale = std::min({1.0, static_cast<double>(surfaceWidth) / width,
-                                   static_cast<double>(surfaceHeight) / height});
+    const double scale =
+        std::min({1.0, static_cast<double>(surfaceWidth) / width, static_cast<double>(surfaceHeight) / height});
     return {std::clamp(static_cast<int>(width * scale + 0.5), 1, surfaceWidth),
             std::clamp(static_cast<int>(height * scale + 0.5), 1, surfaceHeight)};
 }

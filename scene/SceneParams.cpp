@@ -51,9 +51,7 @@ void SceneParams::RecomputeLight2Position() {
     light2Position.Set(LightPosition(light2VerticalRotation, light2HorizontalRotation, light2Distance));
 }
 
-void SceneParams::RecomputeShadowLightDir() {
-    ShadowLightDir.Set(ShadowLightVector(shadowElevation, shadowDirection));
-}
+void SceneParams::RecomputeShadowLightDir() { ShadowLightDir.Set(ShadowLightVector(shadowElevation, shadowDirection)); }
 
 float SceneParams::ShadowLength() const { return shadowLength; }
 

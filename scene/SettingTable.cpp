@@ -22,15 +22,15 @@ int I(double v) { return static_cast<int>(v); }
 // shadow light: the record's setters recompute both.
 #define FIELD(member) [](const SceneParams& s) -> double { return s.member; }
 #define STORE(member, conversion) [](SceneParams& s, double v) { s.member = conversion(v); }
-#define LIGHT1(member)                 \
-    [](SceneParams& s, double v) {     \
-        s.member = F(v);               \
-        s.RecomputeLight1Position();   \
+#define LIGHT1(member)               \
+    [](SceneParams& s, double v) {   \
+        s.member = F(v);             \
+        s.RecomputeLight1Position(); \
     }
-#define LIGHT2(member)                 \
-    [](SceneParams& s, double v) {     \
-        s.member = F(v);               \
-        s.RecomputeLight2Position();   \
+#define LIGHT2(member)               \
+    [](SceneParams& s, double v) {   \
+        s.member = F(v);             \
+        s.RecomputeLight2Position(); \
     }
 
 bool ToFlag(double v) { return v != 0; }
@@ -213,7 +213,7 @@ SettingReading ReadSettingText(const SettingRow& row, std::string_view text) {
     if (row.form == FileForm::ColourRef) {
         // A float truncated to an integer and kept as a COLORREF.
         const double t = std::trunc(static_cast<double>(static_cast<float>(value)));
-        value = t <= -2147483648.0 ? 0x80000000u
+        value = t <= -2147483648.0  ? 0x80000000u
                 : t >= 4294967295.0 ? 0xFFFFFFFFu
                                     : static_cast<uint32_t>(static_cast<int64_t>(t));
     }

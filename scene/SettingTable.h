@@ -52,12 +52,12 @@ inline constexpr int kSettingCount = static_cast<int>(Setting::Count);
 
 // How a value is written and read back.
 enum class FileForm {
-    Float,         // "%f"; read as a float
-    WholeFloat,    // "%f"; read as its leading integer (the fraction is dropped)
-    Int,           // "%d"; read as its leading integer
-    FlagIsOne,     // "%d" of 0/1; only 1 reads as set
-    FlagNotZero,   // "%d" of 0/1; anything but 0 reads as set
-    ColourRef,     // "%d" of the COLORREF as a signed int; read as a float, truncated
+    Float,        // "%f"; read as a float
+    WholeFloat,   // "%f"; read as its leading integer (the fraction is dropped)
+    Int,          // "%d"; read as its leading integer
+    FlagIsOne,    // "%d" of 0/1; only 1 reads as set
+    FlagNotZero,  // "%d" of 0/1; anything but 0 reads as set
+    ColourRef,    // "%d" of the COLORREF as a signed int; read as a float, truncated
 };
 
 // What else a change has to renew besides the value itself.
@@ -91,10 +91,10 @@ struct SettingRow {
     // without the key round-trip to the same bytes.
     bool writeWhenChanged;
     const char* languageSection;
-    const char* languageKey;  // caption of the page's control
-    const char* dumpName;     // member name in --dump's "scene" object
+    const char* languageKey;    // caption of the page's control
+    const char* dumpName;       // member name in --dump's "scene" object
     const char* variantColumn;  // column of the variant table, or null
-    int mergeId;  // changes with the same id join one undo step while it is open
+    int mergeId;                // changes with the same id join one undo step while it is open
     unsigned effects;
     SetterRule rule;
     double (*get)(const SceneParams&);

@@ -73,8 +73,8 @@ void CDialogAddShape::RebuildFields() {
     fields_.clear();
     error_->clear();
     const boxora::ShapeKind& kind = boxora::ShapeKinds()[static_cast<std::size_t>(kind_->currentIndex())];
-    faces_->setText(QString::fromStdString(std::string(kind.summary) + ".\n" + Text("shapefaces", "Faces").toStdString() +
-                                           ": " + kind.faceSlots + "."));
+    faces_->setText(QString::fromStdString(std::string(kind.summary) + ".\n" +
+                                           Text("shapefaces", "Faces").toStdString() + ": " + kind.faceSlots + "."));
     for (std::size_t i = 0; i < kind.params.size(); ++i) {
         const boxora::ShapeParam& p = kind.params[i];
         QWidget* field;
@@ -86,7 +86,8 @@ void CDialogAddShape::RebuildFields() {
                 connect(box, &QComboBox::currentIndexChanged, this, [this, &kind](int choice) {
                     const std::vector<double>& values = kind.presets[static_cast<std::size_t>(choice)];
                     for (std::size_t k = 1; k < fields_.size() && k < values.size(); ++k)
-                        if (auto* spin = qobject_cast<QDoubleSpinBox*>(fields_[k])) spin->setValue(values[k] / Scale(k));
+                        if (auto* spin = qobject_cast<QDoubleSpinBox*>(fields_[k]))
+                            spin->setValue(values[k] / Scale(k));
                 });
             field = box;
         } else {

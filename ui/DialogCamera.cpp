@@ -3,8 +3,8 @@
 #include <QLabel>
 
 #include "engine/IEngine.h"
-#include "scene/SceneParams.h"
 #include "lang/Lng.h"
+#include "scene/SceneParams.h"
 #include "ui/GroupBox.h"
 
 namespace {

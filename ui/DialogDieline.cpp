@@ -11,8 +11,8 @@
 #include <algorithm>
 
 #include "dieline/DielineOutput.h"
-#include "snapshot/SceneSnapshot.h"
 #include "lang/Messages.h"
+#include "snapshot/SceneSnapshot.h"
 #include "ui/DialogTexts.h"
 #include "ui/SaveFileChooser.h"
 

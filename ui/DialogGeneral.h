@@ -52,9 +52,7 @@ public:
     // opener when there is one (the project commands, which make it a new,
     // untitled project).
     void LoadTemplate();
-    void SetTemplateOpener(std::function<void(const std::string& scenePath)> opener) {
-        opener_ = std::move(opener);
-    }
+    void SetTemplateOpener(std::function<void(const std::string& scenePath)> opener) { opener_ = std::move(opener); }
     // Asked before a template replaces the scene; false keeps the scene.
     void SetLoadGuard(std::function<bool()> guard) { loadGuard_ = std::move(guard); }
     // File > Save Project as Template and the Save button.

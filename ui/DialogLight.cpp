@@ -4,8 +4,8 @@
 #include <QLabel>
 
 #include "engine/IEngine.h"
-#include "scene/SceneParams.h"
 #include "lang/Lng.h"
+#include "scene/SceneParams.h"
 #include "ui/GroupBox.h"
 #include "ui/undo/SceneHistory.h"
 

@@ -166,8 +166,9 @@ void CDialogMain::ShowEmptyHint() {
     }
     std::string text = Lng().GetText("Preview", "emptyhint");
     if (text.empty())
-        text = "Add a package on the Objects tab (or drop a .3ds model here), then drop its cover picture on it, "
-               "or load a template on the General tab.";
+        text =
+            "Add a package on the Objects tab (or drop a .3ds model here), then drop its cover picture on it, "
+            "or load a template on the General tab.";
     emptyHint_->setText(QString::fromStdString(text));
     const int width = std::max(120, preview_->width() * 3 / 4);
     emptyHint_->setFixedWidth(width);
@@ -195,14 +196,11 @@ bool CDialogMain::DropFiles(const QStringList& paths) {
     QString image;
     for (const QString& path : paths) {
         switch (boxora::ClassifyDroppedFile(path)) {
-            case boxora::DroppedFileKind::Model:
-                models.push_back(path.toStdString());
-                break;
+            case boxora::DroppedFileKind::Model: models.push_back(path.toStdString()); break;
             case boxora::DroppedFileKind::Image:
                 if (image.isEmpty()) image = path;
                 break;
-            default:
-                break;
+            default: break;
         }
     }
     if (!models.empty()) {

@@ -4,8 +4,8 @@
 #include <QRadioButton>
 
 #include "engine/IEngine.h"
-#include "scene/SceneParams.h"
 #include "lang/Lng.h"
+#include "scene/SceneParams.h"
 #include "ui/ColorButton.h"
 #include "ui/GroupBox.h"
 #include "ui/undo/SceneHistory.h"
@@ -47,11 +47,10 @@ CDialogReflection::CDialogReflection(boxora::EngineBinding& engine, QWidget* par
         colorButton_->setEnabled(false);
         engine_.engine->SetBackgroundTransparent(true);
     });
-    connect(colorButton_, &ColorButton::colorChosen, this,
-            [this](const QColor& color) {
-                boxora::SceneHistory::SettingsChange change(history_, colorButton_);
-                engine_.engine->SetBackgroundColor(boxora::ColorRefFromColor(color));
-            });
+    connect(colorButton_, &ColorButton::colorChosen, this, [this](const QColor& color) {
+        boxora::SceneHistory::SettingsChange change(history_, colorButton_);
+        engine_.engine->SetBackgroundColor(boxora::ColorRefFromColor(color));
+    });
 
     RefreshFromEngine();
 }
@@ -68,7 +67,8 @@ void CDialogReflection::ApplyLanguageTexts() {
     // their captions here.
     colorButton_->resize(std::max(DialogX(kColorButtonUnits), colorButton_->sizeHint().width()),
                          colorButton_->height());
-    transparentRadio_->resize(std::max(DialogX(70), transparentRadio_->sizeHint().width()), transparentRadio_->height());
+    transparentRadio_->resize(std::max(DialogX(70), transparentRadio_->sizeHint().width()),
+                              transparentRadio_->height());
     Relayout();
 }
 

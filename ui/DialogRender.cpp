@@ -13,18 +13,18 @@
 #include <algorithm>
 
 #include "engine/IEngine.h"
-#include "render/RenderJob.h"
-#include "scene/SceneParams.h"
 #include "image/RenderOptions.h"
 #include "lang/Lng.h"
 #include "platform/Settings.h"
-#include "ui/undo/SceneHistory.h"
 #include "platform/TextUtil.h"
+#include "render/RenderJob.h"
+#include "scene/SceneParams.h"
 #include "ui/FileFilter.h"
 #include "ui/GroupBox.h"
 #include "ui/LayoutAdapter.h"
 #include "ui/NumberEdit.h"
 #include "ui/SpinButtons.h"
+#include "ui/undo/SceneHistory.h"
 
 namespace {
 constexpr int IDC_FILE_GROUP = 1099;
@@ -50,7 +50,7 @@ constexpr int IDC_PROGRESSIVE = 1124;
 constexpr int IDC_OPTIMIZE = 1125;
 constexpr int IDC_NOT_INTERLACED = 1118;
 constexpr int IDC_INTERLACED = 1119;
-constexpr int IDC_GIF_FIRST = 1120;  // LZW, None, RLE
+constexpr int IDC_GIF_FIRST = 1120;   // LZW, None, RLE
 constexpr int IDC_TIFF_FIRST = 1111;  // Auto, None, RLE, Fax, Packbits, Jpeg, LZW
 constexpr int IDC_RENDER_AND_SAVE = 1092;
 constexpr int IDC_WEBP_LOSSLESS = 1140;
@@ -270,8 +270,8 @@ void CDialogRender::ShowOptionCaption() {
 // gets the width of its caption. The label column is as wide as its widest
 // caption in this language, and never below 50 units.
 void CDialogRender::SizeCaptionedControls() {
-    std::vector<QWidget*> captioned = {keepBox_, baseline_, progressive_, optimize_, notInterlaced_, interlaced_,
-                                       lossless_};
+    std::vector<QWidget*> captioned = {keepBox_,       baseline_,   progressive_, optimize_,
+                                       notInterlaced_, interlaced_, lossless_};
     for (QRadioButton* b : gif_) captioned.push_back(b);
     for (QRadioButton* b : tiff_) captioned.push_back(b);
     for (QWidget* w : captioned) w->resize(w->sizeHint().width(), std::max(DialogY(10), w->sizeHint().height()));

@@ -10,9 +10,9 @@
 #include <cmath>
 
 #include "engine/IEngine.h"
-#include "snapshot/SceneSnapshot.h"
 #include "lang/Lng.h"
 #include "platform/Settings.h"
+#include "snapshot/SceneSnapshot.h"
 #include "ui/ObjectTransformValues.h"
 #include "ui/undo/SceneHistory.h"
 

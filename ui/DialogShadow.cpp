@@ -3,8 +3,8 @@
 #include <QLabel>
 
 #include "engine/IEngine.h"
-#include "scene/SceneParams.h"
 #include "lang/Lng.h"
+#include "scene/SceneParams.h"
 #include "ui/GroupBox.h"
 
 namespace {
@@ -35,9 +35,7 @@ void CDialogShadow::ApplyLanguageTexts() {
     rows_[3]->Label()->setText(Text("sb"));
 }
 
-void CDialogShadow::RefreshFromEngine() {
-    RefreshSettingRows();
-}
+void CDialogShadow::RefreshFromEngine() { RefreshSettingRows(); }
 
 std::vector<LayoutRule> CDialogShadow::BuildLayoutRules() const {
     std::vector<LayoutRule> rules;

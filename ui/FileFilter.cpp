@@ -13,8 +13,8 @@ const char kFaceImageFilter[] =
     "RAS files|*.ras|PNM files|*.pnm;*.pgm;*.ppm|SVG files|*.svg|PDF files|*.pdf||";
 
 QString QtFileFilter(std::string_view classicFilter) {
-    const QStringList parts = QString::fromUtf8(classicFilter.data(), static_cast<qsizetype>(classicFilter.size()))
-                                  .split(QLatin1Char('|'));
+    const QStringList parts =
+        QString::fromUtf8(classicFilter.data(), static_cast<qsizetype>(classicFilter.size())).split(QLatin1Char('|'));
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString description = parts[i].trimmed();
@@ -44,8 +44,6 @@ const QStringList& FaceImageSuffixes() {
     return suffixes;
 }
 
-bool IsFaceImageFile(const QString& path) {
-    return FaceImageSuffixes().contains(QFileInfo(path).suffix().toLower());
-}
+bool IsFaceImageFile(const QString& path) { return FaceImageSuffixes().contains(QFileInfo(path).suffix().toLower()); }
 
 }  // namespace boxora

@@ -2,19 +2,19 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QMimeData>
 #include <QHBoxLayout>
 #include <QIcon>
-#include <QApplication>
 #include <QLabel>
-#include <QTextBrowser>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QUrlQuery>
 
@@ -27,19 +27,19 @@
 #include "platform/TextUtil.h"
 #include "ui/AboutDlg.h"
 #include "ui/ChildView.h"
-#include "ui/DialogTurntable.h"
-#include "ui/DialogPrintRender.h"
-#include "ui/DialogDieline.h"
-#include "ui/DialogObjects.h"
-#include "ui/DialogRender.h"
 #include "ui/CommandIds.h"
+#include "ui/DialogDieline.h"
+#include "ui/DialogGeneral.h"
 #include "ui/DialogMain.h"
+#include "ui/DialogObjects.h"
+#include "ui/DialogOpenGL.h"
+#include "ui/DialogPrintRender.h"
+#include "ui/DialogRender.h"
+#include "ui/DialogTurntable.h"
 #include "ui/FileDrop.h"
 #include "ui/QtTranslations.h"
-#include "ui/Resources.h"
-#include "ui/DialogGeneral.h"
-#include "ui/DialogOpenGL.h"
 #include "ui/RecentProjects.h"
+#include "ui/Resources.h"
 #include "ui/TabCtrlMain.h"
 #include "ui/UiTheme.h"
 #include "ui/UndoKeyFilter.h"
@@ -59,13 +59,20 @@ struct MenuText {
 };
 // Item texts of the menus, section "Menu".
 constexpr MenuText kMenuTexts[] = {
-    {ID_FILE_NEW_PROJECT, "menunew"},       {ID_FILE_OPEN_PROJECT, "menuopen"},
-    {ID_FILE_SAVE_PROJECT, "menusave"},     {ID_FILE_SAVE_PROJECT_AS, "menusaveas"},
-    {ID_FILE_SAVE_AS_TEMPLATE, "menusaveast"}, {ID_APP_EXIT, "menuexit"},
-    {ID_RENDER_AND_SAVE, "menuras"},        {ID_HELP_CONTENTS, "menucai"},
-    {ID_HELP_HOMEPAGE, "menuhome"},         {ID_APP_ABOUT, "menuabout"},
-    {ID_EDIT_UNDO, "menuundo"},             {ID_EDIT_REDO, "menuredo"},
-    {ID_VIEW_PICTURE_FRAME, "menuframe"},   {ID_FILE_COLLECT_PROJECT, "menucollect"},
+    {ID_FILE_NEW_PROJECT, "menunew"},
+    {ID_FILE_OPEN_PROJECT, "menuopen"},
+    {ID_FILE_SAVE_PROJECT, "menusave"},
+    {ID_FILE_SAVE_PROJECT_AS, "menusaveas"},
+    {ID_FILE_SAVE_AS_TEMPLATE, "menusaveast"},
+    {ID_APP_EXIT, "menuexit"},
+    {ID_RENDER_AND_SAVE, "menuras"},
+    {ID_HELP_CONTENTS, "menucai"},
+    {ID_HELP_HOMEPAGE, "menuhome"},
+    {ID_APP_ABOUT, "menuabout"},
+    {ID_EDIT_UNDO, "menuundo"},
+    {ID_EDIT_REDO, "menuredo"},
+    {ID_VIEW_PICTURE_FRAME, "menuframe"},
+    {ID_FILE_COLLECT_PROJECT, "menucollect"},
 };
 // Settings value of View > Picture Frame ("0" off; on by default).
 constexpr char kPictureFrameSetting[] = "PictureFrame";
@@ -441,8 +448,7 @@ void CMainFrame::OnEngineNotify(int message, int wParam) {
         case WM_ENGINE_SCENE_CHANGED:
             if (CDialogMain* panel = Panel()) panel->RefreshFromScene();
             break;
-        default:
-            break;
+        default: break;
     }
 }
 
@@ -459,8 +465,8 @@ void CMainFrame::ShowWrittenFile() {
     const QString name = file.absoluteFilePath().toHtmlEscaped();
     const QString folder = QUrl::fromLocalFile(file.absolutePath()).toString();
     messagePane_->setText(QString::fromStdString(FormatText(text, {name.toStdString()})) +
-                          QStringLiteral(" &middot; <a href=\"%1\">%2</a>").arg(folder.toHtmlEscaped(),
-                                                                           QString::fromStdString(open).toHtmlEscaped()));
+                          QStringLiteral(" &middot; <a href=\"%1\">%2</a>")
+                              .arg(folder.toHtmlEscaped(), QString::fromStdString(open).toHtmlEscaped()));
     messagePane_->setToolTip(file.absoluteFilePath());
 }
 
@@ -578,9 +584,7 @@ void CMainFrame::RunCommand(int id) {
         case ID_FILE_SAVE_AS_TEMPLATE:
             if (CDialogMain* panel = Panel()) panel->SaveProjectAsTemplate();
             return;
-        case ID_APP_EXIT:
-            close();
-            return;
+        case ID_APP_EXIT: close(); return;
         case ID_EDIT_UNDO:
             if (CDialogMain* panel = Panel()) panel->History()->Undo();
             return;
@@ -609,15 +613,9 @@ void CMainFrame::RunCommand(int id) {
             dialog.exec();
             return;
         }
-        case ID_HELP_CONTENTS:
-            OpenHelp();
-            return;
-        case ID_HELP_HOMEPAGE:
-            OpenHomePage();
-            return;
-        case ID_APP_ABOUT:
-            ShowAbout();
-            return;
+        case ID_HELP_CONTENTS: OpenHelp(); return;
+        case ID_HELP_HOMEPAGE: OpenHomePage(); return;
+        case ID_APP_ABOUT: ShowAbout(); return;
         default:
             if (id >= ID_LANGUAGE_FIRST && id <= ID_LANGUAGE_LAST) SelectLanguage(id - ID_LANGUAGE_FIRST);
             return;

@@ -70,8 +70,8 @@ public:
 
     // Layout rules of a row inside its group: previousSpinId 0 puts the row at
     // the top of the group; the label is labelUnits wide.
-    static void AppendRowRules(std::vector<LayoutRule>& rules, const ParamRowIds& row, int groupId,
-                               int previousSpinId, int labelUnits = 70);
+    static void AppendRowRules(std::vector<LayoutRule>& rules, const ParamRowIds& row, int groupId, int previousSpinId,
+                               int labelUnits = 70);
     // Layout rules of a group box holding rows: previousGroupId 0 puts it at the
     // top of the page; it ends 7 units below lastSpinId.
     static void AppendGroupRules(std::vector<LayoutRule>& rules, int groupId, int previousGroupId, int lastSpinId);

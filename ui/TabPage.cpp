@@ -29,7 +29,9 @@ void CTabPage::resizeEvent(QResizeEvent* event) {
     Relayout();
 }
 
-QSize CTabPage::DialogSize(int widthUnits, int heightUnits) const { return {DialogX(widthUnits), DialogY(heightUnits)}; }
+QSize CTabPage::DialogSize(int widthUnits, int heightUnits) const {
+    return {DialogX(widthUnits), DialogY(heightUnits)};
+}
 
 int CTabPage::DialogX(int units) const { return boxora::DialogUnitsOf(this).ToPixelsX(units); }
 int CTabPage::DialogY(int units) const { return boxora::DialogUnitsOf(this).ToPixelsY(units); }
@@ -52,9 +54,7 @@ void CTabPage::EndRowEdit() {
     if (history_) history_->Seal();
 }
 
-GroupBox* CTabPage::AddGroup(int id, const QString& title) {
-    return AddControl(id, new GroupBox(title), 100, 40);
-}
+GroupBox* CTabPage::AddGroup(int id, const QString& title) { return AddControl(id, new GroupBox(title), 100, 40); }
 
 ParamSpinBinding* CTabPage::AddParamRow(ParamRowIds ids, int minimum, int maximum, int placeholder,
                                         const QString& defaultLabel, std::function<void(int)> setter) {
@@ -69,7 +69,7 @@ ParamSpinBinding* CTabPage::AddParamRow(ParamRowIds ids, int minimum, int maximu
 }
 
 ParamSpinBinding* CTabPage::AddSettingRow(ParamRowIds ids, boxora::Setting setting, int placeholder,
-                                        const QString& defaultLabel) {
+                                          const QString& defaultLabel) {
     const boxora::SettingRow& row = boxora::RowOf(setting);
     IEngine* engine = engine_.engine;
     ParamSpinBinding* binding =
@@ -82,7 +82,8 @@ ParamSpinBinding* CTabPage::AddSettingRow(ParamRowIds ids, boxora::Setting setti
 
 void CTabPage::RefreshSettingRows() {
     if (!engine_.scene) return;
-    for (ParamSpinBinding* row : settingRows_) row->RefreshFrom(boxora::GetSetting(*engine_.scene, *row->SettingShown()));
+    for (ParamSpinBinding* row : settingRows_)
+        row->RefreshFrom(boxora::GetSetting(*engine_.scene, *row->SettingShown()));
 }
 
 void CTabPage::AdoptControl(int id, QWidget* widget, int widthUnits, int heightUnits) {

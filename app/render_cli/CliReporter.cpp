@@ -69,8 +69,7 @@ void CliReporter::Progress(int event, int value) {
             if (rendering_ && batch == 0) EndBarLocked();
             rendering_ = false;
             break;
-        default:
-            break;
+        default: break;
     }
 }
 

@@ -33,16 +33,16 @@ bool ParseFloat(const std::string& text, float& value) {
 bool ParseSize(const std::string& text, int& width, int& height) {
     const std::size_t x = text.find_first_of("xX");
     if (x == std::string::npos) return false;
-    return ParseInt(text.substr(0, x), width) && ParseInt(text.substr(x + 1), height) && width >= 1 &&
-           height >= 1 && width <= 8192 && height <= 8192;
+    return ParseInt(text.substr(0, x), width) && ParseInt(text.substr(x + 1), height) && width >= 1 && height >= 1 &&
+           width <= 8192 && height <= 8192;
 }
 
 // A render's "WxH": both in 1 .. 16000 (large pictures are drawn in tiles).
 bool ParseRenderSize(const std::string& text, int& width, int& height) {
     const std::size_t x = text.find_first_of("xX");
     if (x == std::string::npos) return false;
-    return ParseInt(text.substr(0, x), width) && ParseInt(text.substr(x + 1), height) && width >= 1 &&
-           height >= 1 && width <= 16000 && height <= 16000;
+    return ParseInt(text.substr(0, x), width) && ParseInt(text.substr(x + 1), height) && width >= 1 && height >= 1 &&
+           width <= 16000 && height <= 16000;
 }
 
 // "H,V,ZOOM"
@@ -86,7 +86,8 @@ bool IsDirectory(const std::string& path) {
 std::size_t ArgumentsAfterEndOfOptions(const CLI::App& app, const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--") return args.size() - i - 1;
-        const CLI::Option* option = args[i].size() > 1 && args[i][0] == '-' ? app.get_option_no_throw(args[i]) : nullptr;
+        const CLI::Option* option =
+            args[i].size() > 1 && args[i][0] == '-' ? app.get_option_no_throw(args[i]) : nullptr;
         if (option != nullptr && option->get_type_size_min() > 0) ++i;
     }
     return 0;
@@ -204,8 +205,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             targets.push_back({sceneArgs.at(sceneCount++), ""});
         } else if (option == outputs) {
             const std::string& out = outputArgs.at(outputCount++);
-            if (targets.empty() || !targets.back().output.empty()) strayOutputs.push_back(out);
-            else targets.back().output = out;
+            if (targets.empty() || !targets.back().output.empty())
+                strayOutputs.push_back(out);
+            else
+                targets.back().output = out;
         } else if (option == progress || option == quiet) {
             cl.render.progress = option == progress;
         }
@@ -213,9 +216,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
     if (given(dump) + given(preview) > 1 || dump->count() > 1 || preview->count() > 1)
         return fail("only one command may be given");
-    if (given(dump)) cl.command = Command::Dump;
-    else if (given(preview)) cl.command = Command::Preview;
-    else if (!targets.empty()) cl.command = Command::Render;
+    if (given(dump))
+        cl.command = Command::Dump;
+    else if (given(preview))
+        cl.command = Command::Preview;
+    else if (!targets.empty())
+        cl.command = Command::Render;
     const bool anyOption = std::any_of(owned.begin(), owned.end(), [](const auto& o) { return o.first->count() > 0; });
     if (given(collect)) {
         const bool other = std::any_of(owned.begin(), owned.end(),
@@ -242,7 +248,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
 
     cl.fitImages = cl.render.fitImages = given(fitImages);
-    if (cl.fitImages && cl.command == Command::Preview) return fail("--fit-images goes with a scene to render or --dump");
+    if (cl.fitImages && cl.command == Command::Preview)
+        return fail("--fit-images goes with a scene to render or --dump");
     if (cl.command == Command::Dump) {
         cl.file = text(dump);
         if (!targets.empty() || !outputArgs.empty() || given(size)) return fail("--dump takes no other arguments");
@@ -266,7 +273,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         }
         if (given(background)) {
             uint32_t colour = 0;
-            if (!ParseColour(text(background), colour)) return fail("--background takes a colour RRGGBB in hexadecimal");
+            if (!ParseColour(text(background), colour))
+                return fail("--background takes a colour RRGGBB in hexadecimal");
             p.request.background = colour;
         }
         if (given(supersample) &&
@@ -295,19 +303,29 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (given(gifTransparent)) r.gifTransparent = true;
     if (given(gif)) {
         const std::string v = text(gif);
-        if (v == "lzw") r.gifCompression = 0;
-        else if (v == "none") r.gifCompression = 1;
-        else if (v == "rle") r.gifCompression = 2;
-        else return fail("--gif takes lzw, none or rle");
+        if (v == "lzw")
+            r.gifCompression = 0;
+        else if (v == "none")
+            r.gifCompression = 1;
+        else if (v == "rle")
+            r.gifCompression = 2;
+        else
+            return fail("--gif takes lzw, none or rle");
     }
     if (given(tiff)) {
         const std::string v = text(tiff);
-        if (v == "auto") r.tiffCompression = 0;
-        else if (v == "none") r.tiffCompression = 1;
-        else if (v == "packbits") r.tiffCompression = 32773;
-        else if (v == "jpeg") r.tiffCompression = 7;
-        else if (v == "lzw") r.tiffCompression = 5;
-        else return fail("--tiff takes auto, none, packbits, jpeg or lzw");
+        if (v == "auto")
+            r.tiffCompression = 0;
+        else if (v == "none")
+            r.tiffCompression = 1;
+        else if (v == "packbits")
+            r.tiffCompression = 32773;
+        else if (v == "jpeg")
+            r.tiffCompression = 7;
+        else if (v == "lzw")
+            r.tiffCompression = 5;
+        else
+            return fail("--tiff takes auto, none, packbits, jpeg or lzw");
     }
     if (given(seed)) {
         const std::string v = text(seed);

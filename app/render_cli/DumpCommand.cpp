@@ -6,10 +6,10 @@
 
 #include "engine/Engine.h"
 #include "engine/FitToImages.h"
-#include "platform/RegularFile.h"
 #include "engine/SceneFileCheck.h"
 #include "model/CoverFaces.h"
 #include "model/shapes/ShapeSpec.h"
+#include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
 #include "scene/SettingTable.h"
 
@@ -23,8 +23,8 @@ bool EndsWithIgnoreCase(const std::string& s, std::string_view suffix) {
 // Every number of the scene is a float: the document stores floats, so each
 // prints as the shortest text that reads back as the same float. Members
 // keep the order in which they are written.
-using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool, std::int64_t,
-                                  std::uint64_t, float>;
+using Json =
+    nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool, std::int64_t, std::uint64_t, float>;
 
 // Text from files may be anything: what is not UTF-8 becomes U+FFFD (as on
 // the terminal), and the dump escapes everything beyond ASCII, so that no

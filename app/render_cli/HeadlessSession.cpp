@@ -27,7 +27,8 @@ void SayInterrupted() {
     if (!g_saidInterrupted.exchange(true)) std::fputs("boxora-render: interrupted\n", stderr);
 }
 
-struct sigaction g_oldInt {}, g_oldTerm{};
+struct sigaction g_oldInt {
+}, g_oldTerm{};
 
 // How long the engine may take to wind down after Ctrl+C before the
 // process leaves without it (a worker stuck in a library call must not keep
@@ -146,8 +147,7 @@ int HeadlessSession::LoadScene(const std::string& scene, bool fitImages, std::st
         check.pictureSink = [](const uint8_t*, int, int) {};
         engine->RenderToFile(check);
         if (!WaitUntilIdle()) return kInterrupted;
-        for (const RenderJobResult& result : engine->TakeRenderResults())
-            imageErrors += result.outcome.ErrorCount();
+        for (const RenderJobResult& result : engine->TakeRenderResults()) imageErrors += result.outcome.ErrorCount();
         why = scene + ": " + std::to_string(imageErrors) +
               " image problem(s); nothing written (--allow-missing renders it anyway)";
         return 1;

@@ -27,11 +27,11 @@ struct ExportFormat {
 };
 
 const ExportFormat kExportFormats[] = {
-    {"png", FORMAT_PNG, {".png", nullptr}},   {"jpg", FORMAT_JPG, {".jpg", ".jpeg"}},
-    {"gif", FORMAT_GIF, {".gif", nullptr}},   {"tiff", FORMAT_TIF, {".tiff", ".tif"}},
-    {"bmp", FORMAT_BMP, {".bmp", nullptr}},   {"tga", FORMAT_TGA, {".tga", nullptr}},
-    {"jp2", FORMAT_JP2, {".jp2", nullptr}},   {"jpc", FORMAT_JPC, {".jpc", ".j2k"}},
-    {"ras", FORMAT_RAS, {".ras", nullptr}},   {"pnm", FORMAT_PNM, {".pnm", ".ppm"}},
+    {"png", FORMAT_PNG, {".png", nullptr}},    {"jpg", FORMAT_JPG, {".jpg", ".jpeg"}},
+    {"gif", FORMAT_GIF, {".gif", nullptr}},    {"tiff", FORMAT_TIF, {".tiff", ".tif"}},
+    {"bmp", FORMAT_BMP, {".bmp", nullptr}},    {"tga", FORMAT_TGA, {".tga", nullptr}},
+    {"jp2", FORMAT_JP2, {".jp2", nullptr}},    {"jpc", FORMAT_JPC, {".jpc", ".j2k"}},
+    {"ras", FORMAT_RAS, {".ras", nullptr}},    {"pnm", FORMAT_PNM, {".pnm", ".ppm"}},
     {"webp", FORMAT_WEBP, {".webp", nullptr}},
 };
 
@@ -49,9 +49,7 @@ struct Job {
     int format = FORMAT_PNG;
 };
 
-bool IsSceneFile(const fs::path& path) {
-    return boxora::EqualsIgnoreCase(path.extension().string(), ".scn");
-}
+bool IsSceneFile(const fs::path& path) { return boxora::EqualsIgnoreCase(path.extension().string(), ".scn"); }
 
 // Turns the targets into jobs (a folder of scenes gives one job per scene
 // file, in name order); a folder that cannot be listed or holds no scene is
@@ -62,7 +60,8 @@ std::vector<Job> ExpandTargets(const RenderOptions& options, int& failures) {
         std::error_code ec;
         if (!fs::is_directory(target.scene, ec)) {
             Job job{target.scene, target.output, FORMAT_PNG};
-            job.format = options.format ? *options.format : ExportFormatFromFileName(target.output).value_or(FORMAT_PNG);
+            job.format =
+                options.format ? *options.format : ExportFormatFromFileName(target.output).value_or(FORMAT_PNG);
             jobs.push_back(job);
             continue;
         }
@@ -123,8 +122,7 @@ std::string ExportExtension(int format) {
     return ".png";
 }
 
-RenderJob MakeRenderJob(const RenderOptions& options, const std::string& fileName, int format, int width,
-                        int height) {
+RenderJob MakeRenderJob(const RenderOptions& options, const std::string& fileName, int format, int width, int height) {
     RenderJob request;
     request.fileName = fileName;
     request.width = width;
@@ -160,8 +158,8 @@ int RenderScene(HeadlessSession& session, const RenderOptions& options, const Jo
     const int height = options.sizeGiven ? options.height : engine.Params().pictureHeight.Get();
     // "-" is standard output; the picture is streamed there like to any
     // pipe or terminal named with -o.
-    const RenderJob request = MakeRenderJob(options, job.output == "-" ? std::string("/dev/stdout") : job.output,
-                                            job.format, width, height);
+    const RenderJob request =
+        MakeRenderJob(options, job.output == "-" ? std::string("/dev/stdout") : job.output, job.format, width, height);
     session.Reporter().SetLabel(fs::path(job.scene).filename().string());
     const auto start = std::chrono::steady_clock::now();
     const int status = session.Render(request, why);

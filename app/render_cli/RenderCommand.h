@@ -35,12 +35,12 @@ struct RenderOptions {
     int pngInterlace = 0;  // 1 interlaced
     int gifCompression = 0;
     int tiffCompression = 0;
-    int webpLossless = 0;  // 1 lossless WebP; otherwise lossy at jpegQuality
-    bool transparent = false;       // render with a transparent background
-    bool gifTransparent = false;    // GIF pictures keep a transparent background as transparent colour
-    bool allowMissing = false;      // render even when images are missing or cannot be decoded
-    std::optional<unsigned> seed;   // seeds the shadow's random jitter
-    std::optional<bool> progress;   // the bar; by default when standard error is a terminal
+    int webpLossless = 0;              // 1 lossless WebP; otherwise lossy at jpegQuality
+    bool transparent = false;          // render with a transparent background
+    bool gifTransparent = false;       // GIF pictures keep a transparent background as transparent colour
+    bool allowMissing = false;         // render even when images are missing or cannot be decoded
+    std::optional<unsigned> seed;      // seeds the shadow's random jitter
+    std::optional<bool> progress;      // the bar; by default when standard error is a terminal
     std::optional<int> thumbnailSize;  // --thumbnail: one square PNG, time-limited
     bool fitImages = false;            // --fit-images: every object fitted to its images first
     // --variants TABLE: the one scene renders a picture per row of the

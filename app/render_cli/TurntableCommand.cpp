@@ -35,8 +35,8 @@ int RenderTurntable(HeadlessSession& session, const RenderOptions& render, const
     s.quality = render.jpegQuality;
     s.lossless = render.webpLossless != 0;
     if (render.seed) s.seed = static_cast<uint32_t>(*render.seed);
-    s.stillFormat = render.format.value_or(
-        ExportFormatFromFileName(boxora::NumberedName(target.output, 0)).value_or(FORMAT_PNG));
+    s.stillFormat =
+        render.format.value_or(ExportFormatFromFileName(boxora::NumberedName(target.output, 0)).value_or(FORMAT_PNG));
     s.pngInterlace = render.pngInterlace;
     s.jpegOptions = render.jpegOptions;
     s.gifCompression = render.gifCompression;

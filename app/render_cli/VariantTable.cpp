@@ -154,9 +154,9 @@ bool ReadCells(const std::vector<ColumnRole>& roles, const std::vector<std::stri
             case Column::Setting: {
                 double value = 0;
                 if (!ParseSettingCell(*role.setting, cell, value))
-                    return fail("column " + header[c] + ": " + cell +
-                                (role.setting->form == boxora::FileForm::ColourRef ? " is no colour RRGGBB"
-                                                                                  : " is no angle"));
+                    return fail(
+                        "column " + header[c] + ": " + cell +
+                        (role.setting->form == boxora::FileForm::ColourRef ? " is no colour RRGGBB" : " is no angle"));
                 row.settings.emplace_back(role.setting->id, value);
                 break;
             }
@@ -190,8 +190,8 @@ VariantTable ParseVariantTable(std::string_view text, const std::string& folder)
             table.error = "unknown column \"" + name + "\" in the header";
             // A header whose names hold another separator was most likely
             // written with that one: name it rather than leave a puzzle.
-            for (const auto& [mark, word] : {std::pair{',', "commas"}, std::pair{';', "semicolons"},
-                                             std::pair{'\t', "tabs"}}) {
+            for (const auto& [mark, word] :
+                 {std::pair{',', "commas"}, std::pair{';', "semicolons"}, std::pair{'\t', "tabs"}}) {
                 if (mark != csv.delimiter && name.find(mark) != std::string::npos) {
                     table.error += std::string(" (the header looks separated by ") + word +
                                    "; put one separator between all columns)";

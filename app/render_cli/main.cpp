@@ -6,12 +6,12 @@
 
 #include "CommandLine.h"
 #include "DielineCommand.h"
-#include "boxora/Version.h"
 #include "DumpCommand.h"
 #include "PreviewCommand.h"
 #include "RenderCommand.h"
 #include "TurntableCommand.h"
 #include "VariantsCommand.h"
+#include "boxora/Version.h"
 #include "engine/CollectProject.h"
 #include "lang/Messages.h"
 #include "platform/TextUtil.h"
@@ -25,16 +25,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     switch (cl.command) {
-        case Command::Help:
-            std::fputs(HelpText().c_str(), stdout);
-            return 0;
-        case Command::Version:
-            std::printf("boxora-render %s\n", BOXORA_VERSION_FULL);
-            return 0;
-        case Command::Dump:
-            return RunDumpCommand(cl.file, cl.fitImages);
-        case Command::Preview:
-            return RunPreviewCommand(cl.preview);
+        case Command::Help: std::fputs(HelpText().c_str(), stdout); return 0;
+        case Command::Version: std::printf("boxora-render %s\n", BOXORA_VERSION_FULL); return 0;
+        case Command::Dump: return RunDumpCommand(cl.file, cl.fitImages);
+        case Command::Preview: return RunPreviewCommand(cl.preview);
         case Command::Collect: {
             const CollectResult collected = CollectSceneFile(cl.file, cl.collectFolder);
             for (const boxora::UserMessage& m : collected.outcome.messages) {
@@ -54,8 +48,7 @@ int main(int argc, char** argv) {
             if (cl.turntable.frames > 0) return RunTurntableCommand(cl.render, cl.turntable);
             if (!cl.render.variants.empty()) return RunVariantsCommand(cl.render);
             return cl.render.thumbnailSize ? RunThumbnailCommand(cl.render) : RunRenderCommand(cl.render);
-        case Command::None:
-            break;
+        case Command::None: break;
     }
     return 2;
 }

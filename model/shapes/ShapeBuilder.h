@@ -23,8 +23,8 @@ constexpr double kShapeUnitsPerMm = 140.0 / 266.0;
 bool BuildShapeMesh(const ShapeSpec& spec, ShapeMesh& mesh, std::string& error);
 
 struct ShapeObjectResult {
-    std::unique_ptr<C3DObject> object;         // null on failure
-    std::vector<tMaterialInfo> materials;      // the object's materials, as appended to the model
+    std::unique_ptr<C3DObject> object;     // null on failure
+    std::vector<tMaterialInfo> materials;  // the object's materials, as appended to the model
     Outcome outcome;
 };
 

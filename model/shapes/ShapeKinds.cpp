@@ -23,7 +23,9 @@ constexpr Rgba kCoverColour{250, 250, 250, 255};
 constexpr Rgba kBoardColour{196, 170, 130, 255};
 constexpr Rgba kPagesColour{245, 240, 226, 255};
 
-int Cover(ShapeMesh& mesh, int face, Rgba colour = kCoverColour) { return mesh.Material(kCoverFaceNames[face], colour); }
+int Cover(ShapeMesh& mesh, int face, Rgba colour = kCoverColour) {
+    return mesh.Material(kCoverFaceNames[face], colour);
+}
 
 bool Fail(std::string& error, std::string text) {
     error = std::move(text);
@@ -85,7 +87,8 @@ void RoundedBox(ShapeMesh& mesh, glm::dvec3 centre, glm::dvec3 half, double r, c
         auto at = [&](int i, int j) { return first + static_cast<uint32_t>(j * (nu + 1) + i); };
         for (int j = 0; j < nv; ++j)
             for (int i = 0; i < nu; ++i)
-                mesh.Quad(at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j + 1), materials[static_cast<std::size_t>(k)]);
+                mesh.Quad(at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j + 1),
+                          materials[static_cast<std::size_t>(k)]);
     }
 }
 
@@ -150,7 +153,8 @@ bool Mailer(const ShapeSpec& s, ShapeMesh& mesh, std::string& error) {
                  inside, Cover(mesh, COVER_BOTTOM)});
     // The lid turns about its back lower edge, its front edge rising.
     const uint32_t lid = mesh.VertexCount();
-    mesh.Cuboid({-w / 2, h - t, -d / 2}, {w / 2, h, d / 2}, {board, board, board, board, Cover(mesh, COVER_TOP), inside});
+    mesh.Cuboid({-w / 2, h - t, -d / 2}, {w / 2, h, d / 2},
+                {board, board, board, board, Cover(mesh, COVER_TOP), inside});
     const glm::dvec3 hinge{0, h - t, -d / 2};
     glm::dmat4 m = glm::translate(glm::dmat4(1), hinge);
     m = glm::rotate(m, -s.Get("open") * kPi / 180, glm::dvec3(1, 0, 0));
@@ -160,8 +164,7 @@ bool Mailer(const ShapeSpec& s, ShapeMesh& mesh, std::string& error) {
 }
 
 bool TraySleeve(const ShapeSpec& s, ShapeMesh& mesh, std::string& error) {
-    const double w = s.Get("width"), h = s.Get("height"), d = s.Get("depth"), t = s.Get("board"),
-                 pull = s.Get("pull");
+    const double w = s.Get("width"), h = s.Get("height"), d = s.Get("depth"), t = s.Get("board"), pull = s.Get("pull");
     if (t * 4 > h || t * 4 > d) return Fail(error, "tray-sleeve board " + Mm(t) + " is too thick for its size");
     if (pull >= w * 0.9) return Fail(error, "tray-sleeve pull " + Mm(pull) + " must be less than 90% of the width");
     const int board = mesh.Material("Board", kBoardColour);
@@ -197,8 +200,10 @@ bool Book(const ShapeSpec& s, ShapeMesh& mesh, std::string& error) {
     if (w - sx - o < 5) return Fail(error, "book width " + Mm(w) + " is too small for its depth");
     const int board = mesh.Material("Board", {60, 60, 70, 255});
     const int pages = mesh.Material("Pages", kPagesColour);
-    mesh.Cuboid({cx + kGap, 0, d / 2 - b}, {w / 2, h, d / 2}, {Cover(mesh, COVER_FRONT), board, board, board, board, board});
-    mesh.Cuboid({cx + kGap, 0, -d / 2}, {w / 2, h, -d / 2 + b}, {board, Cover(mesh, COVER_BACK), board, board, board, board});
+    mesh.Cuboid({cx + kGap, 0, d / 2 - b}, {w / 2, h, d / 2},
+                {Cover(mesh, COVER_FRONT), board, board, board, board, board});
+    mesh.Cuboid({cx + kGap, 0, -d / 2}, {w / 2, h, -d / 2 + b},
+                {board, Cover(mesh, COVER_BACK), board, board, board, board});
     // The spine: a half-elliptic shell from the front board round to the back one.
     const int spine = Cover(mesh, COVER_LEFT);
     const int n = 16;
@@ -232,7 +237,8 @@ bool Book(const ShapeSpec& s, ShapeMesh& mesh, std::string& error) {
 
 bool Can(const ShapeSpec& s, ShapeMesh& mesh, std::string& error) {
     const double r = s.Get("diameter") / 2, h = s.Get("height"), neck = s.Get("neck");
-    if (neck * 4 >= s.Get("diameter")) return Fail(error, "can neck " + Mm(neck) + " must be less than a quarter of the diameter");
+    if (neck * 4 >= s.Get("diameter"))
+        return Fail(error, "can neck " + Mm(neck) + " must be less than a quarter of the diameter");
     if (r - neck < 4 || h < 20) return Fail(error, "a can must be at least 8 mm across and 20 mm tall");
     const int metal = mesh.Material("Metal", {200, 202, 206, 255});
     const int label = Cover(mesh, COVER_FRONT), top = Cover(mesh, COVER_TOP, {200, 202, 206, 255}),
@@ -258,7 +264,7 @@ bool Bottle(const ShapeSpec& s, ShapeMesh& mesh, std::string& error) {
         Rgba glass, cap_;
     };
     static const Colours kPresets[3] = {
-        {{35, 70, 40, 255}, {120, 20, 30, 255}},      // wine: green glass, foil capsule
+        {{35, 70, 40, 255}, {120, 20, 30, 255}},       // wine: green glass, foil capsule
         {{245, 245, 245, 255}, {200, 200, 205, 255}},  // cosmetic: white, silver cap
         {{120, 65, 20, 255}, {30, 30, 30, 255}},       // dropper: amber, black bulb
     };
@@ -311,7 +317,8 @@ bool Jar(const ShapeSpec& s, ShapeMesh& mesh, std::string& error) {
     if (lid < 4 || h - lid - 3 < 12)
         return Fail(error, "jar lid " + Mm(lid) + " must be at least 4 mm and leave 15 mm of the height " + Mm(h));
     const double bodyTop = h - lid - 3;
-    const int glass = mesh.Material("Glass", {225, 232, 235, 255}), lidMaterial = mesh.Material("Lid", {180, 40, 40, 255});
+    const int glass = mesh.Material("Glass", {225, 232, 235, 255}),
+              lidMaterial = mesh.Material("Lid", {180, 40, 40, 255});
     const int label = Cover(mesh, COVER_FRONT), top = Cover(mesh, COVER_TOP, {180, 40, 40, 255}),
               bottom = Cover(mesh, COVER_BOTTOM, {225, 232, 235, 255});
     ShapeMesh::Loft loft = StartLoft();
@@ -434,7 +441,8 @@ bool Pillow(const ShapeSpec& s, ShapeMesh& mesh, std::string& error) {
 bool Bag(const ShapeSpec& s, ShapeMesh& mesh, std::string& error) {
     const double w = s.Get("width"), h = s.Get("height"), d = s.Get("depth"), rise = s.Get("handle");
     const double rod = std::clamp(std::min(w, d) * 0.02, 1.5, 4.0);
-    if (d < 4 * rod + 4 || w < 40 || h < 40) return Fail(error, "a bag must be at least 40 mm wide and tall and 20 mm deep");
+    if (d < 4 * rod + 4 || w < 40 || h < 40)
+        return Fail(error, "a bag must be at least 40 mm wide and tall and 20 mm deep");
     const int inside = Cover(mesh, COVER_TOP, {120, 90, 60, 255});
     mesh.Cuboid({-w / 2, 0, -d / 2}, {w / 2, h, d / 2},
                 {Cover(mesh, COVER_FRONT), Cover(mesh, COVER_BACK), Cover(mesh, COVER_LEFT), Cover(mesh, COVER_RIGHT),
@@ -462,8 +470,10 @@ bool Bag(const ShapeSpec& s, ShapeMesh& mesh, std::string& error) {
 bool BuildShapeMesh(const ShapeSpec& spec, ShapeMesh& mesh, std::string& error) {
     using Generator = bool (*)(const ShapeSpec&, ShapeMesh&, std::string&);
     static const std::pair<const char*, Generator> kGenerators[] = {
-        {"box", Box},   {"mailer", Mailer}, {"tray-sleeve", TraySleeve}, {"book", Book},  {"can", Can},     {"bottle", Bottle},
-        {"jar", Jar},   {"tube", Tube},     {"pouch", Pouch},            {"bag", Bag},    {"pillow", Pillow}};
+        {"box", Box},   {"mailer", Mailer}, {"tray-sleeve", TraySleeve},
+        {"book", Book}, {"can", Can},       {"bottle", Bottle},
+        {"jar", Jar},   {"tube", Tube},     {"pouch", Pouch},
+        {"bag", Bag},   {"pillow", Pillow}};
     if (!spec.kind) return Fail(error, "no shape");
     for (const auto& [name, generate] : kGenerators)
         if (std::string_view(name) == spec.kind->name) return generate(spec, mesh, error);

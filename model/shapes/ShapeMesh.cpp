@@ -145,10 +145,10 @@ void ShapeMesh::Rod(const std::vector<glm::dvec3>& path, double r, int material,
     glm::dvec3 side(0);
     std::vector<uint32_t> ringStart;
     for (std::size_t k = 0; k < count; ++k) {
-        const glm::dvec3 t =
-            NormalizeOr(path[std::min(k + 1, count - 1)] - path[k == 0 ? 0 : k - 1], {1, 0, 0});
+        const glm::dvec3 t = NormalizeOr(path[std::min(k + 1, count - 1)] - path[k == 0 ? 0 : k - 1], {1, 0, 0});
         // Carried along the path so the rod does not twist.
-        if (k == 0) side = NormalizeOr(glm::cross(t, glm::dvec3(0, 0, 1)), NormalizeOr(glm::cross(t, {1, 0, 0}), {0, 1, 0}));
+        if (k == 0)
+            side = NormalizeOr(glm::cross(t, glm::dvec3(0, 0, 1)), NormalizeOr(glm::cross(t, {1, 0, 0}), {0, 1, 0}));
         side = NormalizeOr(side - t * glm::dot(side, t), side);
         const glm::dvec3 up = glm::cross(t, side);
         ringStart.push_back(static_cast<uint32_t>(vertices_.size()));

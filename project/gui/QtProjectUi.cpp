@@ -30,8 +30,8 @@ std::optional<std::string> QtProjectUi::AskFolder() {
     return Run(request);
 }
 
-std::optional<std::string> QtProjectUi::AskSavePath(const std::string& defaultExtension,
-                                                    const std::string& initialName, const std::string& filter) {
+std::optional<std::string> QtProjectUi::AskSavePath(const std::string& defaultExtension, const std::string& initialName,
+                                                    const std::string& filter) {
     FileDialogRequest request;
     request.save = true;
     request.nameFilter = QString::fromStdString(QtFileFilter(filter));
@@ -51,8 +51,10 @@ std::optional<std::string> QtProjectUi::Run(const FileDialogRequest& request) {
         dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dialog.setFileMode(request.folder ? QFileDialog::Directory
                                           : (request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile));
-        if (request.folder) dialog.setOption(QFileDialog::ShowDirsOnly);
-        else dialog.setNameFilter(request.nameFilter);
+        if (request.folder)
+            dialog.setOption(QFileDialog::ShowDirsOnly);
+        else
+            dialog.setNameFilter(request.nameFilter);
         dialog.setDirectory(request.directory);
         if (request.save) {
             // Replacing an existing file is confirmed by the dialog itself.

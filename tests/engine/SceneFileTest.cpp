@@ -2,14 +2,14 @@
 // the save/load round trip through the engine.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <cmath>
+#include <filesystem>
 
 #include "EngineTestSupport.h"
 #include "engine/SceneFile.h"
-#include "snapshot/SceneSnapshot.h"
 #include "lang/Messages.h"
 #include "platform/TextUtil.h"
+#include "snapshot/SceneSnapshot.h"
 
 namespace {
 
@@ -31,12 +31,12 @@ std::string Utf8Of(const std::string& utf16File) {
 }
 
 TEST(SceneFileParse, ReaderRulesAndDefaults) {
-    const SceneFileData d = ParseSceneFile(Utf16File(
-        "[LIGHT_SHADOW]\r\nLight_Source_Enabled_1=2\r\nLight_Source_Enabled_2=1\r\nDirection=45.500000\r\n"
-        "Length=68.750000\r\n"
-        "[CAMERA]\r\nCamera_Zoom=250\r\nCamera_Vertical_Rotation=-5\r\nCamera_Perspective=abc\r\n"
-        "[REFLECTION]\r\nBackground_Transparent=2\r\nBackground_Color=16777215\r\n"
-        "[My Box]\r\nObject_Name=Box\r\n[SCENE]\r\nVersion=1.8\r\n"));
+    const SceneFileData d = ParseSceneFile(
+        Utf16File("[LIGHT_SHADOW]\r\nLight_Source_Enabled_1=2\r\nLight_Source_Enabled_2=1\r\nDirection=45.500000\r\n"
+                  "Length=68.750000\r\n"
+                  "[CAMERA]\r\nCamera_Zoom=250\r\nCamera_Vertical_Rotation=-5\r\nCamera_Perspective=abc\r\n"
+                  "[REFLECTION]\r\nBackground_Transparent=2\r\nBackground_Color=16777215\r\n"
+                  "[My Box]\r\nObject_Name=Box\r\n[SCENE]\r\nVersion=1.8\r\n"));
     using boxora::Setting;
     auto value = [&d](Setting s) { return d.settings[static_cast<int>(s)].value_or(-999); };
     EXPECT_EQ(value(Setting::Light1Enabled), 0);
@@ -73,8 +73,9 @@ TEST(SceneFileParse, ReaderRulesAndDefaults) {
 TEST(SceneFileParse, EverySectionIsReadUpToTheObjectLimit) {
     std::string text;
     for (int i = 0; i < 400; ++i) text += "[OBJECT_" + std::to_string(i) + "]\r\nObject_Name=Box\r\n";
-    text += "[CAMERA]\r\nCamera_Zoom=33\r\n[LIGHT_SHADOW]\r\nShadow_Blur=7\r\n[REFLECTION]\r\n"
-            "Background_Color=255\r\n[SCENE]\r\n";
+    text +=
+        "[CAMERA]\r\nCamera_Zoom=33\r\n[LIGHT_SHADOW]\r\nShadow_Blur=7\r\n[REFLECTION]\r\n"
+        "Background_Color=255\r\n[SCENE]\r\n";
     SceneFileData d = ParseSceneFile(Utf16File(text));
     EXPECT_EQ(d.objects.size(), 400u);
     EXPECT_EQ(d.objects.back().section, "OBJECT_399");
@@ -102,9 +103,8 @@ TEST(SceneFileParse, SectionsPastTheLimitCostNothingAndACutFileSaysWhere) {
     const std::string bytes = Utf16File(text);
     text.clear();
     text.shrink_to_fit();
-    const boxora::ProfileDocument doc = boxora::ProfileDocument::Parse(bytes, [n = 0](std::string_view name) mutable {
-        return name == "CAMERA" || n++ < kMaxObjects;
-    });
+    const boxora::ProfileDocument doc = boxora::ProfileDocument::Parse(
+        bytes, [n = 0](std::string_view name) mutable { return name == "CAMERA" || n++ < kMaxObjects; });
     // Only the kept sections' lines are held.
     EXPECT_EQ(doc.AllSectionNames().size(), static_cast<std::size_t>(kMaxObjects) + 1);
     EXPECT_EQ(doc.SectionsSkipped(), 200000u - kMaxObjects);
@@ -142,9 +142,9 @@ TEST(SceneFileParse, RepeatedSectionsOfManyKeysReadTheFirstOne) {
 }
 
 TEST(SceneFileParse, NumbersThatAreNotFiniteAreRefusedWithKeyAndLine) {
-    const SceneFileData d = ParseSceneFile(Utf16File(
-        "[CAMERA]\r\nCamera_Zoom=nan\r\nCamera_Vertical_Rotation=inf\r\nCamera_Perspective=1e999\r\n"
-        "Camera_Horizontal_Rotation=12\r\n[OBJECT_0]\r\nObject_Name=Box\r\nScale_Y=-NaN\r\nScale_X=2\r\n"));
+    const SceneFileData d = ParseSceneFile(
+        Utf16File("[CAMERA]\r\nCamera_Zoom=nan\r\nCamera_Vertical_Rotation=inf\r\nCamera_Perspective=1e999\r\n"
+                  "Camera_Horizontal_Rotation=12\r\n[OBJECT_0]\r\nObject_Name=Box\r\nScale_Y=-NaN\r\nScale_X=2\r\n"));
     EXPECT_TRUE(d.problems.failed);
     std::string all;
     for (const boxora::UserMessage& m : d.problems.messages) all += boxora::MessageText(m) + "\n";
@@ -220,15 +220,34 @@ TEST_F(SceneFileTest, WriterFormatAndOrder) {
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
     const std::string text = Utf8Of(bytes);
-    const char* order[] = {"[OBJECT_0]", "Object_Name=Box", "User_Defined_Name=Box", "Object_Type=1",
-                           "Image_Front=", "Image_Bottom=", "Translate_X=0.000000", "Translate_Y=5.000000",
-                           "Scale_Z=1.000000", "[LIGHT_SHADOW]", "Global_Light_Brightness=20.000000",
-                           "Light_Source_Enabled_1=1", "Light_Horizontal_Rotation=70.000000",
-                           "Light_Distance_2=50.000000", "Direction=0.000000", "Length=68.750000",
-                           "Shadow_Intensity=20", "Shadow_Blur=20", "[CAMERA]",
-                           "Camera_Horizontal_Rotation=36.000000", "Camera_Target_Vertical=40.000000",
-                           "Camera_Perspective=1.000000", "[REFLECTION]", "Reflection_Length=20.000000",
-                           "Background_Transparent=0", "Background_Color=16777215", "[SCENE]", "Version=1.8"};
+    const char* order[] = {"[OBJECT_0]",
+                           "Object_Name=Box",
+                           "User_Defined_Name=Box",
+                           "Object_Type=1",
+                           "Image_Front=",
+                           "Image_Bottom=",
+                           "Translate_X=0.000000",
+                           "Translate_Y=5.000000",
+                           "Scale_Z=1.000000",
+                           "[LIGHT_SHADOW]",
+                           "Global_Light_Brightness=20.000000",
+                           "Light_Source_Enabled_1=1",
+                           "Light_Horizontal_Rotation=70.000000",
+                           "Light_Distance_2=50.000000",
+                           "Direction=0.000000",
+                           "Length=68.750000",
+                           "Shadow_Intensity=20",
+                           "Shadow_Blur=20",
+                           "[CAMERA]",
+                           "Camera_Horizontal_Rotation=36.000000",
+                           "Camera_Target_Vertical=40.000000",
+                           "Camera_Perspective=1.000000",
+                           "[REFLECTION]",
+                           "Reflection_Length=20.000000",
+                           "Background_Transparent=0",
+                           "Background_Color=16777215",
+                           "[SCENE]",
+                           "Version=1.8"};
     std::size_t at = 0;
     for (const char* item : order) {
         const std::size_t found = text.find(item, at);
@@ -265,14 +284,14 @@ TEST_F(SceneFileTest, LoadAppliesValuesModelsImagesAndTransforms) {
     AddCatalogueModel("Box", fixtures::BoxModel());
     const std::string front = AddTexture("front.png");
     const std::string path = dir.File("l.scn");
-    testsupport::WriteFileBytes(path, Utf16File(
-        "[Anything]\r\nObject_Name=Box\r\nUser_Defined_Name=My package\r\nObject_Type=2\r\n"
-        "Image_Front=front.png\r\nImage_Back=*\r\nTranslate_X=12.500000\r\nRotate_Y=-30.000000\r\n"
-        "Scale_Z=2.000000\r\n"
-        "[OBJECT_1]\r\nObject_Name=../../Box\r\n"
-        "[LIGHT_SHADOW]\r\nLength=68.750000\r\nDirection=45.500000\r\nShadow_Intensity=33\r\n"
-        "[CAMERA]\r\nCamera_Zoom=250\r\nCamera_Vertical_Rotation=-5\r\n"
-        "[REFLECTION]\r\nBackground_Color=255\r\nBackground_Transparent=2\r\n"));
+    testsupport::WriteFileBytes(
+        path, Utf16File("[Anything]\r\nObject_Name=Box\r\nUser_Defined_Name=My package\r\nObject_Type=2\r\n"
+                        "Image_Front=front.png\r\nImage_Back=*\r\nTranslate_X=12.500000\r\nRotate_Y=-30.000000\r\n"
+                        "Scale_Z=2.000000\r\n"
+                        "[OBJECT_1]\r\nObject_Name=../../Box\r\n"
+                        "[LIGHT_SHADOW]\r\nLength=68.750000\r\nDirection=45.500000\r\nShadow_Intensity=33\r\n"
+                        "[CAMERA]\r\nCamera_Zoom=250\r\nCamera_Vertical_Rotation=-5\r\n"
+                        "[REFLECTION]\r\nBackground_Color=255\r\nBackground_Transparent=2\r\n"));
     LoadNow(path);
     ASSERT_EQ(engine.GetObjectList().size(), 1u);
     const C3DObject& o = *engine.GetObject(0);
@@ -365,11 +384,11 @@ TEST_F(SceneFileTest, ProjectsNameTheirFilesRelativelySoTheyOpenWhereverTheyAreM
         fs::create_directories(fs::path(dir.File(file)).parent_path());
         testsupport::WriteFileBytes(dir.File(file), "image");
     }
-    testsupport::WriteFileBytes(dir.File("proj/p.scn"),
-                                Utf16File("[OBJECT_0]\r\nObject_Name=Box\r\nImage_Front=" + dir.File("proj/art/front.png") +
-                                          "\r\nImage_Back=" + dir.File("shared/logo.png") + "\r\nImage_Left=" +
-                                          dir.File("far/away/deep/down/here/x.png") + "\r\nImage_Top=" + wood +
-                                          "\r\n"));
+    testsupport::WriteFileBytes(
+        dir.File("proj/p.scn"),
+        Utf16File("[OBJECT_0]\r\nObject_Name=Box\r\nImage_Front=" + dir.File("proj/art/front.png") +
+                  "\r\nImage_Back=" + dir.File("shared/logo.png") +
+                  "\r\nImage_Left=" + dir.File("far/away/deep/down/here/x.png") + "\r\nImage_Top=" + wood + "\r\n"));
     // An older file with absolute paths opens, and is saved with names that
     // travel: below the scene, two steps up at most, the program's own.
     LoadNow(dir.File("proj/p.scn"));
@@ -442,7 +461,7 @@ TEST_F(SceneFileTest, RoundTripThroughTheEngineReproducesEveryParameter) {
     for (const boxora::SettingRow& row : boxora::SettingTable()) {
         const double value = row.form == boxora::FileForm::ColourRef ? 0x123456
                              : row.maximum == 1                      ? 1 - row.reset
-                                                                     : std::round(row.minimum * 0.3 + row.maximum * 0.6) + 0.0;
+                                                : std::round(row.minimum * 0.3 + row.maximum * 0.6) + 0.0;
         engine.SetSetting(row.id, value == row.reset ? value + 1 : value);
     }
     ASSERT_TRUE(engine.WaitForIdle(std::chrono::seconds(20)));

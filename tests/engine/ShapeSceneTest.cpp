@@ -5,9 +5,9 @@
 
 #include <sys/wait.h>
 
-#include "tests/engine/EngineTestSupport.h"
 #include "image/ImageCodec.h"
 #include "platform/ProfileFile.h"
+#include "tests/engine/EngineTestSupport.h"
 
 namespace fs = std::filesystem;
 
@@ -47,8 +47,9 @@ TEST_F(ShapeSceneTest, ShapeIsKeptThroughSaveAndLoad) {
 
 TEST_F(ShapeSceneTest, BadShapeKeyLoadsNothingAndSaysWhy) {
     const std::string scene = dir.File("bad.scn");
-    testsupport::WriteFileBytes(scene, "[OBJECT_0]\r\nObject_Name=Can\r\nShape=can,diameter=-3\r\n"
-                                       "[OBJECT_1]\r\nObject_Name=Jar\r\nShape=jar\r\n");
+    testsupport::WriteFileBytes(scene,
+                                "[OBJECT_0]\r\nObject_Name=Can\r\nShape=can,diameter=-3\r\n"
+                                "[OBJECT_1]\r\nObject_Name=Jar\r\nShape=jar\r\n");
     CEngine engine;
     LoadNow(engine, scene);
     ASSERT_EQ(engine.Models().Model().ObjectCount(), 1);
@@ -59,7 +60,8 @@ TEST_F(ShapeSceneTest, BadShapeKeyLoadsNothingAndSaysWhy) {
 }
 
 int RunCli(const std::string& args) {
-    const std::string command = "'" + (testsupport::AppDir() / "boxora-render").string() + "' " + args + " >/dev/null 2>&1";
+    const std::string command =
+        "'" + (testsupport::AppDir() / "boxora-render").string() + "' " + args + " >/dev/null 2>&1";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -72,10 +74,11 @@ TEST_F(ShapeSceneTest, CanShowsItsLabelInTheMiddleOfThePicture) {
     ASSERT_TRUE(label.CreateFromArray(bgr.data(), 16, 16, 24, 16 * 3, false));
     ASSERT_TRUE(label.Save(dir.File("red.png"), FORMAT_PNG));
     const std::string scene = dir.File("can.scn");
-    testsupport::WriteFileBytes(scene, "[OBJECT_0]\r\nObject_Name=Can\r\nShape=can\r\nImage_Front=" +
-                                           dir.File("red.png") + "\r\n");
+    testsupport::WriteFileBytes(
+        scene, "[OBJECT_0]\r\nObject_Name=Can\r\nShape=can\r\nImage_Front=" + dir.File("red.png") + "\r\n");
     const std::string out = dir.File("can.png");
-    ASSERT_EQ(RunCli("--preview '" + scene + "' -o '" + out + "' --size 200x200 --background 000000 --camera 0,10,60"), 0);
+    ASSERT_EQ(RunCli("--preview '" + scene + "' -o '" + out + "' --size 200x200 --background 000000 --camera 0,10,60"),
+              0);
 
     ImageCodec picture;
     ASSERT_TRUE(picture.Load(out, 0));

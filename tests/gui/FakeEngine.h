@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "engine/IEngine.h"
-#include "scene/SceneParams.h"
 #include "model/ModelTypes.h"
 #include "render/FrameSink.h"
+#include "scene/SceneParams.h"
 #include "ui/EngineBinding.h"
 
 class FakeEngine : public IEngine {
@@ -83,7 +83,8 @@ public:
         return fallback;
     }
     int Count(const std::string& name) const {
-        return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const Call& c) { return c.name == name; }));
+        return static_cast<int>(
+            std::count_if(calls.begin(), calls.end(), [&](const Call& c) { return c.name == name; }));
     }
     void ClearCalls() { calls.clear(); }
 
@@ -113,9 +114,15 @@ public:
         for (const auto& o : objects) list.push_back({o->userName, o->id, o->name});
         return list;
     }
-    void SetObjectTranslateX(int id, int v) override { SetField(id, &C3DObject::translate, 0, float(v), "SetObjectTranslateX"); }
-    void SetObjectTranslateY(int id, int v) override { SetField(id, &C3DObject::translate, 1, float(v), "SetObjectTranslateY"); }
-    void SetObjectTranslateZ(int id, int v) override { SetField(id, &C3DObject::translate, 2, float(v), "SetObjectTranslateZ"); }
+    void SetObjectTranslateX(int id, int v) override {
+        SetField(id, &C3DObject::translate, 0, float(v), "SetObjectTranslateX");
+    }
+    void SetObjectTranslateY(int id, int v) override {
+        SetField(id, &C3DObject::translate, 1, float(v), "SetObjectTranslateY");
+    }
+    void SetObjectTranslateZ(int id, int v) override {
+        SetField(id, &C3DObject::translate, 2, float(v), "SetObjectTranslateZ");
+    }
     void SetObjectRotateX(int id, int v) override { SetField(id, &C3DObject::rotate, 0, float(v), "SetObjectRotateX"); }
     void SetObjectRotateY(int id, int v) override { SetField(id, &C3DObject::rotate, 1, float(v), "SetObjectRotateY"); }
     void SetObjectRotateZ(int id, int v) override { SetField(id, &C3DObject::rotate, 2, float(v), "SetObjectRotateZ"); }

@@ -4,11 +4,11 @@
 
 #include <QAction>
 #include <QDialogButtonBox>
-#include <QPushButton>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStyle>
 #include <QTest>
 #include <QTextBrowser>

@@ -127,8 +127,9 @@ TEST_F(ObjectsTab, BrowseOffersTheImageFilterAndSetsTheChosenImage) {
         return QString("/pictures/left side.jpg");
     });
     textures->FaceButton(COVER_LEFT)->click();
-    EXPECT_TRUE(offered.startsWith("Supported files (*.bmp *.gif *.jpg *.jpeg *.png *.webp *.ico *.tif *.tiff *.tga *.pcx "
-                                   "*.wbmp *.wmf *.emf *.j2k *.jp2 *.jbg *.j2c *.jpc *.pgx *.pnm *.pgm *.ppm *.ras *.svg *.pdf);;"));
+    EXPECT_TRUE(offered.startsWith(
+        "Supported files (*.bmp *.gif *.jpg *.jpeg *.png *.webp *.ico *.tif *.tiff *.tga *.pcx "
+        "*.wbmp *.wmf *.emf *.j2k *.jp2 *.jbg *.j2c *.jpc *.pgx *.pnm *.pgm *.ppm *.ras *.svg *.pdf);;"));
     EXPECT_TRUE(offered.contains(";;WebP files (*.webp);;"));
     EXPECT_TRUE(offered.contains(";;ICO CUR files (*.ico *.cur);;"));
     EXPECT_TRUE(offered.endsWith(";;PNM files (*.pnm *.pgm *.ppm);;SVG files (*.svg);;PDF files (*.pdf)"));
@@ -230,8 +231,8 @@ TEST_F(ObjectsTab, WithoutObjectsEveryControlOfTheSubPagesIsDisabled) {
         EXPECT_FALSE(tabs->TexturesPage()->FaceEdit(face)->isEnabled());
         EXPECT_FALSE(tabs->TexturesPage()->FaceButton(face)->isEnabled());
     }
-    for (CDialogObjectTransform* p : std::initializer_list<CDialogObjectTransform*>{
-             tabs->TranslatePage(), tabs->RotatePage(), tabs->ScalePage()})
+    for (CDialogObjectTransform* p :
+         std::initializer_list<CDialogObjectTransform*>{tabs->TranslatePage(), tabs->RotatePage(), tabs->ScalePage()})
         for (int axis = 0; axis < 3; ++axis) {
             EXPECT_FALSE(p->Row(axis)->Slider()->isEnabled());
             EXPECT_FALSE(p->Row(axis)->Edit()->isEnabled());

@@ -14,6 +14,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "platform/AppPaths.h"
 #include "platform/Notifier.h"
 #include "platform/qt/QtNotifier.h"
 #include "project/ProjectCommands.h"
@@ -25,14 +26,13 @@
 #include "ui/CommandIds.h"
 #include "ui/DialogGeneral.h"
 #include "ui/DialogMain.h"
-#include "ui/MainFrame.h"
-#include "ui/TabCtrlMain.h"
-#include "ui/TemplateList.h"
 #include "ui/DialogShadow.h"
+#include "ui/MainFrame.h"
 #include "ui/NumberEdit.h"
 #include "ui/RecentProjects.h"
+#include "ui/TabCtrlMain.h"
+#include "ui/TemplateList.h"
 #include "ui/undo/SceneHistory.h"
-#include "platform/AppPaths.h"
 
 using namespace boxora;
 

@@ -13,8 +13,8 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "render/RenderJob.h"
 #include "lang/Lng.h"
+#include "render/RenderJob.h"
 #include "tests/gui/FakeEngine.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "ui/CommandIds.h"

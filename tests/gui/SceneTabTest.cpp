@@ -9,9 +9,9 @@
 #include <QDoubleSpinBox>
 #include <QImage>
 #include <QLabel>
-#include <QTimer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "platform/Notifier.h"

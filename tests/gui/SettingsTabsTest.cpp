@@ -57,9 +57,7 @@ QPoint HandleCentre(QSlider* slider) {
     option.sliderPosition = slider->sliderPosition();
     option.sliderValue = slider->value();
     option.subControls = QStyle::SC_SliderHandle;
-    return slider->style()->subControlRect(QStyle::CC_Slider, &option,
-                                          QStyle::SC_SliderHandle, slider)
-        .center();
+    return slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider).center();
 }
 
 void SendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons) {

@@ -97,9 +97,8 @@ TEST(TemplateEndToEnd, TemplateToProjectAndBackWithACommandLineStart) {
             answers.pop_front();
             return a;
         });
-        app.ProjectUi()->SetFileDialogHook([&](const QtProjectUi::FileDialogRequest&) {
-            return std::optional<std::string>(projectPath);
-        });
+        app.ProjectUi()->SetFileDialogHook(
+            [&](const QtProjectUi::FileDialogRequest&) { return std::optional<std::string>(projectPath); });
         // The frame still gets every notification; the render jobs' ends are
         // counted on the way.
         int renderJobsEnded = 0;

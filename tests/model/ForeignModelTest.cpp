@@ -75,26 +75,33 @@ std::string CubeGltf(const Cube& c) {
 "meshes":[{"primitives":[{"attributes":{"POSITION":0,"TEXCOORD_0":1},"indices":2,"material":0},
                          {"attributes":{"POSITION":0,"TEXCOORD_0":1},"indices":3,"material":1}]}],
 "materials":[{"name":"front"},{"name":"Paint","pbrMetallicRoughness":{"baseColorFactor":[1,0,0,1]}}],
-"buffers":[{"byteLength":)" + std::to_string(buffer.size()) + R"(,"uri":"data:application/octet-stream;base64,)" +
-           Base64(buffer) + R"("}],
-"bufferViews":[{"buffer":0,"byteOffset":0,"byteLength":)" + std::to_string(uvAt) + R"(},
-               {"buffer":0,"byteOffset":)" + std::to_string(uvAt) + R"(,"byteLength":)" + std::to_string(indexAt - uvAt) + R"(},
-               {"buffer":0,"byteOffset":)" + std::to_string(indexAt) + R"(,"byteLength":)" + std::to_string(buffer.size() - indexAt) + R"(}],
-"accessors":[{"bufferView":0,"componentType":5126,"count":)" + n + R"(,"type":"VEC3","min":[-1,-1,-1],"max":[1,1,1]},
-             {"bufferView":1,"componentType":5126,"count":)" + n + R"(,"type":"VEC2"},
+"buffers":[{"byteLength":)" +
+           std::to_string(buffer.size()) + R"(,"uri":"data:application/octet-stream;base64,)" + Base64(buffer) + R"("}],
+"bufferViews":[{"buffer":0,"byteOffset":0,"byteLength":)" +
+           std::to_string(uvAt) + R"(},
+               {"buffer":0,"byteOffset":)" +
+           std::to_string(uvAt) + R"(,"byteLength":)" + std::to_string(indexAt - uvAt) + R"(},
+               {"buffer":0,"byteOffset":)" +
+           std::to_string(indexAt) + R"(,"byteLength":)" + std::to_string(buffer.size() - indexAt) + R"(}],
+"accessors":[{"bufferView":0,"componentType":5126,"count":)" +
+           n + R"(,"type":"VEC3","min":[-1,-1,-1],"max":[1,1,1]},
+             {"bufferView":1,"componentType":5126,"count":)" +
+           n + R"(,"type":"VEC2"},
              {"bufferView":2,"byteOffset":0,"componentType":5123,"count":6,"type":"SCALAR"},
              {"bufferView":2,"byteOffset":12,"componentType":5123,"count":30,"type":"SCALAR"}]})";
 }
 
 std::string CubeObj(const Cube& c, const std::string& mtl) {
     std::string obj = "mtllib " + mtl + "\n";
-    for (const auto& v : c.p) obj += "v " + std::to_string(v[0]) + " " + std::to_string(v[1]) + " " + std::to_string(v[2]) + "\n";
+    for (const auto& v : c.p)
+        obj += "v " + std::to_string(v[0]) + " " + std::to_string(v[1]) + " " + std::to_string(v[2]) + "\n";
     for (const auto& t : c.uv) obj += "vt " + std::to_string(t[0]) + " " + std::to_string(t[1]) + "\n";
     for (std::size_t f = 0; f < c.index.size(); f += 3) {
         if (f == 0) obj += "usemtl FRONT\n";
         if (f == 6) obj += "usemtl Paint\n";
         obj += "f";
-        for (int k = 0; k < 3; ++k) obj += " " + std::to_string(c.index[f + k] + 1) + "/" + std::to_string(c.index[f + k] + 1);
+        for (int k = 0; k < 3; ++k)
+            obj += " " + std::to_string(c.index[f + k] + 1) + "/" + std::to_string(c.index[f + k] + 1);
         obj += "\n";
     }
     return obj;
@@ -130,7 +137,8 @@ TEST(ForeignModel, GltfInMetresAndObjInMillimetresLoadAtRealSizeWithTheirFrontSl
     EXPECT_EQ(gltf.object->name, "cube");
     ExpectFrontOnPlusZ(model, *gltf.object, true);  // v runs down a glTF image: flipped to up
     bool red = false;
-    for (const tMaterialInfo& m : gltf.materials) red = red || (m.name == "Paint" && m.color[0] == 255 && m.color[1] == 0);
+    for (const tMaterialInfo& m : gltf.materials)
+        red = red || (m.name == "Paint" && m.color[0] == 255 && m.color[1] == 0);
     EXPECT_TRUE(red);
 
     const Cube mm = MakeCube(100, 50, 20);
@@ -154,9 +162,10 @@ TEST(ForeignModel, BrokenFilesAreRefusedWithAMessage) {
     // An index accessor reaching past its buffer, a truncated file, no file.
     std::string past = gltf;
     past.replace(past.find("\"count\":30"), 10, "\"count\":99999");
-    const std::vector<std::pair<std::string, std::string>> files = {
-        {"past.gltf", past}, {"cut.gltf", gltf.substr(0, gltf.size() / 2)}, {"empty.obj", "# nothing\n"},
-        {"missing-corners.obj", "v 0 0 0\nf 1 2 3\n"}};
+    const std::vector<std::pair<std::string, std::string>> files = {{"past.gltf", past},
+                                                                    {"cut.gltf", gltf.substr(0, gltf.size() / 2)},
+                                                                    {"empty.obj", "# nothing\n"},
+                                                                    {"missing-corners.obj", "v 0 0 0\nf 1 2 3\n"}};
     for (const auto& [name, bytes] : files) {
         SCOPED_TRACE(name);
         testsupport::WriteFileBytes(dir.File(name), bytes);

@@ -62,7 +62,8 @@ Topology Check(const C3DObject& o) {
         }
         // Divergence theorem: sum of p0 . (p1 x p2) / 6.
         t.volume += (p[0].x * (p[1].y * p[2].z - p[1].z * p[2].y) - p[0].y * (p[1].x * p[2].z - p[1].z * p[2].x) +
-                     p[0].z * (p[1].x * p[2].y - p[1].y * p[2].x)) / 6;
+                     p[0].z * (p[1].x * p[2].y - p[1].y * p[2].x)) /
+                    6;
         const Drawn e1{p[1].x - p[0].x, p[1].y - p[0].y, p[1].z - p[0].z};
         const Drawn e2{p[2].x - p[0].x, p[2].y - p[0].y, p[2].z - p[0].z};
         const Drawn n{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z, e1.x * e2.y - e1.y * e2.x};
@@ -193,11 +194,21 @@ TEST(Shapes, TheCanLabelWrapsAroundWithItsMiddleFacingFront) {
 }
 
 TEST(Shapes, BadDescriptionsAreRefusedAndAddNothing) {
-    const char* const bad[] = {"shape:sphere",          "shape:can,diameter=-5",  "shape:can,diameter=0",
-                               "shape:can,diameter=1e9", "shape:can,colour=5",     "shape:can,diameter=abc",
-                               "shape:can,diameter=nan", "shape:can,diameter",     "shape:bottle,preset=beer",
-                               "shape:box,radius=100",   "shape:can,neck=20",      "shape:bottle,cap=290",
-                               "shape:tray-sleeve,pull=105", "shape:can,height=inf", "shape:can,diameter=66x"};
+    const char* const bad[] = {"shape:sphere",
+                               "shape:can,diameter=-5",
+                               "shape:can,diameter=0",
+                               "shape:can,diameter=1e9",
+                               "shape:can,colour=5",
+                               "shape:can,diameter=abc",
+                               "shape:can,diameter=nan",
+                               "shape:can,diameter",
+                               "shape:bottle,preset=beer",
+                               "shape:box,radius=100",
+                               "shape:can,neck=20",
+                               "shape:bottle,cap=290",
+                               "shape:tray-sleeve,pull=105",
+                               "shape:can,height=inf",
+                               "shape:can,diameter=66x"};
     for (const char* text : bad) {
         SCOPED_TRACE(text);
         SceneModel model;

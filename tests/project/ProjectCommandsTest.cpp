@@ -92,7 +92,8 @@ TEST_F(ProjectCommandsTest, NewYesSavesToTheProjectPathThenClears) {
     ASSERT_EQ(engine.savedPaths.size(), 1u);
     EXPECT_EQ(engine.savedPaths[0], path);
     // Saved before the scene was cleared.
-    const auto save = std::find_if(engine.calls.begin(), engine.calls.end(), [](auto& c) { return c.name == "SaveScene"; });
+    const auto save =
+        std::find_if(engine.calls.begin(), engine.calls.end(), [](auto& c) { return c.name == "SaveScene"; });
     const auto clear =
         std::find_if(engine.calls.begin(), engine.calls.end(), [](auto& c) { return c.name == "DeleteAllObjects"; });
     EXPECT_LT(save - engine.calls.begin(), clear - engine.calls.begin());

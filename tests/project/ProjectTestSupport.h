@@ -86,8 +86,7 @@ public:
     std::vector<boxora::RecordingNotifier::Message> messages;
     std::vector<boxora::RecordingNotifier::Notification> notifications;
 
-    boxora::MsgAnswer ShowMessage(const std::string& text, boxora::MsgIcon icon,
-                                  boxora::MsgButtons buttons) override {
+    boxora::MsgAnswer ShowMessage(const std::string& text, boxora::MsgIcon icon, boxora::MsgButtons buttons) override {
         messages.push_back({text, icon, buttons});
         if (!answers.empty()) {
             const boxora::MsgAnswer a = answers.front();

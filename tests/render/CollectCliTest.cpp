@@ -47,9 +47,10 @@ protected:
 TEST_F(CollectCliTest, TheCollectedFolderRendersElsewhereAndMissingImagesAreNamedTogether) {
     WritePng("proj/art/front.png");
     WritePng("other/front.png");  // same name, another file
-    testsupport::WriteFileBytes(dir.File("proj/p.scn"), "[OBJECT_0]\nObject_Name=Box\nImage_Front=art/front.png\n"
-                                                        "Image_Back=" + dir.File("other/front.png") +
-                                                        "\n[SCENE]\nVersion=1.8\n");
+    testsupport::WriteFileBytes(dir.File("proj/p.scn"),
+                                "[OBJECT_0]\nObject_Name=Box\nImage_Front=art/front.png\n"
+                                "Image_Back=" +
+                                    dir.File("other/front.png") + "\n[SCENE]\nVersion=1.8\n");
     ASSERT_EQ(Run("proj/p.scn --collect parcel"), 0) << err;
     EXPECT_TRUE(fs::exists(dir.File("parcel/front.png")));
     EXPECT_TRUE(fs::exists(dir.File("parcel/front-2.png")));
@@ -59,8 +60,9 @@ TEST_F(CollectCliTest, TheCollectedFolderRendersElsewhereAndMissingImagesAreName
     EXPECT_EQ(Run("sent/p.scn -o shot.png --size 32x32"), 0) << err;
     EXPECT_TRUE(fs::exists(dir.File("shot.png")));
 
-    testsupport::WriteFileBytes(dir.File("lost.scn"), "[OBJECT_0]\nObject_Name=Box\nImage_Front=gone/a.png\n"
-                                                      "Image_Back=/nowhere/b.png\n[SCENE]\nVersion=1.8\n");
+    testsupport::WriteFileBytes(dir.File("lost.scn"),
+                                "[OBJECT_0]\nObject_Name=Box\nImage_Front=gone/a.png\n"
+                                "Image_Back=/nowhere/b.png\n[SCENE]\nVersion=1.8\n");
     EXPECT_EQ(Run("lost.scn -o lost.png --size 32x32"), 1);
     EXPECT_NE(err.find("not found, neither where it names them nor beside it:\n  gone/a.png\n  /nowhere/b.png\n"),
               std::string::npos)

@@ -192,7 +192,8 @@ TEST_F(VectorArtCli, EachSvgFaceStartsTheHelperOncePerPicture) {
     const fs::path home = dir.Path() / "home";
     fs::create_directories(home);
     for (const char* shared : {"data", "languages", "help"})
-        if (fs::exists(testsupport::AppDir() / shared)) fs::create_directory_symlink(testsupport::AppDir() / shared, home / shared);
+        if (fs::exists(testsupport::AppDir() / shared))
+            fs::create_directory_symlink(testsupport::AppDir() / shared, home / shared);
     const std::string log = dir.File("starts.log");
     testsupport::WriteFileBytes((home / "boxora-decode").string(),
                                 "#!/bin/sh\necho \"$@\" >> " + Quote(log) + "\nexec " +
@@ -203,9 +204,10 @@ TEST_F(VectorArtCli, EachSvgFaceStartsTheHelperOncePerPicture) {
         return std::count(text.begin(), text.end(), '\n');
     };
     const auto svg = [&](const std::string& name, const char* colour) {
-        testsupport::WriteFileBytes(dir.File(name), std::string("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" "
-                                                                "height=\"60\"><rect width=\"40\" height=\"60\" fill=\"") +
-                                                        colour + "\"/></svg>");
+        testsupport::WriteFileBytes(dir.File(name),
+                                    std::string("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" "
+                                                "height=\"60\"><rect width=\"40\" height=\"60\" fill=\"") +
+                                        colour + "\"/></svg>");
         return dir.File(name);
     };
     const std::string scene = FrontOnScene("svg.scn", svg("red.svg", "#ff0000"));
@@ -217,15 +219,14 @@ TEST_F(VectorArtCli, EachSvgFaceStartsTheHelperOncePerPicture) {
     } restore{oldHome};
     std::string err;
 
-    ASSERT_EQ(Run(Quote(scene) + " -o " + Quote(dir.File("one.png")) + " --size 96x96", nullptr, &err), 0)
-        << err;
+    ASSERT_EQ(Run(Quote(scene) + " -o " + Quote(dir.File("one.png")) + " --size 96x96", nullptr, &err), 0) << err;
     EXPECT_EQ(starts(), 1) << testsupport::ReadFileBytes(log);
 
     // Two rows with a drawing each: two starts, whatever each row changes.
-    testsupport::WriteFileBytes(dir.File("rows.csv"), "output,Front\na.png," + svg("green.svg", "#00ff00") + "\nb.png," +
-                                                          svg("blue.svg", "#0000ff") + "\n");
-    ASSERT_EQ(Run(Quote(scene) + " --variants " + Quote(dir.File("rows.csv")) + " -o " +
-                      Quote(dir.File("rows")) + " --size 96x96",
+    testsupport::WriteFileBytes(dir.File("rows.csv"), "output,Front\na.png," + svg("green.svg", "#00ff00") +
+                                                          "\nb.png," + svg("blue.svg", "#0000ff") + "\n");
+    ASSERT_EQ(Run(Quote(scene) + " --variants " + Quote(dir.File("rows.csv")) + " -o " + Quote(dir.File("rows")) +
+                      " --size 96x96",
                   nullptr, &err),
               0)
         << err;
