@@ -137,7 +137,7 @@ public:
         for (const auto& [setting, value] : row.settings) wanted.settings[static_cast<int>(setting)] = value;
         Apply(wanted);
 
-        const SceneParams& params = engine.Params();
+        const SceneParams& params = session_.Engine()->Params();
         const int width = options_.sizeGiven ? options_.width : params.pictureWidth.Get();
         const int height = options_.sizeGiven ? options_.height : params.pictureHeight.Get();
         const RenderJob request =
