@@ -291,6 +291,10 @@ RenderJob MakeRenderJob(const RenderOptions& options, const std::string& fileNam
     request.tileSize = options.tileSize;
     request.dpi = options.dpi;
     request.webpLossless = options.webpLossless;
+    request.outputProfile = options.outputProfile;
+    request.cmykProfile = options.cmykProfile;
+    request.colourIntent = options.colourIntent;
+    request.blackPointCompensation = options.blackPointCompensation;
     return request;
 }
 
