@@ -63,7 +63,7 @@ bool PictureOutput::BeginColour() {
         // The formats that carry a profile name sRGB; the others have no
         // place for one and are read as sRGB anyway.
         const int f = job_.format;
-        if (metadata_.iccProfile.empty() && (f == FORMAT_PNG || f == FORMAT_JPG || f == FORMAT_TIF))
+        if (metadata_.iccProfile.empty() && (f == FORMAT_PNG || f == FORMAT_JPG || f == FORMAT_TIF || f == FORMAT_WEBP))
             metadata_.iccProfile = imagecodec::SrgbProfile();
         return true;
     }
