@@ -47,7 +47,7 @@ void CEngine::LoadSceneNow(const std::string& path) {
     textures.ForgetReportedImages();
     const std::size_t slash = path.find_last_of('/');
     textures.SetSceneFolder(slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1));
-    ApplySceneFile(ReadSceneDocument(boxora::ProfileDocument::Load(path)));
+    ApplySceneFile(ReadSceneFile(path));
     textures.SetSceneFolder({});
     std::lock_guard record(loadOutcomeMutex_);
     recordingLoad_ = false;
@@ -109,6 +109,13 @@ void CEngine::ApplySceneFile(const SceneFileData& data) {
                       {std::to_string(kMaxObjects), std::to_string(data.objectsLeftOut)},
                       boxora::MsgIcon::Warning});
         Raise(leftOut);
+    }
+    if (data.cutAfterLine > 0) {
+        boxora::Outcome cut;
+        cut.Note({"", "", "The scene file is longer than can be read: everything after line %s was left out",
+                  {std::to_string(data.cutAfterLine)},
+                  boxora::MsgIcon::Warning});
+        Raise(cut);
     }
 
     const float step = 5.0f / static_cast<float>(std::max<std::size_t>(1, data.objects.size()));

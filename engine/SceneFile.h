@@ -70,6 +70,9 @@ struct SceneFileData {
     int sectionCount = 0;
     // Object sections beyond the kMaxObjects a scene holds, not read.
     std::size_t objectsLeftOut = 0;
+    // Lines read when the file was longer than the reading limits (the rest
+    // was not read); 0 when it was read whole.
+    std::size_t cutAfterLine = 0;
     std::optional<LightShadowSection> lightShadow;
     std::optional<CameraSection> camera;
     std::optional<ReflectionSection> reflection;
@@ -82,6 +85,8 @@ extern const char* const kTransformKeys[9];
 
 SceneFileData ParseSceneFile(std::string_view bytes);
 SceneFileData ReadSceneDocument(const boxora::ProfileDocument& document);
+// Reads the file, passing over the object sections a scene cannot hold.
+SceneFileData ReadSceneFile(const std::string& path);
 
 // The model file of an object section, or nothing when the object name is
 // empty or would lead out of the objects folder (path separators, "..").

@@ -89,8 +89,10 @@ SceneObjectSection ReadObject(const SectionReader& r, const std::string& name) {
 
 SceneFileData ReadSceneDocument(const boxora::ProfileDocument& doc) {
     SceneFileData data;
+    data.objectsLeftOut = doc.SectionsSkipped();
+    data.cutAfterLine = doc.CutAfterLine();
     const std::vector<std::string> names = doc.AllSectionNames();
-    data.sectionCount = static_cast<int>(names.size());
+    data.sectionCount = static_cast<int>(names.size() + doc.SectionsSkipped());
     for (const std::string& name : names) {
         const SectionReader r(doc, name);
         if (name == "LIGHT_SHADOW") {
@@ -110,8 +112,27 @@ SceneFileData ReadSceneDocument(const boxora::ProfileDocument& doc) {
     return data;
 }
 
+namespace {
+
+// Object sections beyond the ones a scene holds are passed over while the
+// file is read, so that a file of a million sections costs no more than its
+// bytes; the fixed sections come after the objects and are always kept.
+boxora::ProfileDocument::SectionFilter SceneSections() {
+    return [objects = std::size_t{0}](std::string_view name) mutable {
+        for (const char* fixed : {"LIGHT_SHADOW", "CAMERA", "REFLECTION", "SCENE"})
+            if (boxora::EqualsIgnoreCase(name, fixed)) return true;
+        return objects++ < static_cast<std::size_t>(kMaxObjects);
+    };
+}
+
+}  // namespace
+
 SceneFileData ParseSceneFile(std::string_view bytes) {
-    return ReadSceneDocument(boxora::ProfileDocument::Parse(bytes));
+    return ReadSceneDocument(boxora::ProfileDocument::Parse(bytes, SceneSections()));
+}
+
+SceneFileData ReadSceneFile(const std::string& path) {
+    return ReadSceneDocument(boxora::ProfileDocument::Load(path, SceneSections()));
 }
 
 std::optional<std::string> ModelPathForObjectName(const std::string& objectName) {

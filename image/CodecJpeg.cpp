@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "image/CodecRegistry.h"
 #include "image/CodecSupport.h"
@@ -22,11 +23,16 @@ namespace imagecodec {
 namespace {
 
 // A hostile progressive file can hold an endless number of tiny scans,
-// each making the decoder walk the whole coefficient buffer.
+// each making the decoder walk the whole coefficient buffer: the scans
+// allowed shrink as the picture grows, so that their work stays bounded.
+// Encoders write about ten scans; a few dozen are always allowed.
 constexpr int kMaxScans = 500;
-// Memory libjpeg may take for its own buffers (the coefficient buffer of a
-// progressive image of the largest allowed size fits).
-constexpr long kMaxLibraryMemory = 1536L << 20;
+constexpr int kMinScans = 40;
+constexpr uint64_t kScanWork = 64ull << 20;  // blocks visited over all scans
+// Memory libjpeg may take for its own buffers: a progressive picture of
+// about 9000 × 9000 (4:2:0) fits; a larger one is refused rather than let
+// a file of a few hundred bytes take a gigabyte.
+constexpr long kMaxLibraryMemory = 256L << 20;
 // From this quality on, chroma is not subsampled.
 constexpr int kFullChromaQuality = 90;
 
@@ -47,10 +53,31 @@ void OnError(j_common_ptr cinfo) {
 void OnMessage(j_common_ptr, int) {}
 void OnOutput(j_common_ptr) {}
 
+// Blocks of 8 × 8 samples over all components, from the header.
+uint64_t BlockCount(const jpeg_decompress_struct& c) {
+    int maxH = 1, maxV = 1;
+    for (int i = 0; i < c.num_components; ++i) {
+        maxH = std::max(maxH, c.comp_info[i].h_samp_factor);
+        maxV = std::max(maxV, c.comp_info[i].v_samp_factor);
+    }
+    uint64_t blocks = 0;
+    for (int i = 0; i < c.num_components; ++i) {
+        const uint64_t w = (uint64_t{c.image_width} * c.comp_info[i].h_samp_factor + maxH - 1) / maxH;
+        const uint64_t h = (uint64_t{c.image_height} * c.comp_info[i].v_samp_factor + maxV - 1) / maxV;
+        blocks += ((w + 7) / 8) * ((h + 7) / 8);
+    }
+    return blocks;
+}
+
+int ScansAllowed(const jpeg_decompress_struct& c) {
+    const uint64_t blocks = std::max<uint64_t>(BlockCount(c), 1);
+    return static_cast<int>(std::clamp<uint64_t>(kScanWork / blocks, kMinScans, kMaxScans));
+}
+
 void OnProgress(j_common_ptr cinfo) {
     if (!cinfo->is_decompressor) return;
     auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
-    if (d->input_scan_number > kMaxScans) {
+    if (d->input_scan_number > ScansAllowed(*d)) {
         auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
         std::snprintf(err->message, sizeof err->message, "too many progressive scans");
         (*cinfo->err->error_exit)(cinfo);
@@ -95,8 +122,20 @@ bool StartDecode(DecodeState* s, const uint8_t* data, std::size_t size, uint32_t
         std::snprintf(s->err.message, sizeof s->err.message, "image size not allowed");
         return false;
     }
+<<<<<<< HEAD
     // A broken ICC_PROFILE marker sequence only loses the profile.
     if (!jpeg_read_icc_profile(&s->cinfo, &s->icc, &s->iccSize)) s->icc = nullptr, s->iccSize = 0;
+=======
+    // Every block of a complete file costs at least one bit of Huffman-coded data;
+    // a file far shorter than its declared size would only be decoded into
+    // filler, at the cost of the full size.
+    const uint64_t bitsPerByte = s->cinfo.arith_code ? 512 : 8;  // arithmetic coding can go below a bit
+    if (BlockCount(s->cinfo) / bitsPerByte > size) {
+        std::snprintf(s->err.message, sizeof s->err.message, "the file is far too short for its declared size (%ux%u)",
+                      s->cinfo.image_width, s->cinfo.image_height);
+        return false;
+    }
+>>>>>>> main
     switch (s->cinfo.jpeg_color_space) {
     case JCS_GRAYSCALE: s->cinfo.out_color_space = JCS_GRAYSCALE; break;
     case JCS_CMYK:
@@ -294,6 +333,8 @@ bool DecodeJpegReduced(const uint8_t* data, std::size_t size, ImageData& out, st
     std::free(s.icc);
     if (!ok) {
         out.Clear();
+        if (s.err.pub.msg_code == JERR_NO_BACKING_STORE || s.err.pub.msg_code == JERR_OUT_OF_MEMORY)
+            return Fail(why, "the image needs more memory to decode than allowed");
         return Fail(why, s.err.message[0] ? s.err.message : "not a valid JPEG file");
     }
     ReduceToFit(out, maxSide);

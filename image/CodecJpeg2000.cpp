@@ -13,6 +13,7 @@
 
 #include "image/CodecRegistry.h"
 #include "image/CodecSupport.h"
+#include "image/ImageReduce.h"
 
 namespace imagecodec {
 namespace {
@@ -95,22 +96,30 @@ OPJ_BOOL InSeek(OPJ_OFF_T to, void* user) {
 // components cost no more than full ones.
 class ComponentReader {
 public:
-    void Init(const opj_image_t* image, OPJ_UINT32 index) {
+    // width and height: the picture being made (smaller than the canvas
+    // when resolution levels were left out).
+    void Init(const opj_image_t* image, OPJ_UINT32 index, OPJ_UINT32 width, OPJ_UINT32 height) {
         comp_ = &image->comps[index];
+        reduced_ = comp_->factor > 0;
+        height_ = height;
         const OPJ_UINT32 prec = comp_->prec;
         maxValue_ = (int64_t{1} << prec) - 1;
         offset_ = comp_->sgnd ? (int64_t{1} << (prec - 1)) : 0;
         plain8_ = prec == 8 && !comp_->sgnd;
         originY_ = image->y0;
-        const OPJ_UINT32 w = image->x1 - image->x0;
-        columns_.resize(w);
-        for (OPJ_UINT32 x = 0; x < w; ++x) {
-            const int64_t cx = static_cast<int64_t>((image->x0 + static_cast<uint64_t>(x)) / comp_->dx) - comp_->x0;
+        columns_.resize(width);
+        for (OPJ_UINT32 x = 0; x < width; ++x) {
+            // A reduced component is mapped by proportion: its origin is
+            // kept differently across library versions.
+            const int64_t cx = reduced_ ? static_cast<int64_t>(uint64_t{x} * comp_->w / width)
+                                        : static_cast<int64_t>((image->x0 + static_cast<uint64_t>(x)) / comp_->dx) -
+                                              comp_->x0;
             columns_[x] = static_cast<uint32_t>(std::clamp<int64_t>(cx, 0, static_cast<int64_t>(comp_->w) - 1));
         }
     }
     void SetRow(OPJ_UINT32 y) {
-        int64_t cy = static_cast<int64_t>((originY_ + static_cast<uint64_t>(y)) / comp_->dy) - comp_->y0;
+        int64_t cy = reduced_ ? static_cast<int64_t>(uint64_t{y} * comp_->h / height_)
+                              : static_cast<int64_t>((originY_ + static_cast<uint64_t>(y)) / comp_->dy) - comp_->y0;
         cy = std::clamp<int64_t>(cy, 0, static_cast<int64_t>(comp_->h) - 1);
         row_ = comp_->data + static_cast<std::size_t>(cy) * comp_->w;
     }
@@ -128,13 +137,15 @@ private:
     int64_t offset_ = 0;
     int64_t maxValue_ = 255;
     bool plain8_ = false;
-    OPJ_UINT32 originY_ = 0;
+    bool reduced_ = false;
+    OPJ_UINT32 originY_ = 0, height_ = 1;
 };
 
 inline uint8_t Clamp255(double v) { return static_cast<uint8_t>(std::clamp(v + 0.5, 0.0, 255.0)); }
 
-// Checks the header's promises before anything is decoded.
-bool HeaderAcceptable(const opj_image_t* image, Message& msg) {
+// Checks the header's promises before anything is decoded; reduce is the
+// number of resolution levels left out (each halves both sides).
+bool HeaderAcceptable(const opj_image_t* image, OPJ_UINT32 reduce, Message& msg) {
     if (!image || image->numcomps == 0 || image->numcomps > kMaxComponents || image->x1 <= image->x0 ||
         image->y1 <= image->y0) {
         std::snprintf(msg.text, sizeof msg.text, "unsupported JPEG 2000 layout");
@@ -153,7 +164,7 @@ bool HeaderAcceptable(const opj_image_t* image, Message& msg) {
         }
         const uint64_t w = (static_cast<uint64_t>(image->x1) + c.dx - 1) / c.dx - (static_cast<uint64_t>(image->x0) + c.dx - 1) / c.dx;
         const uint64_t h = (static_cast<uint64_t>(image->y1) + c.dy - 1) / c.dy - (static_cast<uint64_t>(image->y0) + c.dy - 1) / c.dy;
-        samples += w * h;
+        samples += ((w + (1ull << reduce) - 1) >> reduce) * ((h + (1ull << reduce) - 1) >> reduce);
     }
     if (samples > kMaxDecodedSamples) {
         std::snprintf(msg.text, sizeof msg.text, "image too large to decode");
@@ -171,7 +182,9 @@ bool ConvertImage(const opj_image_t* image, ImageData& out, Message& msg) {
             return false;
         }
     }
-    const OPJ_UINT32 w = image->x1 - image->x0, h = image->y1 - image->y0;
+    const OPJ_UINT32 reduce = image->comps[0].factor;
+    const OPJ_UINT32 w = reduce ? ((image->x1 - image->x0) + (1u << reduce) - 1) >> reduce : image->x1 - image->x0;
+    const OPJ_UINT32 h = reduce ? ((image->y1 - image->y0) + (1u << reduce) - 1) >> reduce : image->y1 - image->y0;
     // Which component is opacity: marked in a JP2 file; otherwise the last
     // one of a grey + alpha or colour + alpha image.
     int alphaIndex = -1;
@@ -189,13 +202,13 @@ bool ConvertImage(const opj_image_t* image, ImageData& out, Message& msg) {
         return false;
     }
     ComponentReader c0, c1, c2, c3, ca;
-    c0.Init(image, colour[0]);
+    c0.Init(image, colour[0], w, h);
     if (!grey) {
-        c1.Init(image, colour[1]);
-        c2.Init(image, colour[2]);
-        if (cmyk) c3.Init(image, 3);
+        c1.Init(image, colour[1], w, h);
+        c2.Init(image, colour[2], w, h);
+        if (cmyk) c3.Init(image, 3, w, h);
     }
-    if (alphaIndex >= 0) ca.Init(image, static_cast<OPJ_UINT32>(alphaIndex));
+    if (alphaIndex >= 0) ca.Init(image, static_cast<OPJ_UINT32>(alphaIndex), w, h);
     for (OPJ_UINT32 y = 0; y < h; ++y) {
         const std::size_t stored = h - 1 - y;
         uint8_t* dst = out.pixels.data() + stored * w * 3;
@@ -235,7 +248,32 @@ bool ConvertImage(const opj_image_t* image, ImageData& out, Message& msg) {
     return true;
 }
 
-bool Decode(OPJ_CODEC_FORMAT kind, const uint8_t* data, std::size_t size, ImageData& out, std::string* why) {
+// The resolution levels to leave out so that the decoded picture is no
+// larger than what reducing it to maxSide keeps: a file that declares a
+// huge picture is then decoded at the size it is shown at.
+OPJ_UINT32 ReductionFor(opj_codec_t* codec, const opj_image_t* image, uint32_t maxSide) {
+    if (maxSide == 0 || !image) return 0;
+    opj_codestream_info_v2_t* info = opj_get_cstr_info(codec);
+    if (!info) return 0;
+    OPJ_UINT32 levels = 33;
+    for (OPJ_UINT32 i = 0; i < info->nbcomps && info->m_default_tile_info.tccp_info; ++i)
+        levels = std::min(levels, info->m_default_tile_info.tccp_info[i].numresolutions);
+    opj_destroy_cstr_info(&info);
+    if (levels == 33 || levels == 0) return 0;
+    const uint64_t longest = std::max(image->x1 - image->x0, image->y1 - image->y0);
+    OPJ_UINT32 best = 0;
+    uint64_t bestFinal = 0;
+    for (OPJ_UINT32 r = 0; r < levels && r < 31; ++r) {
+        const uint64_t decoded = (longest + (1ull << r) - 1) >> r;
+        const uint32_t factor = ReductionFactor(static_cast<uint32_t>(decoded), static_cast<uint32_t>(decoded), maxSide);
+        const uint64_t final = (decoded + factor - 1) / factor;
+        if (final >= bestFinal) bestFinal = final, best = r;
+    }
+    return best;
+}
+
+bool Decode(OPJ_CODEC_FORMAT kind, const uint8_t* data, std::size_t size, ImageData& out, std::string* why,
+            uint32_t maxSide) {
     out.Clear();
     MemoryIn in{data, size, 0};
     Message msg{};
@@ -253,8 +291,11 @@ bool Decode(OPJ_CODEC_FORMAT kind, const uint8_t* data, std::size_t size, ImageD
         opj_dparameters_t params;
         opj_set_default_decoder_parameters(&params);
         ok = opj_setup_decoder(codec, &params) && opj_codec_set_threads(codec, WorkerThreads()) &&
-             opj_read_header(stream, codec, &image) && HeaderAcceptable(image, msg) &&
-             opj_decode(codec, stream, image) && opj_end_decompress(codec, stream);
+             opj_read_header(stream, codec, &image);
+        const OPJ_UINT32 reduce = ok ? ReductionFor(codec, image, maxSide) : 0;
+        ok = ok && HeaderAcceptable(image, reduce, msg) &&
+             (reduce == 0 || opj_set_decoded_resolution_factor(codec, reduce)) && opj_decode(codec, stream, image) &&
+             opj_end_decompress(codec, stream);
     }
     if (ok) {
         try {
@@ -406,19 +447,27 @@ bool Encode(OPJ_CODEC_FORMAT kind, const ImageData& source, std::vector<uint8_t>
 }  // namespace
 
 bool DecodeJp2(const uint8_t* data, std::size_t size, ImageData& out, std::string* why) {
+    return DecodeJp2Reduced(data, size, out, why, 0);
+}
+
+bool DecodeJp2Reduced(const uint8_t* data, std::size_t size, ImageData& out, std::string* why, uint32_t maxSide) {
     if (!data || size < 12 || std::memcmp(data, "\0\0\0\x0CjP  \r\n\x87\n", 12) != 0) {
         out.Clear();
         return Fail(why, "not a JP2 file");
     }
-    return Decode(OPJ_CODEC_JP2, data, size, out, why);
+    return Decode(OPJ_CODEC_JP2, data, size, out, why, maxSide);
 }
 
 bool DecodeJpc(const uint8_t* data, std::size_t size, ImageData& out, std::string* why) {
+    return DecodeJpcReduced(data, size, out, why, 0);
+}
+
+bool DecodeJpcReduced(const uint8_t* data, std::size_t size, ImageData& out, std::string* why, uint32_t maxSide) {
     if (!data || size < 4 || std::memcmp(data, "\xFF\x4F\xFF\x51", 4) != 0) {
         out.Clear();
         return Fail(why, "not a JPEG 2000 code stream");
     }
-    return Decode(OPJ_CODEC_J2K, data, size, out, why);
+    return Decode(OPJ_CODEC_J2K, data, size, out, why, maxSide);
 }
 
 bool EncodeJp2(const ImageData& image, const EncodeOptions&, std::vector<uint8_t>& out, std::string* why) {

@@ -18,6 +18,8 @@ bool EncodePng(const ImageData& image, const EncodeOptions& options, std::vector
 // both sides fit maxSide; the full-size picture is never held.
 bool DecodeJpegReduced(const uint8_t* data, std::size_t size, ImageData& out, std::string* why, uint32_t maxSide);
 bool DecodePngReduced(const uint8_t* data, std::size_t size, ImageData& out, std::string* why, uint32_t maxSide);
+bool DecodeJp2Reduced(const uint8_t* data, std::size_t size, ImageData& out, std::string* why, uint32_t maxSide);
+bool DecodeJpcReduced(const uint8_t* data, std::size_t size, ImageData& out, std::string* why, uint32_t maxSide);
 // TIFF (libtiff)
 bool DecodeTiff(const uint8_t* data, std::size_t size, ImageData& out, std::string* why);
 bool EncodeTiff(const ImageData& image, const EncodeOptions& options, std::vector<uint8_t>& out, std::string* why);

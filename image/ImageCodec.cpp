@@ -60,6 +60,10 @@ bool TryDecode(ImageFormat format, const uint8_t* data, std::size_t size, ImageD
             ok = imagecodec::DecodePngReduced(data, size, out, &reason, maxSide);
         else if (maxSide > 0 && format == FORMAT_JPG)
             ok = imagecodec::DecodeJpegReduced(data, size, out, &reason, maxSide);
+        else if (maxSide > 0 && format == FORMAT_JP2)
+            ok = imagecodec::DecodeJp2Reduced(data, size, out, &reason, maxSide);
+        else if (maxSide > 0 && format == FORMAT_JPC)
+            ok = imagecodec::DecodeJpcReduced(data, size, out, &reason, maxSide);
         else
             ok = codec->decode(data, size, out, &reason);
         if (ok && maxSide > 0) imagecodec::ReduceToFit(out, maxSide);

@@ -78,25 +78,15 @@ RenderJobRun RunRenderJob(IPictureRenderer& renderer, const RenderJob& job, cons
         return run;
     }
     PictureOutput output(job);
-    // The output step's own reason (a profile refused, a format that cannot
-    // hold CMYK) follows the save message; it is a library's text, not
-    // translated.
-    const auto withReason = [&output](Outcome outcome) {
-        if (!output.Error().empty()) outcome.Note({"", "", output.Error(), {}, MsgIcon::Information});
-        return outcome;
-    };
     run.outcome = renderer.RenderPicture(job, output);
-    if (run.outcome.failed) {
-        run.outcome = withReason(std::move(run.outcome));
-        return run;
-    }
+    if (run.outcome.failed) return run;
     progress(90);
     const auto start = std::chrono::steady_clock::now();
     const std::string name = target.outputName ? target.outputName(job.fileName) : job.fileName;
     if (output.Finish(name)) {
         if (target.written) target.written(name);
     } else {
-        run.outcome = withReason(SaveError(name));
+        run.outcome = SaveError(name, output.Error());
     }
     run.outputMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     progress(100);

@@ -1,10 +1,18 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/FolderBeneath.h"
+
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <random>
+#include <set>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,9 +41,23 @@ struct Target {
 // Follows symbolic links to the file that gets the data. A dangling link
 // names the file to create. Links of /proc (such as /dev/stdout) that lead
 // to a pipe or terminal are recognised through stat, which follows them.
+// A file named through a held folder is never followed out of it: a link
+// or special file there is refused.
 Target Resolve(const std::string& path) {
     Target t;
     t.path = path;
+    if (IsHeldFolderPath(path)) {
+        if (::lstat(path.c_str(), &t.st) != 0) {
+            t.kind = errno == ENOENT ? TargetKind::Missing : TargetKind::Refused;
+            t.error = errno == ENOENT ? 0 : errno;
+        } else if (!S_ISREG(t.st.st_mode)) {
+            t.kind = TargetKind::Refused;
+            t.error = S_ISLNK(t.st.st_mode) ? ELOOP : S_ISDIR(t.st.st_mode) ? EISDIR : EINVAL;
+        } else {
+            t.kind = TargetKind::Regular;
+        }
+        return t;
+    }
     for (int hops = 0; hops < 40; ++hops) {
         struct stat link {};
         if (::lstat(t.path.c_str(), &link) != 0) {
@@ -108,6 +130,52 @@ std::string SpareName(const std::string& folder) {
     char name[32];
     std::snprintf(name, sizeof name, "/.boxora-%012llx", static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
     return folder + name;
+}
+
+// When this process began (near enough: when the library was loaded).
+const std::time_t kProcessStart = std::time(nullptr);
+
+bool IsSpareName(const char* name) {
+    constexpr char kPrefix[] = ".boxora-";
+    if (std::strncmp(name, kPrefix, sizeof kPrefix - 1) != 0) return false;
+    const char* hex = name + sizeof kPrefix - 1;
+    for (int i = 0; i < 12; ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(hex[i]))) return false;
+    return hex[12] == '\0';
+}
+
+// A temporary file of this program left by a writer that was killed: older
+// than this process and locked by nobody (writers hold a lock on theirs
+// while they write). Each folder is looked through once per process, and
+// only its first entries, so that a huge folder costs little.
+void RemoveStaleSpares(const std::string& folder) {
+    static std::mutex mutex;
+    static std::set<std::string> swept;
+    {
+        std::lock_guard lock(mutex);
+        if (swept.size() > 1000 || !swept.insert(folder).second) return;
+    }
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) return;
+    DIR* dir = ::fdopendir(dirFd);
+    if (!dir) {
+        ::close(dirFd);
+        return;
+    }
+    int looked = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (++looked > 100000) break;
+        if (!IsSpareName(entry->d_name)) continue;
+        struct stat st {};
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_mtime >= kProcessStart)
+            continue;
+        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlinkat(dirFd, entry->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
 }
 
 // Gives the new file the mode and owner of the one it replaces, or the
@@ -186,6 +254,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     std::string spare;  // a named temporary file, only where unnamed ones are not supported
     int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        RemoveStaleSpares(folder);
         for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
             spare = SpareName(folder);
             fd = ::open(spare.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -197,6 +266,9 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
         SetError(error, "cannot create a file beside " + path, errno);
         return false;
     }
+    // Held until the file is closed: a named copy of it (a spare) is then
+    // known to be in use by a writer, and is not taken for a leftover.
+    ::flock(fd, LOCK_EX | LOCK_NB);
     const auto fail = [&](const std::string& what) {
         SetError(error, what, errno);
         ::close(fd);

@@ -1,5 +1,7 @@
 #include "platform/ProfileFile.h"
 
+#include <algorithm>
+
 
 #include "platform/AtomicFile.h"
 #include "platform/RegularFile.h"
@@ -74,30 +76,51 @@ ProfileDocument::Line ProfileDocument::ParseLine(std::string text) {
     return line;
 }
 
-ProfileDocument ProfileDocument::Parse(std::string_view bytes) {
+ProfileDocument ProfileDocument::Parse(std::string_view bytes, const SectionFilter& keep) {
     ProfileDocument doc;
     const std::string text = DecodeText(bytes, doc.encoding_);
-    std::size_t start = 0;
-    while (start < text.size() && doc.lines_.size() < kMaxLines) {
+    std::size_t start = 0, lineCount = 0;
+    bool skipping = false;
+    while (start < text.size() && lineCount < kMaxLines) {
         std::size_t end = start;
         while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
-        std::string lineText = text.substr(start, end - start);
-        for (char& c : lineText)
-            if (c == '\0') c = ' ';
-        doc.lines_.push_back(ParseLine(std::move(lineText)));
-        if (doc.lines_.back().kind == LineKind::Section) doc.IndexSection(doc.lines_.size() - 1);
+        ++lineCount;
+        const std::string_view raw(text.data() + start, end - start);
+        if (keep) {
+            const std::string_view t = Trim(raw);
+            if (!t.empty() && t.front() == '[') {
+                std::string name(raw);
+                for (char& c : name)
+                    if (c == '\0') c = ' ';
+                Line header = ParseLine(std::move(name));
+                skipping = !keep(header.name);
+                if (skipping) ++doc.sectionsSkipped_;
+            }
+        }
+        if (!skipping) {
+            std::string lineText(raw);
+            for (char& c : lineText)
+                if (c == '\0') c = ' ';
+            doc.lines_.push_back(ParseLine(std::move(lineText)));
+            if (doc.lines_.back().kind == LineKind::Section) doc.IndexSection(doc.lines_.size() - 1);
+        }
         if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
         start = end + 1;
     }
+    if (start < text.size()) doc.cutAfterLine_ = lineCount;
+    doc.linesRead_ = lineCount;
     doc.IndexKeys();
     return doc;
 }
 
-ProfileDocument ProfileDocument::Load(const std::string& path) {
+ProfileDocument ProfileDocument::Load(const std::string& path, const SectionFilter& keep) {
     std::string bytes;
-    // A longer file is read up to the limit.
-    if (ReadRegularFile(path, bytes, kMaxFileBytes) == ReadResult::NotOpened) return {};
-    return Parse(bytes);
+    // A longer file is read up to the limit; the document says where it stopped.
+    const ReadResult read = ReadRegularFile(path, bytes, kMaxFileBytes);
+    if (read == ReadResult::NotOpened) return {};
+    ProfileDocument doc = Parse(bytes, keep);
+    if (read == ReadResult::TooLarge && doc.cutAfterLine_ == 0) doc.cutAfterLine_ = std::max<std::size_t>(1, doc.linesRead_);
+    return doc;
 }
 
 void ProfileDocument::IndexSection(std::size_t line) {

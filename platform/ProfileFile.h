@@ -7,6 +7,7 @@
 // UTF-8 with or without mark (language and settings files); a file keeps its
 // encoding when it is written back.
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -26,9 +27,19 @@ public:
 
     ProfileDocument() = default;
 
+    // Asked for each section header in file order whether its section is
+    // kept; a section not kept costs no memory (its lines are not stored).
+    using SectionFilter = std::function<bool(std::string_view name)>;
+
     // A missing or unreadable file gives an empty document (UTF-8).
-    static ProfileDocument Load(const std::string& path);
-    static ProfileDocument Parse(std::string_view bytes);
+    static ProfileDocument Load(const std::string& path, const SectionFilter& keep = {});
+    static ProfileDocument Parse(std::string_view bytes, const SectionFilter& keep = {});
+
+    // Section headers the filter turned away.
+    std::size_t SectionsSkipped() const { return sectionsSkipped_; }
+    // Lines read when the file went on beyond kMaxLines or kMaxFileBytes
+    // (the rest was not read); 0 when the whole file was read.
+    std::size_t CutAfterLine() const { return cutAfterLine_; }
 
     // The value of key in section, or def when either is missing; cut to
     // bufferUnits - 1 UTF-16 units like a bounded buffer of bufferUnits.
@@ -81,6 +92,9 @@ private:
     // be read from several threads.
     std::unordered_map<int, std::unordered_map<std::string, int>> keys_;
     bool keysIndexed_ = false;
+    std::size_t sectionsSkipped_ = 0;
+    std::size_t cutAfterLine_ = 0;
+    std::size_t linesRead_ = 0;
     ProfileEncoding encoding_ = ProfileEncoding::Utf8;
 };
 

@@ -197,7 +197,10 @@ void ApplyTransparentBoost(SceneParams& params, int format) {
     params.Shadow_Intensity = static_cast<int>(0.4f * static_cast<float>(params.Shadow_Intensity) + 60.0f);
 }
 
-boxora::Outcome SaveError(const std::string& fileName) {
+boxora::Outcome SaveError(const std::string& fileName, const std::string& why) {
+    if (!why.empty())
+        return boxora::Outcome::Failure(
+            {"TabRendering", "errsavewhy", "The image could not be saved to \"%s\": %s.", {fileName, why}});
     return boxora::Outcome::Failure(
         {"TabRendering", "errsave", "The image could not be saved to \"%s\".", {fileName}});
 }
@@ -260,7 +263,12 @@ boxora::Outcome GlFrameRenderer::RenderPicture(const RenderJob& job, IPictureSin
     // Textures no larger than this picture can show.
     SetTexturePictureSize(job.width, job.height);
     // A texture shrunk to the budget is said as the job starts, as it goes on.
-    boxora::RaiseMessages(scene->UploadTextures());
+    boxora::Outcome textures = scene->UploadTextures();
+    if (textures.failed && job.imagesRequired) {
+        scene->DeleteTextures();
+        return textures;
+    }
+    boxora::RaiseMessages(textures);
 
     const auto frameStart = Clock::now();
     scene->Frame().Draw(RENDER_MODE_OFFSCREEN, job.width, job.height);

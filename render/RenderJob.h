@@ -46,6 +46,9 @@ struct RenderJob {
     std::string cmykProfile;
     int colourIntent = 0;
     bool blackPointCompensation = false;
+    // Set, a face whose image cannot be decoded at the picture's size fails
+    // the job (writing nothing) instead of being drawn blank.
+    bool imagesRequired = false;
     // Set, the finished picture is handed here instead of being written
     // (fileName only names the job in messages): width × height × 4 bytes
     // R, G, B, A, top row first, alpha 255 unless the background is

@@ -13,6 +13,6 @@ namespace boxora {
 void ApplyTransparentBoost(SceneParams& params, int format);
 
 // The message of a picture that could not be written.
-Outcome SaveError(const std::string& fileName);
+Outcome SaveError(const std::string& fileName, const std::string& why = {});
 
 }  // namespace boxora

@@ -9,8 +9,14 @@
 // are compared. This gives the order the draw-everything-per-candidate
 // search gave, at a cost that grows with the number of overlapping pairs
 // instead of with the cube of the number of sides.
+//
+// Sides whose depth images are the same (objects stacked on one spot) can
+// never obstruct each other and obstruct others alike, so they are compared
+// once, as a group: a thousand copies of one box cost what one does.
 #include <algorithm>
+#include <cstring>
 #include <set>
+#include <unordered_map>
 
 #include "render/SideManager.h"
 
@@ -25,8 +31,21 @@ struct SideDepth {
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // covered pixels: [x0, x1) x [y0, y1)
     float nearest = 1.0f, farthest = 0.0f;
     std::vector<float> kept;           // the read-back, when it fits the budget
+    bool duplicate = false;            // the same image as an earlier side's
     bool Covers() const { return x1 > x0; }
 };
+
+uint64_t DepthHash(const DepthRect& rect, const std::vector<float>& values) {
+    uint64_t h = 1469598103934665603ull;  // FNV-1a over the words
+    auto mix = [&h](uint32_t word) { h = (h ^ word) * 1099511628211ull; };
+    for (const int v : rect) mix(static_cast<uint32_t>(v));
+    for (const float v : values) {
+        uint32_t word;
+        std::memcpy(&word, &v, sizeof word);
+        mix(word);
+    }
+    return h;
+}
 
 }  // namespace
 
@@ -60,6 +79,10 @@ bool CSideManager::RunOrdering(bool mirrored, bool abandonable) {
     const std::size_t n = sides_.size();
     std::vector<SideDepth> depth(n);
     std::size_t keptValues = 0;
+    // Sides of one depth image share a group, named by its first side's.
+    std::vector<std::size_t> group(n);
+    std::size_t groups = 0;
+    std::unordered_multimap<uint64_t, std::size_t> firstOfHash;
     for (std::size_t i = 0; i < n && !abandoned; ++i) {
         SideDepth& d = depth[i];
         d.rect = CaptureDepth(sides_[i], depthOne_);
@@ -74,28 +97,47 @@ bool CSideManager::RunOrdering(bool mirrored, bool abandonable) {
                 d.nearest = std::min(d.nearest, v), d.farthest = std::max(d.farthest, v);
             }
         }
+        group[i] = groups++;
         if (x1 > x0) {
             d.x0 = d.rect[0] + x0, d.x1 = d.rect[0] + x1;
             d.y0 = d.rect[1] + y0, d.y1 = d.rect[1] + y1;
-            if (keptValues + depthOne_.size() <= keptDepthLimit_) {
-                keptValues += depthOne_.size();
-                d.kept = depthOne_;
+            const uint64_t hash = DepthHash(d.rect, depthOne_);
+            bool same = false;
+            for (auto [at, end] = firstOfHash.equal_range(hash); at != end && !same; ++at) {
+                const SideDepth& e = depth[at->second];
+                if (e.rect != d.rect) continue;
+                const float* values = e.kept.data();
+                if (e.kept.empty()) {
+                    CaptureDepth(sides_[at->second], depthAll_);
+                    values = depthAll_.data();
+                }
+                same = std::memcmp(values, depthOne_.data(), depthOne_.size() * sizeof(float)) == 0;
+                if (same) group[i] = group[at->second], --groups;
+            }
+            if (same) {
+                d.duplicate = true;
+            } else {
+                firstOfHash.emplace(hash, i);
+                if (keptValues + depthOne_.size() <= keptDepthLimit_) {
+                    keptValues += depthOne_.size();
+                    d.kept = depthOne_;
+                }
             }
         }
         if (Stopped(abandonable)) abandoned = true;
     }
 
-    // Who obstructs whom.
-    std::vector<std::vector<std::size_t>> obstructs(abandoned ? 0 : n);
-    std::vector<std::size_t> obstructedBy(abandoned ? 0 : n, 0);
+    // Which group obstructs which: compared between first sides only.
+    std::vector<std::vector<std::size_t>> obstructs(abandoned ? 0 : groups);
+    std::vector<std::size_t> obstructedBy(abandoned ? 0 : groups, 0);
     for (std::size_t x = 0; x < n && !abandoned; ++x) {
         const SideDepth& dx = depth[x];
-        if (!dx.Covers()) continue;
+        if (!dx.Covers() || dx.duplicate) continue;
         const float* own = dx.kept.data();
         bool ownRead = !dx.kept.empty();
         for (std::size_t y = 0; y < n && !abandoned; ++y) {
             const SideDepth& dy = depth[y];
-            if (y == x || !dy.Covers()) continue;
+            if (y == x || !dy.Covers() || dy.duplicate) continue;
             const int ix0 = std::max(dx.x0, dy.x0), ix1 = std::min(dx.x1, dy.x1);
             const int iy0 = std::max(dx.y0, dy.y0), iy1 = std::min(dx.y1, dy.y1);
             if (ix0 >= ix1 || iy0 >= iy1 || !(dx.farthest - dy.nearest > kCloser)) continue;
@@ -123,8 +165,8 @@ bool CSideManager::RunOrdering(bool mirrored, bool abandonable) {
                 }
             }
             if (hit) {
-                obstructs[y].push_back(x);
-                ++obstructedBy[x];
+                obstructs[group[y]].push_back(group[x]);
+                ++obstructedBy[group[x]];
             }
         }
         if (Stopped(abandonable)) abandoned = true;
@@ -134,20 +176,26 @@ bool CSideManager::RunOrdering(bool mirrored, bool abandonable) {
     if (abandoned) return false;
 
     // The front-most free side first; when none is free, the last one left.
+    // A group is free once every group obstructing it has no side left.
     std::vector<CSide*> order;
     order.reserve(n);
+    std::vector<std::set<std::size_t>> members(groups);
     std::set<std::size_t> left, free;
     for (std::size_t i = 0; i < n; ++i) {
         left.insert(left.end(), i);
-        if (obstructedBy[i] == 0) free.insert(free.end(), i);
+        members[group[i]].insert(members[group[i]].end(), i);
+        if (obstructedBy[group[i]] == 0) free.insert(free.end(), i);
     }
     while (left.size() >= 2) {
         const std::size_t pick = free.empty() ? *left.rbegin() : *free.begin();
         order.push_back(&sides_[pick]);
         left.erase(pick);
         free.erase(pick);
-        for (std::size_t x : obstructs[pick])
-            if (left.count(x) != 0 && --obstructedBy[x] == 0) free.insert(x);
+        std::set<std::size_t>& mates = members[group[pick]];
+        mates.erase(pick);
+        if (!mates.empty()) continue;
+        for (std::size_t g : obstructs[group[pick]])
+            if (--obstructedBy[g] == 0) free.insert(members[g].begin(), members[g].end());
     }
     for (std::size_t i : left) order.push_back(&sides_[i]);
     (mirrored ? mirroredOrder_ : directOrder_) = std::move(order);

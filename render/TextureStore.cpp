@@ -24,13 +24,18 @@ void CTextureStore::Replace(std::list<TEXTURE>& list, const TEXTURE& record) {
     list.push_back(record);
 }
 
+boxora::UserMessage UnreadableImage(const std::string& path, const std::string& why) {
+    if (why.empty()) return {"Common", "textunreadable", "The image file \"%s\" could not be read.", {path}};
+    return {"Common", "textunreadablewhy", "The image file \"%s\" could not be read: %s.", {path, why}};
+}
+
 TexturePixels CTextureStore::DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk,
                                                 boxora::Outcome* report) {
     TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit(), VectorArtSide());
     if (!pixels.bgr.empty()) {
         reportedUnreadable_.erase(record.path);  // reported again should it break later
     } else if (report && reportedUnreadable_.insert(record.path).second) {
-        report->Fail({"Common", "textunreadable", "The image file \"%s\" could not be read.", {record.path}});
+        report->Fail(UnreadableImage(record.path, pixels.why));
     }
     FitBudget(pixels, budget_, used, shrunk);
     return pixels;
@@ -73,6 +78,13 @@ void CTextureStore::NoteBudget(boxora::Outcome& outcome, bool shrunk, std::size_
                   boxora::MsgIcon::Warning});
 }
 
+void CTextureStore::NoteBudgetOnce(boxora::Outcome& outcome, bool shrunk) {
+    // Said once per scene, not once per face that had to shrink.
+    if (!shrunk || budgetNoted_) return;
+    budgetNoted_ = true;
+    NoteBudget(outcome, shrunk, budget_);
+}
+
 std::size_t CTextureStore::SceneBytesBesides(int index) const {
     std::size_t sum = 0;
     for (const auto& [i, bytes] : sceneBytes_)
@@ -105,7 +117,7 @@ boxora::Outcome CTextureStore::TextureLoad(std::string& path, int index) {
             bool shrunk = false;
             UploadTexture(name, DecodeWithinBudget(record, used, shrunk, &outcome));
             if (role == ThreadRole::Scene) sceneBytes_[index] = used - before;
-            NoteBudget(outcome, shrunk, budget_);
+            NoteBudgetOnce(outcome, shrunk);
         }
     }
     if (role == ThreadRole::Ui) {
@@ -136,7 +148,7 @@ boxora::Outcome CTextureStore::UploadPendingTextures() {
         UploadTexture(name, DecodeWithinBudget(record, used, shrunk, &outcome));
         sceneBytes_[record.index] = used - before;
     }
-    NoteBudget(outcome, shrunk, budget_);
+    NoteBudgetOnce(outcome, shrunk);
     return outcome;
 }
 
@@ -152,11 +164,13 @@ boxora::Outcome CTextureStore::ReuploadAllTextures() {
         UploadTexture(names_[record.index], DecodeWithinBudget(record, used, shrunk, nullptr));
         sceneBytes_[record.index] = used - before;
     }
-    NoteBudget(outcome, shrunk, budget_);
+    NoteBudgetOnce(outcome, shrunk);
     return outcome;
 }
 
-CTextureStore::JobTextures CTextureStore::TakeJobTextures() const { return {all_, names_, budget_}; }
+CTextureStore::JobTextures CTextureStore::TakeJobTextures() const {
+    return {all_, names_, budget_, {reportedUnreadable_.begin(), reportedUnreadable_.end()}};
+}
 
 boxora::Outcome CTextureStore::UploadJobTextures(const JobTextures& textures, const std::function<bool()>& stop) {
     boxora::Outcome outcome;
@@ -166,8 +180,14 @@ boxora::Outcome CTextureStore::UploadJobTextures(const JobTextures& textures, co
     for (const TEXTURE& record : textures.records) {
         if (stop && stop()) return outcome;
         if (record.index < 0 || record.index >= kTextureSlots || textures.names[record.index] == 0) continue;
-        // Unreadable files were reported when the scene loaded them.
+        // A file read fine at the preview's size can still fail at the
+        // picture's (a drawing out of time at a print size): a blank face
+        // is no picture, so the job says so and its caller decides.
         TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit(), VectorArtSide());
+        if (pixels.bgr.empty() && textures.reported.count(record.path))
+            outcome.failed = true;  // said once already, when the scene loaded it
+        else if (pixels.bgr.empty())
+            outcome.Fail(UnreadableImage(record.path, pixels.why));
         FitBudget(pixels, textures.budget, used, shrunk);
         UploadTexture(textures.names[record.index], pixels);
     }

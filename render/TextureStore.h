@@ -33,6 +33,10 @@ class GlReleaseQueue;
 struct TexturePixels;
 
 // Texture memory one context may hold (texels at four bytes with mipmaps).
+// The message for an image that could not be decoded, with the decoder's
+// reason when it gave one.
+boxora::UserMessage UnreadableImage(const std::string& path, const std::string& why);
+
 constexpr std::size_t kTextureBudgetBytes = std::size_t{768} << 20;
 
 constexpr int kTextureSlots = 256;
@@ -62,7 +66,10 @@ public:
     void SetSceneFolder(std::string folder) { sceneFolder_ = std::move(folder); }
     // Images that could not be decoded are reported once each; after this
     // they are reported again (a scene is opened anew).
-    void ForgetReportedImages() { reportedUnreadable_.clear(); }
+    void ForgetReportedImages() {
+        reportedUnreadable_.clear();
+        budgetNoted_ = false;
+    }
 
     // Loads the image at path as the texture of material index. path is
     // rewritten to the resolved full path, or to "*" (with the
@@ -88,6 +95,7 @@ public:
         std::list<TEXTURE> records;
         TextureNameTable names{};
         std::size_t budget = kTextureBudgetBytes;
+        std::set<std::string> reported;  // unreadable files already said
     };
     JobTextures TakeJobTextures() const;
     // Render thread: uploads them into the current context; stop is
@@ -123,6 +131,7 @@ private:
     // Shrinks decoded pixels to what is left of budget after used bytes.
     static void FitBudget(TexturePixels& pixels, std::size_t budget, std::size_t& used, bool& shrunk);
     static void NoteBudget(boxora::Outcome& outcome, bool shrunk, std::size_t budget);
+    void NoteBudgetOnce(boxora::Outcome& outcome, bool shrunk);
     std::size_t SceneBytesBesides(int index) const;
 
     TextureNameTable& names_;
@@ -134,6 +143,7 @@ private:
     std::map<int, std::size_t> sceneBytes_;
     std::string sceneFolder_;
     std::set<std::string> reportedUnreadable_;
+    bool budgetNoted_ = false;  // the budget warning was given for this scene
     uint32_t counter_ = 0;
     std::list<TEXTURE> all_;
     std::list<TEXTURE> pending_;

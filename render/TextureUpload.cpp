@@ -46,11 +46,26 @@ TexturePixels DecodeTexturePixels(const std::string& path, int format, int maxSi
     TexturePixels out;
     ImageCodec image;
     image.SetVectorSide(static_cast<uint32_t>(std::max(0, vectorSide)));
-    if (!image.Load(path, format, static_cast<uint32_t>(std::max(0, maxSide)))) return out;
+    bool loaded = image.Load(path, format, static_cast<uint32_t>(std::max(0, maxSide)));
+    // A drawing too slow for its time at a print size is drawn again at half
+    // the size, down to the preview's: a softer face beats a blank one.
+    for (int side = vectorSide; !loaded && side > kPreviewTextureSide &&
+                                image.LastError().find("out of time") != std::string::npos;) {
+        side /= 2;
+        image.SetVectorSide(static_cast<uint32_t>(side));
+        loaded = image.Load(path, format, static_cast<uint32_t>(std::max(0, maxSide)));
+    }
+    if (!loaded) {
+        // The message names the file already.
+        out.why = image.LastError();
+        if (out.why.compare(0, path.size() + 2, path + ": ") == 0) out.why.erase(0, path.size() + 2);
+        return out;
+    }
     out.bgr = image.Encode2RGB_Ex();
     const std::size_t expected = static_cast<std::size_t>(image.GetWidth()) * image.GetHeight() * 3;
     if (out.bgr.size() != expected || expected == 0) {
         out.bgr.clear();
+        out.why = "not enough memory";
         return out;
     }
     out.width = static_cast<int>(image.GetWidth());

@@ -16,6 +16,7 @@ struct TexturePixels {
     int width = 0;
     int height = 0;
     std::vector<uint8_t> bgr;  // width x height x 3, bottom row first, no padding
+    std::string why;           // when bgr is empty: why the file could not be decoded
 };
 
 // Longest texture side for contexts whose picture size is not known (the

@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 
+#include "lang/Messages.h"
 #include "render/CameraGl.h"
 #include "render/OsMesaContext.h"
 #include "render/PictureRenderer.h"
@@ -79,7 +80,12 @@ Outcome DrawTiledPicture(const RenderJob& job, int tileSide, const TiledJobParts
     host.ReportProgress(1);
     // Textures no larger than the whole picture can show.
     SetTexturePictureSize(width, height);
-    parts.scene.UploadTextures();
+    Outcome textures = parts.scene.UploadTextures();
+    if (textures.failed && job.imagesRequired) {
+        parts.scene.DeleteTextures();
+        return textures;
+    }
+    RaiseMessages(textures);
 
     struct BackToRest {
         SceneFrame& frame;

@@ -7,8 +7,15 @@
 
 boxora::MsgAnswer CliNotifier::ShowMessage(const std::string& text, boxora::MsgIcon icon, boxora::MsgButtons buttons) {
     std::lock_guard lock(mutex_);
-    EndBarLocked();
-    std::fprintf(stderr, "boxora-render: %s\n", boxora::EscapeForTerminal(text).c_str());
+    // A thousand objects naming one missing file say so once.
+    if (text == lastText_) {
+        ++repeats_;
+    } else {
+        EndBarLocked();
+        SayRepeatsLocked();
+        std::fprintf(stderr, "boxora-render: %s\n", boxora::EscapeForTerminal(text).c_str());
+        lastText_ = text;
+    }
     switch (buttons) {
         case boxora::MsgButtons::Ok: return boxora::MsgAnswer::Ok;
         case boxora::MsgButtons::YesNo: return boxora::MsgAnswer::No;
@@ -60,6 +67,16 @@ void CliNotifier::SetLabel(const std::string& label) {
 void CliNotifier::EndBar() {
     std::lock_guard lock(mutex_);
     EndBarLocked();
+}
+
+CliNotifier::~CliNotifier() {
+    std::lock_guard lock(mutex_);
+    SayRepeatsLocked();
+}
+
+void CliNotifier::SayRepeatsLocked() {
+    if (repeats_ > 0) std::fprintf(stderr, "boxora-render: (the message above came %zu more times)\n", repeats_);
+    repeats_ = 0;
 }
 
 void CliNotifier::EndBarLocked() {

@@ -11,6 +11,7 @@
 class CliNotifier : public boxora::INotifier {
 public:
     explicit CliNotifier(bool showProgress) : showProgress_(showProgress) {}
+    ~CliNotifier() override;
 
     // Messages are printed at once; questions get the cautious answer.
     boxora::MsgAnswer ShowMessage(const std::string& text, boxora::MsgIcon icon, boxora::MsgButtons buttons) override;
@@ -28,6 +29,7 @@ public:
 
 private:
     void EndBarLocked();
+    void SayRepeatsLocked();
 
     std::mutex mutex_;
     const bool showProgress_;
@@ -35,4 +37,6 @@ private:
     bool rendering_ = false;
     bool barShown_ = false;
     int lastPercent_ = -1;
+    std::string lastText_;     // the message printed last
+    std::size_t repeats_ = 0;  // the times it came again since, not printed
 };

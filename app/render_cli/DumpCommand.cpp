@@ -190,7 +190,9 @@ int RunDumpCommand(const std::string& file, bool fitImages) {
         std::fprintf(stderr, "boxora-render: loading did not finish\n");
         status = 1;
     } else if (!isScene && engine.Models().Model().ObjectCount() == 0) {
-        status = 1;  // the reader has said why on standard error
+        std::fprintf(stderr, "boxora-render: %s: no object in it could be loaded\n",
+                     boxora::EscapeForTerminal(file).c_str());
+        status = 1;
     }
     if (status == 0) {
         const std::string json = SceneToJson(engine);

@@ -151,7 +151,7 @@ public:
             std::fprintf(stderr, "boxora-render: Could not open file: %s\n", Shown(job.scene));
             return 1;
         }
-        const SceneFileData data = ReadSceneDocument(boxora::ProfileDocument::Load(job.scene));
+        const SceneFileData data = ReadSceneFile(job.scene);
         if (!StartEngine()) return 1;
 
         // The scene, with every model it names. A scene file may leave out
@@ -291,10 +291,14 @@ RenderJob MakeRenderJob(const RenderOptions& options, const std::string& fileNam
     request.tileSize = options.tileSize;
     request.dpi = options.dpi;
     request.webpLossless = options.webpLossless;
+<<<<<<< HEAD
     request.outputProfile = options.outputProfile;
     request.cmykProfile = options.cmykProfile;
     request.colourIntent = options.colourIntent;
     request.blackPointCompensation = options.blackPointCompensation;
+=======
+    request.imagesRequired = !options.allowMissing;
+>>>>>>> main
     return request;
 }
 

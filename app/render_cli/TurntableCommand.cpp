@@ -44,7 +44,7 @@ bool LoadScene(CEngine& engine, const RenderOptions& options, const std::string&
         std::fprintf(stderr, "boxora-render: Could not open file: %s\n", Shown(scene).c_str());
         return false;
     }
-    const SceneFileData data = ReadSceneDocument(boxora::ProfileDocument::Load(scene));
+    const SceneFileData data = ReadSceneFile(scene);
     status = LoadSceneToRender(engine, options, scene, data.objects.size(), [&engine] { return WaitUntilIdle(engine); });
     return status == 0;
 }

@@ -26,6 +26,7 @@
 #include "image/ImageFormat.h"
 #include "lang/Messages.h"
 #include "model/CoverFaces.h"
+#include "platform/FolderBeneath.h"
 #include "platform/TextUtil.h"
 #include "render/FrameSink.h"
 
@@ -116,7 +117,7 @@ public:
             why = "Could not open file: " + scene;
             return false;
         }
-        const SceneFileData data = ReadSceneDocument(boxora::ProfileDocument::Load(scene));
+        const SceneFileData data = ReadSceneFile(scene);
         objectIds_.clear();
         scene_ = VariantState{};
         ready_ = false;
@@ -224,7 +225,19 @@ private:
     std::string CheckImage(const std::string& path) {
         if (goodImages_.count(path)) return {};
         std::error_code ec;
-        if (!fs::is_regular_file(path, ec)) return "image not found: " + path;
+        const fs::file_status status = fs::status(path, ec);
+        if (status.type() == fs::file_type::not_found || (ec && !fs::exists(fs::symlink_status(path, ec))))
+            return "image not found: " + path;
+        if (ec) return "image cannot be reached: " + path + " (" + ec.message() + ")";
+        switch (status.type()) {
+        case fs::file_type::regular: break;
+        case fs::file_type::directory: return "the image " + path + " is a folder";
+        case fs::file_type::fifo: return "the image " + path + " is a pipe (FIFO), not a file";
+        case fs::file_type::character:
+        case fs::file_type::block: return "the image " + path + " is a device, not a file";
+        case fs::file_type::socket: return "the image " + path + " is a socket, not a file";
+        default: return "the image " + path + " is not a regular file";
+        }
         ImageCodec codec;
         if (!codec.Load(path, FormatFromExtension(path), 64))
             return "image cannot be read: " + path + (codec.LastError().empty() ? "" : " (" + codec.LastError() + ")");
@@ -313,13 +326,19 @@ int Run(const RenderOptions& options, TableNotifier& notes, const VariantTable& 
             return std::chrono::duration<double>(std::chrono::steady_clock::now() - rowStart).count();
         };
         notes.SetDone(done++);
-        const fs::path output = outdir / row->output;
-        if (row->error.empty() && options.skipExisting && fs::exists(fs::symlink_status(output, ec))) {
+        // The folder holding the output stays open until the row is
+        // written, so that no link planted meanwhile redirects it.
+        const boxora::FileBeneath target = row->error.empty()
+                                               ? boxora::FileBeneath::Resolve(outdir.string(), row->output, true)
+                                               : boxora::FileBeneath();
+        if (row->error.empty() && options.skipExisting && target.exists()) {
             ++skipped;
             report.Add(*row, "skipped", seconds(), "already there");
             continue;
         }
         std::string error = row->error;
+        if (error.empty() && !target.ok()) error = "the output " + row->output + ": " + target.why();
+        const fs::path output = target.path();
         // The scene is loaded for the first row that needs it: a shard whose
         // rows are all there already never starts the engine.
         if (error.empty() && !loaded) {
@@ -340,6 +359,9 @@ int Run(const RenderOptions& options, TableNotifier& notes, const VariantTable& 
                            std::to_string(rows.size()));
             error = renderer.Render(*row, output, interrupted);
             if (interrupted) break;
+            // Messages name the row's own output, not the held folder's path.
+            for (std::size_t at; !output.empty() && (at = error.find(output.string())) != std::string::npos;)
+                error.replace(at, output.string().size(), row->output);
         }
         if (error.empty()) {
             ++written;

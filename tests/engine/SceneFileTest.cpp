@@ -83,6 +83,39 @@ TEST(SceneFileParse, EverySectionIsReadUpToTheObjectLimit) {
     EXPECT_FLOAT_EQ(d.camera->zoom, 12.0f);
 }
 
+TEST(SceneFileParse, SectionsPastTheLimitCostNothingAndACutFileSaysWhere) {
+    std::string text;
+    for (int i = 0; i < 200000; ++i)
+        text += "[OBJECT_" + std::to_string(i) + "]\r\nObject_Name=Box\r\nImage_Front=front.jpg\r\n";
+    text += "[CAMERA]\r\nCamera_Zoom=12\r\n";
+    const std::string bytes = Utf16File(text);
+    text.clear();
+    text.shrink_to_fit();
+    const boxora::ProfileDocument doc = boxora::ProfileDocument::Parse(bytes, [n = 0](std::string_view name) mutable {
+        return name == "CAMERA" || n++ < kMaxObjects;
+    });
+    // Only the kept sections' lines are held.
+    EXPECT_EQ(doc.AllSectionNames().size(), static_cast<std::size_t>(kMaxObjects) + 1);
+    EXPECT_EQ(doc.SectionsSkipped(), 200000u - kMaxObjects);
+    const SceneFileData d = ParseSceneFile(bytes);
+    EXPECT_EQ(d.objects.size(), static_cast<std::size_t>(kMaxObjects));
+    EXPECT_EQ(d.objectsLeftOut, 200000u - kMaxObjects);
+    ASSERT_TRUE(d.camera);
+    EXPECT_FLOAT_EQ(d.camera->zoom, 12.0f);
+    EXPECT_EQ(d.cutAfterLine, 0u);
+
+    // Past the line limit the camera is lost, and the data says so.
+    std::string longText = "[OBJECT_0]\r\nObject_Name=Box\r\n";
+    for (std::size_t i = 0; i < boxora::ProfileDocument::kMaxLines; ++i) longText += ";\r\n";
+    longText += "[CAMERA]\r\nCamera_Zoom=12\r\n";
+    testsupport::TempDir dir;
+    testsupport::WriteFileBytes(dir.File("long.scn"), Utf16File(longText));
+    const SceneFileData cut = ReadSceneFile(dir.File("long.scn"));
+    EXPECT_EQ(cut.cutAfterLine, boxora::ProfileDocument::kMaxLines);
+    EXPECT_EQ(cut.objects.size(), 1u);
+    EXPECT_FALSE(cut.camera);
+}
+
 TEST(SceneFileParse, RepeatedSectionsOfManyKeysReadTheFirstOne) {
     // Every repeat of a name reads the first section of that name; with a
     // key index this takes one pass over the section, not one per lookup.

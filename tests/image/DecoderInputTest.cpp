@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csetjmp>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -12,8 +13,10 @@
 #include <png.h>
 #include <tiffio.h>
 
+#include "bench/MemoryUse.h"
 #include "image/CodecRegistry.h"
 #include "image/ImageCodec.h"
+#include "tests/image/DecompressionBombs.h"
 #include "tests/image/ImageTestUtil.h"
 #include "tests/support/TestSupport.h"
 
@@ -474,4 +477,52 @@ TEST(DecoderInput, HeadersPromisingHugeImagesAreRefusedQuickly) {
     EXPECT_FALSE(Decode(RasHeader(20000, 20000, 24, 0, 1, 0, 0), FORMAT_RAS, img));
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 5.0);
+}
+
+TEST(DecoderInput, DecompressionBombsAreRefusedOrDecodedAtTheSizeShownWithinMemory) {
+    // Peak memory over a decode, beyond what the process held before it.
+    const auto growthMiB = [](const std::function<void()>& decode) {
+        benchmemory::ResetPeakRss();
+        const long before = benchmemory::CurrentRssKiB();
+        decode();
+        return (benchmemory::PeakRssKiB() - before) / 1024;
+    };
+    ImageCodec img;
+    const Bytes jpeg = bombs::JpegDeclaring(11000);
+    ASSERT_LT(jpeg.size(), 1024u);
+    EXPECT_LT(growthMiB([&] { EXPECT_FALSE(img.LoadFromMemory(jpeg.data(), jpeg.size(), FORMAT_JPG, 1024)); }), 64);
+    EXPECT_NE(img.LastError().find("too short"), std::string::npos) << img.LastError();
+
+    // A face is shown at most 2048 pixels wide: the wavelet levels above
+    // that are never decoded.
+    const Bytes j2k = bombs::Jpeg2000Declaring(8000);
+    ASSERT_LT(j2k.size(), 128u);
+    EXPECT_LT(growthMiB([&] {
+                  ASSERT_TRUE(img.LoadFromMemory(j2k.data(), j2k.size(), FORMAT_JPC, 2048)) << img.LastError();
+              }),
+              100);
+    EXPECT_EQ(img.GetWidth(), 2000u);
+    EXPECT_EQ(img.GetHeight(), 2000u);
+
+    const Bytes scans = bombs::ManyScanJpeg(2000, 499);
+    ASSERT_LT(scans.size(), 1u << 20);
+    EXPECT_LT(growthMiB([&] { EXPECT_FALSE(img.LoadFromMemory(scans.data(), scans.size(), FORMAT_JPG, 1024)); }),
+              300);
+    EXPECT_NE(img.LastError().find("too many progressive scans"), std::string::npos) << img.LastError();
+    // An ordinary progressive file of that size still reads.
+    const Bytes plain = [] {
+        jpeg_compress_struct c;
+        jpeg_error_mgr err;
+        c.err = jpeg_std_error(&err);
+        jpeg_create_compress(&c);
+        c.image_width = c.image_height = 16;
+        c.input_components = 3;
+        c.in_color_space = JCS_RGB;
+        jpeg_set_defaults(&c);
+        jpeg_simple_progression(&c);
+        std::vector<jpeg_scan_info> script(c.scan_info, c.scan_info + c.num_scans);
+        jpeg_destroy_compress(&c);
+        return bombs::FlatJpeg(1000, 1000, 3, script);
+    }();
+    EXPECT_TRUE(img.LoadFromMemory(plain.data(), plain.size(), FORMAT_JPG, 1024)) << img.LastError();
 }

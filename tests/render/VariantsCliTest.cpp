@@ -147,6 +147,35 @@ TEST_F(VariantsCliTest, OutputNamesOutsideTheFolderAndBrokenTablesAreRefused) {
     EXPECT_EQ(Run("--variants unknown.csv -o out --shard 4/3"), 2);
 }
 
+TEST_F(VariantsCliTest, LinksPlantedInTheOutputFolderAreRefusedAndNothingOutsideIsTouched) {
+    fs::create_directories(dir.Path() / "out" / "real");
+    fs::create_directories(dir.Path() / "elsewhere");
+    testsupport::WriteFileBytes(dir.File("victim.txt"), "keep me");
+    fs::create_directory_symlink(dir.Path() / "elsewhere", dir.Path() / "out" / "sub");
+    fs::create_symlink(dir.Path() / "victim.txt", dir.Path() / "out" / "link.png");
+    fs::create_directory_symlink(dir.Path() / "elsewhere", dir.Path() / "out" / "real" / "deep");
+    testsupport::WriteFileBytes(dir.File("out/plain"), "a file, not a folder");
+    testsupport::WriteFileBytes(dir.File("table.csv"),
+                                "output,Front\nsub/x.png,art/red.png\nlink.png,art/red.png\n"
+                                "real/deep/y.png,art/red.png\nplain/z.png,art/red.png\nreal/ok.png,art/red.png\n");
+    EXPECT_EQ(Run("--variants table.csv -o out --size 16x16"), 1);
+    EXPECT_NE(err.find("row 1 (line 2): the output sub/x.png: sub is a link"), std::string::npos) << err;
+    EXPECT_NE(err.find("row 2 (line 3): the output link.png: link.png is a link"), std::string::npos) << err;
+    EXPECT_NE(err.find("row 3 (line 4): the output real/deep/y.png: real/deep is a link"), std::string::npos) << err;
+    EXPECT_NE(err.find("row 4 (line 5): the output plain/z.png: plain is not a folder"), std::string::npos) << err;
+    EXPECT_NE(err.find("1 written, 4 failed"), std::string::npos) << err;
+    EXPECT_TRUE(fs::is_regular_file(dir.File("out/real/ok.png")));
+    EXPECT_TRUE(fs::is_empty(dir.Path() / "elsewhere"));
+    EXPECT_EQ(testsupport::ReadFileBytes(dir.File("victim.txt")), "keep me");
+    EXPECT_TRUE(fs::is_symlink(dir.Path() / "out" / "link.png"));
+
+    // -o itself may be a link: the folder it leads to takes the outputs.
+    fs::create_directory_symlink(dir.Path() / "elsewhere", dir.Path() / "outlink");
+    testsupport::WriteFileBytes(dir.File("one.csv"), "output,Front\nin/a.png,art/red.png\n");
+    EXPECT_EQ(Run("--variants one.csv -o outlink --size 16x16"), 0) << err;
+    EXPECT_TRUE(fs::is_regular_file(dir.Path() / "elsewhere" / "in" / "a.png"));
+}
+
 TEST_F(VariantsCliTest, ThreeShardsThroughParallelWriteEachPictureOnceAndSkipExistingLeavesThem) {
     if (std::system("parallel --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "GNU parallel not installed";
     std::string table = "output,Front\n";
