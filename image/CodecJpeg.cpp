@@ -122,10 +122,6 @@ bool StartDecode(DecodeState* s, const uint8_t* data, std::size_t size, uint32_t
         std::snprintf(s->err.message, sizeof s->err.message, "image size not allowed");
         return false;
     }
-<<<<<<< HEAD
-    // A broken ICC_PROFILE marker sequence only loses the profile.
-    if (!jpeg_read_icc_profile(&s->cinfo, &s->icc, &s->iccSize)) s->icc = nullptr, s->iccSize = 0;
-=======
     // Every block of a complete file costs at least one bit of Huffman-coded data;
     // a file far shorter than its declared size would only be decoded into
     // filler, at the cost of the full size.
@@ -135,7 +131,8 @@ bool StartDecode(DecodeState* s, const uint8_t* data, std::size_t size, uint32_t
                       s->cinfo.image_width, s->cinfo.image_height);
         return false;
     }
->>>>>>> main
+    // A broken ICC_PROFILE marker sequence only loses the profile.
+    if (!jpeg_read_icc_profile(&s->cinfo, &s->icc, &s->iccSize)) s->icc = nullptr, s->iccSize = 0;
     switch (s->cinfo.jpeg_color_space) {
     case JCS_GRAYSCALE: s->cinfo.out_color_space = JCS_GRAYSCALE; break;
     case JCS_CMYK:

@@ -291,14 +291,11 @@ RenderJob MakeRenderJob(const RenderOptions& options, const std::string& fileNam
     request.tileSize = options.tileSize;
     request.dpi = options.dpi;
     request.webpLossless = options.webpLossless;
-<<<<<<< HEAD
+    request.imagesRequired = !options.allowMissing;
     request.outputProfile = options.outputProfile;
     request.cmykProfile = options.cmykProfile;
     request.colourIntent = options.colourIntent;
     request.blackPointCompensation = options.blackPointCompensation;
-=======
-    request.imagesRequired = !options.allowMissing;
->>>>>>> main
     return request;
 }
 
