@@ -108,8 +108,8 @@ int main(int argc, char** argv) {
     GLUquadric* quadric = gluNewQuadric();
 
     std::printf("OSMesa baseline, median of %d, milliseconds\n", repetitions);
-    std::printf("%-20s %7s %7s %7s %7s %7s %7s %7s %8s %7s %7s %7s\n", "size", "resize", "clear", "clracc",
-                "scene", "accum", "return", "pass", "8passes", "read", "read+al", "finish");
+    std::printf("%-20s %7s %7s %7s %7s %7s %7s %7s %8s %7s %7s %7s\n", "size", "resize", "clear", "clracc", "scene",
+                "accum", "return", "pass", "8passes", "read", "read+al", "finish");
 
     const int sizes[3][2] = {{800, 600}, {1920, 1080}, {3000, 3000}};
     for (const auto& size : sizes) {
@@ -132,9 +132,8 @@ int main(int argc, char** argv) {
             }
             glClearColor(1, 1, 1, 0);
             glClear(GL_ACCUM_BUFFER_BIT);
-            row.clear = MedianMs(repetitions, [] {
-                glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-            });
+            row.clear = MedianMs(repetitions,
+                                 [] { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT); });
             row.clearAccum = MedianMs(repetitions, [] { glClear(GL_ACCUM_BUFFER_BIT); });
             row.scene = MedianMs(repetitions, [quadric] { DrawSmallScene(quadric); });
             row.accum = MedianMs(repetitions, [] { glAccum(GL_ACCUM, 0.125f); });

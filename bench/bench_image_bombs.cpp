@@ -20,9 +20,10 @@ void Measure(const char* name, const bombs::Bytes& file, int format) {
     ImageCodec image;
     const bool loaded = image.LoadFromMemory(file.data(), file.size(), format, 2048);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%-44s %8zu %8.3f %8ld  %s\n", name, file.size(), seconds, (benchmemory::PeakRssKiB() - before) / 1024,
-                loaded ? ("decoded " + std::to_string(image.GetWidth()) + " x " + std::to_string(image.GetHeight())).c_str()
-                       : ("refused: " + image.LastError()).c_str());
+    std::printf(
+        "%-44s %8zu %8.3f %8ld  %s\n", name, file.size(), seconds, (benchmemory::PeakRssKiB() - before) / 1024,
+        loaded ? ("decoded " + std::to_string(image.GetWidth()) + " x " + std::to_string(image.GetHeight())).c_str()
+               : ("refused: " + image.LastError()).c_str());
     std::fflush(stdout);
 }
 

@@ -91,7 +91,9 @@ std::vector<uint8_t> MakeFrame(uint32_t n) {
                 if (cx * cx + cy * cy < 0.06) r = 250, g = 220, b = 40;
                 if (v > 0.15 && v < 0.35 && static_cast<int>(u * 60) % 3 != 0 && static_cast<int>(v * 80) % 4 == 0)
                     r = g = b = 20;
-                if (side) r = static_cast<uint8_t>(r * 0.6), g = static_cast<uint8_t>(g * 0.6), b = static_cast<uint8_t>(b * 0.6);
+                if (side)
+                    r = static_cast<uint8_t>(r * 0.6), g = static_cast<uint8_t>(g * 0.6),
+                    b = static_cast<uint8_t>(b * 0.6);
                 a = 255;
                 if (reflect) a = static_cast<uint8_t>(110 * (fy - 300) / 600);
             }
@@ -173,8 +175,7 @@ int main(int argc, char** argv) {
     const std::string folder = argc > 2 ? argv[2] : "/tmp";
     if (n == 0 || n > 10000) return 2;
     std::printf("frame %u x %u, B G R + alpha; times in ms, sizes in MiB\n", n, n);
-    std::printf("%-26s %8s %8s %7s %9s %8s %8s\n", "format", "reduce", "encode", "write", "file", "peakRSS",
-                "+encode");
+    std::printf("%-26s %8s %8s %7s %9s %8s %8s\n", "format", "reduce", "encode", "write", "file", "peakRSS", "+encode");
     for (const Case& c : kCases) {
         std::fflush(stdout);
         const pid_t pid = fork();

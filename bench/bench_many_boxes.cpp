@@ -57,7 +57,8 @@ std::string WriteGridScene(const fs::path& folder, int count, bool sameSpot) {
         doc.SetString(section, "Translate_Y", boxora::FormatFloat6(70 * scale));
         doc.SetString(section, "Translate_Z", boxora::FormatFloat6(z));
         doc.SetString(section, "Rotate_Y", boxora::FormatFloat6(sameSpot ? 0 : (i * 37) % 360));
-        for (const char* key : {"Scale_X", "Scale_Y", "Scale_Z"}) doc.SetString(section, key, boxora::FormatFloat6(scale));
+        for (const char* key : {"Scale_X", "Scale_Y", "Scale_Z"})
+            doc.SetString(section, key, boxora::FormatFloat6(scale));
     }
     doc.SetString("CAMERA", "Camera_Horizontal_Rotation", "330");
     doc.SetString("CAMERA", "Camera_Vertical_Rotation", "18");
@@ -97,7 +98,8 @@ int main(int argc, char** argv) {
         } else if (const int n = std::atoi(a.c_str()); n >= 1 && n <= kMaxObjects) {
             counts.push_back(n);
         } else {
-            std::fprintf(stderr, "usage: bench_many_boxes [COUNT ...] [--size N] [--stop-after SECONDS] [--same-spot]\n");
+            std::fprintf(stderr,
+                         "usage: bench_many_boxes [COUNT ...] [--size N] [--stop-after SECONDS] [--same-spot]\n");
             return 2;
         }
     }
@@ -170,7 +172,8 @@ int main(int argc, char** argv) {
             const auto stopStart = Clock::now();
             engine.Release();
             std::printf("render job of %d x %d released after %.1f s: ended in %.3f s%s\n", job.width, job.height,
-                        stopAfter, Since(stopStart), fs::exists(job.fileName) ? " (the picture was already written)" : "");
+                        stopAfter, Since(stopStart),
+                        fs::exists(job.fileName) ? " (the picture was already written)" : "");
         }
     }
     fs::remove_all(folder, ec);

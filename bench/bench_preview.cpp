@@ -122,8 +122,7 @@ bool Measure(int width, int height, double seconds, Result& result) {
 
 int main(int argc, char** argv) {
     std::error_code ec;
-    if (!std::filesystem::exists(boxora::ObjectsFolder() + "Box.3ds", ec))
-        setenv("BOXORA_HOME", BOXORA_SOURCE_DIR, 1);
+    if (!std::filesystem::exists(boxora::ObjectsFolder() + "Box.3ds", ec)) setenv("BOXORA_HOME", BOXORA_SOURCE_DIR, 1);
     const double seconds = argc > 1 ? std::max(0.5, std::atof(argv[1])) : 3.0;
     std::printf("Live preview of the default one-box scene (%u hardware threads)\n",
                 std::thread::hardware_concurrency());

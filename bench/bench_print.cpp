@@ -61,14 +61,20 @@ int main(int argc, char** argv) {
     std::string scene = "single-box", format = "png", tile, keep;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--scene" && i + 1 < argc) scene = argv[++i];
-        else if (a == "--format" && i + 1 < argc) format = argv[++i];
-        else if (a == "--tile" && i + 1 < argc) tile = argv[++i];
-        else if (a == "--keep" && i + 1 < argc) keep = argv[++i];
-        else if (const int size = std::atoi(a.c_str()); size >= 1 && size <= 16000) sizes.push_back(size);
+        if (a == "--scene" && i + 1 < argc)
+            scene = argv[++i];
+        else if (a == "--format" && i + 1 < argc)
+            format = argv[++i];
+        else if (a == "--tile" && i + 1 < argc)
+            tile = argv[++i];
+        else if (a == "--keep" && i + 1 < argc)
+            keep = argv[++i];
+        else if (const int size = std::atoi(a.c_str()); size >= 1 && size <= 16000)
+            sizes.push_back(size);
         else {
-            std::fprintf(stderr, "usage: bench_print [SIZE ...] [--scene NAME] [--format png|jpg|tif|bmp] [--tile PX] "
-                                 "[--keep FOLDER]\n");
+            std::fprintf(stderr,
+                         "usage: bench_print [SIZE ...] [--scene NAME] [--format png|jpg|tif|bmp] [--tile PX] "
+                         "[--keep FOLDER]\n");
             return 2;
         }
     }
@@ -90,9 +96,12 @@ int main(int argc, char** argv) {
     int failures = 0;
     for (const int size : sizes) {
         const fs::path picture = out / (scene + "-" + std::to_string(size) + "." + format);
-        std::vector<std::string> args{exe.string(),    scenePath.string(), "-o", picture.string(), "--size",
-                                      std::to_string(size) + "x" + std::to_string(size), "--dpi", "300",
-                                      "--seed",         "1",                "--quiet"};
+        std::vector<std::string> args{exe.string(), scenePath.string(),
+                                      "-o",         picture.string(),
+                                      "--size",     std::to_string(size) + "x" + std::to_string(size),
+                                      "--dpi",      "300",
+                                      "--seed",     "1",
+                                      "--quiet"};
         if (!tile.empty()) args.insert(args.end(), {"--tile", tile});
         const Run run = RenderOnce(args);
         if (!run.ok) {

@@ -124,7 +124,8 @@ int main(int argc, char** argv) {
         } else if (const int size = std::atoi(a.c_str()); size >= 1 && size <= 3000) {
             options.sizes.push_back(size);
         } else {
-            std::fprintf(stderr, "usage: bench_render [SIZE ...] [--scene NAME] [--out FOLDER] [--seed N] [--reference]\n");
+            std::fprintf(stderr,
+                         "usage: bench_render [SIZE ...] [--scene NAME] [--out FOLDER] [--seed N] [--reference]\n");
             return 2;
         }
     }
@@ -156,8 +157,8 @@ int main(int argc, char** argv) {
 
     std::printf("Render jobs of the example scenes as PNG (%u hardware threads); seconds and MiB\n",
                 std::thread::hardware_concurrency());
-    std::printf("%-20s %5s %8s %8s %8s %7s %7s %8s %8s\n", "scene", "size", "wall", "shadow", "passes", "read",
-                "save", "peak", "before");
+    std::printf("%-20s %5s %8s %8s %8s %7s %7s %8s %8s\n", "scene", "size", "wall", "shadow", "passes", "read", "save",
+                "peak", "before");
     bool ok = true;
     for (const fs::path& scene : scenes) ok = RenderScene(scene, options, out) && ok;
     for (const auto& m : notes.Messages()) std::fprintf(stderr, "message: %s\n", m.text.c_str());

@@ -49,8 +49,9 @@ std::string ObjectSections(int count) {
         text += "[OBJECT_" + std::to_string(i) +
                 "]\r\nObject_Name=Box\r\nUser_Defined_Name=Box\r\nObject_Type=1\r\nImage_Front=front.jpg\r\n"
                 "Translate_X=1.000000\r\nTranslate_Y=70.000000\r\nRotate_Y=30.000000\r\nScale_X=1.000000\r\n";
-    text += "[LIGHT_SHADOW]\r\nShadow_Blur=20\r\n[CAMERA]\r\nCamera_Zoom=72.000000\r\n[REFLECTION]\r\n"
-            "Background_Color=255\r\n[SCENE]\r\nVersion=1.8\r\n";
+    text +=
+        "[LIGHT_SHADOW]\r\nShadow_Blur=20\r\n[CAMERA]\r\nCamera_Zoom=72.000000\r\n[REFLECTION]\r\n"
+        "Background_Color=255\r\n[SCENE]\r\nVersion=1.8\r\n";
     return text;
 }
 

@@ -27,9 +27,12 @@ int main(int argc, char** argv) {
     std::string sceneName = "single-box";
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--frames" && i + 1 < argc) frames = std::atoi(argv[++i]);
-        else if (a == "--scene" && i + 1 < argc) sceneName = argv[++i];
-        else if (const int n = std::atoi(a.c_str()); n >= 1 && n <= 3000) size = n;
+        if (a == "--frames" && i + 1 < argc)
+            frames = std::atoi(argv[++i]);
+        else if (a == "--scene" && i + 1 < argc)
+            sceneName = argv[++i];
+        else if (const int n = std::atoi(a.c_str()); n >= 1 && n <= 3000)
+            size = n;
         else {
             std::fprintf(stderr, "usage: bench_turntable [SIZE] [--frames N] [--scene NAME]\n");
             return 2;

@@ -104,8 +104,12 @@ int main(int argc, char** argv) {
         CTabCtrlMain* tabs = app.MainFrame()->Panel()->Tabs();
         tabs->setCurrentIndex(CTabCtrlMain::Objects);
         engine.LoadScene(std::string(BOXORA_SOURCE_DIR) + "/examples/single-box.scn");
-        if (!Pump([&] { return tabs->ObjectsPage()->ObjectList()->count() == 1 && engine.WaitForIdle(std::chrono::milliseconds(0)); },
-                  60)) {
+        if (!Pump(
+                [&] {
+                    return tabs->ObjectsPage()->ObjectList()->count() == 1 &&
+                           engine.WaitForIdle(std::chrono::milliseconds(0));
+                },
+                60)) {
             std::fprintf(stderr, "bench_ui_stall: the example scene did not load\n");
             return 1;
         }
@@ -121,7 +125,8 @@ int main(int argc, char** argv) {
         using Action = std::pair<const char*, std::function<void(int)>>;
         const std::vector<Action> actions = {
             {"panel refresh", [&](int) { app.MainFrame()->OnEngineNotify(boxora::WM_ENGINE_SCENE_CHANGED, 0); }},
-            {"select object", [&](int) {
+            {"select object",
+             [&](int) {
                  objects->ObjectList()->clearSelection();
                  objects->ObjectList()->SelectIndex(0);
              }},

@@ -1,10 +1,9 @@
 #include "engine/Engine.h"
 
-#include "platform/Notifier.h"
+#include "lang/Messages.h"
 
 CEngine::CEngine()
-    : models_(releaseQueue_), sides_(models_.Model(), releaseQueue_),
-      renderer_(CreateFrameRenderer(*this)) {
+    : models_(releaseQueue_), sides_(models_.Model(), releaseQueue_), renderer_(CreateFrameRenderer(*this)) {
     models_.Textures().SetThreadRole([this] { return RoleOfCurrentThread(); });
     models_.SetProgress([this](float delta) { AddProgress(delta); });
     sides_.SetAbandonTest([this] { return !ContinueCondition(true); });
@@ -18,9 +17,19 @@ void CEngine::SetFrameRenderer(std::unique_ptr<IFrameRenderer> renderer) {
     renderer_ = std::move(renderer);
 }
 
+void CEngine::SetHeadless() {
+    if (initialized_) return;
+    headless_ = true;
+    models_.Textures().SetJobsReportUnreadable(true);
+}
+
+void CEngine::SetReporter(boxora::IReporter* reporter) { reporter_ = reporter ? reporter : &stderrReporter_; }
+
+void CEngine::Report(const boxora::Outcome& outcome) { boxora::RaiseMessages(outcome, *reporter_); }
+
 bool CEngine::Initialize(IFrameSink* sink) {
     uiThreadId_ = std::this_thread::get_id();
-    const bool ok = renderer_->CreateContexts(sink);
+    const bool ok = headless_ ? renderer_->CreateHeadlessContexts() : renderer_->CreateContexts(sink);
     initialized_ = ok;
     return ok;
 }
@@ -44,9 +53,7 @@ bool CEngine::Release() {
             redrawCounter_ = 2;
         }
         sceneWake_.notify_all();
-        {
-            std::lock_guard wake(renderMutex_);
-        }
+        { std::lock_guard wake(renderMutex_); }
         renderWake_.notify_all();
         if (scene.joinable()) scene.join();
         if (render.joinable()) render.join();
@@ -91,12 +98,12 @@ bool CEngine::ContinueCondition(bool previousResult) const {
 
 void CEngine::NotifyBegin(int kind) {
     progress_ = 0;
-    boxora::Notifier().EngineNotify(boxora::WM_ENGINE_BEGIN, kind);
+    reporter_->Progress(boxora::WM_ENGINE_BEGIN, kind);
 }
 
 void CEngine::NotifyEnd() {
     progress_ = 0;
-    boxora::Notifier().EngineNotify(boxora::WM_ENGINE_END, 0);
+    reporter_->Progress(boxora::WM_ENGINE_END, 0);
 }
 
 void CEngine::ReportProgress(float value) {
@@ -104,12 +111,12 @@ void CEngine::ReportProgress(float value) {
     int percent = static_cast<int>(value);
     if (!(value >= 0)) percent = 0;
     if (value > 100) percent = 100;
-    boxora::Notifier().EngineNotify(boxora::WM_ENGINE_PROGRESS, percent);
+    reporter_->Progress(boxora::WM_ENGINE_PROGRESS, percent);
 }
 
 void CEngine::AddProgress(float delta) { ReportProgress(progress_ + delta); }
 
-void CEngine::NotifySceneChanged() { boxora::Notifier().EngineNotify(boxora::WM_ENGINE_SCENE_CHANGED, 0); }
+void CEngine::NotifySceneChanged() { reporter_->Progress(boxora::WM_ENGINE_SCENE_CHANGED, 0); }
 
 CEngine& Engine() {
     static CEngine engine;

@@ -10,10 +10,10 @@
 // - The engine lock (re-entrant) guards the object list, the materials, the
 //   textures, the sides and the preview context's OpenGL work. The scene
 //   thread holds it for each queue and each frame. The render thread holds
-//   it only while a job copies the scene it draws (objects, materials,
-//   texture records and names, settings); the job then draws its copy in
-//   its own context, so changes go on meanwhile and the picture is the
-//   scene as it was when the job started.
+//   it only while PublishScene publishes the scene snapshot a job draws
+//   (settings, objects, shared meshes and artwork handles); the job then
+//   draws from the snapshot in its own context, so changes go on meanwhile
+//   and the picture is the scene as it was when the job started.
 // - Scalar scene settings are relaxed atomics in SceneParams; their setters
 //   do not lock.
 // - The four queues have a small lock of their own, so that appending never
@@ -24,10 +24,13 @@
 //   the lock stays busy they are queued and the scene thread (or a render
 //   job about to copy the scene) applies them, in order. A change applied
 //   at once is visible to GetObject right after the call.
-// - Snapshot(): the objects as the interface shows them, published by the
-//   engine after every change of the objects and every queued change (a
-//   queued change is already in it), so pages and SaveScene never take the
-//   engine lock.
+// - Snapshot(): the scene as the interface shows it (snapshot/SceneSnapshot.h),
+//   published by the engine after every change of the objects and every
+//   queued change (a queued change is already in its transforms and cover
+//   images), so pages and SaveScene never take the engine lock. Lock
+//   order: engine lock, then the snapshot mutex, then the queue mutex. A
+//   snapshot owns what it shows (meshes, artwork), so it may outlive the
+//   objects it was made from and the engine itself.
 // - No OpenGL call is made on a thread without a current context. Display
 //   lists and textures released on other threads are deleted by the scene
 //   thread (GlReleaseQueue).
@@ -46,24 +49,25 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "render/FrameRenderer.h"
 #include "engine/IEngine.h"
-#include "platform/ReentrantLock.h"
-#include "scene/SceneParams.h"
 #include "engine/ModelManager.h"
-#include "render/SideManager.h"
-#include "engine/SceneSnapshot.h"
+#include "platform/ReentrantLock.h"
+#include "render/FrameRenderer.h"
 #include "render/GlReleaseQueue.h"
 #include "render/RenderHost.h"
+#include "render/SideManager.h"
+#include "scene/SceneParams.h"
+#include "snapshot/SceneSnapshot.h"
 
 struct SceneFileData;
 
 // How a render job ended: the file it was to write and its outcome (the
-// messages were raised as well).
+// messages were reported as well).
 struct RenderJobResult {
     std::string fileName;
     boxora::Outcome outcome;
@@ -96,34 +100,14 @@ public:
     void SetObjectScaleX(int id, float factor) override;
     void SetObjectScaleY(int id, float factor) override;
     void SetObjectScaleZ(int id, float factor) override;
-    void SetGlobalLightBrightness(float value) override;
-    void EnableLightSource1(bool enabled) override;
-    void SetLightHorizontalRotation(float value) override;
-    void SetLightVerticalRotation(float value) override;
-    void SetLightDistance(float value) override;
-    void EnableLightSource2(bool enabled) override;
-    void SetLightHorizontalRotation2(float value) override;
-    void SetLightVerticalRotation2(float value) override;
-    void SetLightDistance2(float value) override;
-    void SetShadowDirection(float value) override;
-    void SetShadowLength(float value) override;
-    void SetShadowIntensity(int value) override;
-    void SetShadowBlur(int value) override;
-    void SetCameraHorizontalRotation(float value) override;
-    void SetCameraVerticalRotation(float value) override;
-    void SetCameraTargetHorizontal(int value) override;
-    void SetCameraTargetVertical(int value) override;
-    void SetCameraZoom(float value) override;
-    void SetCameraPerspective(float value) override;
-    void SetReflectionOpacity(int value) override;
-    void SetReflectionLength(int value) override;
-    void SetBackgroundColor(unsigned int colorref) override;
-    void SetBackgroundTransparent(bool transparent) override;
     void DeleteAllObjects() override;
     void LoadScene(const std::string& path) override;
     bool SaveScene(const std::string& path) override;
     boxora::Outcome WriteScene(const std::string& path) override;
     void RenderToFile(const RenderJob& job) override;
+    void SetSetting(boxora::Setting setting, double value) override;
+    std::string SceneFileText() override;
+    void LoadSceneText(std::string text) override;
 
     // --- Further operations ---
     // Queues an object for deletion by the scene thread; the caller then
@@ -137,6 +121,16 @@ public:
     // The preview's size; the scene thread applies it with Resize before its
     // next frame.
     void SetPreviewSize(int width, int height);
+    // Before Initialize: an engine without a preview (boxora-render, tools).
+    // No preview context is made and no preview frame drawn; images are
+    // decoded only by render jobs, at the size their picture needs, and a
+    // job reports those that give no pixels.
+    void SetHeadless();
+    bool Headless() const { return headless_; }
+    // Where the engine's messages and progress go (not owned; nullptr:
+    // standard error). Set before the threads start.
+    void SetReporter(boxora::IReporter* reporter);
+    boxora::IReporter& Reporter() { return *reporter_; }
 
     // The results of the render jobs ended since the last call, in order
     // (render thread's record; any thread).
@@ -150,6 +144,10 @@ public:
     ReentrantLock& Lock() override { return lock_; }
     // The objects as last published (never null).
     SceneSnapshotPtr Snapshot() const;
+    // The scene as it is now, changes still queued included, published
+    // and returned (takes the engine lock briefly; never null). Render jobs
+    // and exporters start from it.
+    SceneSnapshotPtr PublishScene() override;
     // A render job's picture is to be written under another name: queued
     // jobs and the job in progress take the new name, and a picture already
     // written under the old name is moved (a template renamed while its
@@ -189,6 +187,7 @@ public:
     void NotifyBegin(int kind);
     void NotifyEnd();
     void ReportProgress(float value) override;
+    void Report(const boxora::Outcome& outcome) override;
     void AddProgress(float delta) override;
     void NotifySceneChanged();
 
@@ -207,7 +206,14 @@ public:
 
     // The scene-file load, as the scene thread performs it (engine lock
     // held by the caller).
-    void LoadSceneNow(const std::string& path);
+    // A scene to load: a file, or a scene file's text held in memory.
+    struct SceneLoad {
+        std::string path;
+        std::optional<std::string> text;
+    };
+    void LoadSceneNow(const SceneLoad& load);
+    // Publishes the scene for writing it out, without waiting for a render job.
+    void PublishForFile();
     void ApplySceneFile(const SceneFileData& data);
     // DeleteObject's work, engine lock held.
     void DeleteObjectLocked(int id, bool recompute);
@@ -250,6 +256,9 @@ private:
     }
 
     SceneParams params_;
+    boxora::StderrReporter stderrReporter_;
+    boxora::IReporter* reporter_ = &stderrReporter_;
+    bool headless_ = false;
     GlReleaseQueue releaseQueue_;
     CModelManager models_;
     CSideManager sides_;
@@ -260,7 +269,7 @@ private:
     mutable std::mutex queueMutex_;
     std::deque<int> deleteQueue_;
     std::deque<std::string> addQueue_;
-    std::deque<std::string> loadQueue_;
+    std::deque<SceneLoad> loadQueue_;
     struct QueuedChange {
         std::function<bool()> apply;
         std::function<void(SceneSnapshot&)> patch;
@@ -269,6 +278,8 @@ private:
     // Guards snapshot_; taken before queueMutex_ when both are needed.
     mutable std::mutex snapshotMutex_;
     SceneSnapshotPtr snapshot_ = std::make_shared<SceneSnapshot>();
+    // Keeps the meshes and artwork handles of the last publish (engine lock).
+    boxora::SnapshotBuilder snapshotBuilder_;
 
     // Threads and signalling.
     std::atomic<bool> initialized_{false};
@@ -319,6 +330,9 @@ private:
     std::mutex loadOutcomeMutex_;  // guards loadOutcome_ and recordingLoad_
     boxora::Outcome loadOutcome_;
     bool recordingLoad_ = false;
+    // Images a scene being loaded names but that are nowhere to be found,
+    // told in one message at the end rather than one box each.
+    std::vector<std::string> missingOnLoad_;
     std::function<void(const char*)> queueTrace_;
 };
 

@@ -1,9 +1,10 @@
 // Objects of the scene: look-up, transform setters, cover images, deletion.
+#include <algorithm>
 #include <set>
 
 #include "engine/Engine.h"
-#include "model/CoverFaces.h"
 #include "lang/Messages.h"
+#include "model/CoverFaces.h"
 #include "platform/TextUtil.h"
 
 namespace {
@@ -92,9 +93,27 @@ SceneSnapshotPtr CEngine::Snapshot() const {
     return snapshot_;
 }
 
+SceneSnapshotPtr CEngine::PublishScene() {
+    std::lock_guard lock(lock_);
+    ApplyQueuedChanges();
+    PublishSnapshot();
+    return Snapshot();
+}
+
 void CEngine::PublishSnapshot() {
     // Engine lock held, so no queued change is applied while this runs.
-    auto next = std::make_shared<SceneSnapshot>(SceneSnapshot::Of(models_.Model()));
+    // Artwork the scene thread has not uploaded yet is part of the scene
+    // already.
+    std::vector<boxora::MaterialImageSource> images;
+    const TextureNameTable& names = models_.TextureNames();
+    const auto& pending = models_.Textures().PendingTextures();
+    for (const TEXTURE& t : models_.Textures().AllTextures()) {
+        if (t.index < 0 || t.index >= kTextureSlots) continue;
+        const bool waiting =
+            std::any_of(pending.begin(), pending.end(), [&t](const TEXTURE& p) { return p.index == t.index; });
+        if (names[t.index] != 0 || waiting) images.push_back({t.index, t.path, t.format});
+    }
+    auto next = std::make_shared<SceneSnapshot>(snapshotBuilder_.Publish(models_.Model(), params_, images));
     std::lock_guard snapshot(snapshotMutex_);
     {
         std::lock_guard queues(queueMutex_);
@@ -136,12 +155,24 @@ void CEngine::ChangeObject(int id, ObjectField field, float value) {
                       });
 }
 
-void CEngine::SetObjectTranslateX(int id, int value) { ChangeObject(id, ObjectField::TranslateX, static_cast<float>(value)); }
-void CEngine::SetObjectTranslateY(int id, int value) { ChangeObject(id, ObjectField::TranslateY, static_cast<float>(value)); }
-void CEngine::SetObjectTranslateZ(int id, int value) { ChangeObject(id, ObjectField::TranslateZ, static_cast<float>(value)); }
-void CEngine::SetObjectRotateX(int id, int degrees) { ChangeObject(id, ObjectField::RotateX, static_cast<float>(degrees)); }
-void CEngine::SetObjectRotateY(int id, int degrees) { ChangeObject(id, ObjectField::RotateY, static_cast<float>(degrees)); }
-void CEngine::SetObjectRotateZ(int id, int degrees) { ChangeObject(id, ObjectField::RotateZ, static_cast<float>(degrees)); }
+void CEngine::SetObjectTranslateX(int id, int value) {
+    ChangeObject(id, ObjectField::TranslateX, static_cast<float>(value));
+}
+void CEngine::SetObjectTranslateY(int id, int value) {
+    ChangeObject(id, ObjectField::TranslateY, static_cast<float>(value));
+}
+void CEngine::SetObjectTranslateZ(int id, int value) {
+    ChangeObject(id, ObjectField::TranslateZ, static_cast<float>(value));
+}
+void CEngine::SetObjectRotateX(int id, int degrees) {
+    ChangeObject(id, ObjectField::RotateX, static_cast<float>(degrees));
+}
+void CEngine::SetObjectRotateY(int id, int degrees) {
+    ChangeObject(id, ObjectField::RotateY, static_cast<float>(degrees));
+}
+void CEngine::SetObjectRotateZ(int id, int degrees) {
+    ChangeObject(id, ObjectField::RotateZ, static_cast<float>(degrees));
+}
 void CEngine::SetObjectScaleX(int id, float factor) { ChangeObject(id, ObjectField::ScaleX, factor); }
 void CEngine::SetObjectScaleY(int id, float factor) { ChangeObject(id, ObjectField::ScaleY, factor); }
 void CEngine::SetObjectScaleZ(int id, float factor) { ChangeObject(id, ObjectField::ScaleZ, factor); }
@@ -186,6 +217,7 @@ bool CEngine::SetObjectImageLocked(int id, int face, const std::string& path) {
     const uint8_t textured = (resolved.empty() || resolved == "*") ? 0 : 1;
     for (MeshFace& f : object->faces)
         if (f.material == index) f.textured = textured;
+    object->geometryRevision = NewGeometryRevision();
     return true;
 }
 

@@ -5,7 +5,6 @@
 // the textures waiting for upload.
 #include "engine/Engine.h"
 #include "lang/Messages.h"
-#include "platform/Notifier.h"
 
 void CEngine::AddObject(const std::string& path) {
     std::lock_guard queues(queueMutex_);
@@ -35,9 +34,22 @@ void CEngine::LoadScene(const std::string& path) {
     }
     {
         std::lock_guard queues(queueMutex_);
-        loadQueue_.push_back(path);
+        loadQueue_.push_back({path, std::nullopt});
     }
     loadPending_ = true;
+    Redraw();
+}
+
+void CEngine::LoadSceneText(std::string text) {
+    loadPending_ = true;
+    {
+        std::lock_guard signal(signalMutex_);
+        redrawCounter_ = 2;
+    }
+    {
+        std::lock_guard queues(queueMutex_);
+        loadQueue_.push_back({std::string(), std::move(text)});
+    }
     Redraw();
 }
 
@@ -97,7 +109,7 @@ void CEngine::ProcessAddQueue() {
             path = std::move(addQueue_.front());
             addQueue_.pop_front();
         }
-        boxora::RaiseMessages(models_.LoadModelFile(path, true));
+        Report(models_.LoadModelFile(path, true));
         sides_.RefreshMirrors();
     }
     sides_.BuildSides();
@@ -110,17 +122,17 @@ void CEngine::ProcessAddQueue() {
 void CEngine::ProcessLoadQueue() {
     std::lock_guard lock(lock_);
     while (true) {
-        std::string path;
+        SceneLoad load;
         {
             std::lock_guard queues(queueMutex_);
             if (loadQueue_.empty()) break;
-            path = std::move(loadQueue_.front());
+            load = std::move(loadQueue_.front());
             loadQueue_.pop_front();
         }
         const SceneChangeMark changing(sceneChanging_);
         BeginGlSection();
         Trace("load");
-        LoadSceneNow(path);
+        LoadSceneNow(load);
     }
 }
 

@@ -5,13 +5,24 @@
 #include "engine/Engine.h"
 #include "engine/SceneFile.h"
 #include "lang/Messages.h"
+#include "model/ForeignModel.h"
+#include "model/shapes/ShapeSpec.h"
 #include "platform/AppPaths.h"
-#include "platform/Notifier.h"
 #include "platform/TextUtil.h"
 
 bool CEngine::SaveScene(const std::string& path) { return !WriteScene(path).failed; }
 
+std::string CEngine::SceneFileText() {
+    PublishForFile();
+    return BuildSceneDocument(params_, *Snapshot()).Serialize();
+}
+
 boxora::Outcome CEngine::WriteScene(const std::string& path) {
+    PublishForFile();
+    return WriteSceneFile(path, params_, *Snapshot());
+}
+
+void CEngine::PublishForFile() {
     // From the published snapshot, so that saving never waits for a render
     // job; changes still queued are in it.
     bool locked = lock_.try_lock();
@@ -23,10 +34,9 @@ boxora::Outcome CEngine::WriteScene(const std::string& path) {
         ApplyQueuedChanges();
         PublishSnapshot();
     }
-    return WriteSceneFile(path, params_, *Snapshot());
 }
 
-void CEngine::LoadSceneNow(const std::string& path) {
+void CEngine::LoadSceneNow(const SceneLoad& load) {
     // Engine lock held by the caller (the scene thread).
     loadPending_ = false;
     {
@@ -45,18 +55,49 @@ void CEngine::LoadSceneNow(const std::string& path) {
     // broken ones are reported again for this scene.
     CTextureStore& textures = models_.Textures();
     textures.ForgetReportedImages();
-    const std::size_t slash = path.find_last_of('/');
-    textures.SetSceneFolder(slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1));
-    ApplySceneFile(ReadSceneFile(path));
+    if (load.text) {
+        // A scene kept in memory names its images as they were found.
+        ApplySceneFile(ParseSceneFile(*load.text));
+    } else {
+        const std::string& path = load.path;
+        const std::size_t slash = path.find_last_of('/');
+        textures.SetSceneFolder(slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1));
+        ApplySceneFile(ReadSceneFile(path));
+    }
     textures.SetSceneFolder({});
-    std::lock_guard record(loadOutcomeMutex_);
-    recordingLoad_ = false;
+    std::vector<std::string> missing;
+    {
+        std::lock_guard record(loadOutcomeMutex_);
+        recordingLoad_ = false;
+        std::swap(missing, missingOnLoad_);
+    }
+    if (!missing.empty()) {
+        std::string list;
+        for (const std::string& file : missing) list += "\n" + file;
+        Report(boxora::Outcome::Failure(
+            {"Common",
+             "filesmissing",
+             "The scene uses files that were not found, neither where it names them nor beside it:%s",
+             {list}}));
+    }
 }
 
 void CEngine::Raise(const boxora::Outcome& outcome) {
-    boxora::RaiseMessages(outcome);
-    std::lock_guard record(loadOutcomeMutex_);
-    if (recordingLoad_) loadOutcome_.Merge(outcome);
+    boxora::Outcome shown = outcome;
+    {
+        std::lock_guard record(loadOutcomeMutex_);
+        if (recordingLoad_) {
+            loadOutcome_.Merge(outcome);
+            // Missing images of a scene being opened are gathered.
+            std::erase_if(shown.messages, [this](const boxora::UserMessage& m) {
+                if (m.key != "textnotfound" || m.args.empty()) return false;
+                if (std::find(missingOnLoad_.begin(), missingOnLoad_.end(), m.args[0]) == missingOnLoad_.end())
+                    missingOnLoad_.push_back(m.args[0]);
+                return true;
+            });
+        }
+    }
+    Report(shown);
 }
 
 boxora::Outcome CEngine::TakeSceneLoadOutcome() {
@@ -67,52 +108,32 @@ boxora::Outcome CEngine::TakeSceneLoadOutcome() {
 }
 
 void CEngine::ApplySceneFile(const SceneFileData& data) {
-    if (data.lightShadow) {
-        const LightShadowSection& s = *data.lightShadow;
-        params_.globalLightBrightness = s.brightness;
-        params_.Light_Source_Enabled_1 = s.light1Enabled;
-        params_.light1HorizontalRotation = s.light1Horizontal;
-        params_.light1VerticalRotation = s.light1Vertical;
-        params_.light1Distance = s.light1Distance;
-        params_.RecomputeLight1Position();
-        params_.Light_Source_Enabled_2 = s.light2Enabled;
-        params_.light2HorizontalRotation = s.light2Horizontal;
-        params_.light2VerticalRotation = s.light2Vertical;
-        params_.light2Distance = s.light2Distance;
-        params_.RecomputeLight2Position();
-        params_.SetShadowDirectionPlain(static_cast<float>(s.shadowDirection));
-        params_.SetShadowLengthPlain(static_cast<float>(s.shadowLength));
-        params_.Shadow_Intensity = s.shadowIntensity;
-        params_.Shadow_Blur = s.shadowBlur;
-        renderer_->InvalidateShadowList();
+    // Values are stored as read: the setters' rules (the camera's lift)
+    // are for values the user gives.
+    bool shadowChanged = false;
+    for (const boxora::SettingRow& row : boxora::SettingTable()) {
+        const std::optional<double>& value = data.settings[static_cast<int>(row.id)];
+        if (!value) continue;
+        row.store(params_, *value);
+        shadowChanged = shadowChanged || (row.effects & boxora::kEffectShadow) != 0;
     }
-    if (data.camera) {
-        const CameraSection& c = *data.camera;
-        params_.cameraHorizontalRotation = c.horizontal;
-        params_.cameraVerticalRotation = c.vertical;
-        params_.cameraTarget.SetAt(0, c.targetHorizontal);
-        params_.cameraTarget.SetAt(1, c.targetVertical);
-        params_.cameraZoom = c.zoom;
-        params_.Camera_Perspective = c.perspective;
-    }
-    if (data.reflection) {
-        const ReflectionSection& r = *data.reflection;
-        params_.Reflection_Length = r.length;
-        params_.Reflection_Opacity = r.opacity;
-        params_.backgroundTransparent = r.backgroundTransparent;
-        params_.backgroundColor = r.backgroundColor;
-    }
+    if (shadowChanged) renderer_->InvalidateShadowList();
+    if (!data.problems.messages.empty()) Raise(data.problems);
 
     if (data.objectsLeftOut > 0) {
         boxora::Outcome leftOut;
-        leftOut.Note({"", "", "The scene holds more than %s objects: the last %s were left out",
+        leftOut.Note({"",
+                      "",
+                      "The scene holds more than %s objects: the last %s were left out",
                       {std::to_string(kMaxObjects), std::to_string(data.objectsLeftOut)},
                       boxora::MsgIcon::Warning});
         Raise(leftOut);
     }
     if (data.cutAfterLine > 0) {
         boxora::Outcome cut;
-        cut.Note({"", "", "The scene file is longer than can be read: everything after line %s was left out",
+        cut.Note({"",
+                  "",
+                  "The scene file is longer than can be read: everything after line %s was left out",
                   {std::to_string(data.cutAfterLine)},
                   boxora::MsgIcon::Warning});
         Raise(cut);
@@ -124,17 +145,29 @@ void CEngine::ApplySceneFile(const SceneFileData& data) {
     for (const SceneObjectSection& section : data.objects) {
         // A thousand models take a while: closing the program does not wait for them.
         if (RenderAbortRequested()) break;
-        const std::optional<std::string> modelPath = ModelPathForObjectName(section.objectName);
+        std::optional<std::string> modelPath = section.shape ? std::string(boxora::kShapePrefix) + *section.shape
+                                                             : ModelPathForObjectName(section.objectName);
+        double mmPerUnit = 0;
+        if (section.modelFile && !section.shape && boxora::IsForeignModelPath(*section.modelFile)) {
+            const std::string& file = *section.modelFile;
+            modelPath = file.front() == '/' ? file : models_.Textures().SceneFolder() + file;
+            if (section.modelUnits) mmPerUnit = boxora::MillimetresPerUnit(*section.modelUnits);
+        }
         if (!modelPath) {
             Raise(boxora::Outcome::Failure(
                 {"", "", "Could not open file: %s", {boxora::ObjectsFolder() + section.objectName + ".3ds"}}));
             continue;
         }
-        const boxora::Outcome loaded = models_.LoadModelFile(*modelPath, false);
+        const boxora::Outcome loaded = models_.LoadModelFile(*modelPath, false, mmPerUnit);
         Raise(loaded);
         if (loaded.failed) continue;
         sides_.RefreshMirrors();
         C3DObject& object = *model.objects.back();
+        if (!object.modelFile.empty()) {
+            // Saved again as the scene named it (relative stays relative).
+            object.modelFile = *section.modelFile;
+            if (mmPerUnit > 0) object.modelUnits = *section.modelUnits;
+        }
         if (section.type) object.type = *section.type;
         if (section.userName) models_.SetUserName(object, *section.userName);
         for (int k = 0; k < kCoverFaceCount; ++k) {

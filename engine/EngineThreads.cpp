@@ -5,7 +5,6 @@
 #include "engine/Engine.h"
 #include "lang/Messages.h"
 #include "output/JobRunner.h"
-#include "platform/Notifier.h"
 
 void CEngine::Redraw(int) {
     if (!initialized_) return;
@@ -62,8 +61,10 @@ void CEngine::SceneThreadMain() {
     renderer_->BeginSceneThread();
     while (running_) {
         ProcessQueues();
-        DrawPreviewFrame(RENDER_MODE_QUICK);
-        if (redrawCounter_ != 2 && running_) DrawPreviewFrame(RENDER_MODE_FULL);
+        if (!headless_) {
+            DrawPreviewFrame(RENDER_MODE_QUICK);
+            if (redrawCounter_ != 2 && running_) DrawPreviewFrame(RENDER_MODE_FULL);
+        }
 
         std::unique_lock signal(signalMutex_);
         if (redrawCounter_.fetch_sub(1) - 1 <= 0) {
@@ -122,7 +123,7 @@ void CEngine::RenderThreadMain() {
         const bool cancelled = activeJobCancelled_ && activeJobCancelled_();
         activeJobCancelled_ = nullptr;
         // A job given up by its own request has nothing to tell the user.
-        if (!cancelled) boxora::RaiseMessages(outcome);
+        if (!cancelled) Report(outcome);
         if (job.finished) job.finished(!outcome.failed);
         NotifyEnd();
         {
@@ -189,8 +190,8 @@ bool CEngine::WaitForIdle(std::chrono::milliseconds timeout) {
         {
             std::unique_lock signal(signalMutex_);
             if (sceneAsleep_ && renderIdle && !WorkQueued()) return true;
-            if (idleChanged_.wait_until(signal, std::min(deadline, std::chrono::steady_clock::now() +
-                                                                       std::chrono::milliseconds(20))) ==
+            if (idleChanged_.wait_until(
+                    signal, std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(20))) ==
                     std::cv_status::timeout &&
                 std::chrono::steady_clock::now() >= deadline)
                 return false;

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "engine/Engine.h"
-#include "engine/SceneSnapshot.h"
 #include "image/ImageCodec.h"
+#include "snapshot/SceneSnapshot.h"
 
 namespace boxora {
 namespace {

@@ -6,6 +6,7 @@
 
 #include "platform/Outcome.h"
 #include "render/RenderJob.h"
+#include "scene/SettingTable.h"
 
 class C3DObject;
 class IFrameSink;
@@ -51,33 +52,36 @@ public:
     virtual void SetObjectScaleX(int id, float factor) = 0;
     virtual void SetObjectScaleY(int id, float factor) = 0;
     virtual void SetObjectScaleZ(int id, float factor) = 0;
+    // 18-40: each a call of SetSetting with its setting.
     // 18-26
-    virtual void SetGlobalLightBrightness(float value) = 0;
-    virtual void EnableLightSource1(bool enabled) = 0;
-    virtual void SetLightHorizontalRotation(float value) = 0;
-    virtual void SetLightVerticalRotation(float value) = 0;
-    virtual void SetLightDistance(float value) = 0;
-    virtual void EnableLightSource2(bool enabled) = 0;
-    virtual void SetLightHorizontalRotation2(float value) = 0;
-    virtual void SetLightVerticalRotation2(float value) = 0;
-    virtual void SetLightDistance2(float value) = 0;
+    virtual void SetGlobalLightBrightness(float value) { SetSetting(boxora::Setting::GlobalLightBrightness, value); }
+    virtual void EnableLightSource1(bool enabled) { SetSetting(boxora::Setting::Light1Enabled, enabled); }
+    virtual void SetLightHorizontalRotation(float value) { SetSetting(boxora::Setting::Light1Horizontal, value); }
+    virtual void SetLightVerticalRotation(float value) { SetSetting(boxora::Setting::Light1Vertical, value); }
+    virtual void SetLightDistance(float value) { SetSetting(boxora::Setting::Light1Distance, value); }
+    virtual void EnableLightSource2(bool enabled) { SetSetting(boxora::Setting::Light2Enabled, enabled); }
+    virtual void SetLightHorizontalRotation2(float value) { SetSetting(boxora::Setting::Light2Horizontal, value); }
+    virtual void SetLightVerticalRotation2(float value) { SetSetting(boxora::Setting::Light2Vertical, value); }
+    virtual void SetLightDistance2(float value) { SetSetting(boxora::Setting::Light2Distance, value); }
     // 27-30
-    virtual void SetShadowDirection(float value) = 0;
-    virtual void SetShadowLength(float value) = 0;
-    virtual void SetShadowIntensity(int value) = 0;
-    virtual void SetShadowBlur(int value) = 0;
+    virtual void SetShadowDirection(float value) { SetSetting(boxora::Setting::ShadowDirection, value); }
+    virtual void SetShadowLength(float value) { SetSetting(boxora::Setting::ShadowLength, value); }
+    virtual void SetShadowIntensity(int value) { SetSetting(boxora::Setting::ShadowIntensity, value); }
+    virtual void SetShadowBlur(int value) { SetSetting(boxora::Setting::ShadowBlur, value); }
     // 31-36
-    virtual void SetCameraHorizontalRotation(float value) = 0;
-    virtual void SetCameraVerticalRotation(float value) = 0;
-    virtual void SetCameraTargetHorizontal(int value) = 0;
-    virtual void SetCameraTargetVertical(int value) = 0;
-    virtual void SetCameraZoom(float value) = 0;
-    virtual void SetCameraPerspective(float value) = 0;
+    virtual void SetCameraHorizontalRotation(float value) { SetSetting(boxora::Setting::CameraHorizontal, value); }
+    virtual void SetCameraVerticalRotation(float value) { SetSetting(boxora::Setting::CameraVertical, value); }
+    virtual void SetCameraTargetHorizontal(int value) { SetSetting(boxora::Setting::CameraTargetHorizontal, value); }
+    virtual void SetCameraTargetVertical(int value) { SetSetting(boxora::Setting::CameraTargetVertical, value); }
+    virtual void SetCameraZoom(float value) { SetSetting(boxora::Setting::CameraZoom, value); }
+    virtual void SetCameraPerspective(float value) { SetSetting(boxora::Setting::CameraPerspective, value); }
     // 37-40
-    virtual void SetReflectionOpacity(int value) = 0;
-    virtual void SetReflectionLength(int value) = 0;
-    virtual void SetBackgroundColor(unsigned int colorref) = 0;
-    virtual void SetBackgroundTransparent(bool transparent) = 0;
+    virtual void SetReflectionOpacity(int value) { SetSetting(boxora::Setting::ReflectionOpacity, value); }
+    virtual void SetReflectionLength(int value) { SetSetting(boxora::Setting::ReflectionLength, value); }
+    virtual void SetBackgroundColor(unsigned int colorref) { SetSetting(boxora::Setting::BackgroundColor, colorref); }
+    virtual void SetBackgroundTransparent(bool transparent) {
+        SetSetting(boxora::Setting::BackgroundTransparent, transparent);
+    }
     // 41-44
     virtual void DeleteAllObjects() = 0;
     virtual void LoadScene(const std::string& path) = 0;
@@ -91,4 +95,14 @@ public:
     // SaveScene with its outcome: when the file could not be written, the
     // message for the user, not yet shown.
     virtual boxora::Outcome WriteScene(const std::string& path) = 0;
+
+    // Sets one scene setting through its table row: the engine's rule for
+    // it (a clamp, the camera's lift), what it renews, a redraw request.
+    // Values that are not finite numbers are ignored.
+    virtual void SetSetting(boxora::Setting setting, double value) = 0;
+
+    // The scene as its file would hold it, kept in memory, and such a text
+    // loaded back (queued like LoadScene); undo keeps whole scenes this way.
+    virtual std::string SceneFileText() = 0;
+    virtual void LoadSceneText(std::string text) = 0;
 };

@@ -1,13 +1,16 @@
 #include "engine/ModelManager.h"
 
 #include "model/CoverFaces.h"
+#include "model/ForeignModel.h"
 #include "model/RealSize.h"
+#include "model/shapes/ShapeBuilder.h"
 #include "platform/TextUtil.h"
 
-CModelManager::CModelManager(GlReleaseQueue& releaseQueue)
-    : textures_(textureNames_, releaseQueue) {}
+CModelManager::CModelManager(GlReleaseQueue& releaseQueue) : textures_(textureNames_, releaseQueue) {}
 
-boxora::Outcome CModelManager::LoadModelFile(const std::string& path, bool allTextures) {
+boxora::Outcome CModelManager::LoadModelFile(const std::string& path, bool allTextures, double mmPerUnit) {
+    if (boxora::IsShapeName(path)) return LoadShape(path);
+    if (boxora::IsForeignModelPath(path)) return LoadForeignModel(path, mmPerUnit);
     ImportResult result = reader_.Import(path, model_, batchSize_, progress_);
     boxora::Outcome outcome = std::move(result.outcome);
     if (result.objectsAdded == 0) {
@@ -30,6 +33,33 @@ boxora::Outcome CModelManager::LoadModelFile(const std::string& path, bool allTe
     last.type = ObjectTypeFromName(last.name);
     AssignCoverFaces(last, reader_.FileMaterials(), model_.materials);
     if (progress_) progress_(5.0f / static_cast<float>(batchSize_));
+    return outcome;
+}
+
+boxora::Outcome CModelManager::LoadShape(const std::string& text) {
+    return Finish(boxora::BuildShapeObject(text, model_), true);
+}
+
+boxora::Outcome CModelManager::LoadForeignModel(const std::string& path, double mmPerUnit) {
+    return Finish(boxora::ReadForeignModel(path, model_, mmPerUnit), true);
+}
+
+boxora::Outcome CModelManager::Finish(boxora::ShapeObjectResult made, bool allTextures) {
+    boxora::Outcome outcome = std::move(made.outcome);
+    if (!made.object) return outcome;
+    std::vector<std::unique_ptr<C3DObject>> objects;
+    objects.push_back(std::move(made.object));
+    AppendObjects(std::move(objects));
+    C3DObject& last = *model_.objects.back();
+    last.translate[1] = last.height / 2.0f;
+    for (const tMaterialInfo& entry : made.materials) {
+        if (entry.index >= model_.materials.size()) continue;
+        tMaterialInfo& m = model_.materials[entry.index];
+        if (!m.file.empty() && (allTextures || CoverFaceIndex(m.name) < 0))
+            outcome.MergeMessages(textures_.TextureLoad(m.file, m.index));
+    }
+    AssignCoverFaces(last, made.materials, model_.materials);
+    if (progress_) progress_(60.0f / static_cast<float>(batchSize_));
     return outcome;
 }
 

@@ -14,6 +14,7 @@
 
 #include "model/ModelReader.h"
 #include "model/ModelTypes.h"
+#include "model/shapes/ShapeBuilder.h"
 #include "render/TextureStore.h"
 
 class CModelManager {
@@ -27,7 +28,11 @@ public:
     // file's materials (all of them with allTextures, otherwise all but the
     // cover faces), sets its type and cover faces. Fails when the file added
     // no object; carries the reader's and the textures' messages.
-    boxora::Outcome LoadModelFile(const std::string& path, bool allTextures);
+    // A path starting with "shape:" names a parametric shape instead
+    // (model/shapes/ShapeSpec.h), finished the same way.
+    // Files named .gltf, .glb or .obj are read as models of other programs,
+    // in their own unit or mmPerUnit millimetres per unit when given.
+    boxora::Outcome LoadModelFile(const std::string& path, bool allTextures, double mmPerUnit = 0);
 
     // Number of files in the current load batch (progress is split by it).
     void SetBatchSize(int files) { batchSize_ = files < 1 ? 1 : files; }
@@ -50,8 +55,12 @@ public:
     // last object is gone).
     void ResetMaterialsAndCounters();
 
-
 private:
+    boxora::Outcome LoadShape(const std::string& text);
+    boxora::Outcome LoadForeignModel(const std::string& path, double mmPerUnit);
+    // Appends a generated or converted object and finishes it like a model file's.
+    boxora::Outcome Finish(boxora::ShapeObjectResult made, bool allTextures);
+
     SceneModel model_;
     ModelReader reader_;
     TextureNameTable textureNames_{};

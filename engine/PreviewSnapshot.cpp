@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "engine/Engine.h"
+#include "model/shapes/ShapeSpec.h"
 #include "platform/TextUtil.h"
 
 namespace boxora {
@@ -38,7 +39,7 @@ long FrameCapture::Count(int renderMode) const {
 bool RenderPreview(const PreviewRequest& request, PreviewFrame& frame, std::string& error) {
     using namespace std::chrono_literals;
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(request.file, ec)) {
+    if (!IsShapeName(request.file) && !std::filesystem::is_regular_file(request.file, ec)) {
         error = "cannot read " + request.file;
         return false;
     }
@@ -107,9 +108,10 @@ PreviewFrame Downsample(const PreviewFrame& frame, int factor) {
                 int sum = 0;
                 for (int dy = 0; dy < factor; ++dy)
                     for (int dx = 0; dx < factor; ++dx)
-                        sum += frame.rgba[((static_cast<std::size_t>(y) * factor + dy) * frame.width + x * factor + dx) *
-                                              4 +
-                                          c];
+                        sum +=
+                            frame.rgba[((static_cast<std::size_t>(y) * factor + dy) * frame.width + x * factor + dx) *
+                                           4 +
+                                       c];
                 out.rgba[(static_cast<std::size_t>(y) * out.width + x) * 4 + c] =
                     static_cast<uint8_t>((sum + count / 2) / count);
             }

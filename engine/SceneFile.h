@@ -1,8 +1,8 @@
 #pragma once
 // Scene files (.scn): a profile (INI) file in UTF-16LE with byte-order mark.
 // Sections in write order: one "OBJECT_<n>" per object (n = position in the
-// object list), "LIGHT_SHADOW", "CAMERA", "REFLECTION", "SCENE". Floats are
-// written "%f" (six decimals, a point), integers and flags "%d".
+// object list), then the sections of the scene settings in the order of their
+// table ("LIGHT_SHADOW", "CAMERA", "REFLECTION", "SCENE").
 //
 // Reading is split in two: ParseSceneFile turns the bytes into a
 // SceneFileData (pure, applies every default and parsing rule), and the
@@ -17,48 +17,24 @@
 #include "model/ModelTypes.h"
 #include "platform/Outcome.h"
 #include "platform/ProfileFile.h"
+#include "scene/SettingTable.h"
 
 struct SceneParams;
 struct SceneSnapshot;
-
-// Values of "LIGHT_SHADOW", defaults applied for absent keys.
-struct LightShadowSection {
-    float brightness = 20;
-    bool light1Enabled = true;
-    float light1Horizontal = 0;
-    float light1Vertical = 0;
-    float light1Distance = 50;
-    bool light2Enabled = true;
-    float light2Horizontal = 130;
-    float light2Vertical = 20;
-    float light2Distance = 50;
-    int shadowDirection = 0;  // whole degrees (the fraction is dropped)
-    int shadowLength = 0;     // user-facing length 0..100, whole units
-    int shadowIntensity = 0;
-    int shadowBlur = 20;
-};
-
-struct CameraSection {
-    float horizontal = 0;
-    float vertical = 0;  // kept as read, not clamped
-    float targetHorizontal = 0;
-    float targetVertical = 0;
-    float zoom = 0;  // clamped to [0, 100]
-    float perspective = 0;
-};
-
-struct ReflectionSection {
-    float length = 0;
-    float opacity = 0;
-    bool backgroundTransparent = false;  // any value other than 0
-    uint32_t backgroundColor = 0;        // COLORREF, red in the low byte
-};
 
 // One object section. Keys absent from the section are left empty here and
 // leave the loaded object as it is.
 struct SceneObjectSection {
     std::string section;     // the section's name (any name but the four fixed ones)
     std::string objectName;  // "Object_Name": the model is ObjectsFolder() + name + ".3ds"
+    // "Shape": a parametric shape ("KIND,param=value,…") made instead of
+    // reading the model; programs that do not know the key look for the
+    // model of Object_Name and report it missing.
+    std::optional<std::string> shape;
+    // "Model_File": a model from another program (glTF, OBJ), relative to
+    // the scene's folder or absolute; "Model_Units" its unit (mm, cm, m, in).
+    std::optional<std::string> modelFile;
+    std::optional<std::string> modelUnits;
     std::optional<std::string> userName;
     std::optional<int> type;
     std::array<std::optional<std::string>, kCoverFaceCount> images;
@@ -70,13 +46,17 @@ struct SceneFileData {
     int sectionCount = 0;
     // Object sections beyond the kMaxObjects a scene holds, not read.
     std::size_t objectsLeftOut = 0;
+    // Each scene setting as read, defaults applied for absent keys; none
+    // where its section is missing (the scene keeps its value) or the value
+    // was refused.
+    std::array<std::optional<double>, boxora::kSettingCount> settings;
     // Lines read when the file was longer than the reading limits (the rest
     // was not read); 0 when it was read whole.
     std::size_t cutAfterLine = 0;
-    std::optional<LightShadowSection> lightShadow;
-    std::optional<CameraSection> camera;
-    std::optional<ReflectionSection> reflection;
     std::vector<SceneObjectSection> objects;  // in file order
+    // Values refused (failures: not a finite number) and values taken into
+    // their range (warnings), each naming its key and line.
+    boxora::Outcome problems;
 };
 
 // Keys of an object section, by cover face and by transform value.

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::size_t kValueUnits = 260;          // buffer for one value
+constexpr std::size_t kValueUnits = 260;  // buffer for one value
 
 class SectionReader {
 public:
@@ -15,7 +15,6 @@ public:
     std::string Text(std::string_view key, std::string_view def = "") const {
         return doc_.GetString(section_, key, def, kValueUnits);
     }
-    float Float(std::string_view key, std::string_view def = "") const { return boxora::ParseFloat(Text(key, def)); }
     int Int(std::string_view key, std::string_view def = "") const { return boxora::ParseLeadingInt(Text(key, def)); }
     bool Has(std::string_view key) const { return doc_.HasKey(section_, key); }
 
@@ -24,64 +23,69 @@ private:
     const std::string& section_;
 };
 
-// A float value truncated to an integer and kept as a COLORREF.
-uint32_t ColorFromFloat(float f) {
-    if (!std::isfinite(f)) return 0;
-    const double t = std::trunc(static_cast<double>(f));
-    if (t <= -2147483648.0) return 0x80000000u;
-    if (t >= 4294967295.0) return 0xFFFFFFFFu;
-    return static_cast<uint32_t>(static_cast<int64_t>(t));
+boxora::UserMessage ValueProblem(const boxora::ProfileDocument& doc, const std::string& section, std::string_view key,
+                                 const std::string& text, const std::string& problem, boxora::MsgIcon icon) {
+    // The value is shown, but only as much of it as tells what it was.
+    return {"",
+            "",
+            "Scene file, line %s: %s=%s %s",
+            {std::to_string(doc.KeyLine(section, key)), std::string(key), boxora::CutToUtf16Units(text, 24), problem},
+            icon};
 }
 
-LightShadowSection ReadLightShadow(const SectionReader& r) {
-    LightShadowSection s;
-    s.brightness = r.Float("Global_Light_Brightness", "20");
-    s.light1Enabled = r.Int("Light_Source_Enabled_1", "1") == 1;
-    s.light1Horizontal = r.Float("Light_Horizontal_Rotation");
-    s.light1Vertical = r.Float("Light_Vertical_Rotation");
-    s.light1Distance = r.Float("Light_Distance", "50");
-    s.light2Enabled = r.Int("Light_Source_Enabled_2", "1") == 1;
-    s.light2Horizontal = r.Float("Light_Horizontal_Rotation_2", "130");
-    s.light2Vertical = r.Float("Light_Vertical_Rotation_2", "20");
-    s.light2Distance = r.Float("Light_Distance_2", "50");
-    s.shadowDirection = r.Int("Direction");
-    s.shadowLength = r.Int("Length");
-    s.shadowIntensity = r.Int("Shadow_Intensity");
-    s.shadowBlur = r.Int("Shadow_Blur", "20");
-    return s;
+// A damaged file may repeat a fault in every section; a few messages say it.
+constexpr std::size_t kMostProblems = 10;
+
+void AddProblem(boxora::Outcome& problems, boxora::UserMessage message) {
+    if (problems.messages.size() > kMostProblems) return;
+    if (problems.messages.size() == kMostProblems)
+        message = {"", "", "Scene file: further values were not used or changed", {}, message.icon};
+    if (message.icon == boxora::MsgIcon::Error)
+        problems.Fail(std::move(message));
+    else
+        problems.Note(std::move(message));
 }
 
-CameraSection ReadCamera(const SectionReader& r) {
-    CameraSection c;
-    c.horizontal = r.Float("Camera_Horizontal_Rotation");
-    c.vertical = r.Float("Camera_Vertical_Rotation");
-    c.targetHorizontal = r.Float("Camera_Target_Horizontal");
-    c.targetVertical = r.Float("Camera_Target_Vertical");
-    const float zoom = r.Float("Camera_Zoom");
-    c.zoom = zoom < 0.0f ? 0.0f : (zoom > 100.0f ? 100.0f : zoom);
-    c.perspective = r.Float("Camera_Perspective");
-    return c;
+// The scene settings of one of the fixed sections.
+void ReadSettings(const boxora::ProfileDocument& doc, const std::string& section, SceneFileData& data) {
+    for (const boxora::SettingRow& row : boxora::SettingTable()) {
+        if (section != row.section) continue;
+        const bool present = doc.HasKey(section, row.key);
+        const std::string text = present ? doc.GetString(section, row.key, "", kValueUnits) : row.absent;
+        boxora::SettingReading reading = boxora::ReadSettingText(row, text);
+        if (!reading.value)
+            AddProblem(data.problems,
+                       ValueProblem(doc, section, row.key, text, reading.problem + "; the value was not used",
+                                    boxora::MsgIcon::Error));
+        else if (!reading.problem.empty())
+            AddProblem(data.problems,
+                       ValueProblem(doc, section, row.key, text, reading.problem, boxora::MsgIcon::Warning));
+        data.settings[static_cast<int>(row.id)] = reading.value;
+    }
 }
 
-ReflectionSection ReadReflection(const SectionReader& r) {
-    ReflectionSection s;
-    s.length = r.Float("Reflection_Length");
-    s.opacity = r.Float("Reflection_Opacity");
-    s.backgroundTransparent = r.Int("Background_Transparent") != 0;
-    s.backgroundColor = ColorFromFloat(r.Float("Background_Color"));
-    return s;
-}
-
-SceneObjectSection ReadObject(const SectionReader& r, const std::string& name) {
+SceneObjectSection ReadObject(const SectionReader& r, const std::string& name, const boxora::ProfileDocument& doc,
+                              boxora::Outcome& problems) {
     SceneObjectSection o;
     o.section = name;
     o.objectName = r.Text("Object_Name");
+    if (r.Has("Shape")) o.shape = r.Text("Shape");
+    if (r.Has("Model_File")) o.modelFile = r.Text("Model_File");
+    if (r.Has("Model_Units")) o.modelUnits = r.Text("Model_Units");
     if (r.Has("User_Defined_Name")) o.userName = boxora::CutToUtf16Units(r.Text("User_Defined_Name"), 255);
     if (r.Has("Object_Type")) o.type = r.Int("Object_Type");
     for (int k = 0; k < kCoverFaceCount; ++k)
         if (r.Has(kImageKeys[k])) o.images[k] = r.Text(kImageKeys[k]);
-    for (int k = 0; k < 9; ++k)
-        if (r.Has(kTransformKeys[k])) o.transform[k] = r.Float(kTransformKeys[k]);
+    for (int k = 0; k < 9; ++k) {
+        if (!r.Has(kTransformKeys[k])) continue;
+        const std::string text = r.Text(kTransformKeys[k]);
+        if (boxora::IsNonFiniteText(text))
+            AddProblem(problems,
+                       ValueProblem(doc, name, kTransformKeys[k], text,
+                                    "is not a finite number; the value was not used", boxora::MsgIcon::Error));
+        else
+            o.transform[k] = boxora::ParseFloat(text);
+    }
     return o;
 }
 
@@ -95,16 +99,11 @@ SceneFileData ReadSceneDocument(const boxora::ProfileDocument& doc) {
     data.sectionCount = static_cast<int>(names.size() + doc.SectionsSkipped());
     for (const std::string& name : names) {
         const SectionReader r(doc, name);
-        if (name == "LIGHT_SHADOW") {
-            data.lightShadow = ReadLightShadow(r);
-        } else if (name == "CAMERA") {
-            data.camera = ReadCamera(r);
-        } else if (name == "REFLECTION") {
-            data.reflection = ReadReflection(r);
-        } else if (name == "SCENE") {
-            // Holds the version only, which is not read.
+        if (name == "LIGHT_SHADOW" || name == "CAMERA" || name == "REFLECTION" || name == "SCENE") {
+            // "SCENE" also holds the version, which is not read.
+            ReadSettings(doc, name, data);
         } else if (data.objects.size() < static_cast<std::size_t>(kMaxObjects)) {
-            data.objects.push_back(ReadObject(r, name));
+            data.objects.push_back(ReadObject(r, name, doc, data.problems));
         } else {
             ++data.objectsLeftOut;
         }

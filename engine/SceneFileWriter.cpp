@@ -1,7 +1,12 @@
+#include <filesystem>
+#include <system_error>
+
 #include "engine/SceneFile.h"
-#include "engine/SceneSnapshot.h"
-#include "scene/SceneParams.h"
+#include "platform/AppPaths.h"
+#include "platform/PortablePath.h"
 #include "platform/TextUtil.h"
+#include "scene/SceneParams.h"
+#include "snapshot/SceneSnapshot.h"
 
 const char* const kImageKeys[kCoverFaceCount] = {"Image_Front", "Image_Back", "Image_Left",
                                                  "Image_Right", "Image_Top",  "Image_Bottom"};
@@ -27,6 +32,9 @@ boxora::ProfileDocument BuildSceneDocument(const SceneParams& p, const SceneSnap
         const ObjectSnapshot& o = scene.objects[i];
         const std::string section = "OBJECT_" + std::to_string(i);
         doc.SetString(section, "Object_Name", o.name);
+        if (!o.shape.empty()) doc.SetString(section, "Shape", o.shape);
+        if (!o.modelFile.empty()) doc.SetString(section, "Model_File", o.modelFile);
+        if (!o.modelUnits.empty()) doc.SetString(section, "Model_Units", o.modelUnits);
         doc.SetString(section, "User_Defined_Name", o.userName);
         doc.SetString(section, "Object_Type", D(o.type));
         for (int k = 0; k < kCoverFaceCount; ++k) doc.SetString(section, kImageKeys[k], o.coverImages[k]);
@@ -35,40 +43,31 @@ boxora::ProfileDocument BuildSceneDocument(const SceneParams& p, const SceneSnap
         for (int k = 0; k < 9; ++k) doc.SetString(section, kTransformKeys[k], F(values[k]));
     }
 
-    const char* ls = "LIGHT_SHADOW";
-    doc.SetString(ls, "Global_Light_Brightness", F(p.globalLightBrightness));
-    doc.SetString(ls, "Light_Source_Enabled_1", D(p.Light_Source_Enabled_1 ? 1 : 0));
-    doc.SetString(ls, "Light_Horizontal_Rotation", F(p.light1HorizontalRotation));
-    doc.SetString(ls, "Light_Vertical_Rotation", F(p.light1VerticalRotation));
-    doc.SetString(ls, "Light_Distance", F(p.light1Distance));
-    doc.SetString(ls, "Light_Source_Enabled_2", D(p.Light_Source_Enabled_2 ? 1 : 0));
-    doc.SetString(ls, "Light_Horizontal_Rotation_2", F(p.light2HorizontalRotation));
-    doc.SetString(ls, "Light_Vertical_Rotation_2", F(p.light2VerticalRotation));
-    doc.SetString(ls, "Light_Distance_2", F(p.light2Distance));
-    doc.SetString(ls, "Direction", F(p.shadowDirection));
-    doc.SetString(ls, "Length", F(p.ShadowLength()));
-    doc.SetString(ls, "Shadow_Intensity", D(p.Shadow_Intensity));
-    doc.SetString(ls, "Shadow_Blur", D(p.Shadow_Blur));
-
-    const char* cam = "CAMERA";
-    doc.SetString(cam, "Camera_Horizontal_Rotation", F(p.cameraHorizontalRotation));
-    doc.SetString(cam, "Camera_Vertical_Rotation", F(p.cameraVerticalRotation));
-    doc.SetString(cam, "Camera_Target_Horizontal", F(p.cameraTarget[0]));
-    doc.SetString(cam, "Camera_Target_Vertical", F(p.cameraTarget[1]));
-    doc.SetString(cam, "Camera_Zoom", F(p.cameraZoom));
-    doc.SetString(cam, "Camera_Perspective", F(p.Camera_Perspective));
-
-    const char* refl = "REFLECTION";
-    doc.SetString(refl, "Reflection_Length", F(p.Reflection_Length));
-    doc.SetString(refl, "Reflection_Opacity", F(p.Reflection_Opacity));
-    doc.SetString(refl, "Background_Transparent", D(p.backgroundTransparent ? 1 : 0));
-    doc.SetString(refl, "Background_Color", D(static_cast<int32_t>(p.backgroundColor.Get())));
-
-    doc.SetString("SCENE", "Version", "1.8");
+    // The version opens "SCENE", ahead of any setting kept there.
+    bool versioned = false;
+    for (const boxora::SettingRow& row : boxora::SettingTable()) {
+        const bool scene = std::string_view(row.section) == "SCENE";
+        if (scene && !versioned) {
+            doc.SetString("SCENE", "Version", "1.8");
+            versioned = true;
+        }
+        const double value = row.get(p);
+        // Settings newer than the format's first version are left out at
+        // their reset values: such files stay as older programs wrote them.
+        if (row.writeWhenChanged && value == row.reset) continue;
+        doc.SetString(row.section, row.key, boxora::SettingFileText(row, value));
+    }
+    if (!versioned) doc.SetString("SCENE", "Version", "1.8");
     return doc;
 }
 
 boxora::Outcome WriteSceneFile(const std::string& path, const SceneParams& params, const SceneSnapshot& scene) {
-    if (BuildSceneDocument(params, scene).Save(path)) return {};
+    // Images are named from the scene's folder, so the project can move.
+    std::error_code error;
+    const std::string folder = std::filesystem::absolute(path, error).parent_path().string();
+    SceneSnapshot portable = scene;
+    for (ObjectSnapshot& o : portable.objects)
+        for (std::string& image : o.coverImages) image = boxora::PortablePath(image, folder, boxora::TextureFolder());
+    if (BuildSceneDocument(params, portable).Save(path)) return {};
     return boxora::Outcome::Failure({"TabGeneral", "errsaveprj", "The project could not be saved to \"%s\".", {path}});
 }

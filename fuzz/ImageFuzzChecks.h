@@ -61,8 +61,10 @@ inline void RoundTrip(const imagecodec::ImageData& img, imagecodec::EncodeFn enc
     const std::size_t count = std::size_t{img.width} * img.height;
     for (std::size_t i = 0; i < count; ++i) {
         const uint32_t a = Color(img, i), b = Color(back, i);
-        if (keepAlpha) Require(a == b);
-        else Require((a & 0xFFFFFF) == (b & 0xFFFFFF));
+        if (keepAlpha)
+            Require(a == b);
+        else
+            Require((a & 0xFFFFFF) == (b & 0xFFFFFF));
     }
 }
 

@@ -5,9 +5,9 @@
 #include <cstdlib>
 
 #include "model/ModelReader.h"
-#include "render/SideManager.h"
 #include "platform/Notifier.h"
 #include "render/GlReleaseQueue.h"
+#include "render/SideManager.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static boxora::RecordingNotifier quiet;

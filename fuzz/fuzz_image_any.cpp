@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzcheck::CheckDecoded(ok, img.Data());
     fuzzcheck::Require(ok || !img.LastError().empty());
     if (ok && static_cast<uint64_t>(img.GetWidth()) * img.GetHeight() <= 4096) {
-        fuzzcheck::Require(img.Encode2RGB_Ex().size() == static_cast<std::size_t>(img.GetWidth()) * img.GetHeight() * 3);
+        fuzzcheck::Require(img.Encode2RGB_Ex().size() ==
+                           static_cast<std::size_t>(img.GetWidth()) * img.GetHeight() * 3);
         if (img.GetBpp() == 24) fuzzcheck::Require(img.DecreaseBpp());
     }
     return 0;

@@ -18,8 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int distinct = 0;
     bool anyClear = false;
     for (std::size_t i = 0; i < count; ++i) {
-        if (clear(img, i)) anyClear = true;
-        else if (!used[img.pixels[i]]) used[img.pixels[i]] = true, ++distinct;
+        if (clear(img, i))
+            anyClear = true;
+        else if (!used[img.pixels[i]])
+            used[img.pixels[i]] = true, ++distinct;
     }
     const bool coloursKept = !anyClear || distinct < 256;
     for (int compression = 0; compression < 3; ++compression) {

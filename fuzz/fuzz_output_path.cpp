@@ -59,9 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fs::path path(target.path());
     std::error_code ec;
     // The folder the file goes into, as the system sees the held descriptor.
-    const fs::path folder = boxora::IsHeldFolderPath(target.path())
-                                ? fs::read_symlink(path.parent_path(), ec)
-                                : fs::canonical(path.parent_path(), ec);
+    const fs::path folder = boxora::IsHeldFolderPath(target.path()) ? fs::read_symlink(path.parent_path(), ec)
+                                                                    : fs::canonical(path.parent_path(), ec);
     if (ec || !Under(folder, planted.root)) std::abort();
     if (fs::is_symlink(fs::symlink_status(path, ec))) std::abort();
     return 0;

@@ -1,6 +1,7 @@
 // Scene-file reader: any bytes must parse into values with every default
-// and rule applied, and a model path is only ever formed inside the objects
+// and rule applied, no value that is not a finite number, and a model path is only ever formed inside the objects
 // folder.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -20,9 +21,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (scene.objects.size() > static_cast<std::size_t>(kMaxObjects) ||
         scene.objects.size() + scene.objectsLeftOut != objectSections)
         std::abort();
-    if (scene.camera && !(scene.camera->zoom >= 0.0f && scene.camera->zoom <= 100.0f) &&
-        scene.camera->zoom == scene.camera->zoom)
-        std::abort();
+    // No value read is a NaN or an infinity, and values the format clamps
+    // are inside their range.
+    for (const boxora::SettingRow& row : boxora::SettingTable()) {
+        const std::optional<double>& v = scene.settings[static_cast<int>(row.id)];
+        if (v && (!std::isfinite(*v) || (row.clampOnRead && (*v < row.minimum || *v > row.maximum)))) std::abort();
+    }
+    for (const SceneObjectSection& o : scene.objects)
+        for (const std::optional<float>& t : o.transform)
+            if (t && !std::isfinite(*t)) std::abort();
     for (const SceneObjectSection& o : scene.objects) {
         if (const auto path = ModelPathForObjectName(o.objectName)) {
             const std::string_view name(o.objectName);

@@ -1,5 +1,5 @@
 // Numbers of a scene file: the input's lines become the values of every
-// number key of the camera, light, reflection and object sections. Any text
+// scene setting of the table and of the object section. Any text
 // must read without undefined behaviour (checked by the sanitizers), and the
 // values that are kept in range stay there.
 #include <cmath>
@@ -12,16 +12,6 @@
 
 namespace {
 
-const char* const kCameraKeys[] = {"Camera_Horizontal_Rotation", "Camera_Vertical_Rotation",
-                                   "Camera_Target_Horizontal",   "Camera_Target_Vertical",
-                                   "Camera_Zoom",                "Camera_Perspective"};
-const char* const kLightKeys[] = {"Global_Light_Brightness", "Light_Source_Enabled_1",  "Light_Horizontal_Rotation",
-                                  "Light_Vertical_Rotation", "Light_Distance",          "Light_Source_Enabled_2",
-                                  "Light_Horizontal_Rotation_2", "Light_Vertical_Rotation_2", "Light_Distance_2",
-                                  "Direction",               "Length",                  "Shadow_Intensity",
-                                  "Shadow_Blur"};
-const char* const kReflectionKeys[] = {"Reflection_Length", "Reflection_Opacity", "Background_Transparent",
-                                       "Background_Color"};
 const char* const kObjectKeys[] = {"Object_Type", "Translate_X", "Translate_Y", "Translate_Z", "Rotate_X",
                                    "Rotate_Y",    "Rotate_Z",    "Scale_X",     "Scale_Y",     "Scale_Z"};
 
@@ -43,16 +33,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     };
     std::string text = "[OBJECT_0]\r\nObject_Name=Box\r\n";
     for (const char* key : kObjectKeys) text += std::string(key) + "=" + next() + "\r\n";
-    text += "[CAMERA]\r\n";
-    for (const char* key : kCameraKeys) text += std::string(key) + "=" + next() + "\r\n";
-    text += "[LIGHT_SHADOW]\r\n";
-    for (const char* key : kLightKeys) text += std::string(key) + "=" + next() + "\r\n";
-    text += "[REFLECTION]\r\n";
-    for (const char* key : kReflectionKeys) text += std::string(key) + "=" + next() + "\r\n";
+    // Every setting of the table (whose rows come section by section).
+    std::string section;
+    for (const boxora::SettingRow& row : boxora::SettingTable()) {
+        if (section != row.section) text += "[" + (section = row.section) + "]\r\n";
+        text += std::string(row.key) + "=" + next() + "\r\n";
+    }
 
     const SceneFileData scene = ParseSceneFile(text);
-    if (!scene.camera || !scene.lightShadow || !scene.reflection || scene.objects.size() != 1) std::abort();
-    const float zoom = scene.camera->zoom;
-    if (std::isfinite(zoom) && (zoom < 0.0f || zoom > 100.0f)) std::abort();
+    if (scene.objects.size() != 1) std::abort();
+    // What is read is finite and, where the format clamps, in range;
+    // what is not is refused with a message.
+    for (const boxora::SettingRow& row : boxora::SettingTable()) {
+        const std::optional<double>& v = scene.settings[static_cast<int>(row.id)];
+        if (!v && !scene.problems.failed) std::abort();
+        if (v && (!std::isfinite(*v) || (row.clampOnRead && (*v < row.minimum || *v > row.maximum)))) std::abort();
+    }
+    for (const std::optional<float>& t : scene.objects[0].transform)
+        if (t && !std::isfinite(*t)) std::abort();
     return 0;
 }

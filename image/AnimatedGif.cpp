@@ -14,8 +14,23 @@ using bytes::PutLe16;
 AnimatedGifEncoder::AnimatedGifEncoder(int width, int height, int delayCentiseconds, bool transparent)
     : width_(width), height_(height), delay_(std::clamp(delayCentiseconds, 1, 0xFFFF)), transparent_(transparent) {}
 
+AnimatedGifEncoder::~AnimatedGifEncoder() {
+    if (spool_) std::fclose(spool_);
+}
+
 void AnimatedGifEncoder::AddFrame(const uint8_t* rgba) {
-    frames_.emplace_back(rgba, rgba + static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4);
+    const std::size_t count = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+    palette_.Count(rgba, count);
+    ++count_;
+    if (!spoolTried_) {
+        spoolTried_ = true;
+        spool_ = std::tmpfile();
+    }
+    if (spool_) {
+        if (std::fwrite(rgba, 4, count, spool_) != count) lost_ = true;
+        return;
+    }
+    frames_.emplace_back(rgba, rgba + count * 4);
 }
 
 bool AnimatedGifEncoder::Finish(std::vector<uint8_t>& out, std::string* why) try {
@@ -25,13 +40,13 @@ bool AnimatedGifEncoder::Finish(std::vector<uint8_t>& out, std::string* why) try
         if (why) *why = reason;
         return false;
     };
-    if (frames_.empty()) return fail("the animation has no frames");
+    if (count_ == 0) return fail("the animation has no frames");
+    if (lost_ || (spool_ && std::fseek(spool_, 0, SEEK_SET) != 0)) return fail("the frames could not be kept");
     if (width_ < 1 || height_ < 1 || width_ > 0xFFFF || height_ > 0xFFFF) return fail("the image is too large for GIF");
     const std::size_t count = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
 
     // Index 255 stays free for the see-through pixels.
-    SharedPalette palette;
-    for (const std::vector<uint8_t>& frame : frames_) palette.Count(frame.data(), count);
+    SharedPalette& palette = palette_;
     palette.Build(transparent_ ? 255 : 256);
     const std::vector<uint8_t>& colours = palette.Colours();
     const int transparentIndex = transparent_ ? 255 : -1;
@@ -50,19 +65,30 @@ bool AnimatedGifEncoder::Finish(std::vector<uint8_t>& out, std::string* why) try
     out.insert(out.end(), loop, loop + sizeof loop);
 
     std::vector<uint8_t> indices(count);
-    for (std::vector<uint8_t>& frame : frames_) {
+    std::vector<uint8_t> frame;
+    for (int f = 0; f < count_; ++f) {
+        if (spool_) {
+            frame.resize(count * 4);
+            if (std::fread(frame.data(), 4, count, spool_) != count) return fail("the frames could not be kept");
+        } else {
+            frame = std::move(frames_[static_cast<std::size_t>(f)]);
+        }
         for (std::size_t i = 0; i < count; ++i) {
             const uint8_t* p = frame.data() + 4 * i;
             indices[i] = transparentIndex >= 0 && p[3] == 0 ? static_cast<uint8_t>(transparentIndex)
                                                             : palette.Map(p[0], p[1], p[2]);
         }
-        std::vector<uint8_t>().swap(frame);
         // A see-through frame must not show the one before it: each is
         // cleared to the background before the next is drawn.
         const uint8_t disposal = transparentIndex >= 0 ? 2 : 1;
-        const uint8_t gce[] = {0x21, 0xF9, 4, static_cast<uint8_t>((disposal << 2) | (transparentIndex >= 0 ? 1 : 0)),
-                               static_cast<uint8_t>(delay_ & 0xFF), static_cast<uint8_t>(delay_ >> 8),
-                               static_cast<uint8_t>(transparentIndex >= 0 ? transparentIndex : 0), 0};
+        const uint8_t gce[] = {0x21,
+                               0xF9,
+                               4,
+                               static_cast<uint8_t>((disposal << 2) | (transparentIndex >= 0 ? 1 : 0)),
+                               static_cast<uint8_t>(delay_ & 0xFF),
+                               static_cast<uint8_t>(delay_ >> 8),
+                               static_cast<uint8_t>(transparentIndex >= 0 ? transparentIndex : 0),
+                               0};
         out.insert(out.end(), gce, gce + sizeof gce);
         out.push_back(0x2C);
         PutLe16(out, 0);
@@ -81,6 +107,10 @@ bool AnimatedGifEncoder::Finish(std::vector<uint8_t>& out, std::string* why) try
         out.push_back(0);
     }
     frames_.clear();
+    if (spool_) std::fclose(spool_);
+    spool_ = nullptr;
+    spoolTried_ = false;
+    count_ = 0;
     out.push_back(0x3B);
     return true;
 } catch (const std::bad_alloc&) {

@@ -55,8 +55,9 @@ bool AnimatedWebpEncoder::AddFrame(const uint8_t* rgba, int timestampMs, std::st
     picture.width = s.width;
     picture.height = s.height;
     const int stride = s.width * 4;
-    bool ok = (s.keepAlpha ? WebPPictureImportRGBA(&picture, rgba, stride) : WebPPictureImportRGBX(&picture, rgba, stride)) &&
-              WebPAnimEncoderAdd(s.encoder, &picture, timestampMs, &s.config);
+    bool ok =
+        (s.keepAlpha ? WebPPictureImportRGBA(&picture, rgba, stride) : WebPPictureImportRGBX(&picture, rgba, stride)) &&
+        WebPAnimEncoderAdd(s.encoder, &picture, timestampMs, &s.config);
     if (!ok && why) *why = std::string("WebP encoding failed: ") + WebPAnimEncoderGetError(s.encoder);
     WebPPictureFree(&picture);
     return ok;
@@ -71,10 +72,11 @@ bool AnimatedWebpEncoder::Finish(int endMs, std::vector<uint8_t>& out, std::stri
     }
     WebPData data;
     WebPDataInit(&data);
-    const bool ok = WebPAnimEncoderAdd(s.encoder, nullptr, endMs, nullptr) &&
-                    WebPAnimEncoderAssemble(s.encoder, &data);
-    if (ok) out.assign(data.bytes, data.bytes + data.size);
-    else if (why) *why = std::string("WebP encoding failed: ") + WebPAnimEncoderGetError(s.encoder);
+    const bool ok = WebPAnimEncoderAdd(s.encoder, nullptr, endMs, nullptr) && WebPAnimEncoderAssemble(s.encoder, &data);
+    if (ok)
+        out.assign(data.bytes, data.bytes + data.size);
+    else if (why)
+        *why = std::string("WebP encoding failed: ") + WebPAnimEncoderGetError(s.encoder);
     WebPDataClear(&data);
     return ok;
 }

@@ -145,8 +145,7 @@ bool EncodeGif(const ImageData& image, const EncodeOptions& options, std::vector
 
     // Indices in file order (top row first).
     std::vector<uint8_t> indices(count);
-    for (std::size_t r = 0; r < h; ++r)
-        std::memcpy(indices.data() + r * w, image.pixels.data() + (h - 1 - r) * w, w);
+    for (std::size_t r = 0; r < h; ++r) std::memcpy(indices.data() + r * w, image.pixels.data() + (h - 1 - r) * w, w);
 
     // Transparency: fully transparent pixels take index 255, which the
     // standard palette keeps free. Should an opaque pixel use 255 all the
@@ -160,8 +159,10 @@ bool EncodeGif(const ImageData& image, const EncodeOptions& options, std::vector
             const uint8_t* a = image.alpha.data() + (h - 1 - r) * w;
             const uint8_t* px = indices.data() + r * w;
             for (std::size_t x = 0; x < w; ++x) {
-                if (a[x] == 0) anyClear = true;
-                else used[px[x]] = true;
+                if (a[x] == 0)
+                    anyClear = true;
+                else
+                    used[px[x]] = true;
             }
         }
         if (anyClear) {

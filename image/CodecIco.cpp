@@ -84,8 +84,7 @@ bool DecodeEntry(const uint8_t* data, const Entry& e, ImageData& out, std::strin
     dib::DibResult result;
     if (!dib::DecodeDib(p, e.length, request, out, &result, why)) return false;
     if (!out.alpha.empty() || result.compressed) return true;  // real alpha channel, or no mask to find
-    if (!ApplyMask(p, e.length, result.pixelEnd, result.topDown, out))
-        return Fail(out, why, "icon mask is truncated");
+    if (!ApplyMask(p, e.length, result.pixelEnd, result.topDown, out)) return Fail(out, why, "icon mask is truncated");
     return true;
 }
 

@@ -11,8 +11,8 @@
 #include <cstring>
 #include <vector>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 #include "image/CodecRegistry.h"
 #include "image/CodecSupport.h"
@@ -134,14 +134,14 @@ bool StartDecode(DecodeState* s, const uint8_t* data, std::size_t size, uint32_t
     // A broken ICC_PROFILE marker sequence only loses the profile.
     if (!jpeg_read_icc_profile(&s->cinfo, &s->icc, &s->iccSize)) s->icc = nullptr, s->iccSize = 0;
     switch (s->cinfo.jpeg_color_space) {
-    case JCS_GRAYSCALE: s->cinfo.out_color_space = JCS_GRAYSCALE; break;
-    case JCS_CMYK:
-    case JCS_YCCK:
-        s->cinfo.out_color_space = JCS_CMYK;
-        s->cmyk = true;
-        s->adobe = s->cinfo.saw_Adobe_marker;
-        break;
-    default: s->cinfo.out_color_space = JCS_EXT_BGR; break;
+        case JCS_GRAYSCALE: s->cinfo.out_color_space = JCS_GRAYSCALE; break;
+        case JCS_CMYK:
+        case JCS_YCCK:
+            s->cinfo.out_color_space = JCS_CMYK;
+            s->cmyk = true;
+            s->adobe = s->cinfo.saw_Adobe_marker;
+            break;
+        default: s->cinfo.out_color_space = JCS_EXT_BGR; break;
     }
     // libjpeg shrinks by 2, 4 or 8 as it decodes; the caller shrinks the
     // rest by a whole factor. The largest libjpeg step that still gives the

@@ -111,9 +111,9 @@ public:
         for (OPJ_UINT32 x = 0; x < width; ++x) {
             // A reduced component is mapped by proportion: its origin is
             // kept differently across library versions.
-            const int64_t cx = reduced_ ? static_cast<int64_t>(uint64_t{x} * comp_->w / width)
-                                        : static_cast<int64_t>((image->x0 + static_cast<uint64_t>(x)) / comp_->dx) -
-                                              comp_->x0;
+            const int64_t cx =
+                reduced_ ? static_cast<int64_t>(uint64_t{x} * comp_->w / width)
+                         : static_cast<int64_t>((image->x0 + static_cast<uint64_t>(x)) / comp_->dx) - comp_->x0;
             columns_[x] = static_cast<uint32_t>(std::clamp<int64_t>(cx, 0, static_cast<int64_t>(comp_->w) - 1));
         }
     }
@@ -162,8 +162,10 @@ bool HeaderAcceptable(const opj_image_t* image, OPJ_UINT32 reduce, Message& msg)
             std::snprintf(msg.text, sizeof msg.text, "unsupported JPEG 2000 component");
             return false;
         }
-        const uint64_t w = (static_cast<uint64_t>(image->x1) + c.dx - 1) / c.dx - (static_cast<uint64_t>(image->x0) + c.dx - 1) / c.dx;
-        const uint64_t h = (static_cast<uint64_t>(image->y1) + c.dy - 1) / c.dy - (static_cast<uint64_t>(image->y0) + c.dy - 1) / c.dy;
+        const uint64_t w =
+            (static_cast<uint64_t>(image->x1) + c.dx - 1) / c.dx - (static_cast<uint64_t>(image->x0) + c.dx - 1) / c.dx;
+        const uint64_t h =
+            (static_cast<uint64_t>(image->y1) + c.dy - 1) / c.dy - (static_cast<uint64_t>(image->y0) + c.dy - 1) / c.dy;
         samples += ((w + (1ull << reduce) - 1) >> reduce) * ((h + (1ull << reduce) - 1) >> reduce);
     }
     if (samples > kMaxDecodedSamples) {
@@ -265,7 +267,8 @@ OPJ_UINT32 ReductionFor(opj_codec_t* codec, const opj_image_t* image, uint32_t m
     uint64_t bestFinal = 0;
     for (OPJ_UINT32 r = 0; r < levels && r < 31; ++r) {
         const uint64_t decoded = (longest + (1ull << r) - 1) >> r;
-        const uint32_t factor = ReductionFactor(static_cast<uint32_t>(decoded), static_cast<uint32_t>(decoded), maxSide);
+        const uint32_t factor =
+            ReductionFactor(static_cast<uint32_t>(decoded), static_cast<uint32_t>(decoded), maxSide);
         const uint64_t final = (decoded + factor - 1) / factor;
         if (final >= bestFinal) bestFinal = final, best = r;
     }

@@ -18,8 +18,8 @@
 #include <new>
 
 #include "image/CodecBytes.h"
-#include "image/CodecSupport.h"
 #include "image/CodecRegistry.h"
+#include "image/CodecSupport.h"
 #include "image/DecodeHelper.h"
 
 #if defined(BOXORA_HAVE_RSVG)
@@ -148,8 +148,23 @@ RecordCheck EmfRecordCheck() {
 // Record types 1..122 without a defined record.
 bool ReservedEmfType(uint32_t type) {
     switch (type) {
-        case 69: case 96: case 97: case 102: case 103: case 105: case 106: case 107: case 109: case 110:
-        case 111: case 112: case 113: case 117: case 119: case 120: case 121: return true;
+        case 69:
+        case 96:
+        case 97:
+        case 102:
+        case 103:
+        case 105:
+        case 106:
+        case 107:
+        case 109:
+        case 110:
+        case 111:
+        case 112:
+        case 113:
+        case 117:
+        case 119:
+        case 120:
+        case 121: return true;
         default: return false;
     }
 }
@@ -375,8 +390,7 @@ bool IsEmf(const uint8_t* data, std::size_t size) {
 
 }  // namespace
 
-bool DecodeMetafileHere(const uint8_t* data, std::size_t size, ImageData& out, std::string* why,
-                        uint32_t maxSide) try {
+bool DecodeMetafileHere(const uint8_t* data, std::size_t size, ImageData& out, std::string* why, uint32_t maxSide) try {
     out.Clear();
     if (!data || size < 18) return Fail(out, why, "not a metafile");
     maxSide = std::clamp<uint32_t>(maxSide, 1, kMaxMetafileSide);
@@ -397,8 +411,7 @@ bool DecodeMetafileHere(const uint8_t* data, std::size_t size, ImageData& out, s
     return Fail(out, why, "out of memory");
 }
 
-bool DecodeMetafileLimited(const uint8_t* data, std::size_t size, ImageData& out, std::string* why,
-                           uint32_t maxSide) {
+bool DecodeMetafileLimited(const uint8_t* data, std::size_t size, ImageData& out, std::string* why, uint32_t maxSide) {
     out.Clear();
     if (!data || size < 18) return Fail(out, why, "not a metafile");
     maxSide = std::clamp<uint32_t>(maxSide, 1, kMaxMetafileSide);

@@ -18,8 +18,7 @@ constexpr uint32_t kMaxMetafileSide = 4096;
 constexpr uint32_t kDefaultMetafileSide = 1024;
 
 // Checks the file's structure here and rasterises it in the helper.
-bool DecodeMetafileLimited(const uint8_t* data, std::size_t size, ImageData& out, std::string* why,
-                           uint32_t maxSide);
+bool DecodeMetafileLimited(const uint8_t* data, std::size_t size, ImageData& out, std::string* why, uint32_t maxSide);
 // Rasterises in this process: only for the helper itself.
 bool DecodeMetafileHere(const uint8_t* data, std::size_t size, ImageData& out, std::string* why, uint32_t maxSide);
 

@@ -18,10 +18,10 @@ constexpr std::size_t kVgaPaletteSize = 769;  // marker 0x0C + 256 × R, G, B
 
 // The 16 colours of the standard EGA palette (R, G, B), for files whose
 // header carries none.
-constexpr uint8_t kEgaPalette[16][3] = {
-    {0, 0, 0},       {0, 0, 170},     {0, 170, 0},     {0, 170, 170},  {170, 0, 0},     {170, 0, 170},
-    {170, 85, 0},    {170, 170, 170}, {85, 85, 85},    {85, 85, 255},  {85, 255, 85},   {85, 255, 255},
-    {255, 85, 85},   {255, 85, 255},  {255, 255, 85},  {255, 255, 255}};
+constexpr uint8_t kEgaPalette[16][3] = {{0, 0, 0},     {0, 0, 170},    {0, 170, 0},    {0, 170, 170},
+                                        {170, 0, 0},   {170, 0, 170},  {170, 85, 0},   {170, 170, 170},
+                                        {85, 85, 85},  {85, 85, 255},  {85, 255, 85},  {85, 255, 255},
+                                        {255, 85, 85}, {255, 85, 255}, {255, 255, 85}, {255, 255, 255}};
 
 // Reads the run-length stream; runs may continue from one scan line into
 // the next.
@@ -88,10 +88,14 @@ bool DecodePcx(const uint8_t* data, std::size_t size, ImageData& out, std::strin
     if (!SizeAllowed(width, height)) return Fail(out, why, "PCX size is out of range");
 
     enum class Layout { Packed, Planar, Rgb } layout;
-    if (bits == 8 && (planes == 3 || planes == 4)) layout = Layout::Rgb;
-    else if (planes == 1 && (bits == 1 || bits == 2 || bits == 4 || bits == 8)) layout = Layout::Packed;
-    else if (bits == 1 && planes >= 2 && planes <= 4) layout = Layout::Planar;
-    else return Fail(out, why, "unsupported PCX bit depth and plane count");
+    if (bits == 8 && (planes == 3 || planes == 4))
+        layout = Layout::Rgb;
+    else if (planes == 1 && (bits == 1 || bits == 2 || bits == 4 || bits == 8))
+        layout = Layout::Packed;
+    else if (bits == 1 && planes >= 2 && planes <= 4)
+        layout = Layout::Planar;
+    else
+        return Fail(out, why, "unsupported PCX bit depth and plane count");
     if (bytesPerLine == 0 || bytesPerLine < (uint64_t{width} * bits + 7) / 8)
         return Fail(out, why, "PCX scan line length is too short");
 

@@ -70,7 +70,8 @@ bool DecodePgx(const uint8_t* data, std::size_t size, ImageData& out, std::strin
         uint8_t* dst = out.pixels.data() + static_cast<std::size_t>(h - 1 - y) * w;
         for (uint32_t x = 0; x < w; ++x, p += bytes) {
             uint64_t v = 0;
-            for (uint32_t b = 0; b < bytes; ++b) v |= static_cast<uint64_t>(p[bigEndian ? b : bytes - 1 - b]) << (8 * (bytes - 1 - b));
+            for (uint32_t b = 0; b < bytes; ++b)
+                v |= static_cast<uint64_t>(p[bigEndian ? b : bytes - 1 - b]) << (8 * (bytes - 1 - b));
             v &= mask;
             // Signed samples are shifted into 0..mask: -half maps to 0.
             if (sign) v = (v ^ half);

@@ -18,7 +18,8 @@ constexpr uint8_t kRleEscape = 0x80;
 constexpr uint64_t kMaxRleRatio = 86;
 
 uint32_t Be32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 | p[3];
+    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
+           p[3];
 }
 
 void PutBe32(std::vector<uint8_t>& out, uint32_t v) {
@@ -117,20 +118,20 @@ bool DecodeRas(const uint8_t* data, std::size_t size, ImageData& out, std::strin
         const uint8_t* row = src + y * rowBytes;
         uint8_t* dst = out.pixels.data() + static_cast<std::size_t>(h - 1 - y) * out.RowBytes();
         switch (depth) {
-        case 1:
-            for (uint32_t x = 0; x < w; ++x) dst[x] = (row[x >> 3] >> (7 - (x & 7))) & 1;
-            break;
-        case 8: std::memcpy(dst, row, w); break;
-        default: {
-            const uint32_t step = depth / 8;
-            const uint32_t skip = depth == 32 ? 1 : 0;  // 32-bit pixels lead with a pad byte
-            for (uint32_t x = 0; x < w; ++x) {
-                const uint8_t* p = row + x * step + skip;
-                dst[3 * x + 0] = rgbOrder ? p[2] : p[0];
-                dst[3 * x + 1] = p[1];
-                dst[3 * x + 2] = rgbOrder ? p[0] : p[2];
+            case 1:
+                for (uint32_t x = 0; x < w; ++x) dst[x] = (row[x >> 3] >> (7 - (x & 7))) & 1;
+                break;
+            case 8: std::memcpy(dst, row, w); break;
+            default: {
+                const uint32_t step = depth / 8;
+                const uint32_t skip = depth == 32 ? 1 : 0;  // 32-bit pixels lead with a pad byte
+                for (uint32_t x = 0; x < w; ++x) {
+                    const uint8_t* p = row + x * step + skip;
+                    dst[3 * x + 0] = rgbOrder ? p[2] : p[0];
+                    dst[3 * x + 1] = p[1];
+                    dst[3 * x + 2] = rgbOrder ? p[0] : p[2];
+                }
             }
-        }
         }
     }
     return true;

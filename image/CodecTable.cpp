@@ -7,14 +7,12 @@ namespace imagecodec {
 namespace {
 
 const CodecEntry kCodecs[] = {
-    {FORMAT_BMP, DecodeBmp, EncodeBmp},   {FORMAT_GIF, DecodeGif, EncodeGif},
-    {FORMAT_JPG, DecodeJpeg, EncodeJpeg}, {FORMAT_PNG, DecodePng, EncodePng},
-    {FORMAT_ICO, DecodeIco, nullptr},     {FORMAT_TIF, DecodeTiff, EncodeTiff},
-    {FORMAT_TGA, DecodeTga, EncodeTga},   {FORMAT_PCX, DecodePcx, nullptr},
-    {FORMAT_WBMP, DecodeWbmp, nullptr},   {FORMAT_WMF, DecodeMetafile, nullptr},
-    {FORMAT_JP2, DecodeJp2, EncodeJp2},   {FORMAT_JPC, DecodeJpc, EncodeJpc},
-    {FORMAT_PGX, DecodePgx, nullptr},     {FORMAT_PNM, DecodePnm, EncodePnm},
-    {FORMAT_RAS, DecodeRas, EncodeRas},   {FORMAT_WEBP, DecodeWebp, EncodeWebp},
+    {FORMAT_BMP, DecodeBmp, EncodeBmp},    {FORMAT_GIF, DecodeGif, EncodeGif}, {FORMAT_JPG, DecodeJpeg, EncodeJpeg},
+    {FORMAT_PNG, DecodePng, EncodePng},    {FORMAT_ICO, DecodeIco, nullptr},   {FORMAT_TIF, DecodeTiff, EncodeTiff},
+    {FORMAT_TGA, DecodeTga, EncodeTga},    {FORMAT_PCX, DecodePcx, nullptr},   {FORMAT_WBMP, DecodeWbmp, nullptr},
+    {FORMAT_WMF, DecodeMetafile, nullptr}, {FORMAT_JP2, DecodeJp2, EncodeJp2}, {FORMAT_JPC, DecodeJpc, EncodeJpc},
+    {FORMAT_PGX, DecodePgx, nullptr},      {FORMAT_PNM, DecodePnm, EncodePnm}, {FORMAT_RAS, DecodeRas, EncodeRas},
+    {FORMAT_WEBP, DecodeWebp, EncodeWebp},
 };
 
 bool StartsWith(const uint8_t* data, std::size_t size, const char* magic, std::size_t n) {
@@ -45,8 +43,7 @@ ImageFormat SniffFormat(const uint8_t* data, std::size_t size) {
     if (size >= 2 && data[0] == 'P' && data[1] >= '1' && data[1] <= '6') return FORMAT_PNM;
     if (size >= 2 && data[0] == 0x0A && data[1] <= 5) return FORMAT_PCX;
     if (StartsWith(data, size, "\xD7\xCD\xC6\x9A", 4)) return FORMAT_WMF;  // placeable WMF
-    if (size >= 6 && (data[0] == 1 || data[0] == 2) && data[1] == 0 && data[2] == 9 && data[3] == 0 &&
-        data[5] == 3)
+    if (size >= 6 && (data[0] == 1 || data[0] == 2) && data[1] == 0 && data[2] == 9 && data[3] == 0 && data[5] == 3)
         return FORMAT_WMF;  // WMF without the placeable header
     if (size >= 44 && data[0] == 1 && data[1] == 0 && data[2] == 0 && data[3] == 0 &&
         std::memcmp(data + 40, " EMF", 4) == 0)

@@ -159,8 +159,10 @@ bool DecodeTga(const uint8_t* data, std::size_t size, ImageData& out, std::strin
     }
     // A declared alpha channel is kept even when it is all zero; an
     // undeclared fourth byte counts only when it varies.
-    if (alphaBits > 0) DropOpaqueAlpha(out);
-    else DropUselessAlpha(out);
+    if (alphaBits > 0)
+        DropOpaqueAlpha(out);
+    else
+        DropUselessAlpha(out);
     return true;
 } catch (const std::bad_alloc&) {
     return Fail(out, why, "out of memory");
@@ -172,17 +174,18 @@ bool EncodeTga(const ImageData& image, const EncodeOptions&, std::vector<uint8_t
     if (image.width > 0xFFFF || image.height > 0xFFFF) return FailEncode(out, why, "the image is too large for TGA");
     if (image.bpp != 8 && image.bpp != 24) return FailEncode(out, why, "unsupported bits per pixel");
     const std::size_t count = std::size_t{image.width} * image.height;
-    if (image.pixels.size() < count * (image.bpp == 24 ? 3 : 1)) return FailEncode(out, why, "pixel data is incomplete");
+    if (image.pixels.size() < count * (image.bpp == 24 ? 3 : 1))
+        return FailEncode(out, why, "pixel data is incomplete");
     const bool alpha = image.alpha.size() >= count;
     const int bytes = alpha ? 4 : 3;
 
     out.reserve(kHeaderSize + count * bytes + 26);
-    out.push_back(0);           // no image id
-    out.push_back(0);           // no colour map
-    out.push_back(kTrueColor);  // uncompressed true colour
+    out.push_back(0);             // no image id
+    out.push_back(0);             // no colour map
+    out.push_back(kTrueColor);    // uncompressed true colour
     out.insert(out.end(), 5, 0);  // colour map fields (none)
-    PutLe16(out, 0);            // x origin
-    PutLe16(out, 0);            // y origin
+    PutLe16(out, 0);              // x origin
+    PutLe16(out, 0);              // y origin
     PutLe16(out, image.width);
     PutLe16(out, image.height);
     out.push_back(static_cast<uint8_t>(bytes * 8));

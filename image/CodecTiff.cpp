@@ -50,9 +50,8 @@ void SilenceGlobalHandlers() {
 
 // Opens a TIFF on client procedures with the silent handlers and the
 // allocation limit.
-TIFF* OpenClient(const char* mode, thandle_t handle, Message* message, TIFFReadWriteProc read,
-                 TIFFReadWriteProc write, TIFFSeekProc seek, TIFFSizeProc size, TIFFMapFileProc map,
-                 TIFFUnmapFileProc unmap) {
+TIFF* OpenClient(const char* mode, thandle_t handle, Message* message, TIFFReadWriteProc read, TIFFReadWriteProc write,
+                 TIFFSeekProc seek, TIFFSizeProc size, TIFFMapFileProc map, TIFFUnmapFileProc unmap) {
     SilenceGlobalHandlers();
     TIFFOpenOptions* opts = TIFFOpenOptionsAlloc();
     if (!opts) return nullptr;
@@ -178,8 +177,8 @@ void PutStraightContig8(TIFFRGBAImage* img, uint32_t* cp, uint32_t, uint32_t, ui
     }
 }
 
-void PutStraightContig16(TIFFRGBAImage* img, uint32_t* cp, uint32_t, uint32_t, uint32_t w, uint32_t h,
-                         int32_t fromskew, int32_t toskew, unsigned char* pp) {
+void PutStraightContig16(TIFFRGBAImage* img, uint32_t* cp, uint32_t, uint32_t, uint32_t w, uint32_t h, int32_t fromskew,
+                         int32_t toskew, unsigned char* pp) {
     const int spp = img->samplesperpixel;
     auto* wp = reinterpret_cast<uint16_t*>(pp);
     fromskew *= spp;
@@ -202,9 +201,8 @@ void PutStraightSeparate8(TIFFRGBAImage*, uint32_t* cp, uint32_t, uint32_t, uint
     }
 }
 
-void PutStraightSeparate16(TIFFRGBAImage*, uint32_t* cp, uint32_t, uint32_t, uint32_t w, uint32_t h,
-                           int32_t fromskew, int32_t toskew, unsigned char* r, unsigned char* g, unsigned char* b,
-                           unsigned char* a) {
+void PutStraightSeparate16(TIFFRGBAImage*, uint32_t* cp, uint32_t, uint32_t, uint32_t w, uint32_t h, int32_t fromskew,
+                           int32_t toskew, unsigned char* r, unsigned char* g, unsigned char* b, unsigned char* a) {
     auto *wr = reinterpret_cast<uint16_t*>(r), *wg = reinterpret_cast<uint16_t*>(g),
          *wb = reinterpret_cast<uint16_t*>(b), *wa = reinterpret_cast<uint16_t*>(a);
     for (; h > 0; --h) {
@@ -223,15 +221,21 @@ bool UseStraightAlpha(TIFFRGBAImage& img) {
     if (img.alpha != EXTRASAMPLE_UNASSALPHA) return img.alpha == 0;
     if (img.photometric != PHOTOMETRIC_RGB) return true;  // only RGB routines premultiply
     if (img.isContig && img.samplesperpixel >= 4) {
-        if (img.bitspersample == 8) img.put.contig = PutStraightContig8;
-        else if (img.bitspersample == 16) img.put.contig = PutStraightContig16;
-        else return false;
+        if (img.bitspersample == 8)
+            img.put.contig = PutStraightContig8;
+        else if (img.bitspersample == 16)
+            img.put.contig = PutStraightContig16;
+        else
+            return false;
         return true;
     }
     if (!img.isContig && img.samplesperpixel >= 4) {
-        if (img.bitspersample == 8) img.put.separate = PutStraightSeparate8;
-        else if (img.bitspersample == 16) img.put.separate = PutStraightSeparate16;
-        else return false;
+        if (img.bitspersample == 8)
+            img.put.separate = PutStraightSeparate8;
+        else if (img.bitspersample == 16)
+            img.put.separate = PutStraightSeparate16;
+        else
+            return false;
         return true;
     }
     return false;
@@ -344,11 +348,13 @@ bool ReadTiff(TIFF* tif, std::size_t fileSize, ImageData& out, Message& msg) {
     TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bps);
     TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
     TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
-    if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric)) photometric = spp >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
+    if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric))
+        photometric = spp >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
     if (spp == 0 || bps == 0) return false;
     // Uncompressed data must be in the file before anything is allocated.
     if (compression == COMPRESSION_NONE) {
-        const uint64_t line = TIFFIsTiled(tif) ? (static_cast<uint64_t>(w) * spp * bps + 7) / 8 : TIFFScanlineSize64(tif);
+        const uint64_t line =
+            TIFFIsTiled(tif) ? (static_cast<uint64_t>(w) * spp * bps + 7) / 8 : TIFFScanlineSize64(tif);
         const uint64_t needed = line * h * (planar == PLANARCONFIG_SEPARATE && !TIFFIsTiled(tif) ? spp : 1);
         if (needed > fileSize) {
             std::snprintf(msg.text, sizeof msg.text, "TIFF data too short for the image size");
@@ -451,17 +457,17 @@ Plan ChoosePlan(const ImageData& image, int option) {
     const bool alpha = !image.alpha.empty();
     Plan plan{alpha ? Layout::Rgba : Layout::Rgb, COMPRESSION_LZW, true};
     switch (option) {
-    case COMPRESSION_NONE: plan.compression = COMPRESSION_NONE; break;
-    case COMPRESSION_CCITTRLE:
-    case COMPRESSION_CCITTFAX4:
-        if (bilevel) plan = {Layout::Bilevel, static_cast<uint16_t>(option), false};
-        break;
-    case COMPRESSION_LZW: break;
-    case COMPRESSION_JPEG: plan.compression = COMPRESSION_JPEG; break;
-    case COMPRESSION_PACKBITS: plan.compression = COMPRESSION_PACKBITS; break;
-    default:
-        if (bilevel) plan = {Layout::Bilevel, COMPRESSION_CCITTFAX4, false};
-        break;
+        case COMPRESSION_NONE: plan.compression = COMPRESSION_NONE; break;
+        case COMPRESSION_CCITTRLE:
+        case COMPRESSION_CCITTFAX4:
+            if (bilevel) plan = {Layout::Bilevel, static_cast<uint16_t>(option), false};
+            break;
+        case COMPRESSION_LZW: break;
+        case COMPRESSION_JPEG: plan.compression = COMPRESSION_JPEG; break;
+        case COMPRESSION_PACKBITS: plan.compression = COMPRESSION_PACKBITS; break;
+        default:
+            if (bilevel) plan = {Layout::Bilevel, COMPRESSION_CCITTFAX4, false};
+            break;
     }
     if (plan.layout != Layout::Bilevel && image.bpp == 8 && !alpha && plan.compression != COMPRESSION_JPEG)
         plan.layout = Layout::Palette;
@@ -473,17 +479,17 @@ bool WriteTiff(TIFF* tif, const ImageData& image, const EncodeOptions& options, 
     const uint32_t w = image.width, h = image.height;
     uint16_t spp = 3, bps = 8, photometric = PHOTOMETRIC_RGB;
     switch (plan.layout) {
-    case Layout::Bilevel:
-        spp = 1;
-        bps = 1;
-        photometric = PHOTOMETRIC_MINISWHITE;
-        break;
-    case Layout::Palette:
-        spp = 1;
-        photometric = PHOTOMETRIC_PALETTE;
-        break;
-    case Layout::Rgb: break;
-    case Layout::Rgba: spp = 4; break;
+        case Layout::Bilevel:
+            spp = 1;
+            bps = 1;
+            photometric = PHOTOMETRIC_MINISWHITE;
+            break;
+        case Layout::Palette:
+            spp = 1;
+            photometric = PHOTOMETRIC_PALETTE;
+            break;
+        case Layout::Rgb: break;
+        case Layout::Rgba: spp = 4; break;
     }
     const bool ycbcr = plan.compression == COMPRESSION_JPEG && plan.layout == Layout::Rgb;
     if (ycbcr) photometric = PHOTOMETRIC_YCBCR;
@@ -495,8 +501,7 @@ bool WriteTiff(TIFF* tif, const ImageData& image, const EncodeOptions& options, 
               TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
               TIFFSetField(tif, TIFFTAG_XRESOLUTION, options.dpi > 0 ? static_cast<double>(options.dpi) : 72.0) &&
               TIFFSetField(tif, TIFFTAG_YRESOLUTION, options.dpi > 0 ? static_cast<double>(options.dpi) : 72.0) &&
-              TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) &&
-              TIFFSetField(tif, TIFFTAG_SOFTWARE, "Boxora");
+              TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) && TIFFSetField(tif, TIFFTAG_SOFTWARE, "Boxora");
     if (!ok) return false;
     if (!options.iccProfile.empty() && plan.layout != Layout::Bilevel && plan.layout != Layout::Palette &&
         !TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(options.iccProfile.size()),
@@ -544,29 +549,29 @@ bool WriteTiff(TIFF* tif, const ImageData& image, const EncodeOptions& options, 
     for (uint32_t y = 0; y < h; ++y) {
         const uint32_t stored = h - 1 - y;
         switch (plan.layout) {
-        case Layout::Bilevel:
-            RowToBgr(image, stored, bgr.data());
-            std::fill(line.begin(), line.end(), 0);
-            for (uint32_t x = 0; x < w; ++x)
-                if (bgr[3 * x] == 0) line[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));  // 1 = black
-            break;
-        case Layout::Palette:
-            std::memcpy(line.data(), image.pixels.data() + static_cast<std::size_t>(stored) * w, w);
-            break;
-        case Layout::Rgb:
-        case Layout::Rgba: {
-            RowToBgr(image, stored, bgr.data());
-            const uint8_t* a =
-                plan.layout == Layout::Rgba ? image.alpha.data() + static_cast<std::size_t>(stored) * w : nullptr;
-            for (uint32_t x = 0; x < w; ++x) {
-                uint8_t* p = &line[static_cast<std::size_t>(x) * spp];
-                p[0] = bgr[3 * x + 2];
-                p[1] = bgr[3 * x + 1];
-                p[2] = bgr[3 * x + 0];
-                if (a) p[3] = a[x];
+            case Layout::Bilevel:
+                RowToBgr(image, stored, bgr.data());
+                std::fill(line.begin(), line.end(), 0);
+                for (uint32_t x = 0; x < w; ++x)
+                    if (bgr[3 * x] == 0) line[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));  // 1 = black
+                break;
+            case Layout::Palette:
+                std::memcpy(line.data(), image.pixels.data() + static_cast<std::size_t>(stored) * w, w);
+                break;
+            case Layout::Rgb:
+            case Layout::Rgba: {
+                RowToBgr(image, stored, bgr.data());
+                const uint8_t* a =
+                    plan.layout == Layout::Rgba ? image.alpha.data() + static_cast<std::size_t>(stored) * w : nullptr;
+                for (uint32_t x = 0; x < w; ++x) {
+                    uint8_t* p = &line[static_cast<std::size_t>(x) * spp];
+                    p[0] = bgr[3 * x + 2];
+                    p[1] = bgr[3 * x + 1];
+                    p[2] = bgr[3 * x + 0];
+                    if (a) p[3] = a[x];
+                }
+                break;
             }
-            break;
-        }
         }
         if (TIFFWriteScanline(tif, line.data(), y, 0) < 0) return false;
     }

@@ -108,8 +108,8 @@ bool DecodeSvgHere(const uint8_t* data, std::size_t size, uint32_t side, ImageDa
     if (!drawn) return Fail(out, why, "the SVG drawing could not be drawn");
     cairo_surface_flush(surface.get());
     return PremultipliedArgbToImage(cairo_image_surface_get_data(surface.get()),
-                       static_cast<std::size_t>(cairo_image_surface_get_stride(surface.get())), w, h, out, why,
-                       "drawing size is out of range");
+                                    static_cast<std::size_t>(cairo_image_surface_get_stride(surface.get())), w, h, out,
+                                    why, "drawing size is out of range");
 #else
     (void)data, (void)size, (void)side;
     return Fail(out, why, "SVG drawings are not supported in this build");
@@ -150,8 +150,9 @@ bool DecodePdfHere(const uint8_t* data, std::size_t size, uint32_t side, ImageDa
         picture.height() <= 0 || picture.width() > static_cast<int>(pw) || picture.height() > static_cast<int>(ph))
         return Fail(out, why, "the PDF page could not be drawn");
     return PremultipliedArgbToImage(reinterpret_cast<const uint8_t*>(picture.const_data()),
-                       static_cast<std::size_t>(picture.bytes_per_row()), static_cast<uint32_t>(picture.width()),
-                       static_cast<uint32_t>(picture.height()), out, why, "drawing size is out of range");
+                                    static_cast<std::size_t>(picture.bytes_per_row()),
+                                    static_cast<uint32_t>(picture.width()), static_cast<uint32_t>(picture.height()),
+                                    out, why, "drawing size is out of range");
 #else
     (void)data, (void)size, (void)side;
     return Fail(out, why, "PDF files are not supported in this build");

@@ -98,8 +98,7 @@ bool DecodeWebpHere(const uint8_t* data, std::size_t size, ImageData& out, std::
         std::unique_ptr<WebPAnimDecoder, AnimDecoderCloser> decoder(WebPAnimDecoderNew(&file, &options));
         if (!decoder) return bytes::Fail(out, why, "WebP animation is damaged");
         WebPAnimInfo info;
-        if (!WebPAnimDecoderGetInfo(decoder.get(), &info) ||
-            !SizeAllowed(info.canvas_width, info.canvas_height))
+        if (!WebPAnimDecoderGetInfo(decoder.get(), &info) || !SizeAllowed(info.canvas_width, info.canvas_height))
             return bytes::Fail(out, why, "WebP animation size is out of range");
         uint8_t* frame = nullptr;
         int timestamp = 0;
@@ -151,8 +150,7 @@ bool DecodeWebp(const uint8_t* data, std::size_t size, ImageData& out, std::stri
     return webp::DecodeWebpLimited(data, size, out, why);
 }
 
-bool EncodeWebp(const ImageData& image, const EncodeOptions& options, std::vector<uint8_t>& out,
-                std::string* why) try {
+bool EncodeWebp(const ImageData& image, const EncodeOptions& options, std::vector<uint8_t>& out, std::string* why) try {
     out.clear();
     if (image.Empty()) return FailEncode(out, why, "the image is empty");
     if (image.width > WEBP_MAX_DIMENSION || image.height > WEBP_MAX_DIMENSION)
@@ -160,7 +158,8 @@ bool EncodeWebp(const ImageData& image, const EncodeOptions& options, std::vecto
     const std::vector<uint8_t> rgba = webp::ToRgbaTopDown(image);
     WebPConfig config;
     WebPPicture picture;
-    if (!WebPConfigInit(&config) || !WebPPictureInit(&picture)) return FailEncode(out, why, "WebP encoder is unavailable");
+    if (!WebPConfigInit(&config) || !WebPPictureInit(&picture))
+        return FailEncode(out, why, "WebP encoder is unavailable");
     config.lossless = options.webpLossless ? 1 : 0;
     config.quality = static_cast<float>(std::clamp(options.jpegQuality, 0, 100));
     // Edges of the package stay crisp: the alpha plane is kept exactly.

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -77,14 +78,16 @@ bool Exchange(int fd, const uint8_t* data, std::size_t size, std::size_t maxAnsw
     }
     uint8_t buffer[65536];
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return false;
         pollfd p{fd, static_cast<short>(POLLIN | (writing ? POLLOUT : 0)), 0};
         const int ready = ::poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 1000)));
         if (ready < 0 && errno != EINTR) return false;
         if (ready <= 0) continue;
         if (writing && (p.revents & POLLOUT)) {
-            const ssize_t n = ::send(fd, data + sent, std::min<std::size_t>(size - sent, 1 << 20), MSG_NOSIGNAL | MSG_DONTWAIT);
+            const ssize_t n =
+                ::send(fd, data + sent, std::min<std::size_t>(size - sent, 1 << 20), MSG_NOSIGNAL | MSG_DONTWAIT);
             if (n > 0) sent += static_cast<std::size_t>(n);
             if (n < 0 && errno != EAGAIN && errno != EINTR) writing = false;  // the helper is gone: read what it said
             if (sent == size) writing = false;
@@ -160,7 +163,8 @@ bool WriteAll(int fd, const uint8_t* p, std::size_t n) {
     return true;
 }
 
-void PutHeader(std::vector<uint8_t>& out, uint32_t status, uint32_t w, uint32_t h, bool alpha, const std::string& reason) {
+void PutHeader(std::vector<uint8_t>& out, uint32_t status, uint32_t w, uint32_t h, bool alpha,
+               const std::string& reason) {
     PutLe32(out, kMagic);
     PutLe32(out, status);
     PutLe32(out, w);
@@ -201,8 +205,9 @@ bool DecodeInHelper(Job job, const uint8_t* data, std::size_t size, uint32_t max
     posix_spawnattr_setsigdefault(&attr, &defaults);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     const std::string jobText = std::to_string(static_cast<uint32_t>(job)), sideText = std::to_string(maxSide);
+    const std::string parentText = std::to_string(::getpid());
     char* argv[] = {const_cast<char*>(helper.c_str()), const_cast<char*>(jobText.c_str()),
-                    const_cast<char*>(sideText.c_str()), nullptr};
+                    const_cast<char*>(sideText.c_str()), const_cast<char*>(parentText.c_str()), nullptr};
     pid_t pid = -1;
     const int spawned = ::posix_spawn(&pid, helper.c_str(), &actions, &attr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -218,13 +223,11 @@ bool DecodeInHelper(Job job, const uint8_t* data, std::size_t size, uint32_t max
     bool complete = false;
     try {
         complete = Exchange(sv[0], data, size, maxAnswer, answer);
-    } catch (const std::bad_alloc&) {
-    }
+    } catch (const std::bad_alloc&) {}
     ::close(sv[0]);
     if (!complete) ::kill(pid, SIGKILL);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     if (!complete) return Failed(out, why, "the decoder ran out of time or memory");
     std::string reason;
     try {
@@ -232,14 +235,20 @@ bool DecodeInHelper(Job job, const uint8_t* data, std::size_t size, uint32_t max
     } catch (const std::bad_alloc&) {
         return Failed(out, why, "out of memory");
     }
-    if (reason.empty()) reason = WIFEXITED(status) && WEXITSTATUS(status) == 0 ? "the decoder gave no picture"
-                                                                             : SignalText(status);
+    if (reason.empty())
+        reason = WIFEXITED(status) && WEXITSTATUS(status) == 0 ? "the decoder gave no picture" : SignalText(status);
     return Failed(out, why, reason);
 }
 
 int RunDecodeHelper(int argc, char** argv) {
     LimitResources();
-    if (argc != 3) return 2;
+    if (argc != 3 && argc != 4) return 2;
+    if (argc == 4) {
+        // A program ended by Ctrl+C or a kill takes its drawing with it
+        // instead of leaving it to burn its processor time orphaned.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != static_cast<pid_t>(std::strtol(argv[3], nullptr, 10))) return 2;
+    }
     const unsigned long job = std::strtoul(argv[1], nullptr, 10);
     const unsigned long maxSide = std::strtoul(argv[2], nullptr, 10);
     if (maxSide == 0 || maxSide > kMaxDimension) return 2;

@@ -215,8 +215,7 @@ private:
 
 }  // namespace
 
-std::vector<uint8_t> WriteCodeStream(const uint8_t* indices, std::size_t count, int minCodeSize,
-                                     CodeStreamKind kind) {
+std::vector<uint8_t> WriteCodeStream(const uint8_t* indices, std::size_t count, int minCodeSize, CodeStreamKind kind) {
     minCodeSize = std::clamp(minCodeSize, 2, 8);
     std::vector<uint8_t> out;
     out.reserve(kind == CodeStreamKind::Lzw ? count / 2 + 64 : count + count / 4 + 64);

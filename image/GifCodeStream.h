@@ -17,7 +17,6 @@ enum class CodeStreamKind {
 // Codes the indices (each below 1 << minCodeSize; minCodeSize 2..8) and
 // returns the packed bytes, least significant bit first, without the
 // sub-block framing: starts with a clear code, ends with end-of-information.
-std::vector<uint8_t> WriteCodeStream(const uint8_t* indices, std::size_t count, int minCodeSize,
-                                     CodeStreamKind kind);
+std::vector<uint8_t> WriteCodeStream(const uint8_t* indices, std::size_t count, int minCodeSize, CodeStreamKind kind);
 
 }  // namespace imagecodec::gif

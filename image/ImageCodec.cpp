@@ -26,19 +26,21 @@ constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
 // signature first, the loosely identified ones (PCX, metafiles) next and the
 // formats without any signature (TGA, WBMP) last.
 constexpr ImageFormat kContentOrder[] = {
-    FORMAT_PNG, FORMAT_JPG, FORMAT_GIF, FORMAT_TIF, FORMAT_BMP, FORMAT_ICO, FORMAT_JP2, FORMAT_JPC,
+    FORMAT_PNG, FORMAT_JPG, FORMAT_GIF, FORMAT_TIF, FORMAT_BMP, FORMAT_ICO, FORMAT_JP2,  FORMAT_JPC,
     FORMAT_RAS, FORMAT_PNM, FORMAT_PGX, FORMAT_PCX, FORMAT_WMF, FORMAT_TGA, FORMAT_WBMP,
 };
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& why) {
     switch (boxora::ReadRegularFile(path, bytes, kMaxFileBytes)) {
-    case boxora::ReadResult::Ok: return true;
-    case boxora::ReadResult::NotOpened:
-        why = path + ": Could not open file: " +
-              (errno == EISDIR ? "a folder" : errno == EINVAL ? "not a regular file" : std::strerror(errno));
-        break;
-    case boxora::ReadResult::TooLarge: why = path + " is too large to be an image"; break;
-    case boxora::ReadResult::ReadFailed: why = "cannot read " + path; break;
+        case boxora::ReadResult::Ok: return true;
+        case boxora::ReadResult::NotOpened:
+            why = path + ": Could not open file: " +
+                  (errno == EISDIR   ? "a folder"
+                   : errno == EINVAL ? "not a regular file"
+                                     : std::strerror(errno));
+            break;
+        case boxora::ReadResult::TooLarge: why = path + " is too large to be an image"; break;
+        case boxora::ReadResult::ReadFailed: why = "cannot read " + path; break;
     }
     bytes.clear();
     return false;
@@ -86,22 +88,22 @@ bool TryDecode(ImageFormat format, const uint8_t* data, std::size_t size, ImageD
 
 std::string_view FormatName(ImageFormat format) {
     switch (format) {
-    case FORMAT_BMP: return "BMP";
-    case FORMAT_GIF: return "GIF";
-    case FORMAT_JPG: return "JPEG";
-    case FORMAT_PNG: return "PNG";
-    case FORMAT_ICO: return "ICO";
-    case FORMAT_TIF: return "TIFF";
-    case FORMAT_TGA: return "TGA";
-    case FORMAT_PCX: return "PCX";
-    case FORMAT_WBMP: return "WBMP";
-    case FORMAT_WMF: return "WMF/EMF";
-    case FORMAT_JP2: return "JP2";
-    case FORMAT_JPC: return "JPC";
-    case FORMAT_PGX: return "PGX";
-    case FORMAT_PNM: return "PNM";
-    case FORMAT_RAS: return "Sun raster";
-    default: return "unknown";
+        case FORMAT_BMP: return "BMP";
+        case FORMAT_GIF: return "GIF";
+        case FORMAT_JPG: return "JPEG";
+        case FORMAT_PNG: return "PNG";
+        case FORMAT_ICO: return "ICO";
+        case FORMAT_TIF: return "TIFF";
+        case FORMAT_TGA: return "TGA";
+        case FORMAT_PCX: return "PCX";
+        case FORMAT_WBMP: return "WBMP";
+        case FORMAT_WMF: return "WMF/EMF";
+        case FORMAT_JP2: return "JP2";
+        case FORMAT_JPC: return "JPC";
+        case FORMAT_PGX: return "PGX";
+        case FORMAT_PNM: return "PNM";
+        case FORMAT_RAS: return "Sun raster";
+        default: return "unknown";
     }
 }
 
@@ -126,8 +128,9 @@ bool ImageCodec::LoadFromMemory(const uint8_t* data, std::size_t size, int forma
     // they are drawn at the size asked for rather than shrunk from one.
     // A picture whose signature names a raster format stays one, even with
     // "%PDF-" in a comment.
-    const auto kind = imagecodec::SniffFormat(data, size) == FORMAT_UNKNOWN ? imagecodec::vector::SniffVector(data, size)
-                                                                            : imagecodec::vector::VectorKind::None;
+    const auto kind = imagecodec::SniffFormat(data, size) == FORMAT_UNKNOWN
+                          ? imagecodec::vector::SniffVector(data, size)
+                          : imagecodec::vector::VectorKind::None;
     if (kind != imagecodec::vector::VectorKind::None) {
         const uint32_t side = vectorSide_ ? vectorSide_ : maxSide ? maxSide : imagecodec::vector::kDefaultVectorSide;
         if (imagecodec::vector::DecodeVectorLimited(kind, data, size, side, data_, &why)) return true;
@@ -150,8 +153,7 @@ bool ImageCodec::LoadFromMemory(const uint8_t* data, std::size_t size, int forma
     if (sniffed != FORMAT_UNKNOWN && sniffed != requested) {
         if (TryDecode(sniffed, data, size, data_, why, maxSide)) return true;
         // The signature matched but the file is broken: report that reason.
-        if (requested == FORMAT_UNKNOWN)
-            requestedWhy = std::string(FormatName(sniffed)) + ": " + why;
+        if (requested == FORMAT_UNKNOWN) requestedWhy = std::string(FormatName(sniffed)) + ": " + why;
     }
     for (ImageFormat f : kContentOrder) {
         if (f == requested || f == sniffed) continue;
@@ -197,8 +199,8 @@ std::vector<uint8_t> ImageCodec::Encode2RGB_Ex() const {
     return out;
 }
 
-bool ImageCodec::CreateFromArray(const uint8_t* pixels, uint32_t width, uint32_t height, int bpp,
-                                 int bytesPerLine, bool flip) {
+bool ImageCodec::CreateFromArray(const uint8_t* pixels, uint32_t width, uint32_t height, int bpp, int bytesPerLine,
+                                 bool flip) {
     data_.Clear();
     lastError_.clear();
     if (!pixels || (bpp != 24 && bpp != 32)) {
@@ -237,12 +239,12 @@ void ImageCodec::SetJpegQuality(int quality) { options_.jpegQuality = std::clamp
 
 void ImageCodec::SetCodecOption(int option, int format) {
     switch (format) {
-    case FORMAT_JPG: options_.jpegOptions = option; break;
-    case FORMAT_GIF: options_.gifCompression = option; break;
-    case FORMAT_TIF: options_.tiffCompression = option; break;
-    case FORMAT_PNG: options_.pngInterlace = option; break;
-    case FORMAT_WEBP: options_.webpLossless = option; break;
-    default: break;  // the other formats have no options
+        case FORMAT_JPG: options_.jpegOptions = option; break;
+        case FORMAT_GIF: options_.gifCompression = option; break;
+        case FORMAT_TIF: options_.tiffCompression = option; break;
+        case FORMAT_PNG: options_.pngInterlace = option; break;
+        case FORMAT_WEBP: options_.webpLossless = option; break;
+        default: break;  // the other formats have no options
     }
 }
 
@@ -299,11 +301,12 @@ bool ImageCodec::Save(const std::string& path, int format, std::string* error) c
         why = "not enough memory";
         ok = false;
     }
-    if (!ok) return fail("cannot encode " + std::string(FormatName(static_cast<ImageFormat>(format))) +
-                         (why.empty() ? std::string() : ": " + why));
+    if (!ok)
+        return fail("cannot encode " + std::string(FormatName(static_cast<ImageFormat>(format))) +
+                    (why.empty() ? std::string() : ": " + why));
     std::string writeError;
-    if (!boxora::WriteFileAtomically(
-            path, std::string_view(reinterpret_cast<const char*>(file.data()), file.size()), &writeError))
+    if (!boxora::WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(file.data()), file.size()),
+                                     &writeError))
         return fail(writeError);
     return true;
 }
@@ -318,8 +321,7 @@ std::vector<uint8_t> ImageCodec::ToRgbaTopDown() const {
         uint8_t* dst = &out[static_cast<std::size_t>(y) * w * 4];
         for (uint32_t x = 0; x < w; ++x) {
             const std::size_t i = srcRow + x;
-            const uint8_t* bgr =
-                data_.bpp == 24 ? &data_.pixels[i * 3] : PaletteEntry(data_, data_.pixels[i]);
+            const uint8_t* bgr = data_.bpp == 24 ? &data_.pixels[i * 3] : PaletteEntry(data_, data_.pixels[i]);
             dst[4 * x + 0] = bgr[2];
             dst[4 * x + 1] = bgr[1];
             dst[4 * x + 2] = bgr[0];

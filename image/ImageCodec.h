@@ -43,8 +43,7 @@ public:
     // Builds a 24-bit image from a pixel array. bpp 32: B, G, R, A quads, the
     // A bytes becoming the alpha plane; bpp 24: B, G, R triples. The first row
     // of the array becomes the bottom row unless flip is set.
-    bool CreateFromArray(const uint8_t* pixels, uint32_t width, uint32_t height, int bpp, int bytesPerLine,
-                         bool flip);
+    bool CreateFromArray(const uint8_t* pixels, uint32_t width, uint32_t height, int bpp, int bytesPerLine, bool flip);
 
     void SetJpegQuality(int quality);
     // Option word for one format (JPEG bits, GIF compression, TIFF

@@ -8,13 +8,12 @@
 namespace imagecodec {
 
 // Limits every decoder enforces before allocating.
-constexpr uint32_t kMaxDimension = 30000;          // per side
-constexpr uint64_t kMaxPixels = 128ull << 20;      // width × height
+constexpr uint32_t kMaxDimension = 30000;      // per side
+constexpr uint64_t kMaxPixels = 128ull << 20;  // width × height
 
 // True when width × height is a size a decoder may allocate.
 inline bool SizeAllowed(uint64_t width, uint64_t height) {
-    return width > 0 && height > 0 && width <= kMaxDimension && height <= kMaxDimension &&
-           width * height <= kMaxPixels;
+    return width > 0 && height > 0 && width <= kMaxDimension && height <= kMaxDimension && width * height <= kMaxPixels;
 }
 
 struct ImageData {
@@ -39,15 +38,15 @@ struct ImageData {
 
 // Export options handed to the encoders.
 struct EncodeOptions {
-    int jpegQuality = 75;    // 0..100
-    int jpegOptions = 0;     // bit value 8: optimised tables; 16: progressive
-    int gifCompression = 0;  // 0 LZW, 1 none, 2 RLE
-    int tiffCompression = 0; // 0 auto, 1 none, 2 CCITT RLE, 4 Group 4, 5 LZW, 7 JPEG, 32773 PackBits
-    int pngInterlace = 0;    // 1: Adam7
+    int jpegQuality = 75;     // 0..100
+    int jpegOptions = 0;      // bit value 8: optimised tables; 16: progressive
+    int gifCompression = 0;   // 0 LZW, 1 none, 2 RLE
+    int tiffCompression = 0;  // 0 auto, 1 none, 2 CCITT RLE, 4 Group 4, 5 LZW, 7 JPEG, 32773 PackBits
+    int pngInterlace = 0;     // 1: Adam7
     // Print resolution in dots per inch written into the file (PNG pHYs,
     // JFIF density, TIFF resolution); 0 leaves each format's default.
     int dpi = 0;
-    int webpLossless = 0;    // 1: lossless WebP; otherwise lossy at the JPEG quality
+    int webpLossless = 0;  // 1: lossless WebP; otherwise lossy at the JPEG quality
     // ICC profile written with the pixels (JPEG, PNG, TIFF, WebP); empty
     // writes none.
     std::vector<uint8_t> iccProfile;

@@ -14,10 +14,10 @@ ImageFormat FormatFromExtension(std::string_view fileName) {
         ImageFormat code;
     };
     static constexpr Entry kTable[] = {
-        {".bmp", FORMAT_BMP}, {".gif", FORMAT_GIF},   {".jpg", FORMAT_JPG}, {".png", FORMAT_PNG},
+        {".bmp", FORMAT_BMP}, {".gif", FORMAT_GIF},   {".jpg", FORMAT_JPG},  {".png", FORMAT_PNG},
         {".ico", FORMAT_ICO}, {".cur", FORMAT_ICO},   {".tiff", FORMAT_TIF}, {".tga", FORMAT_TGA},
-        {".pcx", FORMAT_PCX}, {".wbmp", FORMAT_WBMP}, {".wmf", FORMAT_WMF}, {".emf", FORMAT_WMF},
-        {".jp2", FORMAT_JP2}, {".jpc", FORMAT_JPC},   {".pgx", FORMAT_PGX}, {".pnm", FORMAT_PNM},
+        {".pcx", FORMAT_PCX}, {".wbmp", FORMAT_WBMP}, {".wmf", FORMAT_WMF},  {".emf", FORMAT_WMF},
+        {".jp2", FORMAT_JP2}, {".jpc", FORMAT_JPC},   {".pgx", FORMAT_PGX},  {".pnm", FORMAT_PNM},
         {".ras", FORMAT_RAS}, {".webp", FORMAT_WEBP},
     };
     for (const Entry& e : kTable)

@@ -8,7 +8,7 @@ enum ImageFormat : int {
     FORMAT_GIF = 2,
     FORMAT_JPG = 3,
     FORMAT_PNG = 4,
-    FORMAT_ICO = 5,   // ICO and CUR
+    FORMAT_ICO = 5,  // ICO and CUR
     FORMAT_TIF = 6,
     FORMAT_TGA = 7,
     FORMAT_PCX = 8,

@@ -29,7 +29,8 @@ void PutBe32(std::vector<uint8_t>& out, uint32_t v) {
 }
 
 // One chunk: length, type, data (in up to three parts, joined), CRC.
-void PutChunk(std::vector<uint8_t>& out, const char* type, std::initializer_list<std::pair<const uint8_t*, std::size_t>> parts) {
+void PutChunk(std::vector<uint8_t>& out, const char* type,
+              std::initializer_list<std::pair<const uint8_t*, std::size_t>> parts) {
     std::size_t length = 0;
     for (const auto& p : parts) length += p.second;
     PutBe32(out, static_cast<uint32_t>(length));
@@ -66,10 +67,14 @@ unsigned FilterWith(const uint8_t* cur, const uint8_t* prev, std::size_t n, int 
         const int a = i >= b ? cur[i - b] : 0;
         const int up = prev[i];
         int pred;
-        if constexpr (Type == 1) pred = a;
-        else if constexpr (Type == 2) pred = up;
-        else if constexpr (Type == 3) pred = (a + up) >> 1;
-        else pred = Paeth(a, up, i >= b ? prev[i - b] : 0);
+        if constexpr (Type == 1)
+            pred = a;
+        else if constexpr (Type == 2)
+            pred = up;
+        else if constexpr (Type == 3)
+            pred = (a + up) >> 1;
+        else
+            pred = Paeth(a, up, i >= b ? prev[i - b] : 0);
         const auto v = static_cast<uint8_t>(cur[i] - pred);
         out[i] = v;
         sum += Weight(v);
@@ -194,7 +199,8 @@ struct PngBlockWriter::Impl {
         uint8_t tail[4] = {static_cast<uint8_t>(adler >> 24), static_cast<uint8_t>(adler >> 16),
                            static_cast<uint8_t>(adler >> 8), static_cast<uint8_t>(adler)};
         PutChunk(file, "IDAT",
-                 {{head, headerWritten ? 0u : 2u}, {piece->deflated.data(), piece->deflated.size()},
+                 {{head, headerWritten ? 0u : 2u},
+                  {piece->deflated.data(), piece->deflated.size()},
                   {tail, piece->last ? 4u : 0u}});
         headerWritten = true;
         return true;

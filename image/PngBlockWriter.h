@@ -17,9 +17,9 @@ namespace imagecodec {
 struct PngBlockSettings {
     uint32_t width = 0;
     uint32_t height = 0;
-    bool alpha = false;  // RGBA; otherwise RGB and the A bytes are dropped
+    bool alpha = false;   // RGBA; otherwise RGB and the A bytes are dropped
     bool opaque = false;  // with alpha: every A byte is written as 255
-    int dpi = 0;         // written as pHYs; 0 writes none
+    int dpi = 0;          // written as pHYs; 0 writes none
     // An ICC profile written as iCCP (named "ICC profile"); empty writes none.
     std::vector<uint8_t> iccProfile;
     // Worker threads; 0 takes one per processor (at most 4).

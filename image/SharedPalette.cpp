@@ -112,7 +112,8 @@ void SharedPalette::Build(int maxColours) {
                                      : Channel(bin, c) * 255 / 31 + 4;
         int bestDistance = std::numeric_limits<int>::max();
         for (std::size_t i = 0; i < n; ++i) {
-            const int dr = rgb[0] - colours_[3 * i], dg = rgb[1] - colours_[3 * i + 1], db = rgb[2] - colours_[3 * i + 2];
+            const int dr = rgb[0] - colours_[3 * i], dg = rgb[1] - colours_[3 * i + 1],
+                      db = rgb[2] - colours_[3 * i + 2];
             const int d = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
             if (d < bestDistance) bestDistance = d, lookup_[bin] = static_cast<uint8_t>(i);
         }

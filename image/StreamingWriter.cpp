@@ -22,7 +22,7 @@ namespace imagecodec {
 
 namespace {
 
-constexpr int kFullChromaQuality = 90;       // as the whole-picture JPEG encoder
+constexpr int kFullChromaQuality = 90;           // as the whole-picture JPEG encoder
 constexpr std::size_t kStripBytes = 256u << 10;  // as the whole-picture TIFF encoder
 
 // A stdio stream on a duplicate of the memory file, for libpng and libjpeg.
@@ -184,10 +184,10 @@ private:
 // the compression tag; automatic is LZW with the predictor.
 uint16_t TiffCompression(int option) {
     switch (option) {
-    case COMPRESSION_NONE: return COMPRESSION_NONE;
-    case COMPRESSION_JPEG: return COMPRESSION_JPEG;
-    case COMPRESSION_PACKBITS: return COMPRESSION_PACKBITS;
-    default: return COMPRESSION_LZW;
+        case COMPRESSION_NONE: return COMPRESSION_NONE;
+        case COMPRESSION_JPEG: return COMPRESSION_JPEG;
+        case COMPRESSION_PACKBITS: return COMPRESSION_PACKBITS;
+        default: return COMPRESSION_LZW;
     }
 }
 
@@ -310,13 +310,13 @@ bool StreamingWriter::Finish(const std::string& path) {
 
 bool StreamingWriter::Streams(int format, const EncodeOptions& options) {
     switch (format) {
-    case FORMAT_PNG: return options.pngInterlace != 1;
-    case FORMAT_JPG: return true;
-    case FORMAT_TIF:
-        // Fax codings suit black-and-white pictures only, which a whole
-        // picture must be seen to be.
-        return options.tiffCompression != COMPRESSION_CCITTRLE && options.tiffCompression != COMPRESSION_CCITTFAX4;
-    default: return false;
+        case FORMAT_PNG: return options.pngInterlace != 1;
+        case FORMAT_JPG: return true;
+        case FORMAT_TIF:
+            // Fax codings suit black-and-white pictures only, which a whole
+            // picture must be seen to be.
+            return options.tiffCompression != COMPRESSION_CCITTRLE && options.tiffCompression != COMPRESSION_CCITTFAX4;
+        default: return false;
     }
 }
 
@@ -335,9 +335,9 @@ std::unique_ptr<StreamingWriter> StreamingWriter::Create(int format, const Encod
         return made;
     };
     switch (format) {
-    case FORMAT_PNG: return start(std::make_unique<PngRows>());
-    case FORMAT_JPG: return start(std::make_unique<JpegRows>());
-    default: return start(std::make_unique<TiffRows>());
+        case FORMAT_PNG: return start(std::make_unique<PngRows>());
+        case FORMAT_JPG: return start(std::make_unique<JpegRows>());
+        default: return start(std::make_unique<TiffRows>());
     }
 }
 

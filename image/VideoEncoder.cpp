@@ -39,9 +39,12 @@ int64_t SeekMemory(void* opaque, int64_t offset, int whence) {
     whence &= ~AVSEEK_FORCE;
     if (whence == AVSEEK_SIZE) return static_cast<int64_t>(file->bytes.size());
     int64_t base = 0;
-    if (whence == SEEK_CUR) base = static_cast<int64_t>(file->pos);
-    else if (whence == SEEK_END) base = static_cast<int64_t>(file->bytes.size());
-    else if (whence != SEEK_SET) return -1;
+    if (whence == SEEK_CUR)
+        base = static_cast<int64_t>(file->pos);
+    else if (whence == SEEK_END)
+        base = static_cast<int64_t>(file->bytes.size());
+    else if (whence != SEEK_SET)
+        return -1;
     const int64_t target = base + offset;
     if (target < 0) return -1;
     file->pos = static_cast<std::size_t>(target);
@@ -169,7 +172,8 @@ bool VideoEncoder::Open(VideoKind kind, int width, int height, int fps, std::str
     }
     int status = avcodec_open2(s.codec, encoder, nullptr);
     if (status < 0) return fail("the video encoder cannot start: " + AvError(status));
-    if (avcodec_parameters_from_context(s.stream->codecpar, s.codec) < 0) return fail("the video stream cannot be made");
+    if (avcodec_parameters_from_context(s.stream->codecpar, s.codec) < 0)
+        return fail("the video stream cannot be made");
     s.stream->time_base = s.codec->time_base;
     s.stream->avg_frame_rate = s.codec->framerate;
     status = avformat_write_header(s.format, nullptr);

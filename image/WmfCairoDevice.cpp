@@ -13,7 +13,6 @@
 #include <memory>
 #include <string>
 
-
 namespace imagecodec::metafile {
 namespace {
 
@@ -105,8 +104,10 @@ bool SetBrush(wmfAPI* api, cairo_t* cr, wmfDC* dc) {
             for (int y = 0; y < 8; ++y) {
                 uint32_t* row = reinterpret_cast<uint32_t*>(base + stride * y);
                 for (int x = 0; x < 8; ++x) {
-                    if (bits[y] & (0x80 >> x)) row[x] = 0xFF000000u | (color.r << 16) | (color.g << 8) | color.b;
-                    else row[x] = opaque ? 0xFF000000u | (bg.r << 16) | (bg.g << 8) | bg.b : 0;
+                    if (bits[y] & (0x80 >> x))
+                        row[x] = 0xFF000000u | (color.r << 16) | (color.g << 8) | color.b;
+                    else
+                        row[x] = opaque ? 0xFF000000u | (bg.r << 16) | (bg.g << 8) | bg.b : 0;
                 }
             }
             cairo_surface_mark_dirty(tile.get());
@@ -255,8 +256,10 @@ bool AddPoints(cairo_t* cr, const wmfD_Coord* pt, unsigned count, bool close) {
     bool started = false;
     for (unsigned i = 0; i < count; ++i) {
         if (!Finite(pt[i])) continue;
-        if (!started) cairo_move_to(cr, pt[i].x, pt[i].y);
-        else cairo_line_to(cr, pt[i].x, pt[i].y);
+        if (!started)
+            cairo_move_to(cr, pt[i].x, pt[i].y);
+        else
+            cairo_line_to(cr, pt[i].x, pt[i].y);
         started = true;
     }
     if (started && close) cairo_close_path(cr);
@@ -418,8 +421,7 @@ void DrawText(wmfAPI* api, wmfDrawText_t* t) {
     const std::string text = ToUtf8(t->str);
     if (text.empty()) return;
     wmfFont* font = t->dc->font;
-    if (WMF_DC_OPAQUE(t->dc) && Finite(t->bbox.TL) && Finite(t->bbox.TR) && Finite(t->bbox.BR) &&
-        Finite(t->bbox.BL)) {
+    if (WMF_DC_OPAQUE(t->dc) && Finite(t->bbox.TL) && Finite(t->bbox.TR) && Finite(t->bbox.BR) && Finite(t->bbox.BL)) {
         cairo_move_to(cr, t->bbox.TL.x, t->bbox.TL.y);
         cairo_line_to(cr, t->bbox.TR.x, t->bbox.TR.y);
         cairo_line_to(cr, t->bbox.BR.x, t->bbox.BR.y);

@@ -50,7 +50,7 @@ struct CLng::CachedFile {
 };
 
 std::shared_ptr<const CLng::CachedFile> CLng::CachedLocked(std::shared_ptr<const CachedFile>& slot,
-                                                          const std::string& path) const {
+                                                           const std::string& path) const {
     if (!slot || slot->path != path) {
         auto file = std::make_shared<CachedFile>();
         file->path = path;
@@ -132,8 +132,8 @@ void CLng::SelectLanguage(int index) {
     std::string name;
     {
         std::lock_guard lock(mutex_);
-        const auto it = std::find_if(languages_.begin(), languages_.end(),
-                                     [index](const LNG_FILE& f) { return f.index == index; });
+        const auto it =
+            std::find_if(languages_.begin(), languages_.end(), [index](const LNG_FILE& f) { return f.index == index; });
         if (it == languages_.end()) return;
         currentIndex_ = it->index;
         currentPath_ = it->path;

@@ -12,9 +12,9 @@
 
 // One available language.
 struct LNG_FILE {
-    int index = 0;        // position in the sorted list
-    std::string name;     // "Language" value of section "Info" (may be empty)
-    std::string path;     // full path of the file
+    int index = 0;     // position in the sorted list
+    std::string name;  // "Language" value of section "Info" (may be empty)
+    std::string path;  // full path of the file
 };
 
 class CLng {

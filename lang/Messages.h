@@ -9,8 +9,10 @@ namespace boxora {
 
 // The message's text, its arguments filled in.
 std::string MessageText(const UserMessage& message);
-// Shows every message of outcome as a message box with an OK button, in
-// order.
+// Hands every message of outcome to reporter, in order.
+void RaiseMessages(const Outcome& outcome, IReporter& reporter);
+// The front ends' shorthand: every message as a message box of the
+// program-wide notifier.
 void RaiseMessages(const Outcome& outcome);
 
 }  // namespace boxora

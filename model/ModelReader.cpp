@@ -77,10 +77,9 @@ bool ReadColor(const uint8_t* data, const ChunkHeader& parent, std::array<uint8_
 
 class Importer {
 public:
-    Importer(const uint8_t* data, std::size_t size, SceneModel& model,
-             std::vector<tMaterialInfo>& fileMaterials, std::vector<std::unique_ptr<C3DObject>>& newObjects)
-        : data_(data), size_(size), model_(model), fileMaterials_(fileMaterials),
-          newObjects_(newObjects) {}
+    Importer(const uint8_t* data, std::size_t size, SceneModel& model, std::vector<tMaterialInfo>& fileMaterials,
+             std::vector<std::unique_ptr<C3DObject>>& newObjects)
+        : data_(data), size_(size), model_(model), fileMaterials_(fileMaterials), newObjects_(newObjects) {}
 
     bool Run() {
         ChunkStream s(data_, 0, size_);
@@ -109,7 +108,10 @@ private:
                     uint32_t version;
                     if (p.U32(version) && version > 3 && !versionWarned_) {
                         versionWarned_ = true;
-                        warnings_.Note({"", "", "The 3DS file is over version 3 so it may load incorrectly", {},
+                        warnings_.Note({"",
+                                        "",
+                                        "The 3DS file is over version 3 so it may load incorrectly",
+                                        {},
                                         boxora::MsgIcon::None});
                     }
                     break;
@@ -122,14 +124,9 @@ private:
                     if (NextChunk(p, first)) WalkA(first.end, c.end, depth + 1);
                     break;
                 }
-                case kObject:
-                    ReadObject(c, depth);
-                    break;
-                case kMaterial:
-                    ReadMaterial(c, depth);
-                    break;
-                default:
-                    break;  // skipped
+                case kObject: ReadObject(c, depth); break;
+                case kMaterial: ReadMaterial(c, depth); break;
+                default: break;  // skipped
             }
         }
     }
@@ -163,29 +160,18 @@ private:
         while (NextChunk(s, c)) {
             ChunkStream p(data_, c.payload, c.end);
             switch (c.id) {
-                case kTriMesh:
-                    WalkO(c.payload, c.end, obj, depth + 1);
-                    break;
-                case kVertexList:
-                    ReadVertices(p, obj);
-                    break;
+                case kTriMesh: WalkO(c.payload, c.end, obj, depth + 1); break;
+                case kVertexList: ReadVertices(p, obj); break;
                 case kFaceList:
                     ReadFaces(p, obj);
                     // The face list's own sub-chunks (material groups, smoothing)
                     // follow its faces and are read like siblings.
                     WalkO(p.Position(), c.end, obj, depth + 1);
                     break;
-                case kFaceMaterial:
-                    ReadFaceMaterial(p, obj);
-                    break;
-                case kMappingCoords:
-                    ReadMapping(p, obj);
-                    break;
-                case kSmoothGroups:
-                    ReadSmoothing(p, obj);
-                    break;
-                default:
-                    break;
+                case kFaceMaterial: ReadFaceMaterial(p, obj); break;
+                case kMappingCoords: ReadMapping(p, obj); break;
+                case kSmoothGroups: ReadSmoothing(p, obj); break;
+                default: break;
             }
         }
     }
@@ -303,9 +289,7 @@ private:
             tMaterialInfo& m = model_.materials[at];
             ChunkStream p(data_, c.payload, c.end);
             switch (c.id) {
-                case kMaterialName:
-                    m.name = NameFromBytes(p.RestAsString(kMaxStringBytes));
-                    break;
+                case kMaterialName: m.name = NameFromBytes(p.RestAsString(kMaxStringBytes)); break;
                 case kDiffuse: {
                     std::array<uint8_t, 3> rgb{};
                     if (ReadColor(data_, c, rgb)) {
@@ -325,15 +309,12 @@ private:
                     }
                     break;
                 }
-                case kTextureMap:
-                    WalkM(c.payload, c.end, at, depth + 1);
-                    break;
+                case kTextureMap: WalkM(c.payload, c.end, at, depth + 1); break;
                 case kMapFileName:
-                    m.file = boxora::CutToUtf16Units(boxora::Cp1250ToUtf8(p.RestAsString(kMaxStringBytes)),
-                                                     kMaxNameUnits);
+                    m.file =
+                        boxora::CutToUtf16Units(boxora::Cp1250ToUtf8(p.RestAsString(kMaxStringBytes)), kMaxNameUnits);
                     break;
-                default:
-                    break;
+                default: break;
             }
         }
     }
@@ -360,8 +341,7 @@ void FinishObject(C3DObject& obj) {
     std::size_t kept = 0;
     for (std::size_t i = 0; i < obj.faces.size(); ++i) {
         const MeshFace& f = obj.faces[i];
-        if (f.vertIndex[0] >= vertexCount || f.vertIndex[1] >= vertexCount || f.vertIndex[2] >= vertexCount)
-            continue;
+        if (f.vertIndex[0] >= vertexCount || f.vertIndex[1] >= vertexCount || f.vertIndex[2] >= vertexCount) continue;
         obj.faces[kept] = f;
         obj.smoothingGroups[kept] = obj.smoothingGroups[i];
         ++kept;
@@ -387,8 +367,8 @@ ImportResult ModelReader::Import(const std::string& path, SceneModel& model, int
     return ImportBytes(bytes.data(), bytes.size(), path, model, batchSize, progress);
 }
 
-ImportResult ModelReader::ImportBytes(const uint8_t* data, std::size_t size, const std::string& path,
-                                      SceneModel& model, int batchSize, const ProgressFn& progress) {
+ImportResult ModelReader::ImportBytes(const uint8_t* data, std::size_t size, const std::string& path, SceneModel& model,
+                                      int batchSize, const ProgressFn& progress) {
     ImportResult result;
     result.opened = true;
     fileMaterials_.clear();
@@ -411,12 +391,16 @@ ImportResult ModelReader::ImportBytes(const uint8_t* data, std::size_t size, con
     result.primaryOk = true;
     report(40);
     if (importer.TooLarge())
-        result.outcome.Note({"", "", "%s is too large (more than %s vertices or %s faces): only the first %s objects were loaded",
-                             {path, std::to_string(kMaxVertices), std::to_string(kMaxFaces),
-                              std::to_string(newObjects.size())},
-                             boxora::MsgIcon::Warning});
+        result.outcome.Note(
+            {"",
+             "",
+             "%s is too large (more than %s vertices or %s faces): only the first %s objects were loaded",
+             {path, std::to_string(kMaxVertices), std::to_string(kMaxFaces), std::to_string(newObjects.size())},
+             boxora::MsgIcon::Warning});
     else if (importer.ObjectsLeftOut() > 0)
-        result.outcome.Note({"", "", "%s holds more objects than the scene can take (%s in all): %s were left out",
+        result.outcome.Note({"",
+                             "",
+                             "%s holds more objects than the scene can take (%s in all): %s were left out",
                              {path, std::to_string(kMaxObjects), std::to_string(importer.ObjectsLeftOut())},
                              boxora::MsgIcon::Warning});
 

@@ -44,8 +44,7 @@ public:
     // them to the model under its list lock). Its messages are in the
     // result's outcome. batchSize is the number of files of the current
     // load batch (progress is split between them).
-    ImportResult Import(const std::string& path, SceneModel& model, int batchSize = 1,
-                        const ProgressFn& progress = {});
+    ImportResult Import(const std::string& path, SceneModel& model, int batchSize = 1, const ProgressFn& progress = {});
     // The same on a file held in memory; path is used in messages only.
     ImportResult ImportBytes(const uint8_t* data, std::size_t size, const std::string& path, SceneModel& model,
                              int batchSize = 1, const ProgressFn& progress = {});

@@ -39,6 +39,9 @@ enum ObjectType : int { OBJECT_TYPE_NONE = 0, OBJECT_TYPE_BOX = 1, OBJECT_TYPE_C
 
 class C3DObject;
 
+// A number no object has had before (any thread).
+uint64_t NewGeometryRevision();
+
 struct MeshFace {
     std::array<uint16_t, 3> vertIndex{};  // always below the object's vertex count
     std::array<Vector3, 3> normals{};     // per-corner normals, corner order
@@ -51,14 +54,14 @@ struct MeshFace {
 };
 
 struct tMaterialInfo {
-    std::string name;  // "Front", "Back", ... mark cover faces
-    std::string file;  // texture path; empty = untextured; "*" = not found
+    std::string name;                            // "Front", "Back", ... mark cover faces
+    std::string file;                            // texture path; empty = untextured; "*" = not found
     std::array<uint8_t, 4> color{0, 0, 0, 255};  // diffuse R, G, B, A
-    uint16_t index = 0xFFFF;                       // material index = position in the array
-    uint16_t ownerObject = kNoObject;              // id of the object that uses it
-    uint8_t mirrorLevel = 0;                       // 0 = not a mirror
-    uint8_t transparencyLevel = 0;                 // 0 = opaque
-    int coverFace = -1;                            // -1 or CoverFace
+    uint16_t index = 0xFFFF;                     // material index = position in the array
+    uint16_t ownerObject = kNoObject;            // id of the object that uses it
+    uint8_t mirrorLevel = 0;                     // 0 = not a mirror
+    uint8_t transparencyLevel = 0;               // 0 = opaque
+    int coverFace = -1;                          // -1 or CoverFace
 };
 
 // One mesh object. Objects are held by pointer in the scene model, so the
@@ -90,6 +93,11 @@ public:
     // One word per face once the object is loaded (0 where the file has none).
     std::vector<uint32_t> smoothingGroups;
 
+    // A new value, never reused, whenever the faces change (loading, a new
+    // cover image), so that geometry published for one revision can be
+    // shared by every scene snapshot until the next.
+    uint64_t geometryRevision = NewGeometryRevision();
+
     uint16_t id = kNoObject;
     int type = OBJECT_TYPE_NONE;
     std::string name;      // mesh object name from the file (at most 255 UTF-16 units)
@@ -101,6 +109,13 @@ public:
     // Width, height and depth in millimetres at scale 1, as the catalogue
     // declares them (model/RealSize.h); zeros when not declared.
     std::array<float, 3> realSizeMm{0, 0, 0};
+    // "KIND,param=value,…" when the object is a parametric shape rather
+    // than a model file (model/shapes/ShapeSpec.h).
+    std::string shape;
+    // The model file from another program (glTF, OBJ) the object was read
+    // from, as the scene names it; empty for catalogue models and shapes.
+    std::string modelFile;
+    std::string modelUnits;  // its unit as the scene gives it ("mm", "cm", "m", "in"), or empty
 
     int VertexCount() const { return static_cast<int>(vertices.size()); }
     int FaceCount() const { return static_cast<int>(faces.size()); }
@@ -124,8 +139,3 @@ struct SceneModel {
     // Its position in the list, or -1.
     int FindObjectPosition(int id) const;
 };
-
-// A copy of every object (geometry, transform, names) and material, for a
-// render job that draws the scene as it was when it started while the
-// scene itself goes on changing. Face owners are left for BuildSides.
-SceneModel CopySceneModel(const SceneModel& model);

@@ -24,7 +24,7 @@ struct JobOutputTarget {
 };
 
 struct RenderJobRun {
-    Outcome outcome;    // failed: nothing was written (a job given up carries no message)
+    Outcome outcome;      // failed: nothing was written (a job given up carries no message)
     double outputMs = 0;  // encoding and writing after the last row, in milliseconds
 };
 

@@ -1,9 +1,9 @@
 #include "platform/AppPaths.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <pwd.h>
 #include <unistd.h>
+#include <cstdlib>
+#include <filesystem>
 
 #include "boxora/InstallLayout.h"
 
@@ -36,8 +36,7 @@ std::string ProgramFolder() {
     // folder; found relative to the executable, a moved tree still works. A
     // build tree has no such folder and keeps them beside the executables.
     const std::string exe = ExecutableFolder();
-    const std::filesystem::path installed =
-        (std::filesystem::path(exe) / BOXORA_DATA_FROM_BINDIR).lexically_normal();
+    const std::filesystem::path installed = (std::filesystem::path(exe) / BOXORA_DATA_FROM_BINDIR).lexically_normal();
     std::error_code ec;
     if (std::filesystem::is_directory(installed / "languages", ec)) return StripTrailingSlashes(installed.string());
     return exe;

@@ -2,19 +2,19 @@
 
 #include "platform/FolderBeneath.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <dirent.h>
-#include <fcntl.h>
 #include <mutex>
 #include <random>
 #include <set>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace boxora {
 namespace {
@@ -35,7 +35,7 @@ struct Target {
     TargetKind kind = TargetKind::Missing;
     std::string path;  // after following symbolic links
     struct stat st {};
-    int error = 0;     // errno when the path cannot be resolved
+    int error = 0;  // errno when the path cannot be resolved
 };
 
 // Follows symbolic links to the file that gets the data. A dangling link
@@ -225,8 +225,10 @@ bool PutInPlace(int fd, const Target& t, const std::string& spare, std::string* 
     std::string named = spare;
     for (int attempt = 0; named.empty() && attempt < 100; ++attempt) {
         const std::string candidate = SpareName(folder);
-        if (LinkUnnamed(fd, candidate)) named = candidate;
-        else if (errno != EEXIST) break;
+        if (LinkUnnamed(fd, candidate))
+            named = candidate;
+        else if (errno != EEXIST)
+            break;
     }
     if (named.empty()) {
         SetError(error, "cannot create a file beside " + t.path, errno);

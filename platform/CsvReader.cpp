@@ -43,7 +43,10 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
 
 class Parser {
 public:
-    Parser(std::string_view text, const CsvLimits& limits) : text_(text), limits_(limits) {}
+    Parser(std::string_view text, const CsvLimits& limits, char delimiter)
+        : text_(text), limits_(limits), delimiter_(delimiter) {
+        table_.delimiter = delimiter;
+    }
 
     CsvTable Run() {
         if (text_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
@@ -117,7 +120,7 @@ private:
             }
             if (!TakeCharacter(field)) return false;
         }
-        if (pos_ < text_.size() && text_[pos_] != ',' && text_[pos_] != '\r' && text_[pos_] != '\n')
+        if (pos_ < text_.size() && text_[pos_] != delimiter_ && text_[pos_] != '\r' && text_[pos_] != '\n')
             return Fail("text follows the closing quote of a field (a quote inside a field is written twice)");
         return true;
     }
@@ -125,7 +128,7 @@ private:
     bool ReadUnquoted(std::string& field) {
         while (pos_ < text_.size()) {
             const char c = text_[pos_];
-            if (c == ',' || c == '\r' || c == '\n') break;
+            if (c == delimiter_ || c == '\r' || c == '\n') break;
             if (c == '"') return Fail("a quote inside a field that does not start with one");
             if (!TakeCharacter(field)) return false;
         }
@@ -148,7 +151,7 @@ private:
             std::string& field = record.fields.emplace_back();
             const bool ok = pos_ < text_.size() && text_[pos_] == '"' ? ReadQuoted(field) : ReadUnquoted(field);
             if (!ok) return;
-            if (pos_ < text_.size() && text_[pos_] == ',') {
+            if (pos_ < text_.size() && text_[pos_] == delimiter_) {
                 ++pos_;
                 continue;
             }
@@ -165,6 +168,7 @@ private:
 
     std::string_view text_;
     const CsvLimits& limits_;
+    const char delimiter_;
     std::size_t pos_ = 0;
     std::size_t line_ = 1;
     std::size_t totalFields_ = 0;
@@ -173,6 +177,40 @@ private:
 
 }  // namespace
 
-CsvTable ParseCsv(std::string_view text, const CsvLimits& limits) { return Parser(text, limits).Run(); }
+char DetectCsvDelimiter(std::string_view text) {
+    int commas = 0;
+    int semicolons = 0;
+    int tabs = 0;
+    bool quoted = false;
+    bool sawText = false;
+    // The first record only, with quoted line breaks inside it; bounded so a
+    // huge single-line file is not walked twice.
+    constexpr std::size_t kLookAhead = 64 * 1024;
+    for (std::size_t i = 0; i < text.size() && i < kLookAhead; ++i) {
+        const char c = text[i];
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (quoted) {
+            continue;
+        } else if (c == '\r' || c == '\n') {
+            if (sawText) break;
+            continue;
+        } else if (c == ',') {
+            ++commas;
+        } else if (c == ';') {
+            ++semicolons;
+        } else if (c == '\t') {
+            ++tabs;
+        }
+        sawText = true;
+    }
+    if (semicolons > commas && semicolons >= tabs) return ';';
+    if (tabs > commas && tabs > semicolons) return '\t';
+    return ',';
+}
+
+CsvTable ParseCsv(std::string_view text, const CsvLimits& limits) {
+    return Parser(text, limits, DetectCsvDelimiter(text)).Run();
+}
 
 }  // namespace boxora

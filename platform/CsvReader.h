@@ -9,6 +9,11 @@
 // table that breaks the rules or the bounds is refused as a whole with the
 // line the fault is on: a mis-quoted field would otherwise shift every
 // field after it into the wrong column without a word.
+//
+// Spreadsheets in many locales separate fields with semicolons (the comma
+// being their decimal mark), and "text" exports use tabs: the separator is
+// the one of comma, semicolon and tab found most often outside quotes in the
+// first record (comma when none or a tie).
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -34,7 +39,11 @@ struct CsvTable {
     std::vector<CsvRecord> records;  // the header is the first one
     std::string error;               // empty when the table was read
     std::size_t errorLine = 0;       // from 1, with error
+    char delimiter = ',';            // the one the table was read with
 };
+
+// The field separator of a table, from its first record.
+char DetectCsvDelimiter(std::string_view text);
 
 CsvTable ParseCsv(std::string_view text, const CsvLimits& limits = {});
 

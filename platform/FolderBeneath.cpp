@@ -1,10 +1,10 @@
 #include "platform/FolderBeneath.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -32,7 +32,9 @@ std::string Reason(int code) { return std::strerror(code); }
 }  // namespace
 
 FileBeneath::FileBeneath(FileBeneath&& other) noexcept
-    : folderFd_(std::exchange(other.folderFd_, -1)), exists_(other.exists_), path_(std::move(other.path_)),
+    : folderFd_(std::exchange(other.folderFd_, -1)),
+      exists_(other.exists_),
+      path_(std::move(other.path_)),
       why_(std::move(other.why_)) {}
 
 FileBeneath& FileBeneath::operator=(FileBeneath&& other) noexcept {

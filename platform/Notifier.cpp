@@ -59,3 +59,13 @@ INotifier& Notifier() {
 void SetNotifier(INotifier* notifier) { g_notifier.store(notifier); }
 
 }  // namespace boxora
+
+namespace boxora {
+
+void NotifierReporter::Report(MsgIcon severity, const std::string& text) {
+    Notifier().ShowMessage(text, severity, MsgButtons::Ok);
+}
+
+void NotifierReporter::Progress(int event, int value) { Notifier().EngineNotify(event, value); }
+
+}  // namespace boxora

@@ -7,24 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/Reporter.h"
+
 namespace boxora {
-
-enum class MsgIcon { None, Error, Warning, Question, Information };
-enum class MsgButtons { Ok, YesNo, YesNoCancel };
-enum class MsgAnswer { Ok, Yes, No, Cancel };
-
-// The engine's notifications to the main window (values as window messages).
-constexpr int WM_USER = 0x0400;
-constexpr int WM_ENGINE_BEGIN = WM_USER + 1;          // wParam: operation kind
-constexpr int WM_ENGINE_END = WM_USER + 2;            // wParam: 0
-constexpr int WM_ENGINE_PROGRESS = WM_USER + 3;       // wParam: percent 0..100
-constexpr int WM_ENGINE_SCENE_CHANGED = WM_USER + 4;  // wParam: 0
-
-// Operation kinds of WM_ENGINE_BEGIN.
-constexpr int ENGINE_OP_RENDER = 1;
-constexpr int ENGINE_OP_TEMPLATE = 2;
-constexpr int ENGINE_OP_ADD_OBJECTS = 3;
-constexpr int ENGINE_OP_LOAD_SCENE = 4;
 
 class INotifier {
 public:
@@ -47,8 +32,9 @@ public:
     void EngineNotify(int message, int wParam) override {}
 };
 
-// Records everything, for tests. Questions get the preset answer.
-class RecordingNotifier : public INotifier {
+// Records everything, for tests: as the program-wide notifier or as an
+// engine's reporter. Questions get the preset answer.
+class RecordingNotifier : public INotifier, public IReporter {
 public:
     struct Message {
         std::string text;
@@ -63,6 +49,8 @@ public:
 
     MsgAnswer ShowMessage(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
     void EngineNotify(int message, int wParam) override;
+    void Report(MsgIcon severity, const std::string& text) override { ShowMessage(text, severity, MsgButtons::Ok); }
+    void Progress(int event, int value) override { EngineNotify(event, value); }
 
     std::vector<Message> Messages() const;
     std::vector<Notification> Notifications() const;
@@ -72,6 +60,15 @@ private:
     mutable std::mutex mutex_;
     std::vector<Message> messages_;
     std::vector<Notification> notifications_;
+};
+
+// Hands what an engine reports to the program-wide notifier: the desktop
+// program's reporter, so that the engine's messages become its message
+// boxes and its progress the status bar.
+class NotifierReporter : public IReporter {
+public:
+    void Report(MsgIcon severity, const std::string& text) override;
+    void Progress(int event, int value) override;
 };
 
 // The program-wide notifier; a StderrNotifier until one is installed.

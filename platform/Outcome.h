@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Notifier.h"
+#include "platform/Reporter.h"
 
 namespace boxora {
 

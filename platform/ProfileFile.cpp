@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 #include "platform/AtomicFile.h"
 #include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
@@ -119,7 +118,8 @@ ProfileDocument ProfileDocument::Load(const std::string& path, const SectionFilt
     const ReadResult read = ReadRegularFile(path, bytes, kMaxFileBytes);
     if (read == ReadResult::NotOpened) return {};
     ProfileDocument doc = Parse(bytes, keep);
-    if (read == ReadResult::TooLarge && doc.cutAfterLine_ == 0) doc.cutAfterLine_ = std::max<std::size_t>(1, doc.linesRead_);
+    if (read == ReadResult::TooLarge && doc.cutAfterLine_ == 0)
+        doc.cutAfterLine_ = std::max<std::size_t>(1, doc.linesRead_);
     return doc;
 }
 
@@ -168,6 +168,12 @@ std::string ProfileDocument::GetString(std::string_view section, std::string_vie
     const int k = s < 0 ? -1 : FindKey(s, key);
     const std::string_view value = k < 0 ? def : std::string_view(lines_[static_cast<std::size_t>(k)].value);
     return CutToUtf16Units(value, bufferUnits - 1);
+}
+
+int ProfileDocument::KeyLine(std::string_view section, std::string_view key) const {
+    const int s = FindSection(section);
+    const int k = s < 0 ? -1 : FindKey(s, key);
+    return k + 1;
 }
 
 bool ProfileDocument::HasKey(std::string_view section, std::string_view key) const {
@@ -237,10 +243,8 @@ std::string ProfileDocument::Serialize() const {
         text += "\r\n";
     }
     switch (encoding_) {
-        case ProfileEncoding::Utf8:
-            return text;
-        case ProfileEncoding::Utf8Bom:
-            return "\xEF\xBB\xBF" + text;
+        case ProfileEncoding::Utf8: return text;
+        case ProfileEncoding::Utf8Bom: return "\xEF\xBB\xBF" + text;
         case ProfileEncoding::Utf16LeBom: {
             const std::u16string wide = Utf8ToUtf16(text);
             std::string bytes = "\xFF\xFE";

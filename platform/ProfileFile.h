@@ -46,6 +46,8 @@ public:
     std::string GetString(std::string_view section, std::string_view key, std::string_view def,
                           std::size_t bufferUnits = 260) const;
     bool HasKey(std::string_view section, std::string_view key) const;
+    // The line (from 1) that gives the key's value, or 0 when there is none.
+    int KeyLine(std::string_view section, std::string_view key) const;
     bool HasSection(std::string_view section) const;
 
     // Replaces the key's value, or adds the key at the end of its section, or
@@ -76,7 +78,7 @@ private:
     };
 
     int FindSection(std::string_view section) const;           // index of header line or -1
-    int FindKey(int sectionLine, std::string_view key) const;   // index of key line or -1
+    int FindKey(int sectionLine, std::string_view key) const;  // index of key line or -1
     static Line ParseLine(std::string text);
     void IndexSection(std::size_t line);  // records a header line unless its name is known
     void IndexKeys();

@@ -34,8 +34,7 @@ int CompareUpperOrdinal(std::string_view a, std::string_view b);
 // the next argument (an empty text when the arguments run out), "%%" gives
 // "%", and any other '%' is copied as it is. The result is cut to
 // maxUnits - 1 UTF-16 units, like a formatted buffer of maxUnits.
-std::string FormatText(std::string_view format, const std::vector<std::string>& args,
-                       std::size_t maxUnits = 1024);
+std::string FormatText(std::string_view format, const std::vector<std::string>& args, std::size_t maxUnits = 1024);
 
 // Text that came from a file, made safe to show on a terminal: control
 // characters (C0, DEL, C1), the characters that reorder text on screen and

@@ -1,5 +1,6 @@
 #include "project/ProjectCommands.h"
 
+#include "engine/CollectProject.h"
 #include "engine/IEngine.h"
 #include "engine/SceneFileCheck.h"
 #include "lang/Lng.h"
@@ -56,35 +57,59 @@ bool CProjectCommands::SaveBeforeLeaving(bool saveAsWhenUnnamed) {
 }
 
 void CProjectCommands::NewProject() {
-    const int answer = AskToSave();
-    if (answer == kAnswerCancel) return;
-    if (answer == kAnswerYes && !SaveBeforeLeaving(true)) return;
+    if (ui_.HasUnsavedChanges()) {
+        const int answer = AskToSave();
+        if (answer == kAnswerCancel) return;
+        if (answer == kAnswerYes && !SaveBeforeLeaving(true)) return;
+    }
     engine_.DeleteAllObjects();
     state_.Reset();
     ui_.SetTitle(ProjectTitle(state_.Name()));
     ui_.ProjectReplaced();
 }
 
-bool CProjectCommands::MayLeaveProject(bool askWhenNamed) {
-    if (!ui_.HasUnsavedChanges() && !(askWhenNamed && !state_.Path().empty())) return true;
+bool CProjectCommands::MayLeaveProject() {
+    // A question that comes when nothing would be lost teaches people to
+    // answer it without reading.
+    if (!ui_.HasUnsavedChanges()) return true;
     const int answer = AskToSave();
     if (answer == kAnswerCancel) return false;
     // A cancelled Save As dialog keeps the changes and the project.
     return answer == kAnswerNo || SaveProject();
 }
 
-bool CProjectCommands::MayDiscardChanges() { return MayLeaveProject(false); }
+bool CProjectCommands::MayDiscardChanges() { return MayLeaveProject(); }
 
 void CProjectCommands::OpenWithQuestion(const std::string& path) {
-    if (!MayLeaveProject(true)) return;
+    if (!MayLeaveProject()) return;
     OpenByPath(path, FileNamePart(path));
 }
 
 void CProjectCommands::OpenProject() {
-    if (!MayLeaveProject(true)) return;
+    if (!MayLeaveProject()) return;
     const std::optional<std::string> path = ui_.AskOpenPath(kSceneFileFilter);
     if (!path || path->empty()) return;
     OpenByPath(*path, FileNamePart(*path));
+}
+
+bool CProjectCommands::OpenTemplate(const std::string& scenePath) {
+    if (!MayLeaveProject()) return false;
+    if (!IsReadableSceneFile(scenePath)) {
+        Notifier().ShowMessage(CouldNotOpenFileText(scenePath), MsgIcon::Error, MsgButtons::Ok);
+        return false;
+    }
+    {
+        BusyGuard busy(ui_);
+        Notifier().EngineNotify(WM_ENGINE_BEGIN, ENGINE_OP_TEMPLATE);
+        engine_.LoadScene(scenePath);
+        Notifier().EngineNotify(WM_ENGINE_END, 0);
+    }
+    // The template is a starting point, not the file to save into: keeping
+    // the previous project's name would let Save overwrite it.
+    state_.Reset();
+    ui_.SetTitle(ProjectTitle(state_.Name()));
+    ui_.ProjectReplaced();
+    return true;
 }
 
 bool CProjectCommands::OpenByPath(const std::string& path, const std::string& fileName) {
@@ -115,6 +140,28 @@ bool CProjectCommands::SaveProject() {
 }
 
 bool CProjectCommands::SaveProjectAs() { return RunSaveAs() == SaveResult::Saved; }
+
+bool CProjectCommands::CollectProject() {
+    const std::optional<std::string> folder = ui_.AskFolder();
+    if (!folder || folder->empty()) return false;
+    const std::string name = state_.Path().empty() ? state_.Name() + kSceneFileExtension : state_.Name();
+    const std::string scene = *folder + "/" + name;
+    CollectResult collected;
+    {
+        BusyGuard busy(ui_);
+        // The scene as it is now, not as last saved.
+        if (!WriteScene(scene)) return false;
+        collected = CollectSceneFile(scene, *folder);
+    }
+    if (!collected.outcome.messages.empty()) RaiseMessages(collected.outcome);
+    if (collected.outcome.failed) return false;
+    Notifier().ShowMessage(FormatText(Lng().GetText("Common", "collected").empty()
+                                          ? std::string("The project and the %s files it uses were copied to \"%s\".")
+                                          : Lng().GetText("Common", "collected"),
+                                      {std::to_string(collected.copied), *folder}),
+                           MsgIcon::Information, MsgButtons::Ok);
+    return true;
+}
 
 CProjectCommands::SaveResult CProjectCommands::RunSaveAs() {
     const std::optional<std::string> path = ui_.AskSavePath(kSceneFileExtension, state_.Name(), kSceneFileFilter);

@@ -23,8 +23,10 @@ public:
     // The save-file dialog with a default extension (".scn"), an initial file
     // name and the question before replacing an existing file. The full path,
     // or nothing when cancelled.
-    virtual std::optional<std::string> AskSavePath(const std::string& defaultExtension,
-                                                   const std::string& initialName, const std::string& filter) = 0;
+    virtual std::optional<std::string> AskSavePath(const std::string& defaultExtension, const std::string& initialName,
+                                                   const std::string& filter) = 0;
+    // A folder dialog (for Collect Project); nothing when cancelled.
+    virtual std::optional<std::string> AskFolder() { return std::nullopt; }
     // The main window's title.
     virtual void SetTitle(const std::string& title) = 0;
     // Wait cursor on (true) or back to the arrow (false).
@@ -45,12 +47,12 @@ class CProjectCommands {
 public:
     CProjectCommands(ProjectState& state, IEngine& engine, IProjectUi& ui);
 
-    // Asks whether to save the current project (always), then clears the
-    // scene and starts "New Project". A cancelled Save As dialog does not
+    // Asks whether to save the current project when it holds unsaved
+    // changes, then clears the scene and starts "New Project". A cancelled Save As dialog does not
     // stop it; a save that fails does, so the scene is not lost.
     void NewProject();
-    // Asks to save first only when the project has a path; then the open
-    // dialog and Open by path.
+    // Asks to save first when the project holds unsaved changes; then the
+    // open dialog and Open by path.
     void OpenProject();
     // Makes path the project (fileName its name), loads it and titles the
     // window. Used by Open Project and the command line. A file that cannot
@@ -60,6 +62,10 @@ public:
     // A dropped project or a recent one: asks as Open Project does, then
     // opens path.
     void OpenWithQuestion(const std::string& path);
+    // Loads a template as a new, untitled project (asking first as Open
+    // Project does), so the first Save asks where. False when the user
+    // cancelled or the file is no scene.
+    bool OpenTemplate(const std::string& scenePath);
     // Before the scene is lost (closing the program, loading a template):
     // with unsaved changes, asks whether to save them. False when the user
     // cancels or the project could not be saved (the program stays as it is).
@@ -71,6 +77,10 @@ public:
     // cancelled or when the file could not be written (the project keeps its
     // previous path and name then).
     bool SaveProjectAs();
+    // The folder dialog, then the scene as it is now and every image it uses
+    // copied into that folder (the scene naming them relative to it), with
+    // a message saying how it went. False when cancelled or failed.
+    bool CollectProject();
 
     const ProjectState& State() const { return state_; }
 
@@ -84,10 +94,9 @@ private:
     // Answers the save question's Yes; false when the project must not go on
     // (the file could not be written).
     bool SaveBeforeLeaving(bool saveAsWhenUnnamed);
-    // The save question when the project has unsaved changes, or (with
-    // askWhenNamed) a path. True when the project may be left: No, or Yes and
-    // it was saved.
-    bool MayLeaveProject(bool askWhenNamed);
+    // The save question when the project has unsaved changes. True when the
+    // project may be left: nothing to lose, No, or Yes and it was saved.
+    bool MayLeaveProject();
 
     ProjectState& state_;
     IEngine& engine_;

@@ -1,12 +1,12 @@
 #include "project/TemplateLibrary.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/AppPaths.h"
 #include "platform/TextUtil.h"

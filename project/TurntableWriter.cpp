@@ -60,9 +60,7 @@ std::string Unescape(const std::string& text) {
     return out;
 }
 
-std::string Extension(const std::string& name) {
-    return ToLowerText(std::filesystem::path(name).extension().string());
-}
+std::string Extension(const std::string& name) { return ToLowerText(std::filesystem::path(name).extension().string()); }
 
 // One place the frames go.
 class FrameOutput {
@@ -197,21 +195,21 @@ std::string NumberedName(const std::string& pattern, int number) {
     NumberSpot spot;
     if (FindNumber(pattern, spot) != NumberPattern::Valid) return pattern;
     std::string digits = std::to_string(number);
-    if (static_cast<int>(digits.size()) < spot.width) digits.insert(0, static_cast<std::size_t>(spot.width) - digits.size(), '0');
+    if (static_cast<int>(digits.size()) < spot.width)
+        digits.insert(0, static_cast<std::size_t>(spot.width) - digits.size(), '0');
     return Unescape(pattern.substr(0, spot.start)) + digits + Unescape(pattern.substr(spot.end));
 }
 
 std::optional<TurntableOutput> TurntableOutputFor(const std::string& name, std::string* error) {
     switch (CheckNumberPattern(name)) {
-        case NumberPattern::Valid:
-            return TurntableOutput::Sequence;
+        case NumberPattern::Valid: return TurntableOutput::Sequence;
         case NumberPattern::Invalid:
             if (error)
-                *error = "a numbered name holds exactly one %d or %0Nd (N 1 to 9) and no other %; write %% for a "
-                         "percent sign";
+                *error =
+                    "a numbered name holds exactly one %d or %0Nd (N 1 to 9) and no other %; write %% for a "
+                    "percent sign";
             return std::nullopt;
-        case NumberPattern::None:
-            break;
+        case NumberPattern::None: break;
     }
     const std::string ext = Extension(name);
     if (ext == ".gif") return TurntableOutput::Gif;
@@ -258,12 +256,12 @@ TurntableResult RenderTurntable(IEngine& engine, const SceneParams& scene, const
         case TurntableOutput::Webp: output = std::make_unique<WebpOutput>(named); break;
         case TurntableOutput::Mp4:
         case TurntableOutput::Webm: {
-            const auto video = *kind == TurntableOutput::Mp4 ? imagecodec::VideoKind::Mp4H264
-                                                             : imagecodec::VideoKind::WebmVp9;
+            const auto video =
+                *kind == TurntableOutput::Mp4 ? imagecodec::VideoKind::Mp4H264 : imagecodec::VideoKind::WebmVp9;
             const std::string missing = imagecodec::VideoEncoder::Missing(video);
             if (!missing.empty()) {
                 result.error = missing + (*kind == TurntableOutput::Mp4 ? "; write .webm or .gif instead"
-                                                                         : "; write .mp4 or .gif instead");
+                                                                        : "; write .mp4 or .gif instead");
                 return result;
             }
             output = std::make_unique<VideoOutput>(named, video);
@@ -293,6 +291,7 @@ TurntableResult RenderTurntable(IEngine& engine, const SceneParams& scene, const
         job.height = s.height;
         job.format = *kind == TurntableOutput::Sequence ? s.stillFormat : FORMAT_PNG;
         job.seed = s.seed + static_cast<uint32_t>(i);
+        job.requireImages = s.requireImages;
         job.pictureSink = [slot, frameBytes](const uint8_t* rgba, int, int) {
             std::lock_guard lock(slot->mutex);
             if (rgba) slot->rgba.assign(rgba, rgba + frameBytes);

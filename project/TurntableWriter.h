@@ -25,10 +25,10 @@ struct TurntableSettings {
     // animation or video is taken as it stands.
     std::string output;
     std::optional<TurntableOutput> kind;
-    int frames = 12;     // 1 .. kMaxTurntableFrames
+    int frames = 12;  // 1 .. kMaxTurntableFrames
     int width = 300;
     int height = 300;
-    int fps = 12;        // 1 .. 100
+    int fps = 12;  // 1 .. 100
     // Sweeps the vertical angle from .first to .second at half the turn and
     // back, so that the loop closes; without it the scene's angle stays.
     std::optional<std::pair<float, float>> vertical;
@@ -43,6 +43,8 @@ struct TurntableSettings {
     int jpegOptions = 0;
     int gifCompression = 0;
     int tiffCompression = 0;
+    // A face image that gives no pixels fails the frame (RenderJob).
+    bool requireImages = false;
 };
 
 constexpr int kMaxTurntableFrames = 3600;
@@ -61,11 +63,10 @@ std::string NumberedName(const std::string& pattern, int number);
 std::optional<TurntableOutput> TurntableOutputFor(const std::string& name, std::string* error);
 
 // The camera angles of frame `index` of `frames`, from the scene's own.
-std::pair<float, float> TurntableAngles(const TurntableSettings& settings, int index, float horizontal,
-                                        float vertical);
+std::pair<float, float> TurntableAngles(const TurntableSettings& settings, int index, float horizontal, float vertical);
 
 struct TurntableCallbacks {
-    std::function<bool()> cancelled;                  // polled while frames render
+    std::function<bool()> cancelled;                    // polled while frames render
     std::function<void(int done, int total)> progress;  // after each frame
 };
 

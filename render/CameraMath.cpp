@@ -16,7 +16,8 @@ float ZoomOffset(float zoom) { return (zoom * 0.1f - 10.0f) * 40.0f; }
 
 float PerspectiveCompensation(float fovyDegrees, float referenceDistance, float zoomOffset) {
     const double halfFovy = fovyDegrees * static_cast<double>(kPi) / 180.0 / 2.0;
-    const double framing = std::tan(static_cast<double>(kCompensationAngle)) * 2.0 * (referenceDistance - zoomOffset) / 2.0;
+    const double framing =
+        std::tan(static_cast<double>(kCompensationAngle)) * 2.0 * (referenceDistance - zoomOffset) / 2.0;
     return static_cast<float>(framing / std::tan(halfFovy));
 }
 

@@ -5,6 +5,9 @@
 // fixed point:
 //
 //   CreateContexts   Initialize, user-interface thread
+//   CreateHeadlessContexts  instead, for an engine without a preview: only
+//                    what render jobs need; the scene thread then has no
+//                    context, draws no frame and decodes no texture
 //   ReleaseContexts  Release, user-interface thread, after both worker
 //                    threads have ended
 //   BeginSceneThread / EndSceneThread    first and last thing the scene
@@ -40,6 +43,7 @@ class IFrameRenderer : public IPictureRenderer {
 public:
     virtual ~IFrameRenderer() = default;
     virtual bool CreateContexts(IFrameSink* sink) = 0;
+    virtual bool CreateHeadlessContexts() { return CreateContexts(nullptr); }
     virtual bool ReleaseContexts() = 0;
     virtual void BeginSceneThread() = 0;
     virtual void EndSceneThread() = 0;

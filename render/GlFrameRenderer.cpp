@@ -6,23 +6,23 @@
 #include <chrono>
 #include <mutex>
 
-#include "render/RenderHost.h"
-#include "render/SideManager.h"
 #include "image/ImageFormat.h"
 #include "lang/Messages.h"
 #include "render/CameraGl.h"
 #include "render/FrameSink.h"
 #include "render/LightingState.h"
 #include "render/OsMesaContext.h"
+#include "render/RenderHost.h"
 #include "render/RenderJobScene.h"
-#include "render/SceneFrame.h"
-#include "render/TextureUpload.h"
 #include "render/RenderJobSteps.h"
-#include "render/TiledRender.h"
+#include "render/SceneFrame.h"
 #include "render/ShadowManager.h"
+#include "render/SideManager.h"
 #include "render/SideOrderingGl.h"
 #include "render/SidePasses.h"
 #include "render/SideSlots.h"
+#include "render/TextureUpload.h"
+#include "render/TiledRender.h"
 
 using boxora::OsMesaContext;
 
@@ -37,10 +37,8 @@ GlFrameRenderer::GlFrameRenderer(IRenderHost& engine)
       shadow_(std::make_unique<CShadowManager2>(frameParams_)),
       jobParams_(engine.Params()),
       jobShadow_(std::make_unique<CShadowManager2>(jobParams_)),
-      passes_(std::make_unique<boxora::SidePasses>(engine.Sides(), scene_,
-                                                   [&engine](bool previous) {
-                                                       return engine.ContinueCondition(previous);
-                                                   })),
+      passes_(std::make_unique<boxora::SidePasses>(
+          engine.Sides(), scene_, [&engine](bool previous) { return engine.ContinueCondition(previous); })),
       ordering_(std::make_unique<boxora::GlSideOrdering>(engine, *passes_)),
       frame_(std::make_unique<boxora::SceneFrame>(engine, frameParams_, *passes_, *shadow_)) {
     engine_.Sides().SetOrderingBackend(ordering_.get());
@@ -67,6 +65,14 @@ bool GlFrameRenderer::CreateContexts(IFrameSink* sink) {
     return true;
 }
 
+bool GlFrameRenderer::CreateHeadlessContexts() {
+    sink_ = nullptr;
+    if (offscreen_) return true;
+    std::string error;
+    offscreen_ = OsMesaContext::Create(&error);
+    return offscreen_ != nullptr;
+}
+
 bool GlFrameRenderer::ReleaseContexts() {
     if (!window_ && !offscreen_) return true;
     // Called after both worker threads have ended: nothing is current on
@@ -89,7 +95,7 @@ void GlFrameRenderer::BeginSceneThread() {
         // A context made after the textures were loaded (the preview was
         // created anew) gets them again under their names.
         std::lock_guard lock(engine_.Lock());
-        boxora::RaiseMessages(engine_.Textures().ReuploadAllTextures());
+        engine_.Report(engine_.Textures().ReuploadAllTextures());
         windowContextFresh_ = false;
     }
 }
@@ -201,8 +207,7 @@ boxora::Outcome SaveError(const std::string& fileName, const std::string& why) {
     if (!why.empty())
         return boxora::Outcome::Failure(
             {"TabRendering", "errsavewhy", "The image could not be saved to \"%s\": %s.", {fileName, why}});
-    return boxora::Outcome::Failure(
-        {"TabRendering", "errsave", "The image could not be saved to \"%s\".", {fileName}});
+    return boxora::Outcome::Failure({"TabRendering", "errsave", "The image could not be saved to \"%s\".", {fileName}});
 }
 
 }  // namespace boxora
@@ -229,17 +234,14 @@ boxora::Outcome GlFrameRenderer::RenderPicture(const RenderJob& job, IPictureSin
     const auto jobStart = Clock::now();
     lastJobTimes_ = JobTimes{};
     boxora::SetFixedLightingState();
-    jobShadow_->SeedRandom(job.seed.value_or(static_cast<uint32_t>(
-        std::chrono::system_clock::now().time_since_epoch().count())));
+    jobShadow_->SeedRandom(
+        job.seed.value_or(static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count())));
 
-    // The job's own copy of the scene, taken in one short locked moment;
-    // everything after draws from it without the engine lock.
-    std::unique_ptr<boxora::RenderJobScene> scene;
-    {
-        std::lock_guard lock(engine_.Lock());
-        jobParams_ = engine_.Params();
-        scene = std::make_unique<boxora::RenderJobScene>(engine_, jobParams_, *jobShadow_);
-    }
+    // The scene as it is now, published in one short locked moment;
+    // everything after draws from the snapshot without the engine lock.
+    const SceneSnapshotPtr snapshot = engine_.PublishScene();
+    jobParams_ = snapshot->settings;
+    auto scene = std::make_unique<boxora::RenderJobScene>(engine_, snapshot, jobParams_, *jobShadow_);
     jobParams_.RenderMode = RENDER_MODE_OFFSCREEN;
     jobParams_.accumulationPasses = kRenderPasses;
     ApplyTransparentBoost(jobParams_, job.format);
@@ -263,12 +265,12 @@ boxora::Outcome GlFrameRenderer::RenderPicture(const RenderJob& job, IPictureSin
     // Textures no larger than this picture can show.
     SetTexturePictureSize(job.width, job.height);
     // A texture shrunk to the budget is said as the job starts, as it goes on.
-    boxora::Outcome textures = scene->UploadTextures();
-    if (textures.failed && job.imagesRequired) {
+    if (boxora::Outcome textures = scene->UploadTextures(); job.requireImages && textures.failed) {
         scene->DeleteTextures();
         return textures;
+    } else {
+        engine_.Report(textures);
     }
-    boxora::RaiseMessages(textures);
 
     const auto frameStart = Clock::now();
     scene->Frame().Draw(RENDER_MODE_OFFSCREEN, job.width, job.height);

@@ -16,8 +16,8 @@
 #include <memory>
 
 #include "render/FrameRenderer.h"
-#include "scene/SceneParams.h"
 #include "render/ObjectDrawing.h"
+#include "scene/SceneParams.h"
 
 class IRenderHost;
 class CShadowManager2;
@@ -39,6 +39,7 @@ public:
     ~GlFrameRenderer() override;
 
     bool CreateContexts(IFrameSink* sink) override;
+    bool CreateHeadlessContexts() override;
     bool ReleaseContexts() override;
     void BeginSceneThread() override;
     void EndSceneThread() override;

@@ -9,9 +9,9 @@
 
 namespace boxora {
 
-JitteredFrustumArgs JitteredFrustum(double left, double right, double bottom, double top, double zNear,
-                                    double zFar, double pixdx, double pixdy, double eyedx, double eyedy,
-                                    double focus, int viewportWidth, int viewportHeight) {
+JitteredFrustumArgs JitteredFrustum(double left, double right, double bottom, double top, double zNear, double zFar,
+                                    double pixdx, double pixdy, double eyedx, double eyedy, double focus,
+                                    int viewportWidth, int viewportHeight) {
     const double eyeX = focus != 0 ? eyedx * zNear / focus : 0.0;
     const double eyeY = focus != 0 ? eyedy * zNear / focus : 0.0;
     const double pixelX = viewportWidth > 0 ? pixdx * (right - left) / viewportWidth : 0.0;
@@ -30,16 +30,16 @@ JitteredFrustumArgs JitteredFrustum(double left, double right, double bottom, do
     return a;
 }
 
-JitteredFrustumArgs JitteredPerspectiveFrustum(double fovy, double aspect, double zNear, double zFar,
-                                               double pixdx, double pixdy, double eyedx, double eyedy,
-                                               double focus, int viewportWidth, int viewportHeight) {
+JitteredFrustumArgs JitteredPerspectiveFrustum(double fovy, double aspect, double zNear, double zFar, double pixdx,
+                                               double pixdy, double eyedx, double eyedy, double focus,
+                                               int viewportWidth, int viewportHeight) {
     const double fov2 = (fovy * static_cast<double>(kPi) / 180.0) / 2.0;
     const double top = zNear / (std::cos(fov2) / std::sin(fov2));
     const double bottom = -top;
     const double right = top * aspect;
     const double left = -right;
-    return JitteredFrustum(left, right, bottom, top, zNear, zFar, pixdx, pixdy, eyedx, eyedy, focus,
-                           viewportWidth, viewportHeight);
+    return JitteredFrustum(left, right, bottom, top, zNear, zFar, pixdx, pixdy, eyedx, eyedy, focus, viewportWidth,
+                           viewportHeight);
 }
 
 namespace {

@@ -15,16 +15,16 @@ struct JitteredFrustumArgs {
 // likewise with top − bottom and the viewport height; the frustum is moved
 // by (dx, dy). A pixel offset of 1 moves the image by one pixel. An empty
 // viewport gives no pixel shift.
-JitteredFrustumArgs JitteredFrustum(double left, double right, double bottom, double top, double zNear,
-                                    double zFar, double pixdx, double pixdy, double eyedx, double eyedy,
-                                    double focus, int viewportWidth, int viewportHeight);
+JitteredFrustumArgs JitteredFrustum(double left, double right, double bottom, double top, double zNear, double zFar,
+                                    double pixdx, double pixdy, double eyedx, double eyedy, double focus,
+                                    int viewportWidth, int viewportHeight);
 
 // The symmetric frustum of a perspective (fovy in degrees, π = 3.1415927):
 // top = near / (cos(fov/2) / sin(fov/2)), right = top × aspect; then
 // JitteredFrustum.
-JitteredFrustumArgs JitteredPerspectiveFrustum(double fovy, double aspect, double zNear, double zFar,
-                                               double pixdx, double pixdy, double eyedx, double eyedy,
-                                               double focus, int viewportWidth, int viewportHeight);
+JitteredFrustumArgs JitteredPerspectiveFrustum(double fovy, double aspect, double zNear, double zFar, double pixdx,
+                                               double pixdy, double eyedx, double eyedy, double focus,
+                                               int viewportWidth, int viewportHeight);
 
 // On the current context, with the current viewport: loads the jittered
 // perspective frustum into the projection matrix, then leaves GL_MODELVIEW

@@ -37,8 +37,7 @@ void PositionLights(const std::array<float, 4>& light1, const std::array<float, 
 
 void PositionLights(const SceneParams& p) { PositionLights(p.light1Position.Get(), p.light2Position.Get()); }
 
-void SetFrameLighting(float globalBrightness, const std::array<float, 4>& light1,
-                      const std::array<float, 4>& light2) {
+void SetFrameLighting(float globalBrightness, const std::array<float, 4>& light1, const std::array<float, 4>& light2) {
     const GLfloat b = globalBrightness / 100.0f;
     const GLfloat ambient[] = {b, b, b, 1.0f};
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);

@@ -23,8 +23,7 @@ void SetFixedLightingState();
 // Per frame, after the scene transform so that the lights turn with the
 // scene: light-model ambient (b, b, b, 1) with b = brightness / 100, the two
 // light positions (w = 1), and the nicest perspective correction.
-void SetFrameLighting(float globalBrightness, const std::array<float, 4>& light1,
-                      const std::array<float, 4>& light2);
+void SetFrameLighting(float globalBrightness, const std::array<float, 4>& light1, const std::array<float, 4>& light2);
 void SetFrameLighting(const SceneParams& params);
 
 // Re-specifies both light positions under the current modelview (after a

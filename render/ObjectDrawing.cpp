@@ -2,9 +2,9 @@
 
 #include <GL/gl.h>
 
-#include "scene/SceneParams.h"
 #include "model/MirrorMath.h"
 #include "render/ReflectionFade.h"
+#include "scene/SceneParams.h"
 
 namespace boxora {
 

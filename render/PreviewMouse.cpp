@@ -47,9 +47,7 @@ PanValues PanDrag(float targetHorizontal, float targetVertical, int dx, int dy) 
             std::clamp(Truncate(targetVertical) + dy / 2, 0, 100)};
 }
 
-int PerspectiveDrag(float perspective, int dy) {
-    return std::clamp(Truncate(perspective) - dy / 2, 0, 100);
-}
+int PerspectiveDrag(float perspective, int dy) { return std::clamp(Truncate(perspective) - dy / 2, 0, 100); }
 
 int WheelZoom(float zoom, int wheelDelta) { return Truncate(zoom - static_cast<float>(wheelDelta / 40)); }
 

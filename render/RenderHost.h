@@ -6,9 +6,11 @@
 #include <string>
 
 #include "model/ModelTypes.h"
+#include "platform/Outcome.h"
 #include "platform/ReentrantLock.h"
 #include "render/TextureStore.h"
 #include "scene/SceneParams.h"
+#include "snapshot/SceneSnapshot.h"
 
 class CSideManager;
 
@@ -16,6 +18,9 @@ class IRenderHost {
 public:
     virtual ~IRenderHost() = default;
     virtual SceneParams& Params() = 0;
+    // The scene as it is now, as an immutable snapshot (never null): what a
+    // render job draws, without the lock.
+    virtual SceneSnapshotPtr PublishScene() = 0;
     virtual SceneModel& SceneObjects() = 0;
     virtual TextureNameTable& TextureNames() = 0;
     virtual CSideManager& Sides() = 0;
@@ -28,6 +33,9 @@ public:
     // The program is closing: a render job stops early and writes nothing.
     virtual bool RenderAbortRequested() const = 0;
     virtual void ReportProgress(float value) = 0;
+    // Hands the messages of outcome to the host's reporter; the renderer
+    // shows nothing itself.
+    virtual void Report(const boxora::Outcome& outcome) = 0;
     virtual void AddProgress(float delta) = 0;
     // The name the picture of the job in progress is to be written under
     // now, and the note that it was written under that name.

@@ -11,12 +11,12 @@ enum class PictureRendererId { Fast };
 // A render-to-file request: output file, size, format code and the export
 // options of the Rendering tab.
 struct RenderJob {
-    std::string fileName;     // full path, extension included
-    int width = 0;            // 1..16000 (the Rendering tab: 1..3000)
-    int height = 0;           // 1..16000
+    std::string fileName;  // full path, extension included
+    int width = 0;         // 1..16000 (the Rendering tab: 1..3000)
+    int height = 0;        // 1..16000
     // The format this job writes, resolved by whoever made the job (the
     // scene's Rendering-tab choice is a default, not a rule for the job).
-    int format = 4;           // image format code: 1 BMP, 2 GIF, 3 JPG, 4 PNG, 6 TIFF, 7 TGA, 11 JP2, 12 JPC, 14 PNM, 15 RAS
+    int format = 4;  // image format code: 1 BMP, 2 GIF, 3 JPG, 4 PNG, 6 TIFF, 7 TGA, 11 JP2, 12 JPC, 14 PNM, 15 RAS
     PictureRendererId renderer = PictureRendererId::Fast;
     int pngInterlace = 0;     // 1 interlaced
     int jpegQuality = 100;    // 0..100
@@ -46,9 +46,11 @@ struct RenderJob {
     std::string cmykProfile;
     int colourIntent = 0;
     bool blackPointCompensation = false;
-    // Set, a face whose image cannot be decoded at the picture's size fails
-    // the job (writing nothing) instead of being drawn blank.
-    bool imagesRequired = false;
+    // Set, a face image that gives no pixels at the picture's size (a
+    // drawing out of time at a print size included) fails the job, writing
+    // nothing: a picture with a blank face is no success (boxora-render
+    // without --allow-missing).
+    bool requireImages = false;
     // Set, the finished picture is handed here instead of being written
     // (fileName only names the job in messages): width × height × 4 bytes
     // R, G, B, A, top row first, alpha 255 unless the background is

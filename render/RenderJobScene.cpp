@@ -10,18 +10,22 @@
 
 namespace boxora {
 
-RenderJobScene::RenderJobScene(IRenderHost& engine, SceneParams& params, CShadowManager2& shadow)
+RenderJobScene::RenderJobScene(IRenderHost& engine, SceneSnapshotPtr snapshot, SceneParams& params,
+                               CShadowManager2& shadow)
     : engine_(engine),
+      snapshot_(std::move(snapshot)),
       params_(params),
-      model_(CopySceneModel(engine.SceneObjects())),
-      textures_(engine.Textures().TakeJobTextures()),
+      model_(ToSceneModel(*snapshot_)),
+      textures_(CTextureStore::JobTexturesOf(*snapshot_, engine.Textures().Budget(),
+                                             engine.Textures().JobsReportUnreadable())),
       sides_(model_, releaseQueue_),
       scene_{model_, textures_.names, params_} {
-    // The same grouping the engine's sides have, from the copy; the order
+    // The same grouping the engine's sides have, from the snapshot; the order
     // is found by the frame's own side ordering.
     sides_.BuildSides();
     sides_.SetStopTest([this] { return RenderAbortRequested(); });
-    passes_ = std::make_unique<SidePasses>(sides_, scene_, [this](bool previous) { return ContinueCondition(previous); });
+    passes_ =
+        std::make_unique<SidePasses>(sides_, scene_, [this](bool previous) { return ContinueCondition(previous); });
     passes_->SetStopTest([this] { return RenderAbortRequested(); });
     ordering_ = std::make_unique<GlSideOrdering>(*this, *passes_);
     sides_.SetOrderingBackend(ordering_.get());

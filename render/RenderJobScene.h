@@ -1,10 +1,10 @@
 #pragma once
-// The scene a render job draws: its own copy of the objects, materials,
-// texture names and settings, taken under the engine lock when the job
-// starts, with sides, passes, side ordering and frame of its own. The job
-// then draws without the engine lock, so edits made meanwhile are applied
-// to the scene at once (and shown by the preview) while the picture stays
-// the scene as it was when the job started.
+// The scene a render job draws: the program's records rebuilt from a scene
+// snapshot (objects, materials, artwork, settings), with sides, passes,
+// side ordering and frame of its own. Nothing of it is the engine's, so the
+// job draws without the engine lock; edits made meanwhile are applied to
+// the scene at once (and shown by the preview) while the picture stays the
+// scene of its snapshot.
 //
 // It is the host of its own passes: the settings, objects, sides and
 // viewport are the job's; progress, the stop test, the continue condition
@@ -27,10 +27,10 @@ class GlSideOrdering;
 
 class RenderJobScene : public IRenderHost {
 public:
-    // Engine lock held by the caller. params: the job's settings, which the
-    // job's shadow passes read as well (they stay the caller's, and live
-    // longer than this).
-    RenderJobScene(IRenderHost& engine, SceneParams& params, CShadowManager2& shadow);
+    // params: the job's settings, taken from the snapshot by the caller,
+    // which the job's shadow passes read as well (they stay the caller's,
+    // and live longer than this). No lock needed.
+    RenderJobScene(IRenderHost& engine, SceneSnapshotPtr snapshot, SceneParams& params, CShadowManager2& shadow);
     ~RenderJobScene() override;
     RenderJobScene(const RenderJobScene&) = delete;
     RenderJobScene& operator=(const RenderJobScene&) = delete;
@@ -45,11 +45,12 @@ public:
 
     // --- IRenderHost ---
     SceneParams& Params() override { return params_; }
+    SceneSnapshotPtr PublishScene() override { return snapshot_; }
     SceneModel& SceneObjects() override { return model_; }
     TextureNameTable& TextureNames() override { return textures_.names; }
     CSideManager& Sides() override { return sides_; }
     // The engine's store (engine lock needed): the job itself draws from
-    // its copies and never uses it.
+    // its snapshot's artwork and never uses it.
     CTextureStore& Textures() override { return engine_.Textures(); }
     // A lock of the job's own: nothing but the job sees its scene.
     ReentrantLock& Lock() override { return lock_; }
@@ -63,12 +64,14 @@ public:
     }
     bool RenderAbortRequested() const override { return engine_.RenderAbortRequested(); }
     void ReportProgress(float value) override { engine_.ReportProgress(value); }
+    void Report(const boxora::Outcome& outcome) override { engine_.Report(outcome); }
     void AddProgress(float delta) override { engine_.AddProgress(delta); }
     std::string RenderOutputName(const std::string& requested) override { return engine_.RenderOutputName(requested); }
     void FinishRenderOutput(const std::string& written) override { engine_.FinishRenderOutput(written); }
 
 private:
     IRenderHost& engine_;
+    SceneSnapshotPtr snapshot_;
     SceneParams& params_;
     SceneModel model_;
     CTextureStore::JobTextures textures_;

@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <chrono>
 
-#include "render/RenderHost.h"
-#include "render/SideManager.h"
 #include "render/AccumulationLoop.h"
 #include "render/CameraGl.h"
 #include "render/CullFaceToggle.h"
 #include "render/LightingState.h"
+#include "render/RenderHost.h"
 #include "render/ShadowManager.h"
+#include "render/SideManager.h"
 #include "render/SidePasses.h"
 #include "render/TileWindow.h"
 

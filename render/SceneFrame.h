@@ -19,10 +19,10 @@
 //   mode 2  (once per antialiasing sample) progress; frame list A: mirror
 //           sides, opaque sides and floor reflection; the shadow; frame list
 //           B: transparent sides and coverage alpha; progress
-#include "render/Side.h"
 #include "render/BackgroundGrid.h"
 #include "render/CameraMath.h"
 #include "render/LightMarkers.h"
+#include "render/Side.h"
 
 class IRenderHost;
 class CShadowManager2;

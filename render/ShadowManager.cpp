@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 #include <glm/gtc/type_ptr.hpp>
+#include <new>
 
-#include "scene/SceneParams.h"
 #include "model/MirrorMath.h"
 #include "render/TileWindow.h"
 #include "render/WindowRect.h"
+#include "scene/SceneParams.h"
 
 namespace {
 
@@ -57,9 +57,7 @@ void DrawImageAt(const std::vector<uint8_t>& rgba, int x, int y, int width, int 
 }
 
 // The same for a whole-frame image.
-void DrawFrameImage(const std::vector<uint8_t>& rgba, int width, int height) {
-    DrawImageAt(rgba, 0, 0, width, height);
-}
+void DrawFrameImage(const std::vector<uint8_t>& rgba, int width, int height) { DrawImageAt(rgba, 0, 0, width, height); }
 
 // Saves and clears the state the composites must not see, and puts it back.
 class CompositeState {
@@ -81,8 +79,8 @@ public:
 // object flattened along the given lights can cover, with a margin, within
 // a width × height viewport; the whole viewport when a flattened point
 // falls behind the eye. Empty (width 0) when nothing of it is in view.
-std::array<int, 4> ShadowWindowRect(const SceneModel& model, const std::vector<glm::dmat4>& shadows,
-                                    int width, int height) {
+std::array<int, 4> ShadowWindowRect(const SceneModel& model, const std::vector<glm::dmat4>& shadows, int width,
+                                    int height) {
     glm::dmat4 modelview, projection;
     glGetDoublev(GL_MODELVIEW_MATRIX, glm::value_ptr(modelview));
     glGetDoublev(GL_PROJECTION_MATRIX, glm::value_ptr(projection));
@@ -254,8 +252,7 @@ std::vector<glm::dmat4> CShadowManager2::OffscreenSampleMatrices(float k) {
     return samples;
 }
 
-void CShadowManager2::AccumulateSamples(const boxora::ObjectDrawingScene& scene,
-                                        const std::vector<glm::dmat4>& samples,
+void CShadowManager2::AccumulateSamples(const boxora::ObjectDrawingScene& scene, const std::vector<glm::dmat4>& samples,
                                         const std::function<void(float)>& progress,
                                         const std::function<void(int)>& beforeSample) {
     glDepthMask(GL_FALSE);

@@ -184,7 +184,7 @@ private:
     bool referencePrepass_ = false;
     PrepassInfo lastPrepass_;
     std::function<bool()> abortTest_;
-    std::vector<uint8_t> savedScene_;   // preview composite
+    std::vector<uint8_t> savedScene_;  // preview composite
     std::vector<uint8_t> shadowBuffer_;
     int previewWidth_ = 0;
     int previewHeight_ = 0;

@@ -30,8 +30,7 @@ glm::dmat4 ShadowMatrix(const Plane& p, const std::array<float, 4>& l) {
 }
 
 float ComputeShadowQuality(int w, int h, float length, int intensity) {
-    return (static_cast<float>(std::max(w, h)) / 600.0f) * (length / 70.0f) *
-           (static_cast<float>(intensity) / 70.0f);
+    return (static_cast<float>(std::max(w, h)) / 600.0f) * (length / 70.0f) * (static_cast<float>(intensity) / 70.0f);
 }
 
 float ComputeShadowQuality(const SceneParams& p) {

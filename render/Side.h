@@ -44,8 +44,8 @@ public:
     std::vector<MeshFace*> faces;
     std::vector<int> faceIndices;  // each face's index in its object's face array
     glm::dmat4 reflectionMatrix{1.0};
-    Vector3 mirrorNormal;  // object space, file axis order
-    Vector3 mirrorPoint;   // object space, file axis order
+    Vector3 mirrorNormal;               // object space, file axis order
+    Vector3 mirrorPoint;                // object space, file axis order
     std::array<double, 4> clipPlane{};  // drawing axis order
     std::array<DisplayListSlot, kSideSlotCount> listSlots{};
 

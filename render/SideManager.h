@@ -7,8 +7,8 @@
 // Every operation runs with the engine lock held. Display lists are only
 // marked stale here; their names go to the GlReleaseQueue and are deleted by
 // the thread that owns the preview context.
-#include <cstddef>
 #include <array>
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <vector>

@@ -27,11 +27,11 @@ constexpr float kFar = 0.999999f;
 constexpr float kCloser = 1e-6f;
 
 struct SideDepth {
-    DepthRect rect{};                  // where the read-back came from
+    DepthRect rect{};                    // where the read-back came from
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // covered pixels: [x0, x1) x [y0, y1)
     float nearest = 1.0f, farthest = 0.0f;
-    std::vector<float> kept;           // the read-back, when it fits the budget
-    bool duplicate = false;            // the same image as an earlier side's
+    std::vector<float> kept;  // the read-back, when it fits the budget
+    bool duplicate = false;   // the same image as an earlier side's
     bool Covers() const { return x1 > x0; }
 };
 
@@ -49,9 +49,7 @@ uint64_t DepthHash(const DepthRect& rect, const std::vector<float>& values) {
 
 }  // namespace
 
-bool CSideManager::Stopped(bool abandonable) const {
-    return (stopTest_ && stopTest_()) || (abandonable && Abandon());
-}
+bool CSideManager::Stopped(bool abandonable) const { return (stopTest_ && stopTest_()) || (abandonable && Abandon()); }
 
 DepthRect CSideManager::CaptureDepth(CSide& side, std::vector<float>& out) {
     DepthRect rect = backend_->Focus(side).value_or(DepthRect{0, 0, depthWidth_, depthHeight_});

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <glm/gtc/type_ptr.hpp>
 
+#include "model/MirrorMath.h"
+#include "render/CullFaceToggle.h"
+#include "render/GlCurrent.h"
 #include "render/RenderHost.h"
 #include "render/SideManager.h"
-#include "render/CullFaceToggle.h"
-#include "model/MirrorMath.h"
-#include "render/GlCurrent.h"
 #include "render/SidePasses.h"
 
 namespace boxora {
@@ -86,7 +86,8 @@ void GlSideOrdering::ReadDepth(std::vector<float>& out) {
     const CSideManager& sides = engine_.Sides();
     PixelRect rect{0, 0, sides.DepthWidth(), sides.DepthHeight()};
     if (focused_) rect = focus_;
-    const std::size_t n = static_cast<std::size_t>(std::max(rect[2], 0)) * static_cast<std::size_t>(std::max(rect[3], 0));
+    const std::size_t n =
+        static_cast<std::size_t>(std::max(rect[2], 0)) * static_cast<std::size_t>(std::max(rect[3], 0));
     if (out.size() != n) out.assign(n, 1.0f);
     if (n == 0) return;
     glPixelStorei(GL_PACK_ALIGNMENT, 4);

@@ -4,9 +4,9 @@
 
 #include <glm/gtc/type_ptr.hpp>
 
-#include "scene/SceneParams.h"
 #include "render/CullFaceToggle.h"
 #include "render/LightingState.h"
+#include "scene/SceneParams.h"
 
 namespace boxora {
 
@@ -192,8 +192,7 @@ bool SidePasses::WriteCoverageAlpha() {
     bool result = true;
     const std::vector<CSide*>& order = sides_.DirectOrder();
     for (std::size_t i = order.size(); i-- > 0 && result;) {
-        if (order[i] != nullptr && order[i]->kind != SIDE_TRANSPARENT)
-            result = DrawSlot(*order[i], SLOT_SILHOUETTE);
+        if (order[i] != nullptr && order[i]->kind != SIDE_TRANSPARENT) result = DrawSlot(*order[i], SLOT_SILHOUETTE);
     }
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glEnable(GL_DEPTH_TEST);

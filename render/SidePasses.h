@@ -9,8 +9,8 @@
 // unmirrored positions and back faces culled.
 #include <functional>
 
-#include "render/SideManager.h"
 #include "render/ObjectDrawing.h"
+#include "render/SideManager.h"
 #include "render/SideSlots.h"
 
 namespace boxora {

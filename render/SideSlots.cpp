@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "scene/SceneParams.h"
 #include "render/ReflectionFade.h"
+#include "scene/SceneParams.h"
 
 namespace boxora {
 
@@ -138,8 +138,7 @@ private:
                 SetColour(c);
                 break;
             }
-            default:
-                break;
+            default: break;
         }
     }
 
@@ -160,8 +159,7 @@ private:
                     glNormal3f(-n.x, -n.z, -n.y);
                 }
                 if (colourAndUv || slot_ == SLOT_FADED_ALPHA_MARK) {
-                    const float alpha =
-                        faded ? fade_.Alpha(static_cast<float>(FadeHeight(m_, v.x, v.z, v.y))) : 1.0f;
+                    const float alpha = faded ? fade_.Alpha(static_cast<float>(FadeHeight(m_, v.x, v.z, v.y))) : 1.0f;
                     CornerColour(alpha);
                 }
                 if (colourAndUv && haveUv) glTexCoord2f(object->texCoords[vi].u, object->texCoords[vi].v);
@@ -190,8 +188,7 @@ void NoMaterialRed(const ObjectDrawingScene& scene, const CSide& side) {
 
 void Before(const ObjectDrawingScene& scene, const CSide& side, int slot) {
     switch (slot) {
-        case SLOT_SILHOUETTE:
-            break;
+        case SLOT_SILHOUETTE: break;
         case SLOT_ALPHA_MARK:
             glDisable(GL_DEPTH_TEST);
             glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
@@ -202,27 +199,20 @@ void Before(const ObjectDrawingScene& scene, const CSide& side, int slot) {
             SetColour(blue);
             break;
         }
-        default:
-            NoMaterialRed(scene, side);
-            break;
+        default: NoMaterialRed(scene, side); break;
     }
 }
 
 void After(int slot) {
     switch (slot) {
         case SLOT_PLAIN:
-        case SLOT_MIRROR_SURFACE:
-            glDisable(GL_TEXTURE_2D);
-            break;
+        case SLOT_MIRROR_SURFACE: glDisable(GL_TEXTURE_2D); break;
         case SLOT_ALPHA_MARK:
             glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
             glEnable(GL_DEPTH_TEST);
             break;
-        case SLOT_FADED_ALPHA_MARK:
-            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-            break;
-        default:
-            break;
+        case SLOT_FADED_ALPHA_MARK: glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE); break;
+        default: break;
     }
 }
 

@@ -16,8 +16,8 @@
 //   8 faded transparent       the fade capped at the transparency level
 #include <atomic>
 
-#include "render/Side.h"
 #include "render/ObjectDrawing.h"
+#include "render/Side.h"
 
 namespace boxora {
 

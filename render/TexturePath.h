@@ -9,6 +9,13 @@
 // stands. No result when neither exists.
 std::optional<std::string> ResolveTexturePath(const std::string& path, const std::string& textureFolder);
 
-// The file of path's file name in sceneFolder (which ends with "/"), when it
-// exists there.
+// A relative path (as projects store their own files) taken from sceneFolder
+// (which ends with "/"), when the file exists there.
+std::optional<std::string> ResolveInSceneFolder(const std::string& path, const std::string& sceneFolder);
+
+// The file of path's file name in sceneFolder (which ends with "/") or, when
+// not there, in the folders below it (the shallowest, then the first by
+// name), when it exists: a project whose images were moved along with it.
+// The search below is bounded, so a scene saved at the top of a huge tree
+// does not walk all of it.
 std::optional<std::string> FindBesideScene(const std::string& path, const std::string& sceneFolder);

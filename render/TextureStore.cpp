@@ -71,7 +71,8 @@ void CTextureStore::FitBudget(TexturePixels& pixels, std::size_t budget, std::si
 
 void CTextureStore::NoteBudget(boxora::Outcome& outcome, bool shrunk, std::size_t budget) {
     if (!shrunk) return;
-    outcome.Note({"Common", "texturebudget",
+    outcome.Note({"Common",
+                  "texturebudget",
                   "The pictures of this scene need more than %s MB of texture memory; some are shown at a lower "
                   "resolution.",
                   {std::to_string(budget >> 20)},
@@ -95,10 +96,14 @@ std::size_t CTextureStore::SceneBytesBesides(int index) const {
 boxora::Outcome CTextureStore::TextureLoad(std::string& path, int index) {
     if (path.empty()) return {};
     const std::string folder = textureFolder_.empty() ? boxora::TextureFolder() : textureFolder_;
-    std::optional<std::string> resolved = ResolveTexturePath(path, folder);
+    // A project names its own files relative to its folder; those come
+    // before the program's textures of the same name.
+    std::optional<std::string> resolved = ResolveInSceneFolder(path, sceneFolder_);
+    if (!resolved) resolved = ResolveTexturePath(path, folder);
     if (!resolved && !sceneFolder_.empty()) resolved = FindBesideScene(path, sceneFolder_);
     if (!resolved) {
-        boxora::Outcome missing = boxora::Outcome::Failure({"Common", "textnotfound", "Texture file not found: %s", {path}});
+        boxora::Outcome missing =
+            boxora::Outcome::Failure({"Common", "textnotfound", "Texture file not found: %s", {path}});
         path = "*";
         return missing;
     }
@@ -168,8 +173,17 @@ boxora::Outcome CTextureStore::ReuploadAllTextures() {
     return outcome;
 }
 
-CTextureStore::JobTextures CTextureStore::TakeJobTextures() const {
-    return {all_, names_, budget_, {reportedUnreadable_.begin(), reportedUnreadable_.end()}};
+CTextureStore::JobTextures CTextureStore::JobTexturesOf(const SceneSnapshot& snapshot, std::size_t budget,
+                                                        bool reportUnreadable) {
+    JobTextures textures;
+    textures.budget = budget;
+    textures.reportUnreadable = reportUnreadable;
+    for (const boxora::MaterialSnapshot& m : snapshot.materials) {
+        if (!m.image || m.index < 0 || m.index >= kTextureSlots) continue;
+        textures.images.emplace_back(m.index, m.image);
+        textures.names[m.index] = static_cast<uint32_t>(m.index) + 1;
+    }
+    return textures;
 }
 
 boxora::Outcome CTextureStore::UploadJobTextures(const JobTextures& textures, const std::function<bool()>& stop) {
@@ -177,19 +191,31 @@ boxora::Outcome CTextureStore::UploadJobTextures(const JobTextures& textures, co
     if (!HasCurrentGlContext()) return outcome;
     std::size_t used = 0;
     bool shrunk = false;
-    for (const TEXTURE& record : textures.records) {
+    for (const auto& [index, image] : textures.images) {
         if (stop && stop()) return outcome;
-        if (record.index < 0 || record.index >= kTextureSlots || textures.names[record.index] == 0) continue;
         // A file read fine at the preview's size can still fail at the
         // picture's (a drawing out of time at a print size): a blank face
-        // is no picture, so the job says so and its caller decides.
-        TexturePixels pixels = DecodeTexturePixels(record.path, record.format, TextureSideLimit(), VectorArtSide());
-        if (pixels.bgr.empty() && textures.reported.count(record.path))
-            outcome.failed = true;  // said once already, when the scene loaded it
-        else if (pixels.bgr.empty())
-            outcome.Fail(UnreadableImage(record.path, pixels.why));
+        // is no picture, so the job says so and its caller decides. Where a
+        // preview decoded the images first it has named those that failed.
+        std::string why;
+        const auto decoded = image->Pixels(TextureSideLimit(), VectorArtSide(), &why);
+        if (decoded->pixels.empty()) {
+            if (textures.reportUnreadable)
+                outcome.Fail(UnreadableImage(image->Path(), why));
+            else
+                outcome.failed = true;
+            continue;
+        }
+        const int width = static_cast<int>(decoded->width), height = static_cast<int>(decoded->height);
+        if (used + TextureBytes(width, height) <= textures.budget) {
+            used += TextureBytes(width, height);
+            UploadTexture(textures.names[index], width, height, decoded->pixels.data());
+            continue;
+        }
+        // Shared pixels stay as they are: the shrinking works on a copy.
+        TexturePixels pixels{width, height, decoded->pixels};
         FitBudget(pixels, textures.budget, used, shrunk);
-        UploadTexture(textures.names[record.index], pixels);
+        UploadTexture(textures.names[index], pixels);
     }
     NoteBudget(outcome, shrunk, textures.budget);
     return outcome;
@@ -197,10 +223,7 @@ boxora::Outcome CTextureStore::UploadJobTextures(const JobTextures& textures, co
 
 void CTextureStore::DeleteJobTextures(const JobTextures& textures) {
     if (!HasCurrentGlContext()) return;
-    for (const TEXTURE& record : textures.records) {
-        if (record.index < 0 || record.index >= kTextureSlots || textures.names[record.index] == 0) continue;
-        DeleteTexture(textures.names[record.index]);
-    }
+    for (const auto& [index, image] : textures.images) DeleteTexture(textures.names[index]);
 }
 
 void CTextureStore::ReleaseTexture(int index) {

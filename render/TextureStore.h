@@ -10,7 +10,7 @@
 // the scene thread uploads it at its next turn (UploadPendingTextures). The
 // all-textures list keeps one record per material index so that every
 // texture can be uploaded again into the offscreen context of a render job
-// (TakeJobTextures).
+// (the scene snapshot's artwork).
 //
 // Each context has a texture memory budget. A texture that would take the
 // context beyond it is shrunk to what is left (or left without pixels),
@@ -26,8 +26,12 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "image/SharedImage.h"
 #include "platform/Outcome.h"
+#include "snapshot/SceneSnapshot.h"
 
 class GlReleaseQueue;
 struct TexturePixels;
@@ -64,12 +68,18 @@ public:
     // that is not found where its path says is looked for there by its file
     // name, so a project moved together with its art still finds it.
     void SetSceneFolder(std::string folder) { sceneFolder_ = std::move(folder); }
+    const std::string& SceneFolder() const { return sceneFolder_; }
     // Images that could not be decoded are reported once each; after this
     // they are reported again (a scene is opened anew).
     void ForgetReportedImages() {
         reportedUnreadable_.clear();
         budgetNoted_ = false;
     }
+    // Set where no preview decodes the images first (a headless engine):
+    // a render job's upload then fails its outcome ("Common"/
+    // "textunreadable") for each image that gives no pixels.
+    void SetJobsReportUnreadable(bool report) { jobsReportUnreadable_ = report; }
+    bool JobsReportUnreadable() const { return jobsReportUnreadable_; }
 
     // Loads the image at path as the texture of material index. path is
     // rewritten to the resolved full path, or to "*" (with the
@@ -86,18 +96,18 @@ public:
     // into it under its name; the lists stay as they are.
     boxora::Outcome ReuploadAllTextures();
 
-    // The textures of a render job: the records and names as they are when
-    // the job starts (taken with the engine lock held). The job uploads
-    // them into its own context without the lock, so the scene may load,
-    // replace or drop textures meanwhile; names are never reused, so the
-    // copies stay those of the scene the job started with.
+    // The textures of a render job: the artwork of a scene snapshot under
+    // names of the job's own (the job's context holds nothing else of the
+    // scene). The job decodes and uploads it into its own context without
+    // the engine lock, so the scene may load, replace or drop textures
+    // meanwhile.
     struct JobTextures {
-        std::list<TEXTURE> records;
+        std::vector<std::pair<int, boxora::SharedImagePtr>> images;  // material index, artwork
         TextureNameTable names{};
         std::size_t budget = kTextureBudgetBytes;
-        std::set<std::string> reported;  // unreadable files already said
+        bool reportUnreadable = false;
     };
-    JobTextures TakeJobTextures() const;
+    static JobTextures JobTexturesOf(const SceneSnapshot& snapshot, std::size_t budget, bool reportUnreadable);
     // Render thread: uploads them into the current context; stop is
     // consulted before each texture and leaves the rest out once true.
     static boxora::Outcome UploadJobTextures(const JobTextures& textures, const std::function<bool()>& stop);
@@ -116,6 +126,7 @@ public:
     const std::list<TEXTURE>& PendingTextures() const { return pending_; }
     uint32_t LastName() const { return counter_; }
     TextureNameTable& Names() { return names_; }
+    std::size_t Budget() const { return budget_; }
 
 private:
     ThreadRole Role() const { return role_ ? role_() : ThreadRole::Ui; }
@@ -126,8 +137,7 @@ private:
     // report: a file that gives no pixels adds the "Common"/"textunreadable"
     // failure to it once (on first uploads, not on copies for a context
     // made anew).
-    TexturePixels DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk,
-                                     boxora::Outcome* report);
+    TexturePixels DecodeWithinBudget(const TEXTURE& record, std::size_t& used, bool& shrunk, boxora::Outcome* report);
     // Shrinks decoded pixels to what is left of budget after used bytes.
     static void FitBudget(TexturePixels& pixels, std::size_t budget, std::size_t& used, bool& shrunk);
     static void NoteBudget(boxora::Outcome& outcome, bool shrunk, std::size_t budget);
@@ -144,6 +154,7 @@ private:
     std::string sceneFolder_;
     std::set<std::string> reportedUnreadable_;
     bool budgetNoted_ = false;  // the budget warning was given for this scene
+    bool jobsReportUnreadable_ = false;
     uint32_t counter_ = 0;
     std::list<TEXTURE> all_;
     std::list<TEXTURE> pending_;

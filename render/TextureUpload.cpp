@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "image/ImageCodec.h"
+#include "image/SharedImage.h"
 
 namespace {
 
@@ -44,32 +44,11 @@ int VectorArtSide() {
 
 TexturePixels DecodeTexturePixels(const std::string& path, int format, int maxSide, int vectorSide) {
     TexturePixels out;
-    ImageCodec image;
-    image.SetVectorSide(static_cast<uint32_t>(std::max(0, vectorSide)));
-    bool loaded = image.Load(path, format, static_cast<uint32_t>(std::max(0, maxSide)));
-    // A drawing too slow for its time at a print size is drawn again at half
-    // the size, down to the preview's: a softer face beats a blank one.
-    for (int side = vectorSide; !loaded && side > kPreviewTextureSide &&
-                                image.LastError().find("out of time") != std::string::npos;) {
-        side /= 2;
-        image.SetVectorSide(static_cast<uint32_t>(side));
-        loaded = image.Load(path, format, static_cast<uint32_t>(std::max(0, maxSide)));
-    }
-    if (!loaded) {
-        // The message names the file already.
-        out.why = image.LastError();
-        if (out.why.compare(0, path.size() + 2, path + ": ") == 0) out.why.erase(0, path.size() + 2);
-        return out;
-    }
-    out.bgr = image.Encode2RGB_Ex();
-    const std::size_t expected = static_cast<std::size_t>(image.GetWidth()) * image.GetHeight() * 3;
-    if (out.bgr.size() != expected || expected == 0) {
-        out.bgr.clear();
-        out.why = "not enough memory";
-        return out;
-    }
-    out.width = static_cast<int>(image.GetWidth());
-    out.height = static_cast<int>(image.GetHeight());
+    imagecodec::ImageData image = boxora::DecodeBgr(path, format, maxSide, vectorSide, &out.why, kPreviewTextureSide);
+    if (image.Empty()) return out;
+    out.width = static_cast<int>(image.width);
+    out.height = static_cast<int>(image.height);
+    out.bgr = std::move(image.pixels);
     return out;
 }
 
@@ -79,13 +58,16 @@ std::size_t TextureBytes(int width, int height) {
 }
 
 void UploadTexture(uint32_t name, const TexturePixels& pixels) {
+    const bool whole = pixels.width > 0 && pixels.height > 0 &&
+                       pixels.bgr.size() >= static_cast<std::size_t>(pixels.width) * pixels.height * 3;
+    UploadTexture(name, whole ? pixels.width : 0, whole ? pixels.height : 0, pixels.bgr.data());
+}
+
+void UploadTexture(uint32_t name, int width, int height, const uint8_t* bgr) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glBindTexture(GL_TEXTURE_2D, name);
-    if (pixels.width > 0 && pixels.height > 0 &&
-        pixels.bgr.size() >= static_cast<std::size_t>(pixels.width) * pixels.height * 3) {
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, pixels.width, pixels.height, GL_BGR_EXT, GL_UNSIGNED_BYTE,
-                          pixels.bgr.data());
-    }
+    if (width > 0 && height > 0 && bgr != nullptr)
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_BGR_EXT, GL_UNSIGNED_BYTE, bgr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }

@@ -45,4 +45,5 @@ std::size_t TextureBytes(int width, int height);
 // GL_BGR_EXT, unpack alignment 1, GL_LINEAR filters). An empty image leaves
 // the texture without pixels.
 void UploadTexture(uint32_t name, const TexturePixels& pixels);
+void UploadTexture(uint32_t name, int width, int height, const uint8_t* bgr);
 void DeleteTexture(uint32_t name);

@@ -51,8 +51,8 @@ namespace {
 // The largest size of the picture's shape that fits the surface, for the
 // one frame drawn of the whole picture (it finds the side order).
 std::pair<int, int> FitShape(int width, int height, int surfaceWidth, int surfaceHeight) {
-    const double scale = std::min({1.0, static_cast<double>(surfaceWidth) / width,
-                                   static_cast<double>(surfaceHeight) / height});
+    const double scale =
+        std::min({1.0, static_cast<double>(surfaceWidth) / width, static_cast<double>(surfaceHeight) / height});
     return {std::clamp(static_cast<int>(width * scale + 0.5), 1, surfaceWidth),
             std::clamp(static_cast<int>(height * scale + 0.5), 1, surfaceHeight)};
 }
@@ -80,12 +80,12 @@ Outcome DrawTiledPicture(const RenderJob& job, int tileSide, const TiledJobParts
     host.ReportProgress(1);
     // Textures no larger than the whole picture can show.
     SetTexturePictureSize(width, height);
-    Outcome textures = parts.scene.UploadTextures();
-    if (textures.failed && job.imagesRequired) {
+    if (Outcome textures = parts.scene.UploadTextures(); job.requireImages && textures.failed) {
         parts.scene.DeleteTextures();
         return textures;
+    } else {
+        host.Report(textures);
     }
-    RaiseMessages(textures);
 
     struct BackToRest {
         SceneFrame& frame;

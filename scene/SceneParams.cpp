@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "scene/SettingTable.h"
+
 namespace {
 float Radians(float degrees) { return degrees * kPi / 180.0f; }
 }  // namespace
@@ -29,32 +31,13 @@ void SceneParams::Reset() {
 }
 
 void SceneParams::ResetSceneSettings() {
-    cameraVerticalRotation = 36;
-    cameraHorizontalRotation = 0;
-    cameraZoom = 2;
+    // The constants beside the settings; the settings themselves come from
+    // their table, which also recomputes the lights and the shadow light.
     ShadowLightDir.Set({0, 0, 50, 0});
     eyeBase.Set({0, 0, 50, 1});
     cameraTarget.Set({0, 40, 0, 1});
     referenceDistance = 50;
-    shadowElevation = 30;
-    shadowLength = 68.75f;
-    shadowDirection = 0;
-    globalLightBrightness = 20;
-    Light_Source_Enabled_1 = true;
-    light1VerticalRotation = 30;
-    light1HorizontalRotation = 70;
-    light1Distance = 50;
-    Light_Source_Enabled_2 = true;
-    light2VerticalRotation = 10;
-    light2HorizontalRotation = 140;
-    light2Distance = 50;
-    Camera_Perspective = 1;
-    Reflection_Length = 20;
-    Reflection_Opacity = 20;
-    Shadow_Intensity = 20;
-    Shadow_Blur = 20;
-    backgroundColor = 0xFFFFFFu;
-    backgroundTransparent = false;
+    boxora::ResetSettings(*this);
     RecomputeLight1Position();
     RecomputeLight2Position();
     RecomputeShadowLightDir();
@@ -68,9 +51,7 @@ void SceneParams::RecomputeLight2Position() {
     light2Position.Set(LightPosition(light2VerticalRotation, light2HorizontalRotation, light2Distance));
 }
 
-void SceneParams::RecomputeShadowLightDir() {
-    ShadowLightDir.Set(ShadowLightVector(shadowElevation, shadowDirection));
-}
+void SceneParams::RecomputeShadowLightDir() { ShadowLightDir.Set(ShadowLightVector(shadowElevation, shadowDirection)); }
 
 float SceneParams::ShadowLength() const { return shadowLength; }
 

@@ -20,8 +20,8 @@ struct SceneParams {
     // Applies the reset values and recomputes the derived vectors.
     void Reset();
     // The same for the scene's own settings only (camera, lights, shadow,
-    // reflection, background): the viewport, the render mode, the
-    // accumulation passes and the output format keep their values.
+    // reflection, background, the picture): the viewport, the render mode,
+    // the accumulation passes and the output format keep their values.
     void ResetSceneSettings();
 
     SharedValue<int> RenderMode{1};
@@ -60,6 +60,10 @@ struct SceneParams {
     SharedValue<uint32_t> backgroundColor{0xFFFFFF};  // COLORREF: red in the low byte
     SharedValue<bool> backgroundTransparent{false};
     SharedValue<int> outputFormat{4};  // image format code of the Rendering tab's choice
+    // The picture the project is made for: its size and image format code.
+    SharedValue<int> pictureWidth{300};
+    SharedValue<int> pictureHeight{300};
+    SharedValue<int> pictureFormat{4};
 
     // Derived values.
     void RecomputeLight1Position();

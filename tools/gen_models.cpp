@@ -16,10 +16,11 @@
 
 int main(int argc, char** argv) {
     if (argc > 2 || (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))) {
-        std::printf("Usage: gen_models [FOLDER]\n"
-                    "Writes the package models of the catalogue as FOLDER/<name>.3ds\n"
-                    "(default folder: %s/data/Objects).\n",
-                    BOXORA_SOURCE_DIR);
+        std::printf(
+            "Usage: gen_models [FOLDER]\n"
+            "Writes the package models of the catalogue as FOLDER/<name>.3ds\n"
+            "(default folder: %s/data/Objects).\n",
+            BOXORA_SOURCE_DIR);
         return argc > 2 ? 2 : 0;
     }
     const std::filesystem::path folder =

@@ -1,7 +1,7 @@
 #include "ui/AboutDlg.h"
 
-#include <QHBoxLayout>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -41,10 +41,10 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     product_->setFont(big);
     version_ = new QLabel(VersionText());
     build_ = new QLabel(BuildText());
-    auto* notice = new QLabel(QStringLiteral(
-        "Copyright \u00a9 Talvenor. All rights reserved.\n\n"
-        "This program is protected by copyright law. Copying or distributing it, or any part of it, "
-        "without the written permission of Talvenor is prohibited."));
+    auto* notice = new QLabel(
+        QStringLiteral("Copyright \u00a9 Talvenor. All rights reserved.\n\n"
+                       "This program is protected by copyright law. Copying or distributing it, or any part of it, "
+                       "without the written permission of Talvenor is prohibited."));
     notice->setMinimumWidth(380);
     notice->setWordWrap(true);
     notice->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -41,9 +41,8 @@ bool CBoxoraApp::InitInstance(const std::vector<std::string>& params) {
     boxora::InstallStarterTemplates(boxora::StarterTemplateFolder(), boxora::TemplateFolder());
 
     frame_ = std::make_unique<CMainFrame>(engine_);
-    notifier_->SetNotificationHandler([frame = frame_.get()](int message, int wParam) {
-        frame->OnEngineNotify(message, wParam);
-    });
+    notifier_->SetNotificationHandler(
+        [frame = frame_.get()](int message, int wParam) { frame->OnEngineNotify(message, wParam); });
     if (engine_.engine) {
         projectUi_ = std::make_unique<boxora::QtProjectUi>(frame_.get());
         projectCommands_ = std::make_unique<boxora::CProjectCommands>(project_, *engine_.engine, *projectUi_);

@@ -1,7 +1,7 @@
 #pragma once
 // The program's command line: "-o path" (or "/o path") opens a project at
-// start, and so does a bare path (file managers pass one). For the screenshot tool: "--screenshot-tab N" shows tab page N
-// first, "--screenshot-subtab N" the Objects tab's sub-page N and
+// start, and so does a bare path (file managers pass one). For the screenshot tool: "--screenshot-tab N" shows tab page
+// N first, "--screenshot-subtab N" the Objects tab's sub-page N and
 // "--screenshot-format N" selects format N on the Rendering tab. Everything
 // else is ignored.
 #include <string>

@@ -3,8 +3,8 @@
 #include <QLabel>
 
 #include "engine/IEngine.h"
-#include "scene/SceneParams.h"
 #include "lang/Lng.h"
+#include "scene/SceneParams.h"
 #include "ui/GroupBox.h"
 
 namespace {
@@ -21,18 +21,13 @@ QString Text(const char* key) { return QString::fromStdString(Lng().GetText("Tab
 
 CDialogCamera::CDialogCamera(boxora::EngineBinding& engine, QWidget* parent) : CTabPage(engine, parent) {
     group_ = AddGroup(IDC_CAMERA_GROUP, "Camera");
-    IEngine* e = engine_.engine;
-    rows_[0] = AddParamRow(kHorizontal, 0, 360, 20, "Horizontal rotation",
-                           [e](int v) { e->SetCameraHorizontalRotation(static_cast<float>(v)); });
-    rows_[1] = AddParamRow(kVertical, 0, 90, 20, "Vertical rotation",
-                           [e](int v) { e->SetCameraVerticalRotation(static_cast<float>(v)); });
-    rows_[2] = AddParamRow(kTargetHorizontal, -100, 100, 0, "Camera target horizontal",
-                           [e](int v) { e->SetCameraTargetHorizontal(v); });
-    rows_[3] = AddParamRow(kTargetVertical, 0, 100, 30, "Camera target vertical",
-                           [e](int v) { e->SetCameraTargetVertical(v); });
-    rows_[4] = AddParamRow(kZoom, 0, 100, 50, "Zoom", [e](int v) { e->SetCameraZoom(static_cast<float>(v)); });
-    rows_[5] = AddParamRow(kPerspective, 0, 100, 10, "Perspective",
-                           [e](int v) { e->SetCameraPerspective(static_cast<float>(v)); });
+    using boxora::Setting;
+    rows_[0] = AddSettingRow(kHorizontal, Setting::CameraHorizontal, 20, "Horizontal rotation");
+    rows_[1] = AddSettingRow(kVertical, Setting::CameraVertical, 20, "Vertical rotation");
+    rows_[2] = AddSettingRow(kTargetHorizontal, Setting::CameraTargetHorizontal, 0, "Camera target horizontal");
+    rows_[3] = AddSettingRow(kTargetVertical, Setting::CameraTargetVertical, 30, "Camera target vertical");
+    rows_[4] = AddSettingRow(kZoom, Setting::CameraZoom, 50, "Zoom");
+    rows_[5] = AddSettingRow(kPerspective, Setting::CameraPerspective, 10, "Perspective");
     for (ParamSpinBinding* row : rows_) row->Initialize();
 }
 
@@ -47,17 +42,14 @@ void CDialogCamera::ApplyLanguageTexts() {
 }
 
 void CDialogCamera::RefreshFromEngine(int selector) {
+    if (selector == RefreshAll) return RefreshSettingRows();
     const SceneParams& s = *engine_.scene;
-    if (selector == RefreshAll || selector == RefreshRotation) {
-        rows_[0]->RefreshFrom(s.cameraHorizontalRotation);
-        rows_[1]->RefreshFrom(s.cameraVerticalRotation);
+    auto refresh = [&s](ParamSpinBinding* row) { row->RefreshFrom(boxora::GetSetting(s, *row->SettingShown())); };
+    if (selector == RefreshRotation) {
+        refresh(rows_[0]);
+        refresh(rows_[1]);
     }
-    if (selector == RefreshAll) {
-        rows_[2]->RefreshFrom(s.cameraTarget[0]);
-        rows_[3]->RefreshFrom(s.cameraTarget[1]);
-    }
-    if (selector == RefreshAll || selector == RefreshZoom) rows_[4]->RefreshFrom(s.cameraZoom);
-    if (selector == RefreshAll) rows_[5]->RefreshFrom(s.Camera_Perspective);
+    if (selector == RefreshZoom) refresh(rows_[4]);
 }
 
 std::vector<LayoutRule> CDialogCamera::BuildLayoutRules() const {

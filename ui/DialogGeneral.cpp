@@ -10,17 +10,17 @@
 
 #include "engine/IEngine.h"
 #include "engine/SceneFileCheck.h"
-#include "render/RenderJob.h"
-#include "ui/undo/SceneHistory.h"
 #include "image/ImageFormat.h"
 #include "lang/Lng.h"
 #include "platform/Notifier.h"
 #include "platform/TextUtil.h"
 #include "project/TemplateLibrary.h"
+#include "render/RenderJob.h"
 #include "ui/DialogSaveTemplate.h"
 #include "ui/GroupBox.h"
 #include "ui/TemplateList.h"
 #include "ui/TemplatePreview.h"
+#include "ui/undo/SceneHistory.h"
 
 using boxora::FormatText;
 using boxora::MsgAnswer;
@@ -52,9 +52,8 @@ CDialogGeneral::CDialogGeneral(boxora::EngineBinding& engine, QWidget* parent) :
     // A finished edit is handled once the editor is gone: the messages it may
     // show must not take the focus from an editor that is still open.
     connect(list_, &TemplateList::renameCommitted, this, [this](const QString& oldName, const QString& newName) {
-        QTimer::singleShot(0, this, [this, o = oldName.toStdString(), n = newName.toStdString()] {
-            FinishRename(o, n);
-        });
+        QTimer::singleShot(0, this,
+                           [this, o = oldName.toStdString(), n = newName.toStdString()] { FinishRename(o, n); });
     });
     connect(list_, &TemplateList::editingFinished, this, [this] {
         if (!refillPending_) return;
@@ -69,8 +68,8 @@ CDialogGeneral::CDialogGeneral(boxora::EngineBinding& engine, QWidget* parent) :
 void CDialogGeneral::BuildContextMenu() {
     contextMenu_ = new QMenu(this);
     // The menu's own texts, not the language file's.
-    loadAction_ = contextMenu_->addAction(QIcon(QStringLiteral(":/icons/menu/tmplload.png")),
-                                          QStringLiteral("Load Template"));
+    loadAction_ =
+        contextMenu_->addAction(QIcon(QStringLiteral(":/icons/menu/tmplload.png")), QStringLiteral("Load Template"));
     deleteAction_ = contextMenu_->addAction(QIcon(QStringLiteral(":/icons/menu/tmpldelete.png")),
                                             QStringLiteral("Delete Template"));
     contextMenu_->addSeparator();
@@ -165,8 +164,14 @@ std::vector<LayoutRule> CDialogGeneral::BuildLayoutRules() const {
 void CDialogGeneral::LoadTemplate() {
     const std::string name = list_->SelectedName().toStdString();
     if (name.empty() || !engine_.engine) return;
-    if (loadGuard_ && !loadGuard_()) return;
     const std::string scene = TemplateLibrary::ForCurrentUser().ScenePath(name);
+    if (opener_) {
+        save_->setEnabled(false);
+        opener_(scene);
+        save_->setEnabled(true);
+        return;
+    }
+    if (loadGuard_ && !loadGuard_()) return;
     if (!IsReadableSceneFile(scene)) {
         Notifier().ShowMessage(CouldNotOpenFileText(scene), MsgIcon::Error, MsgButtons::Ok);
         return;
@@ -289,8 +294,7 @@ bool CDialogGeneral::FinishRename(const std::string& oldName, const std::string&
         item->setText(newText);
         item->setToolTip(newText);
         int target = 0;
-        while (target < list_->count() &&
-               boxora::TemplateNameLess(list_->item(target)->text().toStdString(), newName))
+        while (target < list_->count() && boxora::TemplateNameLess(list_->item(target)->text().toStdString(), newName))
             ++target;
         list_->insertItem(target, item);
         list_->SelectRow(target);

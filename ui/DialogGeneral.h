@@ -48,9 +48,11 @@ public:
     // The scene changed (a template may have got its picture): refill.
     void RefreshFromEngine() override;
 
-    // Loads the selected template into the scene; the project keeps its
-    // path, name and title.
+    // Loads the selected template into the scene, through the template
+    // opener when there is one (the project commands, which make it a new,
+    // untitled project).
     void LoadTemplate();
+    void SetTemplateOpener(std::function<void(const std::string& scenePath)> opener) { opener_ = std::move(opener); }
     // Asked before a template replaces the scene; false keeps the scene.
     void SetLoadGuard(std::function<bool()> guard) { loadGuard_ = std::move(guard); }
     // File > Save Project as Template and the Save button.
@@ -99,6 +101,7 @@ private:
     QAction* renameAction_ = nullptr;
     int rememberedIndex_ = -1;
     std::function<bool()> loadGuard_;
+    std::function<void(const std::string&)> opener_;
     bool refillPending_ = false;
     CodecOptions codecOptions_;
     SaveTemplatePrompt prompt_;

@@ -4,8 +4,8 @@
 #include <QLabel>
 
 #include "engine/IEngine.h"
-#include "scene/SceneParams.h"
 #include "lang/Lng.h"
+#include "scene/SceneParams.h"
 #include "ui/GroupBox.h"
 #include "ui/undo/SceneHistory.h"
 
@@ -23,7 +23,6 @@ QString Text(const char* key) { return QString::fromStdString(Lng().GetText("Tab
 }  // namespace
 
 CDialogLight::CDialogLight(boxora::EngineBinding& engine, QWidget* parent) : CTabPage(engine, parent) {
-    IEngine* e = engine_.engine;
     globalGroup_ = AddGroup(IDC_GLOBAL_GROUP, "Global Light");
     lightGroups_[0] = AddGroup(IDC_LIGHT1_GROUP, QString());
     lightGroups_[1] = AddGroup(IDC_LIGHT2_GROUP, QString());
@@ -36,20 +35,14 @@ CDialogLight::CDialogLight(boxora::EngineBinding& engine, QWidget* parent) : CTa
         check->setBackgroundRole(QPalette::Window);
     }
 
-    brightness_ = AddParamRow(kBrightness, 0, 100, 20, "Brightness",
-                              [e](int v) { e->SetGlobalLightBrightness(static_cast<float>(v)); });
-    lightRows_[0][0] = AddParamRow(kLight1[0], 0, 360, 90, "Horizontal rotation",
-                                   [e](int v) { e->SetLightHorizontalRotation(static_cast<float>(v)); });
-    lightRows_[0][1] = AddParamRow(kLight1[1], 0, 90, 30, "Vertical rotation",
-                                   [e](int v) { e->SetLightVerticalRotation(static_cast<float>(v)); });
-    lightRows_[0][2] = AddParamRow(kLight1[2], 0, 100, 50, "Distance",
-                                   [e](int v) { e->SetLightDistance(static_cast<float>(v)); });
-    lightRows_[1][0] = AddParamRow(kLight2[0], 0, 360, 130, "Horizontal rotation",
-                                   [e](int v) { e->SetLightHorizontalRotation2(static_cast<float>(v)); });
-    lightRows_[1][1] = AddParamRow(kLight2[1], 0, 90, 20, "Vertical rotation",
-                                   [e](int v) { e->SetLightVerticalRotation2(static_cast<float>(v)); });
-    lightRows_[1][2] = AddParamRow(kLight2[2], 0, 100, 50, "Distance",
-                                   [e](int v) { e->SetLightDistance2(static_cast<float>(v)); });
+    using boxora::Setting;
+    brightness_ = AddSettingRow(kBrightness, Setting::GlobalLightBrightness, 20, "Brightness");
+    lightRows_[0][0] = AddSettingRow(kLight1[0], Setting::Light1Horizontal, 90, "Horizontal rotation");
+    lightRows_[0][1] = AddSettingRow(kLight1[1], Setting::Light1Vertical, 30, "Vertical rotation");
+    lightRows_[0][2] = AddSettingRow(kLight1[2], Setting::Light1Distance, 50, "Distance");
+    lightRows_[1][0] = AddSettingRow(kLight2[0], Setting::Light2Horizontal, 130, "Horizontal rotation");
+    lightRows_[1][1] = AddSettingRow(kLight2[1], Setting::Light2Vertical, 20, "Vertical rotation");
+    lightRows_[1][2] = AddSettingRow(kLight2[2], Setting::Light2Distance, 50, "Distance");
 
     brightness_->Initialize();
     for (auto& light : lightRows_)
@@ -93,13 +86,7 @@ void CDialogLight::ApplyLanguageTexts() {
 
 void CDialogLight::RefreshFromEngine() {
     const SceneParams& s = *engine_.scene;
-    brightness_->RefreshFrom(s.globalLightBrightness);
-    lightRows_[0][0]->RefreshFrom(s.light1HorizontalRotation);
-    lightRows_[0][1]->RefreshFrom(s.light1VerticalRotation);
-    lightRows_[0][2]->RefreshFrom(s.light1Distance);
-    lightRows_[1][0]->RefreshFrom(s.light2HorizontalRotation);
-    lightRows_[1][1]->RefreshFrom(s.light2VerticalRotation);
-    lightRows_[1][2]->RefreshFrom(s.light2Distance);
+    RefreshSettingRows();
     const bool on[2] = {s.Light_Source_Enabled_1, s.Light_Source_Enabled_2};
     for (int i = 0; i < 2; ++i) {
         checks_[i]->setChecked(on[i]);

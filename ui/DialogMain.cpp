@@ -1,6 +1,7 @@
 #include "ui/DialogMain.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -109,6 +110,7 @@ bool CDialogMain::Relayout() {
 void CDialogMain::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     Relayout();
+    ShowEmptyHint();
 }
 
 bool CDialogMain::eventFilter(QObject* watched, QEvent* event) {
@@ -144,6 +146,36 @@ void CDialogMain::RefreshFromScene() {
     tabs_->CameraPage()->RefreshFromEngine();
     tabs_->ReflectionPage()->RefreshFromEngine();
     tabs_->RenderPage()->RefreshFromEngine();
+    ShowEmptyHint();
+}
+
+void CDialogMain::ShowEmptyHint() {
+    // An empty preview says how to begin instead of showing a bare floor.
+    const bool empty = boxora::ReadSnapshot(engine_)->objects.empty();
+    if (!empty) {
+        if (emptyHint_) emptyHint_->hide();
+        return;
+    }
+    if (!emptyHint_) {
+        emptyHint_ = new QLabel(preview_);
+        emptyHint_->setWordWrap(true);
+        emptyHint_->setAlignment(Qt::AlignCenter);
+        emptyHint_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        emptyHint_->setStyleSheet(QStringLiteral(
+            "QLabel { background: rgba(255, 255, 255, 200); color: #303030; border-radius: 6px; padding: 10px; }"));
+    }
+    std::string text = Lng().GetText("Preview", "emptyhint");
+    if (text.empty())
+        text =
+            "Add a package on the Objects tab (or drop a .3ds model here), then drop its cover picture on it, "
+            "or load a template on the General tab.";
+    emptyHint_->setText(QString::fromStdString(text));
+    const int width = std::max(120, preview_->width() * 3 / 4);
+    emptyHint_->setFixedWidth(width);
+    emptyHint_->adjustSize();
+    emptyHint_->move((preview_->width() - emptyHint_->width()) / 2, (preview_->height() - emptyHint_->height()) / 2);
+    emptyHint_->show();
+    emptyHint_->raise();
 }
 
 bool CDialogMain::DropFiles(const QStringList& paths) {
@@ -164,14 +196,11 @@ bool CDialogMain::DropFiles(const QStringList& paths) {
     QString image;
     for (const QString& path : paths) {
         switch (boxora::ClassifyDroppedFile(path)) {
-            case boxora::DroppedFileKind::Model:
-                models.push_back(path.toStdString());
-                break;
+            case boxora::DroppedFileKind::Model: models.push_back(path.toStdString()); break;
             case boxora::DroppedFileKind::Image:
                 if (image.isEmpty()) image = path;
                 break;
-            default:
-                break;
+            default: break;
         }
     }
     if (!models.empty()) {

@@ -7,6 +7,8 @@
 // or the main window end up here: images become the selected object's Front
 // image, models are added, a project is opened.
 #include <QWidget>
+
+class QLabel;
 #include <functional>
 #include <string>
 #include <vector>
@@ -63,6 +65,8 @@ protected:
 
 private:
     std::vector<LayoutRule> BuildLayoutRules() const;
+    // The hint over an empty preview (hidden once there is an object).
+    void ShowEmptyHint();
 
     boxora::EngineBinding& engine_;
     boxora::SceneHistory* history_;
@@ -70,5 +74,6 @@ private:
     GroupBox* previewSettingsGroup_;
     CTabCtrlMain* tabs_;
     CDialogOpenGL* preview_;
+    QLabel* emptyHint_ = nullptr;
     OpenProjectHook openProject_;
 };

@@ -44,7 +44,6 @@ protected:
     const Layout& PageLayout() const { return layout_; }
 
 private:
-
     Layout layout_;
     GroupBox* group_;
     std::array<ParamSpinBinding*, 3> rows_{};

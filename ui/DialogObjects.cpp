@@ -62,8 +62,9 @@ bool CDialogObjects::FitSelectedToImages() {
         fitted = boxora::FitObjectToImages(*engine_.engine, *object);
     }
     if (!fitted) {
-        boxora::Notifier().ShowMessage(Text("fitnoimages", "None of this object's face images could be read, so "
-                                                           "there are no proportions to fit.")
+        boxora::Notifier().ShowMessage(Text("fitnoimages",
+                                            "None of this object's face images could be read, so "
+                                            "there are no proportions to fit.")
                                            .toStdString(),
                                        boxora::MsgIcon::Information, boxora::MsgButtons::Ok);
         return false;

@@ -10,8 +10,8 @@
 #include <cstring>
 
 #include "engine/IEngine.h"
-#include "scene/SceneParams.h"
 #include "render/PreviewMouse.h"
+#include "scene/SceneParams.h"
 #include "ui/DialogCamera.h"
 #include "ui/DialogLight.h"
 #include "ui/DialogShadow.h"
@@ -25,7 +25,6 @@ namespace {
 constexpr char kDragSource = 0;
 constexpr char kWheelSource = 0;
 }  // namespace
-
 
 CDialogOpenGL::CDialogOpenGL(boxora::EngineBinding& engine, QWidget* parent) : QWidget(parent), engine_(engine) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -77,8 +76,8 @@ QImage CDialogOpenGL::LatestFrame() const {
 
 QRect CDialogOpenGL::FitPicture(const QSize& area, int pictureWidth, int pictureHeight) {
     if (pictureWidth <= 0 || pictureHeight <= 0 || area.isEmpty()) return QRect(QPoint(0, 0), area);
-    const double scale = std::min(static_cast<double>(area.width()) / pictureWidth,
-                                  static_cast<double>(area.height()) / pictureHeight);
+    const double scale =
+        std::min(static_cast<double>(area.width()) / pictureWidth, static_cast<double>(area.height()) / pictureHeight);
     const int w = std::clamp(static_cast<int>(std::lround(pictureWidth * scale)), 1, area.width());
     const int h = std::clamp(static_cast<int>(std::lround(pictureHeight * scale)), 1, area.height());
     return QRect((area.width() - w) / 2, (area.height() - h) / 2, w, h);
@@ -292,7 +291,8 @@ void CDialogOpenGL::ApplyWheel(int delta, Qt::KeyboardModifiers modifiers) {
         const int usable = total / 40 * 40;
         wheelRemainder_ = total - usable;
         if (usable == 0) return;
-        engine_.engine->SetCameraZoom(static_cast<float>(boxora::WheelZoom(s.cameraZoom, usable)));
+        // Wheel up (away from the user) zooms in, as in other 3D programs.
+        engine_.engine->SetCameraZoom(static_cast<float>(boxora::WheelZoom(s.cameraZoom, -usable)));
         RefreshCamera(CDialogCamera::RefreshZoom);
         return;
     }

@@ -22,7 +22,7 @@
 namespace boxora {
 class IFileDropTarget;
 class SceneHistory;
-}
+}  // namespace boxora
 
 class CDialogCamera;
 class CDialogLight;

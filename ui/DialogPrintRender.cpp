@@ -46,7 +46,7 @@ struct PaperInfo {
     bool inches;
 };
 const PaperInfo kPapers[] = {
-    {"A5", 148, 210, false},   {"A4", 210, 297, false},    {"A3", 297, 420, false},     {"A2", 420, 594, false},
+    {"A5", 148, 210, false},   {"A4", 210, 297, false},  {"A3", 297, 420, false},   {"A2", 420, 594, false},
     {"Letter", 8.5, 11, true}, {"Legal", 8.5, 14, true}, {"Tabloid", 11, 17, true}, {nullptr, 0, 0, false},
 };
 constexpr int kPaperCount = static_cast<int>(std::size(kPapers));
@@ -78,8 +78,7 @@ void SetSideRange(QDoubleSpinBox* box, int unit) {
 
 }  // namespace
 
-CDialogPrintRender::CDialogPrintRender(boxora::EngineBinding& engine, const RenderJob& formatOptions,
-                                       QWidget* parent)
+CDialogPrintRender::CDialogPrintRender(boxora::EngineBinding& engine, const RenderJob& formatOptions, QWidget* parent)
     : QDialog(parent), engine_(engine), formatOptions_(formatOptions) {
     setWindowTitle(Text("prtitle"));
     boxora::ISettingsStore& settings = boxora::Settings();
@@ -227,8 +226,8 @@ void CDialogPrintRender::OnFormatChanged(int index) {
 
 std::optional<imagecodec::PixelSize> CDialogPrintRender::PictureSize() const {
     const QString unit = unit_->currentIndex() == Inches ? QStringLiteral("in") : QStringLiteral("mm");
-    const QString text = QString::number(width_->value(), 'f', 2) + QLatin1Char('x') +
-                         QString::number(height_->value(), 'f', 2) + unit;
+    const QString text =
+        QString::number(width_->value(), 'f', 2) + QLatin1Char('x') + QString::number(height_->value(), 'f', 2) + unit;
     return imagecodec::PrintPixels(text.toStdString(), dpi_->value(), boxora::kMaxPictureSide);
 }
 

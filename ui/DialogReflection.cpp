@@ -4,8 +4,8 @@
 #include <QRadioButton>
 
 #include "engine/IEngine.h"
-#include "scene/SceneParams.h"
 #include "lang/Lng.h"
+#include "scene/SceneParams.h"
 #include "ui/ColorButton.h"
 #include "ui/GroupBox.h"
 #include "ui/undo/SceneHistory.h"
@@ -26,11 +26,10 @@ QString Text(const char* key) { return QString::fromStdString(Lng().GetText("Tab
 }  // namespace
 
 CDialogReflection::CDialogReflection(boxora::EngineBinding& engine, QWidget* parent) : CTabPage(engine, parent) {
-    IEngine* e = engine_.engine;
     reflectionGroup_ = AddGroup(IDC_REFLECTION_GROUP, "Reflection");
     backgroundGroup_ = AddGroup(IDC_BACKGROUND_GROUP, "Background");
-    rows_[0] = AddParamRow(kLength, 0, 100, 20, "Length", [e](int v) { e->SetReflectionLength(v); });
-    rows_[1] = AddParamRow(kOpacity, 0, 100, 20, "Opacity", [e](int v) { e->SetReflectionOpacity(v); });
+    rows_[0] = AddSettingRow(kLength, boxora::Setting::ReflectionLength, 20, "Length");
+    rows_[1] = AddSettingRow(kOpacity, boxora::Setting::ReflectionOpacity, 20, "Opacity");
     colorRadio_ = AddControl(IDC_COLOR_RADIO, new QRadioButton("Color"), 70, 10);
     transparentRadio_ = AddControl(IDC_TRANSPARENT_RADIO, new QRadioButton("Transparent"), 70, 10);
     colorButton_ = AddControl(IDC_BACKGROUND_COLOR, new ColorButton("Background color"), kColorButtonUnits, 15);
@@ -48,11 +47,10 @@ CDialogReflection::CDialogReflection(boxora::EngineBinding& engine, QWidget* par
         colorButton_->setEnabled(false);
         engine_.engine->SetBackgroundTransparent(true);
     });
-    connect(colorButton_, &ColorButton::colorChosen, this,
-            [this](const QColor& color) {
-                boxora::SceneHistory::SettingsChange change(history_, colorButton_);
-                engine_.engine->SetBackgroundColor(boxora::ColorRefFromColor(color));
-            });
+    connect(colorButton_, &ColorButton::colorChosen, this, [this](const QColor& color) {
+        boxora::SceneHistory::SettingsChange change(history_, colorButton_);
+        engine_.engine->SetBackgroundColor(boxora::ColorRefFromColor(color));
+    });
 
     RefreshFromEngine();
 }
@@ -69,14 +67,14 @@ void CDialogReflection::ApplyLanguageTexts() {
     // their captions here.
     colorButton_->resize(std::max(DialogX(kColorButtonUnits), colorButton_->sizeHint().width()),
                          colorButton_->height());
-    transparentRadio_->resize(std::max(DialogX(70), transparentRadio_->sizeHint().width()), transparentRadio_->height());
+    transparentRadio_->resize(std::max(DialogX(70), transparentRadio_->sizeHint().width()),
+                              transparentRadio_->height());
     Relayout();
 }
 
 void CDialogReflection::RefreshFromEngine() {
     const SceneParams& s = *engine_.scene;
-    rows_[0]->RefreshFrom(s.Reflection_Length);
-    rows_[1]->RefreshFrom(s.Reflection_Opacity);
+    RefreshSettingRows();
     const bool transparent = s.backgroundTransparent;
     colorButton_->setEnabled(!transparent);
     colorButton_->SetColor(boxora::ColorFromColorRef(s.backgroundColor));

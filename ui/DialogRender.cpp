@@ -13,17 +13,18 @@
 #include <algorithm>
 
 #include "engine/IEngine.h"
-#include "render/RenderJob.h"
-#include "scene/SceneParams.h"
 #include "image/RenderOptions.h"
 #include "lang/Lng.h"
 #include "platform/Settings.h"
 #include "platform/TextUtil.h"
+#include "render/RenderJob.h"
+#include "scene/SceneParams.h"
 #include "ui/FileFilter.h"
 #include "ui/GroupBox.h"
 #include "ui/LayoutAdapter.h"
 #include "ui/NumberEdit.h"
 #include "ui/SpinButtons.h"
+#include "ui/undo/SceneHistory.h"
 
 namespace {
 constexpr int IDC_FILE_GROUP = 1099;
@@ -49,7 +50,7 @@ constexpr int IDC_PROGRESSIVE = 1124;
 constexpr int IDC_OPTIMIZE = 1125;
 constexpr int IDC_NOT_INTERLACED = 1118;
 constexpr int IDC_INTERLACED = 1119;
-constexpr int IDC_GIF_FIRST = 1120;  // LZW, None, RLE
+constexpr int IDC_GIF_FIRST = 1120;   // LZW, None, RLE
 constexpr int IDC_TIFF_FIRST = 1111;  // Auto, None, RLE, Fax, Packbits, Jpeg, LZW
 constexpr int IDC_RENDER_AND_SAVE = 1092;
 constexpr int IDC_WEBP_LOSSLESS = 1140;
@@ -232,7 +233,32 @@ void CDialogRender::ApplyLanguageTexts() {
 }
 
 void CDialogRender::RefreshFromEngine() {
-    if (engine_.scene) engine_.scene->outputFormat = formatId_;
+    if (!engine_.scene) return;
+    // The project's picture: the fields run their usual handling, which
+    // gives the values back to the engine unchanged.
+    const SceneParams& scene = *engine_.scene;
+    showingScene_ = true;
+    const bool keep = keepProportion_;
+    keepProportion_ = false;
+    const int width = static_cast<int>(boxora::GetSetting(scene, boxora::Setting::PictureWidth));
+    const int height = static_cast<int>(boxora::GetSetting(scene, boxora::Setting::PictureHeight));
+    const int format = static_cast<int>(boxora::GetSetting(scene, boxora::Setting::PictureFormat));
+    if (width != width_) widthEdit_->setText(QString::number(width));
+    if (height != height_) heightEdit_->setText(QString::number(height));
+    SetKeepProportion(keep);
+    for (int i = 0; i < boxora::kRenderFormatCount; ++i)
+        if (boxora::RenderFormats()[static_cast<std::size_t>(i)].formatId == format && format != formatId_)
+            SelectFormat(i);
+    showingScene_ = false;
+    engine_.scene->outputFormat = formatId_;
+}
+
+void CDialogRender::StorePictureSetting(boxora::Setting setting, int value) {
+    if (!engine_.engine || !engine_.scene) return;
+    const double before = boxora::GetSetting(*engine_.scene, setting);
+    if (before == value) return;
+    engine_.engine->SetSetting(setting, value);
+    if (history_ && !showingScene_) history_->RecordSetting(setting, before, value);
 }
 
 void CDialogRender::ShowOptionCaption() {
@@ -244,8 +270,8 @@ void CDialogRender::ShowOptionCaption() {
 // gets the width of its caption. The label column is as wide as its widest
 // caption in this language, and never below 50 units.
 void CDialogRender::SizeCaptionedControls() {
-    std::vector<QWidget*> captioned = {keepBox_, baseline_, progressive_, optimize_, notInterlaced_, interlaced_,
-                                       lossless_};
+    std::vector<QWidget*> captioned = {keepBox_,       baseline_,   progressive_, optimize_,
+                                       notInterlaced_, interlaced_, lossless_};
     for (QRadioButton* b : gif_) captioned.push_back(b);
     for (QRadioButton* b : tiff_) captioned.push_back(b);
     for (QWidget* w : captioned) w->resize(w->sizeHint().width(), std::max(DialogY(10), w->sizeHint().height()));
@@ -303,8 +329,10 @@ void CDialogRender::SelectFormat(int index) {
         formatList_->setCurrentIndex(index);
     }
 
-    // 3. The scene keeps the Rendering tab's choice (its jobs carry their own).
+    // 3. The scene keeps the Rendering tab's choice (its jobs carry their
+    // own); the project keeps it as its picture's format.
     if (engine_.scene) engine_.scene->outputFormat = formatId_;
+    StorePictureSetting(boxora::Setting::PictureFormat, formatId_);
 
     // 4. The file name follows the format's extension.
     const std::string swapped = boxora::SwapExtension(fileName_.toStdString(), format.extension);
@@ -328,6 +356,8 @@ void CDialogRender::OnSizeEdited(Dimension dimension) {
         return;
     }
     (dimension == Dimension::Width ? width_ : height_) = value;
+    StorePictureSetting(dimension == Dimension::Width ? boxora::Setting::PictureWidth : boxora::Setting::PictureHeight,
+                        value);
     if (keepProportion_) WriteOtherDimension(dimension);
     emit imageSizeChanged(width_, height_);
     if (engine_.engine) engine_.engine->Redraw(0);

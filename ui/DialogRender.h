@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 
+#include "scene/SettingTable.h"
 #include "ui/TabPage.h"
 
 class GroupBox;
@@ -43,6 +44,8 @@ public:
     // The Browse button: a save dialog with the format's filter.
     void Browse();
     void SelectFormat(int index);
+    // Hands a picture setting the user changed to the engine (and to undo).
+    void StorePictureSetting(boxora::Setting setting, int value);
     void SetFileChooser(SaveFileChooser chooser) { chooser_ = std::move(chooser); }
 
     // The job Render and Save hands to the engine.
@@ -130,6 +133,8 @@ private:
     int formatId_ = 4;
     int comboIndex_ = 0;
     bool keepProportion_ = false;
+    // Set while the page shows the scene's picture settings.
+    bool showingScene_ = false;
     float ratio_ = 1.0f;
     QString filter_;
     QString extension_;

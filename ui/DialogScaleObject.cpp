@@ -10,9 +10,9 @@
 #include <cmath>
 
 #include "engine/IEngine.h"
-#include "engine/SceneSnapshot.h"
 #include "lang/Lng.h"
 #include "platform/Settings.h"
+#include "snapshot/SceneSnapshot.h"
 #include "ui/ObjectTransformValues.h"
 #include "ui/undo/SceneHistory.h"
 
@@ -28,7 +28,8 @@ const CDialogObjectTransform::Layout kLayout{
 constexpr int kSizeIds[3] = {1061, 1062, 1063};
 constexpr int IDC_SCALE_LOCK = 1064;
 constexpr int IDC_SCALE_UNIT = 1065;
-constexpr int kLabelUnits = 10;
+// Wide enough for "width", "height" and "depth" in every language.
+constexpr int kLabelUnits = 40;
 constexpr double kMmPerInch = 25.4;
 constexpr float kMinFactor = 0.001f, kMaxFactor = 1000.0f;
 constexpr char kUnitSetting[] = "ScaleSizeUnit";
@@ -79,6 +80,10 @@ CDialogScaleObject::CDialogScaleObject(boxora::EngineBinding& engine, QWidget* p
 
 void CDialogScaleObject::ApplyLanguageTexts() {
     CDialogObjectTransform::ApplyLanguageTexts();
+    // Sizes are thought of as width, height and depth, not as axes.
+    Row(0)->Label()->setText(Text("scalewidth", "Width"));
+    Row(1)->Label()->setText(Text("scaleheight", "Height"));
+    Row(2)->Label()->setText(Text("scaledepth", "Depth"));
     lock_->setText(Text("lockscale", "Lock proportions"));
     unit_->setToolTip(Text("sizeunit", "Unit of the real size"));
 }

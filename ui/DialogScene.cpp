@@ -12,6 +12,7 @@
 #include "platform/AppPaths.h"
 #include "platform/Notifier.h"
 #include "platform/TextUtil.h"
+#include "ui/DialogAddShape.h"
 #include "ui/GroupBox.h"
 #include "ui/ObjectIconList.h"
 #include "ui/Thumbnails.h"
@@ -22,6 +23,7 @@ constexpr int IDC_SCENE_GROUP = 1089;
 constexpr int IDC_SCENE_LIST = 1058;
 constexpr int IDC_ADD_OBJECT = 1002;
 constexpr int IDC_DELETE_OBJECT = 1003;
+constexpr int IDC_ADD_SHAPE = 1004;
 constexpr int IDC_CATALOGUE_GROUP = 1090;
 constexpr int IDC_CATALOGUE_LIST = 1059;
 constexpr int kButtonUnits = 70;
@@ -40,12 +42,14 @@ CDialogScene::CDialogScene(boxora::EngineBinding& engine, QWidget* parent) : CTa
     sceneList_ = AddControl(IDC_SCENE_LIST, new boxora::ObjectIconList(), 200, 60);
     addButton_ = AddControl(IDC_ADD_OBJECT, new QPushButton("Add Object"), kButtonUnits, 15);
     deleteButton_ = AddControl(IDC_DELETE_OBJECT, new QPushButton("Delete Object"), kButtonUnits, 15);
+    addShapeButton_ = AddControl(IDC_ADD_SHAPE, new QPushButton("Add Shape..."), kButtonUnits, 15);
     catalogueGroup_ = AddGroup(IDC_CATALOGUE_GROUP, "Available Objects");
     catalogue_ = AddControl(IDC_CATALOGUE_LIST, new boxora::ObjectIconList(), 200, 100);
     SizeButtons();
 
     connect(addButton_, &QPushButton::clicked, this, &CDialogScene::AddObject);
     connect(deleteButton_, &QPushButton::clicked, this, &CDialogScene::DeleteObject);
+    connect(addShapeButton_, &QPushButton::clicked, this, &CDialogScene::AddShape);
     connect(catalogue_, &QListWidget::itemDoubleClicked, this, [this] { AddObject(); });
     sceneList_->installEventFilter(this);
 }
@@ -60,13 +64,15 @@ void CDialogScene::ApplyLanguageTexts() {
     catalogueGroup_->setTitle(Text("avlblobj"));
     addButton_->setText(Text("addobj"));
     deleteButton_->setText(Text("delobj"));
+    const std::string addShape = Lng().GetText("TabScene", "addshape");
+    addShapeButton_->setText(QString::fromStdString(addShape.empty() ? "Add Shape..." : addShape));
     SizeButtons();
     Relayout();
 }
 
 // The rules only move the buttons: they keep the width of their captions.
 void CDialogScene::SizeButtons() {
-    for (QPushButton* button : {addButton_, deleteButton_})
+    for (QPushButton* button : {addButton_, deleteButton_, addShapeButton_})
         button->resize(std::max(DialogX(kButtonUnits), button->sizeHint().width() + DialogX(6)),
                        std::max(DialogY(15), button->sizeHint().height()));
 }
@@ -137,18 +143,27 @@ void CDialogScene::AddObject() {
     addButton_->setEnabled(false);
     addButton_->repaint();
     repaint();
-    {
-        boxora::WaitCursor wait;
-        IEngine* engine = engine_.engine;
-        auto add = [engine, path = catalogue_->PathAt(row).toStdString()] {
-            engine->AddObject(path);
-            engine->Redraw(0);
-        };
-        const QByteArray before = history_ ? history_->TakeScene() : QByteArray();
-        add();
-        if (history_) history_->RecordSceneChange(before, add);
-    }
+    AddModel(catalogue_->PathAt(row).toStdString());
     addButton_->setEnabled(true);
+}
+
+void CDialogScene::AddShape() {
+    if (!engine_.engine) return;
+    CDialogAddShape dialog(this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    AddModel(dialog.ShapeName());
+}
+
+void CDialogScene::AddModel(const std::string& path) {
+    boxora::WaitCursor wait;
+    IEngine* engine = engine_.engine;
+    auto add = [engine, path] {
+        engine->AddObject(path);
+        engine->Redraw(0);
+    };
+    const QByteArray before = history_ ? history_->TakeScene() : QByteArray();
+    add();
+    if (history_) history_->RecordSceneChange(before, add);
 }
 
 void CDialogScene::DeleteObject() {
@@ -210,6 +225,8 @@ std::vector<LayoutRule> CDialogScene::BuildLayoutRules() const {
         LayoutMoveRule(IDC_ADD_OBJECT, LayoutLeft, LAYOUT_ID_PARENT, LayoutWidth, 0, 15),
         LayoutMoveRule(IDC_DELETE_OBJECT, LayoutTop, IDC_SCENE_GROUP, LayoutBottom, 7),
         LayoutMoveRule(IDC_DELETE_OBJECT, LayoutRight, LAYOUT_ID_PARENT, LayoutWidth, 0, 85),
+        LayoutMoveRule(IDC_ADD_SHAPE, LayoutTop, IDC_SCENE_GROUP, LayoutBottom, 7),
+        LayoutCenterHorzRule(IDC_ADD_SHAPE, IDC_ADD_SHAPE, LAYOUT_ID_PARENT),
         LayoutMoveRule(IDC_CATALOGUE_GROUP, LayoutTop, IDC_ADD_OBJECT, LayoutBottom, 3),
         LayoutMoveRule(IDC_CATALOGUE_GROUP, LayoutLeft, LAYOUT_ID_PARENT, LayoutLeft, 7),
         LayoutResizeRule(IDC_CATALOGUE_GROUP, LayoutRight, LAYOUT_ID_PARENT, LayoutRight, -7),

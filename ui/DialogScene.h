@@ -22,6 +22,8 @@ public:
 
     // Adds the model of the first selected catalogue item to the scene.
     void AddObject();
+    // Asks for a parametric shape and adds it (one undo step, as Add Object).
+    void AddShape();
     // Asks, then queues the first selected object in the scene for deletion;
     // refills the list whatever the answer.
     void DeleteObject();
@@ -30,6 +32,7 @@ public:
     boxora::ObjectIconList* Catalogue() const { return catalogue_; }
     QPushButton* AddButton() const { return addButton_; }
     QPushButton* DeleteButton() const { return deleteButton_; }
+    QPushButton* AddShapeButton() const { return addShapeButton_; }
 
     // The fixed confirmation text for an object's name.
     static std::string DeleteQuestion(const std::string& objectName);
@@ -41,6 +44,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Queues the model file or "shape:…" for adding, as one undo step.
+    void AddModel(const std::string& path);
     // Deletes the object with this id (at the scene thread's next turn).
     void RemoveObject(int id);
 
@@ -54,6 +59,7 @@ private:
     boxora::ObjectIconList* sceneList_;
     QPushButton* addButton_;
     QPushButton* deleteButton_;
+    QPushButton* addShapeButton_;
     GroupBox* catalogueGroup_;
     boxora::ObjectIconList* catalogue_;
     bool catalogueFilled_ = false;

@@ -3,8 +3,8 @@
 #include <QLabel>
 
 #include "engine/IEngine.h"
-#include "scene/SceneParams.h"
 #include "lang/Lng.h"
+#include "scene/SceneParams.h"
 #include "ui/GroupBox.h"
 
 namespace {
@@ -18,13 +18,12 @@ QString Text(const char* key) { return QString::fromStdString(Lng().GetText("Tab
 }  // namespace
 
 CDialogShadow::CDialogShadow(boxora::EngineBinding& engine, QWidget* parent) : CTabPage(engine, parent) {
-    IEngine* e = engine_.engine;
+    using boxora::Setting;
     group_ = AddGroup(IDC_SHADOW_GROUP, "Shadows");
-    rows_[0] = AddParamRow(kDirection, 0, 360, 90, "Direction",
-                           [e](int v) { e->SetShadowDirection(static_cast<float>(v)); });
-    rows_[1] = AddParamRow(kLength, 0, 100, 30, "Length", [e](int v) { e->SetShadowLength(static_cast<float>(v)); });
-    rows_[2] = AddParamRow(kIntensity, 0, 100, 20, "Intensity", [e](int v) { e->SetShadowIntensity(v); });
-    rows_[3] = AddParamRow(kBlur, 0, 100, 20, "Blur", [e](int v) { e->SetShadowBlur(v); });
+    rows_[0] = AddSettingRow(kDirection, Setting::ShadowDirection, 90, "Direction");
+    rows_[1] = AddSettingRow(kLength, Setting::ShadowLength, 30, "Length");
+    rows_[2] = AddSettingRow(kIntensity, Setting::ShadowIntensity, 20, "Intensity");
+    rows_[3] = AddSettingRow(kBlur, Setting::ShadowBlur, 20, "Blur");
     for (ParamSpinBinding* row : rows_) row->Initialize();
 }
 
@@ -36,13 +35,7 @@ void CDialogShadow::ApplyLanguageTexts() {
     rows_[3]->Label()->setText(Text("sb"));
 }
 
-void CDialogShadow::RefreshFromEngine() {
-    const SceneParams& s = *engine_.scene;
-    rows_[0]->RefreshFrom(s.shadowDirection);
-    rows_[1]->RefreshFrom(s.ShadowLength());
-    rows_[2]->RefreshFrom(s.Shadow_Intensity);
-    rows_[3]->RefreshFrom(s.Shadow_Blur);
-}
+void CDialogShadow::RefreshFromEngine() { RefreshSettingRows(); }
 
 std::vector<LayoutRule> CDialogShadow::BuildLayoutRules() const {
     std::vector<LayoutRule> rules;

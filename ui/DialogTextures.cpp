@@ -8,7 +8,7 @@
 
 #include "engine/IEngine.h"
 #include "lang/Lng.h"
-#include "engine/SceneSnapshot.h"
+#include "snapshot/SceneSnapshot.h"
 #include "ui/FileFilter.h"
 #include "ui/GroupBox.h"
 #include "ui/undo/SceneHistory.h"
@@ -26,9 +26,9 @@ struct FaceRow {
 };
 // Screen order.
 constexpr FaceRow kRows[6] = {
-    {COVER_FRONT, 1052, 1048, 1051, "front", "Front:"},   {COVER_LEFT, 1053, 1049, 1004, "left", "Left:"},
-    {COVER_TOP, 1054, 1050, 1005, "top", "Top:"},         {COVER_BACK, 1055, 1009, 1012, "back", "Back:"},
-    {COVER_RIGHT, 1056, 1010, 1013, "right", "Right:"},   {COVER_BOTTOM, 1057, 1011, 1014, "bottom", "Bottom:"},
+    {COVER_FRONT, 1052, 1048, 1051, "front", "Front:"}, {COVER_LEFT, 1053, 1049, 1004, "left", "Left:"},
+    {COVER_TOP, 1054, 1050, 1005, "top", "Top:"},       {COVER_BACK, 1055, 1009, 1012, "back", "Back:"},
+    {COVER_RIGHT, 1056, 1010, 1013, "right", "Right:"}, {COVER_BOTTOM, 1057, 1011, 1014, "bottom", "Bottom:"},
 };
 
 int ScreenRowOfFace(int face) {

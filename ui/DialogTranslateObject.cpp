@@ -1,7 +1,7 @@
 #include "ui/DialogTranslateObject.h"
 
 #include "engine/IEngine.h"
-#include "engine/SceneSnapshot.h"
+#include "snapshot/SceneSnapshot.h"
 #include "ui/ObjectTransformValues.h"
 
 namespace {

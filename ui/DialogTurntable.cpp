@@ -50,17 +50,14 @@ struct FormatInfo {
     const char* filter;
 };
 const FormatInfo kFormats[] = {
-    {"GIF", ".gif", "GIF (*.gif)"},
-    {"WebP", ".webp", "WebP (*.webp)"},
-    {"MP4 (H.264)", ".mp4", "MP4 (*.mp4)"},
-    {"WebM (VP9)", ".webm", "WebM (*.webm)"},
+    {"GIF", ".gif", "GIF (*.gif)"},         {"WebP", ".webp", "WebP (*.webp)"},
+    {"MP4 (H.264)", ".mp4", "MP4 (*.mp4)"}, {"WebM (VP9)", ".webm", "WebM (*.webm)"},
     {nullptr, ".png", "PNG (*.png)"},
 };
 
 }  // namespace
 
-CDialogTurntable::CDialogTurntable(boxora::EngineBinding& engine, QWidget* parent)
-    : QDialog(parent), engine_(engine) {
+CDialogTurntable::CDialogTurntable(boxora::EngineBinding& engine, QWidget* parent) : QDialog(parent), engine_(engine) {
     setWindowTitle(Text("tttitle"));
     boxora::ISettingsStore& settings = boxora::Settings();
 
@@ -166,8 +163,8 @@ void CDialogTurntable::UpdateChoices() {
 }
 
 void CDialogTurntable::SetInputsEnabled(bool enabled) {
-    for (QWidget* w : std::initializer_list<QWidget*>{frames_, fps_, width_, height_, sweep_, format_, file_, browse_,
-                                                      render_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{frames_, fps_, width_, height_, sweep_, format_, file_, browse_, render_})
         w->setEnabled(enabled);
     UpdateChoices();
 }
@@ -191,9 +188,9 @@ boxora::TurntableSettings CDialogTurntable::CurrentSettings() const {
             escaped += c == '%' ? std::string("%%") : std::string(1, c);
         name = escaped + "-%03d.png";
     }
-    static constexpr boxora::TurntableOutput kKinds[] = {
-        boxora::TurntableOutput::Gif, boxora::TurntableOutput::Webp, boxora::TurntableOutput::Mp4,
-        boxora::TurntableOutput::Webm, boxora::TurntableOutput::Sequence};
+    static constexpr boxora::TurntableOutput kKinds[] = {boxora::TurntableOutput::Gif, boxora::TurntableOutput::Webp,
+                                                         boxora::TurntableOutput::Mp4, boxora::TurntableOutput::Webm,
+                                                         boxora::TurntableOutput::Sequence};
     s.kind = kKinds[index];
     s.output = name;
     s.frames = frames_->value();
@@ -257,7 +254,7 @@ void CDialogTurntable::Poll() {
     if (!done_) {
         if (!cancelRequested_)
             status_->setText(Filled("ttprogress", {QString::number(std::min(done + 1, running_.frames)),
-                                                  QString::number(running_.frames)}));
+                                                   QString::number(running_.frames)}));
         return;
     }
     Finished();
@@ -269,9 +266,7 @@ void CDialogTurntable::Finished() {
     lastResult_ = result_;
     const QString name = QString::fromStdString(running_.output);
     switch (lastResult_.status) {
-        case boxora::TurntableResult::Status::Written:
-            status_->setText(Filled("ttdone", {name}));
-            break;
+        case boxora::TurntableResult::Status::Written: status_->setText(Filled("ttdone", {name})); break;
         case boxora::TurntableResult::Status::Cancelled:
             status_->setText(Text("ttcancelled"));
             progress_->setValue(0);

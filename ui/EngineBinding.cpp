@@ -1,10 +1,15 @@
 #include "ui/EngineBinding.h"
 
 #include "engine/Engine.h"
+#include "platform/Notifier.h"
 
 namespace boxora {
 
 EngineBinding BindEngine(CEngine& engine) {
+    // The engine's messages become the front end's message boxes and its
+    // progress the status bar, through whatever notifier is installed.
+    static NotifierReporter reporter;
+    engine.SetReporter(&reporter);
     EngineBinding binding;
     binding.engine = &engine;
     binding.scene = &engine.Params();

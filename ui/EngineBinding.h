@@ -15,7 +15,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/SceneSnapshot.h"
+#include "snapshot/SceneSnapshot.h"
 
 class CEngine;
 class IEngine;
@@ -33,7 +33,8 @@ struct EngineBinding {
 };
 
 // The binding of the program's engine: its operations, its scene parameters,
-// its preview size and its lock.
+// its preview size and its lock. The engine reports to the program-wide
+// notifier from then on.
 EngineBinding BindEngine(CEngine& engine);
 
 // The objects of the binding's scene: the published snapshot, or, for an

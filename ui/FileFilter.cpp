@@ -5,15 +5,16 @@
 namespace boxora {
 
 const char kFaceImageFilter[] =
-    "Supported files|*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.ico;*.tif;*.tiff;*.tga;*.pcx;*.wbmp;*.wmf;*.emf;*.j2k;*.jp2;"
-    "*.jbg;*.j2c;*.jpc;*.pgx;*.pnm;*.pgm;*.ppm;*.ras;*.svg;*.pdf|PNG files|*.png|JPG files|*.jpg;*.jpeg|GIF files|*.gif|"
+    "Supported files|*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.webp;*.ico;*.tif;*.tiff;*.tga;*.pcx;*.wbmp;*.wmf;*.emf;"
+    "*.j2k;*.jp2;*.jbg;*.j2c;*.jpc;*.pgx;*.pnm;*.pgm;*.ppm;*.ras;*.svg;*.pdf|PNG files|*.png|JPG files|*.jpg;*.jpeg|"
+    "WebP files|*.webp|GIF files|*.gif|"
     "BMP files|*.bmp|ICO CUR files|*.ico;*.cur|TIF files|*.tif;*.tiff|TGA files|*.tga|PCX files|*.pcx|"
     "WBMP files|*.wbmp|WMF EMF files|*.wmf;*.emf|JP2 files|*.j2k;*.jp2|JPC files|*.j2c;*.jpc|PGX files|*.pgx|"
     "RAS files|*.ras|PNM files|*.pnm;*.pgm;*.ppm|SVG files|*.svg|PDF files|*.pdf||";
 
 QString QtFileFilter(std::string_view classicFilter) {
-    const QStringList parts = QString::fromUtf8(classicFilter.data(), static_cast<qsizetype>(classicFilter.size()))
-                                  .split(QLatin1Char('|'));
+    const QStringList parts =
+        QString::fromUtf8(classicFilter.data(), static_cast<qsizetype>(classicFilter.size())).split(QLatin1Char('|'));
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString description = parts[i].trimmed();
@@ -43,8 +44,6 @@ const QStringList& FaceImageSuffixes() {
     return suffixes;
 }
 
-bool IsFaceImageFile(const QString& path) {
-    return FaceImageSuffixes().contains(QFileInfo(path).suffix().toLower());
-}
+bool IsFaceImageFile(const QString& path) { return FaceImageSuffixes().contains(QFileInfo(path).suffix().toLower()); }
 
 }  // namespace boxora

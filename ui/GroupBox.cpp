@@ -30,7 +30,8 @@ void GroupBox::paintEvent(QPaintEvent*) {
     const int x = fm.averageCharWidth() * 2;
     const int padding = 4;
     const int available = std::max(0, width() - x - 2 * padding - 4);
-    const QString shown = fm.horizontalAdvance(text) <= available ? text : fm.elidedText(text, Qt::ElideRight, available);
+    const QString shown =
+        fm.horizontalAdvance(text) <= available ? text : fm.elidedText(text, Qt::ElideRight, available);
     const int textWidth = fm.horizontalAdvance(shown) + 2;
     const QRect textRect(x + padding, 0, textWidth, fm.height());
     // Interrupt the frame behind the caption.

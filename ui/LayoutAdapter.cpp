@@ -42,7 +42,8 @@ QWidget* FindControl(const QWidget* dialog, int id) {
 
 DialogUnits DialogUnitsOf(const QFont& font) {
     const QFontMetrics metrics(font);
-    const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     DialogUnits units;
     units.averageCharWidth = std::max(1, (letters / 26 + 1) / 2);
     units.charHeight = std::max(1, metrics.height());

@@ -2,17 +2,19 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QMimeData>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QUrlQuery>
 
@@ -25,19 +27,22 @@
 #include "platform/TextUtil.h"
 #include "ui/AboutDlg.h"
 #include "ui/ChildView.h"
-#include "ui/DialogTurntable.h"
+#include "ui/CommandIds.h"
+#include "ui/DialogDieline.h"
+#include "ui/DialogGeneral.h"
+#include "ui/DialogMain.h"
+#include "ui/DialogObjects.h"
+#include "ui/DialogOpenGL.h"
 #include "ui/DialogPrintRender.h"
 #include "ui/DialogRender.h"
-#include "ui/CommandIds.h"
-#include "ui/DialogMain.h"
+#include "ui/DialogTurntable.h"
 #include "ui/FileDrop.h"
 #include "ui/QtTranslations.h"
-#include "ui/Resources.h"
-#include "ui/DialogGeneral.h"
-#include "ui/DialogOpenGL.h"
 #include "ui/RecentProjects.h"
+#include "ui/Resources.h"
 #include "ui/TabCtrlMain.h"
 #include "ui/UiTheme.h"
+#include "ui/UndoKeyFilter.h"
 #include "ui/undo/SceneHistory.h"
 
 using namespace boxora;
@@ -54,13 +59,20 @@ struct MenuText {
 };
 // Item texts of the menus, section "Menu".
 constexpr MenuText kMenuTexts[] = {
-    {ID_FILE_NEW_PROJECT, "menunew"},       {ID_FILE_OPEN_PROJECT, "menuopen"},
-    {ID_FILE_SAVE_PROJECT, "menusave"},     {ID_FILE_SAVE_PROJECT_AS, "menusaveas"},
-    {ID_FILE_SAVE_AS_TEMPLATE, "menusaveast"}, {ID_APP_EXIT, "menuexit"},
-    {ID_RENDER_AND_SAVE, "menuras"},        {ID_HELP_CONTENTS, "menucai"},
-    {ID_HELP_HOMEPAGE, "menuhome"},         {ID_APP_ABOUT, "menuabout"},
-    {ID_EDIT_UNDO, "menuundo"},             {ID_EDIT_REDO, "menuredo"},
+    {ID_FILE_NEW_PROJECT, "menunew"},
+    {ID_FILE_OPEN_PROJECT, "menuopen"},
+    {ID_FILE_SAVE_PROJECT, "menusave"},
+    {ID_FILE_SAVE_PROJECT_AS, "menusaveas"},
+    {ID_FILE_SAVE_AS_TEMPLATE, "menusaveast"},
+    {ID_APP_EXIT, "menuexit"},
+    {ID_RENDER_AND_SAVE, "menuras"},
+    {ID_HELP_CONTENTS, "menucai"},
+    {ID_HELP_HOMEPAGE, "menuhome"},
+    {ID_APP_ABOUT, "menuabout"},
+    {ID_EDIT_UNDO, "menuundo"},
+    {ID_EDIT_REDO, "menuredo"},
     {ID_VIEW_PICTURE_FRAME, "menuframe"},
+    {ID_FILE_COLLECT_PROJECT, "menucollect"},
 };
 // Settings value of View > Picture Frame ("0" off; on by default).
 constexpr char kPictureFrameSetting[] = "PictureFrame";
@@ -91,6 +103,7 @@ CMainFrame::CMainFrame(EngineBinding& engine, QWidget* parent) : QMainWindow(par
     BuildLanguageMenu();  // also applies the language texts
     BuildStatusBar();
     ConnectHistory();
+    qApp->installEventFilter(new boxora::UndoKeyFilter(this));
 
     hooks_.openByPath = [this](const std::string& path, const std::string& fileName) {
         if (engine_.engine) engine_.engine->LoadScene(path);
@@ -144,6 +157,8 @@ void CMainFrame::BuildMenus() {
     fileMenu_->addSeparator();
     AddCommand(fileMenu_, ID_FILE_SAVE_AS_TEMPLATE, QStringLiteral("Save Project as &Template..."),
                ":/icons/menu/template.png");
+    AddCommand(fileMenu_, ID_FILE_COLLECT_PROJECT, QStringLiteral("&Collect Project..."), QString());
+    AddCommand(fileMenu_, ID_FILE_EXPORT_DIELINE, QStringLiteral("Export &Dieline..."), QString());
     fileMenu_->addSeparator();
     AddCommand(fileMenu_, ID_APP_EXIT, QStringLiteral("E&xit"), ":/icons/menu/exit.png")
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -281,6 +296,11 @@ void CMainFrame::BuildStatusBar() {
     messagePane_ = new QLabel(bar);
     messagePane_->setMinimumWidth(150);
     messagePane_->setContentsMargins(4, 0, 4, 0);
+    // After Render and Save the pane names the file with a link to its folder.
+    messagePane_->setTextFormat(Qt::RichText);
+    connect(messagePane_, &QLabel::linkActivated, this, [this](const QString& link) {
+        if (urlOpener_) urlOpener_(QUrl(link));
+    });
     bar->addWidget(messagePane_);
 
     progressPane_ = new QWidget(bar);
@@ -380,6 +400,8 @@ void CMainFrame::UpdateMenuTexts() {
         action->setText(QString::fromStdString(Lng().GetText("Turntable", "menuturn")));
     if (QAction* action = CommandAction(ID_RENDER_PRINT_SIZE))
         action->setText(QString::fromStdString(Lng().GetText("PrintRender", "menuprint")));
+    if (QAction* action = CommandAction(ID_FILE_EXPORT_DIELINE))
+        action->setText(QString::fromStdString(Lng().GetText("Dieline", "menudieline")));
 }
 
 void CMainFrame::SelectLanguage(int index) {
@@ -404,13 +426,20 @@ void CMainFrame::OnEngineNotify(int message, int wParam) {
                 case ENGINE_OP_LOAD_SCENE: key = "loadproj"; break;
                 default: break;
             }
-            if (key) messagePane_->setText(QString::fromStdString(Lng().GetText("StatusBar", key)));
+            if (key) messagePane_->setText(QString::fromStdString(Lng().GetText("StatusBar", key)).toHtmlEscaped());
+            renderFile_.clear();
+            if (wParam == ENGINE_OP_RENDER) {
+                if (CDialogMain* panel = Panel())
+                    renderFile_ = QString::fromStdString(panel->Tabs()->RenderPage()->CurrentJob().fileName);
+                renderStarted_ = QDateTime::currentDateTime().addSecs(-2);
+            }
             break;
         }
         case WM_ENGINE_END:
             progress_->hide();
             progress_->repaint();
             messagePane_->setText(QString());
+            ShowWrittenFile();
             break;
         case WM_ENGINE_PROGRESS:
             progress_->setValue(std::clamp(wParam, 0, 100));
@@ -419,9 +448,26 @@ void CMainFrame::OnEngineNotify(int message, int wParam) {
         case WM_ENGINE_SCENE_CHANGED:
             if (CDialogMain* panel = Panel()) panel->RefreshFromScene();
             break;
-        default:
-            break;
+        default: break;
     }
+}
+
+void CMainFrame::ShowWrittenFile() {
+    const QFileInfo file(renderFile_);
+    renderFile_.clear();
+    // Only a file this render wrote: a failed render or a print-size render
+    // into another file leaves the Rendering tab's file as it was.
+    if (!file.exists() || file.lastModified() < renderStarted_) return;
+    std::string text = Lng().GetText("StatusBar", "written");
+    if (text.empty()) text = "Saved to %s";
+    std::string open = Lng().GetText("StatusBar", "openfolder");
+    if (open.empty()) open = "Open folder";
+    const QString name = file.absoluteFilePath().toHtmlEscaped();
+    const QString folder = QUrl::fromLocalFile(file.absolutePath()).toString();
+    messagePane_->setText(QString::fromStdString(FormatText(text, {name.toStdString()})) +
+                          QStringLiteral(" &middot; <a href=\"%1\">%2</a>")
+                              .arg(folder.toHtmlEscaped(), QString::fromStdString(open).toHtmlEscaped()));
+    messagePane_->setToolTip(file.absoluteFilePath());
 }
 
 void CMainFrame::RestorePlacement() {
@@ -492,6 +538,13 @@ void CMainFrame::SetProjectHooks(ProjectHooks hooks) {
     if (hooks.openByPath) hooks_.openByPath = std::move(hooks.openByPath);
     if (hooks.openWithQuestion) hooks_.openWithQuestion = std::move(hooks.openWithQuestion);
     if (hooks.mayDiscardChanges) hooks_.mayDiscardChanges = std::move(hooks.mayDiscardChanges);
+    if (hooks.collectProject) hooks_.collectProject = std::move(hooks.collectProject);
+    if (hooks.openTemplate) {
+        hooks_.openTemplate = std::move(hooks.openTemplate);
+        if (CDialogMain* panel = Panel())
+            panel->Tabs()->GeneralPage()->SetTemplateOpener(
+                [this](const std::string& scene) { hooks_.openTemplate(scene); });
+    }
 }
 
 void CMainFrame::OpenProjectByPath(const std::string& path, const std::string& fileName) {
@@ -525,12 +578,13 @@ void CMainFrame::RunCommand(int id) {
         case ID_TOOLBAR_SAVE_AS:
             if (hooks_.saveProjectAs) hooks_.saveProjectAs();
             return;
+        case ID_FILE_COLLECT_PROJECT:
+            if (hooks_.collectProject) hooks_.collectProject();
+            return;
         case ID_FILE_SAVE_AS_TEMPLATE:
             if (CDialogMain* panel = Panel()) panel->SaveProjectAsTemplate();
             return;
-        case ID_APP_EXIT:
-            close();
-            return;
+        case ID_APP_EXIT: close(); return;
         case ID_EDIT_UNDO:
             if (CDialogMain* panel = Panel()) panel->History()->Undo();
             return;
@@ -553,15 +607,15 @@ void CMainFrame::RunCommand(int id) {
             dialog.exec();
             return;
         }
-        case ID_HELP_CONTENTS:
-            OpenHelp();
+        case ID_FILE_EXPORT_DIELINE: {
+            CDialogMain* panel = Panel();
+            CDialogDieline dialog(engine_, panel ? panel->Tabs()->ObjectsPage()->SelectedObjectId() : -1, this);
+            dialog.exec();
             return;
-        case ID_HELP_HOMEPAGE:
-            OpenHomePage();
-            return;
-        case ID_APP_ABOUT:
-            ShowAbout();
-            return;
+        }
+        case ID_HELP_CONTENTS: OpenHelp(); return;
+        case ID_HELP_HOMEPAGE: OpenHomePage(); return;
+        case ID_APP_ABOUT: ShowAbout(); return;
         default:
             if (id >= ID_LANGUAGE_FIRST && id <= ID_LANGUAGE_LAST) SelectLanguage(id - ID_LANGUAGE_FIRST);
             return;
@@ -588,7 +642,21 @@ QUrl CMainFrame::HomePageUrl() {
 }
 
 void CMainFrame::OpenHelp() {
-    if (urlOpener_) urlOpener_(QUrl::fromLocalFile(HelpFilePath()));
+    const QUrl help = QUrl::fromLocalFile(HelpFilePath());
+    if (urlOpener_ && urlOpener_(help)) return;
+    // No web browser (a bare desktop, a server session): the help is plain
+    // HTML, which a text browser inside the program shows well enough.
+    if (!helpWindow_) {
+        helpWindow_ = new QTextBrowser(this);
+        helpWindow_->setWindowFlag(Qt::Window);
+        helpWindow_->setOpenExternalLinks(true);
+        helpWindow_->resize(760, 640);
+    }
+    QString title = QString::fromStdString(Lng().GetText("Menu", "menuhelp")).remove(QLatin1Char('&'));
+    helpWindow_->setWindowTitle((title.isEmpty() ? QStringLiteral("Help") : title) + QStringLiteral(" - Boxora"));
+    helpWindow_->setSource(help);
+    helpWindow_->show();
+    helpWindow_->raise();
 }
 
 void CMainFrame::OpenHomePage() {

@@ -3,6 +3,7 @@
 // and the status bar whose message pane and progress bar follow the engine's
 // notifications. It keeps its placement in the settings, builds the language
 // and theme menus and pushes the current language's texts everywhere.
+#include <QDateTime>
 #include <QMainWindow>
 #include <QPointer>
 #include <QUrl>
@@ -19,6 +20,7 @@ class QActionGroup;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QTextBrowser;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -35,6 +37,10 @@ public:
         std::function<void(const std::string& path)> openWithQuestion;
         // Before closing or loading a template; false keeps things as they are.
         std::function<bool()> mayDiscardChanges;
+        // File > Collect Project.
+        std::function<void()> collectProject;
+        // A template chosen on the General tab, by its scene file.
+        std::function<void(const std::string& scenePath)> openTemplate;
     };
     using UrlOpener = std::function<bool(const QUrl&)>;
 
@@ -117,6 +123,8 @@ private:
     void ShowAbout();
     void OpenHelp();
     void OpenHomePage();
+    // The status bar's "saved to" message after a render wrote its file.
+    void ShowWrittenFile();
 
     boxora::EngineBinding& engine_;
     CChildView* view_ = nullptr;
@@ -140,4 +148,7 @@ private:
     std::map<int, QAction*> actions_;
     ProjectHooks hooks_;
     UrlOpener urlOpener_;
+    QPointer<QTextBrowser> helpWindow_;
+    QString renderFile_;
+    QDateTime renderStarted_;
 };

@@ -3,9 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 
-NumberEdit::NumberEdit(QWidget* parent) : QLineEdit(parent) {
-    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-}
+NumberEdit::NumberEdit(QWidget* parent) : QLineEdit(parent) { setAlignment(Qt::AlignRight | Qt::AlignVCenter); }
 
 bool NumberEdit::MinusFitsHere() const {
     if (!allowNegative_) return false;

@@ -18,8 +18,6 @@ int ScalePercentFromFactor(float factor) {
     return TruncateToInt(t > 0 ? (t + 0.005) * 100.0 : (t - 0.005) * 100.0);
 }
 
-float ScaleFactorFromPercent(int percent) {
-    return std::max(static_cast<float>(percent) / 100.0f + 1.0f, 0.001f);
-}
+float ScaleFactorFromPercent(int percent) { return std::max(static_cast<float>(percent) / 100.0f + 1.0f, 0.001f); }
 
 }  // namespace boxora

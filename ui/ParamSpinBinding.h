@@ -8,7 +8,10 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <vector>
+
+#include "scene/SettingTable.h"
 
 #include "ui/layout/LayoutRules.h"
 
@@ -53,6 +56,10 @@ public:
     // Enables or disables slider, field and spin buttons (the label stays).
     void SetControlsEnabled(bool enabled);
 
+    // The scene setting the row edits, when it is one of the table's.
+    void SetSetting(boxora::Setting setting) { setting_ = setting; }
+    std::optional<boxora::Setting> SettingShown() const { return setting_; }
+
     const ParamRowIds& Ids() const { return ids_; }
     int Minimum() const { return min_; }
     int Maximum() const { return max_; }
@@ -63,8 +70,8 @@ public:
 
     // Layout rules of a row inside its group: previousSpinId 0 puts the row at
     // the top of the group; the label is labelUnits wide.
-    static void AppendRowRules(std::vector<LayoutRule>& rules, const ParamRowIds& row, int groupId,
-                               int previousSpinId, int labelUnits = 70);
+    static void AppendRowRules(std::vector<LayoutRule>& rules, const ParamRowIds& row, int groupId, int previousSpinId,
+                               int labelUnits = 70);
     // Layout rules of a group box holding rows: previousGroupId 0 puts it at the
     // top of the page; it ends 7 units below lastSpinId.
     static void AppendGroupRules(std::vector<LayoutRule>& rules, int groupId, int previousGroupId, int lastSpinId);
@@ -88,4 +95,5 @@ private:
     // Set while the row shows what the scene holds (not the user's change).
     bool refreshing_ = false;
     int value_ = 0;
+    std::optional<boxora::Setting> setting_;
 };

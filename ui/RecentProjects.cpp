@@ -1,6 +1,8 @@
 #include "ui/RecentProjects.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/Settings.h"
 
@@ -24,8 +26,13 @@ void RecentProjects::Store(const std::vector<std::string>& paths) {
         Settings().SetString(KeyOf(i), i < static_cast<int>(paths.size()) ? paths[static_cast<std::size_t>(i)] : "");
 }
 
-void RecentProjects::Add(const std::string& path) {
-    if (path.empty()) return;
+void RecentProjects::Add(const std::string& given) {
+    if (given.empty()) return;
+    // A path relative to where the program was started would point elsewhere
+    // (or nowhere) in the next session.
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::weakly_canonical(std::filesystem::absolute(given, error), error);
+    const std::string path = error || full.empty() ? given : full.string();
     std::vector<std::string> paths = Load();
     paths.erase(std::remove(paths.begin(), paths.end(), path), paths.end());
     paths.insert(paths.begin(), path);

@@ -32,11 +32,8 @@ bool RightControlKey::eventFilter(QObject* watched, QEvent* event) {
             // observation is harmless.
             Observe(*static_cast<QKeyEvent*>(event));
             break;
-        case QEvent::ApplicationDeactivate:
-            rightDown_ = false;
-            break;
-        default:
-            break;
+        case QEvent::ApplicationDeactivate: rightDown_ = false; break;
+        default: break;
     }
     return QObject::eventFilter(watched, event);
 }

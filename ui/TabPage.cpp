@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QSlider>
 
+#include "engine/IEngine.h"
 #include "ui/GroupBox.h"
 #include "ui/LayoutAdapter.h"
 #include "ui/NumberEdit.h"
@@ -28,7 +29,9 @@ void CTabPage::resizeEvent(QResizeEvent* event) {
     Relayout();
 }
 
-QSize CTabPage::DialogSize(int widthUnits, int heightUnits) const { return {DialogX(widthUnits), DialogY(heightUnits)}; }
+QSize CTabPage::DialogSize(int widthUnits, int heightUnits) const {
+    return {DialogX(widthUnits), DialogY(heightUnits)};
+}
 
 int CTabPage::DialogX(int units) const { return boxora::DialogUnitsOf(this).ToPixelsX(units); }
 int CTabPage::DialogY(int units) const { return boxora::DialogUnitsOf(this).ToPixelsY(units); }
@@ -40,16 +43,18 @@ QLabel* CTabPage::AddLabel(int id, const QString& text, int widthUnits, int heig
 }
 
 void CTabPage::RowEdited(ParamSpinBinding* row, int before, int after) {
-    if (history_) history_->RecordValue({row, -1}, before, after, [row](int value) { row->WriteValue(value); });
+    if (!history_) return;
+    if (const std::optional<boxora::Setting> setting = row->SettingShown())
+        history_->RecordSetting(*setting, before, after);
+    else
+        history_->RecordValue({row, -1}, before, after, [row](int value) { row->WriteValue(value); });
 }
 
 void CTabPage::EndRowEdit() {
     if (history_) history_->Seal();
 }
 
-GroupBox* CTabPage::AddGroup(int id, const QString& title) {
-    return AddControl(id, new GroupBox(title), 100, 40);
-}
+GroupBox* CTabPage::AddGroup(int id, const QString& title) { return AddControl(id, new GroupBox(title), 100, 40); }
 
 ParamSpinBinding* CTabPage::AddParamRow(ParamRowIds ids, int minimum, int maximum, int placeholder,
                                         const QString& defaultLabel, std::function<void(int)> setter) {
@@ -61,6 +66,24 @@ ParamSpinBinding* CTabPage::AddParamRow(ParamRowIds ids, int minimum, int maximu
     auto* spin = AddControl(ids.spin, new SpinButtons(), 10, 14);
     return new ParamSpinBinding(this, ids, minimum, maximum, placeholder, defaultLabel, std::move(setter), label,
                                 slider, edit, spin);
+}
+
+ParamSpinBinding* CTabPage::AddSettingRow(ParamRowIds ids, boxora::Setting setting, int placeholder,
+                                          const QString& defaultLabel) {
+    const boxora::SettingRow& row = boxora::RowOf(setting);
+    IEngine* engine = engine_.engine;
+    ParamSpinBinding* binding =
+        AddParamRow(ids, static_cast<int>(row.minimum), static_cast<int>(row.maximum), placeholder, defaultLabel,
+                    [engine, setting](int value) { engine->SetSetting(setting, value); });
+    binding->SetSetting(setting);
+    settingRows_.push_back(binding);
+    return binding;
+}
+
+void CTabPage::RefreshSettingRows() {
+    if (!engine_.scene) return;
+    for (ParamSpinBinding* row : settingRows_)
+        row->RefreshFrom(boxora::GetSetting(*engine_.scene, *row->SettingShown()));
 }
 
 void CTabPage::AdoptControl(int id, QWidget* widget, int widthUnits, int heightUnits) {

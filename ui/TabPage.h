@@ -58,6 +58,13 @@ protected:
     }
     QLabel* AddLabel(int id, const QString& text, int widthUnits = 70, int heightUnits = 8);
     GroupBox* AddGroup(int id, const QString& title);
+    // A settings row for a scene setting: its range and setter come from the
+    // setting's table row, its undo steps go to the engine. Initialize() is
+    // left to the page.
+    ParamSpinBinding* AddSettingRow(ParamRowIds ids, boxora::Setting setting, int placeholder,
+                                    const QString& defaultLabel);
+    // Every row made by AddSettingRow shows what the scene holds.
+    void RefreshSettingRows();
     // Creates a settings row (label, slider, field, spin buttons) with the
     // usual control sizes; Initialize() is left to the page.
     ParamSpinBinding* AddParamRow(ParamRowIds ids, int minimum, int maximum, int placeholder,
@@ -67,5 +74,7 @@ protected:
     boxora::SceneHistory* history_ = nullptr;
 
 private:
+    std::vector<ParamSpinBinding*> settingRows_;
+
     void AdoptControl(int id, QWidget* widget, int widthUnits, int heightUnits);
 };

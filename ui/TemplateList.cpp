@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
@@ -15,7 +15,7 @@
 namespace {
 
 constexpr int kPicture = boxora::kTemplatePreviewSize;
-constexpr int kPadding = 6;       // around the picture inside a cell
+constexpr int kPadding = 6;  // around the picture inside a cell
 constexpr int kCellWidth = kPicture + 2 * 14;
 constexpr int kNameLines = 2;
 
@@ -42,8 +42,7 @@ void DrawName(QPainter* painter, const QRect& rect, const QString& text, const Q
     painter->setFont(font);
     int y = rect.top();
     for (const QString& line : lines) {
-        painter->drawText(QRect(rect.left(), y, rect.width(), metrics.height()), Qt::AlignHCenter | Qt::AlignTop,
-                          line);
+        painter->drawText(QRect(rect.left(), y, rect.width(), metrics.height()), Qt::AlignHCenter | Qt::AlignTop, line);
         y += metrics.height();
     }
 }
@@ -155,7 +154,7 @@ TemplateList::TemplateList(QWidget* parent) : QListWidget(parent), delegate_(new
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setEditTriggers(QAbstractItemView::NoEditTriggers);  // F2 and the context menu start editing
-    setSortingEnabled(false);  // the page inserts the names in order
+    setSortingEnabled(false);                            // the page inserts the names in order
     setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_Hover, true);
     setContextMenuPolicy(Qt::CustomContextMenu);

@@ -42,7 +42,8 @@ QImage Decode(const std::string& path, int scale) {
         }
     }
     const int side = kThumbnailSize * scale;
-    const QImage fitted = image.convertToFormat(QImage::Format_ARGB32_Premultiplied).scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const QImage fitted = image.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                              .scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     QImage square(side, side, QImage::Format_ARGB32_Premultiplied);
     square.fill(Qt::transparent);
     QPainter painter(&square);

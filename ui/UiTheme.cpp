@@ -108,8 +108,10 @@ bool UiTheme::Apply(const QString& id) {
     QStyle* style = QStyleFactory::create(styleName);
     if (!style) return false;
     QApplication::setStyle(style);
-    if (!id.startsWith(QLatin1String("style:"))) QApplication::setPalette(palette);
-    else QApplication::setPalette(style->standardPalette());
+    if (!id.startsWith(QLatin1String("style:")))
+        QApplication::setPalette(palette);
+    else
+        QApplication::setPalette(style->standardPalette());
     g_current = id;
     return true;
 }

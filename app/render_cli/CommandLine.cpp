@@ -10,7 +10,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include "DielineCommand.h"
 #include "image/PrintSize.h"
+#include "model/shapes/ShapeSpec.h"
 #include "project/TurntableWriter.h"
 
 namespace {
@@ -31,16 +33,16 @@ bool ParseFloat(const std::string& text, float& value) {
 bool ParseSize(const std::string& text, int& width, int& height) {
     const std::size_t x = text.find_first_of("xX");
     if (x == std::string::npos) return false;
-    return ParseInt(text.substr(0, x), width) && ParseInt(text.substr(x + 1), height) && width >= 1 &&
-           height >= 1 && width <= 8192 && height <= 8192;
+    return ParseInt(text.substr(0, x), width) && ParseInt(text.substr(x + 1), height) && width >= 1 && height >= 1 &&
+           width <= 8192 && height <= 8192;
 }
 
 // A render's "WxH": both in 1 .. 16000 (large pictures are drawn in tiles).
 bool ParseRenderSize(const std::string& text, int& width, int& height) {
     const std::size_t x = text.find_first_of("xX");
     if (x == std::string::npos) return false;
-    return ParseInt(text.substr(0, x), width) && ParseInt(text.substr(x + 1), height) && width >= 1 &&
-           height >= 1 && width <= 16000 && height <= 16000;
+    return ParseInt(text.substr(0, x), width) && ParseInt(text.substr(x + 1), height) && width >= 1 && height >= 1 &&
+           width <= 16000 && height <= 16000;
 }
 
 // "H,V,ZOOM"
@@ -84,7 +86,8 @@ bool IsDirectory(const std::string& path) {
 std::size_t ArgumentsAfterEndOfOptions(const CLI::App& app, const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--") return args.size() - i - 1;
-        const CLI::Option* option = args[i].size() > 1 && args[i][0] == '-' ? app.get_option_no_throw(args[i]) : nullptr;
+        const CLI::Option* option =
+            args[i].size() > 1 && args[i][0] == '-' ? app.get_option_no_throw(args[i]) : nullptr;
         if (option != nullptr && option->get_type_size_min() > 0) ++i;
     }
     return 0;
@@ -180,6 +183,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CLI::Option* cmyk = add("--cmyk", "FILE.icc", Owner::Render);
     CLI::Option* intent = add("--intent", "perceptual|relative|saturation|absolute", Owner::Render);
     CLI::Option* bpc = flag("--bpc");
+    CLI::Option* collect = add("--collect", "DIR", Owner::Any);
 
     try {
         app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
@@ -206,8 +210,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             targets.push_back({sceneArgs.at(sceneCount++), ""});
         } else if (option == outputs) {
             const std::string& out = outputArgs.at(outputCount++);
-            if (targets.empty() || !targets.back().output.empty()) strayOutputs.push_back(out);
-            else targets.back().output = out;
+            if (targets.empty() || !targets.back().output.empty())
+                strayOutputs.push_back(out);
+            else
+                targets.back().output = out;
         } else if (option == progress || option == quiet) {
             cl.render.progress = option == progress;
         }
@@ -215,10 +221,23 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
     if (given(dump) + given(preview) > 1 || dump->count() > 1 || preview->count() > 1)
         return fail("only one command may be given");
-    if (given(dump)) cl.command = Command::Dump;
-    else if (given(preview)) cl.command = Command::Preview;
-    else if (!targets.empty()) cl.command = Command::Render;
+    if (given(dump))
+        cl.command = Command::Dump;
+    else if (given(preview))
+        cl.command = Command::Preview;
+    else if (!targets.empty())
+        cl.command = Command::Render;
     const bool anyOption = std::any_of(owned.begin(), owned.end(), [](const auto& o) { return o.first->count() > 0; });
+    if (given(collect)) {
+        const bool other = std::any_of(owned.begin(), owned.end(),
+                                       [collect](const auto& o) { return o.first != collect && o.first->count() > 0; });
+        if (cl.command != Command::Render || targets.size() != 1 || !outputArgs.empty() || other)
+            return fail("--collect takes one scene and nothing else: SCENE.scn --collect FOLDER");
+        cl.command = Command::Collect;
+        cl.file = targets.front().scene;
+        cl.collectFolder = text(collect);
+        return cl;
+    }
     if (cl.command == Command::None) {
         if (!outputArgs.empty() || anyOption)
             return fail("-o, --size and the other options go with a scene to render or with --preview");
@@ -234,7 +253,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
 
     cl.fitImages = cl.render.fitImages = given(fitImages);
-    if (cl.fitImages && cl.command == Command::Preview) return fail("--fit-images goes with a scene to render or --dump");
+    if (cl.fitImages && cl.command == Command::Preview)
+        return fail("--fit-images goes with a scene to render or --dump");
     if (cl.command == Command::Dump) {
         cl.file = text(dump);
         if (!targets.empty() || !outputArgs.empty() || given(size)) return fail("--dump takes no other arguments");
@@ -258,7 +278,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         }
         if (given(background)) {
             uint32_t colour = 0;
-            if (!ParseColour(text(background), colour)) return fail("--background takes a colour RRGGBB in hexadecimal");
+            if (!ParseColour(text(background), colour))
+                return fail("--background takes a colour RRGGBB in hexadecimal");
             p.request.background = colour;
         }
         if (given(supersample) &&
@@ -299,19 +320,29 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (given(gifTransparent)) r.gifTransparent = true;
     if (given(gif)) {
         const std::string v = text(gif);
-        if (v == "lzw") r.gifCompression = 0;
-        else if (v == "none") r.gifCompression = 1;
-        else if (v == "rle") r.gifCompression = 2;
-        else return fail("--gif takes lzw, none or rle");
+        if (v == "lzw")
+            r.gifCompression = 0;
+        else if (v == "none")
+            r.gifCompression = 1;
+        else if (v == "rle")
+            r.gifCompression = 2;
+        else
+            return fail("--gif takes lzw, none or rle");
     }
     if (given(tiff)) {
         const std::string v = text(tiff);
-        if (v == "auto") r.tiffCompression = 0;
-        else if (v == "none") r.tiffCompression = 1;
-        else if (v == "packbits") r.tiffCompression = 32773;
-        else if (v == "jpeg") r.tiffCompression = 7;
-        else if (v == "lzw") r.tiffCompression = 5;
-        else return fail("--tiff takes auto, none, packbits, jpeg or lzw");
+        if (v == "auto")
+            r.tiffCompression = 0;
+        else if (v == "none")
+            r.tiffCompression = 1;
+        else if (v == "packbits")
+            r.tiffCompression = 32773;
+        else if (v == "jpeg")
+            r.tiffCompression = 7;
+        else if (v == "lzw")
+            r.tiffCompression = 5;
+        else
+            return fail("--tiff takes auto, none, packbits, jpeg or lzw");
     }
     if (given(seed)) {
         const std::string v = text(seed);
@@ -327,6 +358,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (given(size) && !ParseRenderSize(text(size), r.width, r.height))
         return fail("--size takes WIDTHxHEIGHT, each 1 to 16000");
+    r.sizeGiven = given(size) || given(print) || given(thumbnail);
     if (given(tile) && (!ParseInt(text(tile), r.tileSize) || r.tileSize < 64 || r.tileSize > 8192))
         return fail("--tile takes a tile side of 64 to 8192 pixels");
     if (given(dpi) && (!ParseInt(text(dpi), r.dpi) || r.dpi < 1 || r.dpi > 65535))
@@ -429,6 +461,8 @@ std::string HelpText() {
            "                     [--camera H,V,ZOOM] [--background RRGGBB] [--supersample K]\n"
            "       boxora-render --thumbnail SIZE SCENE.scn -o OUT.png\n"
            "       boxora-render --dump FILE [--fit-images]\n"
+           "       boxora-render --dieline STYLE --size-mm WxHxD -o OUT.pdf|OUT.svg|OUT.dxf\n"
+           "       boxora-render SCENE.scn --collect FOLDER\n"
            "       boxora-render --help | --version\n"
            "\n"
            "The command-line front end of the Boxora engine.\n"
@@ -554,6 +588,8 @@ std::string HelpText() {
            "    --skip-existing  leaves pictures that are already there alone (a run cut\n"
            "                     short can be run again: pictures are only ever written\n"
            "                     whole)\n"
+           "\n" +
+           DielineHelpText() +
            "\n"
            "Looking at scenes and models\n"
            "  --dump FILE  Loads FILE into the engine and prints the scene as JSON on\n"
@@ -601,6 +637,10 @@ std::string HelpText() {
            "               each cover face takes the proportions of its image (front:\n"
            "               width to height, sides: depth to height, top: width to\n"
            "               depth; the height stays), as \"Fit to Images\" does.\n"
+           "  SCENE.scn --collect FOLDER\n"
+           "               Copies the scene and every image it uses into FOLDER (made\n"
+           "               when missing), the scene naming them relative to it, ready\n"
+           "               to be sent; status 1 when an image is found nowhere.\n"
            "  --help       Shows this text.\n"
            "  --version    Shows the program's version.\n"
            "\n"
@@ -615,5 +655,6 @@ std::string HelpText() {
            "picture that fails is not written, and a file of its name keeps its old\n"
            "content); 2 for wrong\n"
            "arguments; 130 when interrupted (Ctrl+C: the picture being rendered is\n"
-           "given up and not written).\n";
+           "given up and not written).\n\n" +
+           boxora::ShapeHelpText();
 }

@@ -6,9 +6,12 @@
 
 #include "engine/Engine.h"
 #include "engine/FitToImages.h"
-#include "platform/RegularFile.h"
 #include "engine/SceneFileCheck.h"
+#include "model/CoverFaces.h"
+#include "model/shapes/ShapeSpec.h"
+#include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
+#include "scene/SettingTable.h"
 
 namespace {
 
@@ -20,8 +23,8 @@ bool EndsWithIgnoreCase(const std::string& s, std::string_view suffix) {
 // Every number of the scene is a float: the document stores floats, so each
 // prints as the shortest text that reads back as the same float. Members
 // keep the order in which they are written.
-using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool, std::int64_t,
-                                  std::uint64_t, float>;
+using Json =
+    nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool, std::int64_t, std::uint64_t, float>;
 
 // Text from files may be anything: what is not UTF-8 becomes U+FFFD (as on
 // the terminal), and the dump escapes everything beyond ASCII, so that no
@@ -40,41 +43,32 @@ Json Vec4(const SharedVec4& v) {
     return a;
 }
 
+Json SettingJson(const boxora::SettingRow& row, double value) {
+    switch (row.form) {
+        case boxora::FileForm::Float:
+        case boxora::FileForm::WholeFloat: return static_cast<float>(value);
+        case boxora::FileForm::Int: return static_cast<std::int64_t>(value);
+        case boxora::FileForm::FlagIsOne:
+        case boxora::FileForm::FlagNotZero: return value != 0;
+        case boxora::FileForm::ColourRef: return static_cast<std::uint64_t>(value);
+    }
+    return nullptr;
+}
+
+// Every setting by its name, then what the renderers derive from them.
 Json Scene(const SceneParams& p) {
     Json s;
     s["renderMode"] = p.RenderMode.Get();
-    s["cameraHorizontalRotation"] = p.cameraHorizontalRotation.Get();
-    s["cameraVerticalRotation"] = p.cameraVerticalRotation.Get();
-    s["cameraTargetHorizontal"] = p.cameraTarget[0];
-    s["cameraTargetVertical"] = p.cameraTarget[1];
+    for (const boxora::SettingRow& row : boxora::SettingTable()) s[row.dumpName] = SettingJson(row, row.get(p));
     s["cameraTarget"] = Vec4(p.cameraTarget);
-    s["cameraZoom"] = p.cameraZoom.Get();
-    s["cameraPerspective"] = p.Camera_Perspective.Get();
     s["eyeBase"] = Vec4(p.eyeBase);
     s["referenceDistance"] = p.referenceDistance.Get();
     s["viewportWidth"] = p.viewportWidth.Get();
     s["viewportHeight"] = p.viewportHeight.Get();
-    s["globalLightBrightness"] = p.globalLightBrightness.Get();
-    s["light1Enabled"] = p.Light_Source_Enabled_1.Get();
-    s["light1HorizontalRotation"] = p.light1HorizontalRotation.Get();
-    s["light1VerticalRotation"] = p.light1VerticalRotation.Get();
-    s["light1Distance"] = p.light1Distance.Get();
     s["light1Position"] = Vec4(p.light1Position);
-    s["light2Enabled"] = p.Light_Source_Enabled_2.Get();
-    s["light2HorizontalRotation"] = p.light2HorizontalRotation.Get();
-    s["light2VerticalRotation"] = p.light2VerticalRotation.Get();
-    s["light2Distance"] = p.light2Distance.Get();
     s["light2Position"] = Vec4(p.light2Position);
-    s["shadowDirection"] = p.shadowDirection.Get();
-    s["shadowLength"] = p.ShadowLength();
     s["shadowElevation"] = p.shadowElevation.Get();
     s["shadowLightDir"] = Vec4(p.ShadowLightDir);
-    s["shadowIntensity"] = p.Shadow_Intensity.Get();
-    s["shadowBlur"] = p.Shadow_Blur.Get();
-    s["reflectionLength"] = p.Reflection_Length.Get();
-    s["reflectionOpacity"] = p.Reflection_Opacity.Get();
-    s["backgroundColor"] = p.backgroundColor.Get();
-    s["backgroundTransparent"] = p.backgroundTransparent.Get();
     s["accumulationPasses"] = p.accumulationPasses.Get();
     s["outputFormat"] = p.outputFormat.Get();
     return s;
@@ -105,6 +99,7 @@ Json Objects(const SceneModel& model) {
         if (o->realSizeMm[0] > 0)
             j["realSize"] = Json::array({o->realSizeMm[0] * o->scale[0].Get(), o->realSizeMm[1] * o->scale[1].Get(),
                                          o->realSizeMm[2] * o->scale[2].Get()});
+        if (!o->shape.empty()) j["shape"] = Text(o->shape);
         objects.push_back(std::move(j));
     }
     return objects;
@@ -124,6 +119,8 @@ Json Materials(const SceneModel& model) {
         j["mirrorLevel"] = m.mirrorLevel;
         j["transparencyLevel"] = m.transparencyLevel;
         j["coverFace"] = m.coverFace;
+        // The slot whose artwork the material prints, if any.
+        if (m.coverFace >= 0 && m.coverFace < kCoverFaceCount) j["printable"] = kCoverFaceNames[m.coverFace];
         materials.push_back(std::move(j));
     }
     return materials;
@@ -164,7 +161,8 @@ std::string SceneToJson(CEngine& engine) {
 
 int RunDumpCommand(const std::string& file, bool fitImages) {
     const bool isScene = EndsWithIgnoreCase(file, ".scn");
-    if (isScene ? !IsReadableSceneFile(file) : !boxora::CanReadRegularFile(file)) {
+    const bool isShape = boxora::IsShapeName(file);
+    if (isScene ? !IsReadableSceneFile(file) : !isShape && !boxora::CanReadRegularFile(file)) {
         std::fprintf(stderr, "boxora-render: %s\n", boxora::EscapeForTerminal(CouldNotOpenFileText(file)).c_str());
         return 1;
     }

@@ -18,8 +18,8 @@ bool WritePng(const boxora::PreviewFrame& frame, const std::string& path, std::s
     }
     ImageCodec image;
     // Both the frame and the image keep their bottom row first.
-    if (!image.CreateFromArray(bgr.data(), static_cast<uint32_t>(frame.width), static_cast<uint32_t>(frame.height),
-                               24, frame.width * 3, false)) {
+    if (!image.CreateFromArray(bgr.data(), static_cast<uint32_t>(frame.width), static_cast<uint32_t>(frame.height), 24,
+                               frame.width * 3, false)) {
         error = "the frame cannot be encoded";
         return false;
     }

@@ -1,7 +1,7 @@
 #pragma once
 // boxora-render SCENE -o OUT [options]: final-quality renders of scene files
 // by the engine's render job, as "Render and Save" makes them, any number in
-// one run with one engine. A SCENE that is a folder renders every scene
+// one run with one headless session (HeadlessSession.h). A SCENE that is a folder renders every scene
 // file in it into the folder given with its -o.
 #include <cstddef>
 #include <functional>
@@ -15,6 +15,8 @@ class CEngine;
 
 // One scene (or folder of scenes) and where its picture goes (or the
 // folder the pictures go to).
+struct SceneFileData;
+
 struct RenderTarget {
     std::string scene;
     std::string output;
@@ -24,18 +26,21 @@ struct RenderOptions {
     std::vector<RenderTarget> targets;
     int width = 300;
     int height = 300;
+    // --size, --print or --thumbnail gave the size; otherwise each scene's
+    // own picture size is used.
+    bool sizeGiven = false;
     std::optional<int> format;  // image format code; otherwise from each output's extension
     int jpegQuality = 100;
     int jpegOptions = 0;   // 8 optimised coding, 16 progressive
     int pngInterlace = 0;  // 1 interlaced
     int gifCompression = 0;
     int tiffCompression = 0;
-    int webpLossless = 0;  // 1 lossless WebP; otherwise lossy at jpegQuality
-    bool transparent = false;       // render with a transparent background
-    bool gifTransparent = false;    // GIF pictures keep a transparent background as transparent colour
-    bool allowMissing = false;      // render even when images are missing or cannot be decoded
-    std::optional<unsigned> seed;   // seeds the shadow's random jitter
-    std::optional<bool> progress;   // the bar; by default when standard error is a terminal
+    int webpLossless = 0;              // 1 lossless WebP; otherwise lossy at jpegQuality
+    bool transparent = false;          // render with a transparent background
+    bool gifTransparent = false;       // GIF pictures keep a transparent background as transparent colour
+    bool allowMissing = false;         // render even when images are missing or cannot be decoded
+    std::optional<unsigned> seed;      // seeds the shadow's random jitter
+    std::optional<bool> progress;      // the bar; by default when standard error is a terminal
     std::optional<int> thumbnailSize;  // --thumbnail: one square PNG, time-limited
     bool fitImages = false;            // --fit-images: every object fitted to its images first
     // --variants TABLE: the one scene renders a picture per row of the
@@ -62,14 +67,6 @@ std::optional<int> ExportFormatFromName(const std::string& name);
 std::optional<int> ExportFormatFromFileName(const std::string& fileName);
 // The usual extension of a format code (".png", ".jpg", ...).
 std::string ExportExtension(int format);
-
-// Loads a scene already checked readable into the engine (settings reset
-// first, fitted to its images with --fit-images) and checks that all of its
-// expectedObjects models and their images came: 0 loaded, 1 something
-// missing (reported on standard error; images only count without
-// --allow-missing), 130 when waitUntilIdle says the run was interrupted.
-int LoadSceneToRender(CEngine& engine, const RenderOptions& options, const std::string& scene,
-                      std::size_t expectedObjects, const std::function<bool()>& waitUntilIdle);
 
 // The render job for one picture of the run: the export options, seed,
 // tiles and resolution the options give, for this file, format and size.

@@ -6,6 +6,7 @@
 #include <map>
 #include <string_view>
 #include <tuple>
+#include <utility>
 
 #include "model/CoverFaces.h"
 #include "platform/CsvReader.h"
@@ -21,12 +22,13 @@ namespace {
 constexpr std::size_t kMaxTableBytes = std::size_t{64} << 20;
 constexpr int kMaxObjectNumber = 1000;
 
-enum class Column { Output, Face, Width, Height, CameraHorizontal, CameraVertical, Background };
+enum class Column { Output, Face, Width, Height, Setting };
 
 struct ColumnRole {
     Column kind = Column::Output;
     int object = 0;
     int face = 0;
+    const boxora::SettingRow* setting = nullptr;  // of a Setting column
 };
 
 std::string Trimmed(std::string_view text) {
@@ -46,12 +48,11 @@ std::optional<ColumnRole> RoleOf(const std::string& name) {
         {"output", Column::Output},
         {"width", Column::Width},
         {"height", Column::Height},
-        {"camera_horizontal", Column::CameraHorizontal},
-        {"camera_vertical", Column::CameraVertical},
-        {"background", Column::Background},
     };
     for (const auto& [key, kind] : kNamed)
         if (boxora::EqualsIgnoreCase(name, key)) return ColumnRole{kind, 0, 0};
+    if (const boxora::SettingRow* setting = boxora::FindSettingByVariantColumn(name))
+        return ColumnRole{Column::Setting, 0, 0, setting};
     int object = 1;
     std::string face = name;
     if (const std::size_t colon = name.find(':'); colon != std::string::npos) {
@@ -97,9 +98,21 @@ bool ParseBackground(std::string text, uint32_t& colorref) {
     return true;
 }
 
-bool ParseAngle(const std::string& text, float& value) {
-    auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && p == text.data() + text.size() && std::isfinite(value) && std::fabs(value) <= 36000.0f;
+// A number for a scene setting: a colour RRGGBB for colours, otherwise a
+// finite number such as an angle in degrees.
+bool ParseSettingCell(const boxora::SettingRow& setting, const std::string& text, double& value) {
+    if (setting.form == boxora::FileForm::ColourRef) {
+        uint32_t colour = 0;
+        if (!ParseBackground(text, colour)) return false;
+        value = colour;
+        return true;
+    }
+    float number = 0;
+    auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (ec != std::errc() || p != text.data() + text.size() || !std::isfinite(number) || std::fabs(number) > 36000.0f)
+        return false;
+    value = number;
+    return true;
 }
 
 // Fills row from its cells; false with row.error set on the first bad one.
@@ -138,18 +151,13 @@ bool ReadCells(const std::vector<ColumnRole>& roles, const std::vector<std::stri
                 (role.kind == Column::Width ? row.width : row.height) = n;
                 break;
             }
-            case Column::CameraHorizontal:
-            case Column::CameraVertical: {
-                float angle = 0;
-                if (!ParseAngle(cell, angle)) return fail("column " + header[c] + ": " + cell + " is no angle");
-                (role.kind == Column::CameraHorizontal ? row.cameraHorizontal : row.cameraVertical) = angle;
-                break;
-            }
-            case Column::Background: {
-                uint32_t colour = 0;
-                if (!ParseBackground(cell, colour))
-                    return fail("column " + header[c] + ": " + cell + " is no colour RRGGBB");
-                row.background = colour;
+            case Column::Setting: {
+                double value = 0;
+                if (!ParseSettingCell(*role.setting, cell, value))
+                    return fail(
+                        "column " + header[c] + ": " + cell +
+                        (role.setting->form == boxora::FileForm::ColourRef ? " is no colour RRGGBB" : " is no angle"));
+                row.settings.emplace_back(role.setting->id, value);
                 break;
             }
             case Column::Output: break;
@@ -180,9 +188,20 @@ VariantTable ParseVariantTable(std::string_view text, const std::string& folder)
         const std::optional<ColumnRole> role = RoleOf(name);
         if (!role) {
             table.error = "unknown column \"" + name + "\" in the header";
+            // A header whose names hold another separator was most likely
+            // written with that one: name it rather than leave a puzzle.
+            for (const auto& [mark, word] :
+                 {std::pair{',', "commas"}, std::pair{';', "semicolons"}, std::pair{'\t', "tabs"}}) {
+                if (mark != csv.delimiter && name.find(mark) != std::string::npos) {
+                    table.error += std::string(" (the header looks separated by ") + word +
+                                   "; put one separator between all columns)";
+                    break;
+                }
+            }
             return table;
         }
-        const auto key = std::make_tuple(static_cast<int>(role->kind), role->object, role->face);
+        const auto key = std::make_tuple(static_cast<int>(role->kind), role->object,
+                                         role->setting ? static_cast<int>(role->setting->id) : role->face);
         if (const auto [it, added] = seen.emplace(key, name); !added) {
             table.error = "the columns \"" + it->second + "\" and \"" + name + "\" say the same";
             return table;

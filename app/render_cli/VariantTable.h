@@ -21,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include "scene/SettingTable.h"
+
 struct VariantImage {
     int object = 0;  // from 0, in scene order
     int face = 0;    // 0 Front .. 5 Bottom
@@ -34,8 +36,9 @@ struct VariantRow {
     std::string error;       // why the row cannot be rendered, or empty
     std::vector<VariantImage> images;
     std::optional<int> width, height;
-    std::optional<float> cameraHorizontal, cameraVertical;
-    std::optional<uint32_t> background;  // COLORREF (red in the low byte)
+    // Scene settings the row sets (columns named in the setting table:
+    // camera_horizontal, camera_vertical, background), in column order.
+    std::vector<std::pair<boxora::Setting, double>> settings;
 };
 
 struct VariantTable {

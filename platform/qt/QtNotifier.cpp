@@ -51,7 +51,7 @@ MsgAnswer QtNotifier::ShowNow(const QString& text, MsgIcon icon, MsgButtons butt
         case QMessageBox::Ok: return MsgAnswer::Ok;
         default:
             // Closed without a button (Escape or the title bar): the safe answer.
-            return buttons == MsgButtons::Ok ? MsgAnswer::Ok
+            return buttons == MsgButtons::Ok      ? MsgAnswer::Ok
                    : buttons == MsgButtons::YesNo ? MsgAnswer::No
                                                   : MsgAnswer::Cancel;
     }
@@ -62,7 +62,8 @@ void QtNotifier::EngineNotify(int message, int wParam) {
         Deliver(message, wParam);
         return;
     }
-    QMetaObject::invokeMethod(this, [this, message, wParam] { Deliver(message, wParam); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, message, wParam] { Deliver(message, wParam); }, Qt::QueuedConnection);
 }
 
 void QtNotifier::Deliver(int message, int wParam) {

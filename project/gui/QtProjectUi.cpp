@@ -23,8 +23,15 @@ std::optional<std::string> QtProjectUi::AskOpenPath(const std::string& filter) {
     return Run(request);
 }
 
-std::optional<std::string> QtProjectUi::AskSavePath(const std::string& defaultExtension,
-                                                    const std::string& initialName, const std::string& filter) {
+std::optional<std::string> QtProjectUi::AskFolder() {
+    FileDialogRequest request;
+    request.folder = true;
+    request.directory = lastFolder_;
+    return Run(request);
+}
+
+std::optional<std::string> QtProjectUi::AskSavePath(const std::string& defaultExtension, const std::string& initialName,
+                                                    const std::string& filter) {
     FileDialogRequest request;
     request.save = true;
     request.nameFilter = QString::fromStdString(QtFileFilter(filter));
@@ -42,8 +49,12 @@ std::optional<std::string> QtProjectUi::Run(const FileDialogRequest& request) {
     } else {
         QFileDialog dialog(window_);
         dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        dialog.setNameFilter(request.nameFilter);
+        dialog.setFileMode(request.folder ? QFileDialog::Directory
+                                          : (request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile));
+        if (request.folder)
+            dialog.setOption(QFileDialog::ShowDirsOnly);
+        else
+            dialog.setNameFilter(request.nameFilter);
         dialog.setDirectory(request.directory);
         if (request.save) {
             // Replacing an existing file is confirmed by the dialog itself.
@@ -53,7 +64,9 @@ std::optional<std::string> QtProjectUi::Run(const FileDialogRequest& request) {
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             chosen = QDir::cleanPath(dialog.selectedFiles().first()).toStdString();
     }
-    if (chosen && !chosen->empty()) lastFolder_ = QFileInfo(QString::fromStdString(*chosen)).absolutePath();
+    if (chosen && !chosen->empty())
+        lastFolder_ = request.folder ? QString::fromStdString(*chosen)
+                                     : QFileInfo(QString::fromStdString(*chosen)).absolutePath();
     return chosen;
 }
 
@@ -98,6 +111,8 @@ void InstallProjectCommands(CMainFrame& frame, CProjectCommands& commands, QtPro
     };
     hooks.openWithQuestion = [&commands](const std::string& path) { commands.OpenWithQuestion(path); };
     hooks.mayDiscardChanges = [&commands] { return commands.MayDiscardChanges(); };
+    hooks.collectProject = [&commands] { commands.CollectProject(); };
+    hooks.openTemplate = [&commands](const std::string& scene) { commands.OpenTemplate(scene); };
     frame.SetProjectHooks(std::move(hooks));
 }
 

@@ -20,6 +20,7 @@ public:
     // What a file dialog is asked to show.
     struct FileDialogRequest {
         bool save = false;
+        bool folder = false;    // a folder is chosen (Collect Project)
         QString nameFilter;     // Qt form, e.g. "Boxora Scene (*.scn)"
         QString defaultSuffix;  // without the dot; empty for the open dialog
         QString initialName;    // empty for the open dialog
@@ -38,6 +39,7 @@ public:
     void SetRememberHook(std::function<void(const std::string&)> hook) { remember_ = std::move(hook); }
 
     std::optional<std::string> AskOpenPath(const std::string& filter) override;
+    std::optional<std::string> AskFolder() override;
     std::optional<std::string> AskSavePath(const std::string& defaultExtension, const std::string& initialName,
                                            const std::string& filter) override;
     void SetTitle(const std::string& title) override;

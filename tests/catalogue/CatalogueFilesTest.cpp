@@ -3,8 +3,8 @@
 // model names is in data/texture/, in the proportions of its face.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -12,9 +12,9 @@
 #include <set>
 #include <string>
 
+#include "boxora/SourceTree.h"
 #include "tests/catalogue/DrawnMesh.h"
 #include "tests/support/TestSupport.h"
-#include "boxora/SourceTree.h"
 #include "tools/model3ds/CatalogueModels.h"
 
 namespace fs = std::filesystem;

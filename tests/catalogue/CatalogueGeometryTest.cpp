@@ -4,8 +4,8 @@
 // and mirror materials carry their levels.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <set>
 #include <string>
@@ -207,7 +207,9 @@ TEST_F(CatalogueGeometry, EveryTriangleIsCounterClockwiseFromOutside) {
         // Neighbouring triangles run along a shared edge in opposite
         // directions; a flipped triangle would repeat its neighbour's.
         std::set<std::tuple<long, long, long, long, long, long>> edges;
-        auto key = [](V3 p) { return std::make_tuple(std::lround(p.x * 512), std::lround(p.y * 512), std::lround(p.z * 512)); };
+        auto key = [](V3 p) {
+            return std::make_tuple(std::lround(p.x * 512), std::lround(p.y * 512), std::lround(p.z * 512));
+        };
         for (std::size_t i = 0; i < faces.size(); ++i) {
             for (int k = 0; k < 3; ++k) {
                 const auto a = key(faces[i].position[k]), b = key(faces[i].position[(k + 1) % 3]);

@@ -18,9 +18,9 @@ using model3ds::Normalized;
 
 struct DrawnFace {
     std::array<uint16_t, 3> index{};
-    std::array<V3, 3> position;        // drawn (OpenGL) axes
-    std::array<V3, 3> cornerNormal;    // drawn axes
-    V3 normal;                         // drawn axes
+    std::array<V3, 3> position;      // drawn (OpenGL) axes
+    std::array<V3, 3> cornerNormal;  // drawn axes
+    V3 normal;                       // drawn axes
     std::array<std::array<double, 2>, 3> uv{};
     std::string material;
     uint32_t smoothing = 0;

@@ -62,6 +62,10 @@ TEST(SceneParamsTest, SceneSettingsResetKeepsTheFrameState) {
 
 class EngineStateTest : public EngineTestBase {
 protected:
+    void SetUp() override {
+        EngineTestBase::SetUp();
+        engine.SetReporter(&notes);
+    }
     // Loads a model on the calling thread as the scene thread would.
     C3DObject& LoadDirect(const std::string& path) {
         std::lock_guard lock(engine.Lock());

@@ -75,7 +75,9 @@ protected:
             setenv("BOXORA_HOME", oldHome_.c_str(), 1);
     }
 
-    std::string ObjectPath(const std::string& name) const { return (dir.Path() / "data" / "Objects" / (name + ".3ds")).string(); }
+    std::string ObjectPath(const std::string& name) const {
+        return (dir.Path() / "data" / "Objects" / (name + ".3ds")).string();
+    }
     std::string TexturePath(const std::string& name) const { return (dir.Path() / "data" / "texture" / name).string(); }
     // Writes a catalogue model data/Objects/<name>.3ds.
     std::string AddCatalogueModel(const std::string& name, const model3ds::Model& model) const {

@@ -2,6 +2,7 @@
 // Release while busy, and changes made while the engine lock is busy.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -18,6 +19,10 @@ using namespace std::chrono_literals;
 
 class EngineThreadTest : public EngineTestBase {
 protected:
+    void SetUp() override {
+        EngineTestBase::SetUp();
+        engine.SetReporter(&notes);
+    }
     void Start() {
         renderer = new CountingRenderer;
         engine.SetFrameRenderer(std::unique_ptr<IFrameRenderer>(renderer));
@@ -361,6 +366,46 @@ TEST_F(EngineThreadTest, PreviewSizeIsAppliedBeforeTheNextFrame) {
     ASSERT_TRUE(engine.WaitForIdle(10s));
     EXPECT_EQ(seenWidth.load(), 320);
     EXPECT_EQ(seenHeight.load(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The engine shows nothing itself: its messages and progress reach the
+// reporter it was handed, and nothing reaches the program-wide notifier. A
+// headless engine draws no preview frame, yet performs its jobs.
+TEST_F(EngineThreadTest, MessagesAndProgressGoToTheReporterAndAHeadlessEngineDrawsNoFrame) {
+    boxora::RecordingNotifier reporter;
+    engine.SetReporter(&reporter);
+    engine.SetHeadless();
+    Start();
+    engine.AddObject(dir.File("missing.3ds"));
+    engine.Redraw();
+    RenderJob job;
+    job.fileName = dir.File("picture.png");
+    job.width = job.height = 8;
+    engine.RenderToFile(job);
+    ASSERT_TRUE(engine.WaitForIdle(10s));
+
+    EXPECT_EQ(renderer->quickFrames + renderer->fullFrames, 0);
+    EXPECT_EQ(renderer->jobs, 1);
+    const auto messages = reporter.Messages();
+    // The model that could not be read, and what the job had to say (the
+    // counting renderer leaves its picture unwritten).
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(std::count_if(messages.begin(), messages.end(),
+                            [](const auto& m) { return m.text.find("missing.3ds") != std::string::npos; }),
+              1);
+    int renderBegins = 0, ends = 0;
+    for (const auto& n : reporter.Notifications()) {
+        renderBegins += n.message == boxora::WM_ENGINE_BEGIN && n.wParam == boxora::ENGINE_OP_RENDER;
+        ends += n.message == boxora::WM_ENGINE_END;
+    }
+    EXPECT_EQ(renderBegins, 1);
+    EXPECT_EQ(ends, 2);  // the add and the job
+    EXPECT_TRUE(notes.Messages().empty());
+    EXPECT_TRUE(notes.Notifications().empty());
 }
 
 }  // namespace

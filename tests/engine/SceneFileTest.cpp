@@ -2,11 +2,14 @@
 // the save/load round trip through the engine.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <filesystem>
+
 #include "EngineTestSupport.h"
 #include "engine/SceneFile.h"
-#include "engine/SceneSnapshot.h"
 #include "lang/Messages.h"
 #include "platform/TextUtil.h"
+#include "snapshot/SceneSnapshot.h"
 
 namespace {
 
@@ -28,29 +31,38 @@ std::string Utf8Of(const std::string& utf16File) {
 }
 
 TEST(SceneFileParse, ReaderRulesAndDefaults) {
-    const SceneFileData d = ParseSceneFile(Utf16File(
-        "[LIGHT_SHADOW]\r\nLight_Source_Enabled_1=2\r\nLight_Source_Enabled_2=1\r\nDirection=45.500000\r\n"
-        "Length=68.750000\r\n"
-        "[CAMERA]\r\nCamera_Zoom=250\r\nCamera_Vertical_Rotation=-5\r\nCamera_Perspective=abc\r\n"
-        "[REFLECTION]\r\nBackground_Transparent=2\r\nBackground_Color=16777215\r\n"
-        "[My Box]\r\nObject_Name=Box\r\n[SCENE]\r\nVersion=1.8\r\n"));
-    ASSERT_TRUE(d.lightShadow && d.camera && d.reflection);
-    EXPECT_FALSE(d.lightShadow->light1Enabled);
-    EXPECT_TRUE(d.lightShadow->light2Enabled);
-    EXPECT_EQ(d.lightShadow->shadowDirection, 45);
-    EXPECT_EQ(d.lightShadow->shadowLength, 68);
+    const SceneFileData d = ParseSceneFile(
+        Utf16File("[LIGHT_SHADOW]\r\nLight_Source_Enabled_1=2\r\nLight_Source_Enabled_2=1\r\nDirection=45.500000\r\n"
+                  "Length=68.750000\r\n"
+                  "[CAMERA]\r\nCamera_Zoom=250\r\nCamera_Vertical_Rotation=-5\r\nCamera_Perspective=abc\r\n"
+                  "[REFLECTION]\r\nBackground_Transparent=2\r\nBackground_Color=16777215\r\n"
+                  "[My Box]\r\nObject_Name=Box\r\n[SCENE]\r\nVersion=1.8\r\n"));
+    using boxora::Setting;
+    auto value = [&d](Setting s) { return d.settings[static_cast<int>(s)].value_or(-999); };
+    EXPECT_EQ(value(Setting::Light1Enabled), 0);
+    EXPECT_EQ(value(Setting::Light2Enabled), 1);
+    EXPECT_EQ(value(Setting::ShadowDirection), 45);
+    EXPECT_EQ(value(Setting::ShadowLength), 68);
     // Absent keys take the reader's defaults, not the reset values.
-    EXPECT_FLOAT_EQ(d.lightShadow->light2Horizontal, 130.0f);
-    EXPECT_FLOAT_EQ(d.lightShadow->light2Vertical, 20.0f);
-    EXPECT_FLOAT_EQ(d.lightShadow->brightness, 20.0f);
-    EXPECT_FLOAT_EQ(d.lightShadow->light1Horizontal, 0.0f);
-    EXPECT_EQ(d.lightShadow->shadowBlur, 20);
-    EXPECT_EQ(d.lightShadow->shadowIntensity, 0);
-    EXPECT_FLOAT_EQ(d.camera->zoom, 100.0f);
-    EXPECT_FLOAT_EQ(d.camera->vertical, -5.0f);
-    EXPECT_FLOAT_EQ(d.camera->perspective, 0.0f);
-    EXPECT_TRUE(d.reflection->backgroundTransparent);
-    EXPECT_EQ(d.reflection->backgroundColor, 0xFFFFFFu);
+    EXPECT_EQ(value(Setting::Light2Horizontal), 130);
+    EXPECT_EQ(value(Setting::Light2Vertical), 20);
+    EXPECT_EQ(value(Setting::GlobalLightBrightness), 20);
+    EXPECT_EQ(value(Setting::Light1Horizontal), 0);
+    EXPECT_EQ(value(Setting::ShadowBlur), 20);
+    EXPECT_EQ(value(Setting::ShadowIntensity), 0);
+    EXPECT_EQ(value(Setting::CameraZoom), 100);
+    EXPECT_EQ(value(Setting::CameraVertical), -5);
+    EXPECT_EQ(value(Setting::CameraPerspective), 0);
+    EXPECT_EQ(value(Setting::BackgroundTransparent), 1);
+    EXPECT_EQ(value(Setting::BackgroundColor), 0xFFFFFF);
+    // A file without picture keys has today's picture.
+    EXPECT_EQ(value(Setting::PictureWidth), 300);
+    EXPECT_EQ(value(Setting::PictureFormat), 4);
+    // The zoom was taken into its range, with a warning naming key and line.
+    ASSERT_EQ(d.problems.messages.size(), 1u);
+    EXPECT_FALSE(d.problems.failed);
+    EXPECT_NE(boxora::MessageText(d.problems.messages[0]).find("line 7: Camera_Zoom=250"), std::string::npos)
+        << boxora::MessageText(d.problems.messages[0]);
     ASSERT_EQ(d.objects.size(), 1u);
     EXPECT_EQ(d.objects[0].section, "My Box");
     EXPECT_EQ(d.objects[0].objectName, "Box");
@@ -61,15 +73,16 @@ TEST(SceneFileParse, ReaderRulesAndDefaults) {
 TEST(SceneFileParse, EverySectionIsReadUpToTheObjectLimit) {
     std::string text;
     for (int i = 0; i < 400; ++i) text += "[OBJECT_" + std::to_string(i) + "]\r\nObject_Name=Box\r\n";
-    text += "[CAMERA]\r\nCamera_Zoom=33\r\n[LIGHT_SHADOW]\r\nShadow_Blur=7\r\n[REFLECTION]\r\n"
-            "Background_Color=255\r\n[SCENE]\r\n";
+    text +=
+        "[CAMERA]\r\nCamera_Zoom=33\r\n[LIGHT_SHADOW]\r\nShadow_Blur=7\r\n[REFLECTION]\r\n"
+        "Background_Color=255\r\n[SCENE]\r\n";
     SceneFileData d = ParseSceneFile(Utf16File(text));
     EXPECT_EQ(d.objects.size(), 400u);
     EXPECT_EQ(d.objects.back().section, "OBJECT_399");
-    ASSERT_TRUE(d.camera && d.lightShadow && d.reflection);
-    EXPECT_FLOAT_EQ(d.camera->zoom, 33.0f);
-    EXPECT_EQ(d.lightShadow->shadowBlur, 7);
-    EXPECT_EQ(d.reflection->backgroundColor, 255u);
+    using boxora::Setting;
+    EXPECT_EQ(d.settings[static_cast<int>(Setting::CameraZoom)], 33.0);
+    EXPECT_EQ(d.settings[static_cast<int>(Setting::ShadowBlur)], 7.0);
+    EXPECT_EQ(d.settings[static_cast<int>(Setting::BackgroundColor)], 255.0);
     EXPECT_EQ(d.objectsLeftOut, 0u);
 
     // Past the limit the rest is counted, the fixed sections still read.
@@ -79,8 +92,7 @@ TEST(SceneFileParse, EverySectionIsReadUpToTheObjectLimit) {
     d = ParseSceneFile(Utf16File(text));
     EXPECT_EQ(d.objects.size(), static_cast<std::size_t>(kMaxObjects));
     EXPECT_EQ(d.objectsLeftOut, 5u);
-    ASSERT_TRUE(d.camera);
-    EXPECT_FLOAT_EQ(d.camera->zoom, 12.0f);
+    EXPECT_EQ(d.settings[static_cast<int>(Setting::CameraZoom)], 12.0);
 }
 
 TEST(SceneFileParse, SectionsPastTheLimitCostNothingAndACutFileSaysWhere) {
@@ -91,9 +103,8 @@ TEST(SceneFileParse, SectionsPastTheLimitCostNothingAndACutFileSaysWhere) {
     const std::string bytes = Utf16File(text);
     text.clear();
     text.shrink_to_fit();
-    const boxora::ProfileDocument doc = boxora::ProfileDocument::Parse(bytes, [n = 0](std::string_view name) mutable {
-        return name == "CAMERA" || n++ < kMaxObjects;
-    });
+    const boxora::ProfileDocument doc = boxora::ProfileDocument::Parse(
+        bytes, [n = 0](std::string_view name) mutable { return name == "CAMERA" || n++ < kMaxObjects; });
     // Only the kept sections' lines are held.
     EXPECT_EQ(doc.AllSectionNames().size(), static_cast<std::size_t>(kMaxObjects) + 1);
     EXPECT_EQ(doc.SectionsSkipped(), 200000u - kMaxObjects);
@@ -130,6 +141,36 @@ TEST(SceneFileParse, RepeatedSectionsOfManyKeysReadTheFirstOne) {
     EXPECT_FLOAT_EQ(*d.objects[200].transform[6], 2.0f);
 }
 
+TEST(SceneFileParse, NumbersThatAreNotFiniteAreRefusedWithKeyAndLine) {
+    const SceneFileData d = ParseSceneFile(
+        Utf16File("[CAMERA]\r\nCamera_Zoom=nan\r\nCamera_Vertical_Rotation=inf\r\nCamera_Perspective=1e999\r\n"
+                  "Camera_Horizontal_Rotation=12\r\n[OBJECT_0]\r\nObject_Name=Box\r\nScale_Y=-NaN\r\nScale_X=2\r\n"));
+    EXPECT_TRUE(d.problems.failed);
+    std::string all;
+    for (const boxora::UserMessage& m : d.problems.messages) all += boxora::MessageText(m) + "\n";
+    for (const char* expected : {"line 2: Camera_Zoom=nan", "line 3: Camera_Vertical_Rotation=inf",
+                                 "line 4: Camera_Perspective=1e999", "line 8: Scale_Y=-NaN"})
+        EXPECT_NE(all.find(expected), std::string::npos) << expected << " in\n" << all;
+    // Refused values are not used; the others are.
+    EXPECT_FALSE(d.settings[static_cast<int>(boxora::Setting::CameraZoom)]);
+    EXPECT_EQ(d.settings[static_cast<int>(boxora::Setting::CameraHorizontal)], 12.0);
+    ASSERT_EQ(d.objects.size(), 1u);
+    EXPECT_FALSE(d.objects[0].transform[7]);
+    EXPECT_EQ(d.objects[0].transform[6], 2.0f);
+}
+
+TEST(SceneFileParse, PictureKeysAreWrittenOnlyWhenTheyDifferFromTodaysDefaults) {
+    SceneParams scene;
+    const boxora::ProfileDocument plain = BuildSceneDocument(scene, SceneSnapshot{});
+    EXPECT_FALSE(plain.HasKey("SCENE", "Picture_Width"));
+    scene.pictureWidth = 1024;
+    const boxora::ProfileDocument sized = BuildSceneDocument(scene, SceneSnapshot{});
+    EXPECT_EQ(sized.GetString("SCENE", "Picture_Width", ""), "1024");
+    EXPECT_FALSE(sized.HasKey("SCENE", "Picture_Height"));
+    // After the version, which older programs read as the only key there.
+    EXPECT_LT(Utf8Of(sized.Serialize()).find("Version=1.8"), Utf8Of(sized.Serialize()).find("Picture_Width"));
+}
+
 TEST(SceneFileParse, ObjectNamesMayNotLeaveTheObjectsFolder) {
     EXPECT_TRUE(ModelPathForObjectName("DVD Box"));
     EXPECT_FALSE(ModelPathForObjectName("../../etc/passwd"));
@@ -145,18 +186,23 @@ TEST(SceneFileParse, EveryWholeShadowLengthReadsAndSavesAsItself) {
         const boxora::ProfileDocument doc = BuildSceneDocument(set, SceneSnapshot{});
         EXPECT_EQ(doc.GetString("LIGHT_SHADOW", "Length", ""), std::to_string(length) + ".000000");
         const SceneFileData data = ParseSceneFile(doc.Serialize());
-        ASSERT_TRUE(data.lightShadow);
+        const std::optional<double> read = data.settings[static_cast<int>(boxora::Setting::ShadowLength)];
+        ASSERT_TRUE(read);
         SceneParams loaded;
-        loaded.SetShadowLengthPlain(static_cast<float>(data.lightShadow->shadowLength));
+        loaded.SetShadowLengthPlain(static_cast<float>(*read));
         EXPECT_EQ(loaded.ShadowLength(), static_cast<float>(length)) << length;
     }
 }
 
 class SceneFileTest : public EngineTestBase {
 protected:
+    void SetUp() override {
+        EngineTestBase::SetUp();
+        engine.SetReporter(&notes);
+    }
     void LoadNow(const std::string& path) {
         std::lock_guard lock(engine.Lock());
-        engine.LoadSceneNow(path);
+        engine.LoadSceneNow({path, std::nullopt});
     }
     CEngine engine;
 };
@@ -174,15 +220,34 @@ TEST_F(SceneFileTest, WriterFormatAndOrder) {
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
     const std::string text = Utf8Of(bytes);
-    const char* order[] = {"[OBJECT_0]", "Object_Name=Box", "User_Defined_Name=Box", "Object_Type=1",
-                           "Image_Front=", "Image_Bottom=", "Translate_X=0.000000", "Translate_Y=5.000000",
-                           "Scale_Z=1.000000", "[LIGHT_SHADOW]", "Global_Light_Brightness=20.000000",
-                           "Light_Source_Enabled_1=1", "Light_Horizontal_Rotation=70.000000",
-                           "Light_Distance_2=50.000000", "Direction=0.000000", "Length=68.750000",
-                           "Shadow_Intensity=20", "Shadow_Blur=20", "[CAMERA]",
-                           "Camera_Horizontal_Rotation=36.000000", "Camera_Target_Vertical=40.000000",
-                           "Camera_Perspective=1.000000", "[REFLECTION]", "Reflection_Length=20.000000",
-                           "Background_Transparent=0", "Background_Color=16777215", "[SCENE]", "Version=1.8"};
+    const char* order[] = {"[OBJECT_0]",
+                           "Object_Name=Box",
+                           "User_Defined_Name=Box",
+                           "Object_Type=1",
+                           "Image_Front=",
+                           "Image_Bottom=",
+                           "Translate_X=0.000000",
+                           "Translate_Y=5.000000",
+                           "Scale_Z=1.000000",
+                           "[LIGHT_SHADOW]",
+                           "Global_Light_Brightness=20.000000",
+                           "Light_Source_Enabled_1=1",
+                           "Light_Horizontal_Rotation=70.000000",
+                           "Light_Distance_2=50.000000",
+                           "Direction=0.000000",
+                           "Length=68.750000",
+                           "Shadow_Intensity=20",
+                           "Shadow_Blur=20",
+                           "[CAMERA]",
+                           "Camera_Horizontal_Rotation=36.000000",
+                           "Camera_Target_Vertical=40.000000",
+                           "Camera_Perspective=1.000000",
+                           "[REFLECTION]",
+                           "Reflection_Length=20.000000",
+                           "Background_Transparent=0",
+                           "Background_Color=16777215",
+                           "[SCENE]",
+                           "Version=1.8"};
     std::size_t at = 0;
     for (const char* item : order) {
         const std::size_t found = text.find(item, at);
@@ -219,14 +284,14 @@ TEST_F(SceneFileTest, LoadAppliesValuesModelsImagesAndTransforms) {
     AddCatalogueModel("Box", fixtures::BoxModel());
     const std::string front = AddTexture("front.png");
     const std::string path = dir.File("l.scn");
-    testsupport::WriteFileBytes(path, Utf16File(
-        "[Anything]\r\nObject_Name=Box\r\nUser_Defined_Name=My package\r\nObject_Type=2\r\n"
-        "Image_Front=front.png\r\nImage_Back=*\r\nTranslate_X=12.500000\r\nRotate_Y=-30.000000\r\n"
-        "Scale_Z=2.000000\r\n"
-        "[OBJECT_1]\r\nObject_Name=../../Box\r\n"
-        "[LIGHT_SHADOW]\r\nLength=68.750000\r\nDirection=45.500000\r\nShadow_Intensity=33\r\n"
-        "[CAMERA]\r\nCamera_Zoom=250\r\nCamera_Vertical_Rotation=-5\r\n"
-        "[REFLECTION]\r\nBackground_Color=255\r\nBackground_Transparent=2\r\n"));
+    testsupport::WriteFileBytes(
+        path, Utf16File("[Anything]\r\nObject_Name=Box\r\nUser_Defined_Name=My package\r\nObject_Type=2\r\n"
+                        "Image_Front=front.png\r\nImage_Back=*\r\nTranslate_X=12.500000\r\nRotate_Y=-30.000000\r\n"
+                        "Scale_Z=2.000000\r\n"
+                        "[OBJECT_1]\r\nObject_Name=../../Box\r\n"
+                        "[LIGHT_SHADOW]\r\nLength=68.750000\r\nDirection=45.500000\r\nShadow_Intensity=33\r\n"
+                        "[CAMERA]\r\nCamera_Zoom=250\r\nCamera_Vertical_Rotation=-5\r\n"
+                        "[REFLECTION]\r\nBackground_Color=255\r\nBackground_Transparent=2\r\n"));
     LoadNow(path);
     ASSERT_EQ(engine.GetObjectList().size(), 1u);
     const C3DObject& o = *engine.GetObject(0);
@@ -308,7 +373,58 @@ TEST_F(SceneFileTest, ImagesNotFoundKeepTheirPathAndAreLookedForBesideTheScene) 
     const SceneFileData saved = ParseSceneFile(testsupport::ReadFileBytes(dir.File("again.scn")));
     ASSERT_EQ(saved.objects.size(), 1u);
     EXPECT_EQ(saved.objects[0].images[2].value_or(""), "/old/disk/art/lost.png");
-    EXPECT_EQ(saved.objects[0].images[0].value_or(""), dir.File("moved/front.png"));
+    EXPECT_EQ(saved.objects[0].images[0].value_or(""), "moved/front.png");
+}
+
+TEST_F(SceneFileTest, ProjectsNameTheirFilesRelativelySoTheyOpenWhereverTheyAreMoved) {
+    namespace fs = std::filesystem;
+    AddCatalogueModel("Box", fixtures::BoxModel());
+    const std::string wood = AddTexture("wood.jpg");
+    for (const char* file : {"proj/art/front.png", "shared/logo.png", "far/away/deep/down/here/x.png"}) {
+        fs::create_directories(fs::path(dir.File(file)).parent_path());
+        testsupport::WriteFileBytes(dir.File(file), "image");
+    }
+    testsupport::WriteFileBytes(
+        dir.File("proj/p.scn"),
+        Utf16File("[OBJECT_0]\r\nObject_Name=Box\r\nImage_Front=" + dir.File("proj/art/front.png") +
+                  "\r\nImage_Back=" + dir.File("shared/logo.png") +
+                  "\r\nImage_Left=" + dir.File("far/away/deep/down/here/x.png") + "\r\nImage_Top=" + wood + "\r\n"));
+    // An older file with absolute paths opens, and is saved with names that
+    // travel: below the scene, two steps up at most, the program's own.
+    LoadNow(dir.File("proj/p.scn"));
+    ASSERT_TRUE(engine.SaveScene(dir.File("proj/p.scn")));
+    const SceneFileData saved = ParseSceneFile(testsupport::ReadFileBytes(dir.File("proj/p.scn")));
+    ASSERT_EQ(saved.objects.size(), 1u);
+    EXPECT_EQ(saved.objects[0].images[0].value_or(""), "art/front.png");
+    EXPECT_EQ(saved.objects[0].images[1].value_or(""), "../shared/logo.png");
+    EXPECT_EQ(saved.objects[0].images[2].value_or(""), "../far/away/deep/down/here/x.png");
+    EXPECT_EQ(saved.objects[0].images[4].value_or(""), "wood.jpg");
+
+    // Moved together to another folder: opens without a word.
+    fs::create_directories(dir.File("elsewhere"));
+    fs::rename(dir.File("proj"), dir.File("elsewhere/proj"));
+    fs::rename(dir.File("shared"), dir.File("elsewhere/shared"));
+    fs::rename(dir.File("far"), dir.File("elsewhere/far"));
+    notes.Clear();
+    LoadNow(dir.File("elsewhere/proj/p.scn"));
+    EXPECT_TRUE(notes.Messages().empty());
+    ASSERT_EQ(engine.GetObjectList().size(), 1u);
+    EXPECT_EQ(engine.GetObject(0)->coverImages[0], dir.File("elsewhere/proj/art/front.png"));
+    EXPECT_EQ(engine.GetObject(0)->coverImages[4], wood);
+
+    // Files not where the scene says are looked for in its subfolders;
+    // those found nowhere are named together in one message.
+    fs::create_directories(dir.File("elsewhere/proj/renamed/deeper"));
+    fs::rename(dir.File("elsewhere/proj/art/front.png"), dir.File("elsewhere/proj/renamed/deeper/front.png"));
+    fs::remove_all(dir.File("elsewhere/shared"));
+    fs::remove_all(dir.File("elsewhere/far"));
+    notes.Clear();
+    LoadNow(dir.File("elsewhere/proj/p.scn"));
+    EXPECT_EQ(engine.GetObject(0)->coverImages[0], dir.File("elsewhere/proj/renamed/deeper/front.png"));
+    ASSERT_EQ(notes.Messages().size(), 1u);
+    EXPECT_NE(notes.Messages()[0].text.find("\n../shared/logo.png"), std::string::npos) << notes.Messages()[0].text;
+    EXPECT_NE(notes.Messages()[0].text.find("\n../far/away/deep/down/here/x.png"), std::string::npos);
+    EXPECT_EQ(engine.TakeSceneLoadOutcome().ErrorCount(), 2u);
 }
 
 TEST_F(SceneFileTest, MissingFileDeletesObjectsAndKeepsParameters) {
@@ -340,29 +456,14 @@ TEST_F(SceneFileTest, RoundTripThroughTheEngineReproducesEveryParameter) {
     engine.SetObjectTranslateZ(1, -44);
     engine.SetObjectRotateX(0, 15);
     engine.SetObjectScaleX(1, 0.75f);
-    engine.SetGlobalLightBrightness(55);
-    engine.EnableLightSource1(false);
-    engine.SetLightHorizontalRotation(12);
-    engine.SetLightVerticalRotation(34);
-    engine.SetLightDistance(56);
-    engine.EnableLightSource2(true);
-    engine.SetLightHorizontalRotation2(78);
-    engine.SetLightVerticalRotation2(9);
-    engine.SetLightDistance2(10);
-    engine.SetShadowDirection(200);
-    engine.SetShadowLength(40);
-    engine.SetShadowIntensity(61);
-    engine.SetShadowBlur(7);
-    engine.SetCameraHorizontalRotation(300);
-    engine.SetCameraVerticalRotation(22);
-    engine.SetCameraTargetHorizontal(-30);
-    engine.SetCameraTargetVertical(65);
-    engine.SetCameraZoom(33);
-    engine.SetCameraPerspective(80);
-    engine.SetReflectionOpacity(45);
-    engine.SetReflectionLength(70);
-    engine.SetBackgroundColor(0x123456);
-    engine.SetBackgroundTransparent(true);
+    // Every setting of the table away from its reset value, whole numbers
+    // where the file keeps whole numbers.
+    for (const boxora::SettingRow& row : boxora::SettingTable()) {
+        const double value = row.form == boxora::FileForm::ColourRef ? 0x123456
+                             : row.maximum == 1                      ? 1 - row.reset
+                                                : std::round(row.minimum * 0.3 + row.maximum * 0.6) + 0.0;
+        engine.SetSetting(row.id, value == row.reset ? value + 1 : value);
+    }
     ASSERT_TRUE(engine.WaitForIdle(std::chrono::seconds(20)));
 
     const std::string path = dir.File("round.scn");
@@ -376,30 +477,13 @@ TEST_F(SceneFileTest, RoundTripThroughTheEngineReproducesEveryParameter) {
     engine.LoadScene(path);
     ASSERT_TRUE(engine.WaitForIdle(std::chrono::seconds(20)));
     const SceneParams& p = engine.Params();
-    EXPECT_FLOAT_EQ(p.globalLightBrightness, saved.globalLightBrightness);
-    EXPECT_EQ(p.Light_Source_Enabled_1.Get(), false);
-    EXPECT_EQ(p.Light_Source_Enabled_2.Get(), true);
-    EXPECT_FLOAT_EQ(p.light1HorizontalRotation, 12);
-    EXPECT_FLOAT_EQ(p.light1VerticalRotation, 34);
-    EXPECT_FLOAT_EQ(p.light1Distance, 56);
-    EXPECT_FLOAT_EQ(p.light2HorizontalRotation, 78);
-    EXPECT_FLOAT_EQ(p.light2VerticalRotation, 9);
-    EXPECT_FLOAT_EQ(p.light2Distance, 10);
+    EXPECT_EQ(boxora::CaptureSettings(p), boxora::CaptureSettings(saved));
     EXPECT_FLOAT_EQ(p.light1Position[0], saved.light1Position[0]);
-    EXPECT_FLOAT_EQ(p.shadowDirection, 200);
-    EXPECT_NEAR(p.ShadowLength(), 40.0f, 1e-4);
-    EXPECT_EQ(p.Shadow_Intensity, 61);
-    EXPECT_EQ(p.Shadow_Blur, 7);
-    EXPECT_FLOAT_EQ(p.cameraHorizontalRotation, 300);
-    EXPECT_FLOAT_EQ(p.cameraVerticalRotation, 22);
-    EXPECT_FLOAT_EQ(p.cameraTarget[0], -30);
-    EXPECT_FLOAT_EQ(p.cameraTarget[1], 65);
-    EXPECT_FLOAT_EQ(p.cameraZoom, 33);
-    EXPECT_FLOAT_EQ(p.Camera_Perspective, 80);
-    EXPECT_FLOAT_EQ(p.Reflection_Opacity, 45);
-    EXPECT_FLOAT_EQ(p.Reflection_Length, 70);
-    EXPECT_EQ(p.backgroundColor, 0x123456u);
-    EXPECT_TRUE(p.backgroundTransparent);
+    EXPECT_FLOAT_EQ(p.ShadowLightDir[1], saved.ShadowLightDir[1]);
+    // Saved again, the file is the same to the byte.
+    const std::string again = dir.File("again.scn");
+    ASSERT_TRUE(engine.SaveScene(again));
+    EXPECT_EQ(testsupport::ReadFileBytes(again), testsupport::ReadFileBytes(path));
 
     ASSERT_EQ(engine.GetObjectList().size(), 2u);
     const C3DObject& o0 = *engine.GetObject(0);

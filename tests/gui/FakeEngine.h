@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "engine/IEngine.h"
-#include "scene/SceneParams.h"
 #include "model/ModelTypes.h"
 #include "render/FrameSink.h"
+#include "scene/SceneParams.h"
 #include "ui/EngineBinding.h"
 
 class FakeEngine : public IEngine {
@@ -40,6 +40,7 @@ public:
     std::vector<std::unique_ptr<C3DObject>> objects;
     std::vector<RenderJob> renderJobs;
     int nextObjectId = 0;
+    int sceneTexts = 0;
 
     // An object with this name and these face images ("" = the model lacks
     // the face, "*" = no image).
@@ -82,7 +83,8 @@ public:
         return fallback;
     }
     int Count(const std::string& name) const {
-        return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const Call& c) { return c.name == name; }));
+        return static_cast<int>(
+            std::count_if(calls.begin(), calls.end(), [&](const Call& c) { return c.name == name; }));
     }
     void ClearCalls() { calls.clear(); }
 
@@ -112,9 +114,15 @@ public:
         for (const auto& o : objects) list.push_back({o->userName, o->id, o->name});
         return list;
     }
-    void SetObjectTranslateX(int id, int v) override { SetField(id, &C3DObject::translate, 0, float(v), "SetObjectTranslateX"); }
-    void SetObjectTranslateY(int id, int v) override { SetField(id, &C3DObject::translate, 1, float(v), "SetObjectTranslateY"); }
-    void SetObjectTranslateZ(int id, int v) override { SetField(id, &C3DObject::translate, 2, float(v), "SetObjectTranslateZ"); }
+    void SetObjectTranslateX(int id, int v) override {
+        SetField(id, &C3DObject::translate, 0, float(v), "SetObjectTranslateX");
+    }
+    void SetObjectTranslateY(int id, int v) override {
+        SetField(id, &C3DObject::translate, 1, float(v), "SetObjectTranslateY");
+    }
+    void SetObjectTranslateZ(int id, int v) override {
+        SetField(id, &C3DObject::translate, 2, float(v), "SetObjectTranslateZ");
+    }
     void SetObjectRotateX(int id, int v) override { SetField(id, &C3DObject::rotate, 0, float(v), "SetObjectRotateX"); }
     void SetObjectRotateY(int id, int v) override { SetField(id, &C3DObject::rotate, 1, float(v), "SetObjectRotateY"); }
     void SetObjectRotateZ(int id, int v) override { SetField(id, &C3DObject::rotate, 2, float(v), "SetObjectRotateZ"); }
@@ -122,104 +130,18 @@ public:
     void SetObjectScaleY(int id, float v) override { SetField(id, &C3DObject::scale, 1, v, "SetObjectScaleY"); }
     void SetObjectScaleZ(int id, float v) override { SetField(id, &C3DObject::scale, 2, v, "SetObjectScaleZ"); }
 
-    void SetGlobalLightBrightness(float v) override {
-        scene.globalLightBrightness = v;
-        Log("SetGlobalLightBrightness", v);
+    // Logged under the setting's scene-file key.
+    void SetSetting(boxora::Setting setting, double v) override {
+        boxora::ApplySetting(scene, setting, v);
+        Log(boxora::RowOf(setting).key, v);
     }
-    void EnableLightSource1(bool on) override {
-        scene.Light_Source_Enabled_1 = on;
-        Log("EnableLightSource1", on);
+    std::string SceneFileText() override {
+        Log("SceneFileText", 0);
+        return "scene " + std::to_string(++sceneTexts);
     }
-    void SetLightHorizontalRotation(float v) override {
-        scene.light1HorizontalRotation = v;
-        scene.RecomputeLight1Position();
-        Log("SetLightHorizontalRotation", v);
-    }
-    void SetLightVerticalRotation(float v) override {
-        scene.light1VerticalRotation = v;
-        scene.RecomputeLight1Position();
-        Log("SetLightVerticalRotation", v);
-    }
-    void SetLightDistance(float v) override {
-        scene.light1Distance = v;
-        scene.RecomputeLight1Position();
-        Log("SetLightDistance", v);
-    }
-    void EnableLightSource2(bool on) override {
-        scene.Light_Source_Enabled_2 = on;
-        Log("EnableLightSource2", on);
-    }
-    void SetLightHorizontalRotation2(float v) override {
-        scene.light2HorizontalRotation = v;
-        scene.RecomputeLight2Position();
-        Log("SetLightHorizontalRotation2", v);
-    }
-    void SetLightVerticalRotation2(float v) override {
-        scene.light2VerticalRotation = v;
-        scene.RecomputeLight2Position();
-        Log("SetLightVerticalRotation2", v);
-    }
-    void SetLightDistance2(float v) override {
-        scene.light2Distance = v;
-        scene.RecomputeLight2Position();
-        Log("SetLightDistance2", v);
-    }
-    void SetShadowDirection(float v) override {
-        scene.SetShadowDirectionPlain(v);
-        Log("SetShadowDirection", v);
-    }
-    void SetShadowLength(float v) override {
-        scene.SetShadowLengthPlain(v);
-        Log("SetShadowLength", v);
-    }
-    void SetShadowIntensity(int v) override {
-        scene.Shadow_Intensity = v;
-        Log("SetShadowIntensity", v);
-    }
-    void SetShadowBlur(int v) override {
-        scene.Shadow_Blur = v;
-        Log("SetShadowBlur", v);
-    }
-    void SetCameraHorizontalRotation(float v) override {
-        scene.cameraHorizontalRotation = v;
-        if (scene.cameraVerticalRotation <= 0) scene.cameraVerticalRotation = 0.5f;
-        Log("SetCameraHorizontalRotation", v);
-    }
-    void SetCameraVerticalRotation(float v) override {
-        scene.cameraVerticalRotation = v <= 0 ? 0.5f : v;
-        Log("SetCameraVerticalRotation", v);
-    }
-    void SetCameraTargetHorizontal(int v) override {
-        scene.cameraTarget.SetAt(0, static_cast<float>(v));
-        Log("SetCameraTargetHorizontal", v);
-    }
-    void SetCameraTargetVertical(int v) override {
-        scene.cameraTarget.SetAt(1, static_cast<float>(v));
-        Log("SetCameraTargetVertical", v);
-    }
-    void SetCameraZoom(float v) override {
-        scene.cameraZoom = std::clamp(v, 0.0f, 100.0f);
-        Log("SetCameraZoom", v);
-    }
-    void SetCameraPerspective(float v) override {
-        scene.Camera_Perspective = v;
-        Log("SetCameraPerspective", v);
-    }
-    void SetReflectionOpacity(int v) override {
-        scene.Reflection_Opacity = static_cast<float>(v);
-        Log("SetReflectionOpacity", v);
-    }
-    void SetReflectionLength(int v) override {
-        scene.Reflection_Length = static_cast<float>(v);
-        Log("SetReflectionLength", v);
-    }
-    void SetBackgroundColor(unsigned int c) override {
-        scene.backgroundColor = c;
-        Log("SetBackgroundColor", c);
-    }
-    void SetBackgroundTransparent(bool t) override {
-        scene.backgroundTransparent = t;
-        Log("SetBackgroundTransparent", t);
+    void LoadSceneText(std::string text) override {
+        loadedScenes.push_back(text);
+        LogObject("LoadSceneText", -1, 0, text);
     }
     void DeleteAllObjects() override { Log("DeleteAllObjects", 0); }
     void LoadScene(const std::string& path) override {

@@ -246,7 +246,8 @@ void GuiEnvironment::InstallCatalogue() {
     namespace fs = std::filesystem;
     const fs::path target = home_.Path() / "data";
     fs::create_directories(target);
-    fs::copy(testsupport::AppDir() / "data", target, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    fs::copy(testsupport::AppDir() / "data", target,
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
 void GuiEnvironment::InstallShippedLanguages() {

@@ -61,8 +61,9 @@ TEST_F(Layout, CameraRowsStackInsideTheirGroupAndStretchWithThePage) {
     EXPECT_EQ(group->y(), du.ToPixelsY(3));
     EXPECT_EQ(group->x(), du.ToPixelsX(7));
     EXPECT_EQ(group->x() + group->width(), page.width() - du.ToPixelsX(7));
-    ParamSpinBinding* rows[] = {page.HorizontalRotation(), page.VerticalRotation(), page.TargetHorizontal(),
-                                page.TargetVertical(),     page.Zoom(),               page.Perspective()};
+    ParamSpinBinding* rows[] = {
+        page.HorizontalRotation(), page.VerticalRotation(), page.TargetHorizontal(), page.TargetVertical(), page.Zoom(),
+        page.Perspective()};
     EXPECT_EQ(rows[0]->Spin()->y(), group->y() + du.ToPixelsY(10));
     for (int i = 0; i < 6; ++i) {
         ExpectRowInGroup(rows[i], group, du);
@@ -168,8 +169,8 @@ TEST_F(Layout, PanelGivesTheTabsThirtyPercentInDialogUnitsUpToFourHundred) {
 
 TEST_F(Layout, TabsComeInTheirFixedOrder) {
     CDialogMain panel(binding);
-    const QStringList expected = {"General", "Scene", "Objects", "Camera", "Lighting", "Shadows", "Reflection",
-                                  "Rendering"};
+    const QStringList expected = {"General",  "Scene",   "Objects",    "Camera",
+                                  "Lighting", "Shadows", "Reflection", "Rendering"};
     ASSERT_EQ(panel.Tabs()->count(), 8);
     for (int i = 0; i < 8; ++i) EXPECT_EQ(panel.Tabs()->tabText(i), expected[i]);
     panel.ApplyLanguageTexts();

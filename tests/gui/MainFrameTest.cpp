@@ -4,13 +4,14 @@
 
 #include <QAction>
 #include <QDialogButtonBox>
-#include <QPushButton>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStyle>
 #include <QTest>
+#include <QTextBrowser>
 #include <QThread>
 #include <QToolBar>
 #include <QUrlQuery>
@@ -100,9 +101,9 @@ TEST_F(Frame, SceneChangeRefreshesEveryPage) {
             if (engine.calls[i].name == name) return static_cast<int>(i);
         return -1;
     };
-    EXPECT_LT(position("SetGlobalLightBrightness"), position("SetShadowDirection"));
-    EXPECT_LT(position("SetShadowDirection"), position("SetCameraHorizontalRotation"));
-    EXPECT_LT(position("SetCameraHorizontalRotation"), position("SetReflectionLength"));
+    EXPECT_LT(position("Global_Light_Brightness"), position("Direction"));
+    EXPECT_LT(position("Direction"), position("Camera_Horizontal_Rotation"));
+    EXPECT_LT(position("Camera_Horizontal_Rotation"), position("Reflection_Length"));
 }
 
 TEST_F(Frame, PlacementRoundTripsThroughTheSettings) {
@@ -273,6 +274,11 @@ TEST_F(Frame, CommandsReachTheirHandlers) {
     EXPECT_EQ(query.queryItemValue("version"), "1.8");
     EXPECT_EQ(query.queryItemValue("build"), "519");
     EXPECT_EQ(query.queryItemValue("product"), "Boxora");
+    // No web browser took the help: it opens inside the program.
+    const auto* help = frame.findChild<QTextBrowser*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->source(), opened[0]);
 }
 
 TEST_F(Frame, CtrlNRunsNewProject) {

@@ -127,11 +127,13 @@ TEST_F(ObjectsTab, BrowseOffersTheImageFilterAndSetsTheChosenImage) {
         return QString("/pictures/left side.jpg");
     });
     textures->FaceButton(COVER_LEFT)->click();
-    EXPECT_TRUE(offered.startsWith("Supported files (*.bmp *.gif *.jpg *.jpeg *.png *.ico *.tif *.tiff *.tga *.pcx "
-                                   "*.wbmp *.wmf *.emf *.j2k *.jp2 *.jbg *.j2c *.jpc *.pgx *.pnm *.pgm *.ppm *.ras *.svg *.pdf);;"));
+    EXPECT_TRUE(offered.startsWith(
+        "Supported files (*.bmp *.gif *.jpg *.jpeg *.png *.webp *.ico *.tif *.tiff *.tga *.pcx "
+        "*.wbmp *.wmf *.emf *.j2k *.jp2 *.jbg *.j2c *.jpc *.pgx *.pnm *.pgm *.ppm *.ras *.svg *.pdf);;"));
+    EXPECT_TRUE(offered.contains(";;WebP files (*.webp);;"));
     EXPECT_TRUE(offered.contains(";;ICO CUR files (*.ico *.cur);;"));
     EXPECT_TRUE(offered.endsWith(";;PNM files (*.pnm *.pgm *.ppm);;SVG files (*.svg);;PDF files (*.pdf)"));
-    EXPECT_EQ(offered.count(";;"), 17);  // eighteen entries
+    EXPECT_EQ(offered.count(";;"), 18);  // nineteen entries
     const FakeEngine::Call* call = engine.LastCall("SetObjectImage");
     ASSERT_NE(call, nullptr);
     EXPECT_EQ(call->id, 1);
@@ -229,8 +231,8 @@ TEST_F(ObjectsTab, WithoutObjectsEveryControlOfTheSubPagesIsDisabled) {
         EXPECT_FALSE(tabs->TexturesPage()->FaceEdit(face)->isEnabled());
         EXPECT_FALSE(tabs->TexturesPage()->FaceButton(face)->isEnabled());
     }
-    for (CDialogObjectTransform* p : std::initializer_list<CDialogObjectTransform*>{
-             tabs->TranslatePage(), tabs->RotatePage(), tabs->ScalePage()})
+    for (CDialogObjectTransform* p :
+         std::initializer_list<CDialogObjectTransform*>{tabs->TranslatePage(), tabs->RotatePage(), tabs->ScalePage()})
         for (int axis = 0; axis < 3; ++axis) {
             EXPECT_FALSE(p->Row(axis)->Slider()->isEnabled());
             EXPECT_FALSE(p->Row(axis)->Edit()->isEnabled());
@@ -343,6 +345,7 @@ TEST(FileFilters, ClassicFiltersBecomeQtFilters) {
     EXPECT_EQ(boxora::QtFileFilter(""), "");
     EXPECT_TRUE(boxora::IsFaceImageFile("/x/Cover.JPEG"));
     EXPECT_TRUE(boxora::IsFaceImageFile("side.ppm"));
+    EXPECT_TRUE(boxora::IsFaceImageFile("front.webp"));
     EXPECT_FALSE(boxora::IsFaceImageFile("model.3ds"));
     EXPECT_FALSE(boxora::IsFaceImageFile("cursor.cur"));  // not among the "Supported files"
 }

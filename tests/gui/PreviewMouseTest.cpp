@@ -147,7 +147,7 @@ TEST_F(Preview, ShiftDragAndMiddleDragPanTheTarget) {
 TEST_F(Preview, RightDragChangesThePerspective) {
     Move(cursor_ + QPoint(0, -20), Qt::RightButton, Qt::NoModifier);
     EXPECT_EQ(camera.Perspective()->Edit()->text(), "20");
-    EXPECT_EQ(engine.Last("SetCameraPerspective"), 20);
+    EXPECT_EQ(engine.Last("Camera_Perspective"), 20);
     Move(cursor_ + QPoint(0, 400), Qt::RightButton, Qt::NoModifier);
     EXPECT_EQ(camera.Perspective()->Edit()->text(), "0");
 }
@@ -159,13 +159,13 @@ TEST_F(Preview, MovingWithoutButtonsChangesNothing) {
     EXPECT_TRUE(engine.calls.empty());
 }
 
-TEST_F(Preview, WheelZoomMovesThreeUnitsPerNotch) {
+TEST_F(Preview, WheelUpZoomsInThreeUnitsPerNotch) {
     ASSERT_EQ(camera.Zoom()->Edit()->text(), "50");
     Wheel(120);
-    EXPECT_EQ(camera.Zoom()->Edit()->text(), "47");
-    EXPECT_FLOAT_EQ(engine.scene.cameraZoom, 47.0f);
-    Wheel(-240);
     EXPECT_EQ(camera.Zoom()->Edit()->text(), "53");
+    EXPECT_FLOAT_EQ(engine.scene.cameraZoom, 53.0f);
+    Wheel(-240);
+    EXPECT_EQ(camera.Zoom()->Edit()->text(), "47");
     // Fractions of a notch add up.
     Wheel(60);
     Wheel(60);
@@ -240,7 +240,7 @@ TEST(PreviewPanel, WheelOverThePreviewZoomsAndNeverReachesThePage) {
     QWheelEvent onPreview(QPointF(overPreview), QPointF(panel.Preview()->mapToGlobal(overPreview)), QPoint(),
                           QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(panel.Preview(), &onPreview);
-    EXPECT_EQ(camera->Zoom()->Edit()->text(), "47");
+    EXPECT_EQ(camera->Zoom()->Edit()->text(), "53");
     const int brightness = panel.Tabs()->CameraPage()->Perspective()->Slider()->value();
 
     // Over a slider of the page: the slider moves, the zoom stays.
@@ -251,7 +251,7 @@ TEST(PreviewPanel, WheelOverThePreviewZoomsAndNeverReachesThePage) {
     QApplication::sendEvent(slider, &onPage);
     EXPECT_NE(slider->value(), brightness);
     EXPECT_EQ(camera->Perspective()->Edit()->text().toInt(), slider->value());
-    EXPECT_EQ(camera->Zoom()->Edit()->text(), "47");
+    EXPECT_EQ(camera->Zoom()->Edit()->text(), "53");
 }
 
 }  // namespace

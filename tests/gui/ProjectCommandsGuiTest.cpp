@@ -1,7 +1,7 @@
 // The project commands in the desktop program: the menu and toolbar reach
 // them, the questions go through the program's message boxes, the file
-// dialogs are real Qt dialogs (or answered by a hook), and the title follows
-// the project but not a loaded template.
+// dialogs are real Qt dialogs (or answered by a hook), a template starts a new
+// untitled project, and nothing is asked when nothing would be lost.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -14,6 +14,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "platform/AppPaths.h"
 #include "platform/Notifier.h"
 #include "platform/qt/QtNotifier.h"
 #include "project/ProjectCommands.h"
@@ -25,14 +26,13 @@
 #include "ui/CommandIds.h"
 #include "ui/DialogGeneral.h"
 #include "ui/DialogMain.h"
-#include "ui/MainFrame.h"
-#include "ui/TabCtrlMain.h"
-#include "ui/TemplateList.h"
 #include "ui/DialogShadow.h"
+#include "ui/MainFrame.h"
 #include "ui/NumberEdit.h"
 #include "ui/RecentProjects.h"
+#include "ui/TabCtrlMain.h"
+#include "ui/TemplateList.h"
 #include "ui/undo/SceneHistory.h"
-#include "platform/AppPaths.h"
 
 using namespace boxora;
 
@@ -62,6 +62,13 @@ protected:
     }
     void TearDown() override { app.ExitInstance(); }
 
+    // Shown and active, so the window's shortcuts reach it.
+    void ShowActive() {
+        frame->show();
+        frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    }
+
     // A change of the scene by the user's hand.
     void ChangeTheScene() {
         NumberEdit* blur = frame->Panel()->Tabs()->ShadowPage()->Blur()->Edit();
@@ -83,19 +90,26 @@ protected:
     testsupport::TempDir folder;
 };
 
-TEST_F(ProjectApp, NewOnAFreshProgramAsksWithNewProject) {
+TEST_F(ProjectApp, NewAsksOnlyWhenSomethingWouldBeLost) {
     EXPECT_EQ(frame->windowTitle(), "Boxora[*]");
+    ShowActive();
+    QTest::keyClick(frame, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(engine.Count("DeleteAllObjects"), 1);
+    EXPECT_EQ(frame->windowTitle(), "New Project[*] - Boxora");
+
+    ChangeTheScene();
     answers = {MsgAnswer::No};
     frame->RunCommand(ID_TOOLBAR_NEW);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Do you want to save the changes to \"New Project\"?");
     EXPECT_EQ(boxes[0].icon, MsgIcon::Question);
     EXPECT_EQ(boxes[0].buttons, MsgButtons::YesNoCancel);
-    EXPECT_EQ(engine.Count("DeleteAllObjects"), 1);
-    EXPECT_EQ(frame->windowTitle(), "New Project[*] - Boxora");
+    EXPECT_EQ(engine.Count("DeleteAllObjects"), 2);
 }
 
 TEST_F(ProjectApp, NewYesThenCancelInSaveAsStillClearsTheScene) {
+    ChangeTheScene();
     answers = {MsgAnswer::Yes};
     paths = {std::nullopt};
     frame->RunCommand(ID_FILE_NEW_PROJECT);
@@ -141,27 +155,30 @@ TEST_F(ProjectApp, ToolbarSaveAlwaysShowsSaveAsAndMenuSaveIsSilentOnceThereIsAPa
     EXPECT_EQ(engine.savedPaths.size(), 2u);
 }
 
-TEST_F(ProjectApp, LoadingATemplateLeavesTheProjectAndTheTitle) {
+TEST_F(ProjectApp, ATemplateThenCtrlSAsksForANameAndLeavesTheProjectFileAsItWas) {
     const TemplateLibrary library = TemplateLibrary::ForCurrentUser();
     testsupport::WriteFileBytes(library.ScenePath("Shelf"), "[SCENE]\n");
-    testsupport::WriteFileBytes(folder.File("Mine.scn"), "[SCENE]\nVersion=1.8\n");
-    frame->OpenProjectByPath(folder.File("Mine.scn"), "Mine.scn");
+    const std::string mine = folder.File("Mine.scn");
+    testsupport::WriteFileBytes(mine, "[SCENE]\nVersion=1.8\n");
+    frame->OpenProjectByPath(mine, "Mine.scn");
+    ShowActive();
     CDialogGeneral* general = frame->Panel()->Tabs()->GeneralPage();
     general->RefillList();
     general->List()->SelectRow(0);
     general->LoadTemplate();
+    EXPECT_TRUE(boxes.empty());  // nothing was changed: nothing to ask
     ASSERT_EQ(engine.loadedScenes.size(), 2u);
     EXPECT_EQ(engine.loadedScenes[1], library.ScenePath("Shelf"));
-    EXPECT_EQ(frame->windowTitle(), "Mine.scn[*] - Boxora");
-    EXPECT_EQ(app.Project().Path(), folder.File("Mine.scn"));
-    EXPECT_EQ(app.Project().Name(), "Mine.scn");
-    // The template changed the project; a later Save goes to the project,
-    // not to the template.
-    EXPECT_TRUE(frame->isWindowModified());
-    frame->RunCommand(ID_FILE_SAVE_PROJECT);
-    ASSERT_FALSE(engine.savedPaths.empty());
-    EXPECT_EQ(engine.savedPaths.back(), folder.File("Mine.scn"));
-    EXPECT_FALSE(frame->isWindowModified());
+    EXPECT_EQ(frame->windowTitle(), "New Project[*] - Boxora");
+    EXPECT_EQ(app.Project().Path(), "");
+
+    paths = {std::nullopt};
+    QTest::keyClick(frame, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].save);
+    EXPECT_EQ(requests[0].initialName, "New Project");
+    EXPECT_TRUE(engine.savedPaths.empty());
+    EXPECT_EQ(testsupport::ReadFileBytes(mine), "[SCENE]\nVersion=1.8\n");
 }
 
 TEST_F(ProjectApp, FailedSaveIsReported) {
@@ -175,6 +192,7 @@ TEST_F(ProjectApp, FailedSaveIsReported) {
 
 TEST_F(ProjectApp, RealSaveDialogOffersTheSceneFilterTheNameAndTheExtension) {
     app.ProjectUi()->SetFileDialogHook(nullptr);
+    ChangeTheScene();
     answers = {MsgAnswer::Yes};
     QString filter, initial, suffix;
     bool confirmsOverwrite = false;
@@ -287,9 +305,10 @@ TEST_F(ProjectApp, RecentProjectsKeepTheLastEightAndDropAMissingOne) {
     EXPECT_NE(boxes[0].text.find(files[5]), std::string::npos);
     EXPECT_EQ(RecentProjects::Load().size(), 7u);
     EXPECT_EQ(engine.loadedScenes.size(), 9u);
-    // An existing one opens (the project has a path: the question comes).
-    answers = {MsgAnswer::No};
+    // An existing one opens; the open project was not changed, so nothing
+    // is asked.
     frame->OpenRecentProject(files[3]);
+    EXPECT_EQ(boxes.size(), 1u);
     EXPECT_EQ(engine.loadedScenes.back(), files[3]);
     EXPECT_EQ(RecentProjects::Load().front(), files[3]);
 }
@@ -302,14 +321,16 @@ protected:
     }
 };
 
-TEST_F(ProjectAppWithCommandLine, OpensTheProjectAndSaveUsesItsPath) {
+TEST_F(ProjectAppWithCommandLine, OpensTheProjectAndCtrlNOrCtrlORightAfterAskNothing) {
     EXPECT_EQ(frame->windowTitle(), "Desk.scn[*] - Boxora");
     EXPECT_EQ(app.Project().Path(), folder.File("Desk.scn"));
-    answers = {MsgAnswer::Cancel};
-    frame->RunCommand(ID_FILE_OPEN_PROJECT);
-    ASSERT_EQ(boxes.size(), 1u);  // now there is a project: the question
-    EXPECT_EQ(boxes[0].text, "Do you want to save the changes to \"Desk.scn\"?");
-    EXPECT_TRUE(requests.empty());
+    ShowActive();
+    QTest::keyClick(frame, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(requests.size(), 1u);  // straight to the open dialog
+    QTest::keyClick(frame, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(engine.Count("DeleteAllObjects"), 1);
 }
 
 }  // namespace

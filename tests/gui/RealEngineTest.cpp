@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QMouseEvent>
-#include <QCheckBox>
 #include <QProgressBar>
 #include <QSlider>
 #include <QTest>
@@ -24,12 +24,12 @@
 #include "ui/DialogLight.h"
 #include "ui/DialogMain.h"
 #include "ui/DialogOpenGL.h"
+#include "ui/DialogScene.h"
 #include "ui/DialogShadow.h"
 #include "ui/MainFrame.h"
 #include "ui/NumberEdit.h"
-#include "ui/TabCtrlMain.h"
-#include "ui/DialogScene.h"
 #include "ui/ObjectIconList.h"
+#include "ui/TabCtrlMain.h"
 #include "ui/undo/SceneHistory.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "render/RenderJob.h"
 #include "lang/Lng.h"
+#include "render/RenderJob.h"
 #include "tests/gui/FakeEngine.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "ui/CommandIds.h"
@@ -200,10 +200,20 @@ TEST_F(RenderTab, EachFormatShowsItsOwnOptionsAndSetsTheSceneOutputFormat) {
     EXPECT_EQ(page->CurrentJob().webpLossless, 0);
     Click(page->OptionControl(1140));
     EXPECT_EQ(page->CurrentJob().webpLossless, 1);
-    // A reset of the scene parameters does not lose the chosen format.
+    // The format and size are the project's: the page shows what a scene
+    // brings, and a scene without them has today's PNG at 300 x 300.
+    EXPECT_EQ(static_cast<int>(engine.scene.pictureFormat), 20);
+    engine.scene.Reset();
+    engine.scene.pictureFormat = 20;
+    engine.scene.pictureWidth = 640;
+    page->RefreshFromEngine();
+    EXPECT_EQ(page->FormatId(), 20);
+    EXPECT_EQ(page->ImageWidth(), 640);
+    EXPECT_EQ(page->CurrentJob().width, 640);
     engine.scene.Reset();
     page->RefreshFromEngine();
-    EXPECT_EQ(static_cast<int>(engine.scene.outputFormat), 20);
+    EXPECT_EQ(static_cast<int>(engine.scene.outputFormat), 4);
+    EXPECT_EQ(page->ImageWidth(), 300);
     page->FormatList()->setCurrentIndex(1);
     EXPECT_EQ(page->OptionsCaption()->text(), "Quality:");
     EXPECT_EQ(page->Filter(), "JPG Files (*.jpg *.jpeg)");

@@ -4,14 +4,20 @@
 // its layout.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QImage>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "platform/Notifier.h"
 #include "tests/gui/FakeEngine.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "ui/DialogAddShape.h"
 #include "ui/DialogScene.h"
 #include "ui/GroupBox.h"
 #include "ui/LayoutAdapter.h"
@@ -217,6 +223,34 @@ TEST_F(SceneTab, SelectionsAreRememberedWhileThePageIsHidden) {
     engine.objects.pop_back();
     page->RefreshFromEngine();
     EXPECT_EQ(page->SceneList()->FirstSelectedIndex(), 1);
+}
+
+TEST_F(SceneTab, AddShapeTakesInchesAndRefusesParametersThatDoNotFit) {
+    CDialogAddShape dialog;
+    dialog.KindBox()->setCurrentText("can");
+    dialog.UnitsBox()->setCurrentText("in");
+    ASSERT_TRUE(dialog.Field("diameter"));
+    EXPECT_NEAR(dialog.Field("diameter")->value(), 66 / 25.4, 1e-3);  // the default, shown in inches
+    dialog.Field("diameter")->setValue(3);
+    EXPECT_EQ(dialog.ShapeName().rfind("shape:can,diameter=76.2,height=115", 0), 0u) << dialog.ShapeName();
+    // A neck of more than a quarter of the diameter does not make a can.
+    dialog.Field("neck")->setValue(0.8);
+    dialog.accept();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_NE(dialog.ErrorLabel()->text().toStdString().find("neck"), std::string::npos);
+}
+
+TEST_F(SceneTab, AddShapeQueuesTheShapeAsAModel) {
+    auto page = Show();
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<CDialogAddShape*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        dialog->KindBox()->setCurrentText("pouch");
+        dialog->accept();
+    });
+    page->AddShapeButton()->click();
+    ASSERT_EQ(engine.Count("AddObject"), 1);
+    EXPECT_EQ(engine.LastCall("AddObject")->text, "shape:pouch,width=140,height=220,gusset=80");
 }
 
 TEST_F(SceneTab, CaptionsComeFromTheLanguageFile) {

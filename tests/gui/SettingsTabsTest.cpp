@@ -57,9 +57,7 @@ QPoint HandleCentre(QSlider* slider) {
     option.sliderPosition = slider->sliderPosition();
     option.sliderValue = slider->value();
     option.subControls = QStyle::SC_SliderHandle;
-    return slider->style()->subControlRect(QStyle::CC_Slider, &option,
-                                          QStyle::SC_SliderHandle, slider)
-        .center();
+    return slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider).center();
 }
 
 void SendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons) {
@@ -74,7 +72,7 @@ TEST_F(SettingsTabs, TypingAboveTheRangeLeavesTheMaximumInFieldSliderAndEngine) 
     EXPECT_EQ(edit->text(), "360");
     EXPECT_EQ(page->Direction()->Slider()->value(), 360);
     EXPECT_EQ(page->Direction()->Slider()->value(), page->Direction()->Slider()->maximum());
-    EXPECT_EQ(engine.Last("SetShadowDirection"), 360);
+    EXPECT_EQ(engine.Last("Direction"), 360);
     EXPECT_FLOAT_EQ(engine.scene.shadowDirection, 360.0f);
 }
 
@@ -83,7 +81,7 @@ TEST_F(SettingsTabs, TypedLettersAndSignsAreRefusedButDigitsPass) {
     NumberEdit* edit = page->Blur()->Edit();
     TypeInto(edit, "4x-2");
     EXPECT_EQ(edit->text(), "42");
-    EXPECT_EQ(engine.Last("SetShadowBlur"), 42);
+    EXPECT_EQ(engine.Last("Shadow_Blur"), 42);
     EXPECT_EQ(engine.scene.Shadow_Blur, 42);
 }
 
@@ -93,7 +91,7 @@ TEST_F(SettingsTabs, ALeadingMinusIsTypedOnlyWhereTheRangeGoesBelowZero) {
     // Only a first minus at the start of the number counts.
     TypeInto(edit, "-3-0");
     EXPECT_EQ(edit->text(), "-30");
-    EXPECT_EQ(engine.Last("SetCameraTargetHorizontal"), -30);
+    EXPECT_EQ(engine.Last("Camera_Target_Horizontal"), -30);
     edit->setCursorPosition(0);
     QTest::keyClicks(edit, "-");
     EXPECT_EQ(edit->text(), "-30");
@@ -113,17 +111,17 @@ TEST_F(SettingsTabs, EmptiedZoomFieldStaysEmptyWhileEngineAndSliderGetZero) {
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
     EXPECT_EQ(edit->text(), "");
-    EXPECT_EQ(engine.Last("SetCameraZoom"), 0);
+    EXPECT_EQ(engine.Last("Camera_Zoom"), 0);
     EXPECT_EQ(page->Zoom()->Slider()->value(), 0);
 }
 
 TEST_F(SettingsTabs, PlaceholdersReachTheEngineWhenThePageIsCreated) {
     auto camera = Show<CDialogCamera>();
     auto light = Show<CDialogLight>();
-    EXPECT_EQ(engine.Last("SetCameraZoom"), 50);
-    EXPECT_EQ(engine.Last("SetCameraHorizontalRotation"), 20);
-    EXPECT_EQ(engine.Last("SetCameraTargetHorizontal"), 0);
-    EXPECT_EQ(engine.Last("SetLightHorizontalRotation2"), 130);
+    EXPECT_EQ(engine.Last("Camera_Zoom"), 50);
+    EXPECT_EQ(engine.Last("Camera_Horizontal_Rotation"), 20);
+    EXPECT_EQ(engine.Last("Camera_Target_Horizontal"), 0);
+    EXPECT_EQ(engine.Last("Light_Horizontal_Rotation_2"), 130);
     EXPECT_EQ(camera->Perspective()->Edit()->text(), "10");
     EXPECT_EQ(light->Brightness()->Slider()->value(), 20);
 }
@@ -138,14 +136,14 @@ TEST_F(SettingsTabs, SliderDragSendsEveryStepThroughTheFieldToTheEngine) {
     for (int step = 1; step <= 6; ++step) {
         SendMouse(slider, QEvent::MouseMove, start + QPoint(step * 12, 0), Qt::NoButton, Qt::LeftButton);
         EXPECT_EQ(page->Intensity()->Edit()->text().toInt(), slider->value());
-        EXPECT_EQ(engine.Last("SetShadowIntensity"), slider->value());
+        EXPECT_EQ(engine.Last("Shadow_Intensity"), slider->value());
         EXPECT_GT(slider->value(), lastSeen);
         lastSeen = slider->value();
     }
     SendMouse(slider, QEvent::MouseButtonRelease, start + QPoint(72, 0), Qt::LeftButton, Qt::NoButton);
     EXPECT_GT(slider->value(), 20);
     EXPECT_EQ(engine.scene.Shadow_Intensity, slider->value());
-    EXPECT_GE(engine.Count("SetShadowIntensity"), 6);
+    EXPECT_GE(engine.Count("Shadow_Intensity"), 6);
 }
 
 TEST_F(SettingsTabs, KeyboardOnTheSliderReachesTheEngine) {
@@ -154,7 +152,7 @@ TEST_F(SettingsTabs, KeyboardOnTheSliderReachesTheEngine) {
     slider->setFocus();
     QTest::keyClick(slider, Qt::Key_End);
     EXPECT_EQ(page->Perspective()->Edit()->text(), "100");
-    EXPECT_EQ(engine.Last("SetCameraPerspective"), 100);
+    EXPECT_EQ(engine.Last("Camera_Perspective"), 100);
 }
 
 TEST_F(SettingsTabs, SpinButtonsStepWithinTheRangeAndReachNegativeTargets) {
@@ -163,7 +161,7 @@ TEST_F(SettingsTabs, SpinButtonsStepWithinTheRangeAndReachNegativeTargets) {
     ASSERT_EQ(row->Edit()->text(), "0");
     QTest::mouseClick(row->Spin()->DownButton(), Qt::LeftButton);
     EXPECT_EQ(row->Edit()->text(), "-1");
-    EXPECT_EQ(engine.Last("SetCameraTargetHorizontal"), -1);
+    EXPECT_EQ(engine.Last("Camera_Target_Horizontal"), -1);
     EXPECT_EQ(row->Slider()->value(), -1);
 
     row->WriteValue(100);
@@ -174,7 +172,7 @@ TEST_F(SettingsTabs, SpinButtonsStepWithinTheRangeAndReachNegativeTargets) {
     row->Edit()->setFocus();
     QTest::keyClick(row->Edit(), Qt::Key_Down);
     EXPECT_EQ(row->Edit()->text(), "99");
-    EXPECT_EQ(engine.Last("SetCameraTargetHorizontal"), 99);
+    EXPECT_EQ(engine.Last("Camera_Target_Horizontal"), 99);
 }
 
 TEST_F(SettingsTabs, RefreshWritesTruncatedEngineValuesBackToTheEngine) {
@@ -183,15 +181,15 @@ TEST_F(SettingsTabs, RefreshWritesTruncatedEngineValuesBackToTheEngine) {
     engine.ClearCalls();
     page->RefreshFromEngine();
     EXPECT_EQ(page->Length()->Edit()->text(), "68");
-    EXPECT_EQ(engine.Last("SetShadowLength"), 68);
+    EXPECT_EQ(engine.Last("Length"), 68);
     EXPECT_NEAR(engine.scene.shadowElevation, 85.0f - 0.8f * 68.0f, 1e-4);
 
     // The field already shows 68: the engine still gets the clamped integer.
     engine.scene.SetShadowLengthPlain(68.75f);
     engine.ClearCalls();
     page->RefreshFromEngine();
-    EXPECT_EQ(engine.Count("SetShadowLength"), 1);
-    EXPECT_EQ(engine.Last("SetShadowLength"), 68);
+    EXPECT_EQ(engine.Count("Length"), 1);
+    EXPECT_EQ(engine.Last("Length"), 68);
 }
 
 TEST_F(SettingsTabs, RefreshClampsWildSceneValues) {
@@ -232,7 +230,7 @@ TEST_F(SettingsTabs, UncheckingLightSourceTwoGreysItsRowsAndSwitchesTheLightOff)
     ASSERT_TRUE(check->isChecked());
     QTest::mouseClick(check, Qt::LeftButton, Qt::NoModifier, QPoint(6, check->height() / 2));
     EXPECT_FALSE(check->isChecked());
-    EXPECT_EQ(engine.Last("EnableLightSource2"), 0);
+    EXPECT_EQ(engine.Last("Light_Source_Enabled_2"), 0);
     EXPECT_FALSE(engine.scene.Light_Source_Enabled_2);
     for (int row = 0; row < 3; ++row) {
         ParamSpinBinding* r = page->LightRow(2, row);
@@ -246,7 +244,7 @@ TEST_F(SettingsTabs, UncheckingLightSourceTwoGreysItsRowsAndSwitchesTheLightOff)
 
     QTest::mouseClick(check, Qt::LeftButton, Qt::NoModifier, QPoint(6, check->height() / 2));
     EXPECT_TRUE(check->isChecked());
-    EXPECT_EQ(engine.Last("EnableLightSource2"), 1);
+    EXPECT_EQ(engine.Last("Light_Source_Enabled_2"), 1);
     EXPECT_TRUE(page->LightRow(2, 0)->Slider()->isEnabled());
     EXPECT_EQ(page->LightRow(2, 0)->Edit()->text(), "200");
 }
@@ -259,8 +257,8 @@ TEST_F(SettingsTabs, LightingRefreshFollowsTheEnabledFlagsWithoutCallingTheEngin
     EXPECT_FALSE(page->LightCheck(1)->isChecked());
     EXPECT_FALSE(page->LightRow(1, 2)->Edit()->isEnabled());
     EXPECT_TRUE(page->LightRow(2, 2)->Edit()->isEnabled());
-    EXPECT_EQ(engine.Count("EnableLightSource1"), 0);
-    EXPECT_EQ(engine.Count("EnableLightSource2"), 0);
+    EXPECT_EQ(engine.Count("Light_Source_Enabled_1"), 0);
+    EXPECT_EQ(engine.Count("Light_Source_Enabled_2"), 0);
 }
 
 TEST_F(SettingsTabs, TransparentGreysTheColourButtonAndKeepsTheColour) {
@@ -271,11 +269,11 @@ TEST_F(SettingsTabs, TransparentGreysTheColourButtonAndKeepsTheColour) {
 
     QTest::mouseClick(page->TransparentRadio(), Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
     EXPECT_FALSE(button->isEnabled());
-    EXPECT_EQ(engine.Last("SetBackgroundTransparent"), 1);
+    EXPECT_EQ(engine.Last("Background_Transparent"), 1);
 
     QTest::mouseClick(page->ColorRadio(), Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
     EXPECT_TRUE(button->isEnabled());
-    EXPECT_EQ(engine.Last("SetBackgroundTransparent"), 0);
+    EXPECT_EQ(engine.Last("Background_Transparent"), 0);
     EXPECT_EQ(button->Color(), QColor(Qt::white));
 }
 
@@ -284,14 +282,14 @@ TEST_F(SettingsTabs, ChosenColourReachesTheEngineAsColorref) {
     ColorButton* button = page->BackgroundButton();
     button->SetChooser([](const QColor&, QWidget*) { return QColor(0x10, 0x20, 0x30); });
     QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_EQ(static_cast<unsigned>(engine.Last("SetBackgroundColor")), 0x302010u);
+    EXPECT_EQ(static_cast<unsigned>(engine.Last("Background_Color")), 0x302010u);
     EXPECT_EQ(button->Color(), QColor(0x10, 0x20, 0x30));
 
     // A cancelled dialog changes nothing.
     engine.ClearCalls();
     button->SetChooser([](const QColor&, QWidget*) { return QColor(); });
     QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_EQ(engine.Count("SetBackgroundColor"), 0);
+    EXPECT_EQ(engine.Count("Background_Color"), 0);
     EXPECT_EQ(button->Color(), QColor(0x10, 0x20, 0x30));
 }
 
@@ -306,7 +304,7 @@ TEST_F(SettingsTabs, ReflectionRefreshShowsBackgroundState) {
     EXPECT_FALSE(page->BackgroundButton()->isEnabled());
     EXPECT_EQ(page->BackgroundButton()->Color(), QColor(255, 0, 0));
     EXPECT_EQ(page->Opacity()->Edit()->text(), "33");
-    EXPECT_EQ(engine.Last("SetReflectionOpacity"), 33);
+    EXPECT_EQ(engine.Last("Reflection_Opacity"), 33);
 }
 
 TEST(ColorRef, ConvertsBothWays) {

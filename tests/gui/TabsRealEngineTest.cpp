@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLineEdit>
-#include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -24,24 +24,24 @@
 #include "engine/SceneFile.h"
 #include "image/ImageFormat.h"
 #include "platform/Notifier.h"
+#include "platform/qt/QtNotifier.h"
 #include "project/ProjectCommands.h"
 #include "project/TemplateLibrary.h"
-#include "tests/support/TestSupport.h"
-#include "ui/DialogGeneral.h"
-#include "ui/DialogTranslateObject.h"
-#include "ui/ParamSpinBinding.h"
-#include "platform/qt/QtNotifier.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/support/TestSupport.h"
 #include "ui/BoxoraApp.h"
+#include "ui/DialogGeneral.h"
 #include "ui/DialogMain.h"
 #include "ui/DialogObjects.h"
 #include "ui/DialogReflection.h"
 #include "ui/DialogRender.h"
 #include "ui/DialogScene.h"
 #include "ui/DialogTextures.h"
+#include "ui/DialogTranslateObject.h"
 #include "ui/MainFrame.h"
 #include "ui/NumberEdit.h"
 #include "ui/ObjectIconList.h"
+#include "ui/ParamSpinBinding.h"
 #include "ui/TabCtrlMain.h"
 #include "ui/TabCtrlObjects.h"
 
@@ -224,8 +224,7 @@ public:
         return inner_.ShowMessage(text, icon, buttons);
     }
     void EngineNotify(int message, int wParam) override {
-        if (message == boxora::WM_ENGINE_PROGRESS && wParam >= 60 && wParam < 90 &&
-            std::this_thread::get_id() != ui_) {
+        if (message == boxora::WM_ENGINE_PROGRESS && wParam >= 60 && wParam < 90 && std::this_thread::get_id() != ui_) {
             std::unique_lock lock(mutex_);
             if (!used_) {
                 used_ = held_ = true;

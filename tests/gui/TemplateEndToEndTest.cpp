@@ -3,7 +3,7 @@
 // saved as a project, and opened again with "-o" in a fresh start.
 // The engine's headers come before Qt's: Qt defines "slots" as a macro.
 #include "engine/Engine.h"
-#include "engine/SceneSnapshot.h"
+#include "snapshot/SceneSnapshot.h"
 
 #include <gtest/gtest.h>
 
@@ -97,9 +97,8 @@ TEST(TemplateEndToEnd, TemplateToProjectAndBackWithACommandLineStart) {
             answers.pop_front();
             return a;
         });
-        app.ProjectUi()->SetFileDialogHook([&](const QtProjectUi::FileDialogRequest&) {
-            return std::optional<std::string>(projectPath);
-        });
+        app.ProjectUi()->SetFileDialogHook(
+            [&](const QtProjectUi::FileDialogRequest&) { return std::optional<std::string>(projectPath); });
         // The frame still gets every notification; the render jobs' ends are
         // counted on the way.
         int renderJobsEnded = 0;

@@ -5,6 +5,7 @@
 // and redo.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QSlider>
 #include <QTest>
@@ -18,6 +19,7 @@
 #include "ui/DialogObjects.h"
 #include "ui/DialogOpenGL.h"
 #include "ui/DialogRotateObject.h"
+#include "ui/DialogScaleObject.h"
 #include "ui/DialogShadow.h"
 #include "ui/MainFrame.h"
 #include "ui/NumberEdit.h"
@@ -136,6 +138,61 @@ TEST_F(Undo, APreviewDragIsOneStepAndUndoingToTheSavedStateClearsTheMark) {
     EXPECT_EQ(history->Stack()->count(), 2);
     frame->RunCommand(boxora::ID_EDIT_UNDO);
     EXPECT_FLOAT_EQ(engine.scene.cameraZoom, zoom);
+    app.ExitInstance();
+}
+
+// Ctrl+Z reaches the scene's history right after a value was typed and
+// entered, with the focus still in the field (a plain text field and a
+// number field), and a typed value not yet entered is entered first.
+TEST_F(Undo, CtrlZRightAfterTypingAValueUndoesItWithTheFocusStillInTheField) {
+    C3DObject& box = engine.AddFakeObject("Box");
+    box.width = 100;
+    box.height = 140;
+    box.depth = 30;
+    box.realSizeMm = {190, 266, 57};
+    CBoxoraApp app(binding);
+    ASSERT_TRUE(app.InitInstance({}));
+    CMainFrame* frame = app.MainFrame();
+    frame->show();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    CTabCtrlMain* tabs = frame->Panel()->Tabs();
+
+    tabs->setCurrentWidget(tabs->ShadowPage());
+    NumberEdit* blur = tabs->ShadowPage()->Blur()->Edit();
+    const int blurBefore = engine.scene.Shadow_Blur;
+    Type(blur, QString::number(blurBefore + 7));
+    QTest::keyClick(blur, Qt::Key_Return);
+    ASSERT_EQ(engine.scene.Shadow_Blur, blurBefore + 7);
+    QTest::keyClick(blur, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(engine.scene.Shadow_Blur, blurBefore);
+    EXPECT_EQ(blur->text(), QString::number(blurBefore));
+
+    tabs->setCurrentIndex(CTabCtrlMain::Objects);
+    frame->Panel()->RefreshFromScene();
+    tabs->ObjectsPage()->ObjectList()->SelectIndex(0);
+    tabs->ObjectsPage()->SubTabs()->setCurrentIndex(3);
+    guitest::ProcessEvents();
+    CDialogScaleObject* scale = tabs->ObjectsPage()->SubTabs()->ScalePage();
+    scale->SetUnit(CDialogScaleObject::Unit::Millimetre);
+    QLineEdit* width = scale->SizeEdit(0);
+    width->setFocus();
+    width->selectAll();
+    QTest::keyClicks(width, "95");
+    QTest::keyClick(width, Qt::Key_Return);
+    ASSERT_FLOAT_EQ(box.scale[0], 0.5f);
+    QTest::keyClick(width, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(box.scale[0], 1.0f);
+    EXPECT_EQ(width->text(), "190.0");
+    QTest::keyClick(width, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(box.scale[0], 0.5f);
+
+    // Typed, not entered: Ctrl+Z enters it and takes it back.
+    width->selectAll();
+    QTest::keyClicks(width, "380");
+    QTest::keyClick(width, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(box.scale[0], 0.5f);
+    EXPECT_EQ(width->text(), "95.0");
     app.ExitInstance();
 }
 

@@ -12,7 +12,10 @@ using imagecodec::ImageData;
 
 namespace {
 
-Rgba Color(int i) { return Rgba{static_cast<uint8_t>(40 + i * 13), static_cast<uint8_t>(200 - i * 11), static_cast<uint8_t>(i * 97), 255}; }
+Rgba Color(int i) {
+    return Rgba{static_cast<uint8_t>(40 + i * 13), static_cast<uint8_t>(200 - i * 11), static_cast<uint8_t>(i * 97),
+                255};
+}
 
 // Pixel rows in file order (bottom row first unless topDown), each padded
 // to 4 bytes; value(x, yTop) gives the bits of one pixel.
@@ -299,7 +302,8 @@ TEST(BmpEncode, RoundTripsTrueColourAndPaletteImages) {
         EXPECT_TRUE(SamePicture(img, back)) << w;
         EXPECT_EQ(back.pixels, img.pixels);
     }
-    const ImageData pal = MakeImage8(9, 4, [](uint32_t x, uint32_t y) { return uint8_t(x * 31 + y); }, PaletteRamp);
+    const ImageData pal = MakeImage8(
+        9, 4, [](uint32_t x, uint32_t y) { return uint8_t(x * 31 + y); }, PaletteRamp);
     std::vector<uint8_t> file;
     ASSERT_TRUE(imagecodec::EncodeBmp(pal, {}, file, nullptr));
     const ImageData back = Decode(file);
@@ -317,7 +321,8 @@ TEST(BmpEncode, IndependentToolReadsTheFiles) {
     if (FindTool("convert").empty()) GTEST_SKIP() << "ImageMagick is not installed";
     testsupport::TempDir dir;
     const ImageData img = MakeImage24(31, 17, Pattern);
-    const ImageData pal = MakeImage8(31, 17, [](uint32_t x, uint32_t y) { return uint8_t(x * y); }, PaletteRamp);
+    const ImageData pal = MakeImage8(
+        31, 17, [](uint32_t x, uint32_t y) { return uint8_t(x * y); }, PaletteRamp);
     for (const ImageData* source : {&img, &pal}) {
         std::vector<uint8_t> file;
         ASSERT_TRUE(imagecodec::EncodeBmp(*source, {}, file, nullptr));
@@ -345,7 +350,7 @@ Bytes BuildIcon(const std::vector<IconEntry>& entries, int type = 1) {
     std::size_t offset = 6 + 16 * entries.size();
     for (const IconEntry& e : entries) {
         PutBytes(out, {unsigned(e.dirWidth & 0xFF), unsigned(e.dirHeight & 0xFF), 0, 0});
-        Put16(out, type == 2 ? 3 : 1);                     // planes, or hot spot x
+        Put16(out, type == 2 ? 3 : 1);                    // planes, or hot spot x
         Put16(out, type == 2 ? 4 : unsigned(e.dirBits));  // bit count, or hot spot y
         Put32(out, static_cast<uint32_t>(e.data.size()));
         Put32(out, static_cast<uint32_t>(offset));
@@ -388,12 +393,17 @@ TEST(IcoDecode, PicksTheLargestThenDeepestEntryAndAppliesTheMask) {
     std::vector<Rgba> pal;
     for (int i = 0; i < 16; ++i) pal.push_back(Color(i));
     auto corner = [](int x, int y) { return x < 2 && y < 2; };  // top-left transparent
-    const IconEntry small4 = DibEntry(8, 4, [](int x, int y) { return uint32_t((x + y) % 16); }, corner, pal);
-    const IconEntry big4 = DibEntry(16, 4, [](int x, int y) { return uint32_t((x + y) % 16); }, corner, pal);
-    const IconEntry big24 = DibEntry(16, 24, [](int x, int y) {
-        const Rgba c = Pattern(x, y);
-        return uint32_t(c.b | (c.g << 8) | (c.r << 16));
-    }, corner);
+    const IconEntry small4 = DibEntry(
+        8, 4, [](int x, int y) { return uint32_t((x + y) % 16); }, corner, pal);
+    const IconEntry big4 = DibEntry(
+        16, 4, [](int x, int y) { return uint32_t((x + y) % 16); }, corner, pal);
+    const IconEntry big24 = DibEntry(
+        16, 24,
+        [](int x, int y) {
+            const Rgba c = Pattern(x, y);
+            return uint32_t(c.b | (c.g << 8) | (c.r << 16));
+        },
+        corner);
     const ImageData img = DecodeIcon(BuildIcon({small4, big4, big24}));
     ASSERT_EQ(img.width, 16u);
     ASSERT_EQ(img.height, 16u);
@@ -413,8 +423,8 @@ TEST(IcoDecode, PicksTheLargestThenDeepestEntryAndAppliesTheMask) {
 }
 
 TEST(IcoDecode, ThirtyTwoBitAlphaBeatsTheMaskAndCursorsRead) {
-    const IconEntry e = DibEntry(4, 32, [](int x, int y) { return uint32_t(0x00336699 | ((x * 80) << 24)); },
-                                 [](int, int) { return true; });
+    const IconEntry e = DibEntry(
+        4, 32, [](int x, int y) { return uint32_t(0x00336699 | ((x * 80) << 24)); }, [](int, int) { return true; });
     for (int type : {1, 2}) {
         const ImageData img = DecodeIcon(BuildIcon({e}, type));
         ASSERT_EQ(img.width, 4u);
@@ -423,7 +433,8 @@ TEST(IcoDecode, ThirtyTwoBitAlphaBeatsTheMaskAndCursorsRead) {
         EXPECT_EQ(At(img, 2, 0).r, 0x33);
     }
     // Directory fields of a cursor are hot-spot coordinates; the header decides.
-    const IconEntry wide = DibEntry(6, 24, [](int, int) { return 0xFF0000u; }, [](int, int) { return false; });
+    const IconEntry wide = DibEntry(
+        6, 24, [](int, int) { return 0xFF0000u; }, [](int, int) { return false; });
     const ImageData cur = DecodeIcon(BuildIcon({e, wide}, 2));
     EXPECT_EQ(cur.width, 6u);
     EXPECT_TRUE(cur.alpha.empty());  // mask all clear
@@ -431,8 +442,10 @@ TEST(IcoDecode, ThirtyTwoBitAlphaBeatsTheMaskAndCursorsRead) {
 }
 
 TEST(IcoDecode, RefusesDamagedFilesAndFallsBackPastBrokenEntries) {
-    const IconEntry good = DibEntry(4, 24, [](int, int) { return 0x0000FFu; }, [](int, int) { return false; });
-    IconEntry broken = DibEntry(32, 24, [](int, int) { return 0u; }, [](int, int) { return false; });
+    const IconEntry good = DibEntry(
+        4, 24, [](int, int) { return 0x0000FFu; }, [](int, int) { return false; });
+    IconEntry broken = DibEntry(
+        32, 24, [](int, int) { return 0u; }, [](int, int) { return false; });
     broken.data.resize(60);  // header survives, pixels do not
     const ImageData img = DecodeIcon(BuildIcon({broken, good}));
     EXPECT_EQ(img.width, 4u);
@@ -453,7 +466,8 @@ TEST(IcoDecode, PngCompressedEntry) {
     ASSERT_TRUE(png->encode(source, {}, pngBytes, nullptr));
     IconEntry entry;
     entry.data = pngBytes;
-    const IconEntry small = DibEntry(8, 24, [](int, int) { return 0u; }, [](int, int) { return false; });
+    const IconEntry small = DibEntry(
+        8, 24, [](int, int) { return 0u; }, [](int, int) { return false; });
     const ImageData img = DecodeIcon(BuildIcon({small, entry}));
     ASSERT_EQ(img.width, 20u);
     EXPECT_TRUE(SamePicture(source, img));
@@ -465,7 +479,8 @@ TEST(BmpAndIconFormats, RecognisedByContentAndReachedThroughTheTable) {
     s.bits = PackRows(3, 2, 24, false, [](int x, int y) { return uint32_t(x * 0x102030 + y); });
     const Bytes bmp = BuildBmp(s);
     ASSERT_EQ(imagecodec::SniffFormat(bmp.data(), bmp.size()), FORMAT_BMP);
-    const IconEntry e = DibEntry(4, 24, [](int, int) { return 0x123456u; }, [](int, int) { return false; });
+    const IconEntry e = DibEntry(
+        4, 24, [](int, int) { return 0x123456u; }, [](int, int) { return false; });
     const Bytes ico = BuildIcon({e}, 1), cur = BuildIcon({e}, 2);
     EXPECT_EQ(imagecodec::SniffFormat(ico.data(), ico.size()), FORMAT_ICO);
     EXPECT_EQ(imagecodec::SniffFormat(cur.data(), cur.size()), FORMAT_ICO);

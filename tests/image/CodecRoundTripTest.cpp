@@ -3,8 +3,8 @@
 // own library.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <tiffio.h>
+#include <cstring>
 
 #include "image/ImageCodec.h"
 #include "tests/image/ImageTestUtil.h"
@@ -96,7 +96,8 @@ ImageCodec MakeBilevel(uint32_t w, uint32_t h) {
     std::vector<uint8_t> px(static_cast<std::size_t>(w) * h * 3, 255);
     for (uint32_t y = 0; y < h; ++y)
         for (uint32_t x = 0; x < w; ++x)
-            if ((x * 7 + y * 3) % 11 < 4 || y == h / 2) std::memset(&px[(static_cast<std::size_t>(y) * w + x) * 3], 0, 3);
+            if ((x * 7 + y * 3) % 11 < 4 || y == h / 2)
+                std::memset(&px[(static_cast<std::size_t>(y) * w + x) * 3], 0, 3);
     ImageCodec img;
     img.CreateFromArray(px.data(), w, h, 24, static_cast<int>(w * 3), false);
     return img;
@@ -221,14 +222,18 @@ TEST(CodecRoundTrip, PngInterlaceOptionSetsTheHeaderByte) {
 TEST(CodecRoundTrip, TiffCompressionOptionsAreWrittenAndReadBack) {
     struct Case {
         int option;
-        uint16_t colourCompression;  // what a colour picture gets
+        uint16_t colourCompression;   // what a colour picture gets
         uint16_t bilevelCompression;  // what a black-and-white picture gets
     };
     const Case cases[] = {
-        {0, COMPRESSION_LZW, COMPRESSION_CCITTFAX4},  {1, COMPRESSION_NONE, COMPRESSION_NONE},
-        {2, COMPRESSION_LZW, COMPRESSION_CCITTRLE},   {4, COMPRESSION_LZW, COMPRESSION_CCITTFAX4},
-        {5, COMPRESSION_LZW, COMPRESSION_LZW},        {7, COMPRESSION_JPEG, COMPRESSION_JPEG},
-        {32773, COMPRESSION_PACKBITS, COMPRESSION_PACKBITS}, {3, COMPRESSION_LZW, COMPRESSION_CCITTFAX4},
+        {0, COMPRESSION_LZW, COMPRESSION_CCITTFAX4},
+        {1, COMPRESSION_NONE, COMPRESSION_NONE},
+        {2, COMPRESSION_LZW, COMPRESSION_CCITTRLE},
+        {4, COMPRESSION_LZW, COMPRESSION_CCITTFAX4},
+        {5, COMPRESSION_LZW, COMPRESSION_LZW},
+        {7, COMPRESSION_JPEG, COMPRESSION_JPEG},
+        {32773, COMPRESSION_PACKBITS, COMPRESSION_PACKBITS},
+        {3, COMPRESSION_LZW, COMPRESSION_CCITTFAX4},
     };
     for (const Case& c : cases) {
         for (bool alpha : {false, true}) {
@@ -328,7 +333,8 @@ TEST(CodecRoundTrip, PnmAndRasHeadersAreStandard) {
     EXPECT_EQ(pnm.size(), 11u + 5 * 3 * 3);
     // Sun raster: magic, 5 × 3, 24 bits, rows padded to 16 bits (15 → 16).
     ASSERT_GE(ras.size(), 32u);
-    const uint8_t expectHeader[] = {0x59, 0xA6, 0x6A, 0x95, 0, 0, 0, 5, 0, 0, 0, 3, 0, 0, 0, 24, 0, 0, 0, 48, 0, 0, 0, 1};
+    const uint8_t expectHeader[] = {0x59, 0xA6, 0x6A, 0x95, 0, 0, 0, 5,  0, 0, 0, 3,
+                                    0,    0,    0,    24,   0, 0, 0, 48, 0, 0, 0, 1};
     EXPECT_EQ(0, std::memcmp(ras.data(), expectHeader, sizeof expectHeader));
     EXPECT_EQ(ras.size(), 32u + 16 * 3);
 }

@@ -136,7 +136,14 @@ Bytes RasHeader(uint32_t w, uint32_t h, uint32_t depth, uint32_t length, uint32_
 
 TEST(DecoderInput, PngVariants) {
     // 2 × 2 palette with tRNS: index 0 red opaque, 1 green half, 2 blue clear.
-    PngSpec pal{2, 2, 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, {{0, 1}, {2, 0}}, {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}}, {255, 128, 0}};
+    PngSpec pal{2,
+                2,
+                8,
+                PNG_COLOR_TYPE_PALETTE,
+                PNG_INTERLACE_NONE,
+                {{0, 1}, {2, 0}},
+                {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}},
+                {255, 128, 0}};
     ImageCodec img;
     ASSERT_TRUE(Decode(WritePng(pal), FORMAT_PNG, img)) << img.LastError();
     EXPECT_EQ(Rgb(img, 0, 0), (std::array<int, 3>{255, 0, 0}));
@@ -164,7 +171,9 @@ TEST(DecoderInput, PngVariants) {
     EXPECT_EQ(Rgb(img, 1, 0)[1], 255);
 
     // 16-bit RGBA, interlaced grey + alpha.
-    PngSpec rgba16{1, 1, 16, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, {{0xFF, 0xFF, 0x80, 0x00, 0x00, 0x00, 0x40, 0x00}}, {}, {}};
+    PngSpec rgba16{
+        1,  1, 16, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, {{0xFF, 0xFF, 0x80, 0x00, 0x00, 0x00, 0x40, 0x00}},
+        {}, {}};
     ASSERT_TRUE(Decode(WritePng(rgba16), FORMAT_PNG, img));
     EXPECT_EQ(Rgb(img, 0, 0), (std::array<int, 3>{255, 128, 0}));
     EXPECT_EQ(Alpha(img, 0, 0), 64);
@@ -460,8 +469,14 @@ TEST(DecoderInput, HeadersPromisingHugeImagesAreRefusedQuickly) {
     // PNG: 30000 × 30000 declared in a file of a few bytes.
     PngSpec tiny{1, 1, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, {{1, 2, 3}}, {}, {}};
     Bytes png = WritePng(tiny);
-    png[16] = 0x00; png[17] = 0x00; png[18] = 0x75; png[19] = 0x30;
-    png[20] = 0x00; png[21] = 0x00; png[22] = 0x75; png[23] = 0x30;
+    png[16] = 0x00;
+    png[17] = 0x00;
+    png[18] = 0x75;
+    png[19] = 0x30;
+    png[20] = 0x00;
+    png[21] = 0x00;
+    png[22] = 0x75;
+    png[23] = 0x30;
     // (The IHDR CRC no longer matches: either complaint is fine.)
     EXPECT_FALSE(Decode(png, FORMAT_PNG, img));
     // JPEG header of 40000 × 8: beyond the per-side limit.
@@ -509,8 +524,7 @@ TEST(DecoderInput, DecompressionBombsAreRefusedOrDecodedAtTheSizeShownWithinMemo
 
     const Bytes scans = bombs::ManyScanJpeg(2000, 499);
     ASSERT_LT(scans.size(), 1u << 20);
-    EXPECT_LT(growthMiB([&] { EXPECT_FALSE(img.LoadFromMemory(scans.data(), scans.size(), FORMAT_JPG, 1024)); }),
-              300);
+    EXPECT_LT(growthMiB([&] { EXPECT_FALSE(img.LoadFromMemory(scans.data(), scans.size(), FORMAT_JPG, 1024)); }), 300);
     EXPECT_NE(img.LastError().find("too many progressive scans"), std::string::npos) << img.LastError();
     // An ordinary progressive file of that size still reads.
     const Bytes plain = [] {

@@ -86,8 +86,8 @@ inline Bytes Jpeg2000Declaring(uint32_t side) {
     auto put32 = [&b](uint32_t v) {
         for (int s = 24; s >= 0; s -= 8) b.push_back(static_cast<uint8_t>(v >> s));
     };
-    put32(side), put32(side), put32(0), put32(0);  // size, origin
-    put32(side), put32(side), put32(0), put32(0);  // tile size, tile origin
+    put32(side), put32(side), put32(0), put32(0);       // size, origin
+    put32(side), put32(side), put32(0), put32(0);       // tile size, tile origin
     b.insert(b.end(), {0x00, 0x01, 0x07, 0x01, 0x01});  // one 8-bit component, no subsampling
     // COD: no progression options, one layer, no colour transform, five
     // levels, 64 × 64 code blocks, reversible 5/3 wavelet.

@@ -120,10 +120,14 @@ TEST(ExternalTools, TiffinfoNamesTheCompression) {
         int option;
         const char* scheme;
     } cases[] = {
-        {&colour, 1, "Compression Scheme: None"},    {&colour, 5, "Compression Scheme: LZW"},
-        {&colour, 7, "Compression Scheme: JPEG"},    {&colour, 32773, "Compression Scheme: PackBits"},
-        {&colour, 0, "Compression Scheme: LZW"},     {&bilevel, 2, "Compression Scheme: CCITT RLE"},
-        {&bilevel, 4, "Compression Scheme: CCITT Group 4"}, {&bilevel, 0, "Compression Scheme: CCITT Group 4"},
+        {&colour, 1, "Compression Scheme: None"},
+        {&colour, 5, "Compression Scheme: LZW"},
+        {&colour, 7, "Compression Scheme: JPEG"},
+        {&colour, 32773, "Compression Scheme: PackBits"},
+        {&colour, 0, "Compression Scheme: LZW"},
+        {&bilevel, 2, "Compression Scheme: CCITT RLE"},
+        {&bilevel, 4, "Compression Scheme: CCITT Group 4"},
+        {&bilevel, 0, "Compression Scheme: CCITT Group 4"},
     };
     for (const auto& c : cases) {
         c.image->SetCodecOption(c.option, FORMAT_TIF);
@@ -177,11 +181,16 @@ TEST(ExternalTools, FilesFromImageMagickDecode) {
         bool lossless;
         bool alpha;
     } cases[] = {
-        {"zip.tif", "-compress zip", true, true},        {"tile.tif", "-define tiff:tile-geometry=16x16", true, true},
-        {"lzw16.tif", "-depth 16 -compress lzw", true, true}, {"plane.tif", "-interlace plane", true, true},
-        {"prog.jpg", "-interlace line -quality 90", false, false}, {"rle.ras", "-compress rle", true, false},
-        {"a.ppm", "-compress none", true, false},        {"b.pgm", "-colorspace gray", false, false},
-        {"c.pbm", "-monochrome", false, false},          {"k.jp2", "-quality 0", true, true},
+        {"zip.tif", "-compress zip", true, true},
+        {"tile.tif", "-define tiff:tile-geometry=16x16", true, true},
+        {"lzw16.tif", "-depth 16 -compress lzw", true, true},
+        {"plane.tif", "-interlace plane", true, true},
+        {"prog.jpg", "-interlace line -quality 90", false, false},
+        {"rle.ras", "-compress rle", true, false},
+        {"a.ppm", "-compress none", true, false},
+        {"b.pgm", "-colorspace gray", false, false},
+        {"c.pbm", "-monochrome", false, false},
+        {"k.jp2", "-quality 0", true, true},
         {"il.png", "-interlace png", true, true},
     };
     for (const auto& c : cases) {

@@ -40,15 +40,28 @@ Bytes EncodeGif(const ImageData& img, int compression) {
 std::vector<std::pair<std::string, ImageData>> Pictures() {
     std::mt19937 random(7);
     std::vector<std::pair<std::string, ImageData>> out;
-    out.emplace_back("noise", MakeImage8(257, 190, [&](uint32_t, uint32_t) { return uint8_t(random()); }, PaletteRamp));
-    out.emplace_back("gradient", MakeImage8(300, 7, [](uint32_t x, uint32_t y) { return uint8_t(x + y); }, PaletteRamp));
-    out.emplace_back("solid", MakeImage8(1000, 40, [](uint32_t, uint32_t) { return uint8_t(42); }, PaletteRamp));
-    out.emplace_back("stripes", MakeImage8(333, 61, [](uint32_t x, uint32_t y) { return uint8_t((x / 17 + y / 5) % 9); }, PaletteRamp));
-    out.emplace_back("runs", MakeImage8(200, 50, [&](uint32_t x, uint32_t y) {
-        return uint8_t((x * x / 97 + y) % 4 == 0 ? 200 : (y * 3) % 250); }, PaletteRamp));
-    out.emplace_back("pixel", MakeImage8(1, 1, [](uint32_t, uint32_t) { return uint8_t(3); }, PaletteRamp));
-    out.emplace_back("two colours", MakeImage8(45, 13, [](uint32_t x, uint32_t y) { return uint8_t((x ^ y) & 1); }, PaletteRamp));
-    out.emplace_back("two colours, long runs", MakeImage8(500, 20, [](uint32_t x, uint32_t y) { return uint8_t(x < 250 + y); }, PaletteRamp));
+    out.emplace_back("noise", MakeImage8(
+                                  257, 190, [&](uint32_t, uint32_t) { return uint8_t(random()); }, PaletteRamp));
+    out.emplace_back("gradient", MakeImage8(
+                                     300, 7, [](uint32_t x, uint32_t y) { return uint8_t(x + y); }, PaletteRamp));
+    out.emplace_back("solid", MakeImage8(
+                                  1000, 40, [](uint32_t, uint32_t) { return uint8_t(42); }, PaletteRamp));
+    out.emplace_back("stripes",
+                     MakeImage8(
+                         333, 61, [](uint32_t x, uint32_t y) { return uint8_t((x / 17 + y / 5) % 9); }, PaletteRamp));
+    out.emplace_back(
+        "runs",
+        MakeImage8(
+            200, 50, [&](uint32_t x, uint32_t y) { return uint8_t((x * x / 97 + y) % 4 == 0 ? 200 : (y * 3) % 250); },
+            PaletteRamp));
+    out.emplace_back("pixel", MakeImage8(
+                                  1, 1, [](uint32_t, uint32_t) { return uint8_t(3); }, PaletteRamp));
+    out.emplace_back("two colours",
+                     MakeImage8(
+                         45, 13, [](uint32_t x, uint32_t y) { return uint8_t((x ^ y) & 1); }, PaletteRamp));
+    out.emplace_back("two colours, long runs",
+                     MakeImage8(
+                         500, 20, [](uint32_t x, uint32_t y) { return uint8_t(x < 250 + y); }, PaletteRamp));
     return out;
 }
 
@@ -141,8 +154,8 @@ TEST(GifEncode, EveryCompressionRoundTrips) {
 
 TEST(GifEncode, CompressionsBehaveAsNamed) {
     // One pixel of index 200 makes the colour table (and codes) full size.
-    const ImageData solid = MakeImage8(600, 100, [](uint32_t x, uint32_t y) { return uint8_t(x + y == 0 ? 200 : 9); },
-                                       PaletteRamp);
+    const ImageData solid = MakeImage8(
+        600, 100, [](uint32_t x, uint32_t y) { return uint8_t(x + y == 0 ? 200 : 9); }, PaletteRamp);
     const std::size_t lzw = EncodeGif(solid, 0).size(), literal = EncodeGif(solid, 1).size(),
                       rle = EncodeGif(solid, 2).size();
     // Literal: nine bits per pixel plus a clear code every 254 pixels.
@@ -152,10 +165,12 @@ TEST(GifEncode, CompressionsBehaveAsNamed) {
     EXPECT_LT(lzw, literal / 50);
     // On noise, run-length coding saves nothing and costs little.
     std::mt19937 random(3);
-    const ImageData noise = MakeImage8(300, 300, [&](uint32_t, uint32_t) { return uint8_t(random()); }, PaletteRamp);
+    const ImageData noise = MakeImage8(
+        300, 300, [&](uint32_t, uint32_t) { return uint8_t(random()); }, PaletteRamp);
     EXPECT_NEAR(double(EncodeGif(noise, 2).size()), double(EncodeGif(noise, 1).size()), 300.0 * 300 * 0.02);
     // Few colours, long runs: run-length coding still wins clearly.
-    const ImageData twoColours = MakeImage8(500, 80, [](uint32_t x, uint32_t) { return uint8_t(x < 250); }, PaletteRamp);
+    const ImageData twoColours = MakeImage8(
+        500, 80, [](uint32_t x, uint32_t) { return uint8_t(x < 250); }, PaletteRamp);
     EXPECT_LT(EncodeGif(twoColours, 2).size(), EncodeGif(twoColours, 1).size() / 5);
     EXPECT_TRUE(SamePicture(twoColours, DecodeGif(EncodeGif(twoColours, 2))));
     // The literal stream never grows the code size: raw code stream length is exact.
@@ -166,7 +181,8 @@ TEST(GifEncode, CompressionsBehaveAsNamed) {
 }
 
 TEST(GifEncode, TransparentPixelsTakeIndex255) {
-    ImageData img = MakeImage8(40, 30, [](uint32_t x, uint32_t y) { return uint8_t((x + y) % 200); }, PaletteRamp);
+    ImageData img = MakeImage8(
+        40, 30, [](uint32_t x, uint32_t y) { return uint8_t((x + y) % 200); }, PaletteRamp);
     img.alpha.assign(40 * 30, 255);
     for (uint32_t y = 0; y < 30; ++y)
         for (uint32_t x = 0; x < 40; ++x)
@@ -197,7 +213,8 @@ TEST(GifEncode, TransparentPixelsTakeIndex255) {
 
 TEST(GifEncode, OpaqueUseOfIndex255IsKeptApartFromTransparency) {
     // Index 255 used by opaque pixels and 254 free: 254 becomes the transparent index.
-    ImageData img = MakeImage8(16, 16, [](uint32_t x, uint32_t) { return uint8_t(x < 8 ? 255 : x); }, PaletteRamp);
+    ImageData img = MakeImage8(
+        16, 16, [](uint32_t x, uint32_t) { return uint8_t(x < 8 ? 255 : x); }, PaletteRamp);
     img.alpha.assign(256, 255);
     img.alpha[0] = 0;
     ImageData back = DecodeGif(EncodeGif(img, 0));
@@ -205,8 +222,11 @@ TEST(GifEncode, OpaqueUseOfIndex255IsKeptApartFromTransparency) {
     EXPECT_EQ(At(back, 0, 15).a, 0);
     EXPECT_EQ(back.pixels[0], 254);
     // Every index in use: opaque 255 moves to the nearest other colour.
-    ImageData full = MakeImage8(256, 2, [](uint32_t x, uint32_t) { return uint8_t(x); },
-                                [](int i) { return Rgba{uint8_t(i), uint8_t(i), uint8_t(i), 255}; });
+    ImageData full = MakeImage8(
+        256, 2, [](uint32_t x, uint32_t) { return uint8_t(x); },
+        [](int i) {
+            return Rgba{uint8_t(i), uint8_t(i), uint8_t(i), 255};
+        });
     full.alpha.assign(512, 255);
     full.alpha[0] = 0;  // bottom-left pixel (index 0) transparent
     back = DecodeGif(EncodeGif(full, 0));
@@ -219,7 +239,8 @@ TEST(GifEncode, RefusesWhatItCannotWrite) {
     Bytes file;
     EXPECT_FALSE(imagecodec::EncodeGif(MakeImage24(4, 4, Pattern), {}, file, nullptr));  // needs 8 bits
     EXPECT_FALSE(imagecodec::EncodeGif(ImageData{}, {}, file, nullptr));
-    ImageData wide = MakeImage8(70000, 1, [](uint32_t, uint32_t) { return uint8_t(0); }, PaletteRamp);
+    ImageData wide = MakeImage8(
+        70000, 1, [](uint32_t, uint32_t) { return uint8_t(0); }, PaletteRamp);
     EXPECT_FALSE(imagecodec::EncodeGif(wide, {}, file, nullptr));
 }
 
@@ -227,7 +248,8 @@ TEST(GifEncode, ImageMagickDecodesEveryFileAsWeDo) {
     if (FindTool("convert").empty()) GTEST_SKIP() << "ImageMagick is not installed";
     testsupport::TempDir dir;
     auto pictures = Pictures();
-    ImageData transparent = MakeImage8(64, 48, [](uint32_t x, uint32_t y) { return uint8_t((x * y) % 255); }, PaletteRamp);
+    ImageData transparent = MakeImage8(
+        64, 48, [](uint32_t x, uint32_t y) { return uint8_t((x * y) % 255); }, PaletteRamp);
     transparent.alpha.assign(64 * 48, 255);
     for (std::size_t i = 0; i < transparent.alpha.size(); i += 3) transparent.alpha[i] = 0;
     pictures.emplace_back("transparent", transparent);
@@ -299,7 +321,8 @@ TEST(GifDecode, FrameOnALargerScreen) {
 }
 
 TEST(GifDecode, RefusesDamagedFiles) {
-    const ImageData img = MakeImage8(50, 40, [](uint32_t x, uint32_t y) { return uint8_t(x * y); }, PaletteRamp);
+    const ImageData img = MakeImage8(
+        50, 40, [](uint32_t x, uint32_t y) { return uint8_t(x * y); }, PaletteRamp);
     const Bytes good = EncodeGif(img, 0);
     DecodeGif(good);
     for (std::size_t cut : {std::size_t{0}, std::size_t{6}, std::size_t{12}, std::size_t{400}, std::size_t{800},
@@ -322,7 +345,8 @@ TEST(GifDecode, RefusesDamagedFiles) {
 }
 
 TEST(GifFormat, RecognisedByContentAndReachedThroughTheTable) {
-    const ImageData img = MakeImage8(5, 4, [](uint32_t x, uint32_t y) { return uint8_t(x + y); }, PaletteRamp);
+    const ImageData img = MakeImage8(
+        5, 4, [](uint32_t x, uint32_t y) { return uint8_t(x + y); }, PaletteRamp);
     const Bytes file = EncodeGif(img, 0);
     EXPECT_EQ(imagecodec::SniffFormat(file.data(), file.size()), FORMAT_GIF);
     const imagecodec::CodecEntry* entry = imagecodec::FindCodec(FORMAT_GIF);

@@ -2,10 +2,10 @@
 // loading by content and saving safely.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <csignal>
 #include <filesystem>
 #include <random>
-#include <sys/resource.h>
 
 #include "image/ImageCodec.h"
 #include "image/StandardPalette.h"
@@ -81,7 +81,7 @@ TEST(ImageCodec, EmptyImageAnswersEmpty) {
 
 TEST(ImageCodec, CreateFromArrayTakesAlphaRowOrderAndPadding) {
     // 2 × 2 BGRA with 12 bytes per line (4 bytes padding); first row bottom.
-    const uint8_t px[] = {1, 2, 3, 4, 5, 6, 7, 8, 0xEE, 0xEE, 0xEE, 0xEE,
+    const uint8_t px[] = {1, 2,  3,  4,  5,  6,  7,  8,  0xEE, 0xEE, 0xEE, 0xEE,
                           9, 10, 11, 12, 13, 14, 15, 16, 0xEE, 0xEE, 0xEE, 0xEE};
     ImageCodec img;
     ASSERT_TRUE(img.CreateFromArray(px, 2, 2, 32, 12, false));
@@ -90,8 +90,7 @@ TEST(ImageCodec, CreateFromArrayTakesAlphaRowOrderAndPadding) {
     EXPECT_EQ(img.Encode2RGB_Ex(), (std::vector<uint8_t>{1, 2, 3, 5, 6, 7, 9, 10, 11, 13, 14, 15}));
     EXPECT_EQ(img.Data().alpha, (std::vector<uint8_t>{4, 8, 12, 16}));
     // Top row first, R G B A.
-    EXPECT_EQ(img.ToRgbaTopDown(),
-              (std::vector<uint8_t>{11, 10, 9, 12, 15, 14, 13, 16, 3, 2, 1, 4, 7, 6, 5, 8}));
+    EXPECT_EQ(img.ToRgbaTopDown(), (std::vector<uint8_t>{11, 10, 9, 12, 15, 14, 13, 16, 3, 2, 1, 4, 7, 6, 5, 8}));
 
     ImageCodec flipped;
     ASSERT_TRUE(flipped.CreateFromArray(px, 2, 2, 32, 12, true));
@@ -228,7 +227,8 @@ TEST(StandardPalette, CubeAndGreysMapExactlyAndIndex255IsNeverUsed) {
     // All entries but the reserved one are distinct colours.
     for (int i = 0; i < 255; ++i)
         for (int j = i + 1; j < 255; ++j)
-            ASSERT_FALSE(pal[4 * i] == pal[4 * j] && pal[4 * i + 1] == pal[4 * j + 1] && pal[4 * i + 2] == pal[4 * j + 2])
+            ASSERT_FALSE(pal[4 * i] == pal[4 * j] && pal[4 * i + 1] == pal[4 * j + 1] &&
+                         pal[4 * i + 2] == pal[4 * j + 2])
                 << i << " " << j;
     // The mapping is the true nearest entry in the weighted distance.
     auto dist = [&](int idx, int r, int g, int b) {

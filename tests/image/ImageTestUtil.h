@@ -28,9 +28,12 @@ inline std::vector<uint8_t> MakeFrame(uint32_t w, uint32_t h, bool withAlpha) {
             p[2] = static_cast<uint8_t>(disc ? 220 : ((x + y) * 255) / (w + h));
             uint8_t a = 255;
             if (withAlpha) {
-                if (disc) a = 255;
-                else if (bar) a = static_cast<uint8_t>((y * 255) / (h > 1 ? h - 1 : 1));
-                else a = 0;
+                if (disc)
+                    a = 255;
+                else if (bar)
+                    a = static_cast<uint8_t>((y * 255) / (h > 1 ? h - 1 : 1));
+                else
+                    a = 0;
             }
             p[3] = a;
         }

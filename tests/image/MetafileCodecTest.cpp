@@ -38,10 +38,10 @@ struct WmfDrawing {
 
 Bytes BuildWmf(const WmfDrawing& d) {
     Bytes records;
-    WmfRecord(records, 0x020B, {0, 0});                // SetWindowOrg(y, x)
-    WmfRecord(records, 0x020C, {d.extH, d.extW});      // SetWindowExt(y, x)
-    WmfRecord(records, 0x02FA, {5, 0, 0, 0, 0});       // CreatePenIndirect: null pen
-    WmfRecord(records, 0x012D, {0});                   // SelectObject(pen)
+    WmfRecord(records, 0x020B, {0, 0});            // SetWindowOrg(y, x)
+    WmfRecord(records, 0x020C, {d.extH, d.extW});  // SetWindowExt(y, x)
+    WmfRecord(records, 0x02FA, {5, 0, 0, 0, 0});   // CreatePenIndirect: null pen
+    WmfRecord(records, 0x012D, {0});               // SelectObject(pen)
     int handles = 1;
     for (const auto& r : d.rects) {
         const uint32_t c = ColorRef(r.color);
@@ -104,7 +104,7 @@ Bytes BuildEmf(int w, int h, const std::vector<WmfDrawing::Rect>& rects) {
         EmfRecord(records, 39, {2, 0, ColorRef(r.color), 0});  // CreateBrushIndirect(2)
         EmfRecord(records, 37, {2});
         EmfRecord(records, 43, {uint32_t(r.l), uint32_t(r.t), uint32_t(r.r), uint32_t(r.b)});  // Rectangle
-        EmfRecord(records, 40, {2});                                                       // DeleteObject
+        EmfRecord(records, 40, {2});                                                           // DeleteObject
     }
     EmfRecord(records, 14, {0, 16, 20});  // EOF
 
@@ -112,8 +112,8 @@ Bytes BuildEmf(int w, int h, const std::vector<WmfDrawing::Rect>& rects) {
     const uint32_t headerSize = 108;
     Put32(out, 1);
     Put32(out, headerSize);
-    for (int v : {0, 0, w - 1, h - 1}) Put32(out, uint32_t(v));                               // bounds (pixels)
-    for (int v : {0, 0, w * 2540 / 96, h * 2540 / 96}) Put32(out, uint32_t(v));              // frame (0.01 mm)
+    for (int v : {0, 0, w - 1, h - 1}) Put32(out, uint32_t(v));                  // bounds (pixels)
+    for (int v : {0, 0, w * 2540 / 96, h * 2540 / 96}) Put32(out, uint32_t(v));  // frame (0.01 mm)
     Put32(out, 0x464D4520);
     Put32(out, 0x10000);
     Put32(out, static_cast<uint32_t>(headerSize + records.size()));
@@ -144,9 +144,9 @@ Bytes BuildEmf(int w, int h, const std::vector<WmfDrawing::Rect>& rects) {
 Bytes BuildEmfText(int w, int h, const std::string& text) {
     Bytes records;
     Bytes font;
-    Put32(font, 82);   // ExtCreateFontIndirectW
+    Put32(font, 82);  // ExtCreateFontIndirectW
     Put32(font, 104);
-    Put32(font, 3);    // handle
+    Put32(font, 3);  // handle
     for (int v : {-24, 0, 0, 0, 700}) Put32(font, uint32_t(v));
     for (int i = 0; i < 8; ++i) Put8(font, 0);
     const std::string face = "Arial";
@@ -329,8 +329,8 @@ TEST(EmfDecode, FontconfigShutdownIsDisarmedForTheWholeProcess) {
 TEST(EmfDecode, AConverterThatAbortsFailsTheFileNotTheProgram) {
     // A font 16 million units high: the SVG converter's output makes the
     // drawing library panic and abort. Also when the name says JPEG.
-    const std::string panic = (testsupport::DataDir().parent_path() / "corpus/image_metafile" /
-                               "repro-emf-font-height-panic.emf").string();
+    const std::string panic =
+        (testsupport::DataDir().parent_path() / "corpus/image_metafile" / "repro-emf-font-height-panic.emf").string();
     const std::string bytes = testsupport::ReadFileBytes(panic);
     ASSERT_EQ(bytes.size(), 376u);
     ImageData img;

@@ -97,7 +97,8 @@ TEST(PcxDecode, MonochromeAndPlanarSixteenColours) {
     auto index = [](int x, int y) { return unsigned(x * 3 + y) % 16; };
     PcxSpec mono;
     mono.bits = 1, mono.width = w, mono.height = h;
-    ImageData img = DecodePcx(BuildPcx(mono, [&](int y, int) { return PackBits(w, 1, [&](int x) { return index(x, y) & 1; }); }));
+    ImageData img =
+        DecodePcx(BuildPcx(mono, [&](int y, int) { return PackBits(w, 1, [&](int x) { return index(x, y) & 1; }); }));
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             ASSERT_EQ(At(img, x, y), (index(x, y) & 1) ? (Rgba{255, 255, 255, 255}) : (Rgba{0, 0, 0, 255}));
@@ -105,9 +106,8 @@ TEST(PcxDecode, MonochromeAndPlanarSixteenColours) {
     PcxSpec ega;
     ega.bits = 1, ega.planes = 4, ega.width = w, ega.height = h;
     for (int i = 0; i < 16; ++i) ega.headerPalette.push_back(Ega(i));
-    img = DecodePcx(BuildPcx(ega, [&](int y, int p) {
-        return PackBits(w, 1, [&](int x) { return (index(x, y) >> p) & 1; });
-    }));
+    img = DecodePcx(
+        BuildPcx(ega, [&](int y, int p) { return PackBits(w, 1, [&](int x) { return (index(x, y) >> p) & 1; }); }));
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) ASSERT_EQ(At(img, x, y), Ega(index(x, y))) << x << "," << y;
 
@@ -271,11 +271,11 @@ TEST(WbmpDecode, RefusesDamagedFiles) {
     DecodeWbmp(good);
     for (std::size_t cut : {std::size_t{0}, std::size_t{1}, std::size_t{3}, good.size() - 1})
         DecodeWbmp(Bytes(good.begin(), good.begin() + cut), false);
-    DecodeWbmp({1, 0, 2, 2, 0, 0}, false);                          // type 1
-    DecodeWbmp({0, 0x80, 2, 2, 0, 0}, false);                       // extension headers
+    DecodeWbmp({1, 0, 2, 2, 0, 0}, false);                             // type 1
+    DecodeWbmp({0, 0x80, 2, 2, 0, 0}, false);                          // extension headers
     DecodeWbmp({0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 2, 0, 0}, false);  // five-byte width
     DecodeWbmp({0, 0, 0x81, 0xEA, 0x30, 0x81, 0xEA, 0x30, 0}, false);  // 30000 × 30000 from 9 bytes
-    DecodeWbmp({0, 0, 0, 5}, false);                                // zero width
+    DecodeWbmp({0, 0, 0, 5}, false);                                   // zero width
 }
 
 TEST(WbmpDecode, AgreesWithAnIndependentWriter) {

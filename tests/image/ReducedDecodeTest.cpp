@@ -56,9 +56,9 @@ TEST(ReducedDecode, ShrinksByWholeFactorsWithBlockMeans) {
         int tolerance;
         bool alpha;
     };
-    for (const Case& c : {Case{FORMAT_PNG, 0, 0, true}, Case{FORMAT_PNG, 1, 0, true} /* Adam7 */,
-                          Case{FORMAT_JPG, 0, 12, false}, Case{FORMAT_BMP, 0, 0, false},
-                          Case{FORMAT_TGA, 0, 0, true}}) {
+    for (const Case& c :
+         {Case{FORMAT_PNG, 0, 0, true}, Case{FORMAT_PNG, 1, 0, true} /* Adam7 */, Case{FORMAT_JPG, 0, 12, false},
+          Case{FORMAT_BMP, 0, 0, false}, Case{FORMAT_TGA, 0, 0, true}}) {
         SCOPED_TRACE(c.format * 10 + c.option);
         const std::vector<uint8_t> file = Encoded(source, c.format, dir, c.option);
         ImageCodec small;

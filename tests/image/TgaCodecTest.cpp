@@ -253,11 +253,14 @@ TEST(TgaEncode, RoundTripsWithAndWithoutAlpha) {
     EXPECT_EQ(back.pixels, opaque.pixels);
     EXPECT_TRUE(back.alpha.empty());
 
-    const ImageData translucent = MakeImage24(13, 7, [](uint32_t x, uint32_t y) {
-        Rgba c = Pattern(x, y);
-        c.a = static_cast<uint8_t>(x * 20 + y);
-        return c;
-    }, true);
+    const ImageData translucent = MakeImage24(
+        13, 7,
+        [](uint32_t x, uint32_t y) {
+            Rgba c = Pattern(x, y);
+            c.a = static_cast<uint8_t>(x * 20 + y);
+            return c;
+        },
+        true);
     ASSERT_TRUE(imagecodec::EncodeTga(translucent, {}, file, nullptr));
     EXPECT_EQ(file[16], 32);
     EXPECT_EQ(file[17], 8);  // eight alpha bits, origin lower left
@@ -266,14 +269,20 @@ TEST(TgaEncode, RoundTripsWithAndWithoutAlpha) {
     EXPECT_EQ(back.alpha, translucent.alpha);
 
     // A wholly transparent frame stays transparent.
-    const ImageData clear = MakeImage24(4, 4, [](uint32_t, uint32_t) { return Rgba{9, 9, 9, 0}; }, true);
+    const ImageData clear = MakeImage24(
+        4, 4,
+        [](uint32_t, uint32_t) {
+            return Rgba{9, 9, 9, 0};
+        },
+        true);
     ASSERT_TRUE(imagecodec::EncodeTga(clear, {}, file, nullptr));
     back = Decode(file);
     ASSERT_FALSE(back.alpha.empty());
     EXPECT_EQ(At(back, 2, 2).a, 0);
 
     // A palette image is written as its palette lookup.
-    const ImageData pal = MakeImage8(10, 3, [](uint32_t x, uint32_t y) { return uint8_t(x * 25 + y); }, PaletteRamp);
+    const ImageData pal = MakeImage8(
+        10, 3, [](uint32_t x, uint32_t y) { return uint8_t(x * 25 + y); }, PaletteRamp);
     ASSERT_TRUE(imagecodec::EncodeTga(pal, {}, file, nullptr));
     back = Decode(file);
     EXPECT_EQ(back.bpp, 24);
@@ -283,11 +292,14 @@ TEST(TgaEncode, RoundTripsWithAndWithoutAlpha) {
 TEST(TgaEncode, IndependentToolReadsTheFiles) {
     if (FindTool("convert").empty()) GTEST_SKIP() << "ImageMagick is not installed";
     testsupport::TempDir dir;
-    const ImageData translucent = MakeImage24(19, 11, [](uint32_t x, uint32_t y) {
-        Rgba c = Pattern(x, y);
-        c.a = static_cast<uint8_t>(255 - x * 13);
-        return c;
-    }, true);
+    const ImageData translucent = MakeImage24(
+        19, 11,
+        [](uint32_t x, uint32_t y) {
+            Rgba c = Pattern(x, y);
+            c.a = static_cast<uint8_t>(255 - x * 13);
+            return c;
+        },
+        true);
     const ImageData opaque = MakeImage24(19, 11, Pattern);
     for (const ImageData* img : {&opaque, &translucent}) {
         std::vector<uint8_t> file;

@@ -27,8 +27,10 @@ protected:
     }
     void TearDown() override {
         boxora::SetSettingsStore(nullptr);
-        if (oldHome_) ::setenv("BOXORA_HOME", oldHome_->c_str(), 1);
-        else ::unsetenv("BOXORA_HOME");
+        if (oldHome_)
+            ::setenv("BOXORA_HOME", oldHome_->c_str(), 1);
+        else
+            ::unsetenv("BOXORA_HOME");
     }
 
     std::string LanguagePath(const std::string& fileName) const {
@@ -122,7 +124,7 @@ TEST_F(LngTest, MissingOrEmptyKeysComeFromEnglish) {
     lng.ListLanguages();
     EXPECT_EQ(lng.GetText("TabGeneral", "ok"), "Gut");
     EXPECT_EQ(lng.GetText("TabGeneral", "tmplexist"), "A template named \"%s\" already exists.");
-    EXPECT_EQ(lng.GetText("TabGeneral", "cancel"), "Cancel");   // empty value falls back too
+    EXPECT_EQ(lng.GetText("TabGeneral", "cancel"), "Cancel");           // empty value falls back too
     EXPECT_EQ(lng.GetText("Common", "textnotfound"), "Not found: %s");  // whole section missing
     EXPECT_EQ(lng.GetText("TabGeneral", "nosuchkey"), "");
 }

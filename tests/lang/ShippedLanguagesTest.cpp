@@ -11,12 +11,12 @@
 #include <optional>
 #include <set>
 
+#include "boxora/SourceTree.h"
 #include "lang/Lng.h"
 #include "platform/ProfileFile.h"
 #include "platform/Settings.h"
 #include "platform/TextUtil.h"
 #include "tests/support/TestSupport.h"
-#include "boxora/SourceTree.h"
 
 namespace {
 
@@ -24,54 +24,62 @@ const std::filesystem::path kLanguages = std::filesystem::path(BOXORA_SOURCE_DIR
 
 // Every section and key the program looks up.
 const std::vector<std::pair<std::string, std::vector<std::string>>> kKeys = {
-    {"Menu",
-     {"menufile", "menurnd", "menuoptions", "menuhelp", "menutheme", "menulng", "menunew", "menuopen", "menusave",
-      "menusaveas", "menusaveast", "menuexit", "menuras", "menucai", "menuhome", "menuabout", "menuedit", "menuundo",
-      "menuredo", "menuview", "menuframe", "menurecent"}},
+    {"Menu", {"menufile", "menurnd",    "menuoptions", "menuhelp", "menutheme", "menulng",    "menunew",    "menuopen",
+              "menusave", "menusaveas", "menusaveast", "menuexit", "menuras",   "menucai",    "menuhome",   "menuabout",
+              "menuedit", "menuundo",   "menuredo",    "menuview", "menuframe", "menurecent", "menucollect"}},
     {"Toolbar", {"tlbnew", "tlbopen", "tlbsave", "tlbras"}},
-    {"StatusBar", {"render", "loadtmpl", "loadobj", "loadproj"}},
+    {"StatusBar", {"render", "loadtmpl", "loadobj", "loadproj", "written", "openfolder"}},
     {"About", {"version", "build"}},
-    {"Preview", {"preview"}},
+    {"Preview", {"preview", "emptyhint"}},
     {"TabGeneral",
      {"general", "templates", "loadtemplate", "saveproj", "delteml", "savetempl", "ok", "cancel", "templname",
       "saveprj", "deltemplate", "erdeltemplate", "ersavetemplate", "invalidname", "tmplexist", "errrename",
       "errsaveprj"}},
     {"TabScene", {"scene", "objinscn", "avlblobj", "addobj", "delobj"}},
     {"TabObjects",
-     {"objects", "objs", "txt", "tran", "rotate", "scale", "front", "back", "left", "right", "top", "bottom", "x",
-      "y", "z", "fitimages", "fitnoimages", "lockscale", "sizeunit"}},
+     {"objects",     "objs",      "txt",      "tran",       "rotate",      "scale",     "front", "back",
+      "left",        "right",     "top",      "bottom",     "x",           "y",         "z",     "fitimages",
+      "fitnoimages", "lockscale", "sizeunit", "scalewidth", "scaleheight", "scaledepth"}},
     {"TabCamera", {"camera", "camh", "camv", "camth", "camtv", "camz", "camp"}},
     {"TabLighting", {"lighting", "gl", "br", "ls1", "lh1", "lv1", "ld1", "ls2", "lh2", "lv2", "ld2"}},
     {"TabShadows", {"shadows", "sh", "sd", "sl", "si", "sb"}},
     {"TabReflection", {"reflection", "refl", "rl", "ro", "bg", "cl", "transp", "bgcl"}},
-    {"TabRendering",
-     {"rendering", "imgf", "frmt", "flnm", "brws", "imgsz", "imgwdt", "imghgt", "kpprop", "imgprt", "rndsave",
-      "errsave", "pngprop", "jpegprop", "gifprop", "tiffprop", "intrl", "notintrl", "bsln", "prgrs", "optmz", "auto",
-      "none", "pckb", "jpeg", "lzw", "rle", "fax", "webpprop", "lsslss"}},
-    {"Turntable",
-     {"menuturn", "tttitle", "ttframes", "ttfps", "ttwidth", "ttheight", "ttformat", "ttfile", "ttbrowse", "ttrender",
-      "ttcancel", "ttclose", "ttprogress", "ttdone", "tterror", "ttcancelled", "ttsequence", "ttsweep", "ttfrom",
-      "ttto", "ttlossless"}},
+    {"TabRendering", {"rendering", "imgf",     "frmt",    "flnm",    "brws",     "imgsz",    "imgwdt",  "imghgt",
+                      "kpprop",    "imgprt",   "rndsave", "errsave", "pngprop",  "jpegprop", "gifprop", "tiffprop",
+                      "intrl",     "notintrl", "bsln",    "prgrs",   "optmz",    "auto",     "none",    "pckb",
+                      "jpeg",      "lzw",      "rle",     "fax",     "webpprop", "lsslss"}},
+    {"Turntable", {"menuturn", "tttitle",     "ttframes",   "ttfps",    "ttwidth", "ttheight",   "ttformat",
+                   "ttfile",   "ttbrowse",    "ttrender",   "ttcancel", "ttclose", "ttprogress", "ttdone",
+                   "tterror",  "ttcancelled", "ttsequence", "ttsweep",  "ttfrom",  "ttto",       "ttlossless"}},
     {"PrintRender",
-     {"menuprint", "prtitle", "prpaper", "prcustom", "prorient", "prportrait", "prlandscape", "prsize", "prmm", "prin",
-      "prdpi", "prpixels", "prtoolarge", "prformat", "prfile", "prbrowse", "prrender", "prcancel", "prclose",
-      "prrendering", "prdone", "prerror", "prcancelled"}},
-    {"Common", {"textnotfound", "recentgone", "textunreadable", "texturebudget"}},
+     {"menuprint", "prtitle",  "prpaper", "prcustom",    "prorient",   "prportrait", "prlandscape", "prsize",
+      "prmm",      "prin",     "prdpi",   "prpixels",    "prtoolarge", "prformat",   "prfile",      "prbrowse",
+      "prrender",  "prcancel", "prclose", "prrendering", "prdone",     "prerror",    "prcancelled"}},
+    {"Common", {"textnotfound", "recentgone", "textunreadable", "texturebudget", "filesmissing", "collected"}},
+    {"Dieline",
+     {"menudieline",   "dltitle",      "dlstyle",    "dlrte",        "dlste",     "dlsnaplock",  "dlautolock",
+      "dlmailer",      "dltraysleeve", "dlwidth",    "dlheight",     "dldepth",   "dlthickness", "dlbleed",
+      "dlglue",        "dlfile",       "dlbrowse",   "dlexport",     "dlclose",   "dlnote",      "dldone",
+      "badwidth",      "badheight",    "baddepth",   "badthickness", "badbleed",  "badglue",     "thick",
+      "widegluepanel", "widegluetop",  "smallbleed", "badformat",    "pdffailed", "writefailed"}},
 };
 
 // The format keys and how many texts they are given.
 const std::map<std::string, int> kPlaceholders = {
-    {"saveprj", 1},   {"deltemplate", 1}, {"erdeltemplate", 1}, {"invalidname", 2},
-    {"tmplexist", 1}, {"errrename", 1},   {"errsave", 1},       {"textnotfound", 1},
-    {"errsaveprj", 1}, {"recentgone", 1}, {"textunreadable", 1}, {"texturebudget", 1},
-    {"ttprogress", 2}, {"ttdone", 1},     {"tterror", 2},
-    {"prpixels", 2},   {"prtoolarge", 1}, {"prrendering", 2}, {"prdone", 1}, {"prerror", 1},
+    {"saveprj", 1},        {"deltemplate", 1},   {"erdeltemplate", 1}, {"invalidname", 2}, {"tmplexist", 1},
+    {"errrename", 1},      {"errsave", 1},       {"textnotfound", 1},  {"errsaveprj", 1},  {"recentgone", 1},
+    {"textunreadable", 1}, {"texturebudget", 1}, {"ttprogress", 2},    {"ttdone", 1},      {"tterror", 2},
+    {"filesmissing", 1},   {"collected", 2},     {"written", 1},       {"prpixels", 2},    {"prtoolarge", 1},
+    {"prrendering", 2},    {"prdone", 1},        {"prerror", 1},       {"dldone", 1},      {"badwidth", 2},
+    {"badheight", 2},      {"baddepth", 2},      {"badthickness", 2},  {"badbleed", 2},    {"badglue", 2},
+    {"thick", 2},          {"widegluepanel", 2}, {"widegluetop", 2},   {"smallbleed", 1},  {"badformat", 1},
+    {"pdffailed", 1},      {"writefailed", 2},
 };
 
 // Entries of one menu: their "&" letters must differ.
 const std::vector<std::vector<std::string>> kMenus = {
     {"menufile", "menuedit", "menuview", "menurnd", "menuoptions", "menuhelp"},
-    {"menunew", "menuopen", "menurecent", "menusave", "menusaveas", "menusaveast", "menuexit"},
+    {"menunew", "menuopen", "menurecent", "menusave", "menusaveas", "menusaveast", "menucollect", "menuexit"},
     {"menuundo", "menuredo"},
     {"menutheme", "menulng"},
     {"menucai", "menuhome", "menuabout"},
@@ -221,8 +229,10 @@ TEST(ShippedLanguages, ReaderListsTheShippedFolder) {
               "Šablona s názvem „Krabice“ již existuje.");
 
     boxora::SetSettingsStore(nullptr);
-    if (oldHome) ::setenv("BOXORA_HOME", oldHome->c_str(), 1);
-    else ::unsetenv("BOXORA_HOME");
+    if (oldHome)
+        ::setenv("BOXORA_HOME", oldHome->c_str(), 1);
+    else
+        ::unsetenv("BOXORA_HOME");
 }
 
 }  // namespace

@@ -59,10 +59,10 @@ TEST(SolveLayout, MoveLeftThenResizeRightFollowsTheParent) {
 TEST(SolveLayout, MoveKeepsTheSizeAndResizeMovesOneEdge) {
     const std::vector<LayoutRect> children = {Rect(1, 10, 10, 80, 20), Rect(2, 10, 40, 80, 20)};
     std::vector<LayoutRect> moved;
-    ASSERT_TRUE(SolveLayout(children, 400, 300,
-                            {LayoutMoveRule(1, LayoutRight, P, LayoutRight, -4),
-                             LayoutResizeRule(2, LayoutBottom, P, LayoutBottom, -8)},
-                            kUnits, moved));
+    ASSERT_TRUE(SolveLayout(
+        children, 400, 300,
+        {LayoutMoveRule(1, LayoutRight, P, LayoutRight, -4), LayoutResizeRule(2, LayoutBottom, P, LayoutBottom, -8)},
+        kUnits, moved));
     const auto m = ById(moved);
     EXPECT_EQ(m.at(1), (LayoutRect{1, 400 - 6 - 80, 10, 400 - 6, 30}));
     EXPECT_EQ(m.at(2), (LayoutRect{2, 10, 40, 90, 300 - 13}));
@@ -95,10 +95,10 @@ TEST(SolveLayout, LaterRulesFeedEarlierOnes) {
     // The first rule refers to a control the second rule places.
     const std::vector<LayoutRect> children = {Rect(1, 0, 0, 60, 20), Rect(2, 0, 0, 60, 20)};
     std::vector<LayoutRect> moved;
-    ASSERT_TRUE(SolveLayout(children, 300, 200,
-                            {LayoutMoveRule(2, LayoutTop, 1, LayoutBottom, 3),
-                             LayoutMoveRule(1, LayoutTop, P, LayoutTop, 8)},
-                            kUnits, moved));
+    ASSERT_TRUE(
+        SolveLayout(children, 300, 200,
+                    {LayoutMoveRule(2, LayoutTop, 1, LayoutBottom, 3), LayoutMoveRule(1, LayoutTop, P, LayoutTop, 8)},
+                    kUnits, moved));
     const auto m = ById(moved);
     EXPECT_EQ(m.at(1).top, 13);
     EXPECT_EQ(m.at(2).top, 13 + 20 + 5);
@@ -113,9 +113,9 @@ TEST(SolveLayout, PercentAppliesToSizesOnly) {
                              LayoutMoveRule(2, LayoutLeft, P, LayoutRight, 0, 50)},
                             kUnits, moved));
     const auto m = ById(moved);
-    EXPECT_EQ(m.at(1).left, 150);                // 301 × 50 / 100, truncated
+    EXPECT_EQ(m.at(1).left, 150);                 // 301 × 50 / 100, truncated
     EXPECT_EQ(m.at(1).bottom - m.at(1).top, 53);  // 200 × 33 / 100 - 13
-    EXPECT_EQ(m.at(2).left, 301);                // right edge: percent not applied
+    EXPECT_EQ(m.at(2).left, 301);                 // right edge: percent not applied
 }
 
 TEST(SolveLayout, CentresARangeAsOneBlock) {
@@ -174,14 +174,15 @@ TEST(SolveLayout, BadListsAreRefused) {
     // The end marker stops the list: what follows is not read.
     LayoutRule end;
     end.kind = LayoutEnd;
-    ASSERT_TRUE(SolveLayout(children, 300, 200,
-                            {LayoutMoveRule(1, LayoutLeft, P, LayoutLeft, 4), end, badEdge}, kUnits, moved));
+    ASSERT_TRUE(SolveLayout(children, 300, 200, {LayoutMoveRule(1, LayoutLeft, P, LayoutLeft, 4), end, badEdge}, kUnits,
+                            moved));
     EXPECT_EQ(moved.size(), 1u);
 
     // Contradicting rules leave a value open: reported, though applied.
-    EXPECT_FALSE(SolveLayout(children, 300, 200,
-                             {LayoutMoveRule(1, LayoutRight, P, LayoutRight), LayoutResizeRule(1, LayoutRight, P, LayoutRight)},
-                             kUnits, moved));
+    EXPECT_FALSE(
+        SolveLayout(children, 300, 200,
+                    {LayoutMoveRule(1, LayoutRight, P, LayoutRight), LayoutResizeRule(1, LayoutRight, P, LayoutRight)},
+                    kUnits, moved));
 
     // No children: nothing to do.
     EXPECT_TRUE(SolveLayout({}, 300, 200, {LayoutMoveRule(1, LayoutLeft, P, LayoutLeft)}, kUnits, moved));
@@ -272,8 +273,8 @@ ExportPage MakeExportPage() {
     move(1124, LayoutLeft, 1127, LayoutLeft);
     move(1125, LayoutTop, 1124, LayoutBottom, 3);
     move(1125, LayoutLeft, 1127, LayoutLeft);
-    for (const std::vector<int>& set : std::vector<std::vector<int>>{
-             {1118, 1119}, {1120, 1121, 1122}, {1111, 1112, 1115, 1116, 1117}}) {
+    for (const std::vector<int>& set :
+         std::vector<std::vector<int>>{{1118, 1119}, {1120, 1121, 1122}, {1111, 1112, 1115, 1116, 1117}}) {
         vcentre(set[0], 1127);
         for (std::size_t i = 0; i < set.size(); ++i) {
             move(set[i], LayoutLeft, 1127, LayoutLeft);

@@ -6,11 +6,11 @@
 
 #include <string>
 
-#include "scene/SceneParams.h"
 #include "engine/ModelManager.h"
-#include "render/SideManager.h"
 #include "platform/Notifier.h"
 #include "render/GlReleaseQueue.h"
+#include "render/SideManager.h"
+#include "scene/SceneParams.h"
 #include "tests/support/ModelFixtures.h"
 #include "tests/support/TestSupport.h"
 

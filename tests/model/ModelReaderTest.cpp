@@ -6,12 +6,12 @@
 #include <cmath>
 #include <filesystem>
 
-#include "scene/SceneParams.h"
 #include "engine/ModelManager.h"
-#include "render/GlReleaseQueue.h"
-#include "model/ModelReader.h"
 #include "lang/Messages.h"
+#include "model/ModelReader.h"
 #include "platform/Notifier.h"
+#include "render/GlReleaseQueue.h"
+#include "scene/SceneParams.h"
 #include "tests/support/ModelFixtures.h"
 #include "tests/support/TestSupport.h"
 

@@ -6,13 +6,13 @@
 #include <map>
 #include <random>
 
-#include "scene/SceneParams.h"
+#include "engine/ModelManager.h"
 #include "model/CoverFaces.h"
 #include "model/MirrorMath.h"
-#include "engine/ModelManager.h"
-#include "render/SideManager.h"
 #include "platform/Notifier.h"
 #include "render/GlReleaseQueue.h"
+#include "render/SideManager.h"
+#include "scene/SceneParams.h"
 #include "tests/model/LoadedModelsFixture.h"
 #include "tests/support/ModelFixtures.h"
 #include "tests/support/TestSupport.h"
@@ -114,7 +114,8 @@ TEST_F(SidesTest, InvalidationReleasesOnlyTheAffectedLists) {
     sides.BuildSides();
     auto& s = sides.Sides();
     for (CSide& side : s)
-        for (int k = 0; k < kSideSlotCount; ++k) side.listSlots[k] = {true, static_cast<unsigned>(100 + side.material * 10 + k)};
+        for (int k = 0; k < kSideSlotCount; ++k)
+            side.listSlots[k] = {true, static_cast<unsigned>(100 + side.material * 10 + k)};
     sides.InvalidateObjectSideLists(&a);
     EXPECT_FALSE(s[0].listSlots[3].built);
     EXPECT_EQ(s[0].listSlots[3].name, 0u);
@@ -341,7 +342,8 @@ std::vector<std::size_t> SearchOrder(const std::vector<std::vector<float>>& dept
 
 TEST_F(SidesTest, OrderingMatchesTheExhaustiveSearchOnRandomScenes) {
     constexpr int kSides = 9;
-    for (int i = 0; i < kSides; ++i) Load(fixtures::QuadModel("Q", "M" + std::to_string(i)), "q" + std::to_string(i) + ".3ds");
+    for (int i = 0; i < kSides; ++i)
+        Load(fixtures::QuadModel("Q", "M" + std::to_string(i)), "q" + std::to_string(i) + ".3ds");
     sides.BuildSides();
     ASSERT_EQ(sides.Sides().size(), static_cast<std::size_t>(kSides));
     sides.Resize(PlaneBackend::kW, PlaneBackend::kH);
@@ -357,9 +359,13 @@ TEST_F(SidesTest, OrderingMatchesTheExhaustiveSearchOnRandomScenes) {
         for (CSide& side : sides.Sides()) {
             int x0 = coord(random), x1 = coord(random), y0 = coord(random) % PlaneBackend::kH,
                 y1 = coord(random) % PlaneBackend::kH;
-            PlaneBackend::Plane p{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1),
+            PlaneBackend::Plane p{std::min(x0, x1),
+                                  std::min(y0, y1),
+                                  std::max(x0, x1),
+                                  std::max(y0, y1),
                                   0.1f * static_cast<float>(level(random)) + (pick(random) == 0 ? 5e-7f : 0.0f),
-                                  0.02f * static_cast<float>(slope(random)), 0.03f * static_cast<float>(slope(random)),
+                                  0.02f * static_cast<float>(slope(random)),
+                                  0.03f * static_cast<float>(slope(random)),
                                   pick(random) == 0};
             backend.planes[&side] = p;
             std::vector<float> full;
@@ -372,7 +378,8 @@ TEST_F(SidesTest, OrderingMatchesTheExhaustiveSearchOnRandomScenes) {
         sides.SetKeptDepthLimit(scene % 2 == 0 ? std::size_t{8} << 20 : 40);
         ASSERT_TRUE(sides.OrderSides(false));
         std::vector<std::size_t> got;
-        for (const CSide* side : sides.DirectOrder()) got.push_back(static_cast<std::size_t>(side - sides.Sides().data()));
+        for (const CSide* side : sides.DirectOrder())
+            got.push_back(static_cast<std::size_t>(side - sides.Sides().data()));
         const std::vector<std::size_t> expected = SearchOrder(depth);
         ASSERT_EQ(got, expected) << "scene " << scene;
         EXPECT_EQ(sides.MirroredOrder(), sides.DirectOrder());

@@ -2,11 +2,11 @@
 // object gathers them, after the material sides.
 #include <gtest/gtest.h>
 
-#include "scene/SceneParams.h"
 #include "engine/ModelManager.h"
-#include "render/SideManager.h"
 #include "platform/Notifier.h"
 #include "render/GlReleaseQueue.h"
+#include "render/SideManager.h"
+#include "scene/SceneParams.h"
 #include "tests/model/LoadedModelsFixture.h"
 #include "tests/support/ModelFixtures.h"
 #include "tests/support/TestSupport.h"
@@ -56,7 +56,8 @@ TEST_F(UnassignedFacesTest, EachObjectsFacesWithoutMaterialFormAPlainSide) {
             EXPECT_EQ(&side.object->faces[side.faceIndices[k]], side.faces[k]);
         }
     // Moving B releases only its own side.
-    for (CSide& side : sides.Sides()) side.listSlots[SLOT_PLAIN] = {true, 40u + static_cast<unsigned>(side.faces.size())};
+    for (CSide& side : sides.Sides())
+        side.listSlots[SLOT_PLAIN] = {true, 40u + static_cast<unsigned>(side.faces.size())};
     sides.InvalidateObjectSideLists(&b);
     EXPECT_TRUE(all[0].listSlots[SLOT_PLAIN].built);
     EXPECT_TRUE(all[1].listSlots[SLOT_PLAIN].built);

@@ -36,10 +36,10 @@ std::vector<uint8_t> Gradient(int w, int h, bool transparent) {
 class GradientRenderer final : public IPictureRenderer {
 public:
     bool transparent = false;
-    int bandRows = 0;       // 0: one piece
-    bool bottomUp = false;  // rows stored bottom up in each delivery
-    int stopAfterRows = -1; // hands this many rows, then ends as if complete
-    bool fail = false;      // ends as a given-up job
+    int bandRows = 0;        // 0: one piece
+    bool bottomUp = false;   // rows stored bottom up in each delivery
+    int stopAfterRows = -1;  // hands this many rows, then ends as if complete
+    bool fail = false;       // ends as a given-up job
     int jobs = 0;
 
     boxora::Outcome RenderPicture(const RenderJob& job, IPictureSink& sink) override {
@@ -131,11 +131,11 @@ TEST(OutputStep, WrittenFilesDecodeToTheRenderersPixels) {
         int tolerance;  // lossy formats
     };
     const Case cases[] = {
-        {FORMAT_PNG, "png", true, 0, true, 0, 0},    {FORMAT_PNG, "png", false, 0, false, 0, 0},
-        {FORMAT_PNG, "png", true, 7, true, 0, 0},    {FORMAT_PNG, "png", false, 9, false, 1, 0},
-        {FORMAT_PNG, "png", true, 0, true, 1, 0},    {FORMAT_TIF, "tif", true, 0, true, 0, 0},
-        {FORMAT_TIF, "tif", true, 8, true, 0, 0},    {FORMAT_BMP, "bmp", false, 5, false, 0, 0},
-        {FORMAT_JPG, "jpg", false, 0, true, 0, 12},  {FORMAT_JPG, "jpg", true, 16, true, 0, 12},
+        {FORMAT_PNG, "png", true, 0, true, 0, 0},   {FORMAT_PNG, "png", false, 0, false, 0, 0},
+        {FORMAT_PNG, "png", true, 7, true, 0, 0},   {FORMAT_PNG, "png", false, 9, false, 1, 0},
+        {FORMAT_PNG, "png", true, 0, true, 1, 0},   {FORMAT_TIF, "tif", true, 0, true, 0, 0},
+        {FORMAT_TIF, "tif", true, 8, true, 0, 0},   {FORMAT_BMP, "bmp", false, 5, false, 0, 0},
+        {FORMAT_JPG, "jpg", false, 0, true, 0, 12}, {FORMAT_JPG, "jpg", true, 16, true, 0, 12},
         {FORMAT_TGA, "tga", true, 0, false, 0, 0},
     };
     for (const Case& c : cases) {
@@ -272,7 +272,8 @@ TEST(PngBlockWriter, DecodesToTheSamePixelsAtAwkwardSizes) {
                     if (done + count == s.h) {
                         std::vector<uint8_t> flipped(static_cast<std::size_t>(count) * row);
                         for (uint32_t r = 0; r < count; ++r)
-                            std::memcpy(&flipped[(count - 1 - r) * row], &px[(done + r) * row], static_cast<std::size_t>(row));
+                            std::memcpy(&flipped[(count - 1 - r) * row], &px[(done + r) * row],
+                                        static_cast<std::size_t>(row));
                         ASSERT_TRUE(writer->WriteRows(flipped.data() + (count - 1) * row, -row, count));
                     } else {
                         ASSERT_TRUE(writer->WriteRows(px.data() + done * row, row, count));

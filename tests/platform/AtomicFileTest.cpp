@@ -64,8 +64,8 @@ TEST(AtomicFile, RegularFilesAreReplacedKeepingModeAndLinks) {
     EXPECT_EQ(testsupport::ReadFileBytes(longName), "long");
 
     // Nothing but the files written and the links made.
-    EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"chain.png", std::string(246, 'n') + ".png",
-                                                             "picture.png", "real", "relative.png"}));
+    EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"chain.png", std::string(246, 'n') + ".png", "picture.png",
+                                                             "real", "relative.png"}));
     EXPECT_EQ(Entries(dir.Path() / "real"), std::vector<std::string>{"picture.png"});
 }
 

@@ -72,3 +72,23 @@ TEST(CsvReader, BoundsOnFieldsRecordsAndLengths) {
     EXPECT_EQ(ParseCsv("a\nb\nc\n", limits).errorLine, 3u);
     EXPECT_EQ(ParseCsv("a,b,c\n,,\n", limits).errorLine, 2u);  // six fields in all
 }
+
+TEST(CsvReader, SemicolonAndTabTablesAreReadByTheirSeparator) {
+    // Spreadsheets with a decimal comma write semicolons; the comma in a
+    // field is then plain text.
+    const auto semicolons = ParseCsv("output;Front\r\n\"a;b.png\";1,5 cm.png\r\n");
+    ASSERT_TRUE(semicolons.error.empty()) << semicolons.error;
+    EXPECT_EQ(semicolons.delimiter, ';');
+    const std::vector<std::vector<std::string>> expectedSemicolons = {{"output", "Front"}, {"a;b.png", "1,5 cm.png"}};
+    EXPECT_EQ(Fields(semicolons), expectedSemicolons);
+
+    const auto tabs = ParseCsv("\n\"out\nput\"\tFront\nx.png\ta;b,c.png\n");
+    ASSERT_TRUE(tabs.error.empty()) << tabs.error;
+    const std::vector<std::vector<std::string>> expectedTabs = {{"out\nput", "Front"}, {"x.png", "a;b,c.png"}};
+    EXPECT_EQ(Fields(tabs), expectedTabs);
+
+    // A one-column table keeps commas whatever its rows hold.
+    const auto single = ParseCsv("output\na;b.png\n");
+    EXPECT_EQ(single.delimiter, ',');
+    EXPECT_EQ(Fields(single), (std::vector<std::vector<std::string>>{{"output"}, {"a;b.png"}}));
+}

@@ -68,8 +68,8 @@ TEST(ProfileFile, Utf16FilesStayUtf16WhenWritten) {
     // A key added to an existing section stays inside it, sections keep order.
     EXPECT_EQ(doc.SectionNames(), (std::vector<std::string>{"OBJECT_0", "CAMERA"}));
     EXPECT_EQ(doc.GetString("OBJECT_0", "User_Defined_Name", ""), "Box");
-    const std::string text = Utf16ToUtf8(std::u16string(
-        reinterpret_cast<const char16_t*>(bytes.data() + 2), (bytes.size() - 2) / 2));
+    const std::string text =
+        Utf16ToUtf8(std::u16string(reinterpret_cast<const char16_t*>(bytes.data() + 2), (bytes.size() - 2) / 2));
     EXPECT_LT(text.find("User_Defined_Name"), text.find("[CAMERA]"));
 }
 
@@ -125,7 +125,8 @@ TEST(ProfileFile, LanguageFileWithUtf8ByteOrderMark) {
 TEST(ProfileFile, LanguageFileInUtf16) {
     testsupport::TempDir dir;
     const std::string path = dir.File("Magyar.lng");
-    testsupport::WriteFileBytes(path, Utf16File(u"[Info]\r\nLanguage=Magyar \U0001F600\r\n[Menu]\r\nmenufile=&Fájl\r\n"));
+    testsupport::WriteFileBytes(path,
+                                Utf16File(u"[Info]\r\nLanguage=Magyar \U0001F600\r\n[Menu]\r\nmenufile=&Fájl\r\n"));
     EXPECT_EQ(GetProfileString(path, "Info", "Language", ""), "Magyar \xF0\x9F\x98\x80");
     EXPECT_EQ(GetProfileString(path, "MENU", "MenuFile", ""), "&Fájl");
     EXPECT_EQ(GetProfileSectionNames(path), (std::vector<std::string>{"Info", "Menu"}));
@@ -155,7 +156,8 @@ TEST(ProfileFile, BlankCommentAndOddLines) {
 
 TEST(ProfileFile, LookupsStayRightAsKeysAreAdded) {
     std::string text;
-    for (int i = 0; i < 3000; ++i) text += "[OBJECT_" + std::to_string(i) + "]\nObject_Name=box" + std::to_string(i) + "\n";
+    for (int i = 0; i < 3000; ++i)
+        text += "[OBJECT_" + std::to_string(i) + "]\nObject_Name=box" + std::to_string(i) + "\n";
     auto doc = ProfileDocument::Parse(text);
     for (int i = 0; i < 3000; i += 7) doc.SetString("OBJECT_" + std::to_string(i), "Object_Type", std::to_string(i));
     doc.SetString("scene", "Background", "1");

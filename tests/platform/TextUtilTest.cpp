@@ -10,7 +10,9 @@ TEST(CodePage1250, MapsCentralEuropeanLetters) {
     EXPECT_EQ(Cp1250ToUnicode(0x9A), u'\u0161');
     EXPECT_EQ(Cp1250ToUnicode(0xE8), u'\u010D');
     EXPECT_EQ(Cp1250ToUnicode('A'), u'A');
-    EXPECT_EQ(Cp1250ToUtf8("\x8A" "kofja"), "Škofja");
+    EXPECT_EQ(Cp1250ToUtf8("\x8A"
+                           "kofja"),
+              "Škofja");
 }
 
 TEST(TextUtil, Utf8RoundTripAndInvalidInput) {
@@ -55,7 +57,12 @@ TEST(TextUtil, NumberParsingFollowsTheCRules) {
 
 TEST(TextUtil, EscapeForTerminalLeavesNoControlSequence) {
     EXPECT_EQ(EscapeForTerminal("Box \xC5\xA0koda \xE2\x82\xAC/\\"), "Box \xC5\xA0koda \xE2\x82\xAC/\\");
-    EXPECT_EQ(EscapeForTerminal("a\x1B]0;title\x07" "b\r\n"), "a\\x1B]0;title\\x07" "b\\x0D\\x0A");
+    EXPECT_EQ(EscapeForTerminal("a\x1B]0;title\x07"
+                                "b\r\n"),
+              "a\\x1B]0;title\\x07"
+              "b\\x0D\\x0A");
     // C1 CSI, right-to-left override, a stray byte and a cut sequence.
-    EXPECT_EQ(EscapeForTerminal("\xC2\x9B" "2J\xE2\x80\xAEx\xFF\xE2\x82"), "\\x9B2J\\u202Ex\\xFF\\xE2\\x82");
+    EXPECT_EQ(EscapeForTerminal("\xC2\x9B"
+                                "2J\xE2\x80\xAEx\xFF\xE2\x82"),
+              "\\x9B2J\\u202Ex\\xFF\\xE2\\x82");
 }

@@ -48,19 +48,26 @@ TEST(ProjectState, ClassicFiltersBecomeQtFilters) {
     EXPECT_EQ(boxora::QtFileFilter(""), "");
 }
 
-TEST_F(ProjectCommandsTest, NewOnAFreshProgramAsksWithNewProjectAndCancelKeepsEverything) {
+TEST_F(ProjectCommandsTest, NewAsksOnlyOverUnsavedChangesAndCancelKeepsEverything) {
+    // Nothing would be lost: no question.
+    commands.NewProject();
+    EXPECT_TRUE(notifier.messages.empty());
+    EXPECT_EQ(engine.Count("DeleteAllObjects"), 1);
+
+    ui.modified = true;
     notifier.answers = {MsgAnswer::Cancel};
     commands.NewProject();
     ASSERT_EQ(notifier.messages.size(), 1u);
     EXPECT_EQ(notifier.messages[0].text, "Save changes to \"New Project\"?");
     EXPECT_EQ(notifier.messages[0].icon, MsgIcon::Question);
     EXPECT_EQ(notifier.messages[0].buttons, MsgButtons::YesNoCancel);
-    EXPECT_EQ(engine.Count("DeleteAllObjects"), 0);
+    EXPECT_EQ(engine.Count("DeleteAllObjects"), 1);
     EXPECT_TRUE(ui.requests.empty());
-    EXPECT_EQ(ui.title, "");
+    EXPECT_TRUE(ui.modified);
 }
 
 TEST_F(ProjectCommandsTest, NewYesThenCancelInSaveAsStillClearsTheScene) {
+    ui.modified = true;
     notifier.answers = {MsgAnswer::Yes};
     ui.paths = {std::nullopt};
     commands.NewProject();
@@ -75,6 +82,7 @@ TEST_F(ProjectCommandsTest, NewYesThenCancelInSaveAsStillClearsTheScene) {
 }
 
 TEST_F(ProjectCommandsTest, NewYesSavesToTheProjectPathThenClears) {
+    ui.modified = true;
     const std::string path = Folder() + "/Shelf.scn";
     state.Set(path, "Shelf.scn");
     notifier.answers = {MsgAnswer::Yes};
@@ -84,7 +92,8 @@ TEST_F(ProjectCommandsTest, NewYesSavesToTheProjectPathThenClears) {
     ASSERT_EQ(engine.savedPaths.size(), 1u);
     EXPECT_EQ(engine.savedPaths[0], path);
     // Saved before the scene was cleared.
-    const auto save = std::find_if(engine.calls.begin(), engine.calls.end(), [](auto& c) { return c.name == "SaveScene"; });
+    const auto save =
+        std::find_if(engine.calls.begin(), engine.calls.end(), [](auto& c) { return c.name == "SaveScene"; });
     const auto clear =
         std::find_if(engine.calls.begin(), engine.calls.end(), [](auto& c) { return c.name == "DeleteAllObjects"; });
     EXPECT_LT(save - engine.calls.begin(), clear - engine.calls.begin());
@@ -94,6 +103,7 @@ TEST_F(ProjectCommandsTest, NewYesSavesToTheProjectPathThenClears) {
 }
 
 TEST_F(ProjectCommandsTest, NewWhoseSaveFailsSaysSoAndKeepsTheScene) {
+    ui.modified = true;
     const std::string path = Folder() + "/Shelf.scn";
     state.Set(path, "Shelf.scn");
     engine.saveFails = true;
@@ -108,6 +118,7 @@ TEST_F(ProjectCommandsTest, NewWhoseSaveFailsSaysSoAndKeepsTheScene) {
 }
 
 TEST_F(ProjectCommandsTest, NewNoClearsWithoutSaving) {
+    ui.modified = true;
     state.Set(Folder() + "/Shelf.scn", "Shelf.scn");
     notifier.answers = {MsgAnswer::No};
     commands.NewProject();
@@ -141,6 +152,7 @@ TEST_F(ProjectCommandsTest, OpenOnAFreshProgramAsksNothingAndTitlesWithTheFileNa
 }
 
 TEST_F(ProjectCommandsTest, CancelledOpenDialogChangesNothing) {
+    ui.modified = true;
     state.Set("/a/Old.scn", "Old.scn");
     notifier.answers = {MsgAnswer::No};
     commands.OpenProject();
@@ -150,7 +162,8 @@ TEST_F(ProjectCommandsTest, CancelledOpenDialogChangesNothing) {
     EXPECT_EQ(ui.title, "");
 }
 
-TEST_F(ProjectCommandsTest, OpenWithAProjectAsksAndCancelStopsBeforeTheDialog) {
+TEST_F(ProjectCommandsTest, OpenWithChangesAsksAndCancelStopsBeforeTheDialog) {
+    ui.modified = true;
     state.Set("/a/Old.scn", "Old.scn");
     notifier.answers = {MsgAnswer::Cancel};
     commands.OpenProject();
@@ -158,7 +171,8 @@ TEST_F(ProjectCommandsTest, OpenWithAProjectAsksAndCancelStopsBeforeTheDialog) {
     EXPECT_TRUE(ui.requests.empty());
 }
 
-TEST_F(ProjectCommandsTest, OpenWithAProjectYesSavesItFirst) {
+TEST_F(ProjectCommandsTest, OpenWithChangesYesSavesItFirst) {
+    ui.modified = true;
     const std::string path = Folder() + "/Old.scn";
     state.Set(path, "Old.scn");
     notifier.answers = {MsgAnswer::Yes};
@@ -241,6 +255,34 @@ TEST_F(ProjectCommandsTest, AFileThatIsNoSceneIsReportedAndLeavesProjectSceneAnd
     testsupport::WriteFileBytes(text, std::string("\xFF\xFE[\0S\0C\0E\0N\0E\0]\0", 16));
     EXPECT_TRUE(commands.OpenByPath(text, "notes.scn"));
     EXPECT_EQ(ui.title, "notes.scn - Boxora");
+}
+
+TEST_F(ProjectCommandsTest, ATemplateOpensAsAnUntitledProjectSoSaveAsksWhere) {
+    const std::string mine = Folder() + "/Mine.scn", shelf = Folder() + "/Shelf.scn";
+    testsupport::WriteFileBytes(mine, "[SCENE]\nVersion=1.8\n");
+    testsupport::WriteFileBytes(shelf, "[SCENE]\nVersion=1.8\n");
+    ASSERT_TRUE(commands.OpenByPath(mine, "Mine.scn"));
+    // Unsaved changes are asked about first; Cancel keeps the project.
+    ui.modified = true;
+    notifier.answers = {MsgAnswer::Cancel};
+    EXPECT_FALSE(commands.OpenTemplate(shelf));
+    EXPECT_EQ(engine.loadedScenes.size(), 1u);
+    EXPECT_EQ(state.Path(), mine);
+
+    notifier.answers = {MsgAnswer::No};
+    ASSERT_TRUE(commands.OpenTemplate(shelf));
+    ASSERT_EQ(engine.loadedScenes.size(), 2u);
+    EXPECT_EQ(engine.loadedScenes[1], shelf);
+    EXPECT_EQ(notifier.notifications.back().message, boxora::WM_ENGINE_END);
+    EXPECT_EQ(notifier.notifications[notifier.notifications.size() - 2].wParam, boxora::ENGINE_OP_TEMPLATE);
+    EXPECT_EQ(state.Path(), "");
+    EXPECT_EQ(ui.title, "New Project - Boxora");
+    // The first Save asks where, offering the new project's name.
+    EXPECT_FALSE(commands.SaveProject());
+    ASSERT_EQ(ui.requests.size(), 1u);
+    EXPECT_TRUE(ui.requests[0].save);
+    EXPECT_EQ(ui.requests[0].initialName, "New Project");
+    EXPECT_TRUE(engine.savedPaths.empty());
 }
 
 }  // namespace

@@ -86,8 +86,7 @@ public:
     std::vector<boxora::RecordingNotifier::Message> messages;
     std::vector<boxora::RecordingNotifier::Notification> notifications;
 
-    boxora::MsgAnswer ShowMessage(const std::string& text, boxora::MsgIcon icon,
-                                  boxora::MsgButtons buttons) override {
+    boxora::MsgAnswer ShowMessage(const std::string& text, boxora::MsgIcon icon, boxora::MsgButtons buttons) override {
         messages.push_back({text, icon, buttons});
         if (!answers.empty()) {
             const boxora::MsgAnswer a = answers.front();
@@ -127,6 +126,7 @@ public:
     std::string title;
     int busyDepth = 0;
     int busyCount = 0;
+    bool modified = false;  // the scene holds unsaved changes
 
     std::optional<std::string> AskOpenPath(const std::string& filter) override {
         requests.push_back({false, "", "", filter});
@@ -138,6 +138,9 @@ public:
         return Next();
     }
     void SetTitle(const std::string& t) override { title = t; }
+    bool HasUnsavedChanges() const override { return modified; }
+    void ProjectSaved() override { modified = false; }
+    void ProjectReplaced() override { modified = false; }
     void SetBusy(bool busy) override {
         busyDepth += busy ? 1 : -1;
         if (busy) ++busyCount;

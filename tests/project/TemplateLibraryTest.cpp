@@ -201,7 +201,8 @@ TEST_F(StarterTemplatesTest, WithoutAShippedSetNothingHappens) {
 
 // Width and height from a JPEG's start-of-frame segment; {0, 0} when none.
 std::pair<int, int> JpegSize(const std::string& bytes) {
-    if (bytes.size() < 4 || static_cast<unsigned char>(bytes[0]) != 0xFF || static_cast<unsigned char>(bytes[1]) != 0xD8)
+    if (bytes.size() < 4 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
+        static_cast<unsigned char>(bytes[1]) != 0xD8)
         return {0, 0};
     std::size_t i = 2;
     auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
@@ -209,7 +210,8 @@ std::pair<int, int> JpegSize(const std::string& bytes) {
         if (byte(i) != 0xFF) return {0, 0};
         const int marker = byte(i + 1);
         const std::size_t length = (byte(i + 2) << 8) | byte(i + 3);
-        if (marker >= 0xC0 && marker <= 0xC2) return {(byte(i + 7) << 8) | byte(i + 8), (byte(i + 5) << 8) | byte(i + 6)};
+        if (marker >= 0xC0 && marker <= 0xC2)
+            return {(byte(i + 7) << 8) | byte(i + 8), (byte(i + 5) << 8) | byte(i + 6)};
         i += 2 + length;
     }
     return {0, 0};
@@ -254,7 +256,8 @@ TEST(StarterTemplates, ShippedSetHoldsCatalogueScenesWith94PixelPreviews) {
         ASSERT_GE(scene.size(), 2u) << name;
         EXPECT_EQ(scene.substr(0, 2), "\xFF\xFE") << name << ": written as the program writes scenes";
         const SceneFileData data = ParseSceneFile(scene);
-        EXPECT_TRUE(data.lightShadow && data.camera && data.reflection) << name;
+        for (const std::optional<double>& setting : data.settings) EXPECT_TRUE(setting) << name;
+        EXPECT_FALSE(data.problems.failed) << name;
         ASSERT_FALSE(data.objects.empty()) << name;
         for (const SceneObjectSection& object : data.objects) {
             EXPECT_TRUE(fs::is_regular_file(testsupport::AppDir() / "data/Objects" / (object.objectName + ".3ds")))

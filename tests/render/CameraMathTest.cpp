@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "scene/SceneParams.h"
 #include "model/MirrorMath.h"
 #include "render/ReflectionFade.h"
+#include "scene/SceneParams.h"
 
 using namespace boxora;
 

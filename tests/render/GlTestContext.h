@@ -34,9 +34,7 @@ public:
     boxora::OsMesaContext& Context() { return *context_; }
 
     // Reads the frame; pixels are then available through At.
-    void Read() {
-        ASSERT_TRUE(context_->ReadPixels(pixels_));
-    }
+    void Read() { ASSERT_TRUE(context_->ReadPixels(pixels_)); }
     std::array<int, 4> At(int x, int y) const {
         const size_t i = (static_cast<size_t>(y) * Width() + x) * 4;
         return {pixels_[i], pixels_[i + 1], pixels_[i + 2], pixels_[i + 3]};

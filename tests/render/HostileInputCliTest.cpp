@@ -78,7 +78,8 @@ protected:
     }
 
     // The single-box example with the given images on its faces.
-    std::string SceneWithImages(const std::string& name, const std::vector<std::pair<std::string, std::string>>& faces) {
+    std::string SceneWithImages(const std::string& name,
+                                const std::vector<std::pair<std::string, std::string>>& faces) {
         boxora::ProfileDocument doc = boxora::ProfileDocument::Load(SingleBox());
         for (const auto& [key, path] : faces) doc.SetString("OBJECT_0", key, path);
         const std::string path = dir.File(name);

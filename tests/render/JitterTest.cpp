@@ -11,9 +11,9 @@
 using namespace boxora;
 
 TEST(JitterTables, PublishedTablesInOrder) {
-    const JitterPoint eight[8] = {{-0.334818f, 0.435331f}, {0.286438f, -0.393495f}, {0.459462f, 0.141540f},
+    const JitterPoint eight[8] = {{-0.334818f, 0.435331f},  {0.286438f, -0.393495f}, {0.459462f, 0.141540f},
                                   {-0.414498f, -0.192829f}, {-0.183790f, 0.082102f}, {-0.079263f, -0.317383f},
-                                  {0.102254f, 0.299133f},  {0.164216f, -0.054399f}};
+                                  {0.102254f, 0.299133f},   {0.164216f, -0.054399f}};
     const auto j8 = JitterTable(8);
     ASSERT_EQ(j8.size(), 8u);
     for (int i = 0; i < 8; ++i) {
@@ -26,8 +26,8 @@ TEST(JitterTables, PublishedTablesInOrder) {
     EXPECT_EQ(j2[0].y, 0.249999f);
     EXPECT_EQ(j2[1].x, -0.246490f);
     EXPECT_EQ(j2[1].y, -0.249999f);
-    const JitterPoint four[4] = {{-0.208147f, 0.353730f}, {0.203849f, -0.353780f}, {-0.292626f, -0.149945f},
-                                 {0.296924f, 0.149994f}};
+    const JitterPoint four[4] = {
+        {-0.208147f, 0.353730f}, {0.203849f, -0.353780f}, {-0.292626f, -0.149945f}, {0.296924f, 0.149994f}};
     const auto j4 = JitterTable(4);
     ASSERT_EQ(j4.size(), 4u);
     for (int i = 0; i < 4; ++i) {
@@ -81,7 +81,7 @@ TEST(JitteredProjection, FrustumArgumentsShiftByPixelsAndEyeOffset) {
     EXPECT_NEAR(shifted.bottom, -1.01, 1e-6);
     EXPECT_NEAR(shifted.top, 0.99, 1e-6);
     const auto eye = JitteredFrustum(-1, 1, -1, 1, 2, 10, 0, 0, 0.5, -0.25, 4, 100, 100);
-    EXPECT_NEAR(eye.left, -1.25, 1e-9);   // − eyedx × near / focus
+    EXPECT_NEAR(eye.left, -1.25, 1e-9);  // − eyedx × near / focus
     EXPECT_NEAR(eye.bottom, -0.875, 1e-9);
     EXPECT_EQ(eye.eyeShiftX, -0.5);
     EXPECT_EQ(eye.eyeShiftY, 0.25);

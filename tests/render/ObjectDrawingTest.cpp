@@ -11,12 +11,12 @@
 #include "engine/Engine.h"
 #include "model/MirrorMath.h"
 #include "platform/Notifier.h"
+#include "render/LightingState.h"
 #include "render/ObjectDrawing.h"
 #include "render/SceneFrame.h"
 #include "render/ShadowManager.h"
 #include "render/SidePasses.h"
 #include "render/SideSlots.h"
-#include "render/LightingState.h"
 
 using namespace boxora;
 
@@ -243,7 +243,8 @@ TEST(OffscreenFrameTest, TransparentBackgroundHasNoGrid) {
         SceneParams& params = engine.Params();
         params.backgroundTransparent = true;
         ObjectDrawingScene scene{engine.Models().Model(), engine.Models().TextureNames(), params};
-        SidePasses passes(engine.Sides(), scene, [&engine](bool previous) { return engine.ContinueCondition(previous); });
+        SidePasses passes(engine.Sides(), scene,
+                          [&engine](bool previous) { return engine.ContinueCondition(previous); });
         CShadowManager2 shadow(params);
         SceneFrame frame(engine, params, passes, shadow);
         SetFixedLightingState();

@@ -188,7 +188,7 @@ private:
 
 TEST_F(PreviewEngineTest, FullFrameInterruptedByANewerRequestIsNotShown) {
     InterruptingNotifier interrupting(engine);
-    boxora::SetNotifier(&interrupting);
+    engine.SetReporter(&interrupting);
     Start(240, 180);
     ASSERT_NE(Add("Box", TestBox(50, 15, 70, {})), nullptr);
     const long fullShown = capture.Count(1);
@@ -200,7 +200,7 @@ TEST_F(PreviewEngineTest, FullFrameInterruptedByANewerRequestIsNotShown) {
     EXPECT_FALSE(interrupting.armed);
     EXPECT_EQ(interrupting.fullFramesStarted - fullStarted, 2);  // the one given up and the next
     EXPECT_EQ(capture.Count(1) - fullShown, 1);
-    boxora::SetNotifier(&notes);
+    engine.SetReporter(&notes);
 }
 
 TEST_F(PreviewEngineTest, SidesAreOrderedFrontToBackOnTheDepthBuffer) {

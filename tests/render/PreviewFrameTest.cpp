@@ -24,12 +24,12 @@ class PreviewFrameTest : public PreviewTest {};
 // Drawing axes of the test box (half extents 50, 15, 70, standing on the
 // floor): the centre of each cover face.
 const std::array<std::array<double, 3>, 6> kFaceCentres{{
-    {0, 0, 15},    // Front (the file's -y becomes +z, towards the camera)
-    {0, 0, -15},   // Back
-    {-50, 0, 0},   // Left
-    {50, 0, 0},    // Right
-    {0, 70, 0},    // Top
-    {0, -70, 0},   // Bottom
+    {0, 0, 15},   // Front (the file's -y becomes +z, towards the camera)
+    {0, 0, -15},  // Back
+    {-50, 0, 0},  // Left
+    {50, 0, 0},   // Right
+    {0, 70, 0},   // Top
+    {0, -70, 0},  // Bottom
 }};
 
 TEST_F(PreviewFrameTest, BoxIsCentredLitAndShowsEachCoverImageOnItsFace) {
@@ -126,8 +126,7 @@ TEST_F(PreviewFrameTest, CoverImagesAreUpright) {
     if (!BmpDecoderAvailable()) GTEST_SKIP() << "no BMP decoder linked";
     Start(320, 240);
     // Front: red upper half, blue lower half.
-    WriteBmp(Texture("front.bmp"), 16, 16,
-             [](int, int y) { return y < 8 ? Rgb{255, 0, 0} : Rgb{0, 0, 255}; });
+    WriteBmp(Texture("front.bmp"), 16, 16, [](int, int y) { return y < 8 ? Rgb{255, 0, 0} : Rgb{0, 0, 255}; });
     C3DObject* box = Add("Box", TestBox(50, 15, 70, {"front.bmp", "", "", "", "", ""}));
     ASSERT_NE(box, nullptr);
     for (int mode : {0, 1}) {
@@ -327,8 +326,8 @@ TEST_F(PreviewFrameTest, PerspectiveKeepsTheApparentSize) {
             }
         return highest - lowest + 1;
     };
-    const int narrow = frontHeight(0);    // field of view 30°
-    const int wide = frontHeight(100);    // 110°
+    const int narrow = frontHeight(0);  // field of view 30°
+    const int wide = frontHeight(100);  // 110°
     const int middle = frontHeight(50);
     ASSERT_GT(narrow, 20);
     // Without the compensation the wide view would show it about five

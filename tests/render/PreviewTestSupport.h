@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "engine/Engine.h"
+#include "engine/PreviewSnapshot.h"
 #include "image/CodecRegistry.h"
 #include "model/MirrorMath.h"
 #include "platform/Notifier.h"
 #include "render/CameraMath.h"
-#include "engine/PreviewSnapshot.h"
 #include "tests/support/TestSupport.h"
 #include "tools/model3ds/MeshBuilder.h"
 
@@ -67,8 +67,8 @@ inline bool BmpDecoderAvailable() {
 
 // The cover colours of the test box, Front .. Bottom.
 inline const std::array<Rgb, 6>& CoverColours() {
-    static const std::array<Rgb, 6> colours{{{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {0, 255, 255},
-                                             {255, 0, 255}}};
+    static const std::array<Rgb, 6> colours{
+        {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {0, 255, 255}, {255, 0, 255}}};
     return colours;
 }
 inline const char* CoverName(int face) {
@@ -134,6 +134,7 @@ protected:
         std::filesystem::create_directories(dir.Path() / "data" / "Objects");
         std::filesystem::create_directories(dir.Path() / "data" / "texture");
         boxora::SetNotifier(&notes);
+        engine.SetReporter(&notes);
     }
     void TearDown() override {
         engine.Release();

@@ -1,9 +1,9 @@
 // boxora-render SCENE -o OUT: the picture's format, the run's failures and
 // exit status, several pictures in one run, the progress bar, and Ctrl+C.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -75,11 +75,11 @@ protected:
 
 TEST_F(SceneRenderCliTest, FormatFollowsTheExtensionOrFormatOption) {
     // One run, one engine, six pictures.
-    const RunResult r = Run(Quote(singleBox) + " -o " + Quote(Out("a.jpg")) + " " + Quote(singleBox) + " -o " +
-                            Quote(Out("b.TIF")) + " " + Quote(singleBox) + " -o " + Quote(Out("c.gif")) + " " +
-                            Quote(singleBox) + " -o " + Quote(Out("d.ppm")) + " " + Quote(singleBox) + " -o " +
-                            Quote(Out("e.tga")) + " " + Quote(singleBox) + " -o " + Quote(Out("f.bmp")) +
-                            " --size 48x32");
+    const RunResult r =
+        Run(Quote(singleBox) + " -o " + Quote(Out("a.jpg")) + " " + Quote(singleBox) + " -o " + Quote(Out("b.TIF")) +
+            " " + Quote(singleBox) + " -o " + Quote(Out("c.gif")) + " " + Quote(singleBox) + " -o " +
+            Quote(Out("d.ppm")) + " " + Quote(singleBox) + " -o " + Quote(Out("e.tga")) + " " + Quote(singleBox) +
+            " -o " + Quote(Out("f.bmp")) + " --size 48x32");
     ASSERT_EQ(r.status, 0) << r.err;
     // No bar and no chatter when standard error is not a terminal.
     EXPECT_EQ(r.err.find("boxora-render"), std::string::npos) << r.err;
@@ -149,7 +149,7 @@ TEST_F(SceneRenderCliTest, FailuresAreReportedWithANonZeroStatus) {
         EXPECT_NE(r.err.find("1 to 16000"), std::string::npos) << r.err;
     }
     EXPECT_EQ(Run(Quote(singleBox) + " -o " + Quote(Out("x.unknown"))).status, 2);
-    EXPECT_EQ(Run(Quote(singleBox)).status, 2);                                 // no -o
+    EXPECT_EQ(Run(Quote(singleBox)).status, 2);                                      // no -o
     EXPECT_EQ(Run("-o " + Quote(Out("x.png")) + " " + Quote(singleBox)).status, 2);  // -o before its scene
     EXPECT_EQ(Run(Quote(singleBox) + " -o " + Quote(Out("x.png")) + " --format heic").status, 2);
     EXPECT_EQ(Run(Quote(singleBox) + " -o " + Quote(Out("x.png")) + " --quality 101").status, 2);
@@ -199,8 +199,8 @@ TEST_F(SceneRenderCliTest, SceneOfABatchRendersAsItDoesAlone) {
     const boxora::ProfileDocument full = boxora::ProfileDocument::Load(singleBox);
     boxora::ProfileDocument bare;
     bare.SetEncoding(boxora::ProfileEncoding::Utf16LeBom);
-    for (const char* key : {"Object_Name", "User_Defined_Name", "Translate_X", "Translate_Y", "Translate_Z",
-                            "Rotate_X", "Rotate_Y", "Rotate_Z", "Scale_X", "Scale_Y", "Scale_Z"})
+    for (const char* key : {"Object_Name", "User_Defined_Name", "Translate_X", "Translate_Y", "Translate_Z", "Rotate_X",
+                            "Rotate_Y", "Rotate_Z", "Scale_X", "Scale_Y", "Scale_Z"})
         bare.SetString("OBJECT_0", key, full.GetString("OBJECT_0", key, ""));
     const std::string bareScene = Out("bare.scn");
     ASSERT_TRUE(bare.Save(bareScene));
@@ -226,8 +226,8 @@ TEST_F(SceneRenderCliTest, SeedFixesThePictureEvenWithAnotherRunAlongside) {
     // shadow's random spread belongs to each job, so the files are equal.
     const std::string exe = Quote(Exe().string());
     const std::string options = " --size 160x120 --seed 7 2>/dev/null";
-    const std::string both = exe + " " + Quote(dvdAndCd) + " -o " + Quote(Out("a.png")) + options + " & " + exe +
-                             " " + Quote(dvdAndCd) + " -o " + Quote(Out("b.png")) + options + "; wait";
+    const std::string both = exe + " " + Quote(dvdAndCd) + " -o " + Quote(Out("a.png")) + options + " & " + exe + " " +
+                             Quote(dvdAndCd) + " -o " + Quote(Out("b.png")) + options + "; wait";
     ASSERT_EQ(std::system(both.c_str()), 0);
     RunResult r = Run(Quote(dvdAndCd) + " -o " + Quote(Out("c.png")) + " --size 160x120 --seed 7");
     ASSERT_EQ(r.status, 0) << r.err;
@@ -249,7 +249,8 @@ TEST_F(SceneRenderCliTest, FolderOfScenesAndProgressBar) {
     fs::copy_file(singleBox, Out("scenes/one.scn"));
     fs::copy_file(dvdAndCd, Out("scenes/two.scn"));
     testsupport::WriteFileBytes(Out("scenes/notes.txt"), "not a scene");
-    const RunResult r = Run(Quote(Out("scenes")) + " -o " + Quote(Out("pictures")) + " --format jpg --size 50x40 --progress");
+    const RunResult r =
+        Run(Quote(Out("scenes")) + " -o " + Quote(Out("pictures")) + " --format jpg --size 50x40 --progress");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fs::exists(Out("pictures/one.jpg")));
     EXPECT_TRUE(fs::exists(Out("pictures/two.jpg")));
@@ -289,8 +290,8 @@ TEST_F(SceneRenderCliTest, PicturesGoThroughLinksAndToStandardOutput) {
     const std::string piped = Out("piped.jpg"), redirected = Out("redirected.png");
     const std::string exe = Quote(Exe().string()) + " " + Quote(singleBox);
     ASSERT_EQ(std::system((exe + " -o - --format jpg --size 20x10 2>/dev/null | cat > " + Quote(piped)).c_str()), 0);
-    ASSERT_EQ(std::system((exe + " -o /dev/stdout --format png --size 10x20 2>/dev/null > " + Quote(redirected)).c_str()),
-              0);
+    ASSERT_EQ(
+        std::system((exe + " -o /dev/stdout --format png --size 10x20 2>/dev/null > " + Quote(redirected)).c_str()), 0);
     ASSERT_TRUE(Loads(piped, FORMAT_JPG, image));
     EXPECT_EQ(image.GetWidth(), 20u);
     ASSERT_TRUE(Loads(redirected, FORMAT_PNG, image));
@@ -299,7 +300,9 @@ TEST_F(SceneRenderCliTest, PicturesGoThroughLinksAndToStandardOutput) {
 
 TEST_F(SceneRenderCliTest, NamesFromFilesReachTheTerminalEscaped) {
     // A model name that would retitle the terminal and clear the screen.
-    const std::string scene = SceneWithModel("hostile.scn", "Box\x1B]0;owned\x07\xC2\x9B" "2J");
+    const std::string scene = SceneWithModel("hostile.scn",
+                                             "Box\x1B]0;owned\x07\xC2\x9B"
+                                             "2J");
     const RunResult r = Run(Quote(scene) + " -o " + Quote(Out("h.png")) + " --size 20x20");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Box\\x1B]0;owned\\x07\\x9B2J"), std::string::npos) << r.err;
@@ -308,10 +311,13 @@ TEST_F(SceneRenderCliTest, NamesFromFilesReachTheTerminalEscaped) {
 
     // The dump is still JSON, with the characters escaped.
     boxora::ProfileDocument doc = boxora::ProfileDocument::Load(singleBox);
-    doc.SetString("OBJECT_0", "User_Defined_Name", "Box\x1B]0;owned\x07\xC2\x9B" "2J");
+    doc.SetString("OBJECT_0", "User_Defined_Name",
+                  "Box\x1B]0;owned\x07\xC2\x9B"
+                  "2J");
     ASSERT_TRUE(doc.Save(Out("named.scn")));
     const std::string json = Out("dump.json");
-    std::system((Quote(Exe().string()) + " --dump " + Quote(Out("named.scn")) + " > " + Quote(json) + " 2>/dev/null").c_str());
+    std::system(
+        (Quote(Exe().string()) + " --dump " + Quote(Out("named.scn")) + " > " + Quote(json) + " 2>/dev/null").c_str());
     const std::string text = testsupport::ReadFileBytes(json);
     EXPECT_NE(text.find("Box\\u001b]0;owned\\u0007\\u009b2J"), std::string::npos);
     for (const char c : text) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 && c != '\n') << int(c);
@@ -321,8 +327,8 @@ TEST_F(SceneRenderCliTest, InterruptGivesUpThePictureBeingRendered) {
     const std::string out = Out("big.png");
     const std::string exe = Exe().string();
     const std::string size = "2500x2500";
-    const char* argv[] = {exe.c_str(), singleBox.c_str(), "-o", out.c_str(), "--size", size.c_str(), "--quiet",
-                          nullptr};
+    const char* argv[] = {exe.c_str(), singleBox.c_str(), "-o",      out.c_str(),
+                          "--size",    size.c_str(),      "--quiet", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
@@ -373,7 +379,8 @@ TEST_F(SceneRenderCliTest, WholeShadowLengthsDumpAsThemselves) {
         const std::string scene = Out("length.scn");
         ASSERT_TRUE(doc.Save(scene));
         const std::string json = Out("dump.json");
-        const std::string command = Quote(Exe().string()) + " --dump " + Quote(scene) + " >" + Quote(json) + " 2>/dev/null";
+        const std::string command =
+            Quote(Exe().string()) + " --dump " + Quote(scene) + " >" + Quote(json) + " 2>/dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0);
         const auto dump = nlohmann::json::parse(testsupport::ReadFileBytes(json));
         EXPECT_EQ(dump.at("scene").at("shadowLength").get<double>(), length);

@@ -44,7 +44,7 @@ TEST_F(RenderJobTest, TransparentPngKeepsTheCoverageAndThePreviewGoesOn) {
     EXPECT_EQ(Frame(1).width, 240);
 }
 
-TEST_F(RenderJobTest, AnObjectMovedDuringAJobMovesAtOnceButNotInThePicture) {
+TEST_F(RenderJobTest, AnObjectMovedAndDeletedDuringAJobChangesAtOnceButNotInThePicture) {
     Start(160, 120);
     C3DObject* box = AddSolidBox("Box", 50, 15, 70, kRed);
     ASSERT_NE(box, nullptr);
@@ -65,9 +65,12 @@ TEST_F(RenderJobTest, AnObjectMovedDuringAJobMovesAtOnceButNotInThePicture) {
         std::this_thread::sleep_for(1ms);
     ASSERT_TRUE(engine.RenderJobActive());
     engine.SetObjectTranslateX(box->id, 400);  // far out of the picture
-    const bool jobStillRunning = engine.RenderJobActive();
     EXPECT_FLOAT_EQ(engine.GetObject(box->id)->translate[0], 400.0f);
+    // Gone from the scene altogether: the job's snapshot keeps its mesh.
+    engine.DeleteAllObjects();
+    const bool jobStillRunning = engine.RenderJobActive();
     ASSERT_TRUE(Idle());
+    EXPECT_EQ(engine.Models().Model().ObjectCount(), 0);
     EXPECT_TRUE(jobStillRunning) << "the job ended before the change could overlap it";
     Picture picture;
     ASSERT_TRUE(picture.Load(job.fileName, FORMAT_PNG));

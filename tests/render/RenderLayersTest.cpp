@@ -44,7 +44,7 @@ TEST_F(RenderLayersTest, MirrorPanelShowsTheBoxInFrontOfItWhereItsMirrorImageLie
     ASSERT_TRUE(Render("mirror.png", 240, 240, FORMAT_PNG, shot)) << shot.Image().LastError();
     const auto topImage = ProjectWorld(mirrored(0, 140, 0));
     ASSERT_GT(topImage[1], ProjectWorld({0, 140, -15})[1] + 4);  // clear of the box itself
-    ASSERT_LT(topImage[1], ProjectWorld({0, 235, -60})[1]);       // within the mirror
+    ASSERT_LT(topImage[1], ProjectWorld({0, 235, -60})[1]);      // within the mirror
     const Rgba top = shot.At(topImage);
     EXPECT_GT(top[0], top[1] + 50) << Show(top);
     EXPECT_LE(std::abs(top[1] - top[2]), 3) << Show(top);
@@ -214,8 +214,8 @@ TEST_F(RenderLayersTest, TransparentPanelsBlendBackToFrontOverTheBox) {
     const auto besideBox = ProjectWorld({-75, 70, 15});
     const Rgba a = blueFront.At(overBox);
     EXPECT_GT(a[2], a[0] + 30) << Show(a);
-    EXPECT_GT(a[0], 20) << Show(a);   // the red behind it
-    EXPECT_GT(a[1], 30) << Show(a);   // the box behind both
+    EXPECT_GT(a[0], 20) << Show(a);  // the red behind it
+    EXPECT_GT(a[1], 30) << Show(a);  // the box behind both
     const Rgba b = blueFront.At(besideBox);
     EXPECT_GT(b[2], b[0] + 30) << Show(b);
     EXPECT_LT(b[1], a[1] - 20) << Show(b);  // no box behind the panels there

@@ -8,11 +8,11 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include "GlTestContext.h"
-#include "scene/SceneParams.h"
 #include "render/BackgroundGrid.h"
 #include "render/CameraGl.h"
 #include "render/LightMarkers.h"
 #include "render/LightingState.h"
+#include "scene/SceneParams.h"
 
 using namespace boxora;
 
@@ -88,8 +88,8 @@ TEST(SceneSetupGl, WorldPointsLandWhereTheMathPutsThem) {
         glEnd();
         gl.Read();
         std::array<double, 3> expected{};
-        ASSERT_TRUE(ProjectToWindow({point[0], point[1], point[2], 1}, modelview, projection, {0, 0, 400, 300},
-                                    expected));
+        ASSERT_TRUE(
+            ProjectToWindow({point[0], point[1], point[2], 1}, modelview, projection, {0, 0, 400, 300}, expected));
         double cx = 0, cy = 0;
         int count = 0;
         ASSERT_TRUE(Centroid(gl, cx, cy, count)) << point[0] << "," << point[1] << "," << point[2];
@@ -304,10 +304,10 @@ TEST(SceneSetupGl, LightMarkersSitAtTheLightsAndFollowTheirSwitches) {
     const auto light1 = params.light1Position.Get();
     const auto light2 = params.light2Position.Get();
     std::array<double, 3> at1{}, at2{};
-    ASSERT_TRUE(ProjectToWindow({light1[0], light1[1], light1[2], 1}, SceneModelview(camera),
-                                ProjectionMatrix(camera), {0, 0, w, h}, at1));
-    ASSERT_TRUE(ProjectToWindow({light2[0], light2[1], light2[2], 1}, SceneModelview(camera),
-                                ProjectionMatrix(camera), {0, 0, w, h}, at2));
+    ASSERT_TRUE(ProjectToWindow({light1[0], light1[1], light1[2], 1}, SceneModelview(camera), ProjectionMatrix(camera),
+                                {0, 0, w, h}, at1));
+    ASSERT_TRUE(ProjectToWindow({light2[0], light2[1], light2[2], 1}, SceneModelview(camera), ProjectionMatrix(camera),
+                                {0, 0, w, h}, at2));
     for (const auto& at : {at1, at2}) {
         ASSERT_GT(at[0], 5);
         ASSERT_LT(at[0], w - 5);

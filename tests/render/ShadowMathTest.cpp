@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <vector>
 #include <limits>
+#include <vector>
 
 #include "scene/SceneParams.h"
 

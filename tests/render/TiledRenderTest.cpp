@@ -41,8 +41,8 @@ protected:
     // scene: an example's name or a path.
     int Run(const std::string& scene, const std::string& out, const std::string& options) {
         const std::string path = fs::exists(scene) ? scene : (examples / scene).string();
-        const std::string command = Quote(Exe().string()) + " " + Quote(path) + " -o " +
-                                    Quote(dir.File(out)) + " --quiet " + options + " >/dev/null 2>&1";
+        const std::string command = Quote(Exe().string()) + " " + Quote(path) + " -o " + Quote(dir.File(out)) +
+                                    " --quiet " + options + " >/dev/null 2>&1";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -70,11 +70,13 @@ protected:
                 for (int offset : {s.start - 1, s.start}) {
                     if (s.start == 0 || offset < 0) continue;
                     for (int i = 0; i < (columns ? h : w); ++i)
-                        edge[columns ? static_cast<std::size_t>(i) * w + offset : static_cast<std::size_t>(offset) * w + i] = 1;
+                        edge[columns ? static_cast<std::size_t>(i) * w + offset
+                                     : static_cast<std::size_t>(offset) * w + i] = 1;
                 }
                 for (int offset : {s.start + s.size / 2 - 1, s.start + s.size / 2})
                     for (int i = 0; i < (columns ? h : w); ++i)
-                        inner[columns ? static_cast<std::size_t>(i) * w + offset : static_cast<std::size_t>(offset) * w + i] = 1;
+                        inner[columns ? static_cast<std::size_t>(i) * w + offset
+                                      : static_cast<std::size_t>(offset) * w + i] = 1;
             }
         };
         mark(boxora::SplitEvenly(w, tile), true);
@@ -88,8 +90,10 @@ protected:
             if (alpha) diff += std::abs(pa.alpha[p] - pb.alpha[p]);
             diff /= alpha ? 4.0 : 3.0;
             sums[0] += diff, ++counts[0];
-            if (edge[p]) sums[1] += diff, ++counts[1];
-            else if (inner[p]) sums[2] += diff, ++counts[2];
+            if (edge[p])
+                sums[1] += diff, ++counts[1];
+            else if (inner[p])
+                sums[2] += diff, ++counts[2];
         }
         d.all = sums[0] / static_cast<double>(std::max<std::size_t>(counts[0], 1));
         d.edges = sums[1] / static_cast<double>(std::max<std::size_t>(counts[1], 1));

@@ -1,9 +1,9 @@
 // boxora-render SCENE --turntable N: what each kind of output really holds
 // (read back by giflib, webpmux, ffprobe and ImageMagick), the numbered
 // name's checks, and an interrupted animation leaving no file.
+#include <fcntl.h>
 #include <gif_lib.h>
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -38,7 +38,9 @@ std::string Capture(const std::string& command) {
     return out;
 }
 
-bool HaveTool(const char* name) { return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0; }
+bool HaveTool(const char* name) {
+    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 class TurntableCliTest : public ::testing::Test {
 protected:
@@ -105,8 +107,10 @@ TEST_F(TurntableCliTest, WebpAnimationAndVideoHoldEveryFrame) {
     EXPECT_NE(info.find("Loop Count : 0"), std::string::npos) << info;
     EXPECT_NE(info.find("transparency"), std::string::npos) << info;
     ASSERT_EQ(Run("--turntable 12 --size 95x95 -o " + Quote(mp4)), 0) << Err();
-    const std::string probe = Capture("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
-                                      "stream=codec_name,nb_read_frames -of csv=p=0 " + Quote(mp4));
+    const std::string probe = Capture(
+        "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+        "stream=codec_name,nb_read_frames -of csv=p=0 " +
+        Quote(mp4));
     EXPECT_EQ(probe, "h264,12\n");
 }
 
@@ -144,8 +148,8 @@ TEST_F(TurntableCliTest, TransparentWebpStillKeepsItsAlpha) {
 TEST_F(TurntableCliTest, InterruptedAnimationLeavesNoFile) {
     const std::string out = dir.File("long.gif");
     const std::string exe = Exe().string();
-    const char* argv[] = {exe.c_str(), scene.c_str(), "--turntable", "400", "--size", "300x300", "-o", out.c_str(),
-                          "--quiet", nullptr};
+    const char* argv[] = {exe.c_str(), scene.c_str(), "--turntable", "400",     "--size",
+                          "300x300",   "-o",          out.c_str(),   "--quiet", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);

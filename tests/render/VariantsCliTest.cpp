@@ -144,6 +144,12 @@ TEST_F(VariantsCliTest, OutputNamesOutsideTheFolderAndBrokenTablesAreRefused) {
     testsupport::WriteFileBytes(dir.File("unknown.csv"), "output,Fornt\na.png,x.png\n");
     EXPECT_EQ(Run("--variants unknown.csv -o out"), 1);
     EXPECT_NE(err.find("unknown column \"Fornt\""), std::string::npos) << err;
+    // Separators mixed in the header: the message names the likely one.
+    testsupport::WriteFileBytes(dir.File("mixed.csv"), "output;Front,Back\na.png;x.png,y.png\n");
+    EXPECT_EQ(Run("--variants mixed.csv -o out"), 1);
+    EXPECT_NE(err.find("unknown column \"output;Front\" in the header (the header looks separated by semicolons"),
+              std::string::npos)
+        << err;
     EXPECT_EQ(Run("--variants unknown.csv -o out --shard 4/3"), 2);
 }
 
@@ -174,6 +180,16 @@ TEST_F(VariantsCliTest, LinksPlantedInTheOutputFolderAreRefusedAndNothingOutside
     testsupport::WriteFileBytes(dir.File("one.csv"), "output,Front\nin/a.png,art/red.png\n");
     EXPECT_EQ(Run("--variants one.csv -o outlink --size 16x16"), 0) << err;
     EXPECT_TRUE(fs::is_regular_file(dir.Path() / "elsewhere" / "in" / "a.png"));
+}
+
+// A batch system reads the report: one that cannot be written (a full disk)
+// fails the run although every picture was written.
+TEST_F(VariantsCliTest, AReportThatCannotBeWrittenFailsTheRun) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    testsupport::WriteFileBytes(dir.File("one.csv"), "output,Front\nr.png,art/red.png\n");
+    EXPECT_EQ(Run("--variants one.csv -o out --size 16x16 --report /dev/full"), 1);
+    EXPECT_NE(err.find("cannot write the report /dev/full"), std::string::npos) << err;
+    EXPECT_TRUE(fs::exists(dir.File("out/r.png")));
 }
 
 TEST_F(VariantsCliTest, ThreeShardsThroughParallelWriteEachPictureOnceAndSkipExistingLeavesThem) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -181,6 +182,68 @@ TEST_F(VectorArtCli, FineVectorStripesStayDistinctInALargeRender) {
     }
     const double mean = sum / n;
     EXPECT_GT(std::sqrt(sumSq / n - mean * mean), 0.15);
+}
+
+// The decoding helper is a process start per drawing: boxora-render draws
+// each SVG face once per picture, at the picture's size, and never for a
+// preview nobody sees. A stand-in helper beside a copy of the program's
+// files logs each start and hands over to the real one.
+TEST_F(VectorArtCli, EachSvgFaceStartsTheHelperOncePerPicture) {
+    const fs::path home = dir.Path() / "home";
+    fs::create_directories(home);
+    for (const char* shared : {"data", "languages", "help"})
+        if (fs::exists(testsupport::AppDir() / shared))
+            fs::create_directory_symlink(testsupport::AppDir() / shared, home / shared);
+    const std::string log = dir.File("starts.log");
+    testsupport::WriteFileBytes((home / "boxora-decode").string(),
+                                "#!/bin/sh\necho \"$@\" >> " + Quote(log) + "\nexec " +
+                                    Quote((testsupport::AppDir() / "boxora-decode").string()) + " \"$@\"\n");
+    fs::permissions(home / "boxora-decode", fs::perms::owner_all);
+    const auto starts = [&] {
+        const std::string text = testsupport::ReadFileBytes(log);
+        return std::count(text.begin(), text.end(), '\n');
+    };
+    const auto svg = [&](const std::string& name, const char* colour) {
+        testsupport::WriteFileBytes(dir.File(name),
+                                    std::string("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" "
+                                                "height=\"60\"><rect width=\"40\" height=\"60\" fill=\"") +
+                                        colour + "\"/></svg>");
+        return dir.File(name);
+    };
+    const std::string scene = FrontOnScene("svg.scn", svg("red.svg", "#ff0000"));
+    const std::string oldHome = std::getenv("BOXORA_HOME") ? std::getenv("BOXORA_HOME") : "";
+    setenv("BOXORA_HOME", home.c_str(), 1);
+    struct RestoreHome {
+        const std::string& old;
+        ~RestoreHome() { old.empty() ? unsetenv("BOXORA_HOME") : setenv("BOXORA_HOME", old.c_str(), 1); }
+    } restore{oldHome};
+    std::string err;
+
+    ASSERT_EQ(Run(Quote(scene) + " -o " + Quote(dir.File("one.png")) + " --size 96x96", nullptr, &err), 0) << err;
+    EXPECT_EQ(starts(), 1) << testsupport::ReadFileBytes(log);
+
+    // Two rows with a drawing each: two starts, whatever each row changes.
+    testsupport::WriteFileBytes(dir.File("rows.csv"), "output,Front\na.png," + svg("green.svg", "#00ff00") +
+                                                          "\nb.png," + svg("blue.svg", "#0000ff") + "\n");
+    ASSERT_EQ(Run(Quote(scene) + " --variants " + Quote(dir.File("rows.csv")) + " -o " + Quote(dir.File("rows")) +
+                      " --size 96x96",
+                  nullptr, &err),
+              0)
+        << err;
+    EXPECT_EQ(starts(), 3) << testsupport::ReadFileBytes(log);
+    const Frame b = [&] {
+        Frame f;
+        ImageCodec image;
+        EXPECT_TRUE(image.Load(dir.File("rows/b.png"), FORMAT_PNG));
+        f.width = static_cast<int>(image.GetWidth());
+        f.height = static_cast<int>(image.GetHeight());
+        f.bgr = image.Encode2RGB_Ex();
+        return f;
+    }();
+    ASSERT_EQ(b.width, 96);
+    const auto [cx, cy] = FaceCentre(b);
+    EXPECT_GT(b.At(cx, cy)[0], 150);  // blue, the second row's drawing
+    EXPECT_LT(b.At(cx, cy)[2], 60);
 }
 
 TEST_F(VectorArtCli, HostileDrawingsGiveTheImageMessageNotACrash) {

@@ -2,12 +2,12 @@
 
 #include "boxora/SourceTree.h"
 
+#include <unistd.h>
 #include <atomic>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace testsupport {
 
@@ -15,9 +15,9 @@ TempDir::TempDir() {
     static std::atomic<unsigned> counter{0};
     std::random_device rd;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = std::filesystem::temp_directory_path() /
-                         ("boxora-test-" + std::to_string(::getpid()) + "-" +
-                          std::to_string(counter++) + "-" + std::to_string(rd() % 100000));
+        auto candidate =
+            std::filesystem::temp_directory_path() / ("boxora-test-" + std::to_string(::getpid()) + "-" +
+                                                      std::to_string(counter++) + "-" + std::to_string(rd() % 100000));
         std::error_code ec;
         if (std::filesystem::create_directories(candidate, ec)) {
             path_ = candidate;

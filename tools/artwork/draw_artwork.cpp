@@ -159,8 +159,8 @@ void DrawSaveAs(QPainter& p) {
 void MiniBox(QPainter& p, const QPointF& o, qreal s, const QColor& face) {
     // A small package seen from above-right: front, side and top.
     QPolygonF front({o, o + QPointF(s, 0), o + QPointF(s, s), o + QPointF(0, s)});
-    QPolygonF side({o + QPointF(s, 0), o + QPointF(s * 1.4, -s * 0.35), o + QPointF(s * 1.4, s * 0.65),
-                    o + QPointF(s, s)});
+    QPolygonF side(
+        {o + QPointF(s, 0), o + QPointF(s * 1.4, -s * 0.35), o + QPointF(s * 1.4, s * 0.65), o + QPointF(s, s)});
     QPolygonF top({o, o + QPointF(s * 0.4, -s * 0.35), o + QPointF(s * 1.4, -s * 0.35), o + QPointF(s, 0)});
     p.setPen(QPen(face.darker(170), 0.9, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(face);
@@ -263,8 +263,10 @@ void DrawRender(QPainter& p) {
         const qreal r = (i % 2 == 0) ? 5.5 : 1.8;
         const qreal a = i * 3.14159265 / 4.0;
         const QPointF pt(c.x() + r * std::sin(a), c.y() - r * std::cos(a));
-        if (i == 0) star.moveTo(pt);
-        else star.lineTo(pt);
+        if (i == 0)
+            star.moveTo(pt);
+        else
+            star.lineTo(pt);
     }
     star.closeSubpath();
     p.drawPath(star);
@@ -356,8 +358,8 @@ void DrawLogo(QPainter& p) {
     const QPointF bandTop(0, h * 0.56), bandBottom(0, h * 0.74);
     p.drawPolygon(QPolygonF({a + bandTop, b + bandTop, b + bandBottom, a + bandBottom}));
     p.setBrush(QColor(255, 255, 255, 70));
-    p.drawPolygon(QPolygonF({a + QPointF(1.2, 1.6), b + QPointF(-1.2, 1.9), b + QPointF(-1.2, 4.2),
-                             a + QPointF(1.2, 3.9)}));
+    p.drawPolygon(
+        QPolygonF({a + QPointF(1.2, 1.6), b + QPointF(-1.2, 1.9), b + QPointF(-1.2, 4.2), a + QPointF(1.2, 3.9)}));
 }
 
 bool Write(const QString& path, int size, const Drawing& draw) {
@@ -391,11 +393,19 @@ int main(int argc, char** argv) {
         bool toolbar;
     };
     const Item items[] = {
-        {"new", DrawNew, true},          {"open", DrawOpen, true},      {"save", DrawSave, true},
-        {"render", DrawRender, true},    {"saveas", DrawSaveAs, false}, {"template", DrawTemplate, false},
-        {"exit", DrawExit, false},       {"help", DrawHelp, false},     {"home", DrawHome, false},
-        {"about", DrawAbout, false},     {"tmplload", DrawTemplateLoad, false},
-        {"tmpldelete", DrawTemplateDelete, false}, {"tmplrename", DrawTemplateRename, false},
+        {"new", DrawNew, true},
+        {"open", DrawOpen, true},
+        {"save", DrawSave, true},
+        {"render", DrawRender, true},
+        {"saveas", DrawSaveAs, false},
+        {"template", DrawTemplate, false},
+        {"exit", DrawExit, false},
+        {"help", DrawHelp, false},
+        {"home", DrawHome, false},
+        {"about", DrawAbout, false},
+        {"tmplload", DrawTemplateLoad, false},
+        {"tmpldelete", DrawTemplateDelete, false},
+        {"tmplrename", DrawTemplateRename, false},
     };
     bool ok = true;
     for (const Item& item : items) {

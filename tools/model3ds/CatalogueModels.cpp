@@ -257,8 +257,8 @@ CatalogueModel SoftwareBox() {
 CatalogueModel SlimBox() {
     MeshBuilder builder("Slim Box");
     RoundedBox(builder, {52, 5, 74}, 1.0, 1, "Edge", CoversFill(builder));
-    auto materials = CoverMaterials({"slim_front.jpg", "slim_back.jpg", "slim_left.jpg", "slim_right.jpg",
-                                     "slim_top.jpg", "slim_bottom.jpg"});
+    auto materials = CoverMaterials(
+        {"slim_front.jpg", "slim_back.jpg", "slim_left.jpg", "slim_right.jpg", "slim_top.jpg", "slim_bottom.jpg"});
     materials.push_back(PlainMaterial("Edge", {30, 22, 70}));
     return {"Slim Box", Finish(builder, std::move(materials))};
 }
@@ -299,9 +299,9 @@ CatalogueModel MirrorBox() {
 CatalogueModel DvdCase() {
     MeshBuilder builder("DVD Box");
     constexpr double kHalfW = 48, kHalfD = 5, kHalfH = 68;
-    constexpr double kSpineDepth = 3.2;     // how far the rounded spine reaches
-    constexpr double kCorner = 1.2;         // corner radius at the opening edge
-    constexpr double kSleeveGap = 0.25;     // the sleeve above the cover sheet
+    constexpr double kSpineDepth = 3.2;  // how far the rounded spine reaches
+    constexpr double kCorner = 1.2;      // corner radius at the opening edge
+    constexpr double kSleeveGap = 0.25;  // the sleeve above the cover sheet
     constexpr int kSpineSegments = 16, kCornerSegments = 3;
     // The sleeve's outer face on the spine side ends at −kHalfW.
     const double spineX = -kHalfW + kSleeveGap + kSpineDepth, openX = kHalfW - kCorner;
@@ -343,10 +343,10 @@ CatalogueModel DvdCase() {
 CatalogueModel JewelCase() {
     MeshBuilder builder("CD_DVD");
     constexpr double kHalfW = 52, kHalfD = 4, kHalfH = 46;
-    constexpr double kLidPlate = 1.0;   // front plate of the lid
-    constexpr double kLidRim = 2.2;     // how far the lid wraps the edges
-    constexpr double kLidGap = 0.3;     // the lid is this much larger than the tray
-    constexpr double kBooklet = 88.0;   // square booklet
+    constexpr double kLidPlate = 1.0;  // front plate of the lid
+    constexpr double kLidRim = 2.2;    // how far the lid wraps the edges
+    constexpr double kLidGap = 0.3;    // the lid is this much larger than the tray
+    constexpr double kBooklet = 88.0;  // square booklet
     constexpr double kBookletMargin = 1.2;
     const double tx = kHalfW - kLidGap, tz = kHalfH - kLidGap;
     const double tFront = -kHalfD + kLidPlate, tBack = kHalfD;
@@ -376,8 +376,8 @@ CatalogueModel JewelCase() {
     builder.Rect("Lid", {-kHalfW, -kHalfD, kHalfH}, {2 * kHalfW, 0, 0}, {0, kLidRim, 0});
     builder.Rect("Lid", {-kHalfW, rimBack, -kHalfH}, {2 * kHalfW, 0, 0}, {0, -kLidRim, 0});
 
-    auto materials = CoverMaterials({"cd_front.jpg", "cd_back.jpg", "cd_spine_left.jpg", "cd_spine_right.jpg",
-                                     "cd_edge.png", "cd_edge.png"});
+    auto materials = CoverMaterials(
+        {"cd_front.jpg", "cd_back.jpg", "cd_spine_left.jpg", "cd_spine_right.jpg", "cd_edge.png", "cd_edge.png"});
     materials.push_back(PlainMaterial("Tray", {22, 22, 26}));
     materials.push_back(ClearMaterial("Lid", {226, 232, 242}, 40));
     return {"CD_DVD", Finish(builder, std::move(materials))};
@@ -388,8 +388,8 @@ CatalogueModel JewelCase() {
 CatalogueModel Hardcover() {
     MeshBuilder builder("Book");
     constexpr double kHalfW = 50, kHalfD = 12, kHalfH = 73;
-    constexpr double kBoard = 1.6;      // board thickness
-    constexpr double kSquare = 2.4;     // how far the boards stand out past the pages
+    constexpr double kBoard = 1.6;   // board thickness
+    constexpr double kSquare = 2.4;  // how far the boards stand out past the pages
     constexpr double kSpineDepth = 4.0;
     constexpr int kSpineSegments = 16;
     const double spineX = -kHalfW + kSpineDepth;

@@ -46,8 +46,8 @@ public:
     // A flat rectangle: origin is its bottom-left corner seen from outside,
     // right and up its two edges (right × up points outward). The image
     // region [u0, u1] × [v0, v1] is laid on it upright.
-    void Rect(const std::string& material, Vec3 origin, Vec3 right, Vec3 up, uint32_t smoothing = 0,
-              Uv uv0 = {0, 0}, Uv uv1 = {1, 1});
+    void Rect(const std::string& material, Vec3 origin, Vec3 right, Vec3 up, uint32_t smoothing = 0, Uv uv0 = {0, 0},
+              Uv uv1 = {1, 1});
 
     // A quadrilateral with corners counter-clockwise from outside
     // (bottom-left, bottom-right, top-right, top-left) and their texture

@@ -37,13 +37,13 @@ private:
 };
 
 struct Material {
-    std::string name;                       // "Front", "Back", ... for cover faces
+    std::string name;  // "Front", "Back", ... for cover faces
     std::array<uint8_t, 3> diffuse{200, 200, 200};
     // Specular colour: G is the transparency level, B the mirror level.
     std::array<uint8_t, 3> specular{0, 0, 0};
     bool writeSpecular = false;
-    std::string textureFile;                // empty: no texture map chunk
-    bool writeEmptyTextureFile = false;     // a map chunk with an empty name
+    std::string textureFile;             // empty: no texture map chunk
+    bool writeEmptyTextureFile = false;  // a map chunk with an empty name
 };
 
 struct Face {
@@ -52,13 +52,13 @@ struct Face {
 };
 
 struct Mesh {
-    std::string name;                                    // object name, e.g. "Box"
-    std::vector<std::array<float, 3>> vertices;          // file axes: z is up
-    std::vector<std::array<float, 2>> uvs;               // per vertex; empty: no mapping chunk
+    std::string name;                            // object name, e.g. "Box"
+    std::vector<std::array<float, 3>> vertices;  // file axes: z is up
+    std::vector<std::array<float, 2>> uvs;       // per vertex; empty: no mapping chunk
     std::vector<Face> faces;
     // (material name, face numbers) per group.
     std::vector<std::pair<std::string, std::vector<uint16_t>>> materialGroups;
-    std::vector<uint32_t> smoothing;                     // per face; empty: no smoothing chunk
+    std::vector<uint32_t> smoothing;  // per face; empty: no smoothing chunk
 };
 
 struct Model {

@@ -53,7 +53,9 @@ struct LayoutControlState {
         fill(LayoutWidth, LayoutRight, LayoutLeft, -1);
         fill(LayoutHeight, LayoutBottom, LayoutTop, -1);
     }
-    bool AllKnown() const { return std::all_of(known.begin(), known.end(), [](bool k) { return k; }); }
+    bool AllKnown() const {
+        return std::all_of(known.begin(), known.end(), [](bool k) { return k; });
+    }
 };
 
 // The dialog's client area first, then its children in Z order, then an end
@@ -112,8 +114,8 @@ void Prepare(Snapshot& snapshot, const std::vector<LayoutRule>& rules) {
             if (!t) continue;
             t->untouched = false;
             t->Forget(r.edge);
-            static constexpr int kResizeGivesWay[] = {LayoutWidth, LayoutHeight, LayoutWidth,
-                                                      LayoutHeight, LayoutRight, LayoutBottom};
+            static constexpr int kResizeGivesWay[] = {LayoutWidth,  LayoutHeight, LayoutWidth,
+                                                      LayoutHeight, LayoutRight,  LayoutBottom};
             static constexpr int kMoveGivesWay[] = {LayoutRight, LayoutBottom, LayoutLeft,
                                                     LayoutTop,   LayoutLeft,   LayoutLeft};
             t->Forget(r.kind == LayoutResize ? kResizeGivesWay[r.edge] : kMoveGivesWay[r.edge]);
@@ -195,8 +197,8 @@ bool ApplyCenter(Snapshot& snapshot, const std::vector<LayoutRule>& allRules, co
         unionStart = std::min<std::int64_t>(unionStart, copy[i].Value(lo));
         unionEnd = std::max<std::int64_t>(unionEnd, copy[i].Value(hi));
     }
-    const std::int64_t shift = referenceStart + (referenceSize - (unionEnd - unionStart)) / 2 - unionStart +
-                               r.offsetPixels;
+    const std::int64_t shift =
+        referenceStart + (referenceSize - (unionEnd - unionStart)) / 2 - unionStart + r.offsetPixels;
     for (std::size_t i : members) {
         snapshot[i].SetKnown(lo, copy[i].Value(lo) + shift);
         snapshot[i].SetKnown(hi, copy[i].Value(hi) + shift);

@@ -35,17 +35,15 @@ struct LayoutRule {
     int last = 0;            // last id of the range for centring
     int referenceValue = 0;  // LayoutValue read from the reference
     int reference = LAYOUT_ID_PARENT;
-    int percent = 100;       // applied when the reference value is a width or height
-    int offset = 0;          // dialog units, added to the reference value
-    int done = 0;            // working flag
-    int offsetPixels = 0;    // working value
+    int percent = 100;     // applied when the reference value is a width or height
+    int offset = 0;        // dialog units, added to the reference value
+    int done = 0;          // working flag
+    int offsetPixels = 0;  // working value
 };
 
 // Rule builders: "target's edge = reference's value × percent / 100 + offset".
-LayoutRule LayoutMoveRule(int target, int edge, int reference, int referenceValue, int offset = 0,
-                          int percent = 100);
-LayoutRule LayoutResizeRule(int target, int edge, int reference, int referenceValue, int offset = 0,
-                            int percent = 100);
+LayoutRule LayoutMoveRule(int target, int edge, int reference, int referenceValue, int offset = 0, int percent = 100);
+LayoutRule LayoutResizeRule(int target, int edge, int reference, int referenceValue, int offset = 0, int percent = 100);
 LayoutRule LayoutCenterVertRule(int first, int last, int reference, int offset = 0);
 LayoutRule LayoutCenterHorzRule(int first, int last, int reference, int offset = 0);
 

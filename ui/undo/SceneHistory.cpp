@@ -6,8 +6,9 @@
 
 namespace boxora {
 namespace {
-// The source of the steps that set a face image.
+// The sources of the steps that set a face image and a scene setting.
 constexpr char kImageSource = 0;
+constexpr char kSettingSource = 0;
 }  // namespace
 
 SceneHistory::SceneHistory(EngineBinding& engine, QObject* parent) : QObject(parent), engine_(engine) {
@@ -38,6 +39,18 @@ void SceneHistory::RecordValue(EditKey key, int before, int after, std::function
     }));
 }
 
+void SceneHistory::RecordSetting(Setting setting, double before, double after) {
+    if (!IsRecording() || before == after) return;
+    auto apply = [this, setting](const double& value) {
+        if (IEngine* engine = engine_.engine) {
+            Pause pause(this);
+            engine->SetSetting(setting, value);
+        }
+        Refresh();
+    };
+    Push(new ValueCommand<double>({&kSettingSource, RowOf(setting).mergeId}, before, after, apply));
+}
+
 void SceneHistory::RecordImage(int objectIndex, int face, std::string before, std::string after) {
     if (!IsRecording() || before == after || objectIndex < 0) return;
     auto apply = [this, objectIndex, face](const std::string& path) {
@@ -66,22 +79,22 @@ void SceneHistory::RecordScale(const void* source, int objectIndex, std::array<f
 
 void SceneHistory::BeginSettingsChange() {
     if (pause_ > 0) return;
-    if (settingsDepth_++ == 0 && engine_.scene) settingsBefore_ = CaptureSceneSettings(*engine_.scene);
+    if (settingsDepth_++ == 0 && engine_.scene) settingsBefore_ = CaptureSettings(*engine_.scene);
 }
 
 void SceneHistory::EndSettingsChange(EditKey key, bool keepOpen) {
     if (pause_ > 0 || settingsDepth_ == 0) return;
     if (--settingsDepth_ > 0 || !engine_.scene || !engine_.engine) return;
-    const SceneSettings after = CaptureSceneSettings(*engine_.scene);
+    const SettingValues after = CaptureSettings(*engine_.scene);
     if (after == settingsBefore_) return;
-    auto apply = [this](const SceneSettings& target) {
+    auto apply = [this](const SettingValues& target) {
         {
             Pause pause(this);
             ApplySceneSettings(*engine_.engine, *engine_.scene, target);
         }
         Refresh();
     };
-    Push(new ValueCommand<SceneSettings>(key, settingsBefore_, after, apply, keepOpen));
+    Push(new ValueCommand<SettingValues>(key, settingsBefore_, after, apply, keepOpen));
 }
 
 QByteArray SceneHistory::TakeScene() {

@@ -32,6 +32,10 @@ public:
 
     // One settings row went from before to after; apply puts a value back.
     void RecordValue(EditKey key, int before, int after, std::function<void(int)> apply);
+    // One scene setting went from before to after (a row of a settings
+    // page); undo and redo set it through the engine. Changes of settings
+    // that share the table's merge id join one step while it is open.
+    void RecordSetting(Setting setting, double before, double after);
     // The three scale factors of the object at this list position, changed
     // together (Fit to Images, a typed size, a locked scale). source keys the
     // step: steps of one source and object merge while keepOpen holds.
@@ -110,7 +114,7 @@ private:
     std::function<void()> refresh_;
     int pause_ = 0;
     int settingsDepth_ = 0;
-    SceneSettings settingsBefore_;
+    SettingValues settingsBefore_{};
 };
 
 }  // namespace boxora
