@@ -9,6 +9,8 @@ pkg_check_modules(RSVG IMPORTED_TARGET librsvg-2.0)
 # WebP stills and animations; H.264 and VP9 videos of turntables.
 pkg_check_modules(WEBP REQUIRED IMPORTED_TARGET libwebp libwebpdemux libwebpmux)
 pkg_check_modules(LIBAV REQUIRED IMPORTED_TARGET libavcodec libavformat libavutil libswscale)
+# ICC profiles of artwork and of written pictures.
+pkg_check_modules(LCMS2 REQUIRED IMPORTED_TARGET lcms2)
 find_package(JPEG REQUIRED)
 find_package(PNG REQUIRED)
 find_package(ZLIB REQUIRED)
@@ -30,7 +32,7 @@ add_library(boxora_codecs INTERFACE)
 add_library(boxora::codecs ALIAS boxora_codecs)
 target_link_libraries(boxora_codecs INTERFACE
   PkgConfig::OPENJP2 JPEG::JPEG PNG::PNG ZLIB::ZLIB TIFF::TIFF ${GIF_LIBRARY}
-  PkgConfig::WEBP PkgConfig::LIBAV)
+  PkgConfig::WEBP PkgConfig::LIBAV PkgConfig::LCMS2)
 add_library(boxora_gl INTERFACE)
 add_library(boxora::gl ALIAS boxora_gl)
 target_link_libraries(boxora_gl INTERFACE PkgConfig::OSMESA PkgConfig::GLU)

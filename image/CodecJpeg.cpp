@@ -16,6 +16,7 @@
 
 #include "image/CodecRegistry.h"
 #include "image/CodecSupport.h"
+#include "image/ColourProfile.h"
 #include "image/ImageReduce.h"
 
 namespace imagecodec {
@@ -100,6 +101,8 @@ struct DecodeState {
     bool created;
     bool cmyk;
     bool adobe;
+    JOCTET* icc;  // malloc'ed by libjpeg: the embedded profile, if any
+    unsigned int iccSize;
 };
 
 // Reads the header, checks the size and starts decompression.
@@ -113,6 +116,7 @@ bool StartDecode(DecodeState* s, const uint8_t* data, std::size_t size, uint32_t
     s->progress.progress_monitor = OnProgress;
     s->cinfo.progress = &s->progress;
     jpeg_mem_src(&s->cinfo, data, static_cast<unsigned long>(size));
+    jpeg_save_markers(&s->cinfo, JPEG_APP0 + 2, 0xFFFF);
     if (jpeg_read_header(&s->cinfo, TRUE) != JPEG_HEADER_OK) return false;
     if (!SizeAllowed(s->cinfo.image_width, s->cinfo.image_height)) {
         std::snprintf(s->err.message, sizeof s->err.message, "image size not allowed");
@@ -127,6 +131,8 @@ bool StartDecode(DecodeState* s, const uint8_t* data, std::size_t size, uint32_t
                       s->cinfo.image_width, s->cinfo.image_height);
         return false;
     }
+    // A broken ICC_PROFILE marker sequence only loses the profile.
+    if (!jpeg_read_icc_profile(&s->cinfo, &s->icc, &s->iccSize)) s->icc = nullptr, s->iccSize = 0;
     switch (s->cinfo.jpeg_color_space) {
         case JCS_GRAYSCALE: s->cinfo.out_color_space = JCS_GRAYSCALE; break;
         case JCS_CMYK:
@@ -161,8 +167,10 @@ bool StartDecode(DecodeState* s, const uint8_t* data, std::size_t size, uint32_t
 }
 
 // Reads every scan line; the first (top) line goes to the last stored row.
-// rowBuffer (CMYK only) holds one line of 4-byte samples.
-bool ReadLines(DecodeState* s, uint8_t* pixels, std::size_t rowBytes, uint8_t* rowBuffer) {
+// rowBuffer (CMYK only) holds one line of 4-byte samples; toSrgb, when
+// active, converts them through the picture's (or the default) profile.
+bool ReadLines(DecodeState* s, uint8_t* pixels, std::size_t rowBytes, uint8_t* rowBuffer,
+               const ToSrgbTransform* toSrgb) {
     if (setjmp(s->err.jump)) return false;
     const JDIMENSION h = s->cinfo.output_height;
     const JDIMENSION w = s->cinfo.output_width;
@@ -170,7 +178,9 @@ bool ReadLines(DecodeState* s, uint8_t* pixels, std::size_t rowBytes, uint8_t* r
         uint8_t* dst = pixels + static_cast<std::size_t>(h - 1 - s->cinfo.output_scanline) * rowBytes;
         JSAMPROW row = s->cmyk ? rowBuffer : dst;
         if (jpeg_read_scanlines(&s->cinfo, &row, 1) != 1) return false;
-        if (s->cmyk) {
+        if (s->cmyk && toSrgb->Active()) {
+            toSrgb->Row(rowBuffer, dst, w);
+        } else if (s->cmyk) {
             for (JDIMENSION x = 0; x < w; ++x) {
                 unsigned c = rowBuffer[4 * x], m = rowBuffer[4 * x + 1], y = rowBuffer[4 * x + 2],
                          k = rowBuffer[4 * x + 3];
@@ -208,6 +218,43 @@ void SetJpegDensity(jpeg_compress_struct& cinfo, int dpi) {
     cinfo.X_density = cinfo.Y_density = static_cast<UINT16>(std::min(dpi, 65535));
 }
 
+void WriteProfile(jpeg_compress_struct& cinfo, const std::vector<uint8_t>& icc) {
+    if (!icc.empty())
+        jpeg_write_icc_profile(&cinfo, icc.data(), static_cast<unsigned int>(std::min(icc.size(), kMaxProfileBytes)));
+}
+
+// Adobe applications, and the programs that follow them, store CMYK JPEG
+// samples inverted (255: no ink) under an Adobe marker; libjpeg writes the
+// marker for CMYK.
+bool WriteCmykJpeg(EncodeState* s, const CmykPicture* picture, const EncodeOptions* options, uint8_t* rowBuffer) {
+    if (setjmp(s->err.jump)) return false;
+    s->cinfo.err = &s->err.pub;
+    jpeg_create_compress(&s->cinfo);
+    s->created = true;
+    jpeg_mem_dest(&s->cinfo, &s->buffer, &s->bufferSize);
+    s->cinfo.image_width = picture->width;
+    s->cinfo.image_height = picture->height;
+    s->cinfo.input_components = 4;
+    s->cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&s->cinfo);
+    jpeg_set_colorspace(&s->cinfo, JCS_CMYK);
+    jpeg_set_quality(&s->cinfo, std::clamp(options->jpegQuality, 0, 100), TRUE);
+    SetJpegDensity(s->cinfo, options->dpi);
+    s->cinfo.optimize_coding = (options->jpegOptions & 8) ? TRUE : FALSE;
+    if (options->jpegOptions & 16) jpeg_simple_progression(&s->cinfo);
+    jpeg_start_compress(&s->cinfo, TRUE);
+    WriteProfile(s->cinfo, options->iccProfile);
+    const std::size_t rowBytes = static_cast<std::size_t>(picture->width) * 4;
+    while (s->cinfo.next_scanline < s->cinfo.image_height) {
+        const uint8_t* src = picture->samples + s->cinfo.next_scanline * rowBytes;
+        for (std::size_t i = 0; i < rowBytes; ++i) rowBuffer[i] = static_cast<uint8_t>(255 - src[i]);
+        JSAMPROW row = rowBuffer;
+        jpeg_write_scanlines(&s->cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&s->cinfo);
+    return true;
+}
+
 bool WriteJpeg(EncodeState* s, const ImageData* image, const EncodeOptions* options, uint8_t* rowBuffer) {
     if (setjmp(s->err.jump)) return false;
     s->cinfo.err = &s->err.pub;
@@ -233,6 +280,7 @@ bool WriteJpeg(EncodeState* s, const ImageData* image, const EncodeOptions* opti
     s->cinfo.optimize_coding = (options->jpegOptions & 8) ? TRUE : FALSE;
     if (options->jpegOptions & 16) jpeg_simple_progression(&s->cinfo);
     jpeg_start_compress(&s->cinfo, TRUE);
+    WriteProfile(s->cinfo, options->iccProfile);
     const std::size_t rowBytes = image->RowBytes();
     while (s->cinfo.next_scanline < s->cinfo.image_height) {
         const uint32_t stored = image->height - 1 - s->cinfo.next_scanline;
@@ -264,15 +312,22 @@ bool DecodeJpegReduced(const uint8_t* data, std::size_t size, ImageData& out, st
     InitErrorManager(s.err);
     bool ok = StartDecode(&s, data, size, maxSide);
     std::vector<uint8_t> rowBuffer;
+    ToSrgbTransform toSrgb;
     if (ok) {
         const bool grey = s.cinfo.out_color_space == JCS_GRAYSCALE;
         ok = out.Allocate(s.cinfo.output_width, s.cinfo.output_height, grey ? 8 : 24, false);
         if (!ok) std::snprintf(s.err.message, sizeof s.err.message, "not enough memory for the image");
         if (ok && grey) SetGreyPalette(out);
-        if (ok && s.cmyk) rowBuffer.resize(static_cast<std::size_t>(s.cinfo.output_width) * 4);
-        if (ok) ok = ReadLines(&s, out.pixels.data(), out.RowBytes(), rowBuffer.data());
+        if (ok && s.cmyk) {
+            rowBuffer.resize(static_cast<std::size_t>(s.cinfo.output_width) * 4);
+            toSrgb.Open(s.icc, s.iccSize, s.adobe ? PixelLayout::CmykInverted : PixelLayout::Cmyk, "JPEG");
+        }
+        if (ok) ok = ReadLines(&s, out.pixels.data(), out.RowBytes(), rowBuffer.data(), &toSrgb);
     }
     if (s.created) jpeg_destroy_decompress(&s.cinfo);
+    std::vector<uint8_t> icc;
+    if (s.icc && !s.cmyk) icc.assign(s.icc, s.icc + s.iccSize);
+    std::free(s.icc);
     if (!ok) {
         out.Clear();
         if (s.err.pub.msg_code == JERR_NO_BACKING_STORE || s.err.pub.msg_code == JERR_OUT_OF_MEMORY)
@@ -280,6 +335,7 @@ bool DecodeJpegReduced(const uint8_t* data, std::size_t size, ImageData& out, st
         return Fail(why, s.err.message[0] ? s.err.message : "not a valid JPEG file");
     }
     ReduceToFit(out, maxSide);
+    ConvertToSrgb(out, icc.data(), icc.size(), "JPEG");
     return !out.Empty() || Fail(why, "not enough memory for the image");
 }
 
@@ -291,6 +347,28 @@ bool EncodeJpeg(const ImageData& image, const EncodeOptions& options, std::vecto
     std::memset(&s, 0, sizeof s);
     InitErrorManager(s.err);
     const bool ok = WriteJpeg(&s, &image, &options, rowBuffer.data());
+    if (s.created) jpeg_destroy_compress(&s.cinfo);
+    try {
+        if (ok) out.assign(s.buffer, s.buffer + s.bufferSize);
+    } catch (...) {
+        std::free(s.buffer);
+        throw;
+    }
+    std::free(s.buffer);
+    if (!ok) return Fail(why, s.err.message[0] ? s.err.message : "JPEG encoding failed");
+    return true;
+}
+
+bool EncodeCmykJpeg(const CmykPicture& picture, const EncodeOptions& options, std::vector<uint8_t>& out,
+                    std::string* why) {
+    out.clear();
+    if (!picture.samples || !SizeAllowed(picture.width, picture.height))
+        return Fail(why, "the picture is empty or too large");
+    std::vector<uint8_t> rowBuffer(static_cast<std::size_t>(picture.width) * 4);
+    EncodeState s;
+    std::memset(&s, 0, sizeof s);
+    InitErrorManager(s.err);
+    const bool ok = WriteCmykJpeg(&s, &picture, &options, rowBuffer.data());
     if (s.created) jpeg_destroy_compress(&s.cinfo);
     try {
         if (ok) out.assign(s.buffer, s.buffer + s.bufferSize);

@@ -13,6 +13,7 @@
 
 #include "image/CodecRegistry.h"
 #include "image/CodecSupport.h"
+#include "image/ColourProfile.h"
 #include "image/ImageReduce.h"
 
 namespace imagecodec {
@@ -196,6 +197,9 @@ bool WritePng(WriteState* s, const ImageData* image, const EncodeOptions* option
         const uint32_t ppm = DotsPerMetre(options->dpi);
         png_set_pHYs(s->png, s->info, ppm, ppm, PNG_RESOLUTION_METER);
     }
+    if (!options->iccProfile.empty())
+        png_set_iCCP(s->png, s->info, "ICC profile", PNG_COMPRESSION_TYPE_BASE, options->iccProfile.data(),
+                     static_cast<png_uint_32>(options->iccProfile.size()));
     png_write_info(s->png, s->info);
     png_set_bgr(s->png);
     const int passes = png_set_interlace_handling(s->png);
@@ -223,6 +227,33 @@ bool WritePng(WriteState* s, const ImageData* image, const EncodeOptions* option
 
 // Checks the signature and sets up libpng's reading from memory; the caller
 // reads the header and destroys s.png.
+// The colour space the file names: an iCCP profile, or sRGB, or a bare
+// gAMA (0: none).
+struct PngColour {
+    std::vector<uint8_t> icc;
+    double gamma = 0;
+};
+
+PngColour ColourOf(const ReadState& s) {
+    PngColour c;
+    if (!s.png || !s.info) return c;
+    png_charp name = nullptr;
+    int method = 0;
+    png_bytep profile = nullptr;
+    png_uint_32 length = 0;
+    int intent = 0;
+    if (png_get_iCCP(s.png, s.info, &name, &method, &profile, &length) && profile && length > 0)
+        c.icc.assign(profile, profile + length);
+    else if (!png_get_sRGB(s.png, s.info, &intent))
+        png_get_gAMA(s.png, s.info, &c.gamma);
+    return c;
+}
+
+void ApplyColour(const PngColour& colour, ImageData& out) {
+    if (!colour.icc.empty()) ConvertToSrgb(out, colour.icc.data(), colour.icc.size(), "PNG");
+    else if (colour.gamma > 0) ConvertGammaToSrgb(out, colour.gamma);
+}
+
 bool BeginRead(ReadState& s, const uint8_t* data, std::size_t size, std::string* why) {
     std::memset(&s, 0, sizeof s);
     if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) return Fail(why, "not a PNG file");
@@ -266,11 +297,13 @@ bool DecodePng(const uint8_t* data, std::size_t size, ImageData& out, std::strin
             }
         }
     }
+    const PngColour colour = ok ? ColourOf(s) : PngColour();
     png_destroy_read_struct(&s.png, s.info ? &s.info : nullptr, nullptr);
     if (!ok) {
         out.Clear();
         return Fail(why, s.message.text[0] ? s.message.text : "not a valid PNG file");
     }
+    ApplyColour(colour, out);
     return true;
 }
 
@@ -290,6 +323,7 @@ bool DecodePngReduced(const uint8_t* data, std::size_t size, ImageData& out, std
         std::vector<uint8_t> rowBuffer(ok ? static_cast<std::size_t>(s.width) * 4 : 0);
         if (ok) ok = ReadRowsReduced(&s, &reducer, rowBuffer.data());
     }
+    const PngColour colour = ok && !whole ? ColourOf(s) : PngColour();
     png_destroy_read_struct(&s.png, s.info ? &s.info : nullptr, nullptr);
     if (whole) {
         if (!DecodePng(data, size, out, why)) return false;
@@ -300,6 +334,7 @@ bool DecodePngReduced(const uint8_t* data, std::size_t size, ImageData& out, std
         out.Clear();
         return Fail(why, s.message.text[0] ? s.message.text : "not a valid PNG file");
     }
+    ApplyColour(colour, out);
     return true;
 }
 

@@ -23,6 +23,12 @@ bool DecodeJpcReduced(const uint8_t* data, std::size_t size, ImageData& out, std
 // TIFF (libtiff)
 bool DecodeTiff(const uint8_t* data, std::size_t size, ImageData& out, std::string* why);
 bool EncodeTiff(const ImageData& image, const EncodeOptions& options, std::vector<uint8_t>& out, std::string* why);
+// CMYK pictures for print: JPEG (Adobe's inverted samples, as other
+// programs read them) and TIFF (separated, ink amounts).
+bool EncodeCmykJpeg(const CmykPicture& picture, const EncodeOptions& options, std::vector<uint8_t>& out,
+                    std::string* why);
+bool EncodeCmykTiff(const CmykPicture& picture, const EncodeOptions& options, std::vector<uint8_t>& out,
+                    std::string* why);
 // JPEG 2000 file (JP2) and code stream (JPC) (OpenJPEG)
 bool DecodeJp2(const uint8_t* data, std::size_t size, ImageData& out, std::string* why);
 bool EncodeJp2(const ImageData& image, const EncodeOptions& options, std::vector<uint8_t>& out, std::string* why);

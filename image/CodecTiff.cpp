@@ -13,6 +13,7 @@
 
 #include "image/CodecRegistry.h"
 #include "image/CodecSupport.h"
+#include "image/ColourProfile.h"
 
 namespace imagecodec {
 namespace {
@@ -311,6 +312,30 @@ bool ReadThroughRgba(TIFF* tif, uint32_t w, uint32_t h, ImageData& out, Message&
     return ok;
 }
 
+// 8-bit contiguous CMYK strips through the picture's (or the default)
+// profile; false with nothing read when there is no profile to go through
+// (the caller then uses libtiff's own formula).
+bool ReadCmykThroughProfile(TIFF* tif, uint32_t w, uint32_t h, ImageData& out, Message& msg, bool& done) {
+    done = false;
+    uint32_t iccSize = 0;
+    void* icc = nullptr;
+    if (!TIFFGetField(tif, TIFFTAG_ICCPROFILE, &iccSize, &icc)) icc = nullptr, iccSize = 0;
+    ToSrgbTransform toSrgb;
+    if (!toSrgb.Open(static_cast<const uint8_t*>(icc), iccSize, PixelLayout::Cmyk, "TIFF")) return true;
+    done = true;
+    if (!out.Allocate(w, h, 24, false)) {
+        std::snprintf(msg.text, sizeof msg.text, "not enough memory for the image");
+        return false;
+    }
+    std::vector<uint8_t> line(static_cast<std::size_t>(std::max<tmsize_t>(TIFFScanlineSize(tif), 0)));
+    if (line.size() < static_cast<std::size_t>(w) * 4) return false;
+    for (uint32_t y = 0; y < h; ++y) {
+        if (TIFFReadScanline(tif, line.data(), y, 0) < 0) return false;
+        toSrgb.Row(line.data(), out.pixels.data() + static_cast<std::size_t>(h - 1 - y) * out.RowBytes(), w);
+    }
+    return true;
+}
+
 bool ReadTiff(TIFF* tif, std::size_t fileSize, ImageData& out, Message& msg) {
     uint32_t w = 0, h = 0;
     if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h)) return false;
@@ -354,6 +379,14 @@ bool ReadTiff(TIFF* tif, std::size_t fileSize, ImageData& out, Message& msg) {
             return false;
         }
         return ReadRgbDirect(tif, spp, spp >= 4 ? alphaKind : 0, out, msg);
+    }
+    uint16_t inkSet = INKSET_CMYK;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_INKSET, &inkSet);
+    if (photometric == PHOTOMETRIC_SEPARATED && inkSet == INKSET_CMYK && spp == 4 && bps == 8 &&
+        planar == PLANARCONFIG_CONTIG && !TIFFIsTiled(tif)) {
+        bool done = false;
+        const bool ok = ReadCmykThroughProfile(tif, w, h, out, msg, done);
+        if (done || !ok) return ok;
     }
     return ReadThroughRgba(tif, w, h, out, msg);
 }
@@ -470,6 +503,10 @@ bool WriteTiff(TIFF* tif, const ImageData& image, const EncodeOptions& options, 
               TIFFSetField(tif, TIFFTAG_YRESOLUTION, options.dpi > 0 ? static_cast<double>(options.dpi) : 72.0) &&
               TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) && TIFFSetField(tif, TIFFTAG_SOFTWARE, "Boxora");
     if (!ok) return false;
+    if (!options.iccProfile.empty() && plan.layout != Layout::Bilevel && plan.layout != Layout::Palette &&
+        !TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(options.iccProfile.size()),
+                      options.iccProfile.data()))
+        return false;
     if (plan.layout == Layout::Rgba) {
         const uint16_t kinds[1] = {EXTRASAMPLE_UNASSALPHA};
         if (!TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, kinds)) return false;
@@ -554,6 +591,12 @@ bool DecodeTiff(const uint8_t* data, std::size_t size, ImageData& out, std::stri
     bool ok = false;
     try {
         ok = ReadTiff(tif, size, out, msg);
+        uint32_t iccSize = 0;
+        void* icc = nullptr;
+        uint16_t photometric = 0;
+        TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+        if (ok && photometric != PHOTOMETRIC_SEPARATED && TIFFGetField(tif, TIFFTAG_ICCPROFILE, &iccSize, &icc))
+            ConvertToSrgb(out, static_cast<const uint8_t*>(icc), iccSize, "TIFF");
     } catch (const std::bad_alloc&) {
         std::snprintf(msg.text, sizeof msg.text, "not enough memory");
     }
@@ -577,6 +620,56 @@ bool EncodeTiff(const ImageData& image, const EncodeOptions& options, std::vecto
         ok = WriteTiff(tif, image, options, ChoosePlan(image, options.tiffCompression));
     } catch (const std::bad_alloc&) {
         std::snprintf(msg.text, sizeof msg.text, "not enough memory");
+    }
+    TIFFClose(tif);
+    if (!ok || mem.failed) return Fail(why, msg.text[0] ? msg.text : "TIFF encoding failed");
+    out = std::move(mem.data);
+    return true;
+}
+
+bool EncodeCmykTiff(const CmykPicture& picture, const EncodeOptions& options, std::vector<uint8_t>& out,
+                    std::string* why) {
+    out.clear();
+    if (!picture.samples || !SizeAllowed(picture.width, picture.height))
+        return Fail(why, "the picture is empty or too large");
+    MemoryOut mem;
+    Message msg{};
+    TIFF* tif = OpenClient("w", &mem, &msg, OutRead, OutWrite, OutSeek, OutSize, OutMap, OutUnmap);
+    if (!tif) return Fail(why, msg.text[0] ? msg.text : "cannot start a TIFF file");
+    const uint32_t w = picture.width, h = picture.height;
+    const std::size_t lineBytes = static_cast<std::size_t>(w) * 4;
+    // Print workflows take LZW or no compression; JPEG and fax do not apply.
+    const uint16_t compression = options.tiffCompression == 1 ? COMPRESSION_NONE
+                                 : options.tiffCompression == 32773 ? COMPRESSION_PACKBITS
+                                                                    : COMPRESSION_LZW;
+    const double dpi = options.dpi > 0 ? static_cast<double>(options.dpi) : 72.0;
+    bool ok = false;
+    try {
+        ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w) && TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h) &&
+             TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8) && TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 4) &&
+             TIFFSetField(tif, TIFFTAG_COMPRESSION, compression) &&
+             TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_SEPARATED) &&
+             TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK) &&
+             TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+             TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
+             TIFFSetField(tif, TIFFTAG_XRESOLUTION, dpi) && TIFFSetField(tif, TIFFTAG_YRESOLUTION, dpi) &&
+             TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) &&
+             TIFFSetField(tif, TIFFTAG_SOFTWARE, "Boxora") &&
+             TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,
+                          static_cast<uint32_t>(std::clamp<std::size_t>(kStripBytes / lineBytes, 1, h)));
+        if (ok && compression == COMPRESSION_LZW) ok = TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+        if (ok && !options.iccProfile.empty())
+            ok = TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(options.iccProfile.size()),
+                              options.iccProfile.data());
+        std::vector<uint8_t> line(lineBytes);
+        for (uint32_t y = 0; ok && y < h; ++y) {
+            std::memcpy(line.data(), picture.samples + y * lineBytes, lineBytes);
+            ok = TIFFWriteScanline(tif, line.data(), y, 0) >= 0;
+        }
+        ok = ok && TIFFWriteDirectory(tif) != 0;
+    } catch (const std::bad_alloc&) {
+        std::snprintf(msg.text, sizeof msg.text, "not enough memory");
+        ok = false;
     }
     TIFFClose(tif);
     if (!ok || mem.failed) return Fail(why, msg.text[0] ? msg.text : "TIFF encoding failed");

@@ -3,6 +3,7 @@
 #include <webp/decode.h>
 #include <webp/demux.h>
 #include <webp/encode.h>
+#include <webp/mux.h>
 
 #include <algorithm>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "image/CodecBytes.h"
 #include "image/CodecRegistry.h"
 #include "image/CodecSupport.h"
+#include "image/ColourProfile.h"
 #include "image/DecodeHelper.h"
 
 namespace imagecodec {
@@ -66,6 +68,21 @@ bool LooksLikeWebp(const uint8_t* data, std::size_t size) {
     return data && size >= 16 && std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WEBP", 4) == 0;
 }
 
+// The ICCP chunk's profile, when the file has one, converts the decoded
+// picture into sRGB.
+bool WithProfile(bool decoded, const uint8_t* data, std::size_t size, ImageData& out) {
+    if (!decoded) return false;
+    WebPData file{data, size};
+    std::unique_ptr<WebPDemuxer, void (*)(WebPDemuxer*)> demux(WebPDemux(&file), WebPDemuxDelete);
+    if (!demux || !(WebPDemuxGetI(demux.get(), WEBP_FF_FORMAT_FLAGS) & ICCP_FLAG)) return true;
+    WebPChunkIterator chunk;
+    if (WebPDemuxGetChunk(demux.get(), "ICCP", 1, &chunk)) {
+        ConvertToSrgb(out, chunk.chunk.bytes, chunk.chunk.size, "WebP");
+        WebPDemuxReleaseChunkIterator(&chunk);
+    }
+    return true;
+}
+
 bool DecodeWebpHere(const uint8_t* data, std::size_t size, ImageData& out, std::string* why) try {
     out.Clear();
     WebPBitstreamFeatures features;
@@ -88,7 +105,7 @@ bool DecodeWebpHere(const uint8_t* data, std::size_t size, ImageData& out, std::
         if (!WebPAnimDecoderGetNext(decoder.get(), &frame, &timestamp) || !frame)
             return bytes::Fail(out, why, "WebP animation frame is damaged");
         const int w = static_cast<int>(info.canvas_width), h = static_cast<int>(info.canvas_height);
-        return StoreRgba(frame, w, h, w * 4, true, out, why);
+        return WithProfile(StoreRgba(frame, w, h, w * 4, true, out, why), data, size, out);
     }
 
     int width = 0, height = 0;
@@ -96,7 +113,7 @@ bool DecodeWebpHere(const uint8_t* data, std::size_t size, ImageData& out, std::
     if (!rgba) return bytes::Fail(out, why, "WebP image data is damaged or truncated");
     std::unique_ptr<uint8_t, void (*)(void*)> owned(rgba, WebPFree);
     if (width != features.width || height != features.height) return bytes::Fail(out, why, "WebP size is inconsistent");
-    return StoreRgba(rgba, width, height, width * 4, features.has_alpha != 0, out, why);
+    return WithProfile(StoreRgba(rgba, width, height, width * 4, features.has_alpha != 0, out, why), data, size, out);
 } catch (const std::bad_alloc&) {
     return bytes::Fail(out, why, "out of memory");
 }
@@ -163,6 +180,19 @@ bool EncodeWebp(const ImageData& image, const EncodeOptions& options, std::vecto
     if (ok) out.assign(writer.mem, writer.mem + writer.size);
     WebPMemoryWriterClear(&writer);
     if (!ok) return FailEncode(out, why, "WebP encoding failed");
+    if (!options.iccProfile.empty()) {
+        // The profile goes into an ICCP chunk of the extended format.
+        const WebPData bitstream{out.data(), out.size()};
+        const WebPData icc{options.iccProfile.data(), options.iccProfile.size()};
+        std::unique_ptr<WebPMux, void (*)(WebPMux*)> mux(WebPMuxCreate(&bitstream, 0), WebPMuxDelete);
+        WebPData assembled;
+        WebPDataInit(&assembled);
+        if (!mux || WebPMuxSetChunk(mux.get(), "ICCP", &icc, 0) != WEBP_MUX_OK ||
+            WebPMuxAssemble(mux.get(), &assembled) != WEBP_MUX_OK)
+            return FailEncode(out, why, "cannot add the colour profile to the WebP picture");
+        out.assign(assembled.bytes, assembled.bytes + assembled.size);
+        WebPDataClear(&assembled);
+    }
     return true;
 } catch (const std::bad_alloc&) {
     return FailEncode(out, why, "out of memory");

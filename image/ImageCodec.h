@@ -52,6 +52,8 @@ public:
     // Print resolution written by the formats that hold one (PNG, JPEG,
     // TIFF); 0 for their defaults.
     void SetResolution(int dpi) { options_.dpi = dpi < 0 ? 0 : dpi; }
+    // ICC profile written by the formats that hold one (PNG, JPEG, TIFF).
+    void SetIccProfile(const std::vector<uint8_t>& icc) { options_.iccProfile = icc; }
 
     // Reduces a true-colour image to 8 bits with the fixed 256-colour
     // palette, each pixel mapped to the nearest palette colour; the alpha

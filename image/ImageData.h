@@ -47,6 +47,17 @@ struct EncodeOptions {
     // JFIF density, TIFF resolution); 0 leaves each format's default.
     int dpi = 0;
     int webpLossless = 0;  // 1: lossless WebP; otherwise lossy at the JPEG quality
+    // ICC profile written with the pixels (JPEG, PNG, TIFF, WebP); empty
+    // writes none.
+    std::vector<uint8_t> iccProfile;
+};
+
+// A picture of C, M, Y, K ink amounts (0: no ink), top row first, written
+// as CMYK JPEG or TIFF with its profile (options.iccProfile).
+struct CmykPicture {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    const uint8_t* samples = nullptr;  // width × height × 4 bytes
 };
 
 // The dpi as whole pixels per metre, rounded to nearest (300 → 11811), as

@@ -270,7 +270,7 @@ std::unique_ptr<PngBlockWriter> PngBlockWriter::Create(const PngBlockSettings& s
             return nullptr;
         }
         static const uint8_t kName[] = "ICC profile\0";  // name, terminator, method 0
-        PutChunk(f, "iCCP", {{kName, sizeof kName - 1}, {packed.data(), size}});
+        PutChunk(f, "iCCP", {{kName, sizeof kName}, {packed.data(), size}});
     }
     if (settings.dpi > 0) {
         std::vector<uint8_t> phys;

@@ -146,6 +146,9 @@ public:
         cinfo_.optimize_coding = (options.jpegOptions & 8) ? TRUE : FALSE;
         if (options.jpegOptions & 16) jpeg_simple_progression(&cinfo_);
         jpeg_start_compress(&cinfo_, TRUE);
+        if (!options.iccProfile.empty())
+            jpeg_write_icc_profile(&cinfo_, options.iccProfile.data(),
+                                   static_cast<unsigned int>(options.iccProfile.size()));
         return true;
     }
     bool WriteRows(const uint8_t* bgra, uint32_t count) override {
@@ -214,6 +217,9 @@ public:
                   TIFFSetField(tif_, TIFFTAG_XRESOLUTION, dpi) && TIFFSetField(tif_, TIFFTAG_YRESOLUTION, dpi) &&
                   TIFFSetField(tif_, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) &&
                   TIFFSetField(tif_, TIFFTAG_SOFTWARE, "Boxora");
+        if (ok && !options.iccProfile.empty())
+            ok = TIFFSetField(tif_, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(options.iccProfile.size()),
+                              options.iccProfile.data());
         if (ok && alpha_) {
             const uint16_t kinds[1] = {EXTRASAMPLE_UNASSALPHA};
             ok = TIFFSetField(tif_, TIFFTAG_EXTRASAMPLES, 1, kinds);

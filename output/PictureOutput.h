@@ -19,15 +19,15 @@
 
 class ImageCodec;
 namespace imagecodec {
+class FromSrgbTransform;
 class PngBlockWriter;
 class StreamingWriter;
 }  // namespace imagecodec
 
 namespace boxora {
 
-// What is written beside the pixels. iccProfile is where a colour profile
-// goes once pictures have one: PNG writes it as iCCP today; the other
-// encoders are the place to add it.
+// What is written beside the pixels. iccProfile: the colour profile of the
+// pixels (sRGB unless the job names another), written by PNG, JPEG and TIFF.
 struct PictureMetadata {
     int dpi = 0;
     std::vector<uint8_t> iccProfile;
@@ -54,6 +54,7 @@ public:
 
 private:
     bool Fail(const std::string& why);
+    bool BeginColour();
 
     const RenderJob& job_;
     PictureMetadata metadata_;
@@ -65,6 +66,11 @@ private:
     std::unique_ptr<imagecodec::StreamingWriter> stream_;
     std::unique_ptr<ImageCodec> whole_;
     std::vector<uint8_t> scratch_;
+    // A job writing into another RGB profile converts each row here; one
+    // writing CMYK keeps the whole picture of ink amounts for its encoder.
+    std::unique_ptr<imagecodec::FromSrgbTransform> colour_;
+    std::vector<uint8_t> converted_;
+    std::vector<uint8_t> cmyk_;
     std::string error_;
 };
 

@@ -37,6 +37,15 @@ struct RenderJob {
     int dpi = 0;
     // WebP: 1 lossless; otherwise lossy at jpegQuality.
     int webpLossless = 0;
+    // Colour of the written picture. Without a profile file it stays in
+    // sRGB, the renderers' own space, and says so. outputProfile (an RGB
+    // ICC file) converts it into that space; cmykProfile (a CMYK ICC file)
+    // writes a CMYK TIFF or JPEG, with that intent (0 perceptual, 1
+    // relative, 2 saturation, 3 absolute) and black point compensation.
+    std::string outputProfile;
+    std::string cmykProfile;
+    int colourIntent = 0;
+    bool blackPointCompensation = false;
     // Set, a face image that gives no pixels at the picture's size (a
     // drawing out of time at a print size included) fails the job, writing
     // nothing: a picture with a blank face is no success (boxora-render

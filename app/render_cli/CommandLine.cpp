@@ -178,6 +178,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CLI::Option* tile = add("--tile", "PX", Owner::Render);
     CLI::Option* dpi = add("--dpi", "N", Owner::Render);
     CLI::Option* print = add("--print", "WxH{mm|in}", Owner::Render);
+    // Colour of the written pictures.
+    CLI::Option* profile = add("--profile", "FILE.icc", Owner::Render);
+    CLI::Option* cmyk = add("--cmyk", "FILE.icc", Owner::Render);
+    CLI::Option* intent = add("--intent", "perceptual|relative|saturation|absolute", Owner::Render);
+    CLI::Option* bpc = flag("--bpc");
     CLI::Option* collect = add("--collect", "DIR", Owner::Any);
 
     try {
@@ -295,6 +300,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (given(quality) && (!ParseInt(text(quality), r.jpegQuality) || r.jpegQuality < 0 || r.jpegQuality > 100))
         return fail("--quality takes 0 to 100");
+    if (given(profile)) r.outputProfile = text(profile);
+    if (given(cmyk)) r.cmykProfile = text(cmyk);
+    if (given(profile) && given(cmyk)) return fail("--profile and --cmyk cannot be given together");
+    if (given(intent)) {
+        const std::string v = text(intent);
+        if (v == "perceptual") r.colourIntent = 0;
+        else if (v == "relative") r.colourIntent = 1;
+        else if (v == "saturation") r.colourIntent = 2;
+        else if (v == "absolute") r.colourIntent = 3;
+        else return fail("--intent takes perceptual, relative, saturation or absolute");
+    }
+    if (given(bpc)) r.blackPointCompensation = true;
     if (given(progressive)) r.jpegOptions |= 16;
     if (given(optimize)) r.jpegOptions |= 8;
     if (given(interlace)) r.pngInterlace = 1;

@@ -139,6 +139,10 @@ RenderJob MakeRenderJob(const RenderOptions& options, const std::string& fileNam
     request.dpi = options.dpi;
     request.webpLossless = options.webpLossless;
     request.requireImages = !options.allowMissing;
+    request.outputProfile = options.outputProfile;
+    request.cmykProfile = options.cmykProfile;
+    request.colourIntent = options.colourIntent;
+    request.blackPointCompensation = options.blackPointCompensation;
     return request;
 }
 

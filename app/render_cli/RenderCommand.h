@@ -52,6 +52,12 @@ struct RenderOptions {
     bool skipExisting = false;
     int tileSize = 0;  // --tile: forced tile side; 0 chooses
     int dpi = 0;       // --dpi: resolution written into the picture; 0 none
+    // --profile: RGB profile the pictures are written in; --cmyk: CMYK
+    // profile of CMYK TIFF and JPEG pictures; --intent, --bpc: how.
+    std::string outputProfile;
+    std::string cmykProfile;
+    int colourIntent = 0;
+    bool blackPointCompensation = false;
 };
 
 // Export format codes from a name ("png", "jpg", ...) or a file's extension
