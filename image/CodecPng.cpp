@@ -250,8 +250,10 @@ PngColour ColourOf(const ReadState& s) {
 }
 
 void ApplyColour(const PngColour& colour, ImageData& out) {
-    if (!colour.icc.empty()) ConvertToSrgb(out, colour.icc.data(), colour.icc.size(), "PNG");
-    else if (colour.gamma > 0) ConvertGammaToSrgb(out, colour.gamma);
+    if (!colour.icc.empty())
+        ConvertToSrgb(out, colour.icc.data(), colour.icc.size(), "PNG");
+    else if (colour.gamma > 0)
+        ConvertGammaToSrgb(out, colour.gamma);
 }
 
 bool BeginRead(ReadState& s, const uint8_t* data, std::size_t size, std::string* why) {

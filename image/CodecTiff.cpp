@@ -639,7 +639,7 @@ bool EncodeCmykTiff(const CmykPicture& picture, const EncodeOptions& options, st
     const uint32_t w = picture.width, h = picture.height;
     const std::size_t lineBytes = static_cast<std::size_t>(w) * 4;
     // Print workflows take LZW or no compression; JPEG and fax do not apply.
-    const uint16_t compression = options.tiffCompression == 1 ? COMPRESSION_NONE
+    const uint16_t compression = options.tiffCompression == 1       ? COMPRESSION_NONE
                                  : options.tiffCompression == 32773 ? COMPRESSION_PACKBITS
                                                                     : COMPRESSION_LZW;
     const double dpi = options.dpi > 0 ? static_cast<double>(options.dpi) : 72.0;
@@ -653,8 +653,7 @@ bool EncodeCmykTiff(const CmykPicture& picture, const EncodeOptions& options, st
              TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
              TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
              TIFFSetField(tif, TIFFTAG_XRESOLUTION, dpi) && TIFFSetField(tif, TIFFTAG_YRESOLUTION, dpi) &&
-             TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) &&
-             TIFFSetField(tif, TIFFTAG_SOFTWARE, "Boxora") &&
+             TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) && TIFFSetField(tif, TIFFTAG_SOFTWARE, "Boxora") &&
              TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,
                           static_cast<uint32_t>(std::clamp<std::size_t>(kStripBytes / lineBytes, 1, h)));
         if (ok && compression == COMPRESSION_LZW) ok = TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);

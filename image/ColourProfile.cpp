@@ -28,27 +28,27 @@ void WarnOnce(const std::string& text) {
 
 cmsUInt32Number FormatOf(PixelLayout layout) {
     switch (layout) {
-    case PixelLayout::Bgr: return TYPE_BGR_8;
-    case PixelLayout::Grey: return TYPE_GRAY_8;
-    case PixelLayout::Cmyk: return TYPE_CMYK_8;
-    case PixelLayout::CmykInverted: return TYPE_CMYK_8_REV;
+        case PixelLayout::Bgr: return TYPE_BGR_8;
+        case PixelLayout::Grey: return TYPE_GRAY_8;
+        case PixelLayout::Cmyk: return TYPE_CMYK_8;
+        case PixelLayout::CmykInverted: return TYPE_CMYK_8_REV;
     }
     return TYPE_BGR_8;
 }
 
 cmsColorSpaceSignature SpaceOf(PixelLayout layout) {
     switch (layout) {
-    case PixelLayout::Bgr: return cmsSigRgbData;
-    case PixelLayout::Grey: return cmsSigGrayData;
-    default: return cmsSigCmykData;
+        case PixelLayout::Bgr: return cmsSigRgbData;
+        case PixelLayout::Grey: return cmsSigGrayData;
+        default: return cmsSigCmykData;
     }
 }
 
 const char* SpaceName(PixelLayout layout) {
     switch (layout) {
-    case PixelLayout::Bgr: return "RGB";
-    case PixelLayout::Grey: return "greyscale";
-    default: return "CMYK";
+        case PixelLayout::Bgr: return "RGB";
+        case PixelLayout::Grey: return "greyscale";
+        default: return "CMYK";
     }
 }
 
@@ -128,8 +128,10 @@ void ConvertToSrgb(ImageData& image, const uint8_t* icc, std::size_t size, const
         if (!t.Open(icc, size, greyPalette ? PixelLayout::Grey : PixelLayout::Bgr, format)) return;
         std::vector<uint8_t> in(n * 3), out(n * 3);
         for (std::size_t i = 0; i < n; ++i) {
-            if (greyPalette) in[i] = image.palette[4 * i];
-            else std::copy_n(&image.palette[4 * i], 3, &in[3 * i]);
+            if (greyPalette)
+                in[i] = image.palette[4 * i];
+            else
+                std::copy_n(&image.palette[4 * i], 3, &in[3 * i]);
         }
         t.Row(in.data(), out.data(), static_cast<uint32_t>(n));
         for (std::size_t i = 0; i < n; ++i) std::copy_n(&out[3 * i], 3, &image.palette[4 * i]);
@@ -149,7 +151,8 @@ void ConvertToSrgb(ImageData& image, const uint8_t* icc, std::size_t size, const
             for (int i = 0; i < 256; ++i) levels[i] = static_cast<uint8_t>(i);
             t.Row(levels, map, 256);
             const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
-            for (std::size_t i = 0; i < count; ++i) std::copy_n(&map[3 * image.pixels[3 * i + 1]], 3, &image.pixels[3 * i]);
+            for (std::size_t i = 0; i < count; ++i)
+                std::copy_n(&map[3 * image.pixels[3 * i + 1]], 3, &image.pixels[3 * i]);
             return;
         }
     }
@@ -238,8 +241,8 @@ bool ReadProfileFile(const std::string& path, bool cmyk, std::vector<uint8_t>& o
     out.resize(static_cast<std::size_t>(in.gcount()));
     if (out.size() > kMaxProfileBytes) return fail(path + ": colour profile larger than 4 MB");
     std::string reason;
-    cmsHPROFILE p = OpenFor(out.data(), out.size(), cmyk ? cmsSigCmykData : cmsSigRgbData, cmyk ? "CMYK" : "RGB",
-                            &reason);
+    cmsHPROFILE p =
+        OpenFor(out.data(), out.size(), cmyk ? cmsSigCmykData : cmsSigRgbData, cmyk ? "CMYK" : "RGB", &reason);
     if (!p) return fail(path + ": " + reason);
     cmsCloseProfile(p);
     return true;

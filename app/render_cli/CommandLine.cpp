@@ -305,11 +305,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (given(profile) && given(cmyk)) return fail("--profile and --cmyk cannot be given together");
     if (given(intent)) {
         const std::string v = text(intent);
-        if (v == "perceptual") r.colourIntent = 0;
-        else if (v == "relative") r.colourIntent = 1;
-        else if (v == "saturation") r.colourIntent = 2;
-        else if (v == "absolute") r.colourIntent = 3;
-        else return fail("--intent takes perceptual, relative, saturation or absolute");
+        if (v == "perceptual")
+            r.colourIntent = 0;
+        else if (v == "relative")
+            r.colourIntent = 1;
+        else if (v == "saturation")
+            r.colourIntent = 2;
+        else if (v == "absolute")
+            r.colourIntent = 3;
+        else
+            return fail("--intent takes perceptual, relative, saturation or absolute");
     }
     if (given(bpc)) r.blackPointCompensation = true;
     if (given(progressive)) r.jpegOptions |= 16;

@@ -77,7 +77,7 @@ TEST_F(ColourProfiles, PngWithAWideGamutProfileIsConvertedToSrgb) {
     std::vector<uint8_t> bgra(kPixels * 4);
     for (std::size_t i = 0; i < kPixels; ++i)
         bgra[4 * i] = art[3 * i + 2], bgra[4 * i + 1] = art[3 * i + 1], bgra[4 * i + 2] = art[3 * i],
-        bgra[4 * i + 3] = 255;
+                 bgra[4 * i + 3] = 255;
     ASSERT_TRUE(img.CreateFromArray(bgra.data(), kW, kH, 32, kW * 4, true));
     img.MutableData().alpha.clear();
     img.SetIccProfile(wide);

@@ -48,7 +48,8 @@ protected:
 
     int Run(const std::string& args, std::string* err = nullptr) {
         const std::string errFile = dir.File("stderr.txt");
-        const int status = std::system((Quote(Exe().string()) + " " + args + " >/dev/null 2>" + Quote(errFile)).c_str());
+        const int status =
+            std::system((Quote(Exe().string()) + " " + args + " >/dev/null 2>" + Quote(errFile)).c_str());
         if (err) *err = testsupport::ReadFileBytes(errFile);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -81,7 +82,7 @@ TEST_F(ColourCli, CmykJpegFaceRendersAsLittleCmsConvertsIt) {
     std::vector<uint8_t> bgra(pixels * 4);
     for (std::size_t i = 0; i < pixels; ++i)
         bgra[4 * i] = srgb[3 * i + 2], bgra[4 * i + 1] = srgb[3 * i + 1], bgra[4 * i + 2] = srgb[3 * i],
-        bgra[4 * i + 3] = 255;
+                 bgra[4 * i + 3] = 255;
     ImageCodec face;
     ASSERT_TRUE(face.CreateFromArray(bgra.data(), w, h, 32, w * 4, true));
     face.MutableData().alpha.clear();

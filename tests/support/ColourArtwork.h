@@ -46,8 +46,8 @@ inline std::vector<uint8_t> Artwork(int w, int h) {
 
 // Pixels through littleCMS, perceptual intent; a null profile is sRGB.
 inline std::vector<uint8_t> Convert(const std::vector<uint8_t>& in, const std::vector<uint8_t>* from,
-                                    cmsUInt32Number inFormat, const std::vector<uint8_t>* to,
-                                    cmsUInt32Number outFormat, std::size_t pixels, int outChannels) {
+                                    cmsUInt32Number inFormat, const std::vector<uint8_t>* to, cmsUInt32Number outFormat,
+                                    std::size_t pixels, int outChannels) {
     cmsHPROFILE a = from ? cmsOpenProfileFromMem(from->data(), static_cast<cmsUInt32Number>(from->size()))
                          : cmsCreate_sRGBProfile();
     cmsHPROFILE b =
@@ -63,8 +63,7 @@ inline std::vector<uint8_t> Convert(const std::vector<uint8_t>& in, const std::v
 
 // C, M, Y, K ink amounts, top row first, as a JPEG at quality 95; icc (when
 // not empty) embedded.
-inline std::vector<uint8_t> CmykJpeg(const std::vector<uint8_t>& cmyk, int w, int h,
-                                     const std::vector<uint8_t>& icc) {
+inline std::vector<uint8_t> CmykJpeg(const std::vector<uint8_t>& cmyk, int w, int h, const std::vector<uint8_t>& icc) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
     cinfo.err = jpeg_std_error(&err);
