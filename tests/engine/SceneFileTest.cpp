@@ -111,7 +111,7 @@ TEST(SceneFileParse, SectionsPastTheLimitCostNothingAndACutFileSaysWhere) {
     const SceneFileData d = ParseSceneFile(bytes);
     EXPECT_EQ(d.objects.size(), static_cast<std::size_t>(kMaxObjects));
     EXPECT_EQ(d.objectsLeftOut, 200000u - kMaxObjects);
-    EXPECT_EQ(d.settings[static_cast<int>(Setting::CameraZoom)], 12.0);
+    EXPECT_EQ(d.settings[static_cast<int>(boxora::Setting::CameraZoom)], 12.0);
     EXPECT_EQ(d.cutAfterLine, 0u);
 
     // Past the line limit the camera is lost, and the data says so.
@@ -123,7 +123,7 @@ TEST(SceneFileParse, SectionsPastTheLimitCostNothingAndACutFileSaysWhere) {
     const SceneFileData cut = ReadSceneFile(dir.File("long.scn"));
     EXPECT_EQ(cut.cutAfterLine, boxora::ProfileDocument::kMaxLines);
     EXPECT_EQ(cut.objects.size(), 1u);
-    EXPECT_FALSE(cut.settings[static_cast<int>(Setting::CameraZoom)]);
+    EXPECT_FALSE(cut.settings[static_cast<int>(boxora::Setting::CameraZoom)]);
 }
 
 TEST(SceneFileParse, RepeatedSectionsOfManyKeysReadTheFirstOne) {
