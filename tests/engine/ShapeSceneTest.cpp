@@ -17,7 +17,7 @@ class ShapeSceneTest : public EngineTestBase {
 protected:
     void LoadNow(CEngine& engine, const std::string& path) {
         std::lock_guard lock(engine.Lock());
-        engine.LoadSceneNow(path);
+        engine.LoadSceneNow({path, std::nullopt});
     }
 };
 

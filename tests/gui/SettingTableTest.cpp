@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/SceneFile.h"
-#include "engine/SceneSnapshot.h"
+#include "snapshot/SceneSnapshot.h"
 #include "scene/SceneParams.h"
 #include "tests/gui/FakeEngine.h"
 #include "tests/gui/GuiTestSupport.h"
