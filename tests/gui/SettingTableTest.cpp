@@ -10,8 +10,8 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/SceneFile.h"
-#include "snapshot/SceneSnapshot.h"
 #include "scene/SceneParams.h"
+#include "snapshot/SceneSnapshot.h"
 #include "tests/gui/FakeEngine.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/TestSupport.h"
