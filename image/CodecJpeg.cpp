@@ -339,14 +339,14 @@ bool DecodeJpegReduced(const uint8_t* data, std::size_t size, ImageData& out, st
     return !out.Empty() || Fail(why, "not enough memory for the image");
 }
 
-bool EncodeJpeg(const ImageData& image, const EncodeOptions& options, std::vector<uint8_t>& out, std::string* why) {
-    out.clear();
-    if (image.Empty()) return Fail(why, "the image is empty");
-    std::vector<uint8_t> rowBuffer(image.bpp == 24 ? 0 : static_cast<std::size_t>(image.width) * 3);
+// Runs one libjpeg compression into memory: the writer fills the state, the
+// bytes it made land in out; libjpeg's buffer is freed whatever happens.
+template <typename Write>
+static bool RunJpegEncoder(Write write, std::vector<uint8_t>& out, std::string* why) {
     EncodeState s;
     std::memset(&s, 0, sizeof s);
     InitErrorManager(s.err);
-    const bool ok = WriteJpeg(&s, &image, &options, rowBuffer.data());
+    const bool ok = write(&s);
     if (s.created) jpeg_destroy_compress(&s.cinfo);
     try {
         if (ok) out.assign(s.buffer, s.buffer + s.bufferSize);
@@ -359,26 +359,21 @@ bool EncodeJpeg(const ImageData& image, const EncodeOptions& options, std::vecto
     return true;
 }
 
+bool EncodeJpeg(const ImageData& image, const EncodeOptions& options, std::vector<uint8_t>& out, std::string* why) {
+    out.clear();
+    if (image.Empty()) return Fail(why, "the image is empty");
+    std::vector<uint8_t> rowBuffer(image.bpp == 24 ? 0 : static_cast<std::size_t>(image.width) * 3);
+    return RunJpegEncoder([&](EncodeState* s) { return WriteJpeg(s, &image, &options, rowBuffer.data()); }, out, why);
+}
+
 bool EncodeCmykJpeg(const CmykPicture& picture, const EncodeOptions& options, std::vector<uint8_t>& out,
                     std::string* why) {
     out.clear();
     if (!picture.samples || !SizeAllowed(picture.width, picture.height))
         return Fail(why, "the picture is empty or too large");
     std::vector<uint8_t> rowBuffer(static_cast<std::size_t>(picture.width) * 4);
-    EncodeState s;
-    std::memset(&s, 0, sizeof s);
-    InitErrorManager(s.err);
-    const bool ok = WriteCmykJpeg(&s, &picture, &options, rowBuffer.data());
-    if (s.created) jpeg_destroy_compress(&s.cinfo);
-    try {
-        if (ok) out.assign(s.buffer, s.buffer + s.bufferSize);
-    } catch (...) {
-        std::free(s.buffer);
-        throw;
-    }
-    std::free(s.buffer);
-    if (!ok) return Fail(why, s.err.message[0] ? s.err.message : "JPEG encoding failed");
-    return true;
+    return RunJpegEncoder([&](EncodeState* s) { return WriteCmykJpeg(s, &picture, &options, rowBuffer.data()); }, out,
+                          why);
 }
 
 }  // namespace imagecodec
